@@ -1,0 +1,39 @@
+# The two commands of the README: `make demo` and `make test`.
+.PHONY: all bootstrap build build-asan test test-default test-asan demo bench install clean
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+build: bootstrap
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+build-asan: bootstrap
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+
+test-default: build
+	ctest --preset default
+
+test-asan: build-asan
+	ctest --preset asan
+
+# Every test, in the release build and then under the sanitizers.
+test: test-default test-asan
+
+demo: build
+	scripts/demo build/default
+
+bench: build
+	cmake --build --preset default --target bench
+	scripts/run-bench build/default
+
+install: build
+	cmake --install build/default --prefix $(or $(PREFIX),/opt/quelb)
+
+clean:
+	rm -rf build

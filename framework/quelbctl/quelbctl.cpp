@@ -1,0 +1,223 @@
+// quelbctl: a command-line host that loads a provider plug-in and drives it
+// the way the Quelb framework would.
+//
+// Exit status: 0 success, 1 an operation of the provider failed, 2 usage
+// error or the provider could not be loaded.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include <quelb/quelb_pgn.h>
+
+#include "provider_library.h"
+#include "utf8.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: quelbctl [options] [command]\n"
+    "\n"
+    "Loads a provider plug-in, initialises it as the framework does, runs the\n"
+    "command and finalises the provider again.\n"
+    "\n"
+    "commands:\n"
+    "  info                 provider information and snapshot methods (default)\n"
+    "\n"
+    "options:\n"
+    "  --lib PATH           the provider library (default: libnorvel.so beside\n"
+    "                       quelbctl's lib directory, else found by the loader)\n"
+    "  --prefix NAME        entry point prefix (default: norvel)\n"
+    "  --lang LANG          the consumer's language passed in the init record\n"
+    "  -q, --quiet          do not print the provider's pushed messages\n"
+    "  -h, --help           this text\n";
+
+struct Options {
+  std::string library;
+  std::string prefix = "norvel";
+  std::string language;
+  bool quiet = false;
+  std::string command = "info";
+  std::vector<std::string> arguments;
+};
+
+bool g_quiet = false;
+
+std::string narrow(const wchar_t* text) {
+  if (!text) return std::string();
+  return boundedtext::wideToUtf8(text, std::wcslen(text));
+}
+
+const char* severityName(int severity) {
+  switch (severity) {
+    case QLB_SEV_INFO: return "info";
+    case QLB_SEV_WARNING: return "warning";
+    case QLB_SEV_ERROR: return "error";
+    case QLB_SEV_TRACE: return "trace";
+    default: return "message";
+  }
+}
+
+// The init record's callback: every message the provider pushes.
+void printMessage(qlb_init_rec*, const wchar_t* consumerText, const wchar_t* defaultText,
+                  int severity) {
+  if (g_quiet) return;
+  std::string consumer = narrow(consumerText);
+  std::string fallback = narrow(defaultText);
+  while (!fallback.empty() && (fallback.back() == '\n' || fallback.back() == '\r')) fallback.pop_back();
+  while (!consumer.empty() && (consumer.back() == '\n' || consumer.back() == '\r')) consumer.pop_back();
+  if (consumer.empty() || consumer == fallback)
+    std::fprintf(stderr, "[%s] %s\n", severityName(severity), fallback.c_str());
+  else
+    std::fprintf(stderr, "[%s] %s\n        (%s)\n", severityName(severity), consumer.c_str(),
+                 fallback.c_str());
+}
+
+std::string defaultLibrary(const char* argv0) {
+  // <prefix>/bin/quelbctl -> <prefix>/lib/libnorvel.so, as installed and as built.
+  char self[4096];
+  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string dir;
+  if (n > 0) {
+    self[n] = '\0';
+    dir = self;
+  } else {
+    dir = argv0;
+  }
+  size_t slash = dir.rfind('/');
+  dir = slash == std::string::npos ? "." : dir.substr(0, slash);
+  for (const char* candidate : {"/../lib/", "/../lib/x86_64-linux-gnu/", "/"}) {
+    std::string path = dir + candidate + QUELBCTL_DEFAULT_LIB;
+    if (::access(path.c_str(), R_OK) == 0) return path;
+  }
+  return QUELBCTL_DEFAULT_LIB;
+}
+
+int parseOptions(int argc, char** argv, Options& options) {
+  std::vector<std::string> rest;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](const char* name) -> const char* {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "quelbctl: %s needs a value\n", name);
+        return nullptr;
+      }
+      return argv[++i];
+    };
+    if (arg == "-h" || arg == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--lib") {
+      const char* v = value("--lib");
+      if (!v) return 2;
+      options.library = v;
+    } else if (arg == "--prefix") {
+      const char* v = value("--prefix");
+      if (!v) return 2;
+      options.prefix = v;
+    } else if (arg == "--lang") {
+      const char* v = value("--lang");
+      if (!v) return 2;
+      options.language = v;
+    } else if (arg == "-q" || arg == "--quiet") {
+      options.quiet = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      std::fprintf(stderr, "quelbctl: unknown option %s\n%s", arg.c_str(), kUsage);
+      return 2;
+    } else {
+      rest.push_back(arg);
+    }
+  }
+  if (!rest.empty()) {
+    options.command = rest[0];
+    options.arguments.assign(rest.begin() + 1, rest.end());
+  }
+  return -1;
+}
+
+void printProviderInfo(const qlb_provider_list* list) {
+  for (const qlb_provider_list* p = list; p; p = p->pl_next) {
+    std::printf("provider %s  interface %u.%u.%u.%u  values %ld %ld\n",
+                narrow(p->pl_provider_name).c_str(), p->pl_version[0], p->pl_version[1],
+                p->pl_version[2], p->pl_version[3], static_cast<long>(p->pl_value1),
+                static_cast<long>(p->pl_value2));
+    for (wchar_t** c = p->pl_claim_patterns; c && *c; ++c)
+      std::printf("  claim pattern %s\n", narrow(*c).c_str());
+  }
+}
+
+void printFims(const qlb_fim_list* list) {
+  for (const qlb_fim_list* f = list; f; f = f->fl_next) {
+    std::printf("snapshot method %-24s version %s  values %u %u %u %u %u %u\n",
+                narrow(f->fl_name).c_str(), narrow(f->fl_version).c_str(), f->fl_value[0],
+                f->fl_value[1], f->fl_value[2], f->fl_value[3], f->fl_value[4], f->fl_value[5]);
+  }
+}
+
+int runInfo(const qlb_pgn_table& pgn) {
+  int status = 0;
+  qlb_provider_list* providers = nullptr;
+  int rc = pgn.get_provider_info(&providers);
+  if (rc != 0) {
+    std::fprintf(stderr, "quelbctl: get_provider_info returned %d\n", rc);
+    status = 1;
+  }
+  printProviderInfo(providers);
+  quelb_free_provider_list(providers);
+
+  qlb_fim_list* fims = nullptr;
+  rc = pgn.enumerate_fims(&fims);
+  if (rc != 0) {
+    std::fprintf(stderr, "quelbctl: enumerate_fims returned %d\n", rc);
+    status = 1;
+  }
+  printFims(fims);
+  quelb_free_fim_list(fims);
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  int parsed = parseOptions(argc, argv, options);
+  if (parsed >= 0) return parsed;
+  g_quiet = options.quiet;
+  if (options.command != "info") {
+    std::fprintf(stderr, "quelbctl: unknown command %s\n%s", options.command.c_str(), kUsage);
+    return 2;
+  }
+
+  std::string library = options.library.empty() ? defaultLibrary(argv[0]) : options.library;
+  ProviderLibrary provider;
+  if (!provider.load(library, options.prefix)) {
+    std::fprintf(stderr, "quelbctl: %s\n", provider.error().c_str());
+    for (const std::string& name : provider.missing())
+      std::fprintf(stderr, "quelbctl:   missing %s\n", name.c_str());
+    return 2;
+  }
+  const qlb_pgn_table& pgn = provider.entries();
+
+  qlb_locale_desc locale = {options.language.empty() ? nullptr : options.language.c_str()};
+  qlb_init_rec record = {};
+  record.ir_callback = &printMessage;
+  record.ir_locale = &locale;
+  uint16_t version[4] = {0, 0, 0, 0};
+  int rc = pgn.init(&record, version);
+  if (rc != 0) {
+    std::fprintf(stderr, "quelbctl: init returned %d\n", rc);
+    pgn.fini();
+    return 1;
+  }
+  std::printf("interface version %u.%u.%u.%u\n", version[0], version[1], version[2], version[3]);
+
+  int status = runInfo(pgn);
+  pgn.fini();
+  return status;
+}

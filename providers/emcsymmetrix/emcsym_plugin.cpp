@@ -1,0 +1,46 @@
+#include "emcsym_plugin.h"
+
+#include "cfilist.h"
+#include "cfistringtool.h"
+
+using namespace quelb_pdk_4_4;
+
+const char* const EMC_TIMEFINDER_CLONE = "EMC_TimeFinder_Clone";
+const char* const EMC_TIMEFINDER_MIRROR = "EMC_TimeFinder_Mirror";
+const char* const EMC_TIMEFINDER_SNAP = "EMC_TimeFinder_Snap";
+const char* const EMC_SYM_CLAIM_PATTERN = "UDID##EMC##SYMMETRIX##";
+
+CEmcSymPlugin::CEmcSymPlugin() {}
+
+CEmcSymPlugin::~CEmcSymPlugin() {}
+
+int CEmcSymPlugin::init() {
+  CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::init");
+  return 0;
+}
+
+void CEmcSymPlugin::fini() { CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::fini"); }
+
+int CEmcSymPlugin::getProviderInfo(qlb_provider_list** result) {
+  CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::getProviderInfo");
+  CFiProviderInfoListFactory factory(m_providerName, result);
+  CFiProviderInfo info(1, 2, 0);
+  info.addClaimPattern(CFiStringTool::str2tstr(EMC_SYM_CLAIM_PATTERN));
+  factory.add(info);
+  return 0;
+}
+
+int CEmcSymPlugin::enumerateFims(qlb_fim_list** result) {
+  CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::enumerateFims");
+  CFiFimListFactory factory(m_providerName, result);
+  const tstring version(L"1.0");
+  const struct {
+    const char* name;
+    uint32_t fourth;
+  } methods[] = {{EMC_TIMEFINDER_CLONE, 1}, {EMC_TIMEFINDER_MIRROR, 1}, {EMC_TIMEFINDER_SNAP, 0}};
+  for (const auto& m : methods) {
+    tstring name = CFiStringTool::str2tstr(m.name);
+    factory.add(CFiFim(name, 0, 0, 1, m.fourth, 0, 5, name, version));
+  }
+  return 0;
+}

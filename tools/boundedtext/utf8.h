@@ -1,0 +1,23 @@
+// Conversion between UTF-8 narrow text and wide text, independent of the
+// process locale (a library must neither depend on nor change setlocale).
+#ifndef BOUNDEDTEXT_UTF8_H
+#define BOUNDEDTEXT_UTF8_H
+
+#include <cstddef>
+#include <string>
+
+namespace boundedtext {
+
+// Decodes UTF-8. A byte that does not start or continue a valid sequence
+// becomes U+FFFD; decoding goes on with the next byte.
+std::wstring utf8ToWide(const char* text, std::size_t length);
+std::wstring utf8ToWide(const std::string& text);
+
+// Encodes wide text as UTF-8. A value that is no Unicode scalar value
+// (surrogates, beyond U+10FFFF) becomes U+FFFD.
+std::string wideToUtf8(const wchar_t* text, std::size_t length);
+std::string wideToUtf8(const std::wstring& text);
+
+}  // namespace boundedtext
+
+#endif  // BOUNDEDTEXT_UTF8_H

@@ -7,6 +7,7 @@
 // framework buffers.
 #include <quelb/quelb_records.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,10 @@ namespace {
 class BufferAccount {
  public:
   void* allocate(uint64_t bytes) {
+    if (m_failAfter >= 0 && m_failAfter-- == 0) {
+      m_failAfter = 0;
+      return nullptr;
+    }
     void* p = std::malloc(bytes ? bytes : 1);
     if (!p) return nullptr;
     std::lock_guard<std::mutex> guard(m_lock);
@@ -61,6 +66,8 @@ class BufferAccount {
     return m_live.size();
   }
 
+  void failAfter(int64_t n) { m_failAfter = n; }
+
   uint64_t bad() {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_bad;
@@ -70,6 +77,7 @@ class BufferAccount {
   std::mutex m_lock;
   std::unordered_map<void*, uint64_t> m_live;
   uint64_t m_bad = 0;
+  std::atomic<int64_t> m_failAfter{-1};
 };
 
 BufferAccount& account() {
@@ -373,5 +381,7 @@ void quelb_get_credential_blob(wchar_t** text) {
 uint64_t quelb_live_buffers(void) { return account().live(); }
 
 uint64_t quelb_bad_frees(void) { return account().bad(); }
+
+void quelb_fail_allocations_after(int64_t n) { account().failAfter(n); }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+
 #include "utf8.h"
 
 namespace quelb_pdk_4_4 {
@@ -49,6 +50,16 @@ CFiErrorManager::~CFiErrorManager() {}
 void CFiErrorManager::registerHandler(CFiErrorHandlerBase* handler) {
   std::lock_guard<std::mutex> guard(m_lock);
   if (handler) m_handlers.push_back(handler);
+}
+
+void CFiErrorManager::unregisterHandler(CFiErrorHandlerBase* handler) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  for (auto it = m_handlers.begin(); it != m_handlers.end(); ++it) {
+    if (*it == handler) {
+      m_handlers.erase(it);
+      return;
+    }
+  }
 }
 
 std::vector<CFiErrorHandlerBase*> CFiErrorManager::handlersCopy() {

@@ -58,6 +58,8 @@ class QLB_PDK_EXPORT CFiErrorManager : public virtual CFiRefCount {
 
   // Appends a handler; the manager neither owns nor deletes it.
   void registerHandler(CFiErrorHandlerBase* handler);
+  // Removes a handler, so that its owner may delete it.
+  void unregisterHandler(CFiErrorHandlerBase* handler);
 
   // Hands a text to every handler; the last error is not changed.
   void pushError(const char* text, qlb_eseverity severity);

@@ -23,17 +23,36 @@ class CFiSingletonAccessor {
   typedef CFiSmartPtr<T, CFiContextSingletonAllocator<T> > Ptr;
 
   static Ptr access(bool release) {
-    static Ptr holder;
-    static ACE_Thread_Mutex mutex;
-    if (mutex.acquire() != 0) return holder;
+    State& s = state();
+    if (s.mutex.acquire() != 0) return s.holder;
     if (release) {
-      holder.reset();
-    } else if (holder.isNull()) {
-      holder.reset(new Concrete());
+      s.holder.reset();
+    } else if (s.holder.isNull()) {
+      s.holder.reset(new Concrete());
     }
-    Ptr copy(holder);
-    mutex.release();
+    Ptr copy(s.holder);
+    s.mutex.release();
     return copy;
+  }
+
+  // Puts `instance` (which may be null) in the holder in place of what it
+  // held. Lets tests run the entry points against an instrumented object.
+  static void replace(T* instance) {
+    State& s = state();
+    if (s.mutex.acquire() != 0) return;
+    Ptr previous(s.holder);
+    s.holder.reset(instance);
+    s.mutex.release();
+  }
+
+ private:
+  struct State {
+    Ptr holder;
+    ACE_Thread_Mutex mutex;
+  };
+  static State& state() {
+    static State s;
+    return s;
   }
 };
 

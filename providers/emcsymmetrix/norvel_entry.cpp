@@ -7,8 +7,8 @@
 
 #include <cstdlib>
 #include <cwchar>
+#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include <quelb/quelb_pgn.h>
@@ -17,6 +17,7 @@
 #include "cfipluginbase.h"
 #include "cfistringtool.h"
 #include "cfitracelog.h"
+#include "norvel_entry.h"
 #include "norvel_singletons.h"
 
 using namespace quelb_pdk_4_4;
@@ -80,6 +81,33 @@ void buildObjidArray(const std::vector<tstring>& names, quelb_objid*** out, int*
   *out = array;
 }
 
+// The error handler that init gives the error manager. The manager only
+// refers to handlers; the module owns this one, from init until fini (or
+// unload).
+struct InstalledHandler {
+  std::unique_ptr<CFiErrorHandler> handler;
+  CFiPluginBase::ErrorManagerRef manager;
+
+  void install(qlb_init_rec* rec, const CFiPluginBase::ErrorManagerRef& errors,
+               const CFiPluginBase::CatalogManagerRef& catalogs) {
+    remove();
+    handler.reset(new CFiErrorHandler(rec, catalogs));
+    manager = errors;
+    manager->registerHandler(handler.get());
+  }
+  void remove() {
+    if (manager && handler) manager->unregisterHandler(handler.get());
+    manager.reset();
+    handler.reset();
+  }
+  ~InstalledHandler() { remove(); }
+};
+
+InstalledHandler& installedHandler() {
+  static InstalledHandler installed;
+  return installed;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -113,9 +141,9 @@ NORVEL_EXPORT int norvel_fi_pgn_init(qlb_init_rec* rec, uint16_t* version) {
   if (rec && rec->ir_locale && rec->ir_locale->ld_language)
     catalogs->setNativeLanguage(rec->ir_locale->ld_language);
 
-  // The handler lives as long as the process: the error manager only refers
-  // to it, and a later init may register another one.
-  errors->registerHandler(new CFiErrorHandler(rec, catalogs));
+  // A repeated init replaces the handler, so each message reaches the
+  // framework once.
+  installedHandler().install(rec, errors, catalogs);
 
   plugin->setTraceLog(traceLog);
   plugin->registerErrorManager(errors);
@@ -130,6 +158,7 @@ NORVEL_EXPORT void norvel_fi_pgn_fini(void) {
   ENTRY_SCOPE(fini);
   CFiPluginBase::isShuttingDown(true);
   norvel::plugin(false)->fini();
+  installedHandler().remove();
   norvel::plugin(true);
   norvel::catalogManager(true);
   norvel::traceLog(true);
@@ -471,11 +500,6 @@ NORVEL_EXPORT int norvel_fi_pgn_set_import_options(qlb_splitnode* single, qlb_sp
   return plugin->setImportOptions(nodes.list(), nodes.count(), hosts, transportable, reserved);
 }
 
-// Every entry has the type the framework's table gives it.
-#define NORVEL_CHECK_TYPE(op)                                                       \
-  static_assert(std::is_same<decltype(&norvel_fi_pgn_##op), qlb_pgn_##op##_t>::value, \
-                "entry norvel_fi_pgn_" #op " has the wrong type");
-QLB_PGN_OPERATIONS(NORVEL_CHECK_TYPE)
 
 // ---------------------------------------------------------------------------
 // Module unload: ICU's caches go with the library.

@@ -34,4 +34,8 @@ CFiSmartPtr<CFiPluginBase, CFiContextSingletonAllocator<CFiPluginBase> > plugin(
   return CFiSingletonAccessor<CFiPluginBase, CEmcSymPlugin>::access(release);
 }
 
+void replacePlugin(CFiPluginBase* replacement) {
+  CFiSingletonAccessor<CFiPluginBase, CEmcSymPlugin>::replace(replacement);
+}
+
 }  // namespace norvel

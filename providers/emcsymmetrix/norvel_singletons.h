@@ -29,6 +29,10 @@ CFiPluginBase::SessionManagerRef sessionManager(bool release = false);
 CFiSmartPtr<CFiTraceLog, CFiContextSingletonAllocator<CFiTraceLog> > traceLog(bool release = false);
 CFiSmartPtr<CFiPluginBase, CFiContextSingletonAllocator<CFiPluginBase> > plugin(bool release = false);
 
+// Replaces the process-wide plug-in object (for tests that drive the entry
+// points against an instrumented provider). Null empties the holder.
+void replacePlugin(CFiPluginBase* plugin);
+
 }  // namespace norvel
 
 #endif  // NORVEL_SINGLETONS_H

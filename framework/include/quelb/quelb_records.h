@@ -365,6 +365,9 @@ QUELB_API void quelb_free_host_node_list(qlb_host_node_list *list);
  * pointer, or a byte count that differs from the allocation). */
 QUELB_API uint64_t quelb_live_buffers(void);
 QUELB_API uint64_t quelb_bad_frees(void);
+/* Fault injection for tests: after `n` more successful allocations every
+ * allocation fails; a negative n turns failing off again. */
+QUELB_API void quelb_fail_allocations_after(int64_t n);
 
 #ifdef __cplusplus
 } /* extern "C" */

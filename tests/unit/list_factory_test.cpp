@@ -1,0 +1,122 @@
+// The list factories: order, counting, skipped elements, publication on
+// destruction, and that every node they build is a framework buffer.
+#include <gtest/gtest.h>
+
+#include <quelb/quelb_records.h>
+
+#include "cfielements.h"
+#include "cfilist.h"
+
+using namespace quelb_pdk_4_4;
+
+namespace {
+
+class ListFactory : public ::testing::Test {
+ protected:
+  void SetUp() override { liveBefore = quelb_live_buffers(); }
+  void TearDown() override {
+    EXPECT_EQ(liveBefore, quelb_live_buffers());
+    quelb_fail_allocations_after(-1);
+  }
+  uint64_t liveBefore = 0;
+};
+
+CFiEnclosureNode enclosure(const wchar_t* id) {
+  return CFiEnclosureNode(tstring(id), tstring(L"norvel"), tstring(id), tstring(L"EMC"),
+                          tstring(L"SYMMETRIX"), 1, 2, 0);
+}
+
+// A factory whose second build fails, as a utility library out of memory would.
+class FlakyEnclosureFactory : public CFiEnclosureNodeListFactory {
+ public:
+  using CFiEnclosureNodeListFactory::CFiEnclosureNodeListFactory;
+  qlb_enclosure_node_list* buildNode(const CFiEnclosureNode& e) override {
+    if (++builds == 2) return nullptr;
+    return CFiEnclosureNodeListFactory::buildNode(e);
+  }
+  int builds = 0;
+};
+
+TEST_F(ListFactory, PublishesOnDestructionInOrderSkippingFailedBuilds) {
+  qlb_enclosure_node_list* head = reinterpret_cast<qlb_enclosure_node_list*>(0x1);
+  int count = 0;
+  {
+    FlakyEnclosureFactory factory(&head, &count);
+    factory.add(enclosure(L"first"));
+    factory.add(enclosure(L"second"));
+    factory.add(enclosure(L"third"));
+    EXPECT_EQ(reinterpret_cast<qlb_enclosure_node_list*>(0x1), head) << "published early";
+  }
+  EXPECT_EQ(2, count);
+  ASSERT_NE(nullptr, head);
+  EXPECT_STREQ(L"first", head->el_id);
+  ASSERT_NE(nullptr, head->el_next);
+  EXPECT_STREQ(L"third", head->el_next->el_id);
+  EXPECT_EQ(nullptr, head->el_next->el_next);
+  EXPECT_EQ(2u, head->el_total);
+  quelb_free_enclosure_list(head);
+}
+
+TEST_F(ListFactory, EmptyFactoryPublishesNullAndNullCountIsFine) {
+  qlb_host_node_list* hosts = reinterpret_cast<qlb_host_node_list*>(0x1);
+  { CFiHostNodeListFactory factory(&hosts, nullptr); }
+  EXPECT_EQ(nullptr, hosts);
+
+  {
+    CFiHostNodeListFactory factory(&hosts, nullptr);
+    CFiHostNode host(tstring(L"hostA"), tstring(L"000190100001"));
+    host.ports.push_back(tstring(L"10000000c9123456"));
+    host.ports.push_back(tstring(L"10000000c9abcdef"));
+    factory.add(host);
+  }
+  ASSERT_NE(nullptr, hosts);
+  ASSERT_EQ(2, hosts->hl_port_count);
+  EXPECT_STREQ(L"10000000c9abcdef", hosts->hl_ports[1]);
+  EXPECT_STREQ(L"000190100001", hosts->hl_text);
+  quelb_free_host_node_list(hosts);
+}
+
+TEST_F(ListFactory, NodeListCarriesNameIdAndAttributes) {
+  qlb_node_list* nodes = nullptr;
+  int count = 0;
+  {
+    CFiNodeListFactory factory(&nodes, &count);
+    qlb_node_attr attr = {0, 0, 1, 2147483648ull};
+    factory.add(CFiNode(attr, tstring(L"EMC##SYMMETRIX##000190100001##0ABC"),
+                        tstring(L"UDID##EMC##SYMMETRIX##000190100001##0ABC"), tstring(L"norvel")));
+    // Out of memory for the next node: it is dropped, the list stays intact.
+    quelb_fail_allocations_after(0);
+    factory.add(CFiNode(attr, tstring(L"x"), tstring(L"y"), tstring(L"z")));
+    quelb_fail_allocations_after(-1);
+  }
+  ASSERT_EQ(1, count);
+  EXPECT_STREQ(L"UDID##EMC##SYMMETRIX##000190100001##0ABC", nodes->nl_objid->qid_text);
+  EXPECT_EQ(QLB_OBJID_NODE, nodes->nl_objid->qid_type);
+  EXPECT_EQ(2147483648ull, nodes->nl_attr.na_size);
+  EXPECT_EQ(1u, nodes->nl_attr.na_value3);
+  quelb_free_node_list(nodes);
+}
+
+TEST_F(ListFactory, FimFixedPartPointsIntoItsOwnElementAfterCopies) {
+  CFiFim original(tstring(L"EMC_TimeFinder_Snap"), 0, 0, 1, 0, 0, 5,
+                  tstring(L"EMC_TimeFinder_Snap"), tstring(L"1.0"));
+  CFiFim copy(original);
+  CFiFim assigned(tstring(L"x"), 1, 1, 1, 1, 1, 1, tstring(L"x"), tstring(L"x"));
+  assigned = original;
+  for (const CFiFim* f : {&copy, &assigned}) {
+    EXPECT_EQ(f->secondName().c_str(), f->fixed().ff_second_name);
+    EXPECT_EQ(f->version().c_str(), f->fixed().ff_version);
+  }
+  qlb_fim_list* fims = nullptr;
+  {
+    CFiFimListFactory factory(tstring(L"norvel"), &fims);
+    factory.add(copy);
+  }
+  ASSERT_NE(nullptr, fims);
+  EXPECT_STREQ(L"1.0", fims->fl_version);
+  EXPECT_STREQ(L"norvel", fims->fl_provider_name);
+  EXPECT_EQ(5u, fims->fl_value[5]);
+  quelb_free_fim_list(fims);
+}
+
+}  // namespace

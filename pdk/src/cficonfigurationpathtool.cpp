@@ -1,0 +1,137 @@
+// CFiConfigurationPathTool: installation paths from the registry and the
+// framework utility library.
+#include <ace/OS_NS_sys_stat.h>
+#include <ace/OS_NS_errno.h>
+
+#include <cstring>
+#include <cwchar>
+
+#include <quelb/quelb_records.h>
+
+#include "cficonfiguration.h"
+#include "cfiregistryposix.h"
+#include "cfistringtool.h"
+
+namespace quelb_pdk_4_4 {
+
+namespace {
+
+const wchar_t* const kQuelbKey = L"SOFTWARE\\Dravonel\\Quelb";
+const wchar_t* const kWindowsKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
+void endWithSeparator(tstring& path) {
+  if (path.length() > 0 && path[path.length() - 1] != L'/') path += L"/";
+}
+
+// The framework's consumer name; empty when it reports none.
+std::string consumerName() {
+  char* name = nullptr;
+  quelb_get_consumer_name(&name);
+  if (!name) return std::string();
+  std::string copy(name);
+  quelb_free_buf(name, std::strlen(name) + 1);
+  return copy;
+}
+
+// The framework's install root; empty when it reports none.
+tstring frameworkInstallRoot() {
+  wchar_t* root = nullptr;
+  quelb_get_install_root(&root);
+  if (!root) return tstring();
+  tstring copy(root);
+  quelb_free_buf(root, (std::wcslen(root) + 1) * sizeof(wchar_t));
+  return copy;
+}
+
+int readRegistryDirectory(const wchar_t* value, tstring& path) {
+  CFiRegistryPosix registry;
+  tstring read;
+  int status = registry.readString(tstring(kWindowsKey), tstring(value), read);
+  path = status == 0 && read.length() > 0 ? read : tstring(L"/opt");
+  return status;
+}
+
+}  // namespace
+
+int CFiConfigurationPathTool::getInstallPath(tstring& path) {
+  tstring key(kQuelbKey);
+  std::string consumer = consumerName();
+  if (!consumer.empty()) key += L"\\" + CFiStringTool::str2tstr(consumer);
+
+  CFiRegistryPosix registry;
+  tstring read;
+  int status = registry.readString(key, tstring(L"InstallDir64"), read);
+  if (status == 0) {
+    path = read;
+    endWithSeparator(path);
+    return 0;
+  }
+  if (path.length() == 0) {
+    path = frameworkInstallRoot();
+    endWithSeparator(path);
+  }
+  return status;
+}
+
+int CFiConfigurationPathTool::getProgramFilesDir(tstring& path) {
+  return readRegistryDirectory(L"ProgramFilesDir", path);
+}
+
+int CFiConfigurationPathTool::getProgramFilesX86Dir(tstring& path) {
+  return readRegistryDirectory(L"ProgramFilesDir (x86)", path);
+}
+
+int CFiConfigurationPathTool::locationUnderInstall(const wchar_t* subdirectory,
+                                                   tstring& directory) {
+  tstring install;
+  getInstallPath(install);
+  directory = install + subdirectory;
+  createDirectory(directory);
+  return 0;
+}
+
+int CFiConfigurationPathTool::getConfigFileInfo(const tstring& name, tstring& directory,
+                                                tstring& fileName) {
+  locationUnderInstall(L"ConfigFiles/", directory);
+  fileName = name + L".conf";
+  return 0;
+}
+
+int CFiConfigurationPathTool::getTraceFileInfo(const tstring& name, tstring& directory,
+                                               tstring& fileName) {
+  locationUnderInstall(L"Logs/", directory);
+  fileName = name + L".log";
+  return 0;
+}
+
+int CFiConfigurationPathTool::getMessageFileInfo(const tstring& name, tstring& directory,
+                                                 tstring& fileName) {
+  locationUnderInstall(L"Messages/", directory);
+  fileName = tstring(L"lib") + name;
+  return 0;
+}
+
+int CFiConfigurationPathTool::getCacheLocationInfo(tstring& directory) {
+  return locationUnderInstall(L"CacheFiles/", directory);
+}
+
+int CFiConfigurationPathTool::verify(const tstring& path) {
+  ACE_stat info;
+  if (ACE_OS::stat(CFiStringTool::tstr2str(path).c_str(), &info) == 0) return 0;
+  return errno != 0 ? errno : -1;
+}
+
+int CFiConfigurationPathTool::createDirectory(const tstring& path) {
+  std::string full = CFiStringTool::tstr2str(path);
+  if (full.empty()) return 0;  // the working directory
+  for (size_t slash = full.find('/', 1); ; slash = full.find('/', slash + 1)) {
+    std::string prefix = full.substr(0, slash);
+    ACE_stat info;
+    if (!prefix.empty() && ACE_OS::stat(prefix.c_str(), &info) != 0)
+      ACE_OS::mkdir(prefix.c_str(), 0755);
+    if (slash == std::string::npos) break;
+  }
+  return verify(path);
+}
+
+}  // namespace quelb_pdk_4_4

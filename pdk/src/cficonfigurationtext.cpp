@@ -1,0 +1,85 @@
+#include "cficonfigurationtext.h"
+
+namespace quelb_pdk_4_4 {
+
+namespace {
+
+const char* const kBlanks = " \t";
+
+// A value line: "name" [blanks] = [blanks] value. Returns it as
+// "name"=value; any other line unchanged.
+std::string normalizeValueLine(const std::string& line) {
+  if (line.empty() || line[0] != '"') return line;
+  size_t nameEnd = line.find('"', 1);
+  if (nameEnd == std::string::npos) return line;
+  size_t equals = line.find_first_not_of(kBlanks, nameEnd + 1);
+  if (equals == std::string::npos || line[equals] != '=') return line;
+  size_t valueStart = line.find_first_not_of(kBlanks, equals + 1);
+  std::string value = valueStart == std::string::npos ? std::string() : line.substr(valueStart);
+  size_t valueEnd = value.find_last_not_of(kBlanks);
+  value.erase(valueEnd == std::string::npos ? 0 : valueEnd + 1);
+  if (!value.empty() && value[0] == '"' && value.find('"', 1) == std::string::npos) value += '"';
+  return line.substr(0, nameEnd + 1) + "=" + value;
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string CFiConfigurationText::normalize(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 1);
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    while (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t start = line.find_first_not_of(kBlanks);
+    line.erase(0, start == std::string::npos ? line.size() : start);
+    out += normalizeValueLine(line);
+    out += '\n';
+    pos = end + 1;
+  }
+  return out;
+}
+
+std::string CFiConfigurationText::escapeValue(const std::string& value) {
+  std::string out;
+  out.reserve(value.size());
+  for (char c : value) {
+    switch (c) {
+      case '%': out += "%25"; break;
+      case '\n': out += "%0A"; break;
+      case '\r': out += "%0D"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string CFiConfigurationText::unescapeValue(const std::string& value) {
+  std::string out;
+  out.reserve(value.size());
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '%' && i + 2 < value.size()) {
+      int high = hexDigit(value[i + 1]);
+      int low = hexDigit(value[i + 2]);
+      int code = high < 0 || low < 0 ? -1 : high * 16 + low;
+      if (code == '%' || code == '\n' || code == '\r') {
+        out += static_cast<char>(code);
+        i += 2;
+        continue;
+      }
+    }
+    out += value[i];
+  }
+  return out;
+}
+
+}  // namespace quelb_pdk_4_4

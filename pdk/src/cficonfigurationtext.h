@@ -1,0 +1,39 @@
+// CFiConfigurationText: makes configuration files that people edit by hand
+// safe to read with ACE's registry import, and string values safe to write
+// with its export.
+//
+// ACE's reader drops a last line that has no line end, ignores a value line
+// with blanks around "=" or before the opening quote, and its writer puts a
+// string value between quotes unchanged, so a value holding a line end
+// breaks the file. normalize() rewrites a file text into the strict form the
+// reader takes without loss; escapeValue()/unescapeValue() encode the
+// characters a value line cannot hold.
+#ifndef QLB_PDK_CFICONFIGURATIONTEXT_H
+#define QLB_PDK_CFICONFIGURATIONTEXT_H
+
+#include <string>
+
+#include "cfiexport.h"
+
+namespace quelb_pdk_4_4 {
+
+class QLB_PDK_EXPORT CFiConfigurationText {
+ public:
+  // The text with every line ended by a line feed (carriage returns before
+  // it removed), leading blanks and tabs removed, and every value line
+  // ("name" = value) written as "name"=value. A string value whose closing
+  // quote is missing gets one. Section, comment and other lines are kept.
+  static std::string normalize(const std::string& text);
+
+  // Encodes "%" as "%25", line feed as "%0A" and carriage return as "%0D";
+  // every other character is kept.
+  static std::string escapeValue(const std::string& value);
+  // The reverse. Only the three sequences above are decoded (hexadecimal
+  // digits in either case); any other "%" is kept, so hand-written values
+  // such as "100%" read back as written.
+  static std::string unescapeValue(const std::string& value);
+};
+
+}  // namespace quelb_pdk_4_4
+
+#endif  // QLB_PDK_CFICONFIGURATIONTEXT_H

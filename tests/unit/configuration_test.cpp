@@ -1,0 +1,295 @@
+// Configuration files, hand-edited file safety, the registry file and the
+// installation paths.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "cficonfiguration.h"
+#include "cficonfigurationtext.h"
+#include "cfiregistryposix.h"
+#include "cfistringtool.h"
+#include "isolated_install.h"
+
+using namespace quelb_pdk_4_4;
+using testenv::IsolatedInstall;
+
+namespace {
+
+tstring T(const char* s) { return CFiStringTool::str2tstr(s); }
+std::string N(const tstring& s) { return CFiStringTool::tstr2str(s); }
+
+std::string directoryOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
+std::string fileOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// A path in a directory of its own.
+std::string scratchFile(const IsolatedInstall& install, const char* name) {
+  testenv::makeDirs(install.scratch("files"));
+  return install.scratch("files/") + name;
+}
+
+// Imports the file into a fresh configuration.
+struct Loaded {
+  explicit Loaded(const std::string& path)
+      : config(T(directoryOf(path).c_str()), T(fileOf(path).c_str()), true) {}
+  std::string str(const char* section, const char* name) {
+    tstring value(L"<unset>");
+    int status = config.getStringValue(T(section), T(name), value);
+    return status == 0 ? N(value) : "<missing>";
+  }
+  uint32_t dword(const char* section, const char* name, uint32_t otherwise = 12345) {
+    uint32_t value = otherwise;
+    config.getIntegerValue(T(section), T(name), value);
+    return value;
+  }
+  CFiConfiguration config;
+};
+
+TEST(ConfigurationText, EscapingRoundTripsEveryValueAndKeepsHandWrittenPercents) {
+  for (const std::string value : {"", "plain", "100%", "%0A", "a\nb\r\nc", "%%25\n%",
+                                  "quote\"in\"side\"", "\xc3\xa4\xe2\x82\xac"}) {
+    std::string escaped = CFiConfigurationText::escapeValue(value);
+    EXPECT_EQ(std::string::npos, escaped.find('\n')) << value;
+    EXPECT_EQ(value, CFiConfigurationText::unescapeValue(escaped));
+  }
+  EXPECT_EQ("100% sure", CFiConfigurationText::unescapeValue("100% sure"));
+  EXPECT_EQ("50%", CFiConfigurationText::unescapeValue("50%"));
+  EXPECT_EQ("x%4", CFiConfigurationText::unescapeValue("x%4"));
+  EXPECT_EQ("a\nb", CFiConfigurationText::unescapeValue("a%0ab"));
+}
+
+TEST(ConfigurationText, NormalizeMakesHandEditedLinesStrict) {
+  EXPECT_EQ("[S]\n\"a\"=\"1\"\n", CFiConfigurationText::normalize("[S]\n\"a\"=\"1\""));
+  EXPECT_EQ("\"a\"=\"x y\"\n\"b\"=dword:00000002\n",
+            CFiConfigurationText::normalize("  \"a\" =  \"x y\"  \r\n\t\"b\"\t=\tdword:00000002\n"));
+  EXPECT_EQ("\"a\"=\"open\"\n", CFiConfigurationText::normalize("\"a\"=\"open\n"));
+  EXPECT_EQ("; comment\n\n[A\\B]\n", CFiConfigurationText::normalize("; comment\n\n[A\\B]\n"));
+  EXPECT_EQ("", CFiConfigurationText::normalize(""));
+}
+
+TEST(Configuration, ValuesRoundTripThroughTheFile) {
+  IsolatedInstall install;
+  const std::string path = scratchFile(install, "round.conf");
+  const std::string tricky = "line one\nline \"two\"\r\n100% done \xc3\xa4";
+  {
+    CFiConfiguration config(T(directoryOf(path).c_str()), T(fileOf(path).c_str()), false);
+    ACE_Configuration_Section_Key key;
+    ASSERT_EQ(0, config.openSection(T("DEBUG_TRACE_INFO"), key, true));
+    EXPECT_EQ(0, config.setStringValue(T("TRACEDIR"), T("/var/log/quelb/")));
+    EXPECT_EQ(0, config.setStringValue(T("TRICKY"), T(tricky.c_str())));
+    EXPECT_EQ(0, config.setStringValue(T("EMPTY"), T("")));
+    EXPECT_EQ(0, config.setIntegerValue(T("TRACELEVEL"), 6));
+    EXPECT_EQ(0, config.setIntegerValue(T("BIG"), 0xFFFFFFFFu));
+    ASSERT_EQ(0, config.openSection(T("TUNING_PARAMS"), key, true));
+    EXPECT_EQ(0, config.setIntegerValue(T("LOCK_RETRY_ATTEMPTS"), 0));
+    ASSERT_EQ(0, config.exportConfig());
+  }
+  std::string text = testenv::readFile(path);
+  EXPECT_NE(std::string::npos, text.find("[DEBUG_TRACE_INFO]\n"));
+  EXPECT_NE(std::string::npos, text.find("\"TRACELEVEL\"=dword:00000006\n"));
+  EXPECT_NE(std::string::npos, text.find("\"TRACEDIR\"=\"/var/log/quelb/\"\n"));
+  // Nothing but the file itself is left in the directory.
+  EXPECT_EQ(std::vector<std::string>{"round.conf"}, testenv::listDir(directoryOf(path)));
+
+  Loaded loaded(path);
+  EXPECT_EQ("/var/log/quelb/", loaded.str("DEBUG_TRACE_INFO", "TRACEDIR"));
+  EXPECT_EQ(tricky, loaded.str("DEBUG_TRACE_INFO", "TRICKY"));
+  EXPECT_EQ("", loaded.str("DEBUG_TRACE_INFO", "EMPTY"));
+  EXPECT_EQ(6u, loaded.dword("DEBUG_TRACE_INFO", "TRACELEVEL"));
+  EXPECT_EQ(0xFFFFFFFFu, loaded.dword("DEBUG_TRACE_INFO", "BIG"));
+  EXPECT_EQ(0u, loaded.dword("TUNING_PARAMS", "LOCK_RETRY_ATTEMPTS"));
+  // Missing keys and sections, and a value of the other type: non-zero, out
+  // value untouched.
+  EXPECT_EQ(12345u, loaded.dword("TUNING_PARAMS", "POST_UNMASK_WAIT_IN_SEC"));
+  EXPECT_EQ(12345u, loaded.dword("NO_SUCH_SECTION", "TRACELEVEL"));
+  EXPECT_EQ(12345u, loaded.dword("DEBUG_TRACE_INFO", "TRACEDIR"));
+  EXPECT_EQ("<missing>", loaded.str("DEBUG_TRACE_INFO", "TRACELEVEL"));
+  EXPECT_EQ("<missing>", loaded.str("NO_SUCH_SECTION", "X"));
+  ACE_Configuration_Section_Key key;
+  EXPECT_NE(0, loaded.config.openSection(T("ALSO_MISSING"), key, false));
+}
+
+TEST(Configuration, HandEditedFileLosesNoSetting) {
+  IsolatedInstall install;
+  const std::string path = scratchFile(install, "hand.conf");
+  const std::string original =
+      "; edited by hand\r\n"
+      "[DEBUG_TRACE_INFO]\r\n"
+      "  \"TRACEDIR\" = \"/logs/\"\r\n"
+      "\"TRACELEVEL\" =dword:00000006\n"
+      "\t\"TRACESTDOUT\"= dword:00000001\n"
+      "[CLI_TOOL_INFO]\n"
+      "\"FILEPATH\"=\"/opt/symcli/bin\"";  // no line end
+  testenv::writeFile(path, original);
+  Loaded loaded(path);
+  EXPECT_EQ("/logs/", loaded.str("DEBUG_TRACE_INFO", "TRACEDIR"));
+  EXPECT_EQ(6u, loaded.dword("DEBUG_TRACE_INFO", "TRACELEVEL"));
+  EXPECT_EQ(1u, loaded.dword("DEBUG_TRACE_INFO", "TRACESTDOUT"));
+  EXPECT_EQ("/opt/symcli/bin", loaded.str("CLI_TOOL_INFO", "FILEPATH"));
+  // Reading never changes the file and leaves no copy behind.
+  EXPECT_EQ(original, testenv::readFile(path));
+  EXPECT_EQ(1u, testenv::listDir(directoryOf(path)).size());
+}
+
+TEST(Configuration, ImportFailuresSetTheLastError) {
+  IsolatedInstall install;
+  CFiConfiguration config;
+  EXPECT_NE(0, config.importConfig(T(install.scratch("nodir/").c_str()), T("x.conf")));
+  EXPECT_EQ("Configuration path verification failed", N(config.getLastError().detail()));
+  EXPECT_EQ("pdk/src/cficonfiguration", N(config.getLastError().sourceFile()));
+  EXPECT_EQ("quelb_pdk_4_4::CFiConfiguration::importConfig", N(config.getLastError().function()));
+  EXPECT_NE(0, config.importConfig(T(install.root().c_str()), T("x.conf")));
+  EXPECT_EQ("Configuration path succeeded but no configuration file exists.",
+            N(config.getLastError().detail()));
+  // Exporting into a directory that does not exist fails and creates nothing.
+  CFiConfiguration nowhere(T(install.scratch("nodir/").c_str()), T("x.conf"), false);
+  EXPECT_NE(0, nowhere.exportConfig());
+  EXPECT_FALSE(testenv::fileExists(install.scratch("nodir")));
+  EXPECT_NE(0, CFiConfiguration().exportConfig());
+}
+
+TEST(Configuration, NamedConfigurationWritesAnEmptyFileWhenNoneExists) {
+  IsolatedInstall install;
+  {
+    CFiConfiguration config(T("norvel"));
+    EXPECT_EQ("Configuration path succeeded but no configuration file exists.",
+              N(config.getLastError().detail()));
+    EXPECT_EQ(install.configFile("norvel"), N(config.path()));
+    uint32_t level = 7;
+    EXPECT_NE(0, config.getIntegerValue(T("DEBUG_TRACE_INFO"), T("TRACELEVEL"), level));
+    EXPECT_EQ(7u, level);
+  }
+  ASSERT_TRUE(testenv::fileExists(install.configFile("norvel")));
+  EXPECT_EQ("", testenv::readFile(install.configFile("norvel")));
+  struct stat info;
+  ASSERT_EQ(0, ::stat((install.root() + "ConfigFiles").c_str(), &info));
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(0755 & ~mask, info.st_mode & 0777);
+
+  testenv::writeFile(install.configFile("norvel"), "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000003\n");
+  CFiConfiguration again(T("norvel"));
+  EXPECT_EQ(0, again.getLastError().code());
+  uint32_t attempts = 0;
+  EXPECT_EQ(0, again.getIntegerValue(T("TUNING_PARAMS"), T("LOCK_RETRY_ATTEMPTS"), attempts));
+  EXPECT_EQ(3u, attempts);
+}
+
+TEST(Configuration, SectionsEnumerateTheirDirectChildren) {
+  IsolatedInstall install;
+  const std::string path = install.scratch("tree.conf");
+  testenv::writeFile(path, "[A\\B]\n\"x\"=\"1\"\n[A\\C\\D]\n[E]\n");
+  Loaded loaded(path);
+  ACE_Configuration_Section_Key a;
+  ASSERT_EQ(0, loaded.config.openSection(T("A"), a, false));
+  std::vector<tstring> names;
+  loaded.config.enumerateSections(names);
+  ASSERT_EQ(2u, names.size());
+  EXPECT_TRUE((N(names[0]) == "B" && N(names[1]) == "C") ||
+              (N(names[0]) == "C" && N(names[1]) == "B"));
+  ACE_Configuration_Section_Key b;
+  ASSERT_EQ(0, loaded.config.openSection(a, T("B"), b, false));
+  tstring x;
+  EXPECT_EQ(0, loaded.config.getStringValue(T("x"), x));
+  EXPECT_EQ("1", N(x));
+}
+
+class InstallPath : public ::testing::Test {
+ protected:
+  std::string installPath(int* status = nullptr) {
+    tstring path;
+    int rc = CFiConfigurationPathTool::getInstallPath(path);
+    if (status) *status = rc;
+    return N(path);
+  }
+  IsolatedInstall install;
+};
+
+TEST_F(InstallPath, ComesFromTheRegistryFileThenTheFrameworkRoot) {
+  // No registry file: the framework's install root.
+  int status = 0;
+  EXPECT_EQ(install.root(), installPath(&status));
+  EXPECT_NE(0, status);
+
+  testenv::writeFile(install.registry(),
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n"
+                     "\"InstallDir64\"=\"/srv/quelb\"");
+  EXPECT_EQ("/srv/quelb/", installPath(&status));
+  EXPECT_EQ(0, status);
+
+  tstring directory, file;
+  testenv::writeFile(install.registry(),
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n"
+                     "\"InstallDir64\"=\"" + install.root() + "\"\n");
+  CFiConfigurationPathTool::getTraceFileInfo(T("norvel"), directory, file);
+  EXPECT_EQ(install.root() + "Logs/", N(directory));
+  EXPECT_EQ("norvel.log", N(file));
+  EXPECT_TRUE(testenv::fileExists(install.root() + "Logs"));
+  CFiConfigurationPathTool::getMessageFileInfo(T("norvel"), directory, file);
+  EXPECT_EQ(install.root() + "Messages/", N(directory));
+  EXPECT_EQ("libnorvel", N(file));
+  CFiConfigurationPathTool::getCacheLocationInfo(directory);
+  EXPECT_EQ(install.root() + "CacheFiles/", N(directory));
+  EXPECT_TRUE(testenv::fileExists(install.root() + "CacheFiles"));
+}
+
+TEST_F(InstallPath, AConsumerReadsOnlyItsOwnSubkey) {
+  testenv::writeFile(install.registry(),
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n"
+                     "\"InstallDir64\"=\"/plain/\"\n"
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb\\backup]\n"
+                     "\"InstallDir64\"=\"/consumer/\"\n");
+  EXPECT_EQ("/plain/", installPath());
+  {
+    testenv::ScopedEnv consumer("QUELB_CONSUMER", "backup");
+    EXPECT_EQ("/consumer/", installPath());
+  }
+  {
+    // A consumer without a subkey does not fall back to the plain key.
+    testenv::ScopedEnv consumer("QUELB_CONSUMER", "other");
+    EXPECT_EQ(install.root(), installPath());
+  }
+  {
+    testenv::ScopedEnv root("QUELB_INSTALL_ROOT", nullptr);
+    testenv::ScopedEnv consumer("QUELB_CONSUMER", "other");
+    int status = 0;
+    EXPECT_EQ("", installPath(&status));
+    EXPECT_NE(0, status);
+  }
+}
+
+TEST_F(InstallPath, ProgramFilesDirectoryDefaultsToOpt) {
+  tstring dir;
+  EXPECT_NE(0, CFiConfigurationPathTool::getProgramFilesDir(dir));
+  EXPECT_EQ("/opt", N(dir));
+  testenv::writeFile(install.registry(),
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
+                     "\"ProgramFilesDir\"=\"/usr/local\"\n");
+  EXPECT_EQ(0, CFiConfigurationPathTool::getProgramFilesDir(dir));
+  EXPECT_EQ("/usr/local", N(dir));
+  EXPECT_NE(0, CFiConfigurationPathTool::getProgramFilesX86Dir(dir));
+  EXPECT_EQ("/opt", N(dir));
+}
+
+TEST_F(InstallPath, RegistryKeysEnumerateAndVerifyChecksExistence) {
+  testenv::writeFile(install.registry(),
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V7.3]\n"
+                     "\"SYMAPI_HOME_DIR\"=\"/emc/symcli\"\n");
+  CFiRegistryPosix registry;
+  ACE_Configuration_Section_Key key;
+  EXPECT_NE(0, registry.openKey(T("SOFTWARE\\EMC\\SYMCLI\\V6.0"), key));
+  ASSERT_EQ(0, registry.openKey(T("SOFTWARE\\EMC\\SYMCLI"), key));
+  tstring sub;
+  ASSERT_EQ(0, registry.enumerateSubKey(key, 0, sub));
+  EXPECT_EQ("V7.3", N(sub));
+  EXPECT_NE(0, registry.enumerateSubKey(key, 1, sub));
+  tstring home;
+  EXPECT_EQ(0, registry.readString(T("SOFTWARE\\EMC\\SYMCLI\\V7.3"), T("SYMAPI_HOME_DIR"), home));
+  EXPECT_EQ("/emc/symcli", N(home));
+
+  EXPECT_EQ(0, CFiConfigurationPathTool::verify(T(install.registry().c_str())));
+  EXPECT_NE(0, CFiConfigurationPathTool::verify(T(install.scratch("absent").c_str())));
+}
+
+}  // namespace

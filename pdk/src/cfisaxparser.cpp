@@ -1,0 +1,173 @@
+#include "cfisaxparser.h"
+
+#include <mutex>
+#include <new>
+#include <stdexcept>
+
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/sax/EntityResolver.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLString.hpp>
+#include <xercesc/util/XMLUni.hpp>
+
+#include "cfisaxhandler.h"
+#include "utf8.h"
+
+namespace quelb_pdk_4_4 {
+
+using xercesc::XMLUni;
+
+namespace {
+
+// Guards XMLPlatformUtils::Initialize and Terminate, whose use count is
+// not thread-safe.
+std::mutex& platformLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+const char kSystemId[] = "quelb_sax_parser";
+
+// UTF-8 text as a null-terminated UTF-16 string.
+std::u16string toXmlText(const std::string& text) {
+  std::wstring wide = boundedtext::utf8ToWide(text);
+  std::u16string out;
+  out.reserve(wide.size() + 1);
+  for (wchar_t c : wide) {
+    unsigned long cp = static_cast<unsigned long>(c);
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+// Hands the reader the one schema file the caller named; every other
+// resource is left unresolved, which the reader (with default resolution
+// off) treats as unavailable.
+class CFiSaxParser::SchemaResolver : public xercesc::EntityResolver {
+ public:
+  explicit SchemaResolver(const std::u16string& path) : m_path(path) {}
+  xercesc::InputSource* resolveEntity(const XMLCh* const, const XMLCh* const systemId) override {
+    if (!xercesc::XMLString::equals(systemId, m_path.c_str())) return nullptr;
+    return new xercesc::LocalFileInputSource(m_path.c_str());
+  }
+
+ private:
+  std::u16string m_path;
+};
+
+CFiSaxParser::CFiSaxParser(xercesc::DefaultHandler* handler, const char* schema)
+    : m_handler(nullptr),
+      m_reader(nullptr),
+      m_security(nullptr),
+      m_schemaResolver(nullptr),
+      m_platformHeld(false) {
+  init();
+  if (handler) setHandler(handler);
+  if (schema) setInputSchema(schema);
+}
+
+CFiSaxParser::~CFiSaxParser() {
+  delete m_reader;
+  delete m_security;
+  delete m_schemaResolver;
+  if (m_platformHeld) {
+    std::lock_guard<std::mutex> guard(platformLock());
+    xercesc::XMLPlatformUtils::Terminate();
+  }
+}
+
+void CFiSaxParser::init() {
+  if (m_reader) return;
+  try {
+    if (!m_platformHeld) {
+      std::lock_guard<std::mutex> guard(platformLock());
+      xercesc::XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale);
+      m_platformHeld = true;
+    }
+    m_reader = xercesc::XMLReaderFactory::createXMLReader();
+    m_reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
+    m_reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
+    m_reader->setFeature(XMLUni::fgXercesSchema, false);
+    m_reader->setFeature(XMLUni::fgXercesSchemaFullChecking, false);
+    m_reader->setFeature(XMLUni::fgSAX2CoreNameSpacePrefixes, false);
+    // Untrusted input: nothing outside the document is ever read.
+    m_reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+    m_reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+    m_security = new xercesc::SecurityManager();
+    m_reader->setProperty(XMLUni::fgXercesSecurityManager, m_security);
+  } catch (const xercesc::XMLException&) {
+    // The parser stays unusable; parse() reports it.
+    delete m_reader;
+    m_reader = nullptr;
+  }
+}
+
+void CFiSaxParser::setHandler(xercesc::DefaultHandler* handler) {
+  m_handler = handler;
+  if (!m_reader) return;
+  try {
+    m_reader->setContentHandler(handler);
+    m_reader->setErrorHandler(handler);
+  } catch (const xercesc::XMLException&) {
+  }
+}
+
+void CFiSaxParser::setInputSchema(const char* schema) {
+  if (!m_reader || !schema) return;
+  try {
+    std::u16string path = toXmlText(schema);
+    delete m_schemaResolver;
+    m_schemaResolver = new SchemaResolver(path);
+    m_reader->setEntityResolver(m_schemaResolver);
+    m_reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
+    m_reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
+    m_reader->setFeature(XMLUni::fgXercesSchema, true);
+    m_reader->setFeature(XMLUni::fgXercesSchemaFullChecking, true);
+    m_reader->setFeature(XMLUni::fgXercesUseCachedGrammarInParse, true);
+    m_reader->setProperty(XMLUni::fgXercesSchemaExternalNoNameSpaceSchemaLocation,
+                          const_cast<char16_t*>(path.c_str()));
+  } catch (const xercesc::XMLException&) {
+  } catch (const xercesc::SAXException&) {
+  }
+}
+
+void CFiSaxParser::parse(const std::string& document) {
+  if (!m_reader) throw std::runtime_error("CFiSaxParser: the XML reader could not be created");
+  const XMLByte* bytes = reinterpret_cast<const XMLByte*>(document.data());
+  try {
+    xercesc::MemBufInputSource source(bytes, document.size(), kSystemId, false);
+    m_reader->parse(source);
+  } catch (const xercesc::SAXParseException& e) {
+    throw fiDetachSaxParseException(e);
+  } catch (const xercesc::SAXException& e) {
+    throw xercesc::SAXException(e.getMessage(), fiSaxExceptionMemoryManager());
+  } catch (const xercesc::OutOfMemoryException&) {
+    throw std::bad_alloc();
+  } catch (const xercesc::XMLException& e) {
+    throw fiDetachSaxParseException(xercesc::SAXParseException(
+        e.getMessage(), nullptr, toXmlText(kSystemId).c_str(), 0, 0));
+  }
+}
+
+void CFiSaxParser::parse(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 1;
+  std::string document;
+  document.reserve(size);
+  for (const std::string& line : lines) document += line;
+  parse(document);
+}
+
+}  // namespace quelb_pdk_4_4

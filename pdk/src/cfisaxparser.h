@@ -1,0 +1,70 @@
+// CFiSaxParser: parses XML held in memory (a string, or lines joined without
+// separators) with the Xerces-C SAX2 reader and feeds it to one handler.
+//
+// Each parser holds one use of the Xerces platform for its lifetime. The
+// platform's use count is not thread-safe in Xerces itself, so every
+// Initialize and Terminate goes through one process-wide lock; parsers may
+// be made and destroyed on many threads at once. No Xerces object of the
+// parser outlives its Terminate, and exceptions leaving parse() are copies
+// that do not depend on the platform.
+//
+// Documents are untrusted: the reader never loads an external DTD and never
+// resolves an external entity by itself, so no document can make the
+// library open a file or a network address; entity expansion is bounded.
+// The one file it may open is a schema the caller names with
+// setInputSchema.
+#ifndef QLB_PDK_CFISAXPARSER_H
+#define QLB_PDK_CFISAXPARSER_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+
+#include "cfiexport.h"
+
+namespace quelb_pdk_4_4 {
+
+class QLB_PDK_EXPORT CFiSaxParser {
+ public:
+  // Runs init(), then setHandler(handler) and setInputSchema(schema) for
+  // those given (non-null). The handler is not owned.
+  explicit CFiSaxParser(xercesc::DefaultHandler* handler = nullptr, const char* schema = nullptr);
+  ~CFiSaxParser();
+  CFiSaxParser(const CFiSaxParser&) = delete;
+  CFiSaxParser& operator=(const CFiSaxParser&) = delete;
+
+  // Takes a use of the Xerces platform and creates a non-validating,
+  // namespace-unaware reader. A failure leaves the parser unusable; parse()
+  // then throws std::runtime_error. A second call does nothing.
+  void init();
+  // Registers the handler as content and error handler.
+  void setHandler(xercesc::DefaultHandler* handler);
+  // Validates against the schema file at `schema` (no namespace).
+  void setInputSchema(const char* schema);
+
+  // Parses the document in place (no copy) under the system id
+  // "quelb_sax_parser". Well-formedness errors go to the handler; what the
+  // reader throws propagates as xercesc::SAXParseException (also for
+  // XMLException of the reader, whose message it carries),
+  // xercesc::SAXException or std::bad_alloc.
+  void parse(const std::string& document);
+  // Joins the lines without any separator and parses the result.
+  void parse(const std::vector<std::string>& lines);
+
+ private:
+  class SchemaResolver;
+
+  xercesc::DefaultHandler* m_handler;
+  xercesc::SAX2XMLReader* m_reader;
+  xercesc::SecurityManager* m_security;
+  SchemaResolver* m_schemaResolver;
+  bool m_platformHeld;
+};
+
+}  // namespace quelb_pdk_4_4
+
+#endif  // QLB_PDK_CFISAXPARSER_H

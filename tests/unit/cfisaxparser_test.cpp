@@ -1,0 +1,229 @@
+// SAX parser wrapper and handler base: joining of lines, character data,
+// error recording, untrusted documents, concurrent platform use.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+
+#include "cfisaxhandler.h"
+#include "cfisaxparser.h"
+#include "test_env.h"
+
+using quelb_pdk_4_4::CFiSaxParseHandler;
+using quelb_pdk_4_4::CFiSaxParser;
+using xercesc::SAXParseException;
+
+namespace {
+
+// Writes every event as text: "<name a=v>", "text", "</name>".
+class RecordingHandler : public CFiSaxParseHandler {
+ public:
+  void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
+                    const xercesc::Attributes& attrs) override {
+    flushText();
+    std::string event = "<" + toString(qname);
+    for (XMLSize_t i = 0; i < attrs.getLength(); ++i) {
+      event += " " + toString(attrs.getQName(i)) + "=" + toString(attrs.getValue(i));
+    }
+    events.push_back(event + ">");
+  }
+  void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname) override {
+    flushText();
+    events.push_back("</" + toString(qname) + ">");
+  }
+  void characters(const XMLCh* const chars, const XMLSize_t length) override {
+    ++pieces;
+    CFiSaxParseHandler::characters(chars, length);
+  }
+  std::vector<std::string> result() const {
+    throwLastError();
+    return events;
+  }
+
+  std::vector<std::string> events;
+  int pieces = 0;
+
+ private:
+  void flushText() {
+    if (!m_text.empty()) events.push_back(m_text);
+    m_text.clear();
+  }
+};
+
+std::vector<std::string> parseLines(const std::vector<std::string>& lines) {
+  RecordingHandler handler;
+  {
+    CFiSaxParser parser(&handler);
+    parser.parse(lines);
+  }
+  return handler.result();
+}
+
+}  // namespace
+
+TEST(SaxParser, LinesJoinWithoutSeparatorIntoOneDocument) {
+  EXPECT_EQ(parseLines({"<a>", "x</a>"}), (std::vector<std::string>{"<a>", "x", "</a>"}));
+  // A line break inside a tag would matter only if lines were separated;
+  // joined directly, "<Sym" + "metrix/>" is one element.
+  EXPECT_EQ(parseLines({"<?xml version=\"1.0\" standalone=\"yes\" ?>", "<r><Sym",
+                        "metrix id=\"0001\"/></r>"}),
+            (std::vector<std::string>{"<r>", "<Symmetrix id=0001>", "</Symmetrix>", "</r>"}));
+}
+
+TEST(SaxParser, CharacterDataPiecesAppendInOrderAsUtf8) {
+  RecordingHandler handler;
+  CFiSaxParser parser(&handler);
+  // Entity references make the reader deliver the text in several pieces.
+  parser.parse(std::string("<a>x&amp;y&lt;z \xC3\xA9 &#x1D11E;</a>"));
+  EXPECT_GT(handler.pieces, 1);
+  EXPECT_EQ(handler.result(),
+            (std::vector<std::string>{"<a>", "x&y<z \xC3\xA9 \xF0\x9D\x84\x9E", "</a>"}));
+  EXPECT_EQ(CFiSaxParseHandler::toWString(u"\u00e9\U0001D11E"), std::wstring(L"\u00e9\U0001D11E"));
+  EXPECT_EQ(CFiSaxParseHandler::toString(nullptr), "");
+}
+
+TEST(SaxParser, BrokenDocumentsSurfaceFromTheGetterAfterTheParserIsGone) {
+  // Not well-formed: the error is recorded while parsing and thrown later,
+  // when no parser (and no Xerces platform use) remains.
+  RecordingHandler handler;
+  {
+    CFiSaxParser parser(&handler);
+    EXPECT_NO_THROW(parser.parse(std::vector<std::string>{"<a>", "<b></a>"}));
+  }
+  ASSERT_TRUE(handler.hasLastError());
+  try {
+    handler.result();
+    FAIL() << "no exception";
+  } catch (const SAXParseException& e) {
+    EXPECT_EQ(e.getLineNumber(), 1u);
+    EXPECT_NE(CFiSaxParseHandler::toString(e.getMessage()), "");
+    EXPECT_EQ(CFiSaxParseHandler::toString(e.getSystemId()), "quelb_sax_parser");
+  }
+
+  // An empty list of lines is an empty document, which is rejected either
+  // by parse itself or by the getter.
+  RecordingHandler empty;
+  bool thrown = false;
+  try {
+    CFiSaxParser parser(&empty);
+    parser.parse(std::vector<std::string>());
+    empty.result();
+  } catch (const SAXParseException&) {
+    thrown = true;
+  }
+  EXPECT_TRUE(thrown);
+}
+
+TEST(SaxParser, WarningAloneSetsTheFlagAndThrowsOnlyWithAMessage) {
+  RecordingHandler handler;
+  EXPECT_FALSE(handler.hasLastError());
+  EXPECT_NO_THROW(handler.throwLastError());
+  EXPECT_EQ(handler.getLastError().getLineNumber(), 0u);
+
+  handler.warning(SAXParseException(nullptr, nullptr, nullptr, 3, 4,
+                                    quelb_pdk_4_4::fiSaxExceptionMemoryManager()));
+  EXPECT_TRUE(handler.hasLastError());
+  EXPECT_NO_THROW(handler.throwLastError());  // no message
+
+  handler.warning(SAXParseException(u"careful", nullptr, nullptr, 5, 6,
+                                    quelb_pdk_4_4::fiSaxExceptionMemoryManager()));
+  try {
+    handler.throwLastError();
+    FAIL() << "no exception";
+  } catch (const SAXParseException& e) {
+    EXPECT_EQ(CFiSaxParseHandler::toString(e.getMessage()), "careful");
+    EXPECT_EQ(e.getLineNumber(), 5u);
+    EXPECT_EQ(e.getColumnNumber(), 6u);
+  }
+}
+
+TEST(SaxParser, DocumentsCannotMakeTheLibraryReadFiles) {
+  testenv::TempDir dir;
+  testenv::writeFile(dir.file("secret.txt"), "TOPSECRET");
+  testenv::writeFile(dir.file("ext.dtd"),
+                     "<!ENTITY leak SYSTEM \"file://" + dir.file("secret.txt") + "\">");
+
+  auto textOf = [](const std::string& doc, bool* failed) {
+    RecordingHandler handler;
+    std::string all;
+    try {
+      CFiSaxParser parser(&handler);
+      parser.parse(doc);
+      handler.result();
+    } catch (const SAXParseException&) {
+      *failed = true;
+    }
+    for (const std::string& e : handler.events) all += e;
+    return all;
+  };
+
+  bool failed = false;
+  std::string text = textOf("<!DOCTYPE a [<!ENTITY e SYSTEM \"file://" + dir.file("secret.txt") +
+                                "\">]><a>&e;</a>",
+                            &failed);
+  EXPECT_EQ(text.find("TOPSECRET"), std::string::npos) << text;
+
+  failed = false;
+  text = textOf("<!DOCTYPE a SYSTEM \"file://" + dir.file("ext.dtd") + "\"><a>&leak;</a>", &failed);
+  EXPECT_EQ(text.find("TOPSECRET"), std::string::npos) << text;
+
+  // Entity expansion is bounded: a billion-laughs document fails quickly.
+  std::string laughs = "<!DOCTYPE a [<!ENTITY l0 \"lol\">";
+  for (int i = 1; i < 10; ++i) {
+    std::string prev = "&l" + std::to_string(i - 1) + ";";
+    std::string body;
+    for (int k = 0; k < 10; ++k) body += prev;
+    laughs += "<!ENTITY l" + std::to_string(i) + " \"" + body + "\">";
+  }
+  laughs += "]><a>&l9;</a>";
+  failed = false;
+  text = textOf(laughs, &failed);
+  EXPECT_TRUE(failed);
+  EXPECT_LT(text.size(), 1000000u);
+}
+
+TEST(SaxParser, SchemaNamedByTheCallerValidates) {
+  testenv::TempDir dir;
+  std::string xsd = dir.file("a.xsd");
+  testenv::writeFile(xsd,
+                     "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">"
+                     "<xs:element name=\"a\" type=\"xs:int\"/></xs:schema>");
+  RecordingHandler good;
+  {
+    CFiSaxParser parser(&good, xsd.c_str());
+    parser.parse(std::string("<a>12</a>"));
+  }
+  EXPECT_NO_THROW(good.result());
+  RecordingHandler bad;
+  {
+    CFiSaxParser parser(&bad, xsd.c_str());
+    parser.parse(std::string("<a>twelve</a>"));
+  }
+  EXPECT_THROW(bad.result(), SAXParseException);
+}
+
+TEST(SaxParser, ParsersComeAndGoOnManyThreadsAtOnce) {
+  std::atomic<int> good{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&good] {
+      for (int i = 0; i < 50; ++i) {
+        RecordingHandler handler;
+        CFiSaxParser parser(&handler);
+        parser.parse(std::string("<a n=\"1\">x</a>"));
+        if (handler.result().size() == 3) ++good;
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(good.load(), 400);
+
+  // Without a handler the document is still read, and nothing breaks.
+  CFiSaxParser bare;
+  EXPECT_NO_THROW(bare.parse(std::string("<a/>")));
+}

@@ -32,6 +32,10 @@ std::mutex& platformLock() {
 
 const char kSystemId[] = "quelb_sax_parser";
 
+// Tool output declares no entities of its own; a document that expands
+// more than this many is treated as hostile and fails.
+const XMLSize_t kEntityExpansionLimit = 1000;
+
 // UTF-8 text as a null-terminated UTF-16 string.
 std::u16string toXmlText(const std::string& text) {
   std::wstring wide = boundedtext::utf8ToWide(text);
@@ -106,6 +110,7 @@ void CFiSaxParser::init() {
     m_reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
     m_reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
     m_security = new xercesc::SecurityManager();
+    m_security->setEntityExpansionLimit(kEntityExpansionLimit);
     m_reader->setProperty(XMLUni::fgXercesSecurityManager, m_security);
   } catch (const xercesc::XMLException&) {
     // The parser stays unusable; parse() reports it.

@@ -1,20 +1,157 @@
-// Minimal trace log: keeps its settings in memory and writes nothing until
-// the configuration-backed implementation replaces it.
+// The trace log: settings from the "DEBUG_TRACE_INFO" section of the
+// component's configuration file, one append per traced line, every line
+// forwarded to the error manager.
 #include "cfitracelog.h"
 
+#include <ace/ACE.h>
+#include <ace/OS_NS_Thread.h>
+#include <ace/OS_NS_fcntl.h>
+#include <ace/OS_NS_sys_time.h>
+#include <ace/OS_NS_time.h>
+#include <ace/OS_NS_unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "cficonfiguration.h"
 #include "cfierrormgr.h"
+#include "cfistringtool.h"
 
 namespace quelb_pdk_4_4 {
 
+namespace {
+
+const wchar_t* const kSection = L"DEBUG_TRACE_INFO";
+const wchar_t* const kTraceDir = L"TRACEDIR";
+const wchar_t* const kTraceFile = L"TRACEFILE";
+const wchar_t* const kTraceLevel = L"TRACELEVEL";
+const wchar_t* const kTraceStdout = L"TRACESTDOUT";
+const wchar_t* const kRuntimeUpdate = L"TRACERUNTIMEUPDATE";
+
+const size_t kFirstBufferSize = 1024;
+const size_t kLargestBufferSize = 8192;
+
+ACE_Time_Value systemClock() { return ACE_OS::gettimeofday(); }
+
+std::atomic<FiTraceClockFunction> g_clock{&systemClock};
+
+ACE_Time_Value now() { return g_clock.load()(); }
+
+// "%m%d%y" of the local date.
+tstring dateText(const ACE_Time_Value& time) {
+  time_t seconds = time.sec();
+  struct tm local;
+  char text[16] = "";
+  if (ACE_OS::localtime_r(&seconds, &local)) ACE_OS::strftime(text, sizeof text, "%m%d%y", &local);
+  return CFiStringTool::str2tstr(text);
+}
+
+std::string timestamp(const ACE_Time_Value& time) {
+  ACE_TCHAR text[64];
+  if (!ACE::timestamp(time, text, sizeof text / sizeof text[0])) return "<time error>";
+  return text;
+}
+
+// Drops a trailing, incomplete UTF-8 sequence left by a cut.
+void trimPartialCharacter(std::string& text) {
+  size_t lead = text.size();
+  size_t continuation = 0;
+  while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80 &&
+         continuation < 3) {
+    --lead;
+    ++continuation;
+  }
+  if (lead == 0) return;
+  unsigned char first = static_cast<unsigned char>(text[lead - 1]);
+  size_t expected = first >= 0xF0 ? 3 : first >= 0xE0 ? 2 : first >= 0xC0 ? 1 : 0;
+  if (first >= 0xC0 && continuation < expected) text.erase(lead - 1);
+}
+
+// The message in a buffer of 1024 bytes, grown (to the reported length
+// plus 2) up to 8192 bytes; a longer message is cut to fit the largest
+// buffer. False when the format cannot be used.
+bool formatMessage(const char* format, std::va_list args, std::string& message) {
+  std::vector<char> buffer;
+  size_t size = kFirstBufferSize;
+  for (;;) {
+    buffer.resize(size);
+    std::va_list attempt;
+    va_copy(attempt, args);
+    int needed = boundedtext::vformat(buffer.data(), size, format, attempt);
+    va_end(attempt);
+    if (needed < 0) return false;
+    if (static_cast<size_t>(needed) < size) break;
+    size_t next = static_cast<size_t>(needed) + 2;
+    if (next > kLargestBufferSize) next = kLargestBufferSize;
+    if (next <= size) {
+      message.assign(buffer.data());
+      trimPartialCharacter(message);
+      return true;
+    }
+    size = next;
+  }
+  message.assign(buffer.data());
+  return true;
+}
+
+qlb_eseverity severityOfLevel(int level) {
+  switch (level) {
+    case FI_TRACE_ERROR: return QLB_SEV_ERROR;
+    case FI_TRACE_WARNING: return QLB_SEV_WARNING;
+    case FI_TRACE_INFO: return QLB_SEV_INFO;
+    default: return QLB_SEV_TRACE;
+  }
+}
+
+// One write of the whole line to a file opened for appending, so that lines
+// of several threads and processes never mix.
+void appendLine(const std::string& path, const std::string& line) {
+  ACE_HANDLE handle = ACE_OS::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (handle == ACE_INVALID_HANDLE) return;
+  ACE_OS::write(handle, line.data(), line.size());
+  ACE_OS::close(handle);
+}
+
+}  // namespace
+
+FiTraceClockFunction fiSetTraceClockFunction(FiTraceClockFunction fn) {
+  return g_clock.exchange(fn ? fn : &systemClock);
+}
+
 struct CFiTraceLog::Impl {
   tstring name;
+  std::string narrowName;
   tstring fileName;
   tstring directory;
+  std::mutex pathLock;  // guards path and date
   tstring path;
-  bool initialized = false;
-  bool toStdout = false;
-  int level = 12345;
+  tstring date;
+  std::atomic<bool> initialized{false};
+  std::atomic<bool> toStdout{false};
+  std::atomic<bool> runtimeUpdate{false};
+  std::atomic<int> level{12345};
   ErrorManagerPtr errorManager;
+
+  // Directory, "/" unless the directory ends in one, file name, ".", date.
+  tstring buildPath() const {
+    tstring result = directory;
+    if (result.length() > 0 && result[result.length() - 1] != L'/') result += L"/";
+    return result + fileName + L"." + date;
+  }
+
+  // The path of today's file, rebuilt at the first line of a new day.
+  std::string currentPath(const ACE_Time_Value& time) {
+    tstring today = dateText(time);
+    std::lock_guard<std::mutex> guard(pathLock);
+    if (today != date) {
+      date = today;
+      path = buildPath();
+    }
+    return CFiStringTool::tstr2str(path);
+  }
 };
 
 CFiTraceLog::CFiTraceLog() : m_impl(new Impl) {}
@@ -24,10 +161,39 @@ CFiTraceLog::~CFiTraceLog() { delete m_impl; }
 void CFiTraceLog::initialize(const tstring& name, const tstring& directory,
                              const tstring& fileName, int level, bool toStdout) {
   m_impl->name = name;
-  m_impl->directory = directory;
-  m_impl->fileName = fileName;
-  m_impl->level = level;
+  m_impl->narrowName = CFiStringTool::tstr2str(name);
   m_impl->toStdout = toStdout;
+
+  tstring dir = directory;
+  tstring file = fileName;
+  int startLevel = level;
+  initTraceSettings(dir, file, startLevel);
+
+  m_impl->fileName = file;
+  m_impl->directory = dir;
+  m_impl->level = startLevel;
+  std::string path;
+  {
+    std::lock_guard<std::mutex> guard(m_impl->pathLock);
+    m_impl->date = dateText(now());
+    m_impl->path = m_impl->buildPath();
+    path = CFiStringTool::tstr2str(m_impl->path);
+  }
+  if (startLevel == 0) return;
+
+  ACE_HANDLE handle = ACE_OS::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (handle == ACE_INVALID_HANDLE) {
+    std::string report = boundedtext::formatString(
+        path.size() + file.length() * 4 + dir.length() * 4 + 128,
+        "[CFiTraceLog] Error: Tracefile [%s] initialization failed.[%s][%s]\n", path.c_str(),
+        CFiStringTool::tstr2str(file).c_str(), CFiStringTool::tstr2str(dir).c_str());
+    std::fputs(report.c_str(), stdout);
+    std::fflush(stdout);
+    return;
+  }
+  ACE_OS::close(handle);
+  m_impl->initialized = true;
+  updateTraceLevelFromConfigFile();
 }
 
 bool CFiTraceLog::isInitialized() const { return m_impl->initialized; }
@@ -43,22 +209,120 @@ void CFiTraceLog::trace(int level, const char* format, ...) {
   va_end(args);
 }
 
-void CFiTraceLog::vtrace(int, const char*, std::va_list) {}
+void CFiTraceLog::vtrace(int level, const char* format, std::va_list args) {
+  if (m_impl->runtimeUpdate) updateTraceLevelFromConfigFile();
+  if (!format || !*format || !m_impl->initialized) return;
+  try {
+    std::string message;
+    if (!formatMessage(format, args, message)) return;
+    const unsigned long pid = static_cast<unsigned long>(ACE_OS::getpid());
+    const unsigned int tid = static_cast<unsigned int>(ACE_OS::thr_gettid());
+    const ACE_Time_Value time = now();
+    const std::string stamp = timestamp(time);
+    const size_t limit = message.size() + m_impl->narrowName.size() + 256;
+
+    if (level <= m_impl->level) {
+      appendLine(m_impl->currentPath(time),
+                 boundedtext::formatString(limit, "%s <Pid - %lu / Thread id - %u> %s\n",
+                                           stamp.c_str(), pid, tid, message.c_str()));
+      if (m_impl->toStdout) {
+        std::string echo = boundedtext::formatString(
+            limit, "%s:%s <Pid - %lu / Thread id - %u> %s\n", m_impl->narrowName.c_str(),
+            stamp.c_str(), pid, tid, message.c_str());
+        std::fwrite(echo.data(), 1, echo.size(), stdout);
+        std::fflush(stdout);
+      }
+    }
+    ErrorManagerPtr errorManager = m_impl->errorManager;
+    if (errorManager) {
+      std::string forwarded =
+          boundedtext::formatString(limit, "%s:%s <Thread id - %u> %s\n",
+                                    m_impl->narrowName.c_str(), stamp.c_str(), tid, message.c_str());
+      errorManager->pushError(forwarded.c_str(), severityOfLevel(level));
+    }
+  } catch (const std::bad_alloc&) {
+    // Tracing never fails its caller; the line is lost.
+  }
+}
 
 int CFiTraceLog::GetTraceLevels(int& level) {
   level = m_impl->level;
   return level;
 }
 
-void CFiTraceLog::updateTraceLevelFromConfigFile() {}
+void CFiTraceLog::updateTraceLevelFromConfigFile() {
+  CFiConfiguration config(m_impl->name);
+  ACE_Configuration_Section_Key section;
+  if (config.openSection(tstring(kSection), section, true) != 0) {
+    m_impl->level = 1;
+    return;
+  }
+  uint32_t level = 0;
+  if (config.getIntegerValue(tstring(kTraceLevel), level) == 0)
+    m_impl->level = static_cast<int>(level);
+}
 
-int CFiTraceLog::updateConfigFile(const tstring&, const tstring&, int) { return 0; }
+int CFiTraceLog::updateConfigFile(const tstring& directory, const tstring& fileName, int level) {
+  CFiConfiguration config(m_impl->name);
+  ACE_Configuration_Section_Key section;
+  config.openSection(tstring(kSection), section, true);
+  config.setStringValue(tstring(kTraceDir), directory);
+  config.setStringValue(tstring(kTraceFile), fileName);
+  config.setIntegerValue(tstring(kTraceLevel), static_cast<uint32_t>(level));
+  config.setIntegerValue(tstring(kTraceStdout), 0);
+  config.setIntegerValue(tstring(kRuntimeUpdate), 0);
+  return config.exportConfig();
+}
 
-void CFiTraceLog::loadFromConfigFile(tstring&, tstring&, int&) {}
+void CFiTraceLog::loadFromConfigFile(tstring& directory, tstring& fileName, int& level) {
+  CFiConfiguration config(m_impl->name);
+  CFiConfigurationPathTool::getTraceFileInfo(m_impl->name, directory, fileName);
 
-void CFiTraceLog::initTraceSettings(tstring&, tstring&, int&) {}
+  uint32_t configured = 0;
+  ACE_Configuration_Section_Key section;
+  if (config.openSection(tstring(kSection), section, false) == 0) {
+    if (config.getStringValue(tstring(kTraceDir), directory) != 0) {
+      config.setStringValue(tstring(kTraceDir), directory);
+      config.exportConfig();
+    }
+    if (config.getStringValue(tstring(kTraceFile), fileName) != 0) {
+      config.setStringValue(tstring(kTraceFile), fileName);
+      config.exportConfig();
+    }
+    if (config.getIntegerValue(tstring(kTraceLevel), configured) != 0) {
+      config.setIntegerValue(tstring(kTraceLevel), static_cast<uint32_t>(level));
+      config.exportConfig();
+    }
+    uint32_t flag = 0;
+    if (config.getIntegerValue(tstring(kTraceStdout), flag) != 0) {
+      flag = m_impl->toStdout ? 1 : 0;
+      config.setIntegerValue(tstring(kTraceStdout), flag);
+      config.exportConfig();
+    }
+    if (flag == 1) m_impl->toStdout = true;
+    flag = 0;
+    if (config.getIntegerValue(tstring(kRuntimeUpdate), flag) != 0) {
+      flag = m_impl->runtimeUpdate ? 1 : 0;
+      config.setIntegerValue(tstring(kRuntimeUpdate), flag);
+      config.exportConfig();
+    }
+    if (flag == 1) m_impl->runtimeUpdate = true;
+  } else {
+    updateConfigFile(directory, fileName, level);
+  }
+  // At start-up the configured level only switches tracing on or off.
+  level = configured <= 1 ? static_cast<int>(configured) : 1;
+}
 
-tstring CFiTraceLog::path() const { return m_impl->path; }
+void CFiTraceLog::initTraceSettings(tstring& directory, tstring& fileName, int& level) {
+  if (directory.length() > 0 && fileName.length() > 0) updateConfigFile(directory, fileName, level);
+  loadFromConfigFile(directory, fileName, level);
+}
+
+tstring CFiTraceLog::path() const {
+  std::lock_guard<std::mutex> guard(m_impl->pathLock);
+  return m_impl->path;
+}
 
 CFiTraceLogFunction::CFiTraceLogFunction(const CFiTraceLogPtr& traceLog, const char* name)
     : m_traceLog(traceLog), m_name(name), m_exitStatus(0) {

@@ -8,6 +8,8 @@
 #ifndef QLB_PDK_CFITRACELOG_H
 #define QLB_PDK_CFITRACELOG_H
 
+#include <ace/Time_Value.h>
+
 #include <cstdarg>
 #include <string>
 
@@ -30,6 +32,12 @@ enum {
   FI_TRACE_DETAIL5 = 5,
   FI_TRACE_DEBUG = 6
 };
+
+// The clock of the trace log (timestamps and the daily file name). The
+// default reads the system time; tests install a replacement. Returns the
+// previous function; null restores the default.
+typedef ACE_Time_Value (*FiTraceClockFunction)();
+QLB_PDK_EXPORT FiTraceClockFunction fiSetTraceClockFunction(FiTraceClockFunction fn);
 
 class QLB_PDK_EXPORT CFiTraceLog : public virtual CFiRefCount {
  public:

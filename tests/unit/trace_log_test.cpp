@@ -1,0 +1,281 @@
+// The trace log: start-up rule, levels, runtime update, daily file, the cut
+// of long lines, forwarding to the error manager, whole-line appends.
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <ctime>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "cficonfiguration.h"
+#include "cfierrormgr.h"
+#include "cfistringtool.h"
+#include "cfitracelog.h"
+#include "isolated_install.h"
+
+using namespace quelb_pdk_4_4;
+using testenv::IsolatedInstall;
+
+namespace {
+
+tstring T(const std::string& s) { return CFiStringTool::str2tstr(s); }
+std::string N(const tstring& s) { return CFiStringTool::tstr2str(s); }
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// trace() without the compiler's format check, for formats it rejects.
+void traceUnchecked(CFiTraceLog& log, int level, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  log.vtrace(level, format, args);
+  va_end(args);
+}
+
+// Records the text pushes the trace log forwards.
+class RecordingHandler : public CFiErrorHandlerBase {
+ public:
+  int handle(const char* text, qlb_eseverity severity) override {
+    texts.push_back(std::make_pair(std::string(text), severity));
+    return 0;
+  }
+  int handle(const CFiMessagePtr&) override { return 0; }
+  std::vector<std::pair<std::string, qlb_eseverity> > texts;
+};
+
+class TraceLogTest : public ::testing::Test {
+ protected:
+  void TearDown() override { fiSetTraceClockFunction(nullptr); }
+
+  void writeSettings(const std::string& values) {
+    testenv::makeDirs(install.root() + "ConfigFiles");
+    testenv::writeFile(install.configFile("norvel"), "[DEBUG_TRACE_INFO]\n" + values);
+  }
+
+  CFiTraceLogPtr start() {
+    CFiTraceLogPtr log(new CFiTraceLog);
+    log->initialize(T("norvel"), tstring(), tstring(), 1, false);
+    return log;
+  }
+
+  std::string logText(const CFiTraceLogPtr& log) { return testenv::readFile(N(log->path())); }
+
+  IsolatedInstall install;
+};
+
+TEST_F(TraceLogTest, FirstStartWritesDefaultsAndStaysOffNextStartTraces) {
+  CFiTraceLogPtr first = start();
+  EXPECT_FALSE(first->isInitialized());
+  int level = -1;
+  EXPECT_EQ(0, first->GetTraceLevels(level));
+  first->trace(FI_TRACE_ERROR, "not written %d", 1);
+  EXPECT_TRUE(testenv::listDir(install.root() + "Logs").empty());
+
+  CFiConfiguration config(T("norvel"));
+  tstring dir, file;
+  uint32_t value = 99;
+  EXPECT_EQ(0, config.getStringValue(T("DEBUG_TRACE_INFO"), T("TRACEDIR"), dir));
+  EXPECT_EQ(install.root() + "Logs/", N(dir));
+  EXPECT_EQ(0, config.getStringValue(T("DEBUG_TRACE_INFO"), T("TRACEFILE"), file));
+  EXPECT_EQ("norvel.log", N(file));
+  EXPECT_EQ(0, config.getIntegerValue(T("DEBUG_TRACE_INFO"), T("TRACELEVEL"), value));
+  EXPECT_EQ(1u, value);
+  EXPECT_EQ(0, config.getIntegerValue(T("DEBUG_TRACE_INFO"), T("TRACESTDOUT"), value));
+  EXPECT_EQ(0u, value);
+  EXPECT_EQ(0, config.getIntegerValue(T("DEBUG_TRACE_INFO"), T("TRACERUNTIMEUPDATE"), value));
+  EXPECT_EQ(0u, value);
+
+  CFiTraceLogPtr second = start();
+  ASSERT_TRUE(second->isInitialized());
+  EXPECT_EQ(1, second->GetTraceLevels(level));
+  second->trace(FI_TRACE_ERROR, "failure %s", "seen");
+  second->trace(FI_TRACE_WARNING, "warning not seen");
+  std::vector<std::string> lines = linesOf(logText(second));
+  ASSERT_EQ(1u, lines.size());
+  std::ostringstream tail;
+  tail << " <Pid - " << ::getpid() << " / Thread id - " << ::gettid() << "> failure seen";
+  EXPECT_EQ(tail.str(), lines[0].substr(lines[0].size() - tail.str().size()));
+}
+
+TEST_F(TraceLogTest, LevelsAreWrittenUpToTheConfiguredOneAndAllAreForwarded) {
+  writeSettings("\"TRACELEVEL\"=dword:00000006\n");
+  CFiTraceLogPtr log = start();
+  ASSERT_TRUE(log->isInitialized());
+  int level = 0;
+  EXPECT_EQ(6, log->GetTraceLevels(level));
+  // Missing keys were written with their defaults.
+  CFiConfiguration config(T("norvel"));
+  tstring file;
+  EXPECT_EQ(0, config.getStringValue(T("DEBUG_TRACE_INFO"), T("TRACEFILE"), file));
+
+  CFiErrorManagerPtr errors(new CFiErrorManager);
+  RecordingHandler handler;
+  errors->registerHandler(&handler);
+  log->registerErrorManager(errors);
+  for (int l = 1; l <= 7; ++l) log->trace(l, "line of level %d", l);
+  log->trace(1, "%s", "");  // an empty message is still a line
+  traceUnchecked(*log, 1, "");  // an empty format is not
+
+  std::vector<std::string> lines = linesOf(logText(log));
+  ASSERT_EQ(7u, lines.size());
+  for (int l = 1; l <= 6; ++l)
+    EXPECT_NE(std::string::npos, lines[l - 1].find("> line of level " + std::to_string(l)));
+
+  const qlb_eseverity expected[] = {QLB_SEV_ERROR, QLB_SEV_WARNING, QLB_SEV_INFO, QLB_SEV_TRACE,
+                                    QLB_SEV_TRACE, QLB_SEV_TRACE, QLB_SEV_TRACE};
+  ASSERT_EQ(8u, handler.texts.size());
+  for (int l = 1; l <= 7; ++l) {
+    const std::string& text = handler.texts[l - 1].first;
+    EXPECT_EQ(expected[l - 1], handler.texts[l - 1].second) << l;
+    EXPECT_EQ(0u, text.find("norvel:"));
+    EXPECT_NE(std::string::npos, text.find(" <Thread id - " + std::to_string(::gettid()) +
+                                           "> line of level " + std::to_string(l) + "\n"));
+  }
+  errors->unregisterHandler(&handler);
+}
+
+TEST_F(TraceLogTest, LevelZeroWritesNothingEvenWithRuntimeUpdate) {
+  writeSettings("\"TRACELEVEL\"=dword:00000000\n\"TRACERUNTIMEUPDATE\"=dword:00000001\n");
+  CFiTraceLogPtr log = start();
+  EXPECT_FALSE(log->isInitialized());
+  writeSettings("\"TRACELEVEL\"=dword:00000006\n\"TRACERUNTIMEUPDATE\"=dword:00000001\n");
+  log->trace(FI_TRACE_ERROR, "still off");
+  EXPECT_TRUE(testenv::listDir(install.root() + "Logs").empty());
+}
+
+TEST_F(TraceLogTest, RuntimeUpdateRereadsTheLevelOnEveryCall) {
+  writeSettings("\"TRACELEVEL\"=dword:00000006\n\"TRACERUNTIMEUPDATE\"=dword:00000001\n");
+  CFiTraceLogPtr log = start();
+  ASSERT_TRUE(log->isInitialized());
+  log->trace(FI_TRACE_DEBUG, "detail while at six");
+  writeSettings("\"TRACELEVEL\"=dword:00000002\n\"TRACERUNTIMEUPDATE\"=dword:00000001\n");
+  log->trace(FI_TRACE_DEBUG, "detail after the change");
+  log->trace(FI_TRACE_INFO, "info after the change");
+  log->trace(FI_TRACE_WARNING, "warning after the change");
+  std::string text = logText(log);
+  EXPECT_NE(std::string::npos, text.find("detail while at six"));
+  EXPECT_EQ(std::string::npos, text.find("detail after the change"));
+  EXPECT_EQ(std::string::npos, text.find("info after the change"));
+  EXPECT_NE(std::string::npos, text.find("warning after the change"));
+}
+
+time_t g_fakeNow = 0;
+ACE_Time_Value fakeClock() { return ACE_Time_Value(g_fakeNow); }
+
+time_t localTime(int year, int month, int day, int hour) {
+  struct tm parts = {};
+  parts.tm_year = year - 1900;
+  parts.tm_mon = month - 1;
+  parts.tm_mday = day;
+  parts.tm_hour = hour;
+  parts.tm_isdst = -1;
+  return std::mktime(&parts);
+}
+
+TEST_F(TraceLogTest, TheFileChangesWithTheDay) {
+  writeSettings("\"TRACELEVEL\"=dword:00000003\n\"TRACEDIR\"=\"" + install.root() + "day\"\n");
+  testenv::makeDirs(install.root() + "day");
+  g_fakeNow = localTime(2026, 12, 4, 23);
+  fiSetTraceClockFunction(&fakeClock);
+  CFiTraceLogPtr log = start();
+  ASSERT_TRUE(log->isInitialized());
+  const std::string dayOne = install.root() + "day/norvel.log.120426";
+  EXPECT_EQ(dayOne, N(log->path()));
+  log->trace(FI_TRACE_INFO, "before midnight");
+  g_fakeNow = localTime(2026, 12, 5, 0);
+  log->trace(FI_TRACE_INFO, "after midnight");
+  EXPECT_EQ(install.root() + "day/norvel.log.120526", N(log->path()));
+  EXPECT_EQ(1u, linesOf(testenv::readFile(dayOne)).size());
+  EXPECT_NE(std::string::npos, testenv::readFile(dayOne).find("before midnight"));
+  EXPECT_NE(std::string::npos, logText(log).find("after midnight"));
+}
+
+TEST_F(TraceLogTest, LongMessagesAreCutAtTheLargestBuffer) {
+  writeSettings("\"TRACELEVEL\"=dword:00000001\n");
+  CFiTraceLogPtr log = start();
+  CFiErrorManagerPtr errors(new CFiErrorManager);
+  RecordingHandler handler;
+  errors->registerHandler(&handler);
+  log->registerErrorManager(errors);
+
+  const std::string longText(10000, 'x');
+  log->trace(FI_TRACE_ERROR, "%s", longText.c_str());
+  std::string umlauts;
+  for (int i = 0; i < 5000; ++i) umlauts += "\xc3\xa4";
+  log->trace(FI_TRACE_ERROR, "<%s>", umlauts.c_str());
+  std::string fits(5000, 'y');
+  log->trace(FI_TRACE_ERROR, "%s", fits.c_str());
+
+  std::vector<std::string> lines = linesOf(logText(log));
+  ASSERT_EQ(3u, lines.size());
+  size_t start = lines[0].find("> ") + 2;
+  EXPECT_EQ(std::string(8191, 'x'), lines[0].substr(start));
+  // The cut never splits a character.
+  std::string cut = lines[1].substr(lines[1].find("> <") + 3);
+  EXPECT_EQ(8190u, cut.size());
+  EXPECT_EQ(umlauts.substr(0, 8190), cut);
+  EXPECT_NE(std::string::npos, lines[2].find("> " + fits));
+  ASSERT_EQ(3u, handler.texts.size());
+  EXPECT_NE(std::string::npos, handler.texts[0].first.find("> " + std::string(8191, 'x') + "\n"));
+  errors->unregisterHandler(&handler);
+}
+
+TEST_F(TraceLogTest, LinesOfManyThreadsNeverMix) {
+  writeSettings("\"TRACELEVEL\"=dword:00000006\n");
+  CFiTraceLogPtr log = start();
+  const std::string payload(300, 'p');
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&log, &payload, t] {
+      for (int i = 0; i < 150; ++i) log->trace(FI_TRACE_INFO, "T%d %s end", t, payload.c_str());
+    });
+  for (std::thread& thread : threads) thread.join();
+  std::vector<std::string> lines = linesOf(logText(log));
+  ASSERT_EQ(600u, lines.size());
+  for (const std::string& line : lines) {
+    ASSERT_NE(std::string::npos, line.find("> T"));
+    ASSERT_EQ(payload + " end", line.substr(line.find("> T") + 5));
+  }
+}
+
+TEST_F(TraceLogTest, EchoFunctionScopesAndAnUnusableDirectory) {
+  writeSettings("\"TRACELEVEL\"=dword:00000006\n\"TRACESTDOUT\"=dword:00000001\n");
+  CFiTraceLogPtr log = start();
+  testing::internal::CaptureStdout();
+  {
+    CFiTraceLogFunction scope(log, "CEmcSymPlugin::init");
+    scope.setExitStatus(30, "no SYMCLI");
+  }
+  { CFiTraceLogFunction quiet(log, "CEmcSymPlugin::fini"); }
+  std::string echoed = testing::internal::GetCapturedStdout();
+  std::vector<std::string> lines = linesOf(logText(log));
+  ASSERT_EQ(4u, lines.size());
+  EXPECT_NE(std::string::npos, lines[0].find("> Entering Function CEmcSymPlugin::init"));
+  EXPECT_NE(std::string::npos,
+            lines[1].find("> Exiting Function CEmcSymPlugin::init [30, no SYMCLI]"));
+  EXPECT_NE(std::string::npos, lines[3].find("> Exiting Function CEmcSymPlugin::fini"));
+  std::vector<std::string> echo = linesOf(echoed);
+  ASSERT_EQ(4u, echo.size());
+  EXPECT_EQ(0u, echo[0].find("norvel:"));
+  EXPECT_NE(std::string::npos, echo[0].find(" / Thread id - "));
+
+  writeSettings("\"TRACELEVEL\"=dword:00000006\n\"TRACEDIR\"=\"" + install.scratch("gone/") +
+                "\"\n");
+  testing::internal::CaptureStdout();
+  CFiTraceLogPtr broken = start();
+  std::string report = testing::internal::GetCapturedStdout();
+  EXPECT_FALSE(broken->isInitialized());
+  EXPECT_EQ(0u, report.find("[CFiTraceLog] Error: Tracefile [" + install.scratch("gone/") +
+                            "norvel.log."));
+  EXPECT_NE(std::string::npos, report.find("initialization failed.[norvel.log][" +
+                                           install.scratch("gone/") + "]\n"));
+}
+
+}  // namespace

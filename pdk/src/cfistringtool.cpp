@@ -1,9 +1,14 @@
 #include "cfistringtool.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <cwctype>
+#include <limits>
+#include <system_error>
+
+#include <unicode/uchar.h>
 
 #include "boundedtext.h"
 #include "utf8.h"
@@ -52,6 +57,94 @@ Str searchReplaceImpl(const Str& s, const Str& search, const Str& replace) {
 
 char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Unicode simple case mapping from ICU's tables: the same in every locale.
+// Values that are no code point are left alone.
+wchar_t upperWide(wchar_t c) {
+  return (c >= 0 && c <= 0x10FFFF) ? static_cast<wchar_t>(u_toupper(static_cast<UChar32>(c))) : c;
+}
+wchar_t lowerWide(wchar_t c) {
+  return (c >= 0 && c <= 0x10FFFF) ? static_cast<wchar_t>(u_tolower(static_cast<UChar32>(c))) : c;
+}
+
+bool isCSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The leading decimal number of s as atoi reads it (white space, an
+// optional sign, digits), as a sign and a magnitude that saturates.
+struct LeadingNumber {
+  bool negative = false;
+  unsigned long long magnitude = 0;
+};
+
+LeadingNumber leadingNumber(const std::string& s) {
+  LeadingNumber n;
+  size_t i = 0;
+  while (i < s.size() && isCSpace(s[i])) ++i;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) n.negative = s[i++] == '-';
+  const unsigned long long max = std::numeric_limits<unsigned long long>::max();
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    unsigned d = static_cast<unsigned>(s[i] - '0');
+    n.magnitude = n.magnitude > (max - d) / 10 ? max : n.magnitude * 10 + d;
+  }
+  return n;
+}
+
+// The number clamped to [low, high] of an integer type.
+template <class T>
+T clampTo(const LeadingNumber& n) {
+  if (n.negative) {
+    if (!std::numeric_limits<T>::is_signed) return 0;
+    const unsigned long long limit =
+        static_cast<unsigned long long>(std::numeric_limits<T>::max()) + 1;
+    return n.magnitude >= limit ? std::numeric_limits<T>::min()
+                                : static_cast<T>(-static_cast<long long>(n.magnitude));
+  }
+  const unsigned long long limit = static_cast<unsigned long long>(std::numeric_limits<T>::max());
+  return n.magnitude > limit ? std::numeric_limits<T>::max() : static_cast<T>(n.magnitude);
+}
+
+// The leading floating-point number of s, read in the C locale's format
+// whatever the process locale. Beyond the range of double: +-HUGE_VAL, or
+// +-0 when too small.
+double leadingDouble(const std::string& s) {
+  size_t i = 0;
+  while (i < s.size() && isCSpace(s[i])) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  if (i < s.size() && s[i] == '-') return 0.0;  // a second sign: no number
+  const char* first = s.data() + i;
+  double value = 0.0;
+  std::from_chars_result r =
+      std::from_chars(first, s.data() + s.size(), value, std::chars_format::general);
+  if (r.ec == std::errc::invalid_argument) return 0.0;
+  if (r.ec == std::errc::result_out_of_range) {
+    // Overflow or underflow, told apart by the decimal exponent of the first
+    // significant digit (123.4 has 2, 0.05 has -2).
+    long intDigits = 0;
+    long fractionZeros = 0;
+    bool point = false;
+    bool significant = false;
+    const char* p = first;
+    for (; p < r.ptr && *p != 'e' && *p != 'E'; ++p) {
+      if (*p == '.') {
+        point = true;
+      } else if (!point) {
+        if (significant || *p != '0') {
+          significant = true;
+          ++intDigits;
+        }
+      } else if (!significant) {
+        if (*p == '0') ++fractionZeros; else significant = true;
+      }
+    }
+    long exponent = intDigits > 0 ? intDigits - 1 : -(fractionZeros + 1);
+    if (p < r.ptr) exponent += clampTo<int>(leadingNumber(std::string(p + 1, r.ptr)));
+    value = exponent >= 0 ? HUGE_VAL : 0.0;
+  }
+  return negative ? -value : value;
+}
 
 int hexValue(int c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -104,7 +197,13 @@ wchar_t* CFiStringTool::tstrdup(const tstring& s) { return ::wcsdup(s.c_str()); 
 wchar_t** CFiStringTool::tstrduplist(const std::vector<tstring>& list) {
   wchar_t** array = static_cast<wchar_t**>(std::calloc(list.size() + 1, sizeof(wchar_t*)));
   if (!array) return nullptr;
-  for (size_t i = 0; i < list.size(); ++i) array[i] = tstrdup(list[i]);
+  for (size_t i = 0; i < list.size(); ++i) {
+    array[i] = tstrdup(list[i]);
+    if (!array[i]) {  // out of memory: give back what was copied
+      tstrfreelist(&array);
+      return nullptr;
+    }
+  }
   return array;
 }
 
@@ -128,6 +227,12 @@ std::string CFiStringTool::rtrim(const std::string& s, const char* set) {
 }
 std::wstring CFiStringTool::trim(const std::wstring& s, const wchar_t* set) {
   return trimImpl(s, set, true, true);
+}
+std::wstring CFiStringTool::ltrim(const std::wstring& s, const wchar_t* set) {
+  return trimImpl(s, set, true, false);
+}
+std::wstring CFiStringTool::rtrim(const std::wstring& s, const wchar_t* set) {
+  return trimImpl(s, set, false, true);
 }
 
 std::string CFiStringTool::searchreplace(const std::string& s, const std::string& search,
@@ -164,8 +269,7 @@ bool CFiStringTool::CompareNoCase(const std::string& a, const std::string& b) {
 bool CFiStringTool::CompareNoCase(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i])))
-      return false;
+    if (upperWide(a[i]) != upperWide(b[i])) return false;
   return true;
 }
 
@@ -200,13 +304,13 @@ std::string CFiStringTool::tostrlower(const std::string& s) {
 
 std::wstring CFiStringTool::tostrupper(const std::wstring& s) {
   std::wstring out(s);
-  for (wchar_t& c : out) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  for (wchar_t& c : out) c = upperWide(c);
   return out;
 }
 
 std::wstring CFiStringTool::tostrlower(const std::wstring& s) {
   std::wstring out(s);
-  for (wchar_t& c : out) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (wchar_t& c : out) c = lowerWide(c);
   return out;
 }
 
@@ -217,43 +321,48 @@ std::string CFiStringTool::uint2str(uint64_t v) { return std::to_string(v); }
 std::wstring CFiStringTool::int2wstr(int64_t v) { return std::to_wstring(v); }
 std::wstring CFiStringTool::uint2wstr(uint64_t v) { return std::to_wstring(v); }
 
+// std::to_chars writes as printf does in the C locale, so the decimal point
+// is '.' whatever the process locale.
 std::string CFiStringTool::double2str(double v) {
   char buf[64];
-  boundedtext::format(buf, sizeof buf, "%g", v);
-  return buf;
+  std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+  return std::string(buf, r.ptr);
 }
 
 std::string CFiStringTool::float2str(float v) {
-  char buf[512];
-  boundedtext::format(buf, sizeof buf, "%f", static_cast<double>(v));
-  return buf;
+  char buf[512];  // "%f" of the largest float has 46 characters
+  std::to_chars_result r =
+      std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::fixed, 6);
+  return std::string(buf, r.ptr);
 }
 
 std::string CFiStringTool::bool2str(bool v) { return v ? "true" : "false"; }
 
 int CFiStringTool::str2int(const std::string& s, int& out) {
   if (s.empty()) return -1;
-  out = std::atoi(s.c_str());
+  out = clampTo<int>(leadingNumber(s));
   return 0;
 }
 
-int CFiStringTool::str2int(const std::string& s) { return s.empty() ? 0 : std::atoi(s.c_str()); }
+int CFiStringTool::str2int(const std::string& s) {
+  return s.empty() ? 0 : clampTo<int>(leadingNumber(s));
+}
 
 int CFiStringTool::str2uint(const std::string& s, unsigned int& out) {
   if (s.empty()) return -1;
-  out = static_cast<unsigned int>(std::strtoul(s.c_str(), nullptr, 10));
+  out = clampTo<unsigned int>(leadingNumber(s));
   return 0;
 }
 
 int CFiStringTool::str2uint64(const std::string& s, uint64_t& out) {
   if (s.empty()) return -1;
-  out = static_cast<uint64_t>(std::strtoull(s.c_str(), nullptr, 10));
+  out = clampTo<uint64_t>(leadingNumber(s));
   return 0;
 }
 
 int CFiStringTool::str2double(const std::string& s, double& out) {
   if (s.empty()) return -1;
-  out = std::strtod(s.c_str(), nullptr);
+  out = leadingDouble(s);
   return 0;
 }
 

@@ -3,7 +3,11 @@
 // (tstring) and ICU strings; trimming, comparing, splitting, searching, number
 // conversions and XML escaping. All static and re-entrant.
 //
-// Narrow text is UTF-8 and converts independently of the process locale.
+// Narrow text is UTF-8 and converts independently of the process locale; a
+// byte that is no valid UTF-8 becomes U+FFFD in wide text. Case changes and
+// number texts are locale-independent too: the narrow forms change ASCII
+// letters only (the bytes of multi-byte characters stay as they are, so the
+// text stays valid UTF-8), the wide forms use Unicode's simple case mapping.
 #ifndef QLB_PDK_CFISTRINGTOOL_H
 #define QLB_PDK_CFISTRINGTOOL_H
 
@@ -56,8 +60,11 @@ class QLB_PDK_EXPORT CFiStringTool {
   static std::string ltrim(const std::string& s, const char* set = WHITESPACE);
   static std::string rtrim(const std::string& s, const char* set = WHITESPACE);
   static std::wstring trim(const std::wstring& s, const wchar_t* set = WWHITESPACE);
+  static std::wstring ltrim(const std::wstring& s, const wchar_t* set = WWHITESPACE);
+  static std::wstring rtrim(const std::wstring& s, const wchar_t* set = WWHITESPACE);
 
-  // Every occurrence of `search`, left to right, without overlaps.
+  // Every occurrence of `search`, left to right, without overlaps. An empty
+  // text or an empty search text returns the text unchanged.
   static std::string searchreplace(const std::string& s, const std::string& search,
                                    const std::string& replace);
   static std::wstring searchreplace(const std::wstring& s, const std::wstring& search,
@@ -66,7 +73,8 @@ class QLB_PDK_EXPORT CFiStringTool {
   // Split at any of the delimiter characters; empty pieces dropped.
   static std::vector<std::string> tokenize(const std::string& s, const std::string& delimiters);
 
-  // Same length and equal at every position, letters compared upper-cased.
+  // Same length and equal at every position, letters compared upper-cased
+  // (narrow: ASCII letters; wide: every letter).
   static bool CompareNoCase(const std::string& a, const std::string& b);
   static bool CompareNoCase(const std::wstring& a, const std::wstring& b);
   static bool CompareNoCase(const tstring& a, const tstring& b);
@@ -91,27 +99,36 @@ class QLB_PDK_EXPORT CFiStringTool {
   static std::string float2str(float v);    // "%f"
   static std::string bool2str(bool v);      // "true" / "false"
 
-  // 0 and the leading decimal number (as atoi); -1 for an empty text, out
-  // unchanged.
+  // 0 and the leading decimal number (as atoi: leading white space, an
+  // optional sign, digits; 0 when there is none); -1 for an empty text, out
+  // unchanged. A number beyond the target type's range gives the nearest
+  // value of the range (so a negative number reads as 0 for the unsigned
+  // forms). str2double reads the C locale's format ('.' as decimal point,
+  // exponent, "inf", "nan"; no hexadecimal), +-HUGE_VAL beyond the range.
   static int str2int(const std::string& s, int& out);
   static int str2int(const std::string& s);  // 0 for an empty text
   static int str2uint(const std::string& s, unsigned int& out);
   static int str2uint64(const std::string& s, uint64_t& out);
   static int str2double(const std::string& s, double& out);
 
-  // Bytes as hexadecimal text and back.
+  // Bytes as two lower-case hexadecimal digits each, and back; reading stops
+  // at the first pair that is not hexadecimal, and an odd last digit is
+  // dropped.
   static std::string binary2str(const std::vector<unsigned char>& bytes);
   static std::wstring binary2wstr(const std::vector<unsigned char>& bytes);
   static std::vector<unsigned char> str2binary(const std::string& hex);
   static std::vector<unsigned char> wstr2binary(const std::wstring& hex);
-  // Bytes or hexadecimal text as an identifier of "%04x"/"%02x" groups.
+  // Bytes or hexadecimal text as an identifier: the bytes as "%02x" in
+  // order, with a '-' before bytes 4, 6, 8 and 10, which gives the usual
+  // 8-4-4-4-12 form for 16 bytes.
   static std::string binary2uid(const std::vector<unsigned char>& bytes);
   static std::string str2uid(const std::string& hex);
   static std::string wstr2uid(const std::wstring& hex);
 
   // Every character a decimal digit (true for an empty text).
   static bool isDigit(const std::string& s);
-  // Exactly four "."-separated pieces, all digits.
+  // Exactly four "."-separated pieces, all digits; an empty piece ("1..2.3")
+  // does not count as digits here.
   static bool isIpAddress(const std::string& s);
 
   // --- XML ---------------------------------------------------------------

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cwchar>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "cfistringtool.h"
+
+using quelb_pdk_4_4::CFiStringTool;
+using quelb_pdk_4_4::tstring;
+
+namespace {
+
+TEST(StringTool, TrimRemovesOnlyTheGivenSetFromTheChosenEnds) {
+  EXPECT_EQ("abc", CFiStringTool::trim("\t abc \r\n"));
+  EXPECT_EQ("", CFiStringTool::trim(" \n\t\r \r"));
+  EXPECT_EQ("a b", CFiStringTool::trim("  a b  "));
+  EXPECT_EQ("abc \r\n", CFiStringTool::ltrim("\t abc \r\n"));
+  EXPECT_EQ("\t abc", CFiStringTool::rtrim("\t abc \r\n"));
+  EXPECT_EQ("", CFiStringTool::rtrim("   "));
+  EXPECT_EQ("b-c", CFiStringTool::trim("--xb-cx-", "-x"));
+  // A null set returns the text unchanged; so does an empty text.
+  EXPECT_EQ(" a ", CFiStringTool::trim(" a ", nullptr));
+  EXPECT_EQ("", CFiStringTool::trim(""));
+  EXPECT_EQ(L"\x00e9t\x00e9", CFiStringTool::trim(std::wstring(L"\t \x00e9t\x00e9\r\n")));
+  EXPECT_EQ(L"x ", CFiStringTool::ltrim(std::wstring(L" x ")));
+  EXPECT_EQ(L" x", CFiStringTool::rtrim(std::wstring(L" x ")));
+}
+
+TEST(StringTool, TokenizeDropsEmptyPiecesAndSearchReplaceDoesNotOverlap) {
+  EXPECT_EQ((std::vector<std::string>{"a", "b"}), CFiStringTool::tokenize("a,,b", ","));
+  EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), CFiStringTool::tokenize(",a; b;;c,", ",; "));
+  EXPECT_TRUE(CFiStringTool::tokenize(",,,", ",").empty());
+  EXPECT_TRUE(CFiStringTool::tokenize("", ",").empty());
+  EXPECT_EQ((std::vector<std::string>{"abc"}), CFiStringTool::tokenize("abc", ""));
+
+  EXPECT_EQ("a_b_c", CFiStringTool::searchreplace("a:b:c", ":", "_"));
+  EXPECT_EQ("ba", CFiStringTool::searchreplace("aaa", "aa", "b"));
+  // The replacement holding the search text is not searched again.
+  EXPECT_EQ("aabaa", CFiStringTool::searchreplace("aba", "a", "aa"));
+  EXPECT_EQ("x", CFiStringTool::searchreplace("x", "", "y"));
+  EXPECT_EQ(L"1--2", CFiStringTool::searchreplace(std::wstring(L"1-2"), std::wstring(L"-"),
+                                                  std::wstring(L"--")));
+}
+
+TEST(StringTool, XmlEscapingOrderAndRoundTrip) {
+  EXPECT_EQ("a &amp; b", CFiStringTool::convertToXmlSpecialCharacters("a & b"));
+  EXPECT_EQ("&lt;x a=&quot;1&quot; b=&#39;2&#39;&gt;",
+            CFiStringTool::convertToXmlSpecialCharacters("<x a=\"1\" b='2'>"));
+  // Texts that already look escaped survive the round trip unchanged.
+  for (const std::string& s : {std::string("&lt;"), std::string("&amp;amp;"), std::string("&#39;&"),
+                               std::string("<&>\"'"), std::string("&quot&gt;;")}) {
+    std::string escaped = CFiStringTool::convertToXmlSpecialCharacters(s);
+    EXPECT_EQ(std::string::npos, escaped.find_first_of("<>\"'")) << s;
+    EXPECT_EQ(s, CFiStringTool::convertFromXmlSpecialCharacters(escaped)) << s;
+  }
+  EXPECT_EQ("&lt;", CFiStringTool::convertFromXmlSpecialCharacters("&amp;lt;"));
+
+  EXPECT_EQ("<Name>\n", CFiStringTool::xmlBracket("Name", true, true));
+  EXPECT_EQ("</Name>", CFiStringTool::xmlBracket("Name", false, false));
+  EXPECT_EQ("\t<V>1 &lt; 2</V>\n", CFiStringTool::xmlBracketValue("V", "1 < 2"));
+}
+
+TEST(StringTool, CaseInsensitiveCompareNeedsEqualLengths) {
+  EXPECT_TRUE(CFiStringTool::CompareNoCase(std::string("Host_A"), std::string("host_a")));
+  EXPECT_FALSE(CFiStringTool::CompareNoCase(std::string("abc"), std::string("abcd")));
+  EXPECT_FALSE(CFiStringTool::CompareNoCase(std::string("abcd"), std::string("abc")));
+  EXPECT_FALSE(CFiStringTool::CompareNoCase(std::string("a_b"), std::string("a-b")));
+  EXPECT_TRUE(CFiStringTool::CompareNoCase(std::string(), std::string()));
+  // '@' and '`' sit next to the letters; they are no letters.
+  EXPECT_FALSE(CFiStringTool::CompareNoCase(std::string("@"), std::string("`")));
+  EXPECT_TRUE(CFiStringTool::CompareNoCase(std::wstring(L"\x00c9t\x00c9"), std::wstring(L"\x00e9T\x00e9")));
+  EXPECT_FALSE(CFiStringTool::CompareNoCase(std::wstring(L"ab"), std::wstring(L"ab ")));
+  EXPECT_TRUE(CFiStringTool::CompareNoCase(tstring(L"NODE1"), tstring(L"node1")));
+
+  EXPECT_EQ("ABC-\xC3\xA9", CFiStringTool::tostrupper("abC-\xC3\xA9"));
+  EXPECT_EQ("abc-1", CFiStringTool::tostrlower("AbC-1"));
+  EXPECT_EQ(L"\x00c9T\x00c9", CFiStringTool::tostrupper(std::wstring(L"\x00e9t\x00e9")));
+  EXPECT_EQ(L"\x03b1x", CFiStringTool::tostrlower(std::wstring(L"\x0391X")));
+}
+
+TEST(StringTool, FindWalksLinesFromTheGivenIndex) {
+  const std::vector<std::string> lines = {"Symmetrix ID : 1", "  Device : 0A  \r",
+                                          "Device : 0B", "end"};
+  size_t index = 0;
+  EXPECT_EQ(2u, CFiStringTool::find(lines, "Device", index, false));
+  EXPECT_EQ(1u, index);
+  index = 2;
+  EXPECT_EQ(0u, CFiStringTool::find(lines, "Device", index, false));
+  EXPECT_EQ(2u, index);
+  // Trailing white space is no part of the line when trimmed.
+  index = 0;
+  EXPECT_EQ(std::string::npos, CFiStringTool::find(lines, "0A  ", index, true));
+  EXPECT_EQ(lines.size(), index);
+  index = 0;
+  EXPECT_EQ(11u, CFiStringTool::find(lines, "0A  ", index, false));
+  EXPECT_EQ(1u, index);
+  index = 99;
+  EXPECT_EQ(std::string::npos, CFiStringTool::find(lines, "end", index, false));
+  EXPECT_EQ(lines.size(), index);
+}
+
+TEST(StringTool, NumberTextsBothWays) {
+  EXPECT_EQ("-9223372036854775808", CFiStringTool::int2str(std::numeric_limits<int64_t>::min()));
+  EXPECT_EQ("18446744073709551615", CFiStringTool::uint2str(UINT64_MAX));
+  EXPECT_EQ(L"-7", CFiStringTool::int2wstr(-7));
+  EXPECT_EQ(L"7", CFiStringTool::uint2wstr(7));
+  EXPECT_EQ("0.5", CFiStringTool::double2str(0.5));
+  EXPECT_EQ("1e+20", CFiStringTool::double2str(1e20));
+  EXPECT_EQ("123457", CFiStringTool::double2str(123456.7));
+  EXPECT_EQ("1.500000", CFiStringTool::float2str(1.5f));
+  EXPECT_EQ("340282346638528859811704183484516925440.000000",
+            CFiStringTool::float2str(std::numeric_limits<float>::max()));
+  EXPECT_EQ("true", CFiStringTool::bool2str(true));
+  EXPECT_EQ("false", CFiStringTool::bool2str(false));
+
+  int i = 5;
+  EXPECT_EQ(-1, CFiStringTool::str2int("", i));
+  EXPECT_EQ(5, i);
+  EXPECT_EQ(0, CFiStringTool::str2int(" \t-42abc", i));
+  EXPECT_EQ(-42, i);
+  EXPECT_EQ(0, CFiStringTool::str2int("abc", i));
+  EXPECT_EQ(0, i);
+  EXPECT_EQ(0, CFiStringTool::str2int(""));
+  EXPECT_EQ(17, CFiStringTool::str2int("+17"));
+  // Beyond the range: the nearest value, never a wrap.
+  EXPECT_EQ(INT_MAX, CFiStringTool::str2int("99999999999999999999999"));
+  EXPECT_EQ(INT_MIN, CFiStringTool::str2int("-2147483649"));
+  unsigned u = 1;
+  EXPECT_EQ(0, CFiStringTool::str2uint("-1", u));
+  EXPECT_EQ(0u, u);
+  EXPECT_EQ(0, CFiStringTool::str2uint("4294967296", u));
+  EXPECT_EQ(UINT_MAX, u);
+  uint64_t u64 = 0;
+  EXPECT_EQ(0, CFiStringTool::str2uint64("18446744073709551615 MB", u64));
+  EXPECT_EQ(UINT64_MAX, u64);
+
+  double d = 0;
+  EXPECT_EQ(0, CFiStringTool::str2double("  +2.5e3x", d));
+  EXPECT_EQ(2500.0, d);
+  EXPECT_EQ(0, CFiStringTool::str2double("-.25", d));
+  EXPECT_EQ(-0.25, d);
+  EXPECT_EQ(0, CFiStringTool::str2double("1e999", d));
+  EXPECT_EQ(HUGE_VAL, d);
+  EXPECT_EQ(0, CFiStringTool::str2double("-1000e306", d));
+  EXPECT_EQ(-HUGE_VAL, d);
+  EXPECT_EQ(0, CFiStringTool::str2double("0.0001e-400", d));
+  EXPECT_EQ(0.0, d);
+  EXPECT_EQ(0, CFiStringTool::str2double("--1", d));
+  EXPECT_EQ(0.0, d);
+  d = 3;
+  EXPECT_EQ(-1, CFiStringTool::str2double("", d));
+  EXPECT_EQ(3.0, d);
+}
+
+TEST(StringTool, HexadecimalIdentifiersAndAddressShapes) {
+  std::vector<unsigned char> all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<unsigned char>(b));
+  const std::string hex = CFiStringTool::binary2str(all);
+  EXPECT_EQ("000102", hex.substr(0, 6));
+  EXPECT_EQ("feff", hex.substr(hex.size() - 4));
+  EXPECT_EQ(all, CFiStringTool::str2binary(hex));
+  EXPECT_EQ(all, CFiStringTool::wstr2binary(CFiStringTool::binary2wstr(all)));
+  EXPECT_EQ((std::vector<unsigned char>{0x0a, 0xbc}), CFiStringTool::str2binary("0aBCd"));
+  EXPECT_EQ((std::vector<unsigned char>{0x0a}), CFiStringTool::str2binary("0aZZ12"));
+  EXPECT_EQ("00010203-0405-0607-0809-0a0b0c0d0e0f",
+            CFiStringTool::str2uid("000102030405060708090a0b0c0d0e0f"));
+
+  EXPECT_TRUE(CFiStringTool::isDigit(""));
+  EXPECT_TRUE(CFiStringTool::isDigit("0123456789"));
+  EXPECT_FALSE(CFiStringTool::isDigit("12a"));
+  EXPECT_FALSE(CFiStringTool::isDigit("-1"));
+  EXPECT_TRUE(CFiStringTool::isIpAddress("10.0.0.1"));
+  EXPECT_TRUE(CFiStringTool::isIpAddress("999.0.0.1"));  // shape only
+  for (const char* no : {"10.0.0", "10.0.0.1.2", "1..2.3", "1.2.3.4.", ".1.2.3", "a.b.c.d", ""})
+    EXPECT_FALSE(CFiStringTool::isIpAddress(no)) << no;
+}
+
+TEST(StringTool, ConversionsAndCopiesKeepEveryCharacter) {
+  const std::string utf8 = "Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x98\x80";
+  const std::wstring wide = CFiStringTool::str2wstr(utf8);
+  EXPECT_EQ(std::wstring(L"Gr\x00fc\x00df \x20ac \x1F600"), wide);
+  EXPECT_EQ(utf8, CFiStringTool::wstr2str(wide));
+  EXPECT_EQ(utf8, CFiStringTool::tstr2str(CFiStringTool::str2tstr(utf8)));
+  EXPECT_EQ(wide, CFiStringTool::tstr2wstr(CFiStringTool::wstr2tstr(wide)));
+  EXPECT_EQ(utf8, CFiStringTool::ustr2str(CFiStringTool::str2ustr(utf8)));
+  EXPECT_EQ(9, CFiStringTool::str2ustr(utf8).length());  // the emoji is two UTF-16 units
+  EXPECT_TRUE(CFiStringTool::tstr2ustr(CFiStringTool::str2tstr(utf8)) == CFiStringTool::str2ustr(utf8));
+  EXPECT_EQ(wide, CFiStringTool::tstr2wstr(CFiStringTool::ustr2tstr(CFiStringTool::str2ustr(utf8))));
+  EXPECT_EQ(std::wstring(), CFiStringTool::mbs2wcs(nullptr));
+  EXPECT_EQ(std::string(), CFiStringTool::wcs2mbs(nullptr));
+
+  EXPECT_EQ(nullptr, CFiStringTool::strdup(nullptr));
+  EXPECT_EQ(nullptr, CFiStringTool::wstrdup(nullptr));
+  char* copy = CFiStringTool::strdup("abc");
+  EXPECT_STREQ("abc", copy);
+  std::free(copy);
+
+  const std::vector<tstring> names = {tstring(L"one"), tstring(), tstring(L"\x00e9")};
+  wchar_t** list = CFiStringTool::tstrduplist(names);
+  ASSERT_NE(nullptr, list);
+  EXPECT_STREQ(L"one", list[0]);
+  EXPECT_STREQ(L"", list[1]);
+  EXPECT_STREQ(L"\x00e9", list[2]);
+  EXPECT_EQ(nullptr, list[3]);
+  CFiStringTool::tstrfreelist(&list);
+  EXPECT_EQ(nullptr, list);
+  CFiStringTool::tstrfreelist(&list);  // already freed: nothing to do
+  CFiStringTool::tstrfreelist(nullptr);
+  wchar_t** empty = CFiStringTool::tstrduplist({});
+  ASSERT_NE(nullptr, empty);
+  EXPECT_EQ(nullptr, empty[0]);
+  CFiStringTool::tstrfreelist(&empty);
+}
+
+}  // namespace

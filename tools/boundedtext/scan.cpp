@@ -50,8 +50,8 @@ struct Args {
   std::va_list ap;
 };
 
-// Stores value into the target of the given length; false when it does not
-// fit (or the target is null).
+// Stores the number (sign and magnitude) as a T at target; false when it is
+// outside T's range or the target is null.
 template <class T>
 bool storeAs(void* target, bool negative, unsigned long long magnitude) {
   if (!target) return false;

@@ -1,0 +1,656 @@
+#include "cfiexecpipeposix.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "cfisleep.h"
+#include "cfistringtool.h"
+
+extern char** environ;
+
+#ifndef CLOSE_RANGE_CLOEXEC
+#define CLOSE_RANGE_CLOEXEC (1U << 2)
+#endif
+
+namespace quelb_pdk_4_4 {
+
+CFiLock CFiExecPipePosix::m_Lock;
+
+namespace {
+
+const uint32_t kCloseTimeoutSec = 10;
+// After the first time-out, WaitPid waits at most this many units.
+const uint64_t kWaitCapUnits = 30;
+const std::size_t kReadChunk = 64 * 1024;
+const unsigned long kDefaultLockWaitMs = 10000;
+// Without a pollable child handle, the child is looked at this often.
+const int kChildCheckMs = 20;
+
+// Where the forked child failed, as reported through its status pipe.
+enum ChildStage { STAGE_FDS = 1, STAGE_CHDIR = 2, STAGE_SWITCH = 3, STAGE_EXEC = 4 };
+struct ChildReport {
+  int stage;
+  int error;
+};
+
+uint64_t nowMs() {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
+int clampMs(uint64_t ms) { return ms > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(ms); }
+
+std::string errorText(int error) {
+  char buf[256];
+  return strerror_r(error, buf, sizeof(buf));
+}
+
+int pidfdOpen(pid_t pid) {
+#ifdef SYS_pidfd_open
+  return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+#else
+  (void)pid;
+  return -1;
+#endif
+}
+
+bool isExecutableFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// The path to start for an argument 0: a name with "/" as is (relative to
+// the current directory), otherwise the first executable of that name in
+// PATH. False when nothing of that name exists.
+bool resolveExecutable(const std::string& name, std::string& path) {
+  if (name.empty()) return false;
+  if (name.find('/') != std::string::npos) {
+    path = name;
+    if (name[0] != '/') {
+      std::vector<char> cwd(PATH_MAX);
+      if (getcwd(cwd.data(), cwd.size())) path = std::string(cwd.data()) + "/" + name;
+    }
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+  }
+  const char* env = std::getenv("PATH");
+  std::string dirs = (env && *env) ? env : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t begin = 0;
+  while (begin <= dirs.size()) {
+    std::size_t end = dirs.find(':', begin);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(begin, end - begin);
+    std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+    if (isExecutableFile(candidate)) {
+      path = candidate;
+      return true;
+    }
+    begin = end + 1;
+  }
+  return false;
+}
+
+// Every signal whose handling a child must start with by default.
+void defaultSignals(sigset_t* set) {
+  sigfillset(set);
+  sigdelset(set, SIGKILL);
+  sigdelset(set, SIGSTOP);
+}
+
+// posix_spawn without a user switch. Returns 0 or the system error.
+int spawnChild(const std::string& path, char* const argv[], int outFd, const std::string& workDir,
+               pid_t& pid) {
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attr;
+  int rc = posix_spawn_file_actions_init(&actions);
+  if (rc != 0) return rc;
+  rc = posix_spawnattr_init(&attr);
+  if (rc != 0) {
+    posix_spawn_file_actions_destroy(&actions);
+    return rc;
+  }
+  sigset_t none;
+  sigset_t defaults;
+  sigemptyset(&none);
+  defaultSignals(&defaults);
+  rc = posix_spawnattr_setflags(&attr,
+                                POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  if (rc == 0) rc = posix_spawnattr_setpgroup(&attr, 0);
+  if (rc == 0) rc = posix_spawnattr_setsigmask(&attr, &none);
+  if (rc == 0) rc = posix_spawnattr_setsigdefault(&attr, &defaults);
+  if (rc == 0) rc = posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+  if (rc == 0) rc = posix_spawn_file_actions_adddup2(&actions, outFd, STDERR_FILENO);
+  if (rc == 0) rc = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (rc == 0 && !workDir.empty()) {
+    rc = posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+  }
+  if (rc == 0) rc = posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+  if (rc == 0) rc = posix_spawn(&pid, path.c_str(), &actions, &attr, argv, environ);
+  posix_spawnattr_destroy(&attr);
+  posix_spawn_file_actions_destroy(&actions);
+  return rc;
+}
+
+// The forked child of a user switch: only async-signal-safe calls.
+[[noreturn]] void runForkedChild(const char* path, char* const argv[], char* const envp[], int outFd,
+                                 const char* workDir, const gid_t* groups, std::size_t groupCount,
+                                 uid_t uid, gid_t gid, int reportFd) {
+  ChildReport report = {0, 0};
+  struct sigaction dfl;
+  std::memset(&dfl, 0, sizeof(dfl));
+  dfl.sa_handler = SIG_DFL;
+  for (int sig = 1; sig < NSIG; ++sig) {
+    if (sig != SIGKILL && sig != SIGSTOP) sigaction(sig, &dfl, nullptr);
+  }
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  setpgid(0, 0);
+
+  int in = -1;
+  if (dup2(outFd, STDOUT_FILENO) < 0 || dup2(outFd, STDERR_FILENO) < 0 ||
+      (in = open("/dev/null", O_RDONLY)) < 0 || (in != STDIN_FILENO && dup2(in, STDIN_FILENO) < 0)) {
+    report.stage = STAGE_FDS;
+  } else if (in != STDIN_FILENO) {
+    close(in);
+  }
+  if (report.stage == 0 && workDir && chdir(workDir) != 0) report.stage = STAGE_CHDIR;
+  if (report.stage == 0 &&
+      (setgroups(groupCount, groups) != 0 || setgid(gid) != 0 || setuid(uid) != 0)) {
+    report.stage = STAGE_SWITCH;
+  }
+  if (report.stage == 0) {
+    // Nothing but the standard descriptors survives exec; the report pipe
+    // stays usable until then.
+    if (syscall(SYS_close_range, STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
+      struct rlimit limit;
+      int maxFd = (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < 65536)
+                      ? static_cast<int>(limit.rlim_cur)
+                      : 65536;
+      for (int fd = STDERR_FILENO + 1; fd < maxFd; ++fd) fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    execve(path, argv, envp);
+    report.stage = STAGE_EXEC;
+  }
+  report.error = errno;
+  ssize_t ignored = write(reportFd, &report, sizeof(report));
+  (void)ignored;
+  _exit(127);
+}
+
+// fork/exec with a user switch. Returns 0 or the system error; `code` is
+// the pipe code of the failure.
+int forkChild(const std::string& path, char* const argv[], int outFd, const std::string& workDir,
+              const std::vector<gid_t>& groups, uid_t uid, gid_t gid, pid_t& pid, int& code) {
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return errno;
+  pid = fork();
+  if (pid < 0) {
+    int error = errno;
+    close(report[0]);
+    close(report[1]);
+    return error;
+  }
+  if (pid == 0) {
+    runForkedChild(path.c_str(), argv, environ, outFd, workDir.empty() ? nullptr : workDir.c_str(),
+                   groups.data(), groups.size(), uid, gid, report[1]);
+  }
+  close(report[1]);
+  setpgid(pid, pid);  // also done by the child; whichever comes first
+  ChildReport child = {0, 0};
+  ssize_t got;
+  do {
+    got = read(report[0], &child, sizeof(child));
+  } while (got < 0 && errno == EINTR);
+  close(report[0]);
+  if (got != static_cast<ssize_t>(sizeof(child))) return 0;  // exec succeeded
+
+  int status;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid = -1;
+  if (child.stage == STAGE_SWITCH) {
+    code = QLB_EXEC_PIPE_CANNOT_IMPERSONATE;
+  } else if (child.stage == STAGE_EXEC && child.error == ENOENT) {
+    code = QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST;
+  }
+  return child.error != 0 ? child.error : EINVAL;
+}
+
+}  // namespace
+
+CFiExecPipePosix::CFiExecPipePosix(int autoClose)
+    : CFiExecPipeBase(autoClose), m_timeUnitMs(1000), m_lockWaitMs(kDefaultLockWaitMs) {
+  Init();
+}
+
+CFiExecPipePosix::CFiExecPipePosix(const std::vector<std::string>& list, int autoClose)
+    : CFiExecPipeBase(list, autoClose), m_timeUnitMs(1000), m_lockWaitMs(kDefaultLockWaitMs) {
+  Init();
+}
+
+CFiExecPipePosix::~CFiExecPipePosix() { Close(kCloseTimeoutSec); }
+
+void CFiExecPipePosix::Init() {
+  m_childPid = -1;
+  m_pidFd = -1;
+  m_readFd = -1;
+  m_childWriteFd = -1;
+  m_childReaped = false;
+  m_waitStatus = 0;
+  m_signalSent = false;
+  m_killedByForeignSignal = false;
+  m_readClosedEarly = false;
+  m_bufferPos = 0;
+  m_bufferEnd = 0;
+  m_outputEnded = false;
+}
+
+bool CFiExecPipePosix::SplitCommandLine(const std::string& line, std::vector<std::string>& args) {
+  args.clear();
+  if (line.find('\0') != std::string::npos) return false;
+  std::string current;
+  bool inArgument = false;
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    char c = line[i];
+    if (c == '\\' && i + 1 < line.size() && line[i + 1] == '"') {
+      current += '"';
+      inArgument = true;
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+      inArgument = true;
+    } else if (!quoted && (c == ' ' || c == '\t')) {
+      if (inArgument) args.push_back(current);
+      current.clear();
+      inArgument = false;
+    } else {
+      current += c;
+      inArgument = true;
+    }
+  }
+  if (inArgument) args.push_back(current);
+  if (quoted || args.empty()) {
+    args.clear();
+    return false;
+  }
+  return true;
+}
+
+int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& workDir) {
+  // A run left open (time-out without auto-close) ends before the next.
+  if (m_childPid > 0 || m_readFd >= 0) Close(kCloseTimeoutSec);
+  Init();
+  m_command = command;
+
+  std::vector<std::string> args;
+  if (!SplitCommandLine(command, args)) {
+    trace(1, "Cannot split the command line [%s]", command.c_str());
+    m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_PARSE_COMMAND_FAILED);
+    return QLB_EXEC_PIPE_PARSE_COMMAND_FAILED;
+  }
+  std::string path;
+  if (!resolveExecutable(args[0], path)) {
+    trace(1, "Executable [%s] does not exist", args[0].c_str());
+    m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST);
+    return QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST;
+  }
+
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    int error = errno;
+    trace(1, "pipe2() FAILED with error code (%d)\n", error);
+    m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_CREATE_PIPE_FAILED,
+                              CFiStringTool::str2wstr(errorText(error)), error);
+    return QLB_EXEC_PIPE_CREATE_PIPE_FAILED;
+  }
+  m_readFd = fds[0];
+  m_childWriteFd = fds[1];
+
+  bool lockHeld = false;
+  try {
+    SUserSwitch account;
+    bool switching = false;
+    if (!m_user.empty()) {
+      switching = Impersonate(account);
+      lockHeld = true;
+    }
+    m_childPid = CreateChildProcess(path, args, m_childWriteFd, workDir, switching ? &account : nullptr);
+  } catch (const EFiExecPipe& e) {
+    if (lockHeld) m_Lock.release();
+    FlushHandles();
+    m_lastError = e;
+    trace(2, "Execption occured while closing handles");
+    return QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED;
+  } catch (...) {
+    if (lockHeld) m_Lock.release();
+    FlushHandles();
+    trace(2, "Unexpected error encountered.");
+    m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_ERROR_UNEXPECTED);
+    return QLB_EXEC_PIPE_ERROR_UNEXPECTED;
+  }
+  if (lockHeld) m_Lock.release();
+  m_pidFd = pidfdOpen(m_childPid);
+
+  int closed = ::close(m_childWriteFd);
+  int error = errno;
+  m_childWriteFd = -1;
+  if (closed != 0 && error != EINTR) {
+    m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED);
+    trace(2, "Close failed with error code [%d]", error);
+    return QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED;
+  }
+  return QLB_EXEC_PIPE_SUCCESS;
+}
+
+bool CFiExecPipePosix::Impersonate(SUserSwitch& account) {
+  uint64_t start = nowMs();
+  while (!m_Lock.take()) {
+    if (nowMs() - start >= m_lockWaitMs) {
+      trace(1, "CEFiExecPipe could not impersonate");
+      throw EFiExecPipe(m_user, QLB_EXEC_PIPE_IMPERSONATION_TIMEOUT);
+    }
+    fiSleep(0);
+    std::this_thread::yield();
+  }
+
+  struct passwd entry;
+  struct passwd* found = nullptr;
+  std::vector<char> text(16384);
+  int rc;
+  while ((rc = getpwnam_r(m_user.c_str(), &entry, text.data(), text.size(), &found)) == ERANGE &&
+         text.size() < (1u << 20)) {
+    text.resize(text.size() * 2);
+  }
+  if (rc != 0 || !found) {
+    m_Lock.release();
+    throw EFiExecPipe(m_user, QLB_EXEC_PIPE_CANNOT_IMPERSONATE, L"unknown user", rc);
+  }
+  if (found->pw_uid == geteuid()) return false;  // already that user
+  if (geteuid() != 0) {
+    m_Lock.release();
+    throw EFiExecPipe(m_user, QLB_EXEC_PIPE_CANNOT_IMPERSONATE,
+                      L"no right to change the user of a process", EPERM);
+  }
+  account.uid = found->pw_uid;
+  account.gid = found->pw_gid;
+  int count = 32;
+  account.groups.resize(count);
+  while (getgrouplist(m_user.c_str(), account.gid, account.groups.data(), &count) < 0) {
+    if (count <= static_cast<int>(account.groups.size())) count = account.groups.size() * 2;
+    account.groups.resize(count);
+  }
+  account.groups.resize(count);
+  return true;
+}
+
+pid_t CFiExecPipePosix::CreateChildProcess(const std::string& path,
+                                           const std::vector<std::string>& args, int outFd,
+                                           const std::string& workDir, const SUserSwitch* user) {
+  std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  int error = 0;
+  int code = QLB_EXEC_PIPE_CREATE_CHILD_PROCESS_FAILED;
+  pid_t pid = -1;
+  struct stat st;
+  if (!workDir.empty()) {
+    if (stat(workDir.c_str(), &st) != 0) {
+      error = errno;
+    } else if (!S_ISDIR(st.st_mode)) {
+      error = ENOTDIR;
+    }
+  }
+  if (error == 0 && user) {
+    error = forkChild(path, argv.data(), outFd, workDir, user->groups, user->uid, user->gid, pid, code);
+    if (error != 0 && code == QLB_EXEC_PIPE_CANNOT_IMPERSONATE) {
+      trace(1, "Failed to create child process");
+      throw EFiExecPipe(m_user, code, CFiStringTool::str2wstr(errorText(error)), error);
+    }
+  } else if (error == 0) {
+    error = spawnChild(path, argv.data(), outFd, workDir, pid);
+    if (error == ENOENT) code = QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST;
+  }
+  if (error != 0) {
+    trace(1, "Failed to create child process");
+    throw EFiExecPipe(m_command, code, CFiStringTool::str2wstr(errorText(error)), error);
+  }
+  return pid;
+}
+
+void CFiExecPipePosix::FlushHandles() { closeFd(m_childWriteFd); }
+
+void CFiExecPipePosix::closeFd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+int CFiExecPipePosix::checkChild() {
+  if (m_childReaped) return 1;
+  if (m_childPid <= 0) return -1;
+  siginfo_t info;
+  std::memset(&info, 0, sizeof(info));
+  int r;
+  do {
+    // WNOWAIT: the ended child keeps its process id, and so its group id,
+    // until the rest of its group has been dealt with.
+    r = waitid(P_PID, static_cast<id_t>(m_childPid), &info, WEXITED | WNOHANG | WNOWAIT);
+  } while (r < 0 && errno == EINTR);
+  if (r < 0) return -1;
+  if (info.si_pid != m_childPid) return 0;
+  // A child this pipe had to stop takes what remains of its group along.
+  if (m_signalSent) killpg(m_childPid, SIGKILL);
+  int status = 0;
+  pid_t reaped;
+  do {
+    reaped = waitpid(m_childPid, &status, 0);
+  } while (reaped < 0 && errno == EINTR);
+  if (reaped != m_childPid) return -1;
+  m_childReaped = true;
+  m_waitStatus = status;
+  return 1;
+}
+
+bool CFiExecPipePosix::reapIfEnded() { return checkChild() == 1; }
+
+CFiExecPipePosix::WaitResult CFiExecPipePosix::waitForChild(uint64_t ms) {
+  uint64_t deadline = nowMs() + ms;
+  while (true) {
+    int state = checkChild();
+    if (state > 0) return CHILD_ENDED;
+    if (state < 0) return WAIT_FAILED;
+    uint64_t now = nowMs();
+    if (now >= deadline) return WAIT_TIMED_OUT;
+    uint64_t left = deadline - now;
+    if (m_pidFd >= 0) {
+      struct pollfd p = {m_pidFd, POLLIN, 0};
+      if (poll(&p, 1, clampMs(left)) < 0 && errno != EINTR) return WAIT_FAILED;
+    } else {
+      // Polling the child is the wait itself, not a pause of the library.
+      std::this_thread::sleep_for(
+          std::chrono::milliseconds(std::min<uint64_t>(left, kChildCheckMs)));
+    }
+  }
+}
+
+void CFiExecPipePosix::signalChild(int sig) {
+  if (m_childPid <= 0 || m_childReaped) return;
+  m_signalSent = true;
+  if (killpg(m_childPid, sig) != 0) kill(m_childPid, sig);
+}
+
+int CFiExecPipePosix::decodedStatus() {
+  if (WIFEXITED(m_waitStatus)) return WEXITSTATUS(m_waitStatus);
+  if (WIFSIGNALED(m_waitStatus)) {
+    int sig = WTERMSIG(m_waitStatus);
+    // A write into the pipe this side had already closed counts as ours.
+    if (m_signalSent || (sig == SIGPIPE && m_readClosedEarly)) return KILLED_EXIT_STATUS;
+    m_killedByForeignSignal = true;
+    return 128 + sig;
+  }
+  return -1;
+}
+
+int CFiExecPipePosix::WaitPid(uint32_t timeoutSec) {
+  if (m_childPid <= 0) return -1;
+  uint64_t waitMs = static_cast<uint64_t>(timeoutSec) * m_timeUnitMs;
+  const uint64_t capMs = kWaitCapUnits * m_timeUnitMs;
+  static const int kEscalation[3] = {SIGINT, SIGTERM, SIGKILL};
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    WaitResult r = waitForChild(waitMs);
+    if (r == CHILD_ENDED) return decodedStatus();
+    if (r == WAIT_FAILED) {
+      int error = errno;
+      trace(2, "waitpid() of process %d failed with error code (%d)", static_cast<int>(m_childPid),
+            error);
+      if (error == ECHILD) return -1;  // reaped elsewhere; nothing left to stop
+      signalChild(SIGKILL);
+      waitForChild(capMs);
+      return KILLED_EXIT_STATUS;
+    }
+    signalChild(kEscalation[attempt]);
+    if (kEscalation[attempt] == SIGKILL) {
+      if (waitForChild(capMs) != CHILD_ENDED) {
+        trace(1, "Process %d did not end after SIGKILL", static_cast<int>(m_childPid));
+      }
+      return KILLED_EXIT_STATUS;
+    }
+    waitMs = std::min(waitMs, capMs);
+  }
+  return -1;
+}
+
+int CFiExecPipePosix::Close(uint32_t timeoutSec) {
+  if (m_readFd >= 0 && !m_outputEnded) m_readClosedEarly = true;
+  closeFd(m_readFd);
+  closeFd(m_childWriteFd);
+  int result = QLB_EXEC_PIPE_SUCCESS;
+  if (m_childPid > 0) {
+    int status = WaitPid(timeoutSec);
+    if (status < 0) {
+      trace(2, "Unexpected error encountered.");
+      m_lastError = EFiExecPipe(m_command, QLB_EXEC_PIPE_ERROR_UNEXPECTED, L"Error in WaitPid()");
+      result = QLB_EXEC_PIPE_ERROR_UNEXPECTED;
+    } else if (status > 0 && m_killedByForeignSignal) {
+      m_lastError = EFiExecPipe(m_command, QLB_EXEC_PIPE_CMD_KILLED,
+                                L"Command killed by signal " + std::to_wstring(status - 128),
+                                status);
+      result = QLB_EXEC_PIPE_CMD_KILLED;
+    } else if (status > 0) {
+      m_lastError = EFiExecPipe(m_command, QLB_EXEC_PIPE_CMD_FAILED,
+                                L"Command exited with status " + std::to_wstring(status), status);
+      result = QLB_EXEC_PIPE_CMD_FAILED;
+    }
+  }
+  closeFd(m_pidFd);
+  Init();
+  return result;
+}
+
+CFiExecPipePosix::FillResult CFiExecPipePosix::fillBuffer(uint64_t ms) {
+  if (m_outputEnded) return FILL_END;
+  if (m_buffer.empty()) m_buffer.resize(kReadChunk);
+  const uint64_t deadline = nowMs() + ms;
+  while (true) {
+    bool watchChild = m_childPid > 0 && !m_childReaped;
+    // Once the child has ended (or with no time-out) only what is already
+    // in the pipe is read.
+    bool drain = !watchChild || ms == 0;
+    uint64_t now = nowMs();
+    uint64_t left = drain || now >= deadline ? 0 : deadline - now;
+    struct pollfd fds[2] = {{m_readFd, POLLIN, 0}, {m_pidFd, POLLIN, 0}};
+    nfds_t count = (watchChild && m_pidFd >= 0) ? 2 : 1;
+    int slice = clampMs(left);
+    if (watchChild && m_pidFd < 0) slice = std::min(slice, kChildCheckMs);
+    int r = poll(fds, count, slice);
+    if (r < 0) {
+      int error = errno;
+      if (error == EINTR) continue;
+      trace(1, "CFiExecPipePosix::ReadLine ERROR: poll failed, Error Code: %d, Reason: %s", error,
+            errorText(error).c_str());
+      m_outputEnded = true;
+      return FILL_END;
+    }
+    if (r > 0 && fds[0].revents != 0) {
+      ssize_t got = read(m_readFd, m_buffer.data(), m_buffer.size());
+      if (got > 0) {
+        m_bufferPos = 0;
+        m_bufferEnd = static_cast<std::size_t>(got);
+        return FILL_DATA;
+      }
+      int error = errno;
+      if (got < 0 && (error == EINTR || error == EAGAIN)) continue;
+      if (got < 0) {
+        trace(1, "CFiExecPipePosix::ReadLine ERROR: read failed, Error Code: %d, Reason: %s", error,
+              errorText(error).c_str());
+      }
+      m_outputEnded = true;
+      return FILL_END;
+    }
+    bool childSignalled = count == 2 ? fds[1].revents != 0 : watchChild;
+    if (childSignalled && reapIfEnded()) continue;  // drain what it left
+    if (drain) return FILL_END;
+    if (nowMs() >= deadline) return FILL_TIMED_OUT;
+  }
+}
+
+int CFiExecPipePosix::ReadLine(char* buf, std::size_t size, int& timedOut, uint32_t timeoutSec) {
+  timedOut = 0;
+  if (!buf) return 0;
+  buf[0] = '\0';
+  if (m_readFd < 0) return 0;
+  uint64_t waitMs = static_cast<uint64_t>(timeoutSec) * m_timeUnitMs;
+  if (m_childPid <= 0 || reapIfEnded()) waitMs = 0;
+
+  std::size_t length = 0;
+  while (length < size) {
+    if (m_bufferPos == m_bufferEnd) {
+      FillResult filled = fillBuffer(waitMs);
+      if (filled == FILL_TIMED_OUT) {
+        timedOut = 1;
+        break;
+      }
+      if (filled == FILL_END) break;
+    }
+    const char* start = m_buffer.data() + m_bufferPos;
+    std::size_t take = std::min(m_bufferEnd - m_bufferPos, size - length);
+    const char* lineEnd = static_cast<const char*>(std::memchr(start, '\n', take));
+    if (lineEnd) {
+      std::size_t part = static_cast<std::size_t>(lineEnd - start);
+      std::memcpy(buf + length, start, part);
+      length += part;
+      m_bufferPos += part + 1;
+      if (length > 0 && buf[length - 1] == '\r') --length;
+      buf[length] = '\0';
+      return 1;
+    }
+    std::memcpy(buf + length, start, take);
+    length += take;
+    m_bufferPos += take;
+  }
+  buf[length] = '\0';
+  return length > 0 ? 1 : 0;
+}
+
+}  // namespace quelb_pdk_4_4

@@ -1,0 +1,335 @@
+// Child-process pipe: output lines, exit statuses, time-outs and their
+// escalation, abort, user switch, and that no run leaves a descriptor, a
+// child or a process of its group behind.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cfiexecpipeposix.h"
+#include "test_env.h"
+
+using quelb_pdk_4_4::CFiExecPipePosix;
+using quelb_pdk_4_4::EFiExecPipe;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// Exposes the protected operations and test hooks.
+class TestPipe : public CFiExecPipePosix {
+ public:
+  explicit TestPipe(unsigned long unitMs = 1000, int autoClose = 1) : CFiExecPipePosix(autoClose) {
+    setTimeUnitMs(unitMs);
+  }
+  using CFiExecPipePosix::Close;
+  using CFiExecPipePosix::m_Lock;
+  using CFiExecPipePosix::setLockWaitMs;
+
+  int run(const std::string& command, Lines& out, uint32_t timeoutSec = 10,
+          const std::string& workDir = "", const std::string& user = "") {
+    return Exec(command, out, "", timeoutSec, workDir, user, "");
+  }
+};
+
+// Stops the run after `limit` lines, as another thread would.
+class AbortingPipe : public TestPipe {
+ public:
+  explicit AbortingPipe(int limit) : TestPipe(20), m_limit(limit) {}
+
+ protected:
+  int ReadLine(char* buf, std::size_t size, int& timedOut, uint32_t timeoutSec) override {
+    int got = TestPipe::ReadLine(buf, size, timedOut, timeoutSec);
+    if (got == 1 && ++m_lines == m_limit) Abort();
+    return got;
+  }
+
+ private:
+  int m_limit;
+  int m_lines = 0;
+};
+
+// Processes of the process group, zombies excluded.
+int liveGroupMembers(pid_t pgid) {
+  int count = 0;
+  for (const std::string& pid : testenv::listDir("/proc")) {
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream in("/proc/" + pid + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 1));
+    std::string state;
+    long ppid = 0, pgrp = 0;
+    rest >> state >> ppid >> pgrp;
+    if (pgrp == pgid && state != "Z" && state != "X") ++count;
+  }
+  return count;
+}
+
+// Waits (briefly, really) until the group is gone; the kernel finishes a
+// SIGKILL asynchronously.
+int groupMembersAfterSettling(pid_t pgid) {
+  for (int i = 0; i < 100 && liveGroupMembers(pgid) > 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return liveGroupMembers(pgid);
+}
+
+pid_t readPid(const std::string& path) {
+  for (int i = 0; i < 100 && testenv::readFile(path).empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return static_cast<pid_t>(std::atol(testenv::readFile(path).c_str()));
+}
+
+}  // namespace
+
+TEST(ExecPipe, CodeNamesFollowTheCodes) {
+  EXPECT_STREQ(quelb_pdk_4_4::QLB_EXEC_PIPE_NAMES[0], "QLB_EXEC_PIPE_SUCCESS");
+  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(5), "QLB_EXEC_PIPE_READ_TIMEOUT");
+  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(11), "QLB_EXEC_PIPE_CMD_FAILED");
+  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(13), "QLB_EXEC_PIPE_CMD_ERROR_UNEXPECTED");
+  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(14), "QLB_EXEC_PIPE_UNKNOWN");
+  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(-1), "QLB_EXEC_PIPE_UNKNOWN");
+}
+
+TEST(ExecPipe, SplitsCommandLinesHonouringDoubleQuotes) {
+  Lines args;
+  ASSERT_TRUE(CFiExecPipePosix::SplitCommandLine(
+      "\"/opt/EMC/SYMCLI/bin/symcfg\"  -sid 0001 list  -output XML ", args));
+  EXPECT_EQ(args, (Lines{"/opt/EMC/SYMCLI/bin/symcfg", "-sid", "0001", "list", "-output", "XML"}));
+  ASSERT_TRUE(CFiExecPipePosix::SplitCommandLine("a\t\"b c\"d \"\" e\\\"f \\x", args));
+  EXPECT_EQ(args, (Lines{"a", "b cd", "", "e\"f", "\\x"}));
+  EXPECT_FALSE(CFiExecPipePosix::SplitCommandLine("\"/bin/echo unterminated", args));
+  EXPECT_FALSE(CFiExecPipePosix::SplitCommandLine(" \t ", args));
+  EXPECT_FALSE(CFiExecPipePosix::SplitCommandLine(std::string("a\0b", 3), args));
+}
+
+TEST(ExecPipe, MergesStandardOutputAndErrorInOrderWithAnyLineEnd) {
+  TestPipe pipe;
+  Lines out;
+  EXPECT_EQ(pipe.run("/bin/sh -c \"echo one; echo two >&2; echo three\"", out), 0);
+  EXPECT_EQ(out, (Lines{"one", "two", "three"}));
+
+  // CR LF and a lone LF; the last line has no line end at all.
+  EXPECT_EQ(pipe.run("printf \"abc\\r\\n\\nlast\"", out), 0);
+  EXPECT_EQ(out, (Lines{"abc", "", "last"}));
+
+  // Nothing printed: no lines.
+  out.push_back("stale");
+  EXPECT_EQ(pipe.run("/bin/true", out), 0);
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(ExecPipe, LongLinesArriveIn8191BytePieces) {
+  TestPipe pipe;
+  Lines out;
+  ASSERT_EQ(pipe.run("printf \"%020000d\\n%08191d\\n\" 0 0", out), 0);
+  ASSERT_EQ(out.size(), 5u);
+  EXPECT_TRUE(out[0] == std::string(8191, '0'));
+  EXPECT_TRUE(out[1] == std::string(8191, '0'));
+  EXPECT_TRUE(out[2] == std::string(20000 - 2 * 8191, '0'));
+  // Exactly 8191 bytes fill the piece; the line feed then ends an empty line.
+  EXPECT_TRUE(out[3] == std::string(8191, '0'));
+  EXPECT_EQ(out[4], "");
+}
+
+TEST(ExecPipe, ExitStatusesAndStartFailuresHaveTheirOwnCodes) {
+  TestPipe pipe;
+  Lines out;
+  // The status is examined even when the child ended before the reads.
+  EXPECT_EQ(pipe.run("/bin/sh -c \"echo failing; exit 7\"", out), 11);
+  EXPECT_EQ(out, (Lines{"failing"}));
+  EFiExecPipe error = pipe.getLastError();
+  EXPECT_EQ(error.getCode(), 11);
+  EXPECT_EQ(error.getExitStatus(), 7);
+  EXPECT_EQ(error.getMessage(), L"Command exited with status 7");
+  EXPECT_EQ(error.getCommand(), "/bin/sh -c \"echo failing; exit 7\"");
+
+  EXPECT_EQ(pipe.run("/bin/false", out), 11);
+  EXPECT_EQ(pipe.getLastError().getExitStatus(), 1);
+
+  // Killed by a signal nobody here sent.
+  EXPECT_EQ(pipe.run("/bin/sh -c \"kill -TERM $$\"", out), 12);
+  EXPECT_EQ(pipe.getLastError().getCode(), 12);
+  EXPECT_EQ(pipe.getLastError().getExitStatus(), 128 + SIGTERM);
+
+  EXPECT_EQ(pipe.run("/nonexistent/symcfg list", out), 7);
+  EXPECT_EQ(pipe.getLastError().getCode(), 7);
+  EXPECT_EQ(pipe.run("no_such_tool_anywhere list", out), 7);
+  EXPECT_EQ(pipe.run("\"/bin/echo unterminated", out), 6);
+  EXPECT_EQ(pipe.getLastError().getCode(), 6);
+
+  // A working directory that is missing fails the child's creation.
+  EXPECT_EQ(pipe.run("/bin/pwd", out, 10, "/nonexistent/dir"), 3);
+  EXPECT_EQ(pipe.getLastError().getCode(), 4);
+  testenv::TempDir dir;
+  EXPECT_EQ(pipe.run("/bin/pwd", out, 10, dir.path()), 0);
+  EXPECT_EQ(out, (Lines{dir.path()}));
+}
+
+TEST(ExecPipe, QuotedPathWithSpacesAndArgumentsReachTheChildVerbatim) {
+  testenv::TempDir dir;
+  testenv::makeDirs(dir.file("SYM CLI/bin"));
+  std::string tool = dir.file("SYM CLI/bin/my tool");
+  testenv::writeFile(tool, "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done\n");
+  chmod(tool.c_str(), 0755);
+
+  TestPipe pipe;
+  Lines out;
+  std::string marker = dir.file("pwned");
+  ASSERT_EQ(pipe.run("\"" + tool + "\"  -sid 0001 \"dev name\" \"\" ;touch " + marker + " $(id) `id`",
+                     out, 10, dir.path()),
+            0);
+  EXPECT_EQ(out, (Lines{"[-sid]", "[0001]", "[dev name]", "[]", "[;touch]", "[" + marker + "]",
+                        "[$(id)]", "[`id`]"}));
+  EXPECT_FALSE(testenv::fileExists(marker));
+}
+
+TEST(ExecPipe, ChildSeesOnlyTheStandardDescriptors) {
+  int leaky = dup(STDERR_FILENO);  // deliberately without close-on-exec
+  ASSERT_GE(leaky, 0);
+  TestPipe pipe;
+  Lines out;
+  // ls holds the directory it lists open as descriptor 3.
+  EXPECT_EQ(pipe.run("/bin/ls /proc/self/fd", out), 0);
+  EXPECT_EQ(out, (Lines{"0", "1", "2", "3"}));
+  EXPECT_EQ(pipe.run("/bin/sh -c \"read line; echo [$line]\"", out), 0);
+  EXPECT_EQ(out, (Lines{"[]"}));  // standard input is empty
+  close(leaky);
+}
+
+TEST(ExecPipe, SilentHungChildTimesOutAndItsWholeGroupIsKilled) {
+  testenv::TempDir dir;
+  std::string pidFile = dir.file("pgid");
+  int children = testenv::childProcessCount();
+  // One time-out unit is 50 ms here: read time-out 50 ms, each close
+  // attempt 500 ms. The background sleep ignores SIGINT, as background jobs
+  // of a shell do; it goes with the group.
+  TestPipe pipe(50);
+  Lines out;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(pipe.run("/bin/sh -c \"echo $$ > " + pidFile + "; sleep 100 & exec sleep 100\"", out, 1),
+            5);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(out.empty());
+  EXPECT_LT(seconds, 5.0);
+  // The close that followed replaced the time-out record.
+  EXPECT_EQ(pipe.getLastError().getCode(), 11);
+  EXPECT_EQ(pipe.getLastError().getExitStatus(), 1067);
+
+  pid_t pgid = readPid(pidFile);
+  ASSERT_GT(pgid, 1);
+  EXPECT_EQ(groupMembersAfterSettling(pgid), 0);
+  EXPECT_EQ(testenv::childProcessCount(), children);
+}
+
+TEST(ExecPipe, ChildThatIgnoresPoliteSignalsIsKilledOnTheThirdAttempt) {
+  TestPipe pipe(20, 0);
+  Lines out;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(pipe.run("/bin/sh -c \"trap '' INT TERM; echo ready; while :; do sleep 1; done\"", out, 1),
+            5);
+  EXPECT_EQ(out, (Lines{"ready"}));  // the lines read before the time-out stay
+  // Without auto-close the run stays open until Close.
+  EXPECT_EQ(pipe.Close(1), 11);
+  EXPECT_EQ(pipe.getLastError().getExitStatus(), 1067);
+  EXPECT_EQ(pipe.Close(1), 0);  // closing a closed pipe does nothing
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+}
+
+TEST(ExecPipe, TimeOutIsSilenceNotRunTime) {
+  // 8 lines 50 ms apart: 400 ms in all, never silent for 200 ms.
+  TestPipe pipe(200);
+  Lines out;
+  EXPECT_EQ(pipe.run("/bin/sh -c \"for i in 1 2 3 4 5 6 7 8; do echo $i; sleep 0.05; done\"", out, 1),
+            0);
+  EXPECT_EQ(out.size(), 8u);
+}
+
+TEST(ExecPipe, OutputEndsWhenTheChildEndsEvenIfDescendantsHoldThePipe) {
+  testenv::TempDir dir;
+  std::string pidFile = dir.file("pgid");
+  TestPipe pipe;
+  Lines out;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(pipe.run("/bin/sh -c \"echo $$ > " + pidFile + "; sleep 30 & echo done\"", out, 10), 0);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  EXPECT_EQ(out, (Lines{"done"}));
+  pid_t pgid = readPid(pidFile);
+  ASSERT_GT(pgid, 1);
+  killpg(pgid, SIGKILL);  // the background sleep is the test's to end
+  EXPECT_EQ(groupMembersAfterSettling(pgid), 0);
+}
+
+TEST(ExecPipe, AbortStopsBeforeTheNextLineAndClosesTheRun) {
+  AbortingPipe pipe(2);
+  Lines out;
+  // The producer never ends by itself; closing the pipe early ends it.
+  EXPECT_EQ(pipe.run("/usr/bin/yes line", out), 11);
+  EXPECT_EQ(out, (Lines{"line", "line"}));
+  EXPECT_EQ(pipe.getLastError().getExitStatus(), 1067);
+
+  // Abort before the first read: nothing is read, the run is closed.
+  TestPipe early;
+  early.Abort();
+  int children = testenv::childProcessCount();
+  EXPECT_EQ(early.run("/bin/true", out), 0);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(testenv::childProcessCount(), children);
+}
+
+TEST(ExecPipe, UserSwitchRunsAsThatAccountAndFailsCleanly) {
+  TestPipe pipe;
+  pipe.setLockWaitMs(20);
+  Lines out;
+  EXPECT_EQ(pipe.run("/usr/bin/id -u", out, 10, "", "no_such_user_here"), 3);
+  EXPECT_EQ(pipe.getLastError().getCode(), 10);
+  EXPECT_EQ(pipe.getLastError().getCommand(), "no_such_user_here");
+
+  if (geteuid() == 0) {
+    EXPECT_EQ(pipe.run("/usr/bin/id -u", out, 10, "", "nobody"), 0);
+    EXPECT_EQ(out, (Lines{"65534"}));
+  } else {
+    EXPECT_EQ(pipe.run("/usr/bin/id -u", out, 10, "", "root"), 3);
+    EXPECT_EQ(pipe.getLastError().getCode(), 10);
+  }
+
+  // Another pipe holds the lock for the whole wait bound.
+  ASSERT_TRUE(TestPipe::m_Lock.take());
+  EXPECT_EQ(pipe.run("/usr/bin/id -u", out, 10, "", "nobody"), 3);
+  EXPECT_EQ(pipe.getLastError().getCode(), 9);
+  TestPipe::m_Lock.release();
+  // The lock is free again after every run.
+  EXPECT_TRUE(TestPipe::m_Lock.take());
+  TestPipe::m_Lock.release();
+}
+
+TEST(ExecPipe, ManyRunsLeaveNoDescriptorsOrChildren) {
+  int fds = testenv::openDescriptorCount();
+  int children = testenv::childProcessCount();
+  TestPipe pipe(20);
+  Lines out;
+  for (int i = 0; i < 40; ++i) {
+    ASSERT_EQ(pipe.run("/bin/echo run " + std::to_string(i), out), 0);
+    ASSERT_EQ(out, (Lines{"run " + std::to_string(i)}));
+    pipe.run("/bin/false", out);
+    pipe.run("/nonexistent", out);
+  }
+  pipe.run("/bin/sleep 100", out, 1);  // timed out and killed
+  {
+    TestPipe open(20, 0);
+    open.run("/bin/sleep 100", out, 1);  // left open; the destructor closes
+  }
+  EXPECT_EQ(testenv::openDescriptorCount(), fds);
+  EXPECT_EQ(testenv::childProcessCount(), children);
+}

@@ -1,0 +1,138 @@
+// CLI execution lock: a System V semaphore shared across processes.
+#include <gtest/gtest.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ipc.h>
+#include <sys/sem.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "cfisemaphoreposix.h"
+#include "test_env.h"
+
+using quelb_pdk_4_4::CFiSemaphorePosix;
+
+namespace {
+
+int semValue(int semId) { return semctl(semId, 0, GETVAL); }
+
+bool semExists(int key) { return semget(key, 1, 0) >= 0; }
+
+void removeKey(int key) {
+  int id = semget(key, 1, 0);
+  if (id >= 0) semctl(id, 0, IPC_RMID);
+}
+
+// A key of this test process only.
+int privateTestKey() { return 0x51A00000 + (getpid() & 0xFFFF); }
+
+void appendMark(const std::string& path, char mark) {
+  int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
+  if (fd >= 0) {
+    ssize_t ignored = write(fd, &mark, 1);
+    (void)ignored;
+    close(fd);
+  }
+}
+
+}  // namespace
+
+TEST(Semaphore, PrivateSemaphoreCountsOneAndIsRemovedWithTheObject) {
+  int id;
+  {
+    CFiSemaphorePosix sem(0);
+    id = sem.getSemId();
+    ASSERT_GE(id, 0);
+    EXPECT_EQ(semValue(id), 1);
+    EXPECT_EQ(sem.wait(), 0);
+    EXPECT_EQ(semValue(id), 0);
+    EXPECT_EQ(sem.post(), 0);
+    EXPECT_EQ(semValue(id), 1);
+  }
+  errno = 0;
+  EXPECT_EQ(semctl(id, 0, GETVAL), -1);
+  EXPECT_TRUE(errno == EINVAL || errno == EIDRM);
+}
+
+TEST(Semaphore, TwoProcessesAreSerialisedByKey2004) {
+  const int key = 2004;
+  bool existed = semExists(key);
+  testenv::TempDir dir;
+  std::string log = dir.file("order");
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      char start;
+      close(go[1]);
+      ssize_t got = read(go[0], &start, 1);
+      (void)got;
+      CFiSemaphorePosix sem(key);
+      if (sem.wait() != 0) _exit(2);
+      appendMark(log, 'S');
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      appendMark(log, 'E');
+      _exit(sem.post() == 0 ? 0 : 3);
+    }
+  }
+  close(go[0]);
+  close(go[1]);  // both start at once
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(testenv::readFile(log), "SESE");
+  if (!existed) removeKey(key);
+}
+
+TEST(Semaphore, HolderKilledWhileHoldingDoesNotBlockTheNext) {
+  const int key = privateTestKey();
+  removeKey(key);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    close(ready[0]);
+    CFiSemaphorePosix sem(key);
+    if (sem.wait() != 0) _exit(2);
+    ssize_t sent = write(ready[1], "x", 1);
+    (void)sent;
+    pause();
+    _exit(0);
+  }
+  close(ready[1]);
+  char byte;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  close(ready[0]);
+
+  CFiSemaphorePosix sem(key);
+  ASSERT_GE(sem.getSemId(), 0);
+  EXPECT_EQ(semValue(sem.getSemId()), 0);  // held by the other process
+  kill(holder, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(waitpid(holder, &status, 0), holder);
+  EXPECT_EQ(semValue(sem.getSemId()), 1);  // given back by its undo
+  EXPECT_EQ(sem.wait(), 0);
+  EXPECT_EQ(sem.post(), 0);
+
+  // Removed underneath (ipcrm): the next wait opens a new one.
+  removeKey(key);
+  EXPECT_EQ(sem.wait(), 0);
+  EXPECT_TRUE(semExists(key));
+  removeKey(key);
+  EXPECT_EQ(sem.post(), 0);  // the hold went with it; a fresh one is free
+  EXPECT_EQ(semValue(sem.getSemId()), 1);
+  removeKey(key);
+}

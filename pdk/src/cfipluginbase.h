@@ -199,6 +199,10 @@ class QLB_PDK_EXPORT CFiPluginBase : public virtual CFiRefCount, public virtual 
   virtual int setRestorepaths(qlb_domain* node, wchar_t* a, int b);               // 74
 
  protected:
+  // The private data attached to the node (empty without a node, a manager
+  // or data).
+  CFiPrivateDataPtr nodePrivateData(qlb_domain* node) const;
+
   tstring m_providerName;
   ACE_Recursive_Thread_Mutex m_mutex;
   ErrorManagerRef m_errorManager;

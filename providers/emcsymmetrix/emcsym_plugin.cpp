@@ -16,6 +16,10 @@ CEmcSymPlugin::~CEmcSymPlugin() {}
 
 int CEmcSymPlugin::init() {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::init");
+  // Node support: snapshot methods and the configuration parameter
+  // (emcsym_plugin_nodes.cpp).
+  registerSnapshotMethods();
+  registerConfigParams();
   return 0;
 }
 

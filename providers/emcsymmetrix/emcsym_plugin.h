@@ -20,6 +20,13 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   void fini() override;
   int getProviderInfo(qlb_provider_list** result) override;
   int enumerateFims(qlb_fim_list** result) override;
+
+ private:
+  // Parts of init that let the framework claim, group and configure nodes.
+  // Announces the three snapshot methods, Clone, Mirror, Snap.
+  void registerSnapshotMethods();
+  // Describes "snapshot_resource_spec" in the global parameters of mode 1.
+  void registerConfigParams();
 };
 
 #endif  // EMCSYM_PLUGIN_H

@@ -14,6 +14,7 @@
 #include <quelb/quelb_pgn.h>
 
 #include "cfiobjctl.h"
+#include "cfiobjid.h"
 #include "cfipluginbase.h"
 #include "cfistringtool.h"
 #include "cfitracelog.h"
@@ -58,28 +59,6 @@ class SingleNodeList {
   Node** m_list;
   int m_count;
 };
-
-// Builds make's out array from the snapshot names: count * 8 bytes from the
-// framework's allocator, one object id of type 1 per name. A failed
-// allocation leaves the array null; a failed id releases what was built.
-void buildObjidArray(const std::vector<tstring>& names, quelb_objid*** out, int* outCount) {
-  if (out) *out = nullptr;
-  if (outCount) *outCount = static_cast<int>(names.size());
-  if (names.empty() || !out) return;
-  const uint64_t bytes = names.size() * sizeof(quelb_objid*);
-  quelb_objid** array = static_cast<quelb_objid**>(quelb_alloc_buf(bytes));
-  if (!array) return;
-  for (size_t i = 0; i < names.size(); ++i) {
-    array[i] = quelb_get_objid(names[i].c_str(), (names[i].length() + 1) * sizeof(wchar_t),
-                               QLB_OBJID_SNAPSHOT);
-    if (!array[i]) {
-      for (size_t k = 0; k < i; ++k) quelb_free_objid(array[k]);
-      quelb_free_buf(array, bytes);
-      return;
-    }
-  }
-  *out = array;
-}
 
 // The error handler that init gives the error manager. The manager only
 // refers to handlers; the module owns this one, from init until fini (or
@@ -332,7 +311,8 @@ NORVEL_EXPORT int norvel_fi_pgn_make(qlb_splitnode* single, char* sessionId, qlb
     }
     names.push_back(name);
   }
-  buildObjidArray(names, out, outCount);
+  // A failed array leaves *out null; it does not change make's result.
+  fiBuildObjidArray(names, QLB_OBJID_SNAPSHOT, out, outCount);
   return result;
 }
 

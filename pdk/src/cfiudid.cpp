@@ -1,0 +1,71 @@
+#include "cfiudid.h"
+
+#include "cfistringtool.h"
+
+namespace quelb_pdk_4_4 {
+
+namespace {
+const char kSeparator[] = "##";
+const size_t kSeparatorLength = 2;
+}  // namespace
+
+const char* const CFiUdid::MARKER = "UDID##";
+
+CFiUdid::CFiUdid(const std::string& text) { parse(text); }
+
+CFiUdid::CFiUdid(const char* text) { parse(std::string(text ? text : "")); }
+
+CFiUdid::CFiUdid(const tstring& text) { parse(text); }
+
+CFiUdid::CFiUdid(const wchar_t* text) { parse(CFiStringTool::wcs2mbs(text)); }
+
+void CFiUdid::parse(const tstring& text) { parse(CFiStringTool::tstr2str(text)); }
+
+void CFiUdid::parse(const std::string& text) {
+  clear();
+  size_t marker = text.find(MARKER);
+  if (marker == std::string::npos)
+    throw CFiUdidException(text, CFiUdidException::FI_UDID_NO_MARKER);
+  std::string rest = text.substr(marker + std::string(MARKER).size());
+
+  size_t end = rest.find(kSeparator);
+  if (end == std::string::npos)
+    throw CFiUdidException(text, CFiUdidException::FI_UDID_NO_VENDOR_END);
+  m_vendor = rest.substr(0, end);
+  rest.erase(0, end + kSeparatorLength);
+
+  end = rest.find(kSeparator);
+  if (end == std::string::npos)
+    throw CFiUdidException(text, CFiUdidException::FI_UDID_NO_PRODUCT_END);
+  m_product = rest.substr(0, end);
+  rest.erase(0, end + kSeparatorLength);
+
+  if (rest.empty()) throw CFiUdidException(text, CFiUdidException::FI_UDID_NO_SERIAL);
+
+  end = rest.find(kSeparator);
+  if (end == std::string::npos) {
+    m_device = rest;
+    return;
+  }
+  m_serial = rest.substr(0, end);
+  m_device = rest.substr(end + kSeparatorLength);
+}
+
+void CFiUdid::clear() {
+  m_vendor.clear();
+  m_product.clear();
+  m_serial.clear();
+  m_device.clear();
+}
+
+std::string CFiUdid::prefix() const {
+  return CFiStringTool::tostrupper(MARKER + m_vendor + kSeparator + m_product + kSeparator);
+}
+
+std::string CFiUdid::toString() const {
+  return prefix() + CFiStringTool::tostrupper(m_serial + kSeparator + m_device);
+}
+
+tstring CFiUdid::toWide() const { return CFiStringTool::str2tstr(toString()); }
+
+}  // namespace quelb_pdk_4_4

@@ -1,0 +1,258 @@
+// Node handling through the exported entry points, with node records built
+// the way the framework builds them: claiming, method support, interposing,
+// node initialisation and release, configuration, readiness and object
+// control. Every framework buffer the library hands out is released here,
+// and the utility library's account proves that nothing else is left.
+#include <dlfcn.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+#include <quelb/quelb_pgn.h>
+
+#include "framework_node.h"
+#include "test_env.h"
+
+using testenv::FrameworkNode;
+
+namespace {
+
+const wchar_t kDevice[] = L"UDID##EMC##SYMMETRIX##000187##0A1";
+const wchar_t kClaimed[] = L"<norvel>UDID##EMC##SYMMETRIX##000187##0A1";
+
+bool contains(const wchar_t* text, const wchar_t* part) {
+  return text && std::wcsstr(text, part) != nullptr;
+}
+
+class Nodes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    liveBefore = quelb_live_buffers();
+    badBefore = quelb_bad_frees();
+    handle = dlopen(testenv::norvelLibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(nullptr, handle) << dlerror();
+#define RESOLVE(op) \
+  pgn.op = reinterpret_cast<qlb_pgn_##op##_t>(dlsym(handle, "norvel_fi_pgn_" #op));
+    QLB_PGN_OPERATIONS(RESOLVE)
+#undef RESOLVE
+    uint16_t version[4];
+    ASSERT_EQ(0, pgn.init(&record, version));
+    liveAfterInit = quelb_live_buffers();
+  }
+  void TearDown() override {
+    if (!handle) return;
+    pgn.fini();
+    dlclose(handle);
+    EXPECT_EQ(liveBefore, quelb_live_buffers()) << "framework buffers leaked";
+    EXPECT_EQ(badBefore, quelb_bad_frees());
+  }
+
+  // Runs one config operation; returns the result and the text handed out
+  // (freed by the caller with free()).
+  int config(FrameworkNode& node, int operation, intptr_t selector1, intptr_t selector2,
+             const wchar_t* in, std::wstring* out, bool* outNull = nullptr) {
+    std::wstring input = in ? in : L"";
+    qlb_confspec spec = {selector1, selector2, in ? &input[0] : nullptr};
+    char session[] = "sess1";
+    int result = pgn.config(node.get(), operation, session, &spec);
+    if (outNull) *outNull = spec.cs_text == nullptr;
+    if (out) *out = spec.cs_text ? spec.cs_text : L"";
+    if (spec.cs_text && (!in || spec.cs_text != &input[0])) std::free(spec.cs_text);
+    return result;
+  }
+
+  testenv::TempDir root{"norvel_nodes"};
+  testenv::ScopedEnv installRoot{"QUELB_INSTALL_ROOT", root.path().c_str()};
+  testenv::ScopedEnv registry{"QUELB_REGISTRY", root.file("registry.reg").c_str()};
+  testenv::ScopedEnv sleepScale{"QUELB_SLEEP_SCALE", "0"};
+  qlb_init_rec record = {};
+  void* handle = nullptr;
+  qlb_pgn_table pgn = {};
+  uint64_t liveBefore = 0, badBefore = 0, liveAfterInit = 0;
+};
+
+TEST_F(Nodes, ClaimsPrefixedSymmetrixNodesAsSecondary) {
+  FrameworkNode claimed(kClaimed), plain(kDevice), foreign(L"<norvel>UDID##OTHER##X##1##2");
+  quelb_objid** out = reinterpret_cast<quelb_objid**>(&record);
+  int count = 4;
+  EXPECT_EQ(QLB_CLAIM_SECONDARY, pgn.claim(claimed.domain.fid_objid, &out, &count));
+  EXPECT_EQ(nullptr, out);
+  EXPECT_EQ(0, count);
+  EXPECT_EQ(0, pgn.claim(plain.domain.fid_objid, &out, &count));
+  EXPECT_EQ(0, pgn.claim(foreign.domain.fid_objid, &out, &count));
+  EXPECT_EQ(0, pgn.claim(claimed.domain.fid_objid, nullptr, &count));
+
+  EXPECT_EQ(1, pgn.supports_fitype(claimed.get(), const_cast<char*>("any")));
+  EXPECT_EQ(3, claimed.support);
+  EXPECT_EQ(1, pgn.supports_fitype(claimed.get(), const_cast<char*>("EMC_TimeFinder_Mirror")));
+  EXPECT_EQ(0, pgn.supports_fitype(claimed.get(), const_cast<char*>("EMC_SRDF")));
+  EXPECT_EQ(0, claimed.support);
+
+  // Hosts set through the import options decide the answer.
+  ASSERT_EQ(0, pgn.init_node(claimed.get(), nullptr, 0, nullptr));
+  wchar_t hostName[] = L"hostB";
+  qlb_host_infn hosts = {hostName, nullptr};
+  qlb_splitnode split = {const_cast<char*>("EMC_TimeFinder_Snap"), claimed.get(), nullptr};
+  ASSERT_EQ(0, pgn.set_import_options(&split, nullptr, 0, &hosts, 1, nullptr));
+  EXPECT_EQ(1, pgn.supports_fitype(claimed.get(), const_cast<char*>("EMC_TimeFinder_Snap")));
+  EXPECT_EQ(2, claimed.support);
+  ASSERT_EQ(0, pgn.set_import_options(&split, nullptr, 0, &hosts, 0, nullptr));
+  EXPECT_EQ(1, pgn.supports_fitype(claimed.get(), const_cast<char*>("any")));
+  EXPECT_EQ(1, claimed.support);
+  pgn.deinit_node(claimed.get());
+
+  int exists = -1;
+  EXPECT_EQ(0, pgn.check_node_existence(claimed.get(), &exists));
+  EXPECT_EQ(1, exists);
+  EXPECT_EQ(0, pgn.check_node_existence(plain.get(), &exists));
+  EXPECT_EQ(0, exists);
+}
+
+TEST_F(Nodes, InterposeHandsOutIdsTheFrameworkFrees) {
+  FrameworkNode device(kDevice, 1), ignored(kDevice, 2048), other(L"disk7");
+  const uint64_t live = quelb_live_buffers();
+  quelb_objid* id = nullptr;
+  quelb_objid** groups = nullptr;
+  int count = 0;
+  ASSERT_EQ(QLB_INTERPOSED, pgn.interpose(device.get(), &id, &groups, &count));
+  ASSERT_NE(nullptr, id);
+  EXPECT_STREQ(kClaimed, id->qid_text);
+  ASSERT_EQ(3, count);
+  EXPECT_STREQ(L"EMC_TimeFinder_Clone_FIM_GROUP", groups[0]->qid_text);
+  EXPECT_STREQ(L"EMC_TimeFinder_Mirror_FIM_GROUP", groups[1]->qid_text);
+  EXPECT_STREQ(L"EMC_TimeFinder_Snap_FIM_GROUP", groups[2]->qid_text);
+  quelb_free_objid(id);
+  for (int i = 0; i < count; ++i) quelb_free_objid(groups[i]);
+  quelb_free_buf(groups, count * sizeof(quelb_objid*));
+  EXPECT_EQ(live, quelb_live_buffers());
+
+  id = nullptr;
+  EXPECT_EQ(QLB_NOT_INTERPOSED, pgn.interpose(ignored.get(), &id, &groups, &count));
+  EXPECT_EQ(QLB_NOT_INTERPOSED, pgn.interpose(other.get(), &id, &groups, &count));
+  EXPECT_EQ(nullptr, id);
+  EXPECT_EQ(live, quelb_live_buffers());
+}
+
+TEST_F(Nodes, InitAndDeinitLeaveNothingBehind) {
+  {
+    FrameworkNode a(kClaimed), b(kClaimed), group(L"EMC_TimeFinder_Clone_FIM_GROUP"),
+        plain(L"disk1"), alt(L"<norvel>UDID##EMC##SYMMETRIX##000187##0B2");
+    const uint64_t live = quelb_live_buffers();
+    for (FrameworkNode* n : {&a, &b, &group, &plain})
+      ASSERT_EQ(0, pgn.init_node(n->get(), nullptr, 0, nullptr));
+    EXPECT_EQ(4098u, a.domain.fid_type);
+    EXPECT_STREQ(kClaimed, a.domain.fid_name);
+    ASSERT_NE(nullptr, a.domain.fid_links);
+    EXPECT_STREQ("EMC_TimeFinder_Clone", a.domain.fid_links->fl_entry[0].fle_text);
+    ASSERT_NE(nullptr, group.domain.fid_links);
+    EXPECT_EQ(nullptr, group.domain.fid_links->fl_next);
+    EXPECT_EQ(nullptr, plain.domain.fid_links);
+    EXPECT_NE(nullptr, plain.domain.fid_private);
+
+    EXPECT_EQ(0, pgn.init_remnode(a.get(), nullptr, alt.get()));
+    EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.init_altnode(a.get(), nullptr, nullptr));
+    EXPECT_NE(nullptr, alt.domain.fid_private);
+
+    // a and b share their private data: import options set through a show
+    // in b's answer; the alt node of the same device has its own.
+    wchar_t hostName[] = L"hostB";
+    qlb_host_infn hosts = {hostName, nullptr};
+    qlb_splitnode split = {const_cast<char*>("EMC_TimeFinder_Snap"), a.get(), nullptr};
+    ASSERT_EQ(0, pgn.set_import_options(&split, nullptr, 0, &hosts, 1, nullptr));
+    EXPECT_EQ(1, pgn.supports_fitype(b.get(), const_cast<char*>("any")));
+    EXPECT_EQ(2, b.support);
+
+    quelb_objid** subs = reinterpret_cast<quelb_objid**>(&record);
+    int count = 5;
+    EXPECT_EQ(0, pgn.subobj_list(a.get(), &subs, &count));
+    EXPECT_EQ(nullptr, subs);
+    EXPECT_EQ(0, count);
+    EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.subobj_list(a.get(), nullptr, &count));
+
+    for (FrameworkNode* n : {&a, &b, &group, &plain, &alt}) {
+      pgn.deinit_node(n->get());
+      EXPECT_EQ(nullptr, n->domain.fid_links);
+      EXPECT_EQ(nullptr, n->domain.fid_private);
+    }
+    EXPECT_EQ(live, quelb_live_buffers());
+  }
+  EXPECT_EQ(liveAfterInit, quelb_live_buffers());
+}
+
+TEST_F(Nodes, ConfigExchangesDescriptionsAndValuesInBothModes) {
+  FrameworkNode node(kClaimed), first(L"<norvel>UDID##EMC##SYMMETRIX##000187##0A2"),
+      uninitialised(kDevice);
+  qlb_domain* members[] = {first.get(), node.get()};
+  qlb_group group = {2, members};
+  node.domain.fid_group = &group;
+  first.domain.fid_group = &group;
+  ASSERT_EQ(0, pgn.init_node(node.get(), nullptr, 0, nullptr));
+  ASSERT_EQ(0, pgn.init_node(first.get(), nullptr, 0, nullptr));
+
+  std::wstring text;
+  bool null = false;
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, config(uninitialised, 4, 1, 0, nullptr, &text));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.config(node.get(), 4, nullptr, nullptr));
+
+  // Descriptions: mode 1 holds snapshot_resource_spec; the first member of
+  // a group asks for the shared descriptions, of which there are none.
+  ASSERT_EQ(0, config(node, 4, 1, 0, nullptr, &text, &null));
+  EXPECT_TRUE(contains(text.c_str(), L"<ConfigParamList>")) << text.size();
+  EXPECT_TRUE(contains(text.c_str(), L"\t<key>snapshot_resource_spec</key>\n"));
+  EXPECT_TRUE(contains(text.c_str(), L"\t<dataType>string</dataType>\n"));
+  ASSERT_EQ(0, config(first, 4, 1, 0, nullptr, &text, &null));
+  EXPECT_TRUE(null);
+  ASSERT_EQ(0, config(node, 4, 0, 1, nullptr, &text, &null));  // mode 0: nothing described
+  EXPECT_TRUE(null);
+  ASSERT_EQ(0, config(node, 4, 0, 0, L"ignored", &text, &null));  // no selector: null
+  EXPECT_TRUE(null);
+
+  // Values: the defaults of mode 1, none in mode 0.
+  ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &text, &null));
+  EXPECT_TRUE(contains(text.c_str(), L"<ConfigValueList>"));
+  EXPECT_TRUE(contains(text.c_str(), L"\t<key>snapshot_resource_spec</key>\n\t<value></value>\n"));
+  ASSERT_EQ(0, config(node, 1, 0, 1, nullptr, &text, &null));
+  EXPECT_TRUE(null);
+
+  // Operation 2 does nothing; operation 5 without text is traced and
+  // ignored, so the defaults stay what a get answers.
+  ASSERT_EQ(0, config(node, 2, 1, 0, L"x", &text));
+  ASSERT_EQ(0, config(node, 5, 1, 0, nullptr, &text, &null));
+  EXPECT_TRUE(null);
+  ASSERT_EQ(0, config(node, 3, 1, 0, nullptr, &text));
+  ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &text, &null));
+  EXPECT_FALSE(null);  // values never set: the defaults again
+
+  pgn.deinit_node(node.get());
+  pgn.deinit_node(first.get());
+}
+
+TEST_F(Nodes, IsReadyMarksSplitNodesAndObjctlAnswersText) {
+  FrameworkNode source(kClaimed), second(kDevice);
+  qlb_splitnode split = {const_cast<char*>("EMC_TimeFinder_Clone"), source.get(), second.get()};
+  EXPECT_EQ(0, pgn.isready(&split, nullptr, nullptr, 0));
+  EXPECT_EQ(unsigned(QLB_NODE_READY), source.domain.fid_flags);
+  EXPECT_EQ(unsigned(QLB_NODE_READY), second.domain.fid_flags);
+
+  wchar_t* output = nullptr;
+  long status = -1;
+  EXPECT_EQ(0, pgn.objctl(L"query",
+                          L"<OBJCTL_ARG_LIST> <OBJCTL_INPUT arg=n value=5 type=int /> "
+                          L"<OBJCTL_INPUT arg=m value=x type=string /> </OBJCTL_ARG_LIST>",
+                          &output, &status));
+  EXPECT_EQ(0, status);
+  ASSERT_NE(nullptr, output);
+  EXPECT_STREQ(L"<OBJCTL_ARG_LIST> </OBJCTL_ARG_LIST> ", output);
+  std::free(output);
+  output = nullptr;
+  EXPECT_EQ(0, pgn.objctl(L"query", L"garbage", &output, &status));  // unreadable input
+  ASSERT_NE(nullptr, output);
+  EXPECT_STREQ(L"<OBJCTL_ARG_LIST> </OBJCTL_ARG_LIST> ", output);
+  std::free(output);
+  EXPECT_EQ(0, pgn.objctl(nullptr, nullptr, nullptr, nullptr));
+}
+
+}  // namespace

@@ -16,8 +16,9 @@ CEmcSymPlugin::~CEmcSymPlugin() {}
 
 int CEmcSymPlugin::init() {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::init");
-  // Node support: snapshot methods and the configuration parameter
-  // (emcsym_plugin_nodes.cpp).
+  // Node support: private data, snapshot methods and the configuration
+  // parameter (emcsym_plugin_nodes.cpp).
+  registerPrivateDataFactory();
   registerSnapshotMethods();
   registerConfigParams();
   return 0;

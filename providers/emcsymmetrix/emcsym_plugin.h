@@ -23,6 +23,8 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
 
  private:
   // Parts of init that let the framework claim, group and configure nodes.
+  // Gives the private data manager the factory of CEmcSymPrivateData.
+  void registerPrivateDataFactory();
   // Announces the three snapshot methods, Clone, Mirror, Snap.
   void registerSnapshotMethods();
   // Describes "snapshot_resource_spec" in the global parameters of mode 1.

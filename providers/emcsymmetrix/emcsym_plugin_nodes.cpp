@@ -3,6 +3,7 @@
 #include "cficonfig.h"
 #include "cfiprivatedata.h"
 #include "emcsym_plugin.h"
+#include "emcsym_privatedata.h"
 
 using namespace quelb_pdk_4_4;
 
@@ -13,6 +14,12 @@ const int kMethodFlags = 3;
 const int kSnapshotMode = 1;
 
 }  // namespace
+
+void CEmcSymPlugin::registerPrivateDataFactory() {
+  CFiPrivateDataFactoryPtr factory(new CFiPrivateDataConcreteFactory<CEmcSymPrivateData>);
+  factory->setTraceLog(m_traceLog);
+  if (m_privateDataManager) m_privateDataManager->registerFactory(factory);
+}
 
 void CEmcSymPlugin::registerSnapshotMethods() {
   for (const char* method : {EMC_TIMEFINDER_CLONE, EMC_TIMEFINDER_MIRROR, EMC_TIMEFINDER_SNAP})

@@ -38,8 +38,12 @@ class Nodes : public ::testing::Test {
   pgn.op = reinterpret_cast<qlb_pgn_##op##_t>(dlsym(handle, "norvel_fi_pgn_" #op));
     QLB_PGN_OPERATIONS(RESOLVE)
 #undef RESOLVE
+    // The node support is registered before init looks for SYMCLI, so its
+    // result does not matter here; nor does that of the delayed
+    // initialisation, which the first gated entry runs.
     uint16_t version[4];
-    ASSERT_EQ(0, pgn.init(&record, version));
+    pgn.init(&record, version);
+    pgn.isready(nullptr, nullptr, nullptr, 0);
     liveAfterInit = quelb_live_buffers();
   }
   void TearDown() override {
@@ -85,8 +89,9 @@ TEST_F(Nodes, ClaimsPrefixedSymmetrixNodesAsSecondary) {
   EXPECT_EQ(0, pgn.claim(foreign.domain.fid_objid, &out, &count));
   EXPECT_EQ(0, pgn.claim(claimed.domain.fid_objid, nullptr, &count));
 
+  claimed.support = 4;
   EXPECT_EQ(1, pgn.supports_fitype(claimed.get(), const_cast<char*>("any")));
-  EXPECT_EQ(3, claimed.support);
+  EXPECT_EQ(7, claimed.support);  // the methods' flags ORed in
   EXPECT_EQ(1, pgn.supports_fitype(claimed.get(), const_cast<char*>("EMC_TimeFinder_Mirror")));
   EXPECT_EQ(0, pgn.supports_fitype(claimed.get(), const_cast<char*>("EMC_SRDF")));
   EXPECT_EQ(0, claimed.support);
@@ -225,6 +230,39 @@ TEST_F(Nodes, ConfigExchangesDescriptionsAndValuesInBothModes) {
   ASSERT_EQ(0, config(node, 3, 1, 0, nullptr, &text));
   ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &text, &null));
   EXPECT_FALSE(null);  // values never set: the defaults again
+
+  // Set values: the result lists them with the defaults the text lacks.
+  const wchar_t* values =
+      L"<?xml version=\"1.0\" standalone=\"yes\" ?>\n<ConfigValueList>\n<ConfigValue>\n"
+      L"\t<dataType></dataType>\n\t<key>retries</key>\n\t<value>4</value>\n</ConfigValue>\n"
+      L"</ConfigValueList>\n";
+  ASSERT_EQ(0, config(node, 5, 1, 0, values, &text));
+  EXPECT_TRUE(contains(text.c_str(), L"<key>retries</key>\n\t<value>4</value>"));
+  EXPECT_TRUE(contains(text.c_str(), L"<key>snapshot_resource_spec</key>"));
+  std::wstring got;
+  ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &got));
+  EXPECT_EQ(text, got);
+  const std::wstring spec =
+      L"<ConfigValueList><ConfigValue><key>snapshot_resource_spec</key>"
+      L"<value>000187##0A1;0B2</value></ConfigValue></ConfigValueList>";
+  ASSERT_EQ(0, config(node, 5, 1, 0, spec.c_str(), &text));
+  EXPECT_TRUE(contains(text.c_str(), L"<value>000187##0A1;0B2</value>"));
+  EXPECT_FALSE(contains(text.c_str(), L"retries"));
+
+  // A text that is no value list is refused and changes nothing.
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, config(node, 5, 1, 0, L"<ConfigValueList><oops>", &text, &null));
+  EXPECT_TRUE(null);
+  ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &got));
+  EXPECT_TRUE(contains(got.c_str(), L"<value>000187##0A1;0B2</value>"));
+
+  // Mode 0 keeps its own values; a reset empties a mode's values.
+  ASSERT_EQ(0, config(node, 5, 0, 1, values, &text));
+  EXPECT_FALSE(contains(text.c_str(), L"snapshot_resource_spec"));
+  ASSERT_EQ(0, config(node, 3, 1, 0, nullptr, &text));
+  ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &text, &null));
+  EXPECT_TRUE(null);
+  ASSERT_EQ(0, config(node, 1, 0, 1, nullptr, &text));
+  EXPECT_TRUE(contains(text.c_str(), L"<key>retries</key>"));
 
   pgn.deinit_node(node.get());
   pgn.deinit_node(first.get());

@@ -30,7 +30,9 @@ bool isTrue(const std::string& text) { return text == "true" || text == "yes" ||
 // --- CFiValueListHandler -----------------------------------------------------
 
 CFiValueListHandler::CFiValueListHandler(const char* listElement, const char* recordElement)
-    : m_listElement(listElement), m_recordElement(recordElement), m_inValueList(false),
+    : m_listElement(listElement),
+      m_recordElement(recordElement),
+      m_inValueList(false),
       m_finished(false) {}
 
 void CFiValueListHandler::startElement(const XMLCh* const, const XMLCh* const,
@@ -72,8 +74,8 @@ CFiConfigValueHandler::CFiConfigValueHandler()
 
 CFiConfigParamHandler::CFiConfigParamHandler() : m_finished(false) {}
 
-void CFiConfigParamHandler::startElement(const XMLCh* const, const XMLCh* const,
-                                         const XMLCh* const, const xercesc::Attributes&) {
+void CFiConfigParamHandler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const,
+                                         const xercesc::Attributes&) {
   m_text.clear();
 }
 

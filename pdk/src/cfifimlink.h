@@ -22,8 +22,8 @@ namespace quelb_pdk_4_4 {
 
 // Appends one record at the end of the node's chain. Throws std::bad_alloc
 // when memory runs out (nothing is appended then).
-QLB_PDK_EXPORT void fiAppendFimLink(qlb_domain* node, const std::string& fimName,
-                                    int32_t flags, const std::string& quiesceType);
+QLB_PDK_EXPORT void fiAppendFimLink(qlb_domain* node, const std::string& fimName, int32_t flags,
+                                    const std::string& quiesceType);
 
 // Frees the node's chain, record by record, up to the first record that
 // is not ours, and empties the field.

@@ -6,8 +6,7 @@ quelb_objid* fiMakeObjid(const tstring& text, int type) {
   return quelb_get_objid(text.c_str(), (text.length() + 1) * sizeof(wchar_t), type);
 }
 
-int fiBuildObjidArray(const std::vector<tstring>& names, int type, quelb_objid*** out,
-                      int* count) {
+int fiBuildObjidArray(const std::vector<tstring>& names, int type, quelb_objid*** out, int* count) {
   if (out) *out = nullptr;
   if (count) *count = static_cast<int>(names.size());
   if (names.empty() || !out) return 0;

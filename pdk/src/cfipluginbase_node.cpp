@@ -7,7 +7,8 @@
 
 namespace quelb_pdk_4_4 {
 
-#define FI_BASE_SCOPE(op) CFiTraceLogFunction fiScope(m_traceLog, "quelb_pdk_4_4::CFiPluginBase::" op)
+#define FI_BASE_SCOPE(op) \
+  CFiTraceLogFunction fiScope(m_traceLog, "quelb_pdk_4_4::CFiPluginBase::" op)
 
 namespace {
 
@@ -108,8 +109,7 @@ int CFiPluginBase::config(qlb_domain* node, int operation, char* sessionId, qlb_
       spec->cs_text = copyOrNull(values.getXML());
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return 0;
 }

@@ -163,8 +163,8 @@ int CFiPluginInterposer::supportsFiType(qlb_domain* node, char* fiType) {
     if (node->fid_support) *node->fid_support = 0;
     return 0;
   }
-  CFiPrivateDataPtr data = m_privateDataManager ? m_privateDataManager->get(node)
-                                                : CFiPrivateDataPtr();
+  CFiPrivateDataPtr data =
+      m_privateDataManager ? m_privateDataManager->get(node) : CFiPrivateDataPtr();
   if (node->fid_support) {
     if (data && !data->getHostList().empty())
       *node->fid_support = data->getTransportable() ? kSupportTransportable : kSupportHosts;
@@ -186,12 +186,15 @@ qlb_interpose CFiPluginInterposer::interpose(qlb_domain* node, quelb_objid** int
     tstring name = getInterposeNodePrefix();
     name += id;
     std::vector<tstring> groups;
-    for (const FimRecord& fim : pattern.second) groups.push_back(CFiStringTool::str2tstr(fim.groupName));
+    for (const FimRecord& fim : pattern.second)
+      groups.push_back(CFiStringTool::str2tstr(fim.groupName));
 
     quelb_objid* made = interposerId ? fiMakeObjid(name, QLB_OBJID_NODE) : nullptr;
-    if ((interposerId && !made) || fiBuildObjidArray(groups, QLB_OBJID_NODE, groupIds, count) != 0) {
+    if ((interposerId && !made) ||
+        fiBuildObjidArray(groups, QLB_OBJID_NODE, groupIds, count) != 0) {
       // Not interposed rather than interposed with ids missing.
       if (made) quelb_free_objid(made);
+      if (groupIds) *groupIds = nullptr;
       if (count) *count = 0;
       trace(FI_TRACE_ERROR, "ERROR: interpose(): out of memory for node [%S]", id.c_str());
       return QLB_NOT_INTERPOSED;
@@ -233,7 +236,8 @@ int CFiPluginInterposer::initNode(qlb_domain* node, qlb_domain**, int, quelb_obj
 
     std::list<FimRecord> fims;
     getFims(fims, id);
-    for (const FimRecord& fim : fims) fiAppendFimLink(node, fim.fimName, fim.flags, fim.quiesceType);
+    for (const FimRecord& fim : fims)
+      fiAppendFimLink(node, fim.fimName, fim.flags, fim.quiesceType);
     if (m_privateDataManager) m_privateDataManager->create(node, false);
     return 0;
   } catch (...) {
@@ -243,8 +247,7 @@ int CFiPluginInterposer::initNode(qlb_domain* node, qlb_domain**, int, quelb_obj
   }
 }
 
-int CFiPluginInterposer::initAltNode(qlb_domain* first, qlb_domain*, qlb_domain* alt,
-                                     bool remote) {
+int CFiPluginInterposer::initAltNode(qlb_domain* first, qlb_domain*, qlb_domain* alt, bool remote) {
   FI_INTERPOSER_SCOPE("initAltNode");
   if (!alt) {
     trace(FI_TRACE_ERROR, "ERROR: initAltNode(): target node is invalid.");
@@ -282,8 +285,8 @@ int CFiPluginInterposer::importTreeNode(qlb_domain* node, quelb_objid**, quelb_o
     return QLB_ERR_INVALID_ARG;
   }
   const tstring name(node->fid_import_objid->qid_text);
-  CFiPrivateDataPtr data = m_privateDataManager ? m_privateDataManager->get(node)
-                                                : CFiPrivateDataPtr();
+  CFiPrivateDataPtr data =
+      m_privateDataManager ? m_privateDataManager->get(node) : CFiPrivateDataPtr();
   int result = data ? importNode(name, data->getHostList(), data->getTransportable(), false, false,
                                  kImportForTree)
                     : importNode(name, std::vector<tstring>(), false, false, false, kImportForTree);
@@ -331,8 +334,10 @@ int CFiPluginInterposer::importResource(wchar_t**, wchar_t* name, wchar_t* host,
   if (result != 0) return result;
   const tstring resource(name);
   if (flags & kImportNotImplemented) return QLB_ERR_NOT_IMPLEMENTED;
-  if (flags & kImportVisible) return importNode(resource, hosts, false, false, false, kImportForResource);
-  if (flags & kImportReplace) return importNode(resource, hosts, false, true, false, kImportForResource);
+  if (flags & kImportVisible)
+    return importNode(resource, hosts, false, false, false, kImportForResource);
+  if (flags & kImportReplace)
+    return importNode(resource, hosts, false, true, false, kImportForResource);
   return QLB_ERR_FAILED;
 }
 
@@ -344,8 +349,10 @@ int CFiPluginInterposer::deportResource(wchar_t*, wchar_t* name, wchar_t* host, 
   if (result != 0) return result;
   if (flags & kDeportSkip) return 0;
   const tstring resource(name);
-  if (flags & kDeportReplace) return importNode(resource, hosts, false, true, true, kImportForResource);
-  if (flags & kDeportHide) return importNode(resource, hosts, false, false, true, kImportForResource);
+  if (flags & kDeportReplace)
+    return importNode(resource, hosts, false, true, true, kImportForResource);
+  if (flags & kDeportHide)
+    return importNode(resource, hosts, false, false, true, kImportForResource);
   if (flags & kDeportNotImplemented) return QLB_ERR_NOT_IMPLEMENTED;
   return 0;
 }

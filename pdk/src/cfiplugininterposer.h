@@ -65,28 +65,53 @@ class QLB_PDK_EXPORT CFiPluginInterposer : public CFiPluginBase {
   bool getGroup(const std::string& groupName, GroupRecord& out) const;
 
   // --- plug-in base slots the interposer replaces ------------------------
+  // 2 (claimed as secondary, empty out list) for an interposer node whose
+  // id holds a claim pattern; 0 otherwise.
   int claim(quelb_objid* primary, quelb_objid*** out, int* count) override;
+  // 1 when the node has a FIM of that name (or any, for "any"); the
+  // node's support answer becomes 2 or 1 when its private data lists hosts
+  // (transportable or not), else the FIM's flags are ORed into it.
   int supportsFiType(qlb_domain* node, char* fiType) override;
+  // Imports the node under its import id through importNode.
   int importTreeNode(qlb_domain* node, quelb_objid** a, quelb_objid** b, int c,
                      quelb_objid** out) override;
+  // Binds the node's group (when the node is a group node), names the node
+  // by its id, gives it the default node type, chains one link record per
+  // FIM (a chain of ours left on the record is freed first) and attaches
+  // the node's private data, also when the node has FIMs. A node whose group
+  // is already bound to this very record is left as it is. 6 on an
+  // exception (out of memory), 3 for a null node.
   int initNode(qlb_domain* node, qlb_domain** nodes, int count, quelb_objid* id) override;
   int initAltNode(qlb_domain* first, qlb_domain* second, qlb_domain* alt, bool remote) override;
+  // Unbinds the node's group when the group is bound to this record (a
+  // newer record of the group keeps its binding), frees the node's link
+  // records and detaches its private data.
   void deInitNode(qlb_domain* node) override;
   int isReady(char* sessionId, qlb_splitnode** list, int count) override;
+  // For a node whose id holds a claim pattern (and whose type is not
+  // ignored): a new interposer id ("<provider>" + node id) and an array of
+  // the pattern's group ids, both for the framework to free; 1. When those
+  // cannot be allocated nothing is handed out and the node is not
+  // interposed (0).
   qlb_interpose interpose(qlb_domain* node, quelb_objid** interposerId, quelb_objid*** groupIds,
                           int* count) override;
+  // 4 without registered FIMs, 3 for a null answer pointer; else the answer
+  // is whether the node is an interposer node.
   int checkNodeExistence(qlb_domain* node, int* exists) override;
+  // Make one device (named by its identity string) visible to this host,
+  // or hide it, through importNode, as the flags say. A host name (null or
+  // empty for none) becomes the one-entry host list.
   int importResource(wchar_t** names, wchar_t* name, wchar_t* host, wchar_t* text, int flags,
                      wchar_t** out, wchar_t* text2) override;
   int deportResource(wchar_t* a, wchar_t* name, wchar_t* host, wchar_t* d, int flags) override;
 
   // --- slots after the plug-in base's --------------------------------------
-  virtual void addIgnoreNodeType(int type);                                        // 75
-  virtual void setDefaultNodeType(int type);                                       // 76
+  virtual void addIgnoreNodeType(int type);   // 75
+  virtual void setDefaultNodeType(int type);  // 76
   // Makes one device visible to (or hides it from) this host; the provider
   // overrides it. The interposer's own version returns 4.
-  virtual int importNode(const tstring& name, const std::vector<tstring>& hosts,
-                         bool transportable, bool removeOthers, bool deport, int mode);  // 77
+  virtual int importNode(const tstring& name, const std::vector<tstring>& hosts, bool transportable,
+                         bool removeOthers, bool deport, int mode);  // 77
 
   uint32_t ignoreNodeTypes() const { return m_ignoreNodeTypes; }
   int32_t defaultNodeType() const { return m_defaultNodeType; }

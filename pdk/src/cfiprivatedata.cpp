@@ -44,9 +44,13 @@ CFiPrivateData::~CFiPrivateData() {
   if (m_ownsObjId) quelb_free_objid(m_objId);
 }
 
-bool CFiPrivateData::hasConfigInfoList(int mode) const { return m_configInfo[index(mode)] != nullptr; }
+bool CFiPrivateData::hasConfigInfoList(int mode) const {
+  return m_configInfo[index(mode)] != nullptr;
+}
 
-bool CFiPrivateData::hasConfigDataList(int mode) const { return m_configData[index(mode)] != nullptr; }
+bool CFiPrivateData::hasConfigDataList(int mode) const {
+  return m_configData[index(mode)] != nullptr;
+}
 
 CFiConfigParamInfoList& CFiPrivateData::configInfoList(int mode) {
   std::unique_ptr<CFiConfigParamInfoList>& list = m_configInfo[index(mode)];

@@ -19,10 +19,10 @@ class QLB_PDK_EXPORT CFiUdidException {
  public:
   // Reasons a text fails to parse.
   enum {
-    FI_UDID_NO_SERIAL = 1,     // nothing follows the "##" after the product
-    FI_UDID_NO_MARKER = 2,     // no "UDID##" in the text
-    FI_UDID_NO_VENDOR_END = 3, // no "##" after the vendor
-    FI_UDID_NO_PRODUCT_END = 4 // no "##" after the product
+    FI_UDID_NO_SERIAL = 1,      // nothing follows the "##" after the product
+    FI_UDID_NO_MARKER = 2,      // no "UDID##" in the text
+    FI_UDID_NO_VENDOR_END = 3,  // no "##" after the vendor
+    FI_UDID_NO_PRODUCT_END = 4  // no "##" after the product
   };
 
   CFiUdidException(const std::string& text, int code) : m_text(text), m_code(code) {}

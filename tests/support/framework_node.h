@@ -15,7 +15,8 @@ class FrameworkNode {
  public:
   explicit FrameworkNode(const std::wstring& id, uint32_t type = 0) {
     domain.fid_type = type;
-    domain.fid_objid = quelb_get_objid(id.c_str(), (id.size() + 1) * sizeof(wchar_t), QLB_OBJID_NODE);
+    domain.fid_objid =
+        quelb_get_objid(id.c_str(), (id.size() + 1) * sizeof(wchar_t), QLB_OBJID_NODE);
     domain.fid_support = &support;
   }
   ~FrameworkNode() { quelb_free_objid(domain.fid_objid); }

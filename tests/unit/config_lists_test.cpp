@@ -17,8 +17,8 @@ const std::string kDeclaration = "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
 TEST(ConfigParamInfo, WritesTheWholeDescriptionDocument) {
   CFiConfigParamInfoList list;
   EXPECT_EQ("", xml(list.getXML()));  // never changed
-  list.addParamInfo(CFiConfigParamInfo("snapshot_resource_spec", "", FI_CONFIG_USAGE_SELECT, "",
-                                        false, false));
+  list.addParamInfo(
+      CFiConfigParamInfo("snapshot_resource_spec", "", FI_CONFIG_USAGE_SELECT, "", false, false));
   EXPECT_EQ(kDeclaration +
                 "<ConfigParamList>\n"
                 "<ConfigParam>\n"
@@ -43,12 +43,17 @@ TEST(ConfigParamInfo, ConstructorsChooseDataTypeAndDefaultText) {
     const char* defaultValue;
   } cases[] = {
       {CFiConfigParamInfo("k", 42, FI_CONFIG_USAGE_AUTO, -1, -1, "m", false, true), 1, "int", "42"},
-      {CFiConfigParamInfo("k", -7, FI_CONFIG_USAGE_AUTO, -1, -1, "m", true, false), 4, "int_list", "-7"},
-      {CFiConfigParamInfo("k", true, FI_CONFIG_USAGE_AUTO, "m", false, false), 2, "boolean", "true"},
-      {CFiConfigParamInfo("k", false, FI_CONFIG_USAGE_AUTO, "m", true, false), 5, "boolean_list", "false"},
+      {CFiConfigParamInfo("k", -7, FI_CONFIG_USAGE_AUTO, -1, -1, "m", true, false), 4, "int_list",
+       "-7"},
+      {CFiConfigParamInfo("k", true, FI_CONFIG_USAGE_AUTO, "m", false, false), 2, "boolean",
+       "true"},
+      {CFiConfigParamInfo("k", false, FI_CONFIG_USAGE_AUTO, "m", true, false), 5, "boolean_list",
+       "false"},
       {CFiConfigParamInfo("k", "v", FI_CONFIG_USAGE_AUTO, "m", false, false), 0, "string", "v"},
-      {CFiConfigParamInfo("k", std::string("v"), FI_CONFIG_USAGE_AUTO, "m", true, false), 3, "string_list", "v"},
-      {CFiConfigParamInfo("k", L"w\u00e9", FI_CONFIG_USAGE_AUTO, "m", true, false), 0, "string", "w\xc3\xa9"},
+      {CFiConfigParamInfo("k", std::string("v"), FI_CONFIG_USAGE_AUTO, "m", true, false), 3,
+       "string_list", "v"},
+      {CFiConfigParamInfo("k", L"w\u00e9", FI_CONFIG_USAGE_AUTO, "m", true, false), 0, "string",
+       "w\xc3\xa9"},
       {CFiConfigParamInfo(), 6, "unknown", ""},
   };
   for (const auto& c : cases) {

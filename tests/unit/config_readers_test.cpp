@@ -93,9 +93,12 @@ TEST(ConfigReaders, RejectedDocumentsLeaveTheRecords) {
 
 TEST(ConfigReaders, DescriptionRoundTripForEveryType) {
   CFiConfigParamInfoList written;
-  written.addParamInfo(CFiConfigParamInfo("a_int", 5, FI_CONFIG_USAGE_AUTO, 0, 10, "MSG_A", false, true));
-  written.addParamInfo(CFiConfigParamInfo("b_ints", -1, FI_CONFIG_USAGE_NO_MODIFY, -1, -1, "", true, false));
-  written.addParamInfo(CFiConfigParamInfo("c_bool", true, FI_CONFIG_USAGE_SELECT, "m", false, false));
+  written.addParamInfo(
+      CFiConfigParamInfo("a_int", 5, FI_CONFIG_USAGE_AUTO, 0, 10, "MSG_A", false, true));
+  written.addParamInfo(
+      CFiConfigParamInfo("b_ints", -1, FI_CONFIG_USAGE_NO_MODIFY, -1, -1, "", true, false));
+  written.addParamInfo(
+      CFiConfigParamInfo("c_bool", true, FI_CONFIG_USAGE_SELECT, "m", false, false));
   written.addParamInfo(CFiConfigParamInfo("d_bools", false, 3, "m", true, false));
   CFiConfigParamInfo choices("e_strs", "x<y", FI_CONFIG_USAGE_SELECT, "m", true, false);
   choices.addSelectionItem("x<y");
@@ -124,11 +127,12 @@ TEST(ConfigReaders, SharedFlagAndTypeTexts) {
   struct {
     const char* shared;
     bool expected;
-  } flags[] = {{"true", true}, {"yes", true}, {"1", true}, {"false", false}, {"TRUE", false},
-               {"", false}};
+  } flags[] = {{"true", true},   {"yes", true},   {"1", true},
+               {"false", false}, {"TRUE", false}, {"", false}};
   for (const auto& f : flags) {
     std::string doc = std::string("<ConfigParamList><ConfigParam><key>k</key><isSharedParam>") +
-                      f.shared + "</isSharedParam><usageType>sometimes</usageType>"
+                      f.shared +
+                      "</isSharedParam><usageType>sometimes</usageType>"
                       "<dataType>float</dataType><rangeMin>-5</rangeMin></ConfigParam>"
                       "</ConfigParamList>";
     CFiConfigParamInfoList list;

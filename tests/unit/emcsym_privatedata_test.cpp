@@ -17,7 +17,8 @@ TEST(EmcSymPrivateData, DevicesAreSharedByRecordsOfOneNodeAndNotInTheNodeState) 
     CFiPrivateDataConcreteFactory<CEmcSymPrivateData> factory;
     testenv::FrameworkNode a(L"<norvel>UDID##EMC##SYMMETRIX##000187##0A1");
     testenv::FrameworkNode b(L"<norvel>UDID##EMC##SYMMETRIX##000187##0A1");
-    CEmcSymPrivateDataPtr selected = factory.create(a.get(), false).dynamicCast<CEmcSymPrivateData>();
+    CEmcSymPrivateDataPtr selected =
+        factory.create(a.get(), false).dynamicCast<CEmcSymPrivateData>();
     ASSERT_FALSE(selected.isNull());
     EXPECT_TRUE(selected->sourceDevice().devName.empty());
     SEmcSymDevInfo source, target;
@@ -27,7 +28,8 @@ TEST(EmcSymPrivateData, DevicesAreSharedByRecordsOfOneNodeAndNotInTheNodeState) 
     selected->setSourceDevice(source);
     selected->setTargetDevice(target);
 
-    CEmcSymPrivateDataPtr prepared = factory.create(b.get(), false).dynamicCast<CEmcSymPrivateData>();
+    CEmcSymPrivateDataPtr prepared =
+        factory.create(b.get(), false).dynamicCast<CEmcSymPrivateData>();
     EXPECT_EQ("0A1", prepared->sourceDevice().devName);
     EXPECT_EQ(1024u, prepared->sourceDevice().capacityMegabytes);
     EXPECT_EQ("0B2", prepared->targetDevice().devName);

@@ -49,9 +49,7 @@ class TestInterposer : public CFiPluginInterposer {
 class Interposer : public ::testing::Test {
  protected:
   void SetUp() override { plugin.registerSymmetrix(); }
-  void TearDown() override {
-    EXPECT_EQ(linksBefore, fiLiveFimLinks());
-  }
+  void TearDown() override { EXPECT_EQ(linksBefore, fiLiveFimLinks()); }
   size_t linksBefore = fiLiveFimLinks();
   TestInterposer plugin;
 };
@@ -250,11 +248,15 @@ TEST_F(Interposer, ResourceFlagsChooseTheImportNodeCall) {
   wchar_t host[] = L"hostC";
   wchar_t empty[] = L"";
   wchar_t bad[] = L"0B2";
-  EXPECT_EQ(QLB_ERR_INVALID_ARG, plugin.importResource(nullptr, nullptr, host, nullptr, 1, nullptr, nullptr));
-  EXPECT_EQ(QLB_ERR_BAD_RESOURCE, plugin.importResource(nullptr, bad, host, nullptr, 1, nullptr, nullptr));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG,
+            plugin.importResource(nullptr, nullptr, host, nullptr, 1, nullptr, nullptr));
+  EXPECT_EQ(QLB_ERR_BAD_RESOURCE,
+            plugin.importResource(nullptr, bad, host, nullptr, 1, nullptr, nullptr));
   EXPECT_EQ(QLB_ERR_BAD_RESOURCE, plugin.deportResource(nullptr, bad, host, nullptr, 0x400));
-  EXPECT_EQ(QLB_ERR_NOT_IMPLEMENTED, plugin.importResource(nullptr, name, host, nullptr, 0x4 | 0x1, nullptr, nullptr));
-  EXPECT_EQ(QLB_ERR_FAILED, plugin.importResource(nullptr, name, host, nullptr, 0x8, nullptr, nullptr));
+  EXPECT_EQ(QLB_ERR_NOT_IMPLEMENTED,
+            plugin.importResource(nullptr, name, host, nullptr, 0x4 | 0x1, nullptr, nullptr));
+  EXPECT_EQ(QLB_ERR_FAILED,
+            plugin.importResource(nullptr, name, host, nullptr, 0x8, nullptr, nullptr));
   EXPECT_EQ(0, plugin.deportResource(nullptr, name, host, nullptr, 0x400 | 0x10));
   EXPECT_EQ(QLB_ERR_NOT_IMPLEMENTED, plugin.deportResource(nullptr, name, host, nullptr, 0x40));
   EXPECT_EQ(0, plugin.deportResource(nullptr, name, host, nullptr, 0x8));
@@ -272,8 +274,9 @@ TEST_F(Interposer, ResourceFlagsChooseTheImportNodeCall) {
       {false, 0x20 | 0x40, nullptr, false, true},
   };
   for (const auto& c : cases) {
-    int result = c.import ? plugin.importResource(nullptr, name, c.host, nullptr, c.flags, nullptr, nullptr)
-                          : plugin.deportResource(nullptr, name, c.host, nullptr, c.flags);
+    int result =
+        c.import ? plugin.importResource(nullptr, name, c.host, nullptr, c.flags, nullptr, nullptr)
+                 : plugin.deportResource(nullptr, name, c.host, nullptr, c.flags);
     EXPECT_EQ(77, result);
     const ImportCall& call = plugin.calls.back();
     EXPECT_EQ(std::wstring(name), call.name);
@@ -284,7 +287,8 @@ TEST_F(Interposer, ResourceFlagsChooseTheImportNodeCall) {
     EXPECT_EQ(c.host == host ? 1u : 0u, call.hosts.size());
   }
   CFiPluginInterposer base;
-  EXPECT_EQ(QLB_ERR_NOT_IMPLEMENTED, base.importResource(nullptr, name, host, nullptr, 1, nullptr, nullptr));
+  EXPECT_EQ(QLB_ERR_NOT_IMPLEMENTED,
+            base.importResource(nullptr, name, host, nullptr, 1, nullptr, nullptr));
 }
 
 }  // namespace

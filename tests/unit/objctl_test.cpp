@@ -33,9 +33,10 @@ TEST(Objctl, WritesOutputs) {
   EXPECT_EQ(L"<OBJCTL_ARG_LIST> <OBJCTL_OUTPUT arg=n value=5 type=int /> </OBJCTL_ARG_LIST> ",
             str(args.toText()));
   args.addOutput(L"m", L"x", L"string");
-  EXPECT_EQ(L"<OBJCTL_ARG_LIST> <OBJCTL_OUTPUT arg=n value=5 type=int /> "
-            L"<OBJCTL_OUTPUT arg=m value=x type=string /> </OBJCTL_ARG_LIST> ",
-            str(args.toText()));
+  EXPECT_EQ(
+      L"<OBJCTL_ARG_LIST> <OBJCTL_OUTPUT arg=n value=5 type=int /> "
+      L"<OBJCTL_OUTPUT arg=m value=x type=string /> </OBJCTL_ARG_LIST> ",
+      str(args.toText()));
 }
 
 TEST(Objctl, StopsAtTheFirstUnexpectedTokenKeepingWhatWasRead) {

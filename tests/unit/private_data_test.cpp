@@ -182,23 +182,24 @@ TEST_F(PrivateData, SelectsTheTargetsOfTheMatchingSource) {
 
   // Targets with their own enclosure; ampersands, line ends and escapes.
   s = selectFor(L"<norvel>UDID##EMC##SYMMETRIX##sym1##0A1",
-             "SYM9##0A1;0c0&amp;\r\nsym1##0a1;OTHER##0c1;0c2\n&SYM1##0A1;0FF");
+                "SYM9##0A1;0c0&amp;\r\nsym1##0a1;OTHER##0c1;0c2\n&SYM1##0A1;0FF");
   EXPECT_EQ(0, s.result);
   EXPECT_EQ((std::vector<std::string>{"0c1", "0c2"}), s.targets);
   EXPECT_EQ("UDID##EMC##SYMMETRIX##SYM1##0C1", s.target);
 }
 
 TEST_F(PrivateData, EachFailureGivesSix) {
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, nullptr).result);            // no value list
+  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, nullptr).result);                 // no value list
   EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "SYM1##0A1;0B2", false).result);  // key missing
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "").result);                 // no resources
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "[]&\n").result);            // only separators
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, ";;").result);               // resource without parts
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "0A1;0B2").result);          // no enclosure
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "SYM1##;0B2").result);       // no source device
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "SYM1##0A1;SYM1##").result); // target without device
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "SYM2##0A1;0B2").result);    // no match
-  Selection alone = selectFor(kNodeId, "SYM1##0A1");                        // no targets
+  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "").result);                      // no resources
+  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "[]&\n").result);                 // only separators
+  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, ";;").result);          // resource without parts
+  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "0A1;0B2").result);     // no enclosure
+  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "SYM1##;0B2").result);  // no source device
+  EXPECT_EQ(QLB_ERR_FAILED,
+            selectFor(kNodeId, "SYM1##0A1;SYM1##").result);               // target without device
+  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "SYM2##0A1;0B2").result);  // no match
+  Selection alone = selectFor(kNodeId, "SYM1##0A1");                      // no targets
   EXPECT_EQ(QLB_ERR_FAILED, alone.result);
   EXPECT_TRUE(alone.targets.empty());
   EXPECT_EQ("", alone.target);

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <thread>
 
 #include "cfiprivatedata.h"
 #include "cfiudid.h"
+#include "cfierrormgr.h"
 #include "framework_node.h"
+#include "isolated_install.h"
 
 using namespace quelb_pdk_4_4;
 using testenv::FrameworkNode;
@@ -61,6 +64,38 @@ TEST_F(PrivateData, RecordsOfOneIdShareAndAltNodesAreSeparate) {
   noId.domain.fid_objid = nullptr;
   EXPECT_TRUE(factory.create(noId.get(), false).isNull());
   EXPECT_TRUE(factory.create(nullptr, false).isNull());
+}
+
+TEST_F(PrivateData, ThreadsAttachingRecordsOfOneIdShareOneObject) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([this, t] {
+      for (int i = 0; i < 200; ++i) {
+        FrameworkNode mine(kNodeId), other(L"UDID##EMC##SYMMETRIX##SYM1##0F" + std::to_wstring(t));
+        CFiPrivateDataPtr data = factory.create(mine.get(), false);
+        factory.create(other.get(), i % 2 == 0);
+        EXPECT_FALSE(data.isNull());
+        factory.remove(other.get());
+        factory.remove(mine.get());
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(0u, factory.size());
+  // While one record of the id stays attached, every thread gets its object.
+  FrameworkNode anchor(kNodeId);
+  CFiPrivateDataPtr kept = factory.create(anchor.get(), false);
+  std::vector<std::thread> sharing;
+  std::vector<CFiPrivateData*> shared(4, nullptr);
+  for (int t = 0; t < 4; ++t)
+    sharing.emplace_back([this, t, &shared] {
+      FrameworkNode mine(kNodeId);
+      shared[t] = factory.create(mine.get(), false).get();
+      factory.remove(mine.get());
+    });
+  for (std::thread& thread : sharing) thread.join();
+  for (CFiPrivateData* p : shared) EXPECT_EQ(kept.get(), p);
+  factory.remove(anchor.get());
 }
 
 TEST_F(PrivateData, NodeStateIsThreeTaggedLinesInAFrameworkBuffer) {
@@ -147,34 +182,64 @@ TEST_F(PrivateData, DefaultsFillEmptyListsAndAddOnlyUncoveredKeys) {
   EXPECT_EQ("3", value);
 }
 
-// The target chosen from a "snapshot_resource_spec" value.
+// The level-1 lines a trace log forwards to its error manager.
+class ErrorLines : public CFiErrorHandlerBase {
+ public:
+  int handle(const char* text, qlb_eseverity severity) override {
+    if (severity == QLB_SEV_ERROR) lines.push_back(text);
+    return 0;
+  }
+  int handle(const CFiMessagePtr&) override { return 0; }
+  std::vector<std::string> lines;
+};
+
+// The target chosen from a "snapshot_resource_spec" value, and the error
+// lines traced on the way.
 struct Selection {
   int result;
   std::string target;
   std::vector<std::string> targets;
+  std::vector<std::string> errors;
 };
 
-Selection selectFor(const wchar_t* nodeId, const char* spec, bool setValue = true) {
-  CFiPrivateData data{tstring(nodeId), false};
-  if (spec) {
-    if (setValue)
-      data.configDataList(1).setValue("snapshot_resource_spec", spec);
-    else
-      data.configDataList(1).setValue("other", spec);
+class TargetSelection : public PrivateData {
+ protected:
+  void SetUp() override {
+    log->initialize(tstring(L"norvel"), tstring(), tstring(), 1, false);  // writes the settings
+    log.reset(new CFiTraceLog);
+    log->initialize(tstring(L"norvel"), tstring(), tstring(), 1, false);
+    ASSERT_TRUE(log->isInitialized());
+    errors->registerHandler(&handler);
+    log->registerErrorManager(errors);
   }
-  data.addTarget("stale");
-  Selection s;
-  s.result = data.selectTargetFromConfigData();
-  s.target = data.getConfiguredTarget();
-  s.targets = data.getTargets();
-  return s;
-}
 
-TEST_F(PrivateData, SelectsTheTargetsOfTheMatchingSource) {
+  Selection selectFor(const wchar_t* nodeId, const char* spec,
+                      const char* key = "snapshot_resource_spec") {
+    CFiPrivateData data{tstring(nodeId), false};
+    data.setTraceLog(log);
+    if (spec) data.configDataList(1).setValue(key, spec);
+    data.addTarget("stale");
+    handler.lines.clear();
+    Selection s;
+    s.result = data.selectTargetFromConfigData();
+    s.target = data.getConfiguredTarget();
+    s.targets = data.getTargets();
+    s.errors = handler.lines;
+    return s;
+  }
+
+  testenv::IsolatedInstall install;
+  CFiTraceLogPtr log{new CFiTraceLog};
+  CFiErrorManagerPtr errors{new CFiErrorManager};
+  ErrorLines handler;
+};
+
+TEST_F(TargetSelection, SelectsTheTargetsOfTheMatchingSource) {
   Selection s = selectFor(kNodeId, "SYM1##0A1;0B2;0B3");
   EXPECT_EQ(0, s.result);
   EXPECT_EQ((std::vector<std::string>{"0B2", "0B3"}), s.targets);
   EXPECT_EQ("UDID##EMC##SYMMETRIX##SYM1##0B2", s.target);
+  EXPECT_TRUE(s.errors.empty());
 
   s = selectFor(kNodeId, "[SYM2##0A1;0B2][SYM1##0A1;0B9]");
   EXPECT_EQ(0, s.result);
@@ -186,26 +251,51 @@ TEST_F(PrivateData, SelectsTheTargetsOfTheMatchingSource) {
   EXPECT_EQ(0, s.result);
   EXPECT_EQ((std::vector<std::string>{"0c1", "0c2"}), s.targets);
   EXPECT_EQ("UDID##EMC##SYMMETRIX##SYM1##0C1", s.target);
-}
 
-TEST_F(PrivateData, EachFailureGivesSix) {
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, nullptr).result);                 // no value list
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "SYM1##0A1;0B2", false).result);  // key missing
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "").result);                      // no resources
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "[]&\n").result);                 // only separators
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, ";;").result);          // resource without parts
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "0A1;0B2").result);     // no enclosure
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "SYM1##;0B2").result);  // no source device
-  EXPECT_EQ(QLB_ERR_FAILED,
-            selectFor(kNodeId, "SYM1##0A1;SYM1##").result);               // target without device
-  EXPECT_EQ(QLB_ERR_FAILED, selectFor(kNodeId, "SYM2##0A1;0B2").result);  // no match
-  Selection alone = selectFor(kNodeId, "SYM1##0A1");                      // no targets
-  EXPECT_EQ(QLB_ERR_FAILED, alone.result);
-  EXPECT_TRUE(alone.targets.empty());
-  EXPECT_EQ("", alone.target);
   // A mismatching resource is left before its broken parts are looked at.
   EXPECT_EQ(0, selectFor(kNodeId, "[SYM2##0A1;SYM2##][SYM1##0A1;0B2]").result);
   EXPECT_THROW(selectFor(L"not an identity", "SYM1##0A1;0B2"), CFiUdidException);
+}
+
+TEST_F(TargetSelection, EachFailureGivesSixAndOneErrorLine) {
+  const std::string of = " [UDID##EMC##SYMMETRIX##SYM1##0a1].";
+  const std::string spec = "\"snapshot_resource_spec\"";
+  struct {
+    const char* spec;
+    const char* key;
+    std::string line;
+  } cases[] = {
+      {nullptr, "snapshot_resource_spec",
+       "Error: No snapshot configuration data has been specified for" +
+           of.substr(0, of.size() - 1)},
+      {"SYM1##0A1;0B2", "other",
+       "Configuration data parameter " + spec + " unspecified for object" + of},
+      {"", "snapshot_resource_spec",
+       "Configuration " + spec + " has no resources specified for source" + of},
+      {"[]&\n", "snapshot_resource_spec",
+       "Configuration " + spec + " has no resources specified for source" + of},
+      {";;", "snapshot_resource_spec",
+       "Source configuration " + spec + " has not targets specified for" + of},
+      {"0A1;0B2", "snapshot_resource_spec",
+       "Source configuration " + spec + " has no enclosure data specified for" + of},
+      {"SYM1##;0B2", "snapshot_resource_spec",
+       "Source configuration " + spec + " has no device data specified for" + of},
+      {"SYM1##0A1;SYM1##", "snapshot_resource_spec",
+       "Source configuration " + spec + " has no device data specified for" + of},
+      {"SYM2##0A1;0B2", "snapshot_resource_spec",
+       "No matching source specification found for" + of},
+      {"SYM1##0A1", "snapshot_resource_spec",
+       "Source configuration found, but no targets are specified for" + of},
+  };
+  for (const auto& c : cases) {
+    Selection s = selectFor(kNodeId, c.spec, c.key);
+    EXPECT_EQ(QLB_ERR_FAILED, s.result) << c.line;
+    EXPECT_EQ("", s.target) << c.line;
+    ASSERT_EQ(1u, s.errors.size()) << c.line;
+    const std::string& line = s.errors[0];
+    ASSERT_GT(line.size(), c.line.size() + 1);
+    EXPECT_EQ("> " + c.line + "\n", line.substr(line.size() - c.line.size() - 3)) << line;
+  }
 }
 
 TEST_F(PrivateData, ManagerFallsBackToPlainDataAndPassesTheTraceLog) {

@@ -20,24 +20,62 @@ class KitMemoryManager : public xercesc::MemoryManager {
   void deallocate(void* p) override { ::operator delete(p); }
 };
 
-const XMLCh kEmpty[] = {0};
-
-void appendCodePoint(std::string& out, unsigned long cp) {
+// Writes the UTF-8 form of a code point to `out` (room for 4 bytes) and
+// returns its length.
+std::size_t encodeUtf8(unsigned long cp, char* out) {
   if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    out[0] = static_cast<char>(cp);
+    return 1;
   }
+  if (cp < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (cp >> 6));
+    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (cp >> 12));
+    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (cp >> 18));
+  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+  return 4;
+}
+
+// Appends `text` as UTF-8 up to `length` units or its terminator, which
+// comes first. Converted through a small buffer and appended a chunk at a
+// time: tool output is long runs of ASCII. An unpaired surrogate becomes
+// U+FFFD.
+void appendUtf8Until(std::string& out, const XMLCh* text, std::size_t length) {
+  if (!text) return;
+  char chunk[256];
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < length && text[i] != 0; ++i) {
+    unsigned long cp = text[i];
+    if (cp < 0x80) {
+      chunk[used++] = static_cast<char>(cp);
+      if (used == sizeof(chunk)) {
+        out.append(chunk, used);
+        used = 0;
+      }
+      continue;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (used > sizeof(chunk) - 4) {
+      out.append(chunk, used);
+      used = 0;
+    }
+    used += encodeUtf8(cp, chunk + used);
+  }
+  out.append(chunk, used);
 }
 
 }  // namespace
@@ -93,30 +131,11 @@ std::wstring CFiSaxParseHandler::toWString(const XMLCh* text) {
 
 void CFiSaxParseHandler::assignUtf8(std::string& out, const XMLCh* text) {
   out.clear();
-  if (!text) text = kEmpty;
-  std::size_t length = 0;
-  while (text[length]) ++length;
-  appendUtf8(out, text, length);
+  appendUtf8Until(out, text, static_cast<std::size_t>(-1));
 }
 
 void CFiSaxParseHandler::appendUtf8(std::string& out, const XMLCh* text, std::size_t length) {
-  if (!text) return;
-  for (std::size_t i = 0; i < length; ++i) {
-    unsigned long unit = text[i];
-    if (unit < 0x80) {
-      out.push_back(static_cast<char>(unit));
-      continue;
-    }
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      unsigned long low = text[++i];
-      appendCodePoint(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      appendCodePoint(out, 0xFFFD);
-    } else {
-      appendCodePoint(out, unit);
-    }
-  }
+  appendUtf8Until(out, text, length);
 }
 
 }  // namespace quelb_pdk_4_4

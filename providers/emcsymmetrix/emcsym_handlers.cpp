@@ -13,29 +13,54 @@ std::string emcSymNormaliseDirector(const std::string& director) {
 
 // --- CEmcSymOutputHandler ----------------------------------------------------
 
-bool CEmcSymOutputHandler::isNoCase(const std::string& name, const char* expected) {
-  return CFiStringTool::CompareNoCase(name, std::string(expected));
+bool CEmcSymOutputHandler::is(const XMLCh* name, const char* expected) {
+  for (; *expected; ++name, ++expected) {
+    if (*name != static_cast<unsigned char>(*expected)) return false;
+  }
+  return *name == 0;
+}
+
+bool CEmcSymOutputHandler::isNoCase(const XMLCh* name, const char* expected) {
+  for (; *expected; ++name, ++expected) {
+    unsigned a = *name;
+    unsigned b = static_cast<unsigned char>(*expected);
+    if (a == b) continue;
+    unsigned lower = b | 0x20;
+    if ((a | 0x20) != lower || lower < 'a' || lower > 'z') return false;
+  }
+  return *name == 0;
+}
+
+void CEmcSymOutputHandler::readValue(std::string& field) {
+  assignUtf8(field, m_attributes->getValue(m_attributeIndex));
+}
+
+const std::string& CEmcSymOutputHandler::value() {
+  assignUtf8(m_value, m_attributes->getValue(m_attributeIndex));
+  return m_value;
 }
 
 void CEmcSymOutputHandler::startElement(const XMLCh* const, const XMLCh* const,
                                         const XMLCh* const qname,
                                         const xercesc::Attributes& attrs) {
-  assignUtf8(m_element, qname);
-  onStart(m_element);
+  onStart(qname);
+  m_attributes = &attrs;
   const XMLSize_t count = attrs.getLength();
-  for (XMLSize_t i = 0; i < count; ++i) {
-    assignUtf8(m_attrName, attrs.getQName(i));
-    assignUtf8(m_attrValue, attrs.getValue(i));
-    onAttribute(m_element, m_attrName, m_attrValue);
+  for (m_attributeIndex = 0; m_attributeIndex < count; ++m_attributeIndex) {
+    onAttribute(qname, attrs.getQName(m_attributeIndex));
   }
-  onAttributesDone(m_element);
+  m_attributes = nullptr;
+  onAttributesDone(qname);
 }
 
 void CEmcSymOutputHandler::endElement(const XMLCh* const, const XMLCh* const,
                                       const XMLCh* const qname) {
-  assignUtf8(m_element, qname);
-  onEnd(m_element);
+  onEnd(qname);
   m_text.clear();
+}
+
+void CEmcSymOutputHandler::characters(const XMLCh* const chars, const XMLSize_t length) {
+  if (m_collectText) CFiSaxParseHandler::characters(chars, length);
 }
 
 // --- CEmcSymLockQueryHandler -------------------------------------------------
@@ -45,23 +70,23 @@ const std::set<int>& CEmcSymLockQueryHandler::getResult() const {
   return m_result;
 }
 
-void CEmcSymLockQueryHandler::onStart(const std::string& element) {
+void CEmcSymLockQueryHandler::onStart(const XMLCh* element) {
   if (!is(element, "Lock")) return;
   m_held = true;
   m_hasNumber = false;
 }
 
-void CEmcSymLockQueryHandler::onAttribute(const std::string& element, const std::string& name,
-                                          const std::string& value) {
+void CEmcSymLockQueryHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (!is(element, "Lock")) return;
   if (is(name, "number")) {
-    m_hasNumber = value != "N/A" && CFiStringTool::str2int(value, m_number) == 0;
+    const std::string& number = value();
+    m_hasNumber = number != "N/A" && CFiStringTool::str2int(number, m_number) == 0;
   } else if (is(name, "status")) {
-    m_held = value != "Unlocked";
+    m_held = value() != "Unlocked";
   }
 }
 
-void CEmcSymLockQueryHandler::onAttributesDone(const std::string& element) {
+void CEmcSymLockQueryHandler::onAttributesDone(const XMLCh* element) {
   if (is(element, "Lock") && m_held && m_hasNumber) m_result.insert(m_number);
 }
 
@@ -72,20 +97,19 @@ const std::vector<SEmcSymPairInfo>& CEmcSymMirQueryHandler::getResult() const {
   return m_result;
 }
 
-void CEmcSymMirQueryHandler::onAttribute(const std::string& element, const std::string& name,
-                                         const std::string& value) {
+void CEmcSymMirQueryHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (is(element, "Device")) {
-    if (is(name, "symmetrix")) m_pair.symid = value;
+    if (is(name, "symmetrix")) readValue(m_pair.symid);
   } else if (is(element, "BCV_Pair")) {
-    if (is(name, "state")) m_pair.pairState = value;
+    if (is(name, "state")) readValue(m_pair.pairState);
   } else if (is(element, "STD")) {
-    if (is(name, "dev_name")) m_pair.stdDevName = value;
+    if (is(name, "dev_name")) readValue(m_pair.stdDevName);
   } else if (is(element, "BCV")) {
-    if (is(name, "dev_name")) m_pair.bcvDevName = value;
+    if (is(name, "dev_name")) readValue(m_pair.bcvDevName);
   }
 }
 
-void CEmcSymMirQueryHandler::onEnd(const std::string& element) {
+void CEmcSymMirQueryHandler::onEnd(const XMLCh* element) {
   if (is(element, "BCV_Pair")) m_result.push_back(m_pair);
 }
 
@@ -96,14 +120,13 @@ const std::vector<std::string>& CEmcSymMaskdbListDatabaseHandler::getResult() co
   return m_result;
 }
 
-void CEmcSymMaskdbListDatabaseHandler::onAttribute(const std::string& element,
-                                                   const std::string& name,
-                                                   const std::string& value) {
+void CEmcSymMaskdbListDatabaseHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (!isNoCase(element, "Db_Record") || !isNoCase(name, "awwn_node_name")) return;
+  const std::string& node = value();
   for (const std::string& known : m_result) {
-    if (known == value) return;
+    if (known == node) return;
   }
-  m_result.push_back(value);
+  m_result.push_back(node);
 }
 
 // --- CEmcSymVersionHandler ---------------------------------------------------
@@ -113,14 +136,13 @@ const std::string& CEmcSymVersionHandler::getResult() const {
   return m_result;
 }
 
-void CEmcSymVersionHandler::onStart(const std::string&) { m_text.clear(); }
+void CEmcSymVersionHandler::onStart(const XMLCh*) { m_text.clear(); }
 
-void CEmcSymVersionHandler::onAttribute(const std::string& element, const std::string& name,
-                                        const std::string& value) {
-  if (is(element, "SYMCLI") && is(name, "version")) m_result = value;
+void CEmcSymVersionHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
+  if (is(element, "SYMCLI") && is(name, "version")) readValue(m_result);
 }
 
-void CEmcSymVersionHandler::onEnd(const std::string& element) {
+void CEmcSymVersionHandler::onEnd(const XMLCh* element) {
   if (is(element, "version")) m_result = m_text;
 }
 
@@ -133,21 +155,20 @@ const std::vector<SEmcSymArrayInfo>& CEmcSymCfgListHandler::getResult() const {
   return m_result;
 }
 
-void CEmcSymCfgListHandler::onAttribute(const std::string& element, const std::string& name,
-                                        const std::string& value) {
+void CEmcSymCfgListHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (!is(element, "Symmetrix")) return;
   if (is(name, "id") || is(name, "symid")) {
-    m_array.symid = value;
+    readValue(m_array.symid);
   } else if (is(name, "model")) {
-    m_array.model = value;
+    readValue(m_array.model);
   } else if (is(name, "microcode_version")) {
-    m_array.microcodeVersion = value;
-  } else if (is(name, "attachment") && value != "Local") {
+    readValue(m_array.microcodeVersion);
+  } else if (is(name, "attachment") && value() != "Local") {
     m_array.local = false;
   }
 }
 
-void CEmcSymCfgListHandler::onEnd(const std::string& element) {
+void CEmcSymCfgListHandler::onEnd(const XMLCh* element) {
   if (!is(element, "Symmetrix")) return;
   if (m_array.local) m_result.push_back(m_array);
   m_array.local = true;
@@ -160,23 +181,22 @@ const std::vector<SEmcSymDiskInfo>& CEmcSymMaskDiskHandler::getResult() const {
   return m_result;
 }
 
-void CEmcSymMaskDiskHandler::onStart(const std::string& element) {
+void CEmcSymMaskDiskHandler::onStart(const XMLCh* element) {
   if (isNoCase(element, "Disk")) m_disk = SEmcSymDiskInfo();
 }
 
-void CEmcSymMaskDiskHandler::onAttribute(const std::string& element, const std::string& name,
-                                         const std::string& value) {
+void CEmcSymMaskDiskHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (!isNoCase(element, "Disk")) return;
   if (isNoCase(name, "ident")) {
-    m_disk.ident = value;
+    readValue(m_disk.ident);
   } else if (isNoCase(name, "megabytes")) {
-    m_disk.megabytes = value;
+    readValue(m_disk.megabytes);
   } else if (isNoCase(name, "avail_megabytes")) {
-    m_disk.availMegabytes = value;
+    readValue(m_disk.availMegabytes);
   }
 }
 
-void CEmcSymMaskDiskHandler::onEnd(const std::string& element) {
+void CEmcSymMaskDiskHandler::onEnd(const XMLCh* element) {
   if (isNoCase(element, "Disk")) m_result.push_back(m_disk);
 }
 
@@ -187,22 +207,21 @@ const std::vector<SEmcSymHbaInfo>& CEmcSymMaskHbaHandler::getResult() const {
   return m_result;
 }
 
-void CEmcSymMaskHbaHandler::onAttribute(const std::string& element, const std::string& name,
-                                        const std::string& value) {
+void CEmcSymMaskHbaHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (isNoCase(element, "Symmetrix")) {
-    if (is(name, "id") || is(name, "symid")) m_hba.symid = value;
+    if (is(name, "id") || is(name, "symid")) readValue(m_hba.symid);
   } else if (isNoCase(element, "Host_HBA")) {
     if (isNoCase(name, "WWN")) {
-      m_hba.wwn = value;
+      readValue(m_hba.wwn);
     } else if (isNoCase(name, "awwn_node_name")) {
-      m_hba.hostNodeName = value;
+      readValue(m_hba.hostNodeName);
     } else if (isNoCase(name, "awwn_port_name")) {
-      m_hba.hostPortName = value;
+      readValue(m_hba.hostPortName);
     }
   }
 }
 
-void CEmcSymMaskHbaHandler::onEnd(const std::string& element) {
+void CEmcSymMaskHbaHandler::onEnd(const XMLCh* element) {
   if (isNoCase(element, "Host_HBA")) m_result.push_back(m_hba);
 }
 
@@ -213,25 +232,23 @@ const std::vector<SEmcSymAssignment>& CEmcSymMaskdbListAssignmentHandler::getRes
   return m_result;
 }
 
-void CEmcSymMaskdbListAssignmentHandler::onAttribute(const std::string& element,
-                                                     const std::string& name,
-                                                     const std::string& value) {
+void CEmcSymMaskdbListAssignmentHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (isNoCase(element, "Symmetrix")) {
-    if (is(name, "id") || is(name, "symid")) m_symid = value;
+    if (is(name, "id") || is(name, "symid")) readValue(m_symid);
   } else if (isNoCase(element, "Device")) {
     if (is(name, "Director")) {
-      m_assignment.director = emcSymNormaliseDirector(value);
+      m_assignment.director = emcSymNormaliseDirector(value());
     } else if (is(name, "Port")) {
-      m_assignment.port = value;
+      readValue(m_assignment.port);
     } else if (is(name, "port_wwn")) {
-      m_assignment.portWwn = value;
+      readValue(m_assignment.portWwn);
     } else if (is(name, "number")) {
-      m_assignment.devNumber = value;
+      readValue(m_assignment.devNumber);
     }
   }
 }
 
-void CEmcSymMaskdbListAssignmentHandler::onEnd(const std::string& element) {
+void CEmcSymMaskdbListAssignmentHandler::onEnd(const XMLCh* element) {
   if (!isNoCase(element, "Device")) return;
   m_assignment.symid = m_symid;
   m_result.push_back(m_assignment);
@@ -239,113 +256,167 @@ void CEmcSymMaskdbListAssignmentHandler::onEnd(const std::string& element) {
 
 // --- CEmcSymDevShowHandler ---------------------------------------------------
 
-const std::vector<SEmcSymDevInfo>& CEmcSymDevShowHandler::getResult() const {
+const std::deque<SEmcSymDevInfo>& CEmcSymDevShowHandler::getResult() const {
   throwLastError();
   return m_result;
 }
 
-void CEmcSymDevShowHandler::onStart(const std::string& element) {
-  if (m_inMeta) return;
-  if (is(element, "Meta")) {
-    m_inMeta = true;
-  } else if (is(element, "Device")) {
-    m_device.pairs.clear();
-    m_device.clones.clear();
-    m_device.snaps.clear();
-    m_device.ports.clear();
-  } else if (is(element, "CLONE_Device")) {
-    m_inClone = true;
-    m_inSnap = false;
-  } else if (is(element, "SNAP_Device")) {
-    m_inSnap = true;
-    m_inClone = false;
+CEmcSymDevShowHandler::Kind CEmcSymDevShowHandler::kindOf(const XMLCh* element) {
+  // Sorted by first letter: a listing has several elements per device.
+  switch (element[0]) {
+    case u'D':
+      return is(element, "Device") ? DEVICE : OTHER;
+    case u'P':
+      return is(element, "Port") ? PORT : OTHER;
+    case u'C':
+      return is(element, "Capacity") ? CAPACITY : is(element, "CLONE_Device") ? CLONE : OTHER;
+    case u'B':
+      return is(element, "BCV_Pair") ? PAIR : is(element, "BCV") ? BCV : OTHER;
+    case u'S':
+      if (is(element, "STD")) return STD;
+      if (is(element, "SRC")) return SRC;
+      if (is(element, "SNAP_Device")) return SNAP;
+      return is(element, "Symmetrix") ? SYMMETRIX : OTHER;
+    case u'T':
+      return is(element, "TGT") ? TGT : OTHER;
+    case u'M':
+      return is(element, "Meta") ? META : OTHER;
+    default:
+      return OTHER;
   }
 }
 
-void CEmcSymDevShowHandler::onAttribute(const std::string& element, const std::string& name,
-                                        const std::string& value) {
-  if (m_inMeta) return;
-  if (is(element, "Symmetrix")) {
-    if (is(name, "id") || is(name, "symid")) m_device.symid = value;
-  } else if (is(element, "Capacity")) {
-    if (is(name, "megabytes")) CFiStringTool::str2uint(value, m_device.capacityMegabytes);
-  } else if (is(element, "Device")) {
-    if (is(name, "pd_name")) {
-      m_device.pdName = value;
-    } else if (is(name, "ld_name")) {
-      m_device.ldName = value;
-    } else if (is(name, "dev_name")) {
-      m_device.devName = value;
-    } else if (is(name, "device_group")) {
-      m_device.devGroup = value;
-    } else if (is(name, "status")) {
-      m_device.status = value;
-    } else if (is(name, "attached_bcv")) {
-      m_device.attachedBcv = value;
-    }
-  } else if (is(element, "Port")) {
-    if (isNoCase(name, "director")) {
-      m_portDirector = emcSymNormaliseDirector(value);
-    } else if (isNoCase(name, "port")) {
-      m_port = value;
-    }
-  } else if (is(element, "CLONE_Device") || is(element, "SNAP_Device")) {
-    bool clone = is(element, "CLONE_Device");
-    SEmcSymSessionInfo& session = clone ? m_clone : m_snap;
-    if (is(name, "state")) {
-      session.state = value;
-    } else if (is(name, "last_action")) {
-      session.lastAction = value;
-    } else if (is(name, clone ? "clone_state_flags" : "snap_state_flags")) {
-      session.stateFlags = value;
-    } else if (is(name, "percent_copied")) {
-      session.percentCopied = value;
-    }
-  } else if (is(element, "SRC") || is(element, "TGT")) {
-    if (!is(name, "dev_name") || !(m_inClone || m_inSnap)) return;
-    SEmcSymSessionInfo& session = m_inClone ? m_clone : m_snap;
-    (is(element, "SRC") ? session.srcDevName : session.tgtDevName) = value;
-  } else if (is(element, "BCV_Pair")) {
-    if (is(name, "state")) {
-      m_pair.pairState = value;
-    } else if (is(name, "last_action")) {
-      m_pair.lastAction = value;
-    } else if (is(name, "state_flags")) {
-      m_pair.stateFlags = value;
-    }
-  } else if (is(element, "STD") || is(element, "BCV")) {
-    bool standard = is(element, "STD");
-    if (is(name, "dev_name")) {
-      (standard ? m_pair.stdDevName : m_pair.bcvDevName) = value;
-    } else if (is(name, "dgroup")) {
-      (standard ? m_pair.stdDevGroup : m_pair.bcvDevGroup) = value;
-    } else if (is(name, "status")) {
-      (standard ? m_pair.stdDevStatus : m_pair.bcvDevStatus) = value;
-    } else if (is(name, "invalids")) {
-      (standard ? m_pair.stdDevInvalids : m_pair.bcvDevInvalids) = value;
-    }
+void CEmcSymDevShowHandler::onStart(const XMLCh* element) {
+  m_kind = m_inMeta ? OTHER : kindOf(element);
+  switch (m_kind) {
+    case META:
+      m_inMeta = true;
+      m_kind = OTHER;
+      break;
+    case DEVICE:
+      m_device.pairs.clear();
+      m_device.clones.clear();
+      m_device.snaps.clear();
+      m_device.ports.clear();
+      break;
+    case CLONE:
+      m_inClone = true;
+      m_inSnap = false;
+      break;
+    case SNAP:
+      m_inSnap = true;
+      m_inClone = false;
+      break;
+    default:
+      break;
   }
 }
 
-void CEmcSymDevShowHandler::onAttributesDone(const std::string& element) {
-  if (!m_inMeta && is(element, "Port")) m_device.ports[m_portDirector].push_back(m_port);
+void CEmcSymDevShowHandler::onAttribute(const XMLCh*, const XMLCh* name) {
+  switch (m_kind) {
+    case SYMMETRIX:
+      if (is(name, "id") || is(name, "symid")) readValue(m_device.symid);
+      break;
+    case CAPACITY:
+      if (is(name, "megabytes")) CFiStringTool::str2uint(value(), m_device.capacityMegabytes);
+      break;
+    case DEVICE:
+      if (is(name, "pd_name")) {
+        readValue(m_device.pdName);
+      } else if (is(name, "ld_name")) {
+        readValue(m_device.ldName);
+      } else if (is(name, "dev_name")) {
+        readValue(m_device.devName);
+      } else if (is(name, "device_group")) {
+        readValue(m_device.devGroup);
+      } else if (is(name, "status")) {
+        readValue(m_device.status);
+      } else if (is(name, "attached_bcv")) {
+        readValue(m_device.attachedBcv);
+      }
+      break;
+    case PORT:
+      if (isNoCase(name, "director")) {
+        m_portDirector = emcSymNormaliseDirector(value());
+      } else if (isNoCase(name, "port")) {
+        readValue(m_port);
+      }
+      break;
+    case CLONE:
+    case SNAP: {
+      SEmcSymSessionInfo& session = m_kind == CLONE ? m_clone : m_snap;
+      if (is(name, "state")) {
+        readValue(session.state);
+      } else if (is(name, "last_action")) {
+        readValue(session.lastAction);
+      } else if (is(name, m_kind == CLONE ? "clone_state_flags" : "snap_state_flags")) {
+        readValue(session.stateFlags);
+      } else if (is(name, "percent_copied")) {
+        readValue(session.percentCopied);
+      }
+      break;
+    }
+    case SRC:
+    case TGT:
+      if (is(name, "dev_name") && (m_inClone || m_inSnap)) {
+        SEmcSymSessionInfo& session = m_inClone ? m_clone : m_snap;
+        readValue(m_kind == SRC ? session.srcDevName : session.tgtDevName);
+      }
+      break;
+    case PAIR:
+      if (is(name, "state")) {
+        readValue(m_pair.pairState);
+      } else if (is(name, "last_action")) {
+        readValue(m_pair.lastAction);
+      } else if (is(name, "state_flags")) {
+        readValue(m_pair.stateFlags);
+      }
+      break;
+    case STD:
+    case BCV: {
+      bool standard = m_kind == STD;
+      if (is(name, "dev_name")) {
+        readValue(standard ? m_pair.stdDevName : m_pair.bcvDevName);
+      } else if (is(name, "dgroup")) {
+        readValue(standard ? m_pair.stdDevGroup : m_pair.bcvDevGroup);
+      } else if (is(name, "status")) {
+        readValue(standard ? m_pair.stdDevStatus : m_pair.bcvDevStatus);
+      } else if (is(name, "invalids")) {
+        readValue(standard ? m_pair.stdDevInvalids : m_pair.bcvDevInvalids);
+      }
+      break;
+    }
+    default:
+      break;
+  }
 }
 
-void CEmcSymDevShowHandler::onEnd(const std::string& element) {
+void CEmcSymDevShowHandler::onAttributesDone(const XMLCh*) {
+  if (m_kind == PORT) m_device.ports[m_portDirector].push_back(m_port);
+}
+
+void CEmcSymDevShowHandler::onEnd(const XMLCh* element) {
   if (m_inMeta) {
     if (is(element, "Meta")) m_inMeta = false;
     return;
   }
-  if (is(element, "Device")) {
-    m_result.push_back(m_device);
-  } else if (is(element, "BCV_Pair")) {
-    m_device.pairs.push_back(m_pair);
-  } else if (is(element, "CLONE_Device")) {
-    m_device.clones.push_back(m_clone);
-    m_inClone = false;
-  } else if (is(element, "SNAP_Device")) {
-    m_device.snaps.push_back(m_snap);
-    m_inSnap = false;
+  switch (kindOf(element)) {
+    case DEVICE:
+      m_result.push_back(m_device);
+      break;
+    case PAIR:
+      m_device.pairs.push_back(m_pair);
+      break;
+    case CLONE:
+      m_device.clones.push_back(m_clone);
+      m_inClone = false;
+      break;
+    case SNAP:
+      m_device.snaps.push_back(m_snap);
+      m_inSnap = false;
+      break;
+    default:
+      break;
   }
 }
 
@@ -356,48 +427,83 @@ const std::map<std::string, SEmcSymMaskHostInfo>& CEmcSymMaskListLoginHandler::g
   return m_result;
 }
 
-void CEmcSymMaskListLoginHandler::onAttribute(const std::string& element, const std::string& name,
-                                              const std::string& value) {
-  if (isNoCase(element, "Symmetrix")) {
-    if (isNoCase(name, "id") || isNoCase(name, "symid")) m_symid = value;
+void CEmcSymMaskListLoginHandler::onStart(const XMLCh* element) {
+  if (isNoCase(element, "Login")) {
+    m_kind = LOGIN;
   } else if (isNoCase(element, "Devmask_Login_Record")) {
-    if (isNoCase(name, "director")) {
-      m_directorPort.director = emcSymNormaliseDirector(value);
-    } else if (isNoCase(name, "port")) {
-      m_directorPort.port = value;
-    }
-  } else if (isNoCase(element, "Login")) {
-    if (isNoCase(name, "awwn_node_name")) {
-      m_nodeName = value;
-    } else if (isNoCase(name, "awwn_port_name")) {
-      m_login.awwnPortName = value;
-    } else if (isNoCase(name, "originator_port_wwn")) {
-      m_login.originatorPortWwn = value;
-    } else if (isNoCase(name, "type")) {
-      m_login.type = value;
-    } else if (isNoCase(name, "Logged_in")) {
-      if (value.find("Yes") != std::string::npos) m_login.loggedIn = true;
-    } else if (isNoCase(name, "On_Fabric")) {
-      if (value.find("Yes") != std::string::npos) m_login.onFabric = true;
-    }
+    m_kind = RECORD;
+  } else if (isNoCase(element, "Symmetrix")) {
+    m_kind = SYMMETRIX;
+  } else {
+    m_kind = OTHER;
   }
 }
 
-void CEmcSymMaskListLoginHandler::onEnd(const std::string& element) {
+void CEmcSymMaskListLoginHandler::onAttribute(const XMLCh*, const XMLCh* name) {
+  switch (m_kind) {
+    case SYMMETRIX:
+      if (isNoCase(name, "id") || isNoCase(name, "symid")) readValue(m_symid);
+      break;
+    case RECORD:
+      if (isNoCase(name, "director")) {
+        m_directorPort.director = emcSymNormaliseDirector(value());
+      } else if (isNoCase(name, "port")) {
+        readValue(m_directorPort.port);
+      }
+      break;
+    case LOGIN:
+      // Dispatched on the first letter: a listing has thousands of logins.
+      switch (name[0] | 0x20) {
+        case u'a':
+          if (isNoCase(name, "awwn_node_name")) {
+            readValue(m_nodeName);
+          } else if (isNoCase(name, "awwn_port_name")) {
+            readValue(m_login.awwnPortName);
+          }
+          break;
+        case u'o':
+          if (isNoCase(name, "originator_port_wwn")) {
+            readValue(m_login.originatorPortWwn);
+          } else if (isNoCase(name, "On_Fabric")) {
+            if (value().find("Yes") != std::string::npos) m_login.onFabric = true;
+          }
+          break;
+        case u't':
+          if (isNoCase(name, "type")) readValue(m_login.type);
+          break;
+        case u'l':
+          if (isNoCase(name, "Logged_in")) {
+            if (value().find("Yes") != std::string::npos) m_login.loggedIn = true;
+          }
+          break;
+        default:
+          break;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void CEmcSymMaskListLoginHandler::onEnd(const XMLCh* element) {
   if (!isNoCase(element, "Login")) return;
   if (m_nodeName.empty() || m_nodeName == "NULL" || m_nodeName == m_login.originatorPortWwn ||
       m_login.type != "Fibre") {
     return;
   }
-  SEmcSymMaskHostInfo& host = m_result[m_nodeName];
+  // Logins of one host tend to follow each other.
+  if (!m_lastHost || m_lastHost->hostNodeName != m_nodeName) {
+    m_lastHost = &m_result[m_nodeName];
+  }
+  SEmcSymMaskHostInfo& host = *m_lastHost;
   host.symid = m_symid;
   host.hostNodeName = m_nodeName;
-  auto known = host.logins.find(m_login.originatorPortWwn);
-  if (known != host.logins.end()) {
-    known->second.directorPorts.push_back(m_directorPort);
+  auto slot = host.logins.try_emplace(m_login.originatorPortWwn);
+  SEmcSymMaskHbaInfo& login = slot.first->second;
+  if (!slot.second) {
+    login.directorPorts.push_back(m_directorPort);  // seen before on another port
     return;
   }
-  SEmcSymMaskHbaInfo& login = host.logins[m_login.originatorPortWwn];
   login = m_login;
   login.directorPorts.assign(1, m_directorPort);
 }
@@ -409,17 +515,16 @@ const std::map<std::string, std::vector<std::string> >& CEmcSymMaskDbHandler::ge
   return m_result;
 }
 
-void CEmcSymMaskDbHandler::onAttribute(const std::string& element, const std::string& name,
-                                       const std::string& value) {
+void CEmcSymMaskDbHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (!is(element, "Db_Record")) return;
   if (is(name, "awwn_node_name")) {
-    m_node = value;
+    readValue(m_node);
   } else if (is(name, "awwn_port_name")) {
-    m_port = value;
+    readValue(m_port);
   }
 }
 
-void CEmcSymMaskDbHandler::onEnd(const std::string& element) {
+void CEmcSymMaskDbHandler::onEnd(const XMLCh* element) {
   if (is(element, "Db_Record")) m_result[m_node].push_back(m_port);
 }
 
@@ -430,14 +535,13 @@ const SEmcSymSessionInfo& CEmcSymSessionQueryHandler::getResult() const {
   return m_result;
 }
 
-void CEmcSymSessionQueryHandler::onAttribute(const std::string& element, const std::string& name,
-                                             const std::string& value) {
+void CEmcSymSessionQueryHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (is(element, "Session")) {
-    if (is(name, m_stateAttribute)) m_result.state = value;
+    if (is(name, m_stateAttribute)) readValue(m_result.state);
   } else if (is(element, "Source")) {
-    if (is(name, "dev_name")) m_result.srcDevName = value;
+    if (is(name, "dev_name")) readValue(m_result.srcDevName);
   } else if (is(element, "Target")) {
-    if (is(name, "dev_name")) m_result.tgtDevName = value;
+    if (is(name, "dev_name")) readValue(m_result.tgtDevName);
   }
 }
 
@@ -448,13 +552,11 @@ const std::vector<std::string>& CEmcSymMaskdbListCapacityHandler::getResult() co
   return m_result;
 }
 
-void CEmcSymMaskdbListCapacityHandler::onAttribute(const std::string& element,
-                                                   const std::string& name,
-                                                   const std::string& value) {
-  if (isNoCase(element, "Originator_port") && isNoCase(name, "wwn")) m_wwn = value;
+void CEmcSymMaskdbListCapacityHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
+  if (isNoCase(element, "Originator_port") && isNoCase(name, "wwn")) readValue(m_wwn);
 }
 
-void CEmcSymMaskdbListCapacityHandler::onEnd(const std::string& element) {
+void CEmcSymMaskdbListCapacityHandler::onEnd(const XMLCh* element) {
   if (isNoCase(element, "Originator_port")) m_result.push_back(m_wwn);
 }
 
@@ -466,21 +568,19 @@ CEmcSymCfgListConnectionHandler::getResult() const {
   return m_result;
 }
 
-void CEmcSymCfgListConnectionHandler::onAttribute(const std::string& element,
-                                                  const std::string& name,
-                                                  const std::string& value) {
+void CEmcSymCfgListConnectionHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (isNoCase(element, "Host")) {
-    if (is(name, "address")) m_host = value;
+    if (is(name, "address")) readValue(m_host);
   } else if (isNoCase(element, "Connection")) {
     if (is(name, "director")) {
-      m_directorPort.director = emcSymNormaliseDirector(value);
+      m_directorPort.director = emcSymNormaliseDirector(value());
     } else if (isNoCase(name, "port")) {
-      m_directorPort.port = value;
+      readValue(m_directorPort.port);
     }
   }
 }
 
-void CEmcSymCfgListConnectionHandler::onEnd(const std::string& element) {
+void CEmcSymCfgListConnectionHandler::onEnd(const XMLCh* element) {
   if (isNoCase(element, "Connection")) {
     m_current.push_back(m_directorPort);
   } else if (isNoCase(element, "Host")) {
@@ -498,20 +598,19 @@ CEmcSymMaskListHbaHandler::getResult() const {
   return m_result;
 }
 
-void CEmcSymMaskListHbaHandler::onAttribute(const std::string& element, const std::string& name,
-                                            const std::string& value) {
+void CEmcSymMaskListHbaHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (isNoCase(element, "Host_HBA")) {
-    if (is(name, "WWN")) m_wwn = value;
+    if (is(name, "WWN")) readValue(m_wwn);
   } else if (isNoCase(element, "Port")) {
     if (is(name, "director")) {
-      m_directorPort.director = value;
+      readValue(m_directorPort.director);
     } else if (is(name, "port")) {
-      m_directorPort.port = value;
+      readValue(m_directorPort.port);
     }
   }
 }
 
-void CEmcSymMaskListHbaHandler::onEnd(const std::string& element) {
+void CEmcSymMaskListHbaHandler::onEnd(const XMLCh* element) {
   if (isNoCase(element, "Port")) {
     m_current.push_back(m_directorPort);
   } else if (isNoCase(element, "Host_HBA")) {

@@ -12,6 +12,7 @@
 #ifndef EMCSYM_HANDLERS_H
 #define EMCSYM_HANDLERS_H
 
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
@@ -27,32 +28,45 @@
 // director without "-" is returned unchanged.
 std::string emcSymNormaliseDirector(const std::string& director);
 
-// Shared plumbing of the handlers: element and attribute names and values
-// as UTF-8 in reused buffers, and the clearing of collected text.
+// Shared plumbing of the handlers: element and attribute names compared in
+// place, attribute values converted to UTF-8 only when asked for,
+// and no collection of character data unless a handler needs it (large
+// listings are mostly attributes and indentation).
 class CEmcSymOutputHandler : public quelb_pdk_4_4::CFiSaxParseHandler {
  public:
   void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname,
                     const xercesc::Attributes& attrs) override;
   void endElement(const XMLCh* const uri, const XMLCh* const localname,
                   const XMLCh* const qname) override;
+  void characters(const XMLCh* const chars, const XMLSize_t length) override;
 
  protected:
-  // The element's name, then each attribute's name and value in order.
-  virtual void onStart(const std::string& element) = 0;
-  virtual void onAttribute(const std::string& element, const std::string& name,
-                           const std::string& value) = 0;
-  // After the element's last attribute.
-  virtual void onAttributesDone(const std::string&) {}
+  // The element's name; then each attribute in order (its value through
+  // value()); then onAttributesDone.
+  virtual void onStart(const XMLCh* element) = 0;
+  virtual void onAttribute(const XMLCh* element, const XMLCh* name) = 0;
+  virtual void onAttributesDone(const XMLCh*) {}
   // End of an element; the collected text is cleared afterwards.
-  virtual void onEnd(const std::string&) {}
+  virtual void onEnd(const XMLCh*) {}
 
-  static bool is(const std::string& name, const char* expected) { return name == expected; }
-  static bool isNoCase(const std::string& name, const char* expected);
+  // The value of the attribute being visited, as UTF-8.
+  const std::string& value();
+  // The same, written straight into `field`.
+  void readValue(std::string& field);
+
+  // Name comparisons without converting the name. The case-insensitive
+  // form follows CFiStringTool::CompareNoCase: ASCII letters compared
+  // upper-cased, everything else exactly.
+  static bool is(const XMLCh* name, const char* expected);
+  static bool isNoCase(const XMLCh* name, const char* expected);
+
+  // Set by handlers that read element text; others skip it.
+  bool m_collectText = false;
 
  private:
-  std::string m_element;
-  std::string m_attrName;
-  std::string m_attrValue;
+  std::string m_value;
+  const xercesc::Attributes* m_attributes = nullptr;
+  XMLSize_t m_attributeIndex = 0;
 };
 
 // symcfg -lock list: the numbers of the locks held.
@@ -61,10 +75,9 @@ class CEmcSymLockQueryHandler : public CEmcSymOutputHandler {
   const std::set<int>& getResult() const;
 
  protected:
-  void onStart(const std::string& element) override;
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onAttributesDone(const std::string& element) override;
+  void onStart(const XMLCh* element) override;
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onAttributesDone(const XMLCh* element) override;
 
  private:
   std::set<int> m_result;
@@ -79,10 +92,9 @@ class CEmcSymMirQueryHandler : public CEmcSymOutputHandler {
   const std::vector<SEmcSymPairInfo>& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   SEmcSymPairInfo m_pair;
@@ -95,9 +107,8 @@ class CEmcSymMaskdbListDatabaseHandler : public CEmcSymOutputHandler {
   const std::vector<std::string>& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
 
  private:
   std::vector<std::string> m_result;
@@ -107,13 +118,13 @@ class CEmcSymMaskdbListDatabaseHandler : public CEmcSymOutputHandler {
 // version element.
 class CEmcSymVersionHandler : public CEmcSymOutputHandler {
  public:
+  CEmcSymVersionHandler() { m_collectText = true; }
   const std::string& getResult() const;
 
  protected:
-  void onStart(const std::string& element) override;
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh* element) override;
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   std::string m_result;
@@ -126,10 +137,9 @@ class CEmcSymCfgListHandler : public CEmcSymOutputHandler {
   const std::vector<SEmcSymArrayInfo>& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   SEmcSymArrayInfo m_array;
@@ -143,10 +153,9 @@ class CEmcSymMaskDiskHandler : public CEmcSymOutputHandler {
   const std::vector<SEmcSymDiskInfo>& getResult() const;
 
  protected:
-  void onStart(const std::string& element) override;
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh* element) override;
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   SEmcSymDiskInfo m_disk;
@@ -160,10 +169,9 @@ class CEmcSymMaskHbaHandler : public CEmcSymOutputHandler {
   const std::vector<SEmcSymHbaInfo>& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   SEmcSymHbaInfo m_hba;
@@ -177,10 +185,9 @@ class CEmcSymMaskdbListAssignmentHandler : public CEmcSymOutputHandler {
   const std::vector<SEmcSymAssignment>& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   std::string m_symid;
@@ -198,16 +205,19 @@ class CEmcSymMaskdbListAssignmentHandler : public CEmcSymOutputHandler {
 // would hand every later device the ports of all earlier ones.
 class CEmcSymDevShowHandler : public CEmcSymOutputHandler {
  public:
-  const std::vector<SEmcSymDevInfo>& getResult() const;
+  const std::deque<SEmcSymDevInfo>& getResult() const;
 
  protected:
-  void onStart(const std::string& element) override;
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onAttributesDone(const std::string& element) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh* element) override;
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onAttributesDone(const XMLCh* element) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
+  enum Kind { OTHER, SYMMETRIX, CAPACITY, DEVICE, PORT, CLONE, SNAP, SRC, TGT, PAIR, STD, BCV, META };
+  static Kind kindOf(const XMLCh* element);
+
+  Kind m_kind = OTHER;  // of the element whose attributes are being read
   SEmcSymDevInfo m_device;
   SEmcSymPairInfo m_pair;
   SEmcSymSessionInfo m_clone;
@@ -217,7 +227,7 @@ class CEmcSymDevShowHandler : public CEmcSymOutputHandler {
   bool m_inMeta = false;
   std::string m_portDirector;
   std::string m_port;
-  std::vector<SEmcSymDevInfo> m_result;
+  std::deque<SEmcSymDevInfo> m_result;
 };
 
 // symmask list logins: host node name -> the host's Fibre logins, each
@@ -229,16 +239,18 @@ class CEmcSymMaskListLoginHandler : public CEmcSymOutputHandler {
   const std::map<std::string, SEmcSymMaskHostInfo>& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh* element) override;
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
+  enum Kind { OTHER, SYMMETRIX, RECORD, LOGIN };
+  Kind m_kind = OTHER;  // of the element whose attributes are being read
   std::string m_symid;
   SEmcSymDirectorPort m_directorPort;
   std::string m_nodeName;
   SEmcSymMaskHbaInfo m_login;
+  SEmcSymMaskHostInfo* m_lastHost = nullptr;  // the host of the last stored login
   std::map<std::string, SEmcSymMaskHostInfo> m_result;
 };
 
@@ -249,10 +261,9 @@ class CEmcSymMaskDbHandler : public CEmcSymOutputHandler {
   const std::map<std::string, std::vector<std::string> >& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   std::string m_node;
@@ -269,9 +280,8 @@ class CEmcSymSessionQueryHandler : public CEmcSymOutputHandler {
  protected:
   explicit CEmcSymSessionQueryHandler(const char* stateAttribute)
       : m_stateAttribute(stateAttribute) {}
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
 
  private:
   const char* m_stateAttribute;
@@ -295,10 +305,9 @@ class CEmcSymMaskdbListCapacityHandler : public CEmcSymOutputHandler {
   const std::vector<std::string>& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   std::string m_wwn;
@@ -312,10 +321,9 @@ class CEmcSymCfgListConnectionHandler : public CEmcSymOutputHandler {
   const std::map<std::string, std::vector<SEmcSymDirectorPort> >& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   std::string m_host;
@@ -331,10 +339,9 @@ class CEmcSymMaskListHbaHandler : public CEmcSymOutputHandler {
   const std::map<std::string, std::vector<SEmcSymDirectorPort> >& getResult() const;
 
  protected:
-  void onStart(const std::string&) override {}
-  void onAttribute(const std::string& element, const std::string& name,
-                   const std::string& value) override;
-  void onEnd(const std::string& element) override;
+  void onStart(const XMLCh*) override {}
+  void onAttribute(const XMLCh* element, const XMLCh* name) override;
+  void onEnd(const XMLCh* element) override;
 
  private:
   std::string m_wwn;

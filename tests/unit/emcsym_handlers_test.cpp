@@ -242,7 +242,7 @@ TEST(SymHandlers, DevShowReadsPortsPairsSessionsAndSkipsMetaMembers) {
     </Device>
   </Symmetrix>
 </SymCLI_ML>)xml");
-  const std::vector<SEmcSymDevInfo>& devices = handler.getResult();
+  const std::deque<SEmcSymDevInfo>& devices = handler.getResult();
   ASSERT_EQ(devices.size(), 2u);
   const SEmcSymDevInfo& first = devices[0];
   EXPECT_EQ(first.symid, "000190101234");

@@ -113,6 +113,14 @@ struct SEmcSymMaskHostInfo {
   std::string hostNodeName;
   // Originator port WWN -> login.
   std::map<std::string, SEmcSymMaskHbaInfo> logins;
+
+  // Traces the host, its logins and their director ports through the
+  // provider's trace log.
+  void print() const;
+  // True when the login stored under `wwn` (exact key) is seen on the
+  // director port (director, port), both compared case-insensitively.
+  bool findEntry(const std::string& wwn, const std::string& director,
+                 const std::string& port) const;
 };
 
 #endif  // EMCSYM_RECORDS_H

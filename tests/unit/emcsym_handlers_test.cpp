@@ -433,3 +433,23 @@ TEST(SymHandlers, MalformedOutputSurfacesFromTheGetter) {
   parseToolOutput(locks, "<SymCLI_ML>\n  <Lock number=\"1\" status=\"Locked\"/>\n</SymCLI_ML>");
   EXPECT_NO_THROW(locks.getResult());
 }
+
+TEST(SymHandlers, HostInfoFindsDirectorPortsOfALogin) {
+  CEmcSymMaskListLoginHandler handler;
+  parseToolOutput(handler, R"xml(<SymCLI_ML>
+  <Symmetrix symid="000190101234">
+    <Devmask_Login_Record director="FA-4A" port="0">
+      <Login originator_port_wwn="10000000c9aaaa01" awwn_node_name="hosta" awwn_port_name="hba1" type="Fibre" logged_in="Yes" on_fabric="Yes"/>
+    </Devmask_Login_Record>
+    <Devmask_Login_Record director="FA-14b" port="1">
+      <Login originator_port_wwn="10000000c9aaaa01" awwn_node_name="hosta" awwn_port_name="hba1" type="Fibre" logged_in="Yes" on_fabric="Yes"/>
+    </Devmask_Login_Record>
+  </Symmetrix>
+</SymCLI_ML>)xml");
+  const SEmcSymMaskHostInfo& host = handler.getResult().at("hosta");
+  EXPECT_TRUE(host.findEntry("10000000c9aaaa01", "04A", "0"));
+  EXPECT_TRUE(host.findEntry("10000000c9aaaa01", "14B", "1"));  // director case ignored
+  EXPECT_FALSE(host.findEntry("10000000c9aaaa01", "04A", "1"));  // pairs, not parts
+  EXPECT_FALSE(host.findEntry("10000000C9AAAA01", "04A", "0"));  // the WWN key is exact
+  host.print();
+}

@@ -1,0 +1,44 @@
+#include "emcsym_records.h"
+
+#include "cfistringtool.h"
+#include "norvel_singletons.h"
+
+using quelb_pdk_4_4::CFiStringTool;
+using quelb_pdk_4_4::CFiTraceLogPtr;
+
+void SEmcSymMaskHostInfo::print() const {
+  CFiTraceLogPtr log = norvel::traceLog(false);
+  if (log.isNull()) return;
+  log->trace(3, "SEmcSymMaskHostInfo [%s] [%s]", hostNodeName.c_str(), symid.c_str());
+  for (const auto& entry : logins) {
+    const SEmcSymMaskHbaInfo& login = entry.second;
+    log->trace(3, "SEmcSymMaskHbaInfo awwnPortName[%s] originatorPortWwn[%s]",
+               login.awwnPortName.c_str(), login.originatorPortWwn.c_str());
+    for (const SEmcSymDirectorPort& dp : login.directorPorts) {
+      log->trace(1, "                         director[%s] port[%s]", dp.director.c_str(),
+                 dp.port.c_str());
+    }
+  }
+}
+
+bool SEmcSymMaskHostInfo::findEntry(const std::string& wwn, const std::string& director,
+                                    const std::string& port) const {
+  CFiTraceLogPtr log = norvel::traceLog(false);
+  auto found = logins.find(wwn);
+  if (found == logins.end()) {
+    if (!log.isNull()) log->trace(5, "DID NOT Find entry for wwn[%s]", wwn.c_str());
+    return false;
+  }
+  if (!log.isNull()) log->trace(5, "Found entry for wwn[%s]", wwn.c_str());
+  for (const SEmcSymDirectorPort& dp : found->second.directorPorts) {
+    if (!log.isNull()) {
+      log->trace(6, "findEntry: CompareNoCase(%s, %s) && CompareNoCase(%s, %s)",
+                 dp.director.c_str(), director.c_str(), dp.port.c_str(), port.c_str());
+    }
+    if (CFiStringTool::CompareNoCase(dp.director, director) &&
+        CFiStringTool::CompareNoCase(dp.port, port)) {
+      return true;
+    }
+  }
+  return false;
+}

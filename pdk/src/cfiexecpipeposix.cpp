@@ -255,6 +255,7 @@ void CFiExecPipePosix::Init() {
   m_readFd = -1;
   m_childWriteFd = -1;
   m_childReaped = false;
+  m_statusUnknown = false;
   m_waitStatus = 0;
   m_signalSent = false;
   m_killedByForeignSignal = false;
@@ -457,6 +458,13 @@ int CFiExecPipePosix::checkChild() {
     // until the rest of its group has been dealt with.
     r = waitid(P_PID, static_cast<id_t>(m_childPid), &info, WEXITED | WNOHANG | WNOWAIT);
   } while (r < 0 && errno == EINTR);
+  if (r < 0 && errno == ECHILD) {
+    // Reaped by someone else (a host that ignores SIGCHLD): the child is
+    // gone and its exit status with it.
+    m_childReaped = true;
+    m_statusUnknown = true;
+    return 1;
+  }
   if (r < 0) return -1;
   if (info.si_pid != m_childPid) return 0;
   // A child this pipe had to stop takes what remains of its group along.
@@ -501,6 +509,7 @@ void CFiExecPipePosix::signalChild(int sig) {
 }
 
 int CFiExecPipePosix::decodedStatus() {
+  if (m_statusUnknown) return -1;
   if (WIFEXITED(m_waitStatus)) return WEXITSTATUS(m_waitStatus);
   if (WIFSIGNALED(m_waitStatus)) {
     int sig = WTERMSIG(m_waitStatus);
@@ -524,7 +533,6 @@ int CFiExecPipePosix::WaitPid(uint32_t timeoutSec) {
       int error = errno;
       trace(2, "waitpid() of process %d failed with error code (%d)", static_cast<int>(m_childPid),
             error);
-      if (error == ECHILD) return -1;  // reaped elsewhere; nothing left to stop
       signalChild(SIGKILL);
       waitForChild(capMs);
       return KILLED_EXIT_STATUS;

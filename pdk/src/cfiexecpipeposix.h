@@ -36,6 +36,9 @@
 //   creation. m_Lock serialises the user lookup and the child's creation;
 //   it is released as soon as the child runs. Waiting for it is bounded
 //   (10 s): QLB_EXEC_PIPE_IMPERSONATION_TIMEOUT (9).
+// - In a process that ignores SIGCHLD the system reaps children itself:
+//   the output is still read to its end, but the exit status is lost and
+//   Close reports QLB_EXEC_PIPE_ERROR_UNEXPECTED (8).
 // - QLB_EXEC_PIPE_DUPLICATE_HANDLE_FAILED (2) is not raised on POSIX.
 //
 // Time-outs are given in seconds. The length of that unit can be changed
@@ -133,6 +136,7 @@ class QLB_PDK_EXPORT CFiExecPipePosix : public CFiExecPipeBase {
   int m_readFd;         // parent's end of the merged output
   int m_childWriteFd;   // child's end, held until the child runs
   bool m_childReaped;
+  bool m_statusUnknown;  // the child was reaped by someone else
   int m_waitStatus;     // raw status of the reaped child
   bool m_signalSent;    // this pipe signalled the child
   bool m_killedByForeignSignal;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -322,6 +323,22 @@ TEST(ExecPipe, UserSwitchRunsAsThatAccountAndFailsCleanly) {
   // The lock is free again after every run.
   EXPECT_TRUE(TestPipe::m_Lock.take());
   TestPipe::m_Lock.release();
+}
+
+TEST(ExecPipe, HostIgnoringSigchldLosesOnlyTheExitStatus) {
+  struct sigaction ignore, old;
+  std::memset(&ignore, 0, sizeof(ignore));
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGCHLD, &ignore, &old), 0);
+  TestPipe pipe(20);
+  Lines out;
+  auto start = std::chrono::steady_clock::now();
+  int result = pipe.run("/bin/sh -c \"echo one; sleep 0.1; echo two\"", out, 10);
+  sigaction(SIGCHLD, &old, nullptr);
+  EXPECT_EQ(result, 8);
+  EXPECT_EQ(out, (Lines{"one", "two"}));
+  EXPECT_EQ(pipe.getLastError().getMessage(), L"Error in WaitPid()");
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
 }
 
 TEST(ExecPipe, ManyRunsLeaveNoDescriptorsOrChildren) {

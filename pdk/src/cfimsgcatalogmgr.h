@@ -32,11 +32,16 @@ class QLB_PDK_EXPORT CFiMessageCatalogManager : public virtual CFiRefCount {
   // Stores the factory (not owned) and activates the catalog of its default
   // language.
   void registerFactory(CFiMessageCatalogFactory* factory);
+  // Forgets the factory, when it is the registered one, and the catalogs it
+  // made; its owner calls this before deleting it.
+  void unregisterFactory(CFiMessageCatalogFactory* factory);
   // Creates and enters the catalog of `language` when it has none yet and
   // the catalog's init succeeds.
   void activateCatalog(const std::string& language);
 
-  // The catalog text for the id (no argument formatting).
+  // The catalog text for the id (no argument formatting): from the
+  // language's catalog, else from the default language's, else the default
+  // text, else "<id>". An empty language means the default language.
   tstring getMessage(const std::string& messageId, const wchar_t* defaultText,
                      const std::string& language);
 
@@ -45,13 +50,14 @@ class QLB_PDK_EXPORT CFiMessageCatalogManager : public virtual CFiRefCount {
   // means the factory's default language.
   int getLocalizedMessage(const std::string& messageId, const char* language, const wchar_t** text);
   // Form 2: makes a message from the record, formats it and stores it as in
-  // form 1.
+  // form 1. Without a registered factory or a record the text is null.
   int getLocalizedMessage(const qlb_msg_info* record, const char* language, const wchar_t** text);
   // Form 3: the catalog text of the message's id formatted with its
-  // arguments.
+  // arguments (an empty language means the default language).
   tstring getLocalizedMessage(const CFiMessagePtr& message, const std::string& language);
 
-  // Removes the first stored text equal to *text.
+  // Removes the first stored text equal to *text and then sets *text to
+  // null (the removed text is gone); a text not stored is left alone.
   int deleteLocalizedMessage(wchar_t** text);
 
   std::string getNativeLanguage() const;

@@ -12,19 +12,50 @@ const char* const EMC_SYM_CLAIM_PATTERN = "UDID##EMC##SYMMETRIX##";
 
 CEmcSymPlugin::CEmcSymPlugin() {}
 
-CEmcSymPlugin::~CEmcSymPlugin() {}
+CEmcSymPlugin::~CEmcSymPlugin() {
+  if (m_catalogManager && m_catalogFactory) m_catalogManager->unregisterFactory(m_catalogFactory.get());
+}
 
 int CEmcSymPlugin::init() {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::init");
+  registerMessageCatalog();
   // Node support: private data, snapshot methods and the configuration
   // parameter (emcsym_plugin_nodes.cpp).
   registerPrivateDataFactory();
   registerSnapshotMethods();
   registerConfigParams();
-  return 0;
+  return locateSymCli();
 }
 
 void CEmcSymPlugin::fini() { CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::fini"); }
+
+// --- start-up: message catalog, SYMCLI location ------------------------------
+
+void CEmcSymPlugin::registerMessageCatalog() {
+  std::unique_ptr<CFiIcuMessageCatalogFactory> factory(
+      new CFiIcuMessageCatalogFactory("root", m_providerName));
+  if (m_catalogManager) m_catalogManager->registerFactory(factory.get());
+  m_catalogFactory = std::move(factory);
+}
+
+int CEmcSymPlugin::locateSymCli() {
+  CEmcSymConfiguration config(m_providerName);
+  config.setTraceLog(m_traceLog);
+  m_symCliPath = config.importCliPathInfo();
+  m_tuningParams = SEmcSymTuningParams();
+  config.getTuningParams(m_tuningParams);
+  if (m_symCliPath.length() > 0 && CFiConfigurationPathTool::verify(m_symCliPath) == 0) return 0;
+  pushMessage("MSG_ERROR_CLI_NOT_INSTALLED", QLB_SEV_WARNING, __LINE__,
+              {CFiIcuMessage::text(m_symCliPath), CFiIcuMessage::text("symcfg.exe")});
+  return QLB_ERR_PROVIDER_INIT;
+}
+
+void CEmcSymPlugin::pushMessage(const char* messageId, qlb_eseverity severity, int line,
+                                std::initializer_list<icu::Formattable> arguments) {
+  if (!m_errorManager) return;
+  m_errorManager->pushError(CFiMessagePtr(new CFiIcuMessage(
+      messageId, arguments, severity, "providers/emcsymmetrix/emcsym_plugin", line)));
+}
 
 int CEmcSymPlugin::getProviderInfo(qlb_provider_list** result) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::getProviderInfo");

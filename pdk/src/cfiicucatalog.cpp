@@ -1,0 +1,60 @@
+#include "cfiicucatalog.h"
+
+#include <unicode/locid.h>
+#include <unicode/resbund.h>
+
+#include <cstring>
+
+#include "cficonfiguration.h"
+#include "cfistringtool.h"
+
+namespace quelb_pdk_4_4 {
+
+CFiIcuMessageCatalog::CFiIcuMessageCatalog(const std::string& language, const tstring& catalogName)
+    : CFiMessageCatalog(language, catalogName) {}
+
+CFiIcuMessageCatalog::~CFiIcuMessageCatalog() {}
+
+int CFiIcuMessageCatalog::init() {
+  tstring directory;
+  tstring fileName;
+  CFiConfigurationPathTool::getMessageFileInfo(m_catalogName, directory, fileName);
+  m_bundlePath = directory + fileName;
+  const std::string path = CFiStringTool::tstr2str(m_bundlePath) + "/";
+
+  UErrorCode status = U_ZERO_ERROR;
+  m_bundle.reset(new icu::ResourceBundle(path.c_str(), icu::Locale(m_language.c_str()), status));
+  if (status == U_USING_DEFAULT_WARNING) {
+    // ICU tries the process's default locale before root; only root is
+    // wanted when the language has no bundle.
+    UErrorCode actual = U_ZERO_ERROR;
+    const char* found = m_bundle->getLocale(ULOC_ACTUAL_LOCALE, actual).getName();
+    if (U_SUCCESS(actual) && found && *found && std::strcmp(found, "root") != 0) {
+      status = U_ZERO_ERROR;
+      m_bundle.reset(new icu::ResourceBundle(path.c_str(), icu::Locale::getRoot(), status));
+      if (status == U_ZERO_ERROR) status = U_USING_DEFAULT_WARNING;
+    }
+  }
+  return status == U_ZERO_ERROR || status == U_USING_DEFAULT_WARNING ? 0 : 3;
+}
+
+tstring CFiIcuMessageCatalog::getMessage(const std::string& messageId, const wchar_t* defaultText) {
+  if (m_bundle) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString text = m_bundle->getStringEx(messageId.c_str(), status);
+    if (U_SUCCESS(status)) return m_catalogName + L": " + CFiStringTool::ustr2tstr(text);
+  }
+  if (defaultText) return tstring(defaultText);
+  return m_catalogName + L": <" + CFiStringTool::str2tstr(messageId) + L">";
+}
+
+CFiMessageCatalog* CFiIcuMessageCatalogFactory::createCatalog(const char* language) {
+  return new CFiIcuMessageCatalog(language ? std::string(language) : m_defaultLanguage,
+                                  m_catalogName);
+}
+
+CFiMessage* CFiIcuMessageCatalogFactory::createMessage(const qlb_msg_info* record) {
+  return new CFiIcuMessage(record);
+}
+
+}  // namespace quelb_pdk_4_4

@@ -1,0 +1,119 @@
+#include "emcsym_config.h"
+
+#include "cfiregistryposix.h"
+#include "cfistringtool.h"
+#include "norvel_singletons.h"
+
+using namespace quelb_pdk_4_4;
+
+namespace {
+
+const wchar_t* const kSourceFile = L"providers/emcsymmetrix/emcsym_config";
+const wchar_t* const kRegistryFunction = L"CEmcSymConfiguration::getSymCliDirFromRegistry";
+
+bool endsWithSeparator(const tstring& path) {
+  return path.length() > 0 && path[path.length() - 1] == L'/';
+}
+
+// directory + "/" + relative, without doubling the separator.
+tstring below(const tstring& directory, const wchar_t* relative) {
+  return endsWithSeparator(directory) ? directory + relative : directory + L"/" + relative;
+}
+
+CFiError registryError(int status, const wchar_t* text, int line) {
+  return CFiError(status, tstring(text), tstring(kSourceFile), line, tstring(kRegistryFunction));
+}
+
+}  // namespace
+
+CEmcSymConfiguration::CEmcSymConfiguration() : CFiConfiguration(norvel::providerName()) {}
+
+CEmcSymConfiguration::CEmcSymConfiguration(const tstring& providerName)
+    : CFiConfiguration(providerName) {}
+
+// An empty FILEPATH counts as no FILEPATH: "/" would name the root
+// directory, which is no SYMCLI installation.
+tstring CEmcSymConfiguration::importCliPathInfo() {
+  ACE_Configuration_Section_Key section;
+  tstring path;
+  if (openSection(tstring(L"CLI_TOOL_INFO"), section, true) == 0 &&
+      getStringValue(tstring(L"FILEPATH"), path) == 0 && path.length() > 0) {
+    if (!endsWithSeparator(path)) path += L"/";
+    trace(FI_TRACE_INFO, "SYMCLI path from the configuration file: %s",
+          CFiStringTool::tstr2str(path).c_str());
+    return path;
+  }
+  try {
+    path = below(getSymCliDirFromRegistry(), L"bin/");
+  } catch (const CFiError& error) {
+    trace(FI_TRACE_WARNING, "%s Using the Program Files directory.",
+          CFiStringTool::tstr2str(error.detail()).c_str());
+    tstring programFiles;
+    CFiConfigurationPathTool::getProgramFilesDir(programFiles);
+    path = below(programFiles, L"EMC/SYMCLI/bin/");
+  }
+  trace(FI_TRACE_INFO, "SYMCLI path: %s", CFiStringTool::tstr2str(path).c_str());
+  return path;
+}
+
+tstring CEmcSymConfiguration::getSymCliDirFromRegistry() {
+  CFiRegistryPosix registry;
+  ACE_Configuration_Section_Key key;
+  if (registry.openKey(tstring(L"SOFTWARE\\EMC\\SYMCLI\\V6.0"), key) != 0) {
+    ACE_Configuration_Section_Key symcli;
+    int status = registry.openKey(tstring(L"SOFTWARE\\EMC\\SYMCLI"), symcli);
+    if (status != 0)
+      throw registryError(status,
+                          L"Failed to access registry section SOFTWARE\\EMC\\SYMCLI to determine "
+                          L"SYMCLI install path.",
+                          __LINE__);
+    tstring version;
+    status = registry.enumerateSubKey(symcli, 0, version);
+    if (status != 0)
+      throw registryError(status,
+                          L"Failed to find registry sub-section of HKLM\\SOFTWARE\\EMC\\SYMCLI to "
+                          L"determine SYMCLI install path.",
+                          __LINE__);
+    status = registry.openKey(tstring(L"SOFTWARE\\EMC\\SYMCLI\\") + version, key);
+    if (status != 0)
+      throw registryError(status,
+                          L"Failed to access registry sub-section of HKLM\\SOFTWARE\\EMC\\SYMCLI to "
+                          L"determine SYMCLI install path.",
+                          __LINE__);
+  }
+  tstring home;
+  int status = registry.getStringValue(key, tstring(L"SYMAPI_HOME_DIR"), home);
+  if (status != 0)
+    throw registryError(status,
+                        L"Failed to access SYMAPI_HOME_DIR path value from "
+                        L"HKLM\\SOFTWARE\\EMC\\SYMCLI in registry.",
+                        __LINE__);
+  return home;
+}
+
+int CEmcSymConfiguration::getTuningParams(SEmcSymTuningParams& params) {
+  try {
+    CFiConfiguration fresh;
+    tstring directory;
+    tstring fileName;
+    CFiConfigurationPathTool::getConfigFileInfo(name(), directory, fileName);
+    fresh.importConfig(directory, fileName);
+    ACE_Configuration_Section_Key section;
+    if (fresh.openSection(tstring(L"TUNING_PARAMS"), section, true) == 0) {
+      fresh.getIntegerValue(tstring(L"LOCK_RETRY_DELAY_IN_SEC"), params.lockRetryDelayInSec);
+      fresh.getIntegerValue(tstring(L"LOCK_RETRY_ATTEMPTS"), params.lockRetryAttempts);
+      fresh.getIntegerValue(tstring(L"POST_UNMASK_WAIT_IN_SEC"), params.postUnmaskWaitInSec);
+    }
+  } catch (...) {
+    // Whatever was read so far stays; the rest keep their defaults.
+  }
+  return 0;
+}
+
+uint32_t CEmcSymConfiguration::getRestoreTimeout() {
+  uint32_t timeout = 6000;
+  ACE_Configuration_Section_Key section;
+  if (openSection(tstring(L"RESTORE_INFO"), section, true) == 0)
+    getIntegerValue(tstring(L"TIMEOUT"), timeout);
+  return timeout;
+}

@@ -1,0 +1,307 @@
+// Messages (serialized form, formatting), the ICU catalogs of the provider's
+// bundles and the catalog manager's language fallback and text store.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cfiicucatalog.h"
+#include "cfimsgcatalogmgr.h"
+#include "cfistringtool.h"
+#include "isolated_install.h"
+
+using namespace quelb_pdk_4_4;
+using testenv::IsolatedInstall;
+
+namespace {
+
+std::string N(const tstring& s) { return CFiStringTool::tstr2str(s); }
+std::string N(const wchar_t* s) { return s ? CFiStringTool::wcs2mbs(s) : "<null>"; }
+tstring T(const std::string& s) { return CFiStringTool::str2tstr(s); }
+
+std::string serialized(CFiIcuMessage& message) {
+  qlb_msg_info* record = message.serialize();
+  return std::string(record->mi_text, record->mi_length);
+}
+
+TEST(IcuMessage, SerializesExactlyAndReadsBack) {
+  CFiIcuMessage message("MSG_A", {CFiIcuMessage::text("abc")}, QLB_SEV_WARNING, "src", 7);
+  const std::string text = serialized(message);
+  EXPECT_EQ(
+      "<SERIALIZED_MESSAGE MSGID=MSG_A SEVERITY=2>\n"
+      "\t<ARGVALUE INDEX=0 TYPE=3>abc</ARGVALUE>\n"
+      "</SERIALIZED_MESSAGE>\n",
+      text);
+  EXPECT_EQ(text.size(), message.serialize()->mi_length);
+
+  CFiIcuMessage back(message.serialize());
+  EXPECT_EQ("MSG_A", back.messageId());
+  EXPECT_EQ(QLB_SEV_WARNING, back.severity());
+  ASSERT_EQ(1, back.argumentCount());
+  icu::UnicodeString value;
+  EXPECT_EQ("abc", CFiStringTool::ustr2str(back.argument(0).getString(value)));
+}
+
+TEST(IcuMessage, EveryArgumentTypeRoundTrips) {
+  icu::Formattable date(1.5e12, icu::Formattable::kIsDate);
+  icu::Formattable big(static_cast<int64_t>(1) << 40);  // written without a value, dropped
+  CFiIcuMessage message("MSG_ALL",
+                        {CFiIcuMessage::text(T("wide \xc3\xa4 text")), icu::Formattable(2.25),
+                         icu::Formattable(static_cast<int32_t>(-42)), date, big,
+                         CFiIcuMessage::text(std::string())},
+                        QLB_SEV_ERROR, "src", 1);
+  const std::string text = serialized(message);
+  EXPECT_NE(std::string::npos, text.find("\t<ARGVALUE INDEX=1 TYPE=1>2.25</ARGVALUE>\n"));
+  EXPECT_NE(std::string::npos, text.find("\t<ARGVALUE INDEX=2 TYPE=2>-42</ARGVALUE>\n"));
+  EXPECT_NE(std::string::npos, text.find("\t<ARGVALUE INDEX=3 TYPE=0>1.5e+12</ARGVALUE>\n"));
+  EXPECT_NE(std::string::npos, text.find("\t<ARGVALUE INDEX=4 TYPE=5></ARGVALUE>\n"));
+
+  CFiIcuMessage back(message.serialize());
+  EXPECT_EQ("MSG_ALL", back.messageId());
+  EXPECT_EQ(QLB_SEV_ERROR, back.severity());
+  ASSERT_EQ(5, back.argumentCount());
+  icu::UnicodeString value;
+  EXPECT_EQ("wide \xc3\xa4 text", CFiStringTool::ustr2str(back.argument(0).getString(value)));
+  EXPECT_DOUBLE_EQ(2.25, back.argument(1).getDouble());
+  EXPECT_EQ(-42, back.argument(2).getLong());
+  EXPECT_EQ(icu::Formattable::kDouble, back.argument(3).getType());  // a date comes back as double
+  EXPECT_DOUBLE_EQ(1.5e12, back.argument(3).getDouble());
+  EXPECT_EQ("", CFiStringTool::ustr2str(back.argument(4).getString(value)));
+}
+
+TEST(IcuMessage, EmptyHeaderlessAndBrokenRecords) {
+  CFiIcuMessage none("MSG_NONE", {}, QLB_SEV_WARNING, "src", 1);
+  qlb_msg_info* record = none.serialize();
+  ASSERT_NE(nullptr, record->mi_text);
+  EXPECT_EQ(0u, record->mi_length);
+  EXPECT_EQ('\0', record->mi_text[0]);
+
+  for (const char* text : {"", "no header at all", "<ARGVALUE INDEX=0 TYPE=3>x</ARGVALUE>"}) {
+    qlb_msg_info info = {const_cast<char*>(text), static_cast<uint32_t>(std::strlen(text))};
+    CFiIcuMessage message(&info);
+    EXPECT_EQ("", message.messageId()) << text;
+    EXPECT_EQ(0, message.argumentCount()) << text;
+  }
+  CFiIcuMessage nothing(static_cast<const qlb_msg_info*>(nullptr));
+  EXPECT_EQ(0, nothing.argumentCount());
+
+  // Leading text is skipped, the index is ignored, a cut-off value and an
+  // unknown type are tolerated, the length bounds the text.
+  const std::string text =
+      "junk<SERIALIZED_MESSAGE MSGID=MSG_B SEVERITY=3>\n"
+      "\t<ARGVALUE INDEX=7 TYPE=2>12</ARGVALUE>\n"
+      "\t<ARGVALUE INDEX=0 TYPE=9>?</ARGVALUE>\n"
+      "\t<ARGVALUE INDEX=1 TYPE=3>tail</ARGVALUE>\n"
+      "\t<ARGVALUE INDEX=2 TYPE=3>beyond the length";
+  qlb_msg_info info = {const_cast<char*>(text.c_str()),
+                       static_cast<uint32_t>(text.find("beyond") + 3)};
+  CFiIcuMessage message(&info);
+  EXPECT_EQ("MSG_B", message.messageId());
+  EXPECT_EQ(QLB_SEV_ERROR, message.severity());
+  ASSERT_EQ(3, message.argumentCount());
+  EXPECT_EQ(12, message.argument(0).getLong());
+  icu::UnicodeString value;
+  EXPECT_EQ("tail", CFiStringTool::ustr2str(message.argument(1).getString(value)));
+  EXPECT_EQ("bey", CFiStringTool::ustr2str(message.argument(2).getString(value)));
+}
+
+TEST(IcuMessage, FormatsNumbersPlainlyAndFallsBackToThePattern) {
+  CFiIcuMessage message("MSG_F",
+                        {CFiIcuMessage::text("/opt/x"), icu::Formattable(static_cast<int32_t>(12345)),
+                         icu::Formattable(0.5)},
+                        QLB_SEV_WARNING, "src", 1);
+  EXPECT_EQ("at /opt/x line 12345 ratio 0.5",
+            N(message.formatMessage(T("at {0} line {1} ratio {2}"))));
+  EXPECT_EQ("only {3} unknown", N(message.formatMessage(T("only {3} unknown"))));
+  EXPECT_EQ("broken {0", N(message.formatMessage(T("broken {0"))));
+  EXPECT_EQ("doesn't matter /opt/x", N(message.formatMessage(T("doesn't matter {0}"))));
+}
+
+// A catalog whose texts the test sets, to drive the manager.
+class FakeCatalog : public CFiMessageCatalog {
+ public:
+  FakeCatalog(const std::string& language, std::map<std::string, int>* inits, bool works)
+      : CFiMessageCatalog(language, T("fake")), m_inits(inits), m_works(works) {}
+  int init() override {
+    ++(*m_inits)[m_language];
+    return m_works ? 0 : 3;
+  }
+  tstring getMessage(const std::string& id, const wchar_t* defaultText) override {
+    if (id == "SAME_1" || id == "SAME_2") return T("same text");
+    if (id == "MISSING") return defaultText ? tstring(defaultText) : T("<MISSING>");
+    return T(m_language + ":" + id + " {0}");
+  }
+
+ private:
+  std::map<std::string, int>* m_inits;
+  bool m_works;
+};
+
+class FakeFactory : public CFiMessageCatalogFactory {
+ public:
+  FakeFactory() : CFiMessageCatalogFactory("root", T("fake")) {}
+  CFiMessageCatalog* createCatalog(const char* language) override {
+    std::string lang = language ? language : m_defaultLanguage;
+    return new FakeCatalog(lang, &inits, lang == "root" || lang == "de" || lang == "later");
+  }
+  CFiMessage* createMessage(const qlb_msg_info* record) override { return new CFiIcuMessage(record); }
+  std::map<std::string, int> inits;
+};
+
+TEST(CatalogManager, FallsBackToTheDefaultLanguageAndRetriesFailedCatalogs) {
+  CFiMessageCatalogManagerPtr manager(new CFiMessageCatalogManager);
+  EXPECT_EQ("<MSG_X>", N(manager->getMessage("MSG_X", nullptr, "de")));
+  EXPECT_EQ("given", N(manager->getMessage("MSG_X", L"given", "de")));
+
+  FakeFactory factory;
+  manager->registerFactory(&factory);
+  EXPECT_EQ(1, factory.inits["root"]);
+  EXPECT_EQ("root:MSG_X {0}", N(manager->getMessage("MSG_X", nullptr, "")));
+  EXPECT_EQ("de:MSG_X {0}", N(manager->getMessage("MSG_X", nullptr, "de")));
+  EXPECT_EQ("root:MSG_X {0}", N(manager->getMessage("MSG_X", nullptr, "fr")));
+  EXPECT_EQ("root:MSG_X {0}", N(manager->getMessage("MSG_X", nullptr, "fr")));
+  EXPECT_EQ(2, factory.inits["fr"]);  // a failed catalog is tried again
+  EXPECT_EQ(1, factory.inits["de"]);  // a working one is kept
+  EXPECT_EQ("dflt", N(manager->getMessage("MISSING", L"dflt", "de")));
+
+  manager->unregisterFactory(&factory);
+  EXPECT_EQ("<MSG_X>", N(manager->getMessage("MSG_X", nullptr, "de")));
+}
+
+TEST(CatalogManager, HandsOutStoredTextsUntilReplacedOrDeleted) {
+  CFiMessageCatalogManagerPtr manager(new CFiMessageCatalogManager);
+  FakeFactory factory;
+  manager->registerFactory(&factory);
+  manager->setNativeLanguage("de");
+  EXPECT_EQ("de", manager->getNativeLanguage());
+
+  const wchar_t* first = nullptr;
+  manager->getLocalizedMessage("MSG_X", "native", &first);
+  EXPECT_EQ("de:MSG_X {0}", N(first));
+  const wchar_t* second = nullptr;
+  manager->getLocalizedMessage("MSG_X", nullptr, &second);
+  EXPECT_EQ("root:MSG_X {0}", N(second));
+
+  // Form 2 formats a serialized message; "native" is the native language.
+  CFiIcuMessage message("MSG_Y", {CFiIcuMessage::text("arg")}, QLB_SEV_ERROR, "src", 1);
+  const wchar_t* formatted = nullptr;
+  manager->getLocalizedMessage(message.serialize(), "native", &formatted);
+  EXPECT_EQ("de:MSG_Y arg", N(formatted));
+  manager->getLocalizedMessage(static_cast<const qlb_msg_info*>(nullptr), "de", &formatted);
+  EXPECT_EQ(nullptr, formatted);
+
+  // Two ids with the same text: deleting removes one entry only.
+  const wchar_t* same1 = nullptr;
+  const wchar_t* same2 = nullptr;
+  manager->getLocalizedMessage("SAME_1", "de", &same1);
+  manager->getLocalizedMessage("SAME_2", "de", &same2);
+  wchar_t* doomed = const_cast<wchar_t*>(same1);
+  manager->deleteLocalizedMessage(&doomed);
+  EXPECT_EQ(nullptr, doomed);
+  wchar_t* other = const_cast<wchar_t*>(L"same text");
+  manager->deleteLocalizedMessage(&other);
+  EXPECT_EQ(nullptr, other);  // the second entry was still there
+  wchar_t* unknown = const_cast<wchar_t*>(L"same text");
+  manager->deleteLocalizedMessage(&unknown);
+  EXPECT_NE(nullptr, unknown);
+  EXPECT_EQ("root:MSG_X {0}", N(second));  // untouched by the deletions
+  manager->unregisterFactory(&factory);
+}
+
+class ProviderCatalog : public ::testing::Test {
+ protected:
+  void SetUp() override { install.linkBuiltMessages(); }
+  std::string text(const std::string& id, const std::string& language,
+                   const wchar_t* fallback = nullptr) {
+    return N(manager->getMessage(id, fallback, language));
+  }
+
+  IsolatedInstall install;
+  CFiIcuMessageCatalogFactory factory{"root", T("norvel")};
+  CFiMessageCatalogManagerPtr manager{new CFiMessageCatalogManager};
+};
+
+TEST_F(ProviderCatalog, ReadsTheBundlesOfTheInstallation) {
+  manager->registerFactory(&factory);
+  const std::string english = text("MSG_ERROR_NO_ARRAYS_DISCOVERED", "root");
+  EXPECT_EQ(0u, english.find("norvel: No locally attached Symmetrix array was found."));
+  const std::string german = text("MSG_ERROR_NO_ARRAYS_DISCOVERED", "de");
+  EXPECT_EQ(0u, german.find("norvel: Es wurde kein lokal angeschlossenes Symmetrix-Array"));
+  EXPECT_EQ(english, text("MSG_ERROR_NO_ARRAYS_DISCOVERED", "fr"));
+  // A regional variant falls back to ICU's parent language, which counts as
+  // failure: the default language answers.
+  EXPECT_EQ(english, text("MSG_ERROR_NO_ARRAYS_DISCOVERED", "de_AT"));
+  EXPECT_EQ("norvel: <MSG_ERROR_NOT_THERE>", text("MSG_ERROR_NOT_THERE", "de"));
+  EXPECT_EQ("as given", text("MSG_ERROR_NOT_THERE", "root", L"as given"));
+
+  // Every result code that the entry points return has its text.
+  for (const char* code : {"0001", "0003", "0004", "0005", "0006", "0007", "0019", "0021",
+                           "0026", "0030", "0031"}) {
+    for (const char* language : {"root", "de"}) {
+      std::string found = text(std::string("MSG_ERROR_NORVEL_") + code, language);
+      EXPECT_EQ(std::string::npos, found.find('<')) << code << " " << language;
+    }
+  }
+  manager->unregisterFactory(&factory);
+}
+
+TEST_F(ProviderCatalog, FormatsPushedMessagesInBothLanguages) {
+  manager->registerFactory(&factory);
+  CFiMessagePtr message(new CFiIcuMessage(
+      "MSG_ERROR_CLI_NOT_INSTALLED",
+      {CFiIcuMessage::text("/opt/EMC/SYMCLI/bin/"), CFiIcuMessage::text("symcfg.exe")},
+      QLB_SEV_WARNING, "providers/emcsymmetrix/emcsym_plugin", 1));
+  std::string english = N(manager->getLocalizedMessage(message, ""));
+  std::string german = N(manager->getLocalizedMessage(message, "de"));
+  EXPECT_NE(std::string::npos,
+            english.find("there is no symcfg.exe in the directory \"/opt/EMC/SYMCLI/bin/\""));
+  EXPECT_NE(std::string::npos,
+            german.find("Im Verzeichnis \"/opt/EMC/SYMCLI/bin/\" gibt es kein symcfg.exe"));
+
+  CFiMessagePtr guard(new CFiIcuMessage(
+      "MSG_ERROR_UNHANDLED_INT_EXCEPTION",
+      {icu::Formattable(static_cast<int32_t>(4711)),
+       CFiIcuMessage::text("providers/emcsymmetrix/emcsym_plugin"),
+       icu::Formattable(static_cast<int32_t>(1234))},
+      QLB_SEV_ERROR, "providers/emcsymmetrix/emcsym_plugin", 1234));
+  EXPECT_EQ(
+      "norvel: Unexpected error code 4711 (reported by providers/emcsymmetrix/emcsym_plugin, "
+      "line 1234).",
+      N(manager->getLocalizedMessage(guard, "root")));
+  manager->unregisterFactory(&factory);
+}
+
+TEST_F(ProviderCatalog, AMissingBundleGivesTheFallbackTexts) {
+  IsolatedInstall bare;  // a second installation, without messages
+  manager->registerFactory(&factory);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_EQ("<MSG_ERROR_NORVEL_0006>", text("MSG_ERROR_NORVEL_0006", "root"));
+    EXPECT_EQ("kept", text("MSG_ERROR_NORVEL_0006", "de", L"kept"));
+  }
+  EXPECT_TRUE(testenv::fileExists(bare.root() + "Messages"));
+  manager->unregisterFactory(&factory);
+}
+
+TEST_F(ProviderCatalog, ManyThreadsLookUpAtOnce) {
+  manager->registerFactory(&factory);
+  std::vector<std::thread> threads;
+  std::vector<int> good(4, 0);
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([this, t, &good] {
+      const char* language = t % 2 ? "de" : "fr";
+      for (int i = 0; i < 100; ++i) {
+        const wchar_t* stored = nullptr;
+        manager->getLocalizedMessage("MSG_ERROR_NORVEL_0030", language, &stored);
+        if (N(manager->getMessage("MSG_ERROR_NORVEL_0030", nullptr, language)).find("norvel: ") == 0)
+          ++good[t];
+      }
+    });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(std::vector<int>(4, 100), good);
+  manager->unregisterFactory(&factory);
+}
+
+}  // namespace

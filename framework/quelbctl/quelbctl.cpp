@@ -34,7 +34,12 @@ const char* const kUsage =
     "  --lib PATH           the provider library (default: libnorvel.so beside\n"
     "                       quelbctl's lib directory, else found by the loader)\n"
     "  --prefix NAME        entry point prefix (default: norvel)\n"
-    "  --lang LANG          the consumer's language passed in the init record\n"
+    "  --lang LANG          the consumer's language passed in the init record;\n"
+    "                       messages are shown in it and, when the text differs,\n"
+    "                       in the provider's default language below\n"
+    "  --last-error         after the command, print the last error the provider\n"
+    "                       holds for this thread (get_last_error)\n"
+    "  -v, --verbose        also print the provider's traced progress lines\n"
     "  -q, --quiet          do not print the provider's pushed messages\n"
     "  -h, --help           this text\n";
 
@@ -43,11 +48,14 @@ struct Options {
   std::string prefix = "norvel";
   std::string language;
   bool quiet = false;
+  bool verbose = false;
+  bool lastError = false;
   std::string command = "info";
   std::vector<std::string> arguments;
 };
 
 bool g_quiet = false;
+bool g_verbose = false;
 
 std::string narrow(const wchar_t* text) {
   if (!text) return std::string();
@@ -64,19 +72,89 @@ const char* severityName(int severity) {
   }
 }
 
-// The init record's callback: every message the provider pushes.
+std::string withoutTrailingLineEnds(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+// Prints text after the prefix, its further lines indented under the first.
+void printIndented(const std::string& prefix, const std::string& text) {
+  const std::string indent(prefix.size(), ' ');
+  size_t start = 0;
+  bool first = true;
+  do {
+    size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::fprintf(stderr, "%s%s\n", first ? prefix.c_str() : indent.c_str(), line.c_str());
+    first = false;
+    start = end == std::string::npos ? text.size() + 1 : end + 1;
+  } while (start <= text.size());
+}
+
+// Prints a message in the consumer's language and, when it reads
+// differently, in the default language under it.
+void printTwoLanguages(const std::string& prefix, const std::string& consumer,
+                       const std::string& fallback) {
+  if (consumer.empty() || consumer == fallback) {
+    printIndented(prefix, fallback);
+    return;
+  }
+  printIndented(prefix, consumer);
+  printIndented(std::string(prefix.size(), ' '), fallback);
+}
+
+// The init record's callback: every message the provider pushes. Catalog
+// messages come with a consumer-language text; traced lines come with the
+// default text only and are shown for errors and warnings, the rest with
+// --verbose.
 void printMessage(qlb_init_rec*, const wchar_t* consumerText, const wchar_t* defaultText,
                   int severity) {
   if (g_quiet) return;
-  std::string consumer = narrow(consumerText);
-  std::string fallback = narrow(defaultText);
-  while (!fallback.empty() && (fallback.back() == '\n' || fallback.back() == '\r')) fallback.pop_back();
-  while (!consumer.empty() && (consumer.back() == '\n' || consumer.back() == '\r')) consumer.pop_back();
-  if (consumer.empty() || consumer == fallback)
-    std::fprintf(stderr, "[%s] %s\n", severityName(severity), fallback.c_str());
-  else
-    std::fprintf(stderr, "[%s] %s\n        (%s)\n", severityName(severity), consumer.c_str(),
-                 fallback.c_str());
+  std::string consumer = withoutTrailingLineEnds(narrow(consumerText));
+  std::string fallback = withoutTrailingLineEnds(narrow(defaultText));
+  bool tracedLine = consumer.empty();
+  if (tracedLine && !g_verbose && severity != QLB_SEV_ERROR && severity != QLB_SEV_WARNING) return;
+  printTwoLanguages(std::string("[") + severityName(severity) + "] ", consumer, fallback);
+}
+
+// The provider's text for a result code (errmsg), or empty.
+std::string resultText(const qlb_pgn_table& pgn, int code) {
+  const wchar_t* text = nullptr;
+  if (pgn.errmsg(code, &text) != 0 || !text) return std::string();
+  return narrow(text);
+}
+
+void reportFailure(const qlb_pgn_table& pgn, const char* operation, int code) {
+  std::string text = resultText(pgn, code);
+  std::fprintf(stderr, "quelbctl: %s returned %d%s%s\n", operation, code, text.empty() ? "" : ": ",
+               text.c_str());
+}
+
+// The calling thread's last error, in the consumer's language and the
+// default language: get_last_error, get_locale_message (and
+// del_locale_message) per language, del_last_error.
+void printLastError(const qlb_pgn_table& pgn, const std::string& language) {
+  qlb_msg_info* record = nullptr;
+  if (pgn.get_last_error(&record) != 0 || !record) {
+    std::fprintf(stderr, "last error: none\n");
+    return;
+  }
+  if (record->mi_length == 0) {
+    // Messages without arguments cross without any text.
+    std::fprintf(stderr, "last error: a message without arguments (shown above when pushed)\n");
+  } else {
+    std::string texts[2];
+    const char* locales[2] = {language.empty() ? nullptr : language.c_str(), nullptr};
+    for (int i = 0; i < 2; ++i) {
+      wchar_t* text = nullptr;
+      if (pgn.get_locale_message(nullptr, record, locales[i], &text) == 0 && text) {
+        texts[i] = withoutTrailingLineEnds(narrow(text));
+        pgn.del_locale_message(&text);
+      }
+    }
+    printTwoLanguages("last error: ", texts[0], texts[1]);
+  }
+  pgn.del_last_error(&record);
 }
 
 std::string defaultLibrary(const char* argv0) {
@@ -127,6 +205,10 @@ int parseOptions(int argc, char** argv, Options& options) {
       options.language = v;
     } else if (arg == "-q" || arg == "--quiet") {
       options.quiet = true;
+    } else if (arg == "-v" || arg == "--verbose") {
+      options.verbose = true;
+    } else if (arg == "--last-error") {
+      options.lastError = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       std::fprintf(stderr, "quelbctl: unknown option %s\n%s", arg.c_str(), kUsage);
       return 2;
@@ -165,7 +247,7 @@ int runInfo(const qlb_pgn_table& pgn) {
   qlb_provider_list* providers = nullptr;
   int rc = pgn.get_provider_info(&providers);
   if (rc != 0) {
-    std::fprintf(stderr, "quelbctl: get_provider_info returned %d\n", rc);
+    reportFailure(pgn, "get_provider_info", rc);
     status = 1;
   }
   printProviderInfo(providers);
@@ -174,7 +256,7 @@ int runInfo(const qlb_pgn_table& pgn) {
   qlb_fim_list* fims = nullptr;
   rc = pgn.enumerate_fims(&fims);
   if (rc != 0) {
-    std::fprintf(stderr, "quelbctl: enumerate_fims returned %d\n", rc);
+    reportFailure(pgn, "enumerate_fims", rc);
     status = 1;
   }
   printFims(fims);
@@ -189,6 +271,7 @@ int main(int argc, char** argv) {
   int parsed = parseOptions(argc, argv, options);
   if (parsed >= 0) return parsed;
   g_quiet = options.quiet;
+  g_verbose = options.verbose;
   if (options.command != "info") {
     std::fprintf(stderr, "quelbctl: unknown command %s\n%s", options.command.c_str(), kUsage);
     return 2;
@@ -211,13 +294,15 @@ int main(int argc, char** argv) {
   uint16_t version[4] = {0, 0, 0, 0};
   int rc = pgn.init(&record, version);
   if (rc != 0) {
-    std::fprintf(stderr, "quelbctl: init returned %d\n", rc);
+    reportFailure(pgn, "init", rc);
+    if (options.lastError) printLastError(pgn, options.language);
     pgn.fini();
     return 1;
   }
   std::printf("interface version %u.%u.%u.%u\n", version[0], version[1], version[2], version[3]);
 
   int status = runInfo(pgn);
+  if (options.lastError) printLastError(pgn, options.language);
   pgn.fini();
   return status;
 }

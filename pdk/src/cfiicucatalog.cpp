@@ -28,8 +28,9 @@ int CFiIcuMessageCatalog::init() {
     // ICU tries the process's default locale before root; only root is
     // wanted when the language has no bundle.
     UErrorCode actual = U_ZERO_ERROR;
-    const char* found = m_bundle->getLocale(ULOC_ACTUAL_LOCALE, actual).getName();
-    if (U_SUCCESS(actual) && found && *found && std::strcmp(found, "root") != 0) {
+    const icu::Locale found = m_bundle->getLocale(ULOC_ACTUAL_LOCALE, actual);
+    const char* name = found.getName();
+    if (U_SUCCESS(actual) && name && *name && std::strcmp(name, "root") != 0) {
       status = U_ZERO_ERROR;
       m_bundle.reset(new icu::ResourceBundle(path.c_str(), icu::Locale::getRoot(), status));
       if (status == U_ZERO_ERROR) status = U_USING_DEFAULT_WARNING;

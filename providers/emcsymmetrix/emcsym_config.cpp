@@ -46,7 +46,7 @@ tstring CEmcSymConfiguration::importCliPathInfo() {
   try {
     path = below(getSymCliDirFromRegistry(), L"bin/");
   } catch (const CFiError& error) {
-    trace(FI_TRACE_WARNING, "%s Using the Program Files directory.",
+    trace(FI_TRACE_INFO, "%s Using the Program Files directory.",
           CFiStringTool::tstr2str(error.detail()).c_str());
     tstring programFiles;
     CFiConfigurationPathTool::getProgramFilesDir(programFiles);

@@ -149,6 +149,10 @@ TEST(Quelbctl, RefusesLibraryWithoutEntryPoints) {
 
 TEST(Quelbctl, InfoRunsEndToEnd) {
   testenv::TempDir root{"norvel_ctl"};
+  // init needs an existing SYMCLI directory.
+  testenv::makeDirs(root.file("ConfigFiles"));
+  testenv::writeFile(root.file("ConfigFiles/norvel.conf"),
+                     "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + root.path() + "\"\n");
   std::string command = "QUELB_INSTALL_ROOT=" + root.path() + " QUELB_REGISTRY=" +
                         root.file("none.reg") + " " + testenv::quelbctlPath() + " --lib " +
                         testenv::norvelLibraryPath() + " info 2>&1";

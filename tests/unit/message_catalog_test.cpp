@@ -2,6 +2,8 @@
 // bundles and the catalog manager's language fallback and text store.
 #include <gtest/gtest.h>
 
+#include <unicode/locid.h>
+
 #include <cstring>
 #include <map>
 #include <string>
@@ -271,6 +273,19 @@ TEST_F(ProviderCatalog, FormatsPushedMessagesInBothLanguages) {
       "norvel: Unexpected error code 4711 (reported by providers/emcsymmetrix/emcsym_plugin, "
       "line 1234).",
       N(manager->getLocalizedMessage(guard, "root")));
+  manager->unregisterFactory(&factory);
+}
+
+TEST_F(ProviderCatalog, TheProcessLocaleNeverPicksTheLanguage) {
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Locale previous = icu::Locale::getDefault();
+  icu::Locale::setDefault(icu::Locale("de_DE"), status);
+  manager->registerFactory(&factory);
+  std::string french = text("MSG_ERROR_NORVEL_0006", "fr");
+  std::string english = text("MSG_ERROR_NORVEL_0006", "root");
+  icu::Locale::setDefault(previous, status);
+  EXPECT_EQ(0u, english.find("norvel: The operation failed."));
+  EXPECT_EQ(english, french);
   manager->unregisterFactory(&factory);
 }
 

@@ -1,0 +1,183 @@
+// The provider configuration (SYMCLI location, tuning, restore time-out)
+// and the start-up steps of CEmcSymPlugin::init that use it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cfiicucatalog.h"
+#include "cfistringtool.h"
+#include "emcsym_config.h"
+#include "emcsym_plugin.h"
+#include "isolated_install.h"
+
+using namespace quelb_pdk_4_4;
+using testenv::IsolatedInstall;
+
+namespace {
+
+std::string N(const tstring& s) { return CFiStringTool::tstr2str(s); }
+
+class ProviderConfiguration : public ::testing::Test {
+ protected:
+  void writeConfig(const std::string& text) {
+    testenv::makeDirs(install.root() + "ConfigFiles");
+    testenv::writeFile(install.configFile("norvel"), text);
+  }
+  std::string cliPath() { return N(CEmcSymConfiguration().importCliPathInfo()); }
+
+  IsolatedInstall install;
+};
+
+TEST_F(ProviderConfiguration, FilePathGetsItsFinalSeparator) {
+  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"/emc/symcli/bin\"\n");
+  EXPECT_EQ("/emc/symcli/bin/", cliPath());
+  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"/emc/symcli/bin/\"\n");
+  EXPECT_EQ("/emc/symcli/bin/", cliPath());
+  // An empty FILEPATH is no FILEPATH.
+  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"\"\n");
+  EXPECT_EQ("/opt/EMC/SYMCLI/bin/", cliPath());
+}
+
+TEST_F(ProviderConfiguration, RegistryThenProgramFiles) {
+  EXPECT_EQ("/opt/EMC/SYMCLI/bin/", cliPath());
+
+  testenv::writeFile(install.registry(),
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
+                     "\"ProgramFilesDir\"=\"/usr/local\"\n"
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI]\n");
+  EXPECT_EQ("/usr/local/EMC/SYMCLI/bin/", cliPath());
+
+  testenv::writeFile(install.registry(),
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V7.3]\n"
+                     "\"SYMAPI_HOME_DIR\"=\"/emc/v73\"\n");
+  EXPECT_EQ("/emc/v73/bin/", cliPath());
+
+  testenv::writeFile(install.registry(),
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V7.3]\n"
+                     "\"SYMAPI_HOME_DIR\"=\"/emc/v73/\"\n"
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V6.0]\n"
+                     "\"SYMAPI_HOME_DIR\"=\"/emc/v60/\"\n");
+  EXPECT_EQ("/emc/v60/bin/", cliPath());
+
+  // The configuration file wins over the registry.
+  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"/mine\"\n");
+  EXPECT_EQ("/mine/", cliPath());
+}
+
+TEST_F(ProviderConfiguration, RegistryFailuresThrowTheirReason) {
+  struct Case {
+    const char* registry;
+    const char* detail;
+  } cases[] = {
+      {"", "Failed to access registry section SOFTWARE\\EMC\\SYMCLI to determine SYMCLI install path."},
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI]\n",
+       "Failed to find registry sub-section of HKLM\\SOFTWARE\\EMC\\SYMCLI to determine SYMCLI "
+       "install path."},
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V6.0]\n\"OTHER\"=\"x\"\n",
+       "Failed to access SYMAPI_HOME_DIR path value from HKLM\\SOFTWARE\\EMC\\SYMCLI in registry."},
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V6.0]\n\"SYMAPI_HOME_DIR\"=dword:00000001\n",
+       "Failed to access SYMAPI_HOME_DIR path value from HKLM\\SOFTWARE\\EMC\\SYMCLI in registry."},
+  };
+  for (const Case& c : cases) {
+    testenv::writeFile(install.registry(), c.registry);
+    CEmcSymConfiguration config;
+    try {
+      config.getSymCliDirFromRegistry();
+      ADD_FAILURE() << "no error for " << c.registry;
+    } catch (const CFiError& error) {
+      EXPECT_EQ(c.detail, N(error.detail()));
+      EXPECT_NE(0, error.code());
+      EXPECT_EQ("providers/emcsymmetrix/emcsym_config", N(error.sourceFile()));
+      EXPECT_EQ("CEmcSymConfiguration::getSymCliDirFromRegistry", N(error.function()));
+    }
+    EXPECT_EQ("/opt/EMC/SYMCLI/bin/", N(config.importCliPathInfo()));
+  }
+}
+
+TEST_F(ProviderConfiguration, TuningAndRestoreTimeoutDefaultAndOverride) {
+  SEmcSymTuningParams defaults;
+  EXPECT_EQ(8u, defaults.lockRetryAttempts);
+  EXPECT_EQ(2u, defaults.lockRetryDelayInSec);
+  EXPECT_EQ(0u, defaults.postUnmaskWaitInSec);
+
+  CEmcSymConfiguration config;
+  SEmcSymTuningParams params;
+  EXPECT_EQ(0, config.getTuningParams(params));
+  EXPECT_EQ(8u, params.lockRetryAttempts);
+  EXPECT_EQ(6000u, config.getRestoreTimeout());
+
+  // The tuning is read from the file each time; the rest at construction.
+  writeConfig(
+      "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000000\n"
+      "\"POST_UNMASK_WAIT_IN_SEC\"=dword:0000000f\n\"LOCK_RETRY_DELAY_IN_SEC\"=\"5\"\n"
+      "[RESTORE_INFO]\n\"TIMEOUT\"=dword:00000078\n");
+  EXPECT_EQ(0, config.getTuningParams(params));
+  EXPECT_EQ(0u, params.lockRetryAttempts);
+  EXPECT_EQ(2u, params.lockRetryDelayInSec);  // a string is no number: unchanged
+  EXPECT_EQ(15u, params.postUnmaskWaitInSec);
+  EXPECT_EQ(6000u, config.getRestoreTimeout());
+  EXPECT_EQ(120u, CEmcSymConfiguration().getRestoreTimeout());
+}
+
+// Records the messages pushed to the framework.
+class RecordingHandler : public CFiErrorHandlerBase {
+ public:
+  int handle(const CFiMessagePtr& message) override {
+    messages.push_back(message);
+    return 0;
+  }
+  std::vector<CFiMessagePtr> messages;
+};
+
+class PluginInit : public ProviderConfiguration {
+ protected:
+  void SetUp() override {
+    install.linkBuiltMessages();
+    plugin->setProviderName(tstring(L"norvel"));
+    plugin->registerCatalogManager(catalogs);
+    plugin->registerErrorManager(errors);
+    errors->registerHandler(&handler);
+  }
+  void TearDown() override { errors->unregisterHandler(&handler); }
+
+  CFiPluginBase::CatalogManagerRef catalogs{new CFiMessageCatalogManager};
+  CFiPluginBase::ErrorManagerRef errors{new CFiErrorManager};
+  CFiSmartPtr<CEmcSymPlugin> plugin{new CEmcSymPlugin};
+  RecordingHandler handler;
+};
+
+TEST_F(PluginInit, MissingSymcliDirectoryFailsWithItsMessage) {
+  const std::string missing = install.scratch("gone");
+  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + missing + "\"\n");
+  EXPECT_EQ(QLB_ERR_PROVIDER_INIT, plugin->init());
+  EXPECT_EQ(missing + "/", N(plugin->symCliPath()));
+  ASSERT_EQ(1u, handler.messages.size());
+  CFiMessagePtr message = handler.messages[0];
+  EXPECT_EQ("MSG_ERROR_CLI_NOT_INSTALLED", message->messageId());
+  EXPECT_EQ(QLB_SEV_WARNING, message->severity());
+  EXPECT_EQ("providers/emcsymmetrix/emcsym_plugin", message->sourceFile());
+  CFiSmartPtr<CFiIcuMessage> icu = message.dynamicCast<CFiIcuMessage>();
+  ASSERT_TRUE(icu);
+  ASSERT_EQ(2, icu->argumentCount());
+  icu::UnicodeString text;
+  EXPECT_EQ(missing + "/", CFiStringTool::ustr2str(icu->argument(0).getString(text)));
+  EXPECT_EQ("symcfg.exe", CFiStringTool::ustr2str(icu->argument(1).getString(text)));
+  // The catalog was registered first: the message has its text.
+  EXPECT_EQ(0u, N(catalogs->getLocalizedMessage(message, "")).find("norvel: The EMC SYMCLI tools"));
+}
+
+TEST_F(PluginInit, ExistingSymcliDirectoryAndTuningAreTaken) {
+  testenv::makeDirs(install.scratch("symcli"));
+  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + install.scratch("symcli") +
+              "\"\n[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000003\n");
+  EXPECT_EQ(0, plugin->init());
+  EXPECT_TRUE(handler.messages.empty());
+  EXPECT_EQ(install.scratch("symcli/"), N(plugin->symCliPath()));
+  EXPECT_EQ(3u, plugin->tuningParams().lockRetryAttempts);
+  EXPECT_EQ(2u, plugin->tuningParams().lockRetryDelayInSec);
+  const wchar_t* text = nullptr;
+  catalogs->getLocalizedMessage("MSG_ERROR_NORVEL_0006", nullptr, &text);
+  EXPECT_EQ(0, std::wcsncmp(L"norvel: The operation failed.", text, 29));
+}
+
+}  // namespace

@@ -147,6 +147,14 @@ class QLB_PDK_EXPORT CFiConfigurationPathTool {
   // <install>/CacheFiles/.
   static int getCacheLocationInfo(tstring& directory);
 
+  // Cache files of a device identity string ("UDID##EMC##SYMMETRIX##<serial>##<device>"):
+  // <cache>/devHandle/<serial>/ and <cache>/luns/<serial>/ followed by the
+  // identity string with every ":" (and "/") replaced by "_". Returns 0; for a text
+  // that is no identity string, the parse error code, with the file placed
+  // directly in devHandle/ or luns/.
+  static int getDevKey(const tstring& identity, tstring& path);
+  static int getLunKey(const tstring& identity, tstring& path);
+
   // 0 when the path exists (file or directory); otherwise errno.
   static int verify(const tstring& path);
   // Creates the directory and its missing parents with mode 0755. 0 when it
@@ -155,6 +163,7 @@ class QLB_PDK_EXPORT CFiConfigurationPathTool {
 
  private:
   static int locationUnderInstall(const wchar_t* subdirectory, tstring& directory);
+  static int cacheKey(const wchar_t* kind, const tstring& identity, tstring& path);
 };
 
 }  // namespace quelb_pdk_4_4

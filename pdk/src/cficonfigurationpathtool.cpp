@@ -11,6 +11,7 @@
 #include "cficonfiguration.h"
 #include "cfiregistryposix.h"
 #include "cfistringtool.h"
+#include "cfiudid.h"
 
 namespace quelb_pdk_4_4 {
 
@@ -113,6 +114,46 @@ int CFiConfigurationPathTool::getMessageFileInfo(const tstring& name, tstring& d
 
 int CFiConfigurationPathTool::getCacheLocationInfo(tstring& directory) {
   return locationUnderInstall(L"CacheFiles/", directory);
+}
+
+namespace {
+
+// A text usable as one path component: ":" (as on every platform) and the
+// directory separator "/" become "_", so no name reaches outside its
+// directory.
+tstring pathComponent(const std::string& text) {
+  std::string component = text;
+  for (char& c : component)
+    if (c == ':' || c == '/') c = '_';
+  return CFiStringTool::str2tstr(component);
+}
+
+}  // namespace
+
+int CFiConfigurationPathTool::cacheKey(const wchar_t* kind, const tstring& identity,
+                                       tstring& path) {
+  int status = 0;
+  std::string serial;
+  try {
+    serial = CFiUdid(identity).serial();
+  } catch (const CFiUdidException& error) {
+    status = error.code();
+  }
+  tstring directory;
+  getCacheLocationInfo(directory);
+  directory += kind;
+  if (!serial.empty() && serial != "." && serial != "..") directory += pathComponent(serial) + L"/";
+  createDirectory(directory);
+  path = directory + pathComponent(CFiStringTool::tstr2str(identity));
+  return status;
+}
+
+int CFiConfigurationPathTool::getDevKey(const tstring& identity, tstring& path) {
+  return cacheKey(L"devHandle/", identity, path);
+}
+
+int CFiConfigurationPathTool::getLunKey(const tstring& identity, tstring& path) {
+  return cacheKey(L"luns/", identity, path);
 }
 
 int CFiConfigurationPathTool::verify(const tstring& path) {

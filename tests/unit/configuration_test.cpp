@@ -59,15 +59,6 @@ TEST(ConfigurationText, EscapingRoundTripsEveryValueAndKeepsHandWrittenPercents)
   EXPECT_EQ("a\nb", CFiConfigurationText::unescapeValue("a%0ab"));
 }
 
-TEST(ConfigurationText, NormalizeMakesHandEditedLinesStrict) {
-  EXPECT_EQ("[S]\n\"a\"=\"1\"\n", CFiConfigurationText::normalize("[S]\n\"a\"=\"1\""));
-  EXPECT_EQ("\"a\"=\"x y\"\n\"b\"=dword:00000002\n",
-            CFiConfigurationText::normalize("  \"a\" =  \"x y\"  \r\n\t\"b\"\t=\tdword:00000002\n"));
-  EXPECT_EQ("\"a\"=\"open\"\n", CFiConfigurationText::normalize("\"a\"=\"open\n"));
-  EXPECT_EQ("; comment\n\n[A\\B]\n", CFiConfigurationText::normalize("; comment\n\n[A\\B]\n"));
-  EXPECT_EQ("", CFiConfigurationText::normalize(""));
-}
-
 TEST(Configuration, ValuesRoundTripThroughTheFile) {
   IsolatedInstall install;
   const std::string path = scratchFile(install, "round.conf");
@@ -176,25 +167,6 @@ TEST(Configuration, NamedConfigurationWritesAnEmptyFileWhenNoneExists) {
   EXPECT_EQ(3u, attempts);
 }
 
-TEST(Configuration, SectionsEnumerateTheirDirectChildren) {
-  IsolatedInstall install;
-  const std::string path = install.scratch("tree.conf");
-  testenv::writeFile(path, "[A\\B]\n\"x\"=\"1\"\n[A\\C\\D]\n[E]\n");
-  Loaded loaded(path);
-  ACE_Configuration_Section_Key a;
-  ASSERT_EQ(0, loaded.config.openSection(T("A"), a, false));
-  std::vector<tstring> names;
-  loaded.config.enumerateSections(names);
-  ASSERT_EQ(2u, names.size());
-  EXPECT_TRUE((N(names[0]) == "B" && N(names[1]) == "C") ||
-              (N(names[0]) == "C" && N(names[1]) == "B"));
-  ACE_Configuration_Section_Key b;
-  ASSERT_EQ(0, loaded.config.openSection(a, T("B"), b, false));
-  tstring x;
-  EXPECT_EQ(0, loaded.config.getStringValue(T("x"), x));
-  EXPECT_EQ("1", N(x));
-}
-
 class InstallPath : public ::testing::Test {
  protected:
   std::string installPath(int* status = nullptr) {
@@ -257,6 +229,21 @@ TEST_F(InstallPath, AConsumerReadsOnlyItsOwnSubkey) {
     EXPECT_EQ("", installPath(&status));
     EXPECT_NE(0, status);
   }
+}
+
+TEST_F(InstallPath, DeviceCacheKeysLiveInTheSerialsDirectory) {
+  tstring path;
+  EXPECT_EQ(0, CFiConfigurationPathTool::getDevKey(T("UDID##EMC##SYMMETRIX##000192601234##0A:BC"), path));
+  EXPECT_EQ(install.root() + "CacheFiles/devHandle/000192601234/UDID##EMC##SYMMETRIX##000192601234##0A_BC",
+            N(path));
+  EXPECT_TRUE(testenv::fileExists(install.root() + "CacheFiles/devHandle/000192601234"));
+  EXPECT_EQ(0, CFiConfigurationPathTool::getLunKey(T("UDID##EMC##SYMMETRIX##1##0ABC"), path));
+  EXPECT_EQ(install.root() + "CacheFiles/luns/1/UDID##EMC##SYMMETRIX##1##0ABC", N(path));
+  // Nothing reaches outside the cache, and no identity string is an error.
+  EXPECT_EQ(0, CFiConfigurationPathTool::getLunKey(T("UDID##V##P##../x##D/../y"), path));
+  EXPECT_EQ(install.root() + "CacheFiles/luns/.._x/UDID##V##P##.._x##D_.._y", N(path));
+  EXPECT_EQ(2, CFiConfigurationPathTool::getDevKey(T("no identity"), path));
+  EXPECT_EQ(install.root() + "CacheFiles/devHandle/no identity", N(path));
 }
 
 TEST_F(InstallPath, ProgramFilesDirectoryDefaultsToOpt) {

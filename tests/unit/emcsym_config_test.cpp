@@ -146,26 +146,6 @@ class PluginInit : public ProviderConfiguration {
   RecordingHandler handler;
 };
 
-TEST_F(PluginInit, MissingSymcliDirectoryFailsWithItsMessage) {
-  const std::string missing = install.scratch("gone");
-  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + missing + "\"\n");
-  EXPECT_EQ(QLB_ERR_PROVIDER_INIT, plugin->init());
-  EXPECT_EQ(missing + "/", N(plugin->symCliPath()));
-  ASSERT_EQ(1u, handler.messages.size());
-  CFiMessagePtr message = handler.messages[0];
-  EXPECT_EQ("MSG_ERROR_CLI_NOT_INSTALLED", message->messageId());
-  EXPECT_EQ(QLB_SEV_WARNING, message->severity());
-  EXPECT_EQ("providers/emcsymmetrix/emcsym_plugin", message->sourceFile());
-  CFiSmartPtr<CFiIcuMessage> icu = message.dynamicCast<CFiIcuMessage>();
-  ASSERT_TRUE(icu);
-  ASSERT_EQ(2, icu->argumentCount());
-  icu::UnicodeString text;
-  EXPECT_EQ(missing + "/", CFiStringTool::ustr2str(icu->argument(0).getString(text)));
-  EXPECT_EQ("symcfg.exe", CFiStringTool::ustr2str(icu->argument(1).getString(text)));
-  // The catalog was registered first: the message has its text.
-  EXPECT_EQ(0u, N(catalogs->getLocalizedMessage(message, "")).find("norvel: The EMC SYMCLI tools"));
-}
-
 TEST_F(PluginInit, ExistingSymcliDirectoryAndTuningAreTaken) {
   testenv::makeDirs(install.scratch("symcli"));
   writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + install.scratch("symcli") +

@@ -10,7 +10,6 @@
 #include "cfierror.h"
 #include "cfierrormgr.h"
 #include "cfiicucatalog.h"
-#include "cfipluginbase.h"
 #include "cfistringtool.h"
 #include "isolated_install.h"
 
@@ -140,53 +139,6 @@ TEST(ErrorManager, ErrmsgIdsReduceCodesAboveTheOffset) {
   EXPECT_EQ("MSG_ERROR_NORVEL_6000", id(6000));
   EXPECT_EQ("MSG_ERROR_NORVEL_12345", id(18345));
   EXPECT_EQ("MSG_ERROR_QUELB_0030", CFiError(30, T(""), T(""), 0, T("")).messageId("Quelb", 6000));
-}
-
-TEST(ErrorManager, PluginBaseHandsOutLastErrorsAndTexts) {
-  IsolatedInstall install;
-  install.linkBuiltMessages();
-  CFiPluginBase::CatalogManagerRef catalogs(new CFiMessageCatalogManager);
-  CFiIcuMessageCatalogFactory factory("root", T("norvel"));
-  catalogs->registerFactory(&factory);
-  catalogs->setNativeLanguage("de");
-  CFiPluginBase::ErrorManagerRef errors(new CFiErrorManager);
-  CFiSmartPtr<CFiPluginBase> plugin(new CFiPluginBase);
-  plugin->setProviderName(T("norvel"));
-  plugin->registerCatalogManager(catalogs);
-  plugin->registerErrorManager(errors);
-
-  const wchar_t* text = nullptr;
-  EXPECT_EQ(0, plugin->errMsg(6030, &text));
-  EXPECT_EQ(0u, N(text).find("norvel: Der Symmetrix-Provider konnte nicht initialisiert werden."));
-  EXPECT_EQ(0, plugin->errMsg(6, &text));
-  EXPECT_EQ(0u, N(text).find("norvel: Der Vorgang ist fehlgeschlagen."));
-
-  qlb_msg_info* record = reinterpret_cast<qlb_msg_info*>(1);
-  EXPECT_EQ(0, plugin->getLastError(&record));
-  EXPECT_EQ(nullptr, record);
-
-  errors->pushError(makeMessage("MSG_ERROR_NO_SNAPSHOT_TARGET_SELECTED", "0ABC"));
-  EXPECT_EQ(0, plugin->getLastError(&record));
-  ASSERT_NE(nullptr, record);
-  wchar_t* localized = nullptr;
-  EXPECT_EQ(0, plugin->getLocaleMessage(nullptr, record, nullptr, &localized));
-  EXPECT_EQ(
-      "norvel: No snapshot target could be selected for the source device 0ABC. Name its target "
-      "device in the parameter snapshot_resource_spec.",
-      N(localized));
-  EXPECT_EQ(0, plugin->getLocaleMessage(nullptr, record, "native", &localized));
-  EXPECT_EQ(0u, N(localized).find("norvel: F\xc3\xbcr das Quellger\xc3\xa4t 0ABC"));
-  EXPECT_EQ(0, plugin->delLocaleMessage(&localized));
-  EXPECT_EQ(nullptr, localized);
-  std::thread([&] {
-    qlb_msg_info* other = nullptr;
-    plugin->getLastError(&other);
-    EXPECT_EQ(nullptr, other);
-  }).join();
-  EXPECT_EQ(0, plugin->delLastError(&record));
-  EXPECT_EQ(0, plugin->getLastError(&record));
-  EXPECT_EQ(nullptr, record);
-  catalogs->unregisterFactory(&factory);
 }
 
 }  // namespace

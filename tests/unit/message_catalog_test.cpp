@@ -7,8 +7,6 @@
 #include <cstring>
 #include <map>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "cfiicucatalog.h"
 #include "cfimsgcatalogmgr.h"
@@ -297,25 +295,6 @@ TEST_F(ProviderCatalog, AMissingBundleGivesTheFallbackTexts) {
     EXPECT_EQ("kept", text("MSG_ERROR_NORVEL_0006", "de", L"kept"));
   }
   EXPECT_TRUE(testenv::fileExists(bare.root() + "Messages"));
-  manager->unregisterFactory(&factory);
-}
-
-TEST_F(ProviderCatalog, ManyThreadsLookUpAtOnce) {
-  manager->registerFactory(&factory);
-  std::vector<std::thread> threads;
-  std::vector<int> good(4, 0);
-  for (int t = 0; t < 4; ++t)
-    threads.emplace_back([this, t, &good] {
-      const char* language = t % 2 ? "de" : "fr";
-      for (int i = 0; i < 100; ++i) {
-        const wchar_t* stored = nullptr;
-        manager->getLocalizedMessage("MSG_ERROR_NORVEL_0030", language, &stored);
-        if (N(manager->getMessage("MSG_ERROR_NORVEL_0030", nullptr, language)).find("norvel: ") == 0)
-          ++good[t];
-      }
-    });
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(std::vector<int>(4, 100), good);
   manager->unregisterFactory(&factory);
 }
 

@@ -1,0 +1,393 @@
+#include "adminreport.h"
+
+#include <cstdio>
+#include <ctime>
+#include <map>
+
+#include "boundedtext.h"
+#include "faults.h"
+#include "model.h"
+#include "schema.h"
+#include "text.h"
+
+namespace symsim {
+
+namespace {
+
+void print(const std::string& s) { std::fwrite(s.data(), 1, s.size(), stdout); }
+
+std::string jsonList(const std::vector<std::string>& items, bool quote = true) {
+  std::vector<std::string> parts;
+  for (const std::string& i : items) parts.push_back(quote ? jsonString(i) : i);
+  return "[" + join(parts, ",") + "]";
+}
+
+// A JSON object built field by field, in order.
+class JsonObject {
+ public:
+  JsonObject& str(const std::string& key, const std::string& value) { return raw(key, jsonString(value)); }
+  JsonObject& num(const std::string& key, int64_t value) { return raw(key, std::to_string(value)); }
+  JsonObject& boolean(const std::string& key, bool value) { return raw(key, value ? "true" : "false"); }
+  JsonObject& raw(const std::string& key, const std::string& json) {
+    fields_.push_back(jsonString(key) + ":" + json);
+    return *this;
+  }
+  std::string text() const { return "{" + join(fields_, ",") + "}"; }
+
+ private:
+  std::vector<std::string> fields_;
+};
+
+std::string portName(const std::string& director, int64_t port) {
+  return directorDisplay(director) + ":" + std::to_string(port);
+}
+
+std::string timeText(double seconds) {
+  time_t t = static_cast<time_t>(seconds);
+  struct tm tmv;
+  localtime_r(&t, &tmv);
+  char buf[32];
+  strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tmv);
+  return buf;
+}
+
+std::string fixed(double v, int decimals) { return boundedtext::formatString(64, "%.*f", decimals, v); }
+
+std::string padRight(const std::string& s, size_t width) { return s.size() >= width ? s : s + std::string(width - s.size(), ' '); }
+
+}  // namespace
+
+std::string compressDevices(const std::vector<std::string>& names) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < names.size()) {
+    uint64_t start = 0;
+    if (!parseHex(names[i], &start)) {
+      out.push_back(names[i++]);
+      continue;
+    }
+    size_t j = i;
+    uint64_t next = 0;
+    while (j + 1 < names.size() && parseHex(names[j + 1], &next) && next == start + (j + 1 - i)) ++j;
+    out.push_back(j == i ? names[i] : names[i] + "-" + names[j]);
+    i = j + 1;
+  }
+  return join(out, ",");
+}
+
+void printShow(Database& db, const std::string& dbPath, const std::string& sid, bool devices, bool json) {
+  Transaction tx(db);
+  Model model(db);
+  std::vector<ArrayRow> arrays = sid.empty() ? model.arrays() : std::vector<ArrayRow>{model.findArray(sid)};
+  std::string text;
+  std::vector<std::string> jsonArrays, jsonPairs, jsonSessions, jsonHosts, jsonMasking;
+
+  JsonObject settings;
+  text += "Database " + dbPath + "\nSettings:";
+  for (const SettingInfo& s : allSettings()) {
+    std::string v = getSetting(db, s.key, s.fallback);
+    settings.str(s.key, v);
+    if (!v.empty()) text += " " + std::string(s.key) + "=" + v;
+  }
+  text += "\n\nArrays:\n";
+
+  std::string pairsText, sessionsText, maskText;
+  for (const ArrayRow& a : arrays) {
+    std::vector<std::string> ports;
+    for (const PortRow& p : model.ports(a.id)) ports.push_back(portName(p.director, static_cast<int64_t>(p.port)));
+    std::map<std::string, std::vector<std::string>> byType;
+    std::vector<std::string> deviceJson;
+    std::string deviceText;
+    {
+      Statement st(db, "SELECT id, name, type, megabytes, status, dgroup FROM devices WHERE array_id = ? ORDER BY name");
+      st.bind(1, a.id);
+      while (st.step()) {
+        byType[st.text(2)].push_back(st.text(1));
+        if (!devices) continue;
+        std::vector<std::string> dp;
+        for (const PortRow& p : model.devicePorts(st.integer(0)))
+          dp.push_back(portName(p.director, static_cast<int64_t>(p.port)));
+        deviceJson.push_back(JsonObject()
+                                 .str("name", st.text(1))
+                                 .str("type", st.text(2))
+                                 .num("megabytes", st.integer(3))
+                                 .str("status", st.text(4))
+                                 .str("group", st.text(5))
+                                 .raw("ports", jsonList(dp))
+                                 .text());
+        deviceText += "    " + st.text(1) + "  " + padRight(st.text(2), 5) + " " + std::to_string(st.integer(3)) +
+                      " MB  " + st.text(4) + (st.text(5).empty() ? "" : "  group " + st.text(5)) + "  " +
+                      join(dp, " ") + "\n";
+      }
+    }
+    std::vector<std::string> locks;
+    {
+      Statement st(db, "SELECT number FROM locks WHERE array_id = ? ORDER BY number");
+      st.bind(1, a.id);
+      while (st.step()) locks.push_back(std::to_string(st.integer(0)));
+    }
+    int64_t disks = 0;
+    {
+      Statement st(db, "SELECT count(*) FROM disks WHERE array_id = ?");
+      st.bind(1, a.id);
+      if (st.step()) disks = st.integer(0);
+    }
+    JsonObject counts;
+    std::string countText;
+    for (const char* type : {"std", "bcv", "clone", "vdev"}) {
+      counts.num(type, static_cast<int64_t>(byType[type].size()));
+      if (!byType[type].empty()) countText += std::string("  ") + type + " " + compressDevices(byType[type]);
+    }
+    JsonObject ja;
+    ja.str("symid", a.symid)
+        .str("attachment", a.local ? "Local" : "Remote")
+        .str("model", a.model)
+        .str("microcode", a.microcode)
+        .num("cache_megabytes", a.cacheMb)
+        .boolean("discovered", a.discovered)
+        .raw("ports", jsonList(ports))
+        .num("disks", disks)
+        .raw("devices", counts.text())
+        .raw("locks", jsonList(locks, false));
+    if (devices) ja.raw("device_list", "[" + join(deviceJson, ",") + "]");
+    jsonArrays.push_back(ja.text());
+    text += "  " + a.symid + "  " + (a.local ? "Local " : "Remote") + "  " + a.model + "  microcode " + a.microcode +
+            (a.discovered ? "" : "  (not discovered)") + "\n    ports " + join(ports, " ") + "\n    " +
+            std::to_string(disks) + " disks;" + countText + "\n";
+    if (!locks.empty()) text += "    locks held: " + join(locks, " ") + "\n";
+    text += deviceText;
+
+    // Pairs and sessions, settled as a query would see them (without counting).
+    Statement pairs(db,
+                    "SELECT pr.bcv_id FROM pairs pr JOIN devices d ON d.id = pr.std_id WHERE d.array_id = ? ORDER BY pr.id");
+    pairs.bind(1, a.id);
+    std::vector<int64_t> bcvs;
+    while (pairs.step()) bcvs.push_back(pairs.integer(0));
+    for (int64_t bcv : bcvs) {
+      CopyRow row;
+      if (!model.pairOfBcv(bcv, &row)) continue;
+      DeviceRow s = model.deviceById(row.first), b = model.deviceById(row.second);
+      CopyView v = model.observe(row, s.megabytes, false);
+      jsonPairs.push_back(JsonObject()
+                              .str("symid", a.symid)
+                              .str("std", s.name)
+                              .str("bcv", b.name)
+                              .str("state", v.state)
+                              .str("last_action", row.lastAction)
+                              .text());
+      pairsText += "  " + a.symid + "  " + s.name + " " + b.name + "  " + v.state + "\n";
+    }
+    Statement sess(db,
+                   "SELECT s.kind, s.src_id, s.tgt_id FROM sessions s JOIN devices d ON d.id = s.src_id "
+                   "WHERE d.array_id = ? ORDER BY s.kind, s.id");
+    sess.bind(1, a.id);
+    std::vector<std::pair<std::string, std::pair<int64_t, int64_t>>> ss;
+    while (sess.step()) ss.push_back({sess.text(0), {sess.integer(1), sess.integer(2)}});
+    for (const auto& s : ss) {
+      CopyRow row;
+      if (!model.session(s.first, s.second.first, s.second.second, &row)) continue;
+      DeviceRow src = model.deviceById(row.first), tgt = model.deviceById(row.second);
+      CopyView v = model.observe(row, src.megabytes, false);
+      jsonSessions.push_back(JsonObject()
+                                 .str("symid", a.symid)
+                                 .str("kind", s.first)
+                                 .str("source", src.name)
+                                 .str("target", tgt.name)
+                                 .str("state", v.state)
+                                 .str("last_action", row.lastAction)
+                                 .text());
+      sessionsText += "  " + a.symid + "  " + padRight(s.first, 5) + " " + src.name + " " + tgt.name + "  " + v.state + "\n";
+    }
+
+    Statement mask(db,
+                   "SELECT m.id, p.director, p.port, m.wwn FROM maskdb m JOIN ports p ON p.id = m.port_id "
+                   "WHERE p.array_id = ? ORDER BY p.id, m.wwn");
+    mask.bind(1, a.id);
+    while (mask.step()) {
+      std::vector<std::string> applied, added, removed;
+      Statement devs(db,
+                     "SELECT d.name, md.pending FROM mask_devs md JOIN devices d ON d.id = md.device_id "
+                     "WHERE md.record_id = ? ORDER BY d.name");
+      devs.bind(1, mask.integer(0));
+      while (devs.step()) {
+        int64_t pending = devs.integer(1);
+        (pending == 0 ? applied : pending == 1 ? added : removed).push_back(devs.text(0));
+      }
+      std::string node, port;
+      model.alias(a.id, mask.text(3), &node, &port);
+      std::string where = portName(mask.text(1), mask.integer(2));
+      jsonMasking.push_back(JsonObject()
+                                .str("symid", a.symid)
+                                .str("port", where)
+                                .str("wwn", mask.text(3))
+                                .str("awwn_node_name", node)
+                                .str("awwn_port_name", port)
+                                .raw("devices", jsonList(applied))
+                                .raw("added", jsonList(added))
+                                .raw("removed", jsonList(removed))
+                                .text());
+      maskText += "  " + a.symid + "  " + padRight(where, 10) + " " + mask.text(3) + " (" + node + "/" + port +
+                  "): " + (applied.empty() ? "-" : compressDevices(applied));
+      if (!added.empty()) maskText += "  added, not refreshed: " + compressDevices(added);
+      if (!removed.empty()) maskText += "  removed, not refreshed: " + compressDevices(removed);
+      maskText += "\n";
+    }
+  }
+
+  std::string hostsText;
+  for (const HostRow& h : model.hosts()) {
+    std::vector<std::string> wwns;
+    for (const HbaRow& hba : model.hbas(h.id)) wwns.push_back(hba.wwn);
+    jsonHosts.push_back(JsonObject()
+                            .str("name", h.name)
+                            .str("address", h.address)
+                            .boolean("local", h.local)
+                            .str("registered_name", model.registeredName(h))
+                            .raw("hbas", jsonList(wwns))
+                            .text());
+    hostsText += "  " + h.name + (h.local ? " (local)" : "") + "  " + (h.address.empty() ? "N/A" : h.address) +
+                 "  HBAs " + join(wwns, " ") + "\n";
+  }
+  tx.commit();
+
+  if (json) {
+    print(JsonObject()
+              .str("database", dbPath)
+              .raw("settings", settings.text())
+              .raw("arrays", "[" + join(jsonArrays, ",") + "]")
+              .raw("pairs", "[" + join(jsonPairs, ",") + "]")
+              .raw("sessions", "[" + join(jsonSessions, ",") + "]")
+              .raw("hosts", "[" + join(jsonHosts, ",") + "]")
+              .raw("masking", "[" + join(jsonMasking, ",") + "]")
+              .text() +
+          "\n");
+    return;
+  }
+  text += "\nBCV pairs:\n" + (pairsText.empty() ? "  none\n" : pairsText);
+  text += "\nClone and snap sessions:\n" + (sessionsText.empty() ? "  none\n" : sessionsText);
+  text += "\nHosts:\n" + (hostsText.empty() ? "  none\n" : hostsText);
+  text += "\nMasking database:\n" + (maskText.empty() ? "  none\n" : maskText);
+  print(text);
+}
+
+void printLog(Database& db, const std::string& tool, int64_t last, bool json) {
+  std::string sql =
+      "SELECT id, pid, tool, args, command, symid, pair_file, started, duration_ms, exit_status, fault, message "
+      "FROM runs";
+  if (!tool.empty()) sql += " WHERE tool = ?1";
+  sql += " ORDER BY id";
+  Statement st(db, sql.c_str());
+  if (!tool.empty()) st.bind(1, tool);
+  struct Run {
+    std::string json, text;
+  };
+  std::vector<Run> runs;
+  while (st.step()) {
+    bool finished = !st.isNull(9);
+    JsonObject o;
+    o.num("id", st.integer(0))
+        .num("pid", st.integer(1))
+        .str("tool", st.text(2))
+        .raw("args", st.text(3))
+        .raw("command", st.isNull(4) ? "null" : jsonString(st.text(4)))
+        .raw("sid", st.isNull(5) ? "null" : jsonString(st.text(5)))
+        .raw("pair_file", st.isNull(6) ? "null" : jsonString(st.text(6)))
+        .raw("started", fixed(st.real(7), 3))
+        .raw("duration_ms", st.isNull(8) ? "null" : fixed(st.real(8), 3))
+        .raw("exit_status", finished ? std::to_string(st.integer(9)) : "null")
+        .raw("fault", st.isNull(10) ? "null" : jsonString(st.text(10)))
+        .raw("message", st.isNull(11) ? "null" : jsonString(st.text(11)));
+    // The arguments as a command line, from the stored JSON array.
+    std::string argsText = st.text(3);
+    std::string line;
+    bool inString = false, escaped = false;
+    for (char c : argsText.substr(1, argsText.size() >= 2 ? argsText.size() - 2 : 0)) {
+      if (inString) {
+        if (escaped) {
+          line += c;
+          escaped = false;
+        } else if (c == '\\') {
+          escaped = true;
+        } else if (c == '"') {
+          inString = false;
+        } else {
+          line += c;
+        }
+      } else if (c == '"') {
+        inString = true;
+      } else if (c == ',') {
+        line += ' ';
+      }
+    }
+    std::string t = padRight(std::to_string(st.integer(0)), 5) + timeText(st.real(7)) + "  " +
+                    padRight(finished ? std::to_string(st.integer(9)) : "-", 4) +
+                    padRight(st.isNull(8) ? "-" : fixed(st.real(8), 1) + "ms", 10) + st.text(2) + " " + line;
+    if (!st.isNull(10)) t += "   [fault " + st.text(10) + "]";
+    t += "\n";
+    if (!st.isNull(6)) {
+      std::vector<std::string> lines;
+      for (const std::string& l : split(st.text(6), '\n'))
+        if (!trim(l).empty()) lines.push_back(trim(l));
+      t += "     file: " + join(lines, " | ") + "\n";
+    }
+    if (!st.isNull(11)) t += "     " + st.text(11) + "\n";
+    runs.push_back({o.text(), t});
+  }
+  size_t from = last > 0 && static_cast<size_t>(last) < runs.size() ? runs.size() - static_cast<size_t>(last) : 0;
+  std::string out;
+  if (json) {
+    std::vector<std::string> items;
+    for (size_t i = from; i < runs.size(); ++i) items.push_back(runs[i].json);
+    out = "[" + join(items, ",\n") + "]\n";
+  } else {
+    out = "#    started              exit duration  command\n";
+    for (size_t i = from; i < runs.size(); ++i) out += runs[i].text;
+  }
+  print(out);
+}
+
+void printFaults(Database& db, bool json) {
+  std::vector<std::string> items;
+  std::string text;
+  for (const Fault& f : listFaults(db)) {
+    items.push_back(JsonObject()
+                        .num("id", f.id)
+                        .str("kind", f.kind)
+                        .str("tool", f.tool)
+                        .str("command", f.command)
+                        .str("symid", f.symid)
+                        .num("remaining", f.remaining)
+                        .num("skip", f.skip)
+                        .num("fired", f.fired)
+                        .str("message", f.message)
+                        .num("exit_status", f.exitStatus)
+                        .num("ms", f.millis)
+                        .num("msg", f.which)
+                        .boolean("midway", f.midway)
+                        .text());
+    text += padRight(std::to_string(f.id), 4) + padRight(f.kind, 11) + "tool=" + (f.tool.empty() ? "*" : f.tool) +
+            " cmd=" + (f.command.empty() ? "*" : f.command) + " sid=" + (f.symid.empty() ? "*" : f.symid) +
+            " remaining=" + (f.remaining < 0 ? "always" : std::to_string(f.remaining)) +
+            " skip=" + std::to_string(f.skip) + " fired=" + std::to_string(f.fired);
+    if (f.kind == "gatekeeper") text += " msg=" + (f.which ? std::to_string(f.which) : std::string("none"));
+    if (f.kind == "delay") text += " ms=" + std::to_string(f.millis);
+    if (f.kind == "hang" && f.midway) text += " midway";
+    if (!f.message.empty()) text += " message=\"" + f.message + "\"";
+    if (f.exitStatus) text += " exit=" + std::to_string(f.exitStatus);
+    text += "\n";
+  }
+  {
+    Statement st(db,
+                 "SELECT a.symid, l.number, l.holder FROM locks l JOIN arrays a ON a.id = l.array_id ORDER BY a.id, l.number");
+    while (st.step()) {
+      items.push_back(JsonObject().str("kind", "lock").str("symid", st.text(0)).num("lockn", st.integer(1)).str("holder", st.text(2)).text());
+      text += "-   lock       sid=" + st.text(0) + " lockn=" + std::to_string(st.integer(1)) + " holder=\"" + st.text(2) + "\"\n";
+    }
+  }
+  if (json)
+    print("[" + join(items, ",\n") + "]\n");
+  else
+    print(text.empty() ? "No faults.\n" : text);
+}
+
+}  // namespace symsim

@@ -1,0 +1,212 @@
+#include "devicereport.h"
+
+#include <cmath>
+
+#include "text.h"
+
+namespace symsim {
+
+int64_t tracksOf(int64_t megabytes) { return megabytes * 16; }
+
+std::string configurationOf(const std::string& type) {
+  if (type == "bcv") return "BCV";
+  if (type == "vdev") return "VDEV";
+  return "2-Way Mir";
+}
+
+namespace {
+
+std::string percentOf(double fraction) { return std::to_string(static_cast<int>(std::floor(fraction * 100))); }
+
+std::string invalidsOf(int64_t megabytes, double fraction) {
+  return std::to_string(static_cast<int64_t>(std::llround(static_cast<double>(tracksOf(megabytes)) * (1.0 - fraction))));
+}
+
+// Linux-style disk letters: 0 -> a, 25 -> z, 26 -> aa.
+std::string diskLetters(int64_t n) {
+  std::string s;
+  do {
+    s.insert(s.begin(), static_cast<char>('a' + n % 26));
+    n = n / 26 - 1;
+  } while (n >= 0);
+  return s;
+}
+
+}  // namespace
+
+DeviceReport::DeviceReport(Model& model, const ArrayRow& array, int64_t deviceId, bool query)
+    : model_(model), array_(array), query_(query) {
+  Database& db = model.db();
+  // One query per kind of detail; a filter on the array or on one device.
+  const char* where = deviceId ? "d.id = ?1" : "d.array_id = ?1";
+  int64_t key = deviceId ? deviceId : array.id;
+  {
+    std::string sql =
+        "SELECT dp.device_id, p.director, p.port, dp.lun FROM device_ports dp JOIN ports p ON p.id = dp.port_id "
+        "JOIN devices d ON d.id = dp.device_id WHERE " +
+        std::string(where) + " ORDER BY dp.device_id, p.id";
+    Statement st(db, sql.c_str());
+    st.bind(1, key);
+    while (st.step()) ports_[st.integer(0)].push_back({st.text(1), st.integer(2), st.integer(3)});
+  }
+  {
+    std::string sql =
+        "SELECT pr.id, pr.std_id, pr.bcv_id, pr.state, pr.last_action, pr.started, pr.queries FROM pairs pr "
+        "JOIN devices d ON d.id IN (pr.std_id, pr.bcv_id) WHERE " +
+        std::string(where) + " GROUP BY pr.id ORDER BY pr.id";
+    Statement st(db, sql.c_str());
+    st.bind(1, key);
+    while (st.step()) {
+      copies_.push_back({st.integer(0), "pair", st.integer(1), st.integer(2), st.text(3), st.text(4), st.real(5),
+                         st.integer(6)});
+      CopyRow* c = &copies_.back();
+      pairsByStd_[c->first].push_back(c);
+      pairByBcv_[c->second] = c;
+    }
+  }
+  {
+    std::string sql =
+        "SELECT s.id, s.src_id, s.tgt_id, s.state, s.last_action, s.started, s.queries, s.kind FROM sessions s "
+        "JOIN devices d ON d.id IN (s.src_id, s.tgt_id) WHERE " +
+        std::string(where) + " GROUP BY s.id ORDER BY s.id";
+    Statement st(db, sql.c_str());
+    st.bind(1, key);
+    while (st.step()) {
+      copies_.push_back({st.integer(0), st.text(7), st.integer(1), st.integer(2), st.text(3), st.text(4), st.real(5),
+                         st.integer(6)});
+      CopyRow* c = &copies_.back();
+      sessions_[c->first].push_back(c);
+      if (c->second != c->first) sessions_[c->second].push_back(c);
+    }
+  }
+  {
+    // Devices the local host sees: masked to one of its HBAs, as applied by
+    // the last refresh.
+    std::string sql =
+        "SELECT DISTINCT md.device_id FROM mask_devs md JOIN maskdb m ON m.id = md.record_id "
+        "JOIN hbas h ON h.wwn = m.wwn JOIN hosts ho ON ho.id = h.host_id JOIN devices d ON d.id = md.device_id "
+        "WHERE ho.local = 1 AND md.pending != 1 AND " +
+        std::string(where);
+    Statement st(db, sql.c_str());
+    st.bind(1, key);
+    while (st.step()) visible_.insert(st.integer(0));
+  }
+}
+
+const DeviceRow& DeviceReport::partner(int64_t id) {
+  auto it = partners_.find(id);
+  if (it != partners_.end()) return it->second;
+  return partners_[id] = model_.deviceById(id);
+}
+
+std::string DeviceReport::physicalName(const DeviceRow& d) const {
+  if (!d.pdName.empty()) return d.pdName;
+  if (visible_.count(d.id)) return "/dev/sd" + diskLetters(d.id);
+  return "Not Visible";
+}
+
+std::string DeviceReport::status(const DeviceRow& d) {
+  if (d.type == "bcv") {
+    auto it = pairByBcv_.find(d.id);
+    if (it != pairByBcv_.end()) {
+      const DeviceRow& std = partner(it->second->first);
+      CopyView v = model_.observe(*it->second, std.megabytes, false);
+      if (bcvAttached(v.state)) return "Not Ready";
+    }
+  }
+  return d.status;
+}
+
+void DeviceReport::write(XmlWriter& xml, const DeviceRow& d, bool verbose) {
+  partners_[d.id] = d;
+  xml.open("Device", {{"dev_name", d.name},
+                      {"pd_name", physicalName(d)},
+                      {"ld_name", d.ldName},
+                      {"device_group", d.dgroup},
+                      {"configuration", configurationOf(d.type)},
+                      {"emulation", "FBA"},
+                      {"status", status(d)},
+                      {"bcv", d.type == "bcv" ? "Yes" : "No"},
+                      {"vdev", d.type == "vdev" ? "Yes" : "No"},
+                      {"attached_bcv", d.attachedBcv}});
+  xml.leaf("Capacity", {{"block_size", "512"},
+                        {"blocks", std::to_string(d.megabytes * 2048)},
+                        {"cylinders", std::to_string(d.megabytes * 1024 * 1024 / (15 * 65536))},
+                        {"megabytes", std::to_string(d.megabytes)}});
+  auto pit = ports_.find(d.id);
+  if (pit != ports_.end()) {
+    xml.open("Front_End");
+    for (const PortInfo& p : pit->second) {
+      xml.leaf("Port", {{"type", "FA"},
+                        {"director", directorDisplay(p.director)},
+                        {"port", std::to_string(p.port)},
+                        {"lun", deviceName(static_cast<uint64_t>(p.lun)).substr(1)},
+                        {"status", "On"}});
+    }
+    xml.close();
+  }
+  if (verbose) {
+    writePairs(xml, d);
+    writeSessions(xml, d, "clone");
+    writeSessions(xml, d, "snap");
+  }
+  xml.close();
+}
+
+void DeviceReport::writePairs(XmlWriter& xml, const DeviceRow& d) {
+  std::vector<CopyRow*> rows;
+  auto sit = pairsByStd_.find(d.id);
+  if (sit != pairsByStd_.end())
+    for (CopyRow* c : sit->second) rows.push_back(c);
+  auto bit = pairByBcv_.find(d.id);
+  if (bit != pairByBcv_.end()) rows.push_back(bit->second);
+
+  if (rows.empty() && d.type == "bcv") {
+    // A BCV that was never paired still reports its pair state.
+    xml.open("BCV_Pair", {{"state", "NeverEstab"}, {"last_action", ""}, {"state_flags", ""}});
+    xml.leaf("STD", {{"dev_name", ""}, {"ld_name", ""}, {"dgroup", ""}, {"status", ""}, {"invalids", "0"}});
+    xml.leaf("BCV", {{"dev_name", d.name}, {"ld_name", d.ldName}, {"dgroup", d.dgroup}, {"status", d.status},
+                     {"invalids", "0"}});
+    xml.close();
+    return;
+  }
+  for (CopyRow* c : rows) {
+    DeviceRow std = partner(c->first);
+    DeviceRow bcv = partner(c->second);
+    CopyView v = model_.observe(*c, std.megabytes, query_);
+    std::string stdInvalid = "0", bcvInvalid = "0";
+    if (v.state == "SyncInProg") bcvInvalid = invalidsOf(std.megabytes, v.fraction);
+    if (v.state == "RestInProg") stdInvalid = invalidsOf(std.megabytes, v.fraction);
+    xml.open("BCV_Pair", {{"state", v.state}, {"last_action", c->lastAction}, {"state_flags", ""},
+                          {"percent", percentOf(v.fraction)}});
+    xml.leaf("STD", {{"dev_name", std.name}, {"ld_name", std.ldName}, {"dgroup", std.dgroup}, {"status", std.status},
+                     {"invalids", stdInvalid}});
+    xml.leaf("BCV", {{"dev_name", bcv.name}, {"ld_name", bcv.ldName}, {"dgroup", bcv.dgroup}, {"status", status(bcv)},
+                     {"invalids", bcvInvalid}});
+    xml.close();
+  }
+}
+
+void DeviceReport::writeSessions(XmlWriter& xml, const DeviceRow& d, const std::string& kind) {
+  auto it = sessions_.find(d.id);
+  if (it == sessions_.end()) return;
+  bool clone = kind == "clone";
+  for (CopyRow* row : it->second) {
+    CopyRow& c = *row;
+    if (c.kind != kind) continue;
+    DeviceRow src = partner(c.first);
+    DeviceRow tgt = partner(c.second);
+    CopyView v = model_.observe(c, src.megabytes, query_);
+    double shown = (!clone && !isTransient(v.state) && v.state != "Restored") ? 0.0 : v.fraction;
+    xml.open(clone ? "CLONE_Device" : "SNAP_Device",
+             {{"state", v.state},
+              {"last_action", c.lastAction},
+              {clone ? "clone_state_flags" : "snap_state_flags", ""},
+              {"percent_copied", percentOf(shown)}});
+    xml.leaf("SRC", {{"dev_name", src.name}, {"ld_name", src.ldName}, {"status", src.status}});
+    xml.leaf("TGT", {{"dev_name", tgt.name}, {"ld_name", tgt.ldName}, {"status", tgt.status}});
+    xml.close();
+  }
+}
+
+}  // namespace symsim

@@ -1,0 +1,57 @@
+// Faults set on purpose with "symsim fault add": each matches runs by tool,
+// command and array, and is consumed by the runs it fires on.
+#ifndef SYMSIM_FAULTS_H
+#define SYMSIM_FAULTS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "database.h"
+
+namespace symsim {
+
+// Kinds of fault:
+//   gatekeeper  the run fails with gatekeeper message `which` (1-4) or, with
+//               which 0, prints nothing at all
+//   fail        the run prints `message` and ends with `exitStatus`
+//   hang        the run never ends (until killed); with `midway` it first
+//               makes its changes inside its open transaction
+//   delay       the run waits `millis` milliseconds, then runs normally
+//   truncate    the run's output stops halfway through its XML
+//   noxml       the run prints text without any XML document
+struct Fault {
+  int64_t id = 0;
+  std::string kind;
+  std::string tool;     // empty: any tool
+  std::string command;  // empty: any command; else a command name or its first word
+  std::string symid;    // empty: any array
+  int64_t remaining = 1;  // runs it still fires on; -1 = every run
+  int64_t skip = 0;       // matching runs let through before it fires
+  int64_t fired = 0;
+  std::string message;
+  int64_t exitStatus = 0;  // 0: the default failure status
+  int64_t millis = 0;
+  int64_t which = 1;
+  bool midway = false;
+};
+
+extern const char* const kFaultKinds[];
+bool isFaultKind(const std::string& kind);
+
+// The four messages a tool prints when it cannot use the gatekeeper.
+const char* gatekeeperMessage(int64_t which);
+
+int64_t addFault(Database& db, const Fault& fault);
+std::vector<Fault> listFaults(Database& db);
+// Removes one fault, or all with id 0. Returns the number removed.
+int clearFaults(Database& db, int64_t id);
+
+// Finds the first live fault matching the run and counts the run against
+// it. Returns false when no fault fires.
+bool takeFault(Database& db, const std::string& tool, const std::string& command, const std::string& symid,
+               Fault* fired);
+
+}  // namespace symsim
+
+#endif  // SYMSIM_FAULTS_H

@@ -1,0 +1,27 @@
+// Where the simulator's files are: the database of a run and the directory
+// that holds the tool names.
+#ifndef SYMSIM_PATHS_H
+#define SYMSIM_PATHS_H
+
+#include <string>
+
+namespace symsim {
+
+// The directory the program was started from, taken from argv[0] without
+// following symbolic links (a tool name is a link to symsim), or found on
+// PATH when argv[0] holds no slash.
+std::string invocationDirectory(const std::string& argv0);
+
+// SYMSIM_DB when set, else "symsim.db" in the parent of the directory
+// holding the program.
+std::string databasePath(const std::string& argv0);
+
+// The final component of a path.
+std::string baseName(const std::string& path);
+
+// The absolute path of the running executable (symbolic links resolved).
+std::string selfExecutable();
+
+}  // namespace symsim
+
+#endif  // SYMSIM_PATHS_H

@@ -1,0 +1,201 @@
+#include "runner.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "database.h"
+#include "errors.h"
+#include "faults.h"
+#include "text.h"
+
+namespace symsim {
+
+namespace {
+
+// A device file bigger than this is refused rather than read.
+constexpr std::streamsize kMaxPairFile = 1 << 20;
+
+struct RunResult {
+  int status = 0;
+  std::string out;      // printed on standard output
+  std::string err;      // printed on standard error
+  std::string fault;    // kind of the fault that fired
+  std::string message;  // first line of a failure, for the log
+};
+
+std::string argsJson(const std::vector<std::string>& args) {
+  std::vector<std::string> quoted;
+  for (const std::string& a : args) quoted.push_back(jsonString(a));
+  return "[" + join(quoted, ",") + "]";
+}
+
+bool readPairFile(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  char buf[4096];
+  std::streamsize total = 0;
+  while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+    total += in.gcount();
+    if (total > kMaxPairFile) return false;
+    ss.write(buf, in.gcount());
+  }
+  *text = ss.str();
+  return true;
+}
+
+[[noreturn]] void hangForever() {
+  for (;;) pause();
+}
+
+// Cuts an XML document about halfway, at a line end.
+std::string cutHalfway(const std::string& out) {
+  size_t half = out.size() / 2;
+  size_t nl = out.find('\n', half);
+  return nl == std::string::npos ? out.substr(0, half) : out.substr(0, nl + 1);
+}
+
+void failWith(RunResult& r, int status, const std::string& message) {
+  r.status = status;
+  r.err = message + "\n";
+  r.message = message;
+}
+
+double realSeconds() {
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+int runTool(const Tool& tool, const std::vector<std::string>& args, const std::string& dbPath) {
+  auto begin = std::chrono::steady_clock::now();
+  std::unique_ptr<Database> db;
+  try {
+    db.reset(new Database(dbPath, false));
+  } catch (const DatabaseError& e) {
+    std::fprintf(stderr, "%s: %s\n", tool.name, e.what());
+    return kExitFailed;
+  }
+
+  RunResult r;
+  ParsedCommand cmd;
+  bool parsed = false;
+  try {
+    cmd = parseCommand(tool.grammar(), args);
+    parsed = true;
+  } catch (const UsageError& e) {
+    failWith(r, kExitUsage, std::string(tool.name) + ": " + e.what());
+    r.err += "\n" + tool.grammar().usage;
+  }
+
+  std::string pairText;
+  bool pairRead = false;
+  if (parsed && cmd.values.count("-file")) pairRead = readPairFile(cmd.value("-file"), &pairText);
+
+  int64_t runId = 0;
+  Fault fault;
+  bool faulted = false;
+  bool lockedOut = false;
+  try {
+    Transaction tx(*db);
+    Statement st(*db,
+                 "INSERT INTO runs(pid, tool, args, command, symid, pair_file, started) VALUES(?, ?, ?, ?, ?, ?, ?)");
+    st.bind(1, static_cast<int64_t>(getpid()))
+        .bind(2, tool.name)
+        .bind(3, argsJson(args))
+        .bind(4, parsed ? cmd.name.c_str() : nullptr)
+        .bind(5, parsed && cmd.values.count("-sid") ? cmd.value("-sid").c_str() : nullptr)
+        .bind(6, pairRead ? pairText.c_str() : nullptr)
+        .bind(7, realSeconds())
+        .run();
+    runId = db->lastInsertId();
+    if (parsed) {
+      faulted = takeFault(*db, tool.name, cmd.name, cmd.value("-sid"), &fault);
+      if (!faulted && tool.blockedByLock(cmd) && !cmd.value("-sid").empty()) {
+        Model model(*db);
+        try {
+          lockedOut = model.locked(model.findArray(cmd.value("-sid")).id);
+        } catch (const CliError&) {
+          // An unknown array is reported by the command itself.
+        }
+      }
+    }
+    tx.commit();
+  } catch (const DatabaseError& e) {
+    std::fprintf(stderr, "%s: %s\n", tool.name, e.what());
+    return kExitFailed;
+  }
+
+  if (faulted) r.fault = fault.kind;
+  if (faulted && fault.kind == "delay")
+    std::this_thread::sleep_for(std::chrono::milliseconds(fault.millis));
+  if (faulted && fault.kind == "hang" && !fault.midway) hangForever();
+
+  bool done = !parsed;
+  int failStatus = faulted && fault.exitStatus ? static_cast<int>(fault.exitStatus) : kExitFailed;
+  if (!done && lockedOut) {
+    failWith(r, kExitFailed, gatekeeperMessage(1));
+    r.fault = "lock";
+    done = true;
+  } else if (!done && faulted && fault.kind == "gatekeeper") {
+    if (fault.which >= 1 && fault.which <= 4)
+      failWith(r, failStatus, gatekeeperMessage(fault.which));
+    else
+      r.status = failStatus;  // no output at all
+    done = true;
+  } else if (!done && faulted && fault.kind == "fail") {
+    failWith(r, failStatus, fault.message.empty() ? "The operation failed (injected fault)" : fault.message);
+    done = true;
+  }
+
+  if (!done) {
+    try {
+      Transaction tx(*db);
+      Model model(*db);
+      Context ctx{model, cmd, pairText, pairRead, ""};
+      tool.execute(ctx);
+      if (faulted && fault.kind == "hang") hangForever();  // midway: changes made, not committed
+      tx.commit();
+      r.out = ctx.out;
+    } catch (const UsageError& e) {
+      failWith(r, kExitUsage, std::string(tool.name) + ": " + e.what());
+      r.err += "\n" + tool.grammar().usage;
+    } catch (const CliError& e) {
+      failWith(r, e.status(), e.what());
+    } catch (const DatabaseError& e) {
+      failWith(r, kExitFailed, std::string(tool.name) + ": " + e.what());
+    }
+    if (r.status == 0 && faulted && fault.kind == "truncate") r.out = cutHalfway(r.out);
+    if (r.status == 0 && faulted && fault.kind == "noxml")
+      r.out = "\nThe command completed, but its report could not be formatted.\n\n";
+  }
+
+  double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+  try {
+    Transaction tx(*db);
+    Statement st(*db, "UPDATE runs SET exit_status = ?, duration_ms = ?, fault = ?, message = ? WHERE id = ?");
+    st.bind(1, r.status)
+        .bind(2, ms)
+        .bind(3, r.fault.empty() ? nullptr : r.fault.c_str())
+        .bind(4, r.message.empty() ? nullptr : r.message.c_str())
+        .bind(5, runId)
+        .run();
+    tx.commit();
+  } catch (const DatabaseError& e) {
+    r.err += std::string(tool.name) + ": could not record the run: " + e.what() + "\n";
+  }
+
+  if (!r.out.empty()) std::fwrite(r.out.data(), 1, r.out.size(), stdout);
+  std::fflush(stdout);
+  if (!r.err.empty()) std::fwrite(r.err.data(), 1, r.err.size(), stderr);
+  return r.status;
+}
+
+}  // namespace symsim

@@ -115,7 +115,7 @@ ArrayRow Model::findArray(const std::string& sid) {
     if (a.symid.size() > s.size() && a.symid.compare(a.symid.size() - s.size(), s.size(), s) == 0) matches.push_back(a);
   if (matches.size() == 1) return matches[0];
   if (matches.size() > 1) throw CliError("The Symmetrix ID " + s + " is ambiguous; give more digits");
-  throw CliError("The specified Symmetrix (" + s + ") was not found");
+  throw CliError("The specified Symmetrix ID " + s + " was not found");
 }
 
 std::vector<ArrayRow> Model::arrays() {

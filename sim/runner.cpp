@@ -161,7 +161,14 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
       Model model(*db);
       Context ctx{model, cmd, pairText, pairRead, ""};
       tool.execute(ctx);
-      if (faulted && fault.kind == "hang") hangForever();  // midway: changes made, not committed
+      if (faulted && fault.kind == "hang") {
+        // Midway: the changes are made but not committed. Like a real tool
+        // that stalls, it has announced the operation first.
+        std::string notice = "'" + cmd.name + "' operation execution is in progress.\n";
+        std::fwrite(notice.data(), 1, notice.size(), stdout);
+        std::fflush(stdout);
+        hangForever();
+      }
       tx.commit();
       r.out = ctx.out;
     } catch (const UsageError& e) {

@@ -9,13 +9,8 @@ namespace {
 
 const std::string kSid = "000190100001";
 
-// Runs a provider-built command: the quoted tool path, one blank, and the
-// argument text (which starts with a blank of its own).
 ToolRun provider(const SimEnv& env, const std::string& tool, const std::string& args) {
-  std::vector<std::string> argv = splitCommandLine("\"" + env.bin() + "/" + tool + "\" " + args);
-  std::string path = argv[0];
-  argv.erase(argv.begin());
-  return runProgram(path, argv);
+  return env.provider(tool, args);
 }
 
 class SimCommands : public ::testing::TestWithParam<std::string> {
@@ -43,7 +38,8 @@ TEST_P(SimCommands, InventoryReadsCarryWhatTheHandlersRead) {
   EXPECT_FALSE(syms[0]->attr("model").empty());
   EXPECT_FALSE(syms[0]->attr("microcode_version").empty());
 
-  auto disks = xml("symdisk", " list  -sid " + kSid + suffix())->all("Disk");
+  auto diskDoc = xml("symdisk", " list  -sid " + kSid + suffix());
+  auto disks = diskDoc->all("Disk");
   ASSERT_EQ(disks.size(), 4u);
   EXPECT_EQ(disks[0]->attr("megabytes"), "1000");
   EXPECT_EQ(disks[0]->attr("avail_megabytes"), "250");
@@ -89,7 +85,8 @@ TEST_P(SimCommands, InventoryReadsCarryWhatTheHandlersRead) {
   EXPECT_EQ(pair->first("BCV")->attr("dev_name"), "0080");
   EXPECT_EQ(pair->first("BCV")->attr("status"), "Not Ready");
 
-  auto named = xml("symdev", " -sid " + kSid + " show 50" + suffix())->first("Device");
+  auto namedDoc = xml("symdev", " -sid " + kSid + " show 50" + suffix());
+  const XmlNode* named = namedDoc->first("Device");
   EXPECT_EQ(named->attr("dev_name"), "0050");
   EXPECT_EQ(named->attr("ld_name"), "DEV050");
   EXPECT_EQ(named->attr("pd_name"), "/dev/sdz");

@@ -62,6 +62,9 @@ class SimEnv {
   ToolRun run(const std::string& tool, const std::vector<std::string>& args) const;
   // Runs bin/<tool> with a command line split like the provider's pipe.
   ToolRun line(const std::string& tool, const std::string& args) const;
+  // Runs a command as the provider builds it: the quoted tool path, one
+  // blank, then `args` (which starts with a blank of its own).
+  ToolRun provider(const std::string& tool, const std::string& args) const;
   // Runs the administration command; fails the test when it fails.
   std::string admin(const std::string& args) const;
   // symsim init from a scenario text.

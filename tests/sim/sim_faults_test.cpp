@@ -1,0 +1,214 @@
+// Faults set with "symsim fault", the command log, two processes on one
+// database, and a command killed halfway.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include "sim_harness.h"
+
+namespace simtest {
+namespace {
+
+const std::string kSid = "000190100001";
+const std::string kShow = " -sid " + kSid + " show 0040 -output XML_ATTRIBUTE ";
+
+const char* kGatekeeper[] = {
+    "The operation failed because another process has an exclusive lock on the local Symmetrix",
+    "The gatekeeper device (while using the Base Daemon) has an error (Please see the Log file)",
+    "A gate keeper cannot be opened",
+    "The Symmetrix configuration could not be loaded for a locally-attached Symmetrix",
+};
+
+class SimFaults : public ::testing::Test {
+ protected:
+  void SetUp() override { env.init(kSmallScenario); }
+  Json log() { return parseJson(env.admin("log --json")); }
+  SimEnv env;
+};
+
+TEST_F(SimFaults, GatekeeperFaultsPrintEachMessageOrNothingThenWearOff) {
+  for (int which = 1; which <= 4; ++which) {
+    env.admin("fault add gatekeeper --tool symdev --cmd show --msg " + std::to_string(which));
+    ToolRun r = env.provider("symdev", kShow);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.out.find(kGatekeeper[which - 1]), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("<?xml"), std::string::npos);
+  }
+  env.admin("fault add gatekeeper --msg none --count 2");
+  for (int i = 0; i < 2; ++i) {
+    ToolRun r = env.provider("symcfg", " list  -output XML_ATTRIBUTE ");
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(r.out, "");
+  }
+  // Every fault is used up: the command works again.
+  ToolRun r = env.provider("symdev", kShow);
+  EXPECT_EQ(r.status, 0) << r.out;
+  Json faults = parseJson(env.admin("fault list --json"));
+  ASSERT_EQ(faults.size(), 5u);
+  for (const Json& f : faults.items) EXPECT_EQ(f["remaining"].number, 0);
+  EXPECT_EQ(faults[4]["fired"].number, 2);
+}
+
+TEST_F(SimFaults, FaultsMatchByToolCommandArrayAndCount) {
+  env.admin("fault add fail --tool symmir --cmd query --sid 0001 --skip 1 --count 2 --message Broken --exit 7");
+  std::string file = env.pairFile("p", "0040 0080\n");
+  std::string query = " -sid " + kSid + " -file " + file + " query  -output XML_ATTRIBUTE ";
+  EXPECT_EQ(env.provider("symmir", query).status, 0);  // skipped
+  EXPECT_EQ(env.provider("symclone", " -sid " + kSid + " -file " + file + " query ").status, 2);  // no session
+  EXPECT_EQ(env.provider("symmir", " -sid " + kSid + " -file " + file + " split -noprompt").status, 0);
+  ToolRun failed = env.provider("symmir", query);
+  EXPECT_EQ(failed.status, 7);
+  EXPECT_NE(failed.out.find("Broken"), std::string::npos);
+  EXPECT_EQ(env.provider("symmir", query).status, 7);
+  EXPECT_EQ(env.provider("symmir", query).status, 0);
+
+  // A fault for one array leaves the others alone; "always" never wears off.
+  env.admin("fault add fail --sid 000190100002 --always");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NE(env.provider("symdev", " -sid 000190100002 show 0200").status, 0);
+    EXPECT_EQ(env.provider("symdev", kShow).status, 0);
+  }
+  env.admin("fault clear");
+  EXPECT_EQ(env.provider("symdev", " -sid 000190100002 show 0200").status, 0);
+  EXPECT_NE(env.run("symsim", {"fault", "add", "explode"}).status, 0);
+  EXPECT_NE(env.run("symsim", {"fault", "add", "gatekeeper", "--msg", "5"}).status, 0);
+  EXPECT_NE(env.run("symsim", {"fault", "clear", "99"}).status, 0);
+}
+
+TEST_F(SimFaults, BrokenOutputFaults) {
+  env.admin("fault add truncate --tool symdev");
+  ToolRun cut = env.provider("symdev", " -sid " + kSid + " -v  list  -output XML_ATTRIBUTE ");
+  EXPECT_EQ(cut.status, 0);
+  EXPECT_NE(cut.out.find("<?xml"), std::string::npos);
+  EXPECT_EQ(cut.out.find("</SymCLI_ML"), std::string::npos);
+  EXPECT_THROW(parseXml(cut.out), std::runtime_error);
+
+  env.admin("fault add noxml --tool symcfg --cmd list");
+  ToolRun text = env.provider("symcfg", " list  -output XML_ATTRIBUTE ");
+  EXPECT_EQ(text.status, 0);
+  EXPECT_FALSE(text.out.empty());
+  EXPECT_EQ(text.out.find("<"), std::string::npos);
+
+  env.admin("fault add delay --tool symcli --ms 50");
+  EXPECT_EQ(env.provider("symcli", " -output XML ").status, 0);
+  Json runs = log();
+  EXPECT_GE(runs[runs.size() - 1]["duration_ms"].number, 50);
+  EXPECT_EQ(runs[runs.size() - 1]["fault"].string, "delay");
+}
+
+TEST_F(SimFaults, AHeldLockBlocksItsArrayUntilReleased) {
+  env.admin("fault add lock --sid " + kSid + " --lockn 5");
+  ToolRun blocked = env.provider("symdev", kShow);
+  EXPECT_NE(blocked.status, 0);
+  EXPECT_NE(blocked.out.find(kGatekeeper[0]), std::string::npos);
+  // It stays until released; other arrays and the lock commands work.
+  EXPECT_NE(env.provider("symdev", kShow).status, 0);
+  EXPECT_EQ(env.provider("symdev", " -sid 000190100002 show 0200").status, 0);
+  auto locks = parseXml(env.provider("symcfg", " -sid " + kSid + " -lock list  -output XML_ATTRIBUTE ").out);
+  ASSERT_EQ(locks->all("Lock").size(), 1u);
+  EXPECT_EQ(locks->first("Lock")->attr("number"), "5");
+  EXPECT_NE(env.provider("symcfg", " -sid " + kSid + " -noprompt -lockn 4 release ").status, 0);
+  EXPECT_EQ(env.provider("symcfg", " -sid " + kSid + " -noprompt -lockn 5 release ").status, 0);
+  EXPECT_EQ(env.provider("symdev", kShow).status, 0);
+}
+
+TEST_F(SimFaults, AHungCommandRunsUntilKilled) {
+  env.admin("fault add hang --tool symcfg");
+  Child child(env.bin() + "/symcfg", {"list", "-output", "XML_ATTRIBUTE"});
+  // The run is logged as started before it hangs; wait for that entry
+  // (each look is one child run, no sleeping).
+  bool started = false;
+  for (int i = 0; i < 500 && !started; ++i) {
+    Json runs = log();
+    started = runs.size() == 1 && runs[0]["tool"].string == "symcfg";
+  }
+  ASSERT_TRUE(started);
+  EXPECT_TRUE(child.running());
+  EXPECT_EQ(child.kill(SIGINT), 128 + SIGINT);
+  Json runs = log();
+  EXPECT_EQ(runs[0]["exit_status"].type, Json::Null);  // never finished
+  EXPECT_EQ(runs[0]["fault"].type, Json::Null);
+  // The fault is used up.
+  EXPECT_EQ(env.provider("symcfg", " list  -output XML_ATTRIBUTE ").status, 0);
+}
+
+TEST_F(SimFaults, ACommandKilledHalfwayChangesNothing) {
+  std::string file = env.pairFile("p", "0040 0080\n0042 0082\n");
+  env.admin("state --sid " + kSid + " pair 0042 0082 Synchronized");
+  env.admin("fault add hang --tool symmir --cmd split --midway");
+  // The split makes its changes and hangs before it commits them.
+  Child child(env.bin() + "/symmir", {"-sid", kSid, "-file", file, "split", "-noprompt"});
+  std::string out = child.readUntil("in progress");
+  ASSERT_NE(out.find("in progress"), std::string::npos) << out;
+  EXPECT_EQ(child.kill(SIGKILL), 128 + SIGKILL);
+  ToolRun q = env.provider("symmir", " -sid " + kSid + " -file " + file + " query  -output XML_ATTRIBUTE ");
+  ASSERT_EQ(q.status, 0) << q.out;
+  auto doc = parseXml(q.out);
+  auto pairs = doc->all("BCV_Pair");
+  ASSERT_EQ(pairs.size(), 2u);
+  EXPECT_EQ(pairs[0]->attr("state"), "Synchronized");
+  EXPECT_EQ(pairs[1]->attr("state"), "Synchronized");
+}
+
+TEST_F(SimFaults, TheLogRecordsEveryRunInOrder) {
+  std::string file = env.pairFile("p", "0041 0081\n");
+  env.provider("symmir", " -sid " + kSid + " -file " + file + " establish -noprompt");
+  env.provider("symmir", " -sid " + kSid + " -file " + file + " establish -noprompt");
+  env.run("symdev", {"-bogus"});
+  env.admin("fault add gatekeeper --tool symdisk --msg 3");
+  env.provider("symdisk", " list  -sid " + kSid + " -output XML_ATTRIBUTE ");
+
+  Json runs = log();
+  ASSERT_EQ(runs.size(), 4u);
+  EXPECT_EQ(runs[0]["tool"].string, "symmir");
+  EXPECT_EQ(runs[0]["command"].string, "establish");
+  EXPECT_EQ(runs[0]["sid"].string, kSid);
+  ASSERT_EQ(runs[0]["args"].size(), 6u);
+  EXPECT_EQ(runs[0]["args"][4].string, "establish");
+  EXPECT_EQ(runs[0]["pair_file"].string, "0041 0081\n");
+  EXPECT_EQ(runs[0]["exit_status"].number, 0);
+  EXPECT_GE(runs[0]["duration_ms"].number, 0);
+  EXPECT_EQ(runs[1]["exit_status"].number, 2);
+  EXPECT_NE(runs[1]["message"].string.find("SyncInProg"), std::string::npos);
+  EXPECT_EQ(runs[2]["exit_status"].number, 1);
+  EXPECT_EQ(runs[2]["command"].type, Json::Null);
+  EXPECT_EQ(runs[3]["fault"].string, "gatekeeper");
+  EXPECT_LT(runs[0]["id"].number, runs[3]["id"].number);
+
+  // Filters and the table form.
+  EXPECT_EQ(parseJson(env.admin("log --json --tool symmir")).size(), 2u);
+  EXPECT_EQ(parseJson(env.admin("log --json --last 1"))[0]["tool"].string, "symdisk");
+  std::string table = env.admin("log");
+  EXPECT_NE(table.find("symmir -sid " + kSid + " -file " + file + " establish -noprompt"), std::string::npos);
+  EXPECT_NE(table.find("file: 0041 0081"), std::string::npos);
+  env.admin("log --clear");
+  EXPECT_EQ(log().size(), 0u);
+}
+
+TEST_F(SimFaults, TwoProcessesShareOneDatabase) {
+  // Two streams of commands run at the same time, each on its own pair;
+  // every run must succeed and be logged.
+  std::string a = env.pairFile("a", "0042 0082\n");
+  std::string b = env.pairFile("b", "0043 0083\n");
+  env.admin("set copy_queries 0");
+  env.admin("set split_queries 0");
+  const int rounds = 12;
+  int failures = 0;
+  for (int i = 0; i < rounds; ++i) {
+    const char* action = i % 2 == 0 ? "establish" : "split";
+    Child one(env.bin() + "/symmir", {"-sid", kSid, "-file", a, action, "-noprompt"});
+    Child two(env.bin() + "/symmir", {"-sid", kSid, "-file", b, action, "-noprompt"});
+    Child three(env.bin() + "/symmir", {"-sid", kSid, "-file", a, "query", "-output", "XML_ATTRIBUTE"});
+    failures += one.finish().status != 0;
+    failures += two.finish().status != 0;
+    ToolRun q = three.finish();
+    failures += q.status != 0;
+  }
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(log().size(), static_cast<size_t>(rounds * 3));
+  auto doc = parseXml(env.provider("symmir", " -sid " + kSid + " -file " + b + " query  -output XML_ATTRIBUTE ").out);
+  EXPECT_EQ(doc->first("BCV_Pair")->attr("state"), "Split");
+}
+
+}  // namespace
+}  // namespace simtest

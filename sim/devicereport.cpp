@@ -119,6 +119,20 @@ std::string DeviceReport::status(const DeviceRow& d) {
 
 void DeviceReport::write(XmlWriter& xml, const DeviceRow& d, bool verbose) {
   partners_[d.id] = d;
+  if (!verbose) {
+    xml.open("Device", {{"dev_name", d.name},
+                        {"pd_name", physicalName(d)},
+                        {"configuration", configurationOf(d.type)},
+                        {"status", status(d)}});
+    xml.leaf("Capacity", {{"megabytes", std::to_string(d.megabytes)}});
+    auto pit = ports_.find(d.id);
+    if (pit != ports_.end()) {
+      const PortInfo& p = pit->second.front();
+      xml.leaf("Port", {{"director", directorDisplay(p.director)}, {"port", std::to_string(p.port)}});
+    }
+    xml.close();
+    return;
+  }
   xml.open("Device", {{"dev_name", d.name},
                       {"pd_name", physicalName(d)},
                       {"ld_name", d.ldName},
@@ -145,11 +159,9 @@ void DeviceReport::write(XmlWriter& xml, const DeviceRow& d, bool verbose) {
     }
     xml.close();
   }
-  if (verbose) {
-    writePairs(xml, d);
-    writeSessions(xml, d, "clone");
-    writeSessions(xml, d, "snap");
-  }
+  writePairs(xml, d);
+  writeSessions(xml, d, "clone");
+  writeSessions(xml, d, "snap");
   xml.close();
 }
 

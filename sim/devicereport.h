@@ -21,7 +21,9 @@ class DeviceReport {
   // every pair or session shown counts as a query of it.
   DeviceReport(Model& model, const ArrayRow& array, int64_t deviceId, bool query);
 
-  // Writes the device; `verbose` adds the pair and session elements.
+  // Writes the device. The brief form (of a plain listing) has the
+  // identity, the capacity and the first front-end port; `verbose` adds
+  // every port, the pair and session elements.
   void write(XmlWriter& xml, const DeviceRow& device, bool verbose);
 
   // The device's status as a host sees it: a BCV attached to its standard

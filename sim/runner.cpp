@@ -170,7 +170,7 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
         hangForever();
       }
       tx.commit();
-      r.out = ctx.out;
+      r.out = std::move(ctx.out);
     } catch (const UsageError& e) {
       failWith(r, kExitUsage, std::string(tool.name) + ": " + e.what());
       r.err += "\n" + tool.grammar().usage;

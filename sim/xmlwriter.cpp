@@ -63,13 +63,13 @@ void XmlWriter::close() {
   out_ += "</" + name + ">\n";
 }
 
-const std::string& XmlWriter::finish() {
+std::string XmlWriter::finish() {
   while (open_.size() > 1) close();
   if (!open_.empty()) {
     open_.pop_back();
     out_ += "</SymCLI_ML>\n";
   }
-  return out_;
+  return std::move(out_);
 }
 
 }  // namespace symsim

@@ -26,8 +26,9 @@ class XmlWriter {
   void textElement(const std::string& name, const std::string& text);
   void close();
 
-  // Closes what is open and the root; returns the whole document.
-  const std::string& finish();
+  // Closes what is open and the root; hands over the whole document (the
+  // writer is empty afterwards).
+  std::string finish();
 
  private:
   void start(const std::string& name, const Attributes& attrs);

@@ -23,7 +23,8 @@ struct ToolRun {
 // A child started without waiting for it; the destructor kills and reaps it.
 class Child {
  public:
-  Child(const std::string& path, const std::vector<std::string>& args);
+  // `env` entries ("NAME=value") are added to the child's environment.
+  Child(const std::string& path, const std::vector<std::string>& args, const std::vector<std::string>& env = {});
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
@@ -78,7 +79,8 @@ class SimEnv {
 };
 
 // Runs a program directly; SYMSIM_DB is removed from its environment.
-ToolRun runProgram(const std::string& path, const std::vector<std::string>& args);
+ToolRun runProgram(const std::string& path, const std::vector<std::string>& args,
+                   const std::vector<std::string>& env = {});
 
 // A parsed XML element: name, attributes, children, text.
 struct XmlNode {

@@ -37,7 +37,7 @@ std::vector<std::string> childEnvironment() {
 
 }  // namespace
 
-Child::Child(const std::string& path, const std::vector<std::string>& args) {
+Child::Child(const std::string& path, const std::vector<std::string>& args, const std::vector<std::string>& extra) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   posix_spawn_file_actions_t actions;
@@ -46,6 +46,7 @@ Child::Child(const std::string& path, const std::vector<std::string>& args) {
   posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
   posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
   std::vector<std::string> env = childEnvironment();
+  env.insert(env.end(), extra.begin(), extra.end());
   std::vector<char*> argv, envp;
   argv.push_back(const_cast<char*>(path.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -110,8 +111,9 @@ int Child::kill(int sig) {
   return statusOf(raw);
 }
 
-ToolRun runProgram(const std::string& path, const std::vector<std::string>& args) {
-  Child child(path, args);
+ToolRun runProgram(const std::string& path, const std::vector<std::string>& args,
+                   const std::vector<std::string>& env) {
+  Child child(path, args, env);
   return child.finish();
 }
 

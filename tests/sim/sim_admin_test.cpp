@@ -1,0 +1,111 @@
+// The administration command: scenarios and the demo, reports, settings,
+// installing the tool names, and where the database is.
+#include <gtest/gtest.h>
+
+#include "sim_harness.h"
+
+namespace simtest {
+namespace {
+
+TEST(SimAdmin, TheDemoHasLocalAndRemoteArraysWithEveryKindOfDevice) {
+  SimEnv env;
+  env.initDemo();
+  Json show = parseJson(env.admin("show --json"));
+  ASSERT_EQ(show["arrays"].size(), 3u);
+  int remote = 0;
+  for (const Json& a : show["arrays"].items) {
+    remote += a["attachment"].string == "Remote";
+    for (const char* type : {"std", "bcv", "clone", "vdev"}) EXPECT_GT(a["devices"][type].number, 0) << type;
+    EXPECT_GT(a["ports"].size(), 0u);
+  }
+  EXPECT_EQ(remote, 1);
+  EXPECT_GE(show["pairs"].size(), 12u);
+  ASSERT_EQ(show["hosts"].size(), 2u);
+  EXPECT_TRUE(show["hosts"][0]["local"].boolean);
+  EXPECT_EQ(show["hosts"][0]["hbas"].size(), 2u);
+  EXPECT_FALSE(show["masking"].items.empty());
+
+  // The sequence of the README: list the devices of a demo array by hand.
+  ToolRun list = env.run("symdev", {"-sid", "000190100001", "list", "-output", "XML_ATTRIBUTE"});
+  ASSERT_EQ(list.status, 0) << list.out;
+  EXPECT_EQ(parseXml(list.out)->all("Device").size(), 32u);
+  std::string table = env.admin("show");
+  EXPECT_NE(table.find("000190100003  Remote"), std::string::npos);
+  EXPECT_NE(table.find("std 0040-0047"), std::string::npos);
+}
+
+TEST(SimAdmin, ABadScenarioIsReportedByLineAndKeepsTheOldDatabase) {
+  SimEnv env;
+  env.initDemo();
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {"array 000190100001\n  devices 0001 std ports=FA-9A:0\n", ":2: director port FA-9A:0 is not declared"},
+      {"host local\n  hba 123\n", ":2: Invalid WWN"},
+      {"array 1\n  port FA-1A:0\n  devices 0001 std\n  devices 0002 bcv\n  pair 0001 0002 Sleeping\n",
+       ":5: invalid BCV pair state"},
+      {"array 1\n  frobnicate\n", ":2: unknown keyword"},
+      {"devices 0001 std\n", ":1: \"devices\" must follow an \"array\" line"},
+      {"set colour blue\n", ":1: unknown setting"},
+      {"array 1\n  port FA-1A:0\n  devices 0001-0002 vdev\n  snap 0001 0002 Created\n", ":4: a virtual device"},
+      {"host local\n", "defines no array"},
+  };
+  for (const auto& b : bad) {
+    testenv::writeFile(env.file("bad.scn"), b.first);
+    ToolRun r = env.run("symsim", {"init", env.file("bad.scn")});
+    EXPECT_EQ(r.status, 2) << b.first;
+    EXPECT_NE(r.out.find(b.second), std::string::npos) << b.first << "\n" << r.out;
+  }
+  EXPECT_EQ(parseJson(env.admin("show --json"))["arrays"].size(), 3u);
+  EXPECT_NE(env.run("symsim", {"init", env.file("missing.scn")}).status, 0);
+  EXPECT_EQ(env.run("symsim", {"init"}).status, 1);
+}
+
+TEST(SimAdmin, TheExampleScenarioLoads) {
+  SimEnv env;
+  env.admin("init " + testenv::sourceDir() + "/sim/scenarios/demo.scn");
+  EXPECT_EQ(parseJson(env.admin("show --json"))["arrays"].size(), 3u);
+}
+
+TEST(SimAdmin, SettingsChangeWhatTheToolsReport) {
+  SimEnv env;
+  env.init(kSmallScenario);
+  std::string all = env.admin("set");
+  EXPECT_NE(all.find("copy_queries"), std::string::npos);
+  env.admin("set version V6.3.0.0");
+  ToolRun v = env.provider("symcli", " -output XML ");
+  EXPECT_EQ(parseXml(v.out)->first("version")->text.substr(1, 3), "6.3");
+  EXPECT_EQ(env.admin("set version"), "V6.3.0.0\n");
+  EXPECT_EQ(env.run("symsim", {"set", "progress", "sometimes"}).status, 1);
+  EXPECT_EQ(env.run("symsim", {"set", "copy_rate", "0"}).status, 1);
+  EXPECT_EQ(env.run("symsim", {"set", "nonsense", "1"}).status, 1);
+  EXPECT_EQ(env.run("symsim", {"clock", "advance", "soon"}).status, 1);
+  EXPECT_EQ(env.run("symsim", {"frobnicate"}).status, 1);
+  EXPECT_EQ(env.run("symsim", {"show", "--sid", "000190100001", "--devices"}).status, 0);
+  Json one = parseJson(env.admin("show --sid 000190100002 --devices --json"));
+  ASSERT_EQ(one["arrays"].size(), 1u);
+  EXPECT_EQ(one["arrays"][0]["device_list"].size(), 4u);
+}
+
+TEST(SimAdmin, InstallLaysOutTheToolNamesAndTheDatabaseCanBeNamed) {
+  SimEnv env;
+  std::vector<std::string> names = testenv::listDir(env.bin());
+  EXPECT_EQ(names.size(), 10u);
+  for (const char* tool : {"symcfg", "symmir", "symclone", "symsnap", "symmask", "symmaskdb", "symdev", "symdisk",
+                           "symcli", "symsim"})
+    EXPECT_TRUE(testenv::fileExists(env.bin() + "/" + tool)) << tool;
+
+  // The default database is symsim.db above the bin directory.
+  env.initDemo();
+  EXPECT_TRUE(testenv::fileExists(env.db()));
+  // SYMSIM_DB names another one.
+  std::string other = env.file("other.db");
+  ToolRun init = runProgram(env.bin() + "/symsim", {"init", "--demo"}, {"SYMSIM_DB=" + other});
+  ASSERT_EQ(init.status, 0) << init.out;
+  env.admin("set version V9.9.9.9");
+  ToolRun v = runProgram(env.bin() + "/symcli", {"-output", "XML"}, {"SYMSIM_DB=" + other});
+  EXPECT_EQ(parseXml(v.out)->first("version")->text, "V7.0.0.0");
+  ToolRun byOption = env.run("symsim", {"--db", other, "set", "version"});
+  EXPECT_EQ(byOption.out, "V7.0.0.0\n");
+}
+
+}  // namespace
+}  // namespace simtest

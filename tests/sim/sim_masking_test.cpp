@@ -1,0 +1,159 @@
+// Masking: the database grants devices at once, the array applies them at
+// refresh; HBA registration under the host's name, long host names, and the
+// local host's address.
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "sim_harness.h"
+
+namespace simtest {
+namespace {
+
+const std::string kSid = "000190100001";
+const std::string kSuffix = " -output XML_ATTRIBUTE ";
+
+std::string localAddress() {
+  char name[256] = "";
+  gethostname(name, sizeof name - 1);
+  struct addrinfo hints;
+  std::memset(&hints, 0, sizeof hints);
+  hints.ai_family = AF_INET;
+  struct addrinfo* res = nullptr;
+  if (getaddrinfo(name, nullptr, &hints, &res) != 0 || !res) return "";
+  char buf[INET_ADDRSTRLEN] = "";
+  inet_ntop(AF_INET, &reinterpret_cast<struct sockaddr_in*>(res->ai_addr)->sin_addr, buf, sizeof buf);
+  freeaddrinfo(res);
+  return buf;
+}
+
+std::string hostName() {
+  char name[256] = "";
+  gethostname(name, sizeof name - 1);
+  return name;
+}
+
+class SimMasking : public ::testing::Test {
+ protected:
+  std::unique_ptr<XmlNode> read(const std::string& tool, const std::string& args) {
+    ToolRun r = env.provider(tool, args + kSuffix);
+    EXPECT_EQ(r.status, 0) << tool << args << "\n" << r.out;
+    return parseXml(r.out);
+  }
+  std::string pdName(const std::string& dev) {
+    return read("symdev", " -sid " + kSid + " show " + dev)->first("Device")->attr("pd_name");
+  }
+  size_t assignments(const std::string& dev) {
+    ToolRun r = env.provider("symmaskdb", " -sid " + kSid + " -dev " + dev + " list assignment " + kSuffix);
+    return r.status == 0 ? parseXml(r.out)->all("Device").size() : 0;
+  }
+  ToolRun mask(const std::string& action, const std::string& wwn, const std::string& dir, const std::string& port,
+               const std::string& dev) {
+    std::string flag = action == "add" ? " -noprompt" : " -force";
+    return env.provider("symmask", " -sid " + kSid + " -wwn " + wwn + " -dir " + dir + " -port " + port + flag + " " +
+                                       action + " devs " + dev);
+  }
+  SimEnv env;
+};
+
+TEST_F(SimMasking, TheDatabaseChangesAtOnceAndTheArrayAtRefresh) {
+  env.init(kSmallScenario);
+  EXPECT_EQ(pdName("0080"), "Not Visible");
+  ASSERT_EQ(mask("add", "10000000c9a00001", "FA-4A", "1", "0080").status, 0);
+  EXPECT_EQ(assignments("0080"), 2u);  // this host's HBA and backup01's
+  EXPECT_EQ(pdName("0080"), "Not Visible");
+  // Adding again is harmless (an import of an imported device).
+  ASSERT_EQ(mask("add", "10000000C9A00001", "4A", "1", "0080").status, 0);
+  ASSERT_EQ(env.provider("symmask", " -sid " + kSid + " refresh -noprompt").status, 0);
+  std::string visible = pdName("0080");
+  EXPECT_EQ(visible.rfind("/dev/sd", 0), 0u);
+
+  ASSERT_EQ(mask("remove", "10000000C9A00001", "04A", "1", "0080").status, 0);
+  EXPECT_EQ(assignments("0080"), 1u);
+  EXPECT_EQ(pdName("0080"), visible);  // until the array applies it
+  ToolRun again = mask("remove", "10000000C9A00001", "04A", "1", "0080");
+  EXPECT_NE(again.status, 0);
+  EXPECT_NE(again.out.find("is not assigned"), std::string::npos);
+  ASSERT_EQ(env.provider("symmask", " refresh -noprompt").status, 0);
+  EXPECT_EQ(pdName("0080"), "Not Visible");
+
+  // Ranges and lists of devices, and the database listing.
+  // 0050 is not on FA-13A, so nothing of the list is added.
+  EXPECT_NE(mask("add", "10000000C9A00002", "13A", "0", "0042:0043,0050").status, 0);
+  EXPECT_EQ(assignments("0042"), 0u);
+  ASSERT_EQ(mask("add", "10000000C9A00002", "13A", "0", "0042:0043").status, 0);
+  auto db = read("symmaskdb", " -sid " + kSid + " list database ");
+  int devices = 0;
+  for (const XmlNode* r : db->all("Db_Record"))
+    if (r->attr("originator_port_wwn") == "10000000C9A00002") devices += static_cast<int>(r->all("Device").size());
+  EXPECT_EQ(devices, 2);
+}
+
+TEST_F(SimMasking, HbasAreRegisteredUnderTheHostName) {
+  std::string scenario = kSmallScenario;
+  scenario += "array 000190100004 local\n  port FA-1A:0\n  devices 0001 std ports=FA-1A:0\n"
+              "  login 10000000C9A00001 FA-1A:0\n  alias 10000000C9A00001 node=OLDNAME port=p0\n"
+              "  login 10000000C9A00002 FA-1A:0 registered=no\n";
+  env.init(scenario);
+  const std::string sid = "000190100004";
+  auto logins = read("symmask", " -sid " + sid + " list logins ");
+  auto found = logins->all("Login");
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0]->attr("awwn_node_name"), "OLDNAME");
+  EXPECT_EQ(found[1]->attr("awwn_node_name"), "NULL");
+  EXPECT_EQ(read("symmaskdb", " -sid " + sid + " -host OLDNAME list capacity ")->all("Originator_port").size(), 1u);
+
+  auto hbas = read("symmask", " discover hba -rename ");
+  bool renamed = false;
+  for (const XmlNode* h : hbas->all("Host_HBA")) renamed = renamed || h->attr("awwn_node_name") == hostName();
+  EXPECT_TRUE(renamed);
+  ToolRun r = env.provider("symmaskdb", " -sid " + sid + " -host OLDNAME list capacity " + kSuffix);
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(read("symmaskdb", " -sid " + sid + " -host " + hostName() + " list capacity ")->all("Originator_port").size(),
+            2u);
+}
+
+TEST_F(SimMasking, LongHostNamesAndAddresses) {
+  std::string scenario = R"(
+host local name=a-very-long-host-name.example.com address=10.123.4.5
+  hba 10000000C9A00001
+host another-long-host-name.example.com address=10.12.4.5
+  hba 10000000C9B00001
+array 000190100001
+  port FA-4A:0
+  devices 0040 std ports=FA-4A:0
+  login 10000000C9A00001 FA-4A:0
+  login 10000000C9B00001 FA-4A:0
+  mask 10000000C9A00001 FA-4A:0 0040
+)";
+  env.init(scenario);
+  auto db = read("symmaskdb", " -sid " + kSid + " list database ");
+  std::vector<std::string> names;
+  for (const XmlNode* r : db->all("Db_Record")) names.push_back(r->attr("awwn_node_name"));
+  EXPECT_EQ(names, (std::vector<std::string>{"HOST.23.4.5", "HOST.12.4.5"}));
+  EXPECT_EQ(read("symmaskdb", " -sid " + kSid + " -host HOST.23.4.5 list capacity ")->all("Originator_port").size(), 1u);
+  auto hosts = read("symcfg", " -sid " + kSid + " list -connections -sorthost ")->all("Host");
+  ASSERT_EQ(hosts.size(), 2u);
+}
+
+TEST_F(SimMasking, TheLocalHostIsThisMachineUnlessSet) {
+  env.init(kSmallScenario);
+  auto conn = read("symcfg", " -sid " + kSid + " list -connections -sorthost ");
+  const XmlNode* local = conn->first("Host");
+  EXPECT_EQ(local->attr("name"), hostName());
+  EXPECT_EQ(local->attr("address"), localAddress().empty() ? "N/A" : localAddress());
+
+  env.admin("set local_host_name simhost");
+  env.admin("set local_host_address 192.0.2.7");
+  auto changed = read("symcfg", " -sid " + kSid + " list -connections -sorthost ");
+  EXPECT_EQ(changed->first("Host")->attr("name"), "simhost");
+  EXPECT_EQ(changed->first("Host")->attr("address"), "192.0.2.7");
+  EXPECT_EQ(read("symmask", " list hba ")->first("Host_HBA")->attr("awwn_node_name"), "simhost");
+}
+
+}  // namespace
+}  // namespace simtest

@@ -109,8 +109,8 @@ std::string DeviceReport::status(const DeviceRow& d) {
   if (d.type == "bcv") {
     auto it = pairByBcv_.find(d.id);
     if (it != pairByBcv_.end()) {
-      const DeviceRow& std = partner(it->second->first);
-      CopyView v = model_.observe(*it->second, std.megabytes, false);
+      const DeviceRow& standard = partner(it->second->first);
+      CopyView v = model_.observe(*it->second, standard.megabytes, false);
       if (bcvAttached(v.state)) return "Not Ready";
     }
   }
@@ -183,16 +183,16 @@ void DeviceReport::writePairs(XmlWriter& xml, const DeviceRow& d) {
     return;
   }
   for (CopyRow* c : rows) {
-    DeviceRow std = partner(c->first);
+    DeviceRow standard = partner(c->first);
     DeviceRow bcv = partner(c->second);
-    CopyView v = model_.observe(*c, std.megabytes, query_);
+    CopyView v = model_.observe(*c, standard.megabytes, query_);
     std::string stdInvalid = "0", bcvInvalid = "0";
-    if (v.state == "SyncInProg") bcvInvalid = invalidsOf(std.megabytes, v.fraction);
-    if (v.state == "RestInProg") stdInvalid = invalidsOf(std.megabytes, v.fraction);
+    if (v.state == "SyncInProg") bcvInvalid = invalidsOf(standard.megabytes, v.fraction);
+    if (v.state == "RestInProg") stdInvalid = invalidsOf(standard.megabytes, v.fraction);
     xml.open("BCV_Pair", {{"state", v.state}, {"last_action", c->lastAction}, {"state_flags", ""},
                           {"percent", percentOf(v.fraction)}});
-    xml.leaf("STD", {{"dev_name", std.name}, {"ld_name", std.ldName}, {"dgroup", std.dgroup}, {"status", std.status},
-                     {"invalids", stdInvalid}});
+    xml.leaf("STD", {{"dev_name", standard.name}, {"ld_name", standard.ldName}, {"dgroup", standard.dgroup},
+                     {"status", standard.status}, {"invalids", stdInvalid}});
     xml.leaf("BCV", {{"dev_name", bcv.name}, {"ld_name", bcv.ldName}, {"dgroup", bcv.dgroup}, {"status", status(bcv)},
                      {"invalids", bcvInvalid}});
     xml.close();

@@ -76,14 +76,6 @@ double realSeconds() {
 
 int runTool(const Tool& tool, const std::vector<std::string>& args, const std::string& dbPath) {
   auto begin = std::chrono::steady_clock::now();
-  std::unique_ptr<Database> db;
-  try {
-    db.reset(new Database(dbPath, false));
-  } catch (const DatabaseError& e) {
-    std::fprintf(stderr, "%s: %s\n", tool.name, e.what());
-    return kExitFailed;
-  }
-
   RunResult r;
   ParsedCommand cmd;
   bool parsed = false;
@@ -93,6 +85,19 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
   } catch (const UsageError& e) {
     failWith(r, kExitUsage, std::string(tool.name) + ": " + e.what());
     r.err += "\n" + tool.grammar().usage;
+  }
+
+  std::unique_ptr<Database> db;
+  try {
+    db.reset(new Database(dbPath, false));
+  } catch (const DatabaseError& e) {
+    // Without a database a refused command line is still a usage error.
+    if (!parsed) {
+      std::fwrite(r.err.data(), 1, r.err.size(), stderr);
+      return kExitUsage;
+    }
+    std::fprintf(stderr, "%s: %s\n", tool.name, e.what());
+    return kExitFailed;
   }
 
   std::string pairText;

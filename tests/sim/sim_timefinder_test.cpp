@@ -214,13 +214,14 @@ TEST_F(SimTimeFinder, StatesCanBeForcedAndCopiesCanRunOnTheClock) {
   EXPECT_NE(env.run("symsim", {"state", "--sid", kSid, "pair", "0042", "0082", "Bogus"}).status, 0);
   EXPECT_NE(env.run("symsim", {"state", "--sid", kSid, "snap", "0042", "00C2", "Created"}).status, 0);
 
-  // In time mode a 1024 MB copy at 100 MB/s takes about ten seconds of the
-  // simulated clock, however often it is queried.
+  // In time mode a 1024 MB copy at 1 MB/s takes 1024 s of the simulated
+  // clock, however often it is queried (the real seconds of the test
+  // itself hardly count).
   env.admin("set progress time");
-  env.admin("set copy_rate 100");
+  env.admin("set copy_rate 1");
   ok("symmir", pair, "establish -noprompt");
   for (int i = 0; i < 5; ++i) EXPECT_EQ(mirState(pair), "SyncInProg");
-  env.admin("clock advance 5");
+  env.admin("clock advance 512");
   ToolRun half = act("symmir", pair, "query " + kSuffix);
   auto halfDoc = parseXml(half.out);
   const XmlNode* p = halfDoc->first("BCV_Pair");
@@ -228,7 +229,7 @@ TEST_F(SimTimeFinder, StatesCanBeForcedAndCopiesCanRunOnTheClock) {
   int percent = std::stoi(p->attr("percent"));
   EXPECT_GE(percent, 45);
   EXPECT_LT(percent, 60);
-  env.admin("clock advance 6");
+  env.admin("clock advance 600");
   EXPECT_EQ(mirState(pair), "Synchronized");
 }
 

@@ -2,7 +2,8 @@
 // installing the tool names, and where the database is.
 #include <gtest/gtest.h>
 
-#include "sim_harness.h"
+#include "sim_env.h"
+#include "sim_scenario.h"
 
 namespace simtest {
 namespace {

@@ -2,7 +2,8 @@
 // provider's pipe runs them, and the command lines that must be refused.
 #include <gtest/gtest.h>
 
-#include "sim_harness.h"
+#include "sim_env.h"
+#include "sim_scenario.h"
 
 namespace simtest {
 namespace {

@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "sim_harness.h"
+#include "sim_env.h"
+#include "sim_scenario.h"
 
 namespace simtest {
 namespace {

@@ -9,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "sim_harness.h"
+#include "sim_env.h"
+#include "sim_scenario.h"
 
 namespace simtest {
 namespace {

@@ -3,7 +3,8 @@
 // nothing.
 #include <gtest/gtest.h>
 
-#include "sim_harness.h"
+#include "sim_env.h"
+#include "sim_scenario.h"
 
 namespace simtest {
 namespace {

@@ -1,8 +1,8 @@
-// Test harness of the simulator: a private install of the tool names with
-// its own database, child-process runs through the tool names (no shell),
-// and small readers for the XML and JSON the simulator prints.
-#ifndef NORVEL_TESTS_SIM_HARNESS_H
-#define NORVEL_TESTS_SIM_HARNESS_H
+// Tests against the SYMCLI simulator: a private install of the tool names
+// with its own database, child-process runs through the tool names (no
+// shell), and small readers for the XML and JSON the simulator prints.
+#ifndef NORVEL_TESTS_SIM_ENV_H
+#define NORVEL_TESTS_SIM_ENV_H
 
 #include <map>
 #include <memory>
@@ -115,10 +115,6 @@ struct Json {
 };
 Json parseJson(const std::string& text);
 
-// The scenario of most tests: one local array with a few devices of each
-// kind, a second array, this host with two HBAs and a remote host.
-extern const char* const kSmallScenario;
-
 }  // namespace simtest
 
-#endif  // NORVEL_TESTS_SIM_HARNESS_H
+#endif  // NORVEL_TESTS_SIM_ENV_H

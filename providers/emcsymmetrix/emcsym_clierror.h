@@ -1,0 +1,53 @@
+// CEmcSymCliException: a SYMCLI command, or what the provider made of its
+// output, failed. Thrown by value; the provider's operation guard reports
+// it with pushCliError as the user message MSG_ERROR_CLI_COMMAND_FAILED.
+#ifndef EMCSYM_CLIERROR_H
+#define EMCSYM_CLIERROR_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The message of a CEmcSymCliException (severity 3). Its arguments:
+// {0} the command, {1} the source file, {2} the line, {3} the where text,
+// {4} the output lines, each trimmed and ended by a line feed.
+extern const char* const MSG_ERROR_CLI_COMMAND_FAILED;
+
+class CEmcSymCliException {
+ public:
+  // The form of cleanXML: the command, where it failed ("[cleanXML]") and
+  // the output that could not be used.
+  CEmcSymCliException(int32_t code, const std::wstring& command, const std::string& where,
+                      const std::vector<std::string>& output, const std::string& sourceFile,
+                      int32_t line);
+  // The form of the operations: `command` is the operation's name in
+  // brackets ("[symMirEstablish]"); no where text, no output.
+  CEmcSymCliException(int32_t code, const std::wstring& command, const std::string& sourceFile,
+                      int32_t line);
+
+  const std::wstring& getCommand() const { return m_command; }
+  int32_t getCode() const { return m_code; }
+  const std::vector<std::string>& getOutput() const { return m_output; }
+  const std::string& getWhere() const { return m_where; }
+  const std::string& getSourceFile() const { return m_sourceFile; }
+  int32_t getLine() const { return m_line; }
+
+  // The output as argument {4}: every line trimmed of " \n\t\r" and
+  // followed by a line feed.
+  std::string outputText() const;
+
+  // Pushes MSG_ERROR_CLI_COMMAND_FAILED with the five arguments on the
+  // process-wide error manager and returns 6, the status of a failed
+  // operation.
+  int pushCliError() const;
+
+ private:
+  std::wstring m_command;
+  int32_t m_code;
+  std::vector<std::string> m_output;
+  std::string m_where;
+  std::string m_sourceFile;
+  int32_t m_line;
+};
+
+#endif  // EMCSYM_CLIERROR_H

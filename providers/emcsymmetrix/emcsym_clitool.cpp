@@ -1,0 +1,358 @@
+// CEmcSymCliTool: the runner of SYMCLI commands, the CLI execution lock,
+// the output-format suffix, cleanXML and the symcfg lock commands.
+#include "emcsym_clitool.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <stdexcept>
+#include <xercesc/sax/SAXException.hpp>
+#include <xercesc/util/XMLException.hpp>
+
+#include "cfiexecpipeposix.h"
+#include "cfisaxparser.h"
+#include "cfisemaphoreposix.h"
+#include "cfisleep.h"
+#include "emcsym_clierror.h"
+#include "emcsym_clitool_util.h"
+#include "emcsym_handlers.h"
+
+using namespace quelb_pdk_4_4;
+using emcsym::narrow;
+using emcsym::toolCommand;
+
+namespace {
+
+const char kSourceFile[] = "providers/emcsymmetrix/emcsym_clitool.cpp";
+const char kDefaultSuffix[] = " -output XML_ATTRIBUTE ";
+
+// Searched for, in this order, in the output of a failed command.
+const char* const kGatekeeperMessages[] = {
+    "The operation failed because another process has an exclusive lock on the local Symmetrix",
+    "The gatekeeper device (while using the Base Daemon) has an error (Please see the Log file)",
+    "A gate keeper cannot be opened",
+    "The Symmetrix configuration could not be loaded for a locally-attached Symmetrix",
+};
+
+// Lock numbers released when the held ones cannot be listed.
+const int kFirstLockNumber = 1;
+const int kLastLockNumber = 15;
+
+std::mutex g_suffixMutex;
+std::string& suffixStorage() {
+  static std::string suffix(kDefaultSuffix);
+  return suffix;
+}
+
+int cliLockKey() {
+  const char* text = std::getenv("QUELB_CLI_LOCK_KEY");
+  if (!text || !*text) return CEmcSymCliTool::CLI_LOCK_KEY;
+  char* end = nullptr;
+  errno = 0;
+  long key = std::strtol(text, &end, 10);
+  if (errno != 0 || *end != '\0' || key < 0 || key > 0x7fffffffL) {
+    return CEmcSymCliTool::CLI_LOCK_KEY;
+  }
+  return static_cast<int>(key);
+}
+
+// The CLI execution lock: made on first use, gone at process exit.
+CFiSemaphorePosix& cliLock() {
+  static CFiSemaphorePosix lock(cliLockKey());
+  return lock;
+}
+
+// Holds the CLI execution lock for one child run.
+class CliLockGuard {
+ public:
+  CliLockGuard() : m_held(cliLock().wait() == 0) {}
+  ~CliLockGuard() {
+    if (m_held) cliLock().post();
+  }
+  bool held() const { return m_held; }
+
+ private:
+  bool m_held;
+};
+
+// While this thread releases gatekeeper locks, the commands it runs for
+// that do not start another release.
+thread_local bool t_releasingLocks = false;
+
+class ReleasingLocksScope {
+ public:
+  ReleasingLocksScope() { t_releasingLocks = true; }
+  ~ReleasingLocksScope() { t_releasingLocks = false; }
+};
+
+}  // namespace
+
+const wchar_t* const CEmcSymCliTool::SPLIT_TYPE_CLONE = L"EMC_TimeFinder_Clone";
+const wchar_t* const CEmcSymCliTool::SPLIT_TYPE_SNAP = L"EMC_TimeFinder_Snap";
+const wchar_t* const CEmcSymCliTool::SPLIT_TYPE_MIRROR = L"EMC_TimeFinder_Mirror";
+
+namespace emcsym {
+
+std::string joinLines(const std::vector<std::string>& lines, const char* separator) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += separator;
+    text += lines[i];
+  }
+  return text;
+}
+
+SEmcSymTuningParams readTuningParams(const CFiTraceLogPtr& traceLog) {
+  SEmcSymTuningParams params;
+  CEmcSymConfiguration configuration;
+  configuration.setTraceLog(traceLog);
+  configuration.getTuningParams(params);
+  return params;
+}
+
+}  // namespace emcsym
+
+CEmcSymCliTool::CEmcSymCliTool(const tstring& symCliBinDir)
+    : m_binDir(CFiStringTool::tstr2str(symCliBinDir)) {
+  if (!m_binDir.empty() && m_binDir[m_binDir.size() - 1] != '/') m_binDir += '/';
+}
+
+CEmcSymCliTool::~CEmcSymCliTool() {}
+
+std::string CEmcSymCliTool::getOutputFormatSuffix() {
+  std::lock_guard<std::mutex> hold(g_suffixMutex);
+  return suffixStorage();
+}
+
+void CEmcSymCliTool::setOutputFormatSuffix(const std::string& suffix) {
+  std::lock_guard<std::mutex> hold(g_suffixMutex);
+  suffixStorage() = suffix;
+}
+
+std::unique_ptr<CFiExecPipeBase> CEmcSymCliTool::createPipe() {
+  return std::unique_ptr<CFiExecPipeBase>(new CFiExecPipePosix(1));
+}
+
+std::string CEmcSymCliTool::fullCommand(const std::wstring& command) const {
+  const std::string text = narrow(command);
+  const size_t blank = text.find(' ');
+  const std::string tool = text.substr(0, blank);
+  const std::string arguments = blank == std::string::npos ? std::string() : text.substr(blank);
+  return "\"" + m_binDir + tool + "\" " + arguments;
+}
+
+int CEmcSymCliTool::runLocked(CFiExecPipeBase& pipe, const std::string& fullCommand, Lines& output,
+                              uint32_t timeoutSec) {
+  int result;
+  trace(FI_TRACE_DETAIL5, "execSymCLI : Acquring CLI execution lock .");
+  {
+    CliLockGuard lock;
+    if (lock.held()) {
+      trace(FI_TRACE_DETAIL5, "execSymCLI : Got the CLI execution lock .");
+    } else {
+      trace(FI_TRACE_ERROR,
+            "execSymCLI : The CLI execution lock cannot be had; running without it.");
+    }
+    result = pipe.Exec(fullCommand, output, std::string(), timeoutSec, std::string(), std::string(),
+                       std::string());
+  }
+  trace(FI_TRACE_DETAIL5, "execSymCLI : Releaseing the CLI execution lock.");
+  trace(FI_TRACE_DETAIL5, "execSymCLI : Command returned [%d] .", result);
+  return result;
+}
+
+bool CEmcSymCliTool::findError(const Lines& lines, const std::string& text) {
+  for (const std::string& line : lines) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool CEmcSymCliTool::isGatekeeperLocked(const Lines& output) {
+  if (output.empty()) return true;
+  if (output.size() == 1 && CFiStringTool::trim(output[0]).empty()) return true;
+  for (const char* message : kGatekeeperMessages) {
+    if (findError(output, message)) {
+      trace(FI_TRACE_INFO, "execSymCLI : found message [%s] gatekepper is locked.", message);
+      return true;
+    }
+  }
+  return false;
+}
+
+int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool throwOnError,
+                               bool retryOnGatekeeperLock, uint32_t timeoutSec) {
+  cliLock();
+  output.clear();
+  std::unique_ptr<CFiExecPipeBase> pipe = createPipe();
+  pipe->setTraceLog(m_traceLog);
+  const std::string full = fullCommand(command);
+  trace(FI_TRACE_INFO, "Executing CLI command: [%s]", full.c_str());
+
+  int result = runLocked(*pipe, full, output, timeoutSec);
+  if (result == 0) return 0;
+
+  auto traceOutput = [&]() {
+    trace(FI_TRACE_WARNING, "execSymCLI : Command output \n%s",
+          emcsym::joinLines(output, "").c_str());
+  };
+  traceOutput();
+  if (result == QLB_EXEC_PIPE_CMD_FAILED) {
+    trace(FI_TRACE_WARNING, "Warning: execSymCLI, CLI Command [%s] failed with error [%ld].",
+          full.c_str(), static_cast<long>(pipe->getLastError().getExitStatus()));
+  }
+
+  if (retryOnGatekeeperLock && !t_releasingLocks && isGatekeeperLocked(output)) {
+    const SEmcSymTuningParams params = emcsym::readTuningParams(m_traceLog);
+    bool locked = true;
+    for (uint32_t attempt = 1; attempt <= params.lockRetryAttempts && locked; ++attempt) {
+      trace(FI_TRACE_WARNING,
+            "Gate keeper is locked. Retrying [%u/%u] till the lock on the gate keeper is release.",
+            attempt, params.lockRetryAttempts);
+      fiSleep(static_cast<unsigned long>(params.lockRetryDelayInSec) * 1000UL);
+      trace(FI_TRACE_DETAIL5, "Retrying CLI command: [%s]", full.c_str());
+      result = runLocked(*pipe, full, output, timeoutSec);
+      if (result == 0) {
+        trace(FI_TRACE_DETAIL5, "Command passed on retry.");
+        return 0;
+      }
+      traceOutput();
+      if (!isGatekeeperLocked(output)) {
+        trace(FI_TRACE_WARNING,
+              "Gate keeper is  not locked any more. Command failed due to some other error.");
+        locked = false;
+      }
+    }
+    if (locked) {
+      trace(FI_TRACE_WARNING, "Gate keeper is locked. Releasing the lock on the gate keeper.");
+      releaseGatekeeperLocks();
+      trace(FI_TRACE_DETAIL5,
+            "execSymCLI : Retrying command [%s] after deleting the lock forcefully.", full.c_str());
+      output.clear();
+      result = runLocked(*pipe, full, output, timeoutSec);
+    }
+  }
+  if (result == 0) return 0;
+
+  trace(FI_TRACE_ERROR, "%s: CLI returned; status=%d, %d lines of stdout",
+        throwOnError ? "ERROR" : "WARNING", result, static_cast<int>(output.size()));
+  for (const std::string& line : output) trace(FI_TRACE_ERROR, ">> %s", line.c_str());
+  if (throwOnError) {
+    const EFiExecPipe last = pipe->getLastError();
+    if (last.getCode() == result) throw last;
+    throw EFiExecPipe(last.getCommand().empty() ? full : last.getCommand(), result,
+                      last.getMessage(), last.getExitStatus());
+  }
+  return result;
+}
+
+void CEmcSymCliTool::releaseGatekeeperLocks() {
+  ReleasingLocksScope releasing;
+  const LockMap locks = symCfgGetLockList();
+  if (locks.empty()) {
+    trace(FI_TRACE_WARNING,
+          "Could not deternime the lock on gate keeper. Forcefully releasing all the locks.");
+    std::vector<SEmcSymArrayInfo> arrays;
+    try {
+      arrays = getSymmetrixList();
+    } catch (const EFiExecPipe& e) {
+      trace(FI_TRACE_ERROR, "The arrays cannot be listed (%s); no lock is released.",
+            fiExecPipeCodeName(e.getCode()));
+    } catch (const CEmcSymCliException&) {
+      trace(FI_TRACE_ERROR, "The arrays cannot be listed; no lock is released.");
+    }
+    for (const SEmcSymArrayInfo& array : arrays) {
+      for (int n = kFirstLockNumber; n <= kLastLockNumber; ++n) symCfgReleaseLock(array.symid, n);
+    }
+    return;
+  }
+  trace(FI_TRACE_WARNING, "Forcefully releasing all the locks aquired by other processe.");
+  for (const auto& array : locks) {
+    for (int n : array.second) symCfgReleaseLock(array.first, n);
+  }
+}
+
+void CEmcSymCliTool::cleanXML(const std::wstring& command, Lines& lines) {
+  size_t end = 0;
+  if (CFiStringTool::find(lines, "</SymCLI_ML", end, false) == std::string::npos) {
+    throw CEmcSymCliException(3, command, "[cleanXML]", lines, kSourceFile, __LINE__);
+  }
+  size_t start = 0;
+  if (CFiStringTool::find(lines, "<?xml", start, false) == std::string::npos) {
+    throw CEmcSymCliException(3, command, "[cleanXML]", lines, kSourceFile, __LINE__);
+  }
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i < start || i > end) lines[i].clear();
+  }
+}
+
+CEmcSymCliTool::LockMap CEmcSymCliTool::symCfgGetLockList() {
+  LockMap locks;
+  try {
+    const std::vector<SEmcSymArrayInfo> arrays = getSymmetrixList();
+    for (const SEmcSymArrayInfo& array : arrays) {
+      Lines output;
+      execSymCLI(toolCommand(emcsym::kSymCfg,
+                             " -sid " + array.symid + " -lock list " + getOutputFormatSuffix()),
+                 output, false, false, DEFAULT_TIMEOUT_SEC);
+      size_t first = 0;
+      while (first < output.size() && CFiStringTool::trim(output[first]).empty()) {
+        trace(FI_TRACE_DETAIL5, "Deleting first empty line of XML output");
+        ++first;
+      }
+      output.erase(output.begin(), output.begin() + static_cast<long>(first));
+      for (const std::string& line : output) trace(FI_TRACE_WARNING, "========>>%s|", line.c_str());
+      CEmcSymLockQueryHandler handler;
+      {
+        CFiSaxParser parser(&handler);
+        parser.parse(output);
+      }
+      const std::set<int> numbers = handler.getResult();
+      if (!numbers.empty()) locks[array.symid] = numbers;
+    }
+  } catch (...) {
+    trace(FI_TRACE_ERROR, "throw while retriving list of locks.");
+    return LockMap();
+  }
+  return locks;
+}
+
+int CEmcSymCliTool::symCfgReleaseLock(const std::string& symid, int lockNumber) {
+  trace(FI_TRACE_WARNING, "Releasing lock %d for symmetrix %s.", lockNumber, symid.c_str());
+  Lines output;
+  return execSymCLI(toolCommand(emcsym::kSymCfg, " -sid " + symid + " -noprompt -lockn " +
+                                                     std::to_string(lockNumber) + " release "),
+                    output, false, false, DEFAULT_TIMEOUT_SEC);
+}
+
+bool CEmcSymCliTool::parseOutput(const std::wstring& command, Lines& output,
+                                 CFiSaxParseHandler& handler, const char* what) {
+  cleanXML(command, output);
+  std::string error;
+  try {
+    CFiSaxParser parser(&handler);
+    parser.parse(output);
+  } catch (const xercesc::SAXException& e) {
+    error = CFiSaxParseHandler::toString(e.getMessage());
+  } catch (const xercesc::XMLException& e) {
+    error = CFiSaxParseHandler::toString(e.getMessage());
+  } catch (const std::runtime_error& e) {
+    error = e.what();
+  }
+  if (error.empty() && handler.hasLastError()) {
+    error = CFiSaxParseHandler::toString(handler.getLastError().getMessage());
+    if (error.empty()) error = "parse error";
+  }
+  if (error.empty()) return true;
+  trace(FI_TRACE_ERROR, "%s: the output of [%s] cannot be parsed: %s", what,
+        narrow(command).c_str(), error.c_str());
+  return false;
+}
+
+void CEmcSymCliTool::parseOutputOrThrow(const std::wstring& command, Lines& output,
+                                        CFiSaxParseHandler& handler, const char* sourceFile,
+                                        int line) {
+  if (!parseOutput(command, output, handler, "CEmcSymCliTool")) {
+    throw CEmcSymCliException(3, command, "[parseXML]", output, sourceFile, line);
+  }
+}

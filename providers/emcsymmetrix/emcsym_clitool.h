@@ -1,0 +1,287 @@
+// CEmcSymCliTool: the provider's one gateway to the SYMCLI tools. Every
+// operation builds a command line from a tool name and its arguments and
+// runs it with execSymCLI, which starts "<SYMCLI bin directory>/<tool>" as
+// a child process under the process-wide CLI execution lock and copes with
+// a busy gatekeeper by waiting, retrying and finally releasing the array's
+// symcfg locks. Reading commands ask for XML output (the process-wide
+// output-format suffix), trim it to the document (cleanXML) and parse it
+// with one of the SYMCLI output handlers.
+//
+// The operations fall in three groups, each in a source file of its own:
+// the runner (emcsym_clitool.cpp), inventory, device and host queries and
+// masking (emcsym_clitool_inventory.cpp, emcsym_clitool_masking.cpp), and
+// the TimeFinder copy methods (emcsym_clitool_timefinder.cpp).
+//
+// A tool object is cheap: make one wherever commands must run. Any thread
+// may use its own tool object; the child runs are serialised by the lock.
+//
+// The CLI execution lock is the System V semaphore of key 2004, shared
+// with every process that uses the same key. The environment variable
+// QUELB_CLI_LOCK_KEY, read once when the lock is first needed, replaces the
+// key: a decimal key of its own, or 0 for a semaphore private to this
+// process (which tests use, so that parallel test processes do not wait
+// for each other and no system-wide semaphore is left behind). A value
+// that is not a decimal number is ignored.
+#ifndef EMCSYM_CLITOOL_H
+#define EMCSYM_CLITOOL_H
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cfiexecpipebase.h"
+#include "cfisaxhandler.h"
+#include "cfitraceable.h"
+#include "cfitstring.h"
+#include "emcsym_records.h"
+
+// The file-name suffix of the SYMCLI executables on this platform (".exe"
+// on Windows, none on POSIX systems).
+#if defined(_WIN32)
+#define EMCSYM_EXE_SUFFIX ".exe"
+#else
+#define EMCSYM_EXE_SUFFIX ""
+#endif
+
+class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
+ public:
+  typedef std::vector<std::string> Lines;
+  // Symmetrix ID -> device pair file of that array; commands run in key order.
+  typedef std::map<std::string, std::string> PairFileMap;
+  // Symmetrix ID -> symcfg lock numbers held on that array.
+  typedef std::map<std::string, std::set<int> > LockMap;
+
+  // Time-out of every command but the restore, in seconds.
+  static const uint32_t DEFAULT_TIMEOUT_SEC = 600;
+  // The IPC key of the CLI execution lock.
+  static const int CLI_LOCK_KEY = 2004;
+
+  // The split types: the names of the three TimeFinder methods.
+  static const wchar_t* const SPLIT_TYPE_CLONE;   // "EMC_TimeFinder_Clone"
+  static const wchar_t* const SPLIT_TYPE_SNAP;    // "EMC_TimeFinder_Snap"
+  static const wchar_t* const SPLIT_TYPE_MIRROR;  // "EMC_TimeFinder_Mirror"
+
+  // `symCliBinDir` is the directory of the SYMCLI executables; a "/" is
+  // added when it does not end in one.
+  explicit CEmcSymCliTool(const quelb_pdk_4_4::tstring& symCliBinDir);
+  ~CEmcSymCliTool() override;
+
+  CEmcSymCliTool(const CEmcSymCliTool&) = delete;
+  CEmcSymCliTool& operator=(const CEmcSymCliTool&) = delete;
+
+  const std::string& getSymCliBinDir() const { return m_binDir; }
+
+  // --- The output-format suffix ------------------------------------------
+  // Appended (blanks included) to every command that asks for XML:
+  // " -output XML_ATTRIBUTE " until start-up has checked the SYMCLI version
+  // and chosen the form. Process-wide.
+  static std::string getOutputFormatSuffix();
+  static void setOutputFormatSuffix(const std::string& suffix);
+
+  // --- The runner ----------------------------------------------------------
+  // Runs `command` ("<tool> <arguments>", e.g. L"symcfg list ") as
+  // "\"<bin dir><tool>\"  <arguments>"; `output` receives its lines.
+  // Returns the pipe's result code (0 success). With throwOnError a failure
+  // is thrown as EFiExecPipe instead; the thrown record carries the result
+  // code of the run (a read time-out stays QLB_EXEC_PIPE_READ_TIMEOUT
+  // although the close that stopped the child recorded its exit status).
+  // With retryOnGatekeeperLock a failure that shows a locked gatekeeper
+  // (no output, or one of the four gatekeeper messages) is retried
+  // LOCK_RETRY_ATTEMPTS times LOCK_RETRY_DELAY_IN_SEC apart; if the
+  // gatekeeper stays locked, the symcfg locks of the arrays are released
+  // and the command runs once more. Commands that run while those locks are
+  // being released do not start another release of their own: their
+  // failure is final.
+  int execSymCLI(const std::wstring& command, Lines& output, bool throwOnError,
+                 bool retryOnGatekeeperLock, uint32_t timeoutSec);
+
+  // Blanks every line before the one holding "<?xml" and after the first
+  // one holding "</SymCLI_ML". Throws CEmcSymCliException ("[cleanXML]")
+  // when either line is missing.
+  void cleanXML(const std::wstring& command, Lines& lines);
+
+  // True when a line contains `text`.
+  static bool findError(const Lines& lines, const std::string& text);
+
+  // The symcfg locks held on every locally attached array (arrays without
+  // locks are left out). Empty when the locks cannot be listed.
+  LockMap symCfgGetLockList();
+  // Releases one symcfg lock; the runner's result code.
+  int symCfgReleaseLock(const std::string& symid, int lockNumber);
+
+  // --- Inventory, devices, hosts -----------------------------------------
+  // symcfg discover. Throws EFiExecPipe on failure.
+  int symCfgDiscover();
+  // The locally attached arrays; empty when the output cannot be parsed.
+  std::vector<SEmcSymArrayInfo> getSymmetrixList();
+  // Sums of the available and total megabytes of the array's disks. 0, or
+  // the failed command's result code (3 for output that cannot be read).
+  int getSymmetrixSize(const std::string& symid, uint64_t& availableMegabytes,
+                       uint64_t& totalMegabytes);
+  // The version text of "symcli -output XML" (e.g. "V7.0.0.0"); empty when
+  // the output cannot be parsed.
+  std::string getSymCliVersion();
+
+  // Host node names of the array's masking database, without repeats.
+  // Empty when the command fails or its output cannot be parsed.
+  std::vector<std::string> symMaskdbListDatabase(const std::string& symid);
+  // Host node name -> its host port names in the masking database.
+  std::map<std::string, std::vector<std::string> > getHostMap(const std::string& symid);
+  // Host node name -> the host's logins at the array. Returns 0, the
+  // failed command's result code, or 3 for output that cannot be read.
+  int getHostLoginMap(const std::string& symid, std::map<std::string, SEmcSymMaskHostInfo>& hosts);
+
+  // The array's fibre devices without BCVs, or with `verbose` every device
+  // in full.
+  void getSymDevList(const std::string& symid, std::vector<SEmcSymDevInfo>& devices, bool verbose);
+  // The record of one device; an empty record when the output holds none.
+  SEmcSymDevInfo getSymDev(const std::string& symid, const std::string& devName);
+  // The masking-database assignments of a device; empty when it has none.
+  std::vector<SEmcSymAssignment> getDevAssignmentMap(const std::string& symid,
+                                                     const std::string& devName);
+
+  // Registers this host's HBAs under its name at the arrays (symmask
+  // discover hba -rename), retrying with array discovery and refresh of
+  // `symid`. The HBA records of the last run; empty when it failed.
+  std::vector<SEmcSymHbaInfo> symMaskDiscoverHba(const std::string& symid);
+  // The HBA records of `symid` that belong to the host (this host when
+  // `hostName` is empty).
+  std::vector<SEmcSymHbaInfo> validateHostName(const std::string& symid,
+                                               const std::string& hostName);
+  // The originator port WWNs the array has for the host. A host name
+  // longer than 16 characters is looked up as the array registers it:
+  // "HOST." and the host's address from its second number on.
+  std::vector<std::string> symGetHbaList(const std::string& symid, const std::string& hostName);
+  // The director ports the array is connected to at the host's address.
+  std::vector<SEmcSymDirectorPort> symGetDirectorPortList(const std::string& symid,
+                                                          const std::string& hostName);
+  // The host's logins, built from symGetHbaList and symGetDirectorPortList:
+  // one per HBA WWN, each seen through every connected director port. An
+  // empty record when either list is empty.
+  SEmcSymMaskHostInfo GetHostInfo(const std::string& symid, const std::string& hostName);
+  // This host's HBAs and their director ports from "symmask list hba":
+  // `hbas` gets one record per WWN (symid and WWN set), `hostInfo` one
+  // login per WWN. 0, the failed command's result code, or 3 for output
+  // that cannot be read.
+  int GetHostInfo(const std::string& symid, std::vector<SEmcSymHbaInfo>& hbas,
+                  SEmcSymMaskHostInfo& hostInfo);
+  // The logins of the host whose short name (up to the first ".") matches,
+  // or whose address matches. 0, or 19 when no host matches.
+  int getHostLoginInfo(const std::string& symid, const std::string& hostName,
+                       SEmcSymMaskHostInfo& hostInfo);
+
+  // --- Masking ---------------------------------------------------------------
+  // Adds the device for every HBA WWN on every director port of the device.
+  // 0 when at least one of those combinations is reachable by its HBA
+  // (hostInfo) and was added; 3 when none was; the command's result code
+  // when the gatekeeper stayed locked for 10 attempts of one add.
+  int symMaskAdd(const SEmcSymDevInfo& device, const std::vector<std::string>& hbaWwns,
+                 const SEmcSymMaskHostInfo& hostInfo);
+  // Removes one assignment, pauses 1 s and refreshes its array. Failures
+  // are traced only.
+  void symMaskRemove(const SEmcSymAssignment& assignment);
+  // Refreshes the masking view of `symid` (all arrays when empty), retrying
+  // with the tuning parameters. 0, or the last run's result code.
+  int symMaskRefresh(const std::string& symid);
+  // The device name of a configured target: the text after its last "##".
+  // Throws CEmcSymCliException ("[findConfiguredTarget]") without "##".
+  std::string findConfiguredTarget(const std::wstring& configuredTarget);
+
+  // --- TimeFinder --------------------------------------------------------------
+  // One command per array of the map, in map order (snap: create, then
+  // activate). Failures are thrown as EFiExecPipe.
+  void symSnapCreate(const PairFileMap& pairFiles);
+  void symMirSplit(const PairFileMap& pairFiles);
+  void symCloneCreate(const PairFileMap& pairFiles);
+  // The BCV pairs of every array's pair file, in map order.
+  std::vector<SEmcSymPairInfo> getStatusOfPairs(const PairFileMap& pairFiles);
+
+  // State polls over parallel lists of array ids and pair files: each
+  // queries array i and looks at the first record: in progress starts
+  // again at the first array, done moves to the next, anything else
+  // (also no record at all) fails. True when every array is done.
+  // symMirQuery: "PREPARE"/"DELETE" wait for "Synchronized", "RESTORE" for
+  // "Restored"; any other word fails at the first record.
+  bool symMirQuery(const Lines& symids, const Lines& pairFiles, const std::wstring& operation);
+  bool symMirQuerySplit(const Lines& symids, const Lines& pairFiles);
+  bool symCloneQueryCopied(const Lines& symids, const Lines& pairFiles);
+  bool symCloneQueryRestored(const Lines& symids, const Lines& pairFiles);
+  bool symSnapQueryRestored(const Lines& symids, const Lines& pairFiles);
+
+  // Splits one clone pair through a pair file of its own; 0 on success.
+  int symCloneSplit(const SEmcSymDevInfo& source, const SEmcSymDevInfo& target);
+  // Establishes the BCV pairs of every array, then waits until every pair
+  // (sources[i], targets[i]) reaches the state of `operation`. Throws
+  // CEmcSymCliException ("[symMirEstablish]") when a pair does not.
+  void symMirEstablish(const PairFileMap& pairFiles, const std::vector<SEmcSymDevInfo>& sources,
+                       const std::vector<SEmcSymDevInfo>& targets, const std::wstring& operation);
+  // Brings the pairs (sources[i], targets[i]) into a state from which the
+  // split type can restore: restored clone pairs are split, synchronised
+  // or restored BCV pairs are split and waited for. False when a pair is
+  // in a state that cannot be restored from.
+  bool prepareForRestore(const std::wstring& splitType, const std::vector<SEmcSymDevInfo>& sources,
+                         const std::vector<SEmcSymDevInfo>& targets);
+  // Restores the sources from their copies and waits for it, then leaves
+  // the pairs split (clone, mirror) or the snap sessions terminated with
+  // the targets ready. Throws CEmcSymCliException ("[restoreFromCopy]") on
+  // failure.
+  void restoreFromCopy(const std::wstring& splitType, const PairFileMap& pairFiles,
+                       const std::vector<SEmcSymDevInfo>& sources,
+                       const std::vector<SEmcSymDevInfo>& targets);
+  // Terminates the clone or snap sessions of every array (no command for a
+  // mirror). Failures are traced only.
+  void deleteCopy(const std::wstring& splitType, const PairFileMap& pairFiles);
+  // The method that copies source to target: a clone session of the pair
+  // on the source, else a snap session, else a split BCV pair. Throws
+  // CEmcSymCliException ("[determineSplitType]") when none applies.
+  bool determineSplitType(const SEmcSymDevInfo& source, const SEmcSymDevInfo& target,
+                          std::wstring& splitType);
+
+ protected:
+  // Makes the pipe of one execSymCLI call (auto-close on). Tests replace it.
+  virtual std::unique_ptr<quelb_pdk_4_4::CFiExecPipeBase> createPipe();
+
+ private:
+  // One run of `fullCommand` under the CLI execution lock.
+  int runLocked(quelb_pdk_4_4::CFiExecPipeBase& pipe, const std::string& fullCommand, Lines& output,
+                uint32_t timeoutSec);
+  // "\"<bin dir><tool>\"  <arguments>" of a command.
+  std::string fullCommand(const std::wstring& command) const;
+  // Whether a failed command's output shows a locked gatekeeper.
+  bool isGatekeeperLocked(const Lines& output);
+  // Releases the listed symcfg locks, or locks 1 to 15 of every array.
+  void releaseGatekeeperLocks();
+  // Trims the output to its document and parses it with `handler`. False,
+  // traced with `what`, when the reader or the handler reports an error;
+  // cleanXML's exception passes on.
+  bool parseOutput(const std::wstring& command, Lines& output,
+                   quelb_pdk_4_4::CFiSaxParseHandler& handler, const char* what);
+  // As parseOutput, but a parse error is thrown as CEmcSymCliException.
+  void parseOutputOrThrow(const std::wstring& command, Lines& output,
+                          quelb_pdk_4_4::CFiSaxParseHandler& handler, const char* sourceFile,
+                          int line);
+
+  // One query of the state polls: the state of the first record.
+  bool queryFirstState(const char* tool, const std::string& symid, const std::string& pairFile,
+                       std::string& state);
+  // The poll loop; on failure `badState` is the state that ended it.
+  bool pollState(const char* tool, const Lines& symids, const Lines& pairFiles,
+                 const std::string& inProgress, const std::string& done, std::string& badState);
+  // Runs "<tool> -sid S -file F<action>" for every array of the map.
+  void runPerArray(const char* tool, const PairFileMap& pairFiles, const std::string& action,
+                   bool throwOnError);
+  // symCfgDiscover inside the retries of other commands: a failure is
+  // traced and does not end them.
+  void discoverArrays();
+  // One masking add with its gatekeeper retries; sets *gatekeeperFailed
+  // when the gatekeeper stayed locked.
+  int runMaskAdd(const std::wstring& command, bool* gatekeeperFailed);
+  bool splitMirrorPairsForRestore(const std::vector<SEmcSymDevInfo>& sources);
+
+  std::string m_binDir;
+};
+
+#endif  // EMCSYM_CLITOOL_H

@@ -1,0 +1,213 @@
+// CEmcSymCliTool: inventory, device and masking-database queries.
+#include <cstdlib>
+#include <deque>
+
+#include "cfiexecpipe.h"
+#include "emcsym_clierror.h"
+#include "emcsym_clitool.h"
+#include "emcsym_clitool_util.h"
+#include "emcsym_handlers.h"
+
+using namespace quelb_pdk_4_4;
+using emcsym::narrow;
+using emcsym::toolCommand;
+
+namespace {
+
+const char kSourceFile[] = "providers/emcsymmetrix/emcsym_clitool_inventory.cpp";
+const char kNoMaskingDatabase[] =
+    "symmaskdb returned an error, please verify that a path to device masking database / VLOGIX "
+    "db device exists";
+
+}  // namespace
+
+int CEmcSymCliTool::symCfgDiscover() {
+  Lines output;
+  return execSymCLI(toolCommand(emcsym::kSymCfg, " discover "), output, true, true,
+                    DEFAULT_TIMEOUT_SEC);
+}
+
+std::vector<SEmcSymArrayInfo> CEmcSymCliTool::getSymmetrixList() {
+  const std::wstring command = toolCommand(emcsym::kSymCfg, " list " + getOutputFormatSuffix());
+  Lines output;
+  execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
+  CEmcSymCfgListHandler handler;
+  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getSymmetrixList")) {
+    return std::vector<SEmcSymArrayInfo>();
+  }
+  return handler.getResult();
+}
+
+int CEmcSymCliTool::getSymmetrixSize(const std::string& symid, uint64_t& availableMegabytes,
+                                     uint64_t& totalMegabytes) {
+  availableMegabytes = 0;
+  totalMegabytes = 0;
+  const std::wstring command =
+      toolCommand(emcsym::kSymDisk, " list  -sid " + symid + getOutputFormatSuffix());
+  Lines output;
+  int result;
+  try {
+    result = execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
+  } catch (const EFiExecPipe& e) {
+    result = e.getCode();
+  }
+  if (result != 0) {
+    trace(FI_TRACE_WARNING, "execSymCLI failed in getSymmetrixSize with err [%d]", result);
+    return result;
+  }
+  CEmcSymMaskDiskHandler handler;
+  try {
+    if (!parseOutput(command, output, handler, "CEmcSymCliTool::getSymmetrixSize")) return 3;
+  } catch (const CEmcSymCliException&) {
+    trace(FI_TRACE_ERROR, "CEmcSymCliTool::getSymmetrixSize: no XML document in the disk list");
+    return 3;
+  }
+  for (const SEmcSymDiskInfo& disk : handler.getResult()) {
+    trace(FI_TRACE_DEBUG, " getSymmetrixSize: [%s] Available [%s] Total [%s]", disk.ident.c_str(),
+          disk.availMegabytes.c_str(), disk.megabytes.c_str());
+    // Negative texts count as nothing rather than wrapping around.
+    const long available = std::atol(disk.availMegabytes.c_str());
+    const long total = std::atol(disk.megabytes.c_str());
+    if (available > 0) availableMegabytes += static_cast<uint64_t>(available);
+    if (total > 0) totalMegabytes += static_cast<uint64_t>(total);
+  }
+  return 0;
+}
+
+std::string CEmcSymCliTool::getSymCliVersion() {
+  const std::wstring command = toolCommand(emcsym::kSymCli, " -output XML ");
+  Lines output;
+  execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
+  CEmcSymVersionHandler handler;
+  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getSymCliVersion")) {
+    return std::string();
+  }
+  return handler.getResult();
+}
+
+std::vector<std::string> CEmcSymCliTool::symMaskdbListDatabase(const std::string& symid) {
+  const std::wstring command = toolCommand(
+      emcsym::kSymMaskDb, " -sid " + symid + " list database " + getOutputFormatSuffix());
+  Lines output;
+  int result;
+  try {
+    result = execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
+  } catch (const EFiExecPipe& e) {
+    result = e.getCode();
+  }
+  if (result != 0) {
+    trace(
+        FI_TRACE_ERROR,
+        "CEmcSymCliTool::symMaskdbListDatabase: command [symmaskdb -sid  %s list database] failed",
+        symid.c_str());
+    return std::vector<std::string>();
+  }
+  CEmcSymMaskdbListDatabaseHandler handler;
+  try {
+    if (parseOutput(command, output, handler, "CEmcSymCliTool::symMaskdbListDatabase")) {
+      return handler.getResult();
+    }
+  } catch (const CEmcSymCliException&) {
+  }
+  trace(FI_TRACE_ERROR,
+        "CEmcSymCliTool::symMaskdbListDatabase: Exception by CEmcSymMaskdbListDatabaseHandler "
+        "parser");
+  return std::vector<std::string>();
+}
+
+std::map<std::string, std::vector<std::string> > CEmcSymCliTool::getHostMap(
+    const std::string& symid) {
+  const std::wstring command = toolCommand(
+      emcsym::kSymMaskDb, " -sid " + symid + " list database " + getOutputFormatSuffix());
+  Lines output;
+  if (execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC) != 0) {
+    trace(FI_TRACE_ERROR, "%s", kNoMaskingDatabase);
+    return std::map<std::string, std::vector<std::string> >();
+  }
+  CEmcSymMaskDbHandler handler;
+  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getHostMap")) {
+    return std::map<std::string, std::vector<std::string> >();
+  }
+  return handler.getResult();
+}
+
+int CEmcSymCliTool::getHostLoginMap(const std::string& symid,
+                                    std::map<std::string, SEmcSymMaskHostInfo>& hosts) {
+  hosts.clear();
+  const std::wstring command =
+      toolCommand(emcsym::kSymMask, " -sid " + symid + " list logins " + getOutputFormatSuffix());
+  Lines output;
+  const int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
+  if (result != 0) {
+    trace(FI_TRACE_ERROR, "%s", kNoMaskingDatabase);
+    return result;
+  }
+  CEmcSymMaskListLoginHandler handler;
+  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getHostLoginMap")) return 3;
+  hosts = handler.getResult();
+  return 0;
+}
+
+void CEmcSymCliTool::getSymDevList(const std::string& symid, std::vector<SEmcSymDevInfo>& devices,
+                                   bool verbose) {
+  devices.clear();
+  const std::wstring command =
+      toolCommand(emcsym::kSymDev, " -sid " + symid + (verbose ? " -v " : " -fibre -nobcv ") +
+                                       " list " + getOutputFormatSuffix());
+  Lines output;
+  execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
+  CEmcSymDevShowHandler handler;
+  if (parseOutput(command, output, handler, "CEmcSymCliTool::getSymDevList")) {
+    devices.assign(handler.getResult().begin(), handler.getResult().end());
+  }
+}
+
+SEmcSymDevInfo CEmcSymCliTool::getSymDev(const std::string& symid, const std::string& devName) {
+  const std::wstring command =
+      toolCommand(emcsym::kSymDev, " -sid " + symid + " show " + devName + getOutputFormatSuffix());
+  Lines output;
+  execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
+  CEmcSymDevShowHandler handler;
+  if (parseOutput(command, output, handler, "CEmcSymCliTool::getSymDev")) {
+    const std::deque<SEmcSymDevInfo>& devices = handler.getResult();
+    if (!devices.empty()) return devices.front();
+    trace(FI_TRACE_ERROR, "CEmcSymCliTool::getSymDev: no record of device %s on symmetrix %s",
+          devName.c_str(), symid.c_str());
+  }
+  return SEmcSymDevInfo();
+}
+
+std::vector<SEmcSymAssignment> CEmcSymCliTool::getDevAssignmentMap(const std::string& symid,
+                                                                   const std::string& devName) {
+  const std::wstring command =
+      toolCommand(emcsym::kSymMaskDb, " -sid " + symid + " -dev " + devName + " list assignment " +
+                                          getOutputFormatSuffix());
+  Lines output;
+  const int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
+  if (result != 0) {
+    if (findError(output, "No device masking database records could be found")) {
+      trace(FI_TRACE_INFO, "Device %s is currently not assigned to any hbas", devName.c_str());
+    } else {
+      trace(FI_TRACE_INFO, "Failed to find device assignement map for symdev %s with error %d.",
+            devName.c_str(), result);
+    }
+    return std::vector<SEmcSymAssignment>();
+  }
+  CEmcSymMaskdbListAssignmentHandler handler;
+  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getDevAssignmentMap")) {
+    return std::vector<SEmcSymAssignment>();
+  }
+  return handler.getResult();
+}
+
+std::string CEmcSymCliTool::findConfiguredTarget(const std::wstring& configuredTarget) {
+  const std::string target = narrow(configuredTarget);
+  const size_t separator = target.rfind("##");
+  if (separator == std::string::npos) {
+    trace(FI_TRACE_ERROR, "Invalid target %s entered at config stage", target.c_str());
+    throw CEmcSymCliException(3, L"[findConfiguredTarget]", kSourceFile, __LINE__);
+  }
+  const std::string devName = target.substr(separator + 2);
+  trace(FI_TRACE_INFO, "DevId supplied in snapshot config spec is %s", devName.c_str());
+  return devName;
+}

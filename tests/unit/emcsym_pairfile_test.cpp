@@ -1,0 +1,133 @@
+// Device pair files: one file per array or per pair in the temporary
+// directory, private to this user, each holding exactly its pair lines, and
+// all gone when the object is, also on the way out of an exception. And
+// the CLI exception's user message.
+#include "emcsym_pairfile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <stdexcept>
+
+#include "cfierrormgr.h"
+#include "cfiicumessage.h"
+#include "emcsym_clierror.h"
+#include "norvel_singletons.h"
+#include "test_env.h"
+
+using namespace quelb_pdk_4_4;
+
+namespace {
+
+SEmcSymDevInfo dev(const std::string& name) {
+  SEmcSymDevInfo info;
+  info.devName = name;
+  return info;
+}
+
+class PairFileTest : public ::testing::Test {
+ protected:
+  PairFileTest() : dir_("norvel_pairfile"), tmpdir_("TMPDIR", dir_.path().c_str()) {}
+
+  void expectPrivateFile(const std::string& name, const std::string& content) {
+    EXPECT_EQ(dir_.path() + "/hvq_fi", name.substr(0, dir_.path().size() + 7));
+    EXPECT_EQ(content, testenv::readFile(name));
+    struct stat st;
+    ASSERT_EQ(0, ::stat(name.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777u);
+  }
+
+  testenv::TempDir dir_;
+  testenv::ScopedEnv tmpdir_;
+};
+
+TEST_F(PairFileTest, KeyedFormWritesOneFilePerArrayAndDeletesThem) {
+  {
+    CEmcSymPairFile files(CEmcSymPairFile::PairLineMap{{"000190100002", {"0200 0280"}},
+                                                       {"000190100001", {"0040 0080", "0041 0081"}},
+                                                       {"000190100003", {}}});
+    const std::map<std::string, std::string>& names = files.getFilesByKey();
+    ASSERT_EQ(3u, names.size());
+    expectPrivateFile(names.at("000190100001"), "0040 0080\n0041 0081\n");
+    expectPrivateFile(names.at("000190100002"), "0200 0280\n");
+    expectPrivateFile(names.at("000190100003"), "");
+    EXPECT_NE(names.at("000190100001"), names.at("000190100002"));
+    EXPECT_TRUE(files.getFilesByIndex().empty());
+    EXPECT_EQ(3u, testenv::listDir(dir_.path()).size());
+  }
+  EXPECT_TRUE(testenv::listDir(dir_.path()).empty());
+  { CEmcSymPairFile none(CEmcSymPairFile::PairLineMap{}); }
+  EXPECT_TRUE(testenv::listDir(dir_.path()).empty());
+}
+
+TEST_F(PairFileTest, IndexedFormWritesOneFilePerPair) {
+  {
+    CEmcSymPairFile files({dev("0040"), dev("0041")}, {dev("00C0"), dev("00C1")});
+    ASSERT_EQ(2u, files.getFilesByIndex().size());
+    expectPrivateFile(files.getFilesByIndex()[0], "0040 00C0\n");
+    expectPrivateFile(files.getFilesByIndex()[1], "0041 00C1\n");
+  }
+  EXPECT_TRUE(testenv::listDir(dir_.path()).empty());
+  EXPECT_THROW(CEmcSymPairFile({dev("0040")}, {}), std::runtime_error);
+  EXPECT_TRUE(testenv::listDir(dir_.path()).empty());
+}
+
+TEST_F(PairFileTest, FilesAreGoneAfterAnExceptionAndMissingDirectoryIsNoCrash) {
+  try {
+    CEmcSymPairFile files(CEmcSymPairFile::PairLineMap{{"000190100001", {"0040 0080"}}});
+    throw std::runtime_error("operation failed");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_TRUE(testenv::listDir(dir_.path()).empty());
+
+  testenv::ScopedEnv gone("TMPDIR", (dir_.path() + "/missing").c_str());
+  CEmcSymPairFile files(CEmcSymPairFile::PairLineMap{{"000190100001", {"0040 0080"}}});
+  EXPECT_EQ("", files.getFilesByKey().at("000190100001"));
+}
+
+// Records the messages pushed on the process-wide error manager.
+class RecordingHandler : public CFiErrorHandlerBase {
+ public:
+  int handle(const CFiMessagePtr& message) override {
+    messages.push_back(message);
+    return 0;
+  }
+  std::vector<CFiMessagePtr> messages;
+};
+
+std::string textArgument(const CFiIcuMessage& message, int index) {
+  icu::UnicodeString text;
+  std::string utf8;
+  return message.argument(index).getString(text).toUTF8String(utf8);
+}
+
+TEST(CliExceptionTest, PushCliErrorPushesTheFiveArgumentsAndReturns6) {
+  RecordingHandler handler;
+  norvel::errorManager()->registerHandler(&handler);
+  CEmcSymCliException error(3, L"symcfg list ", "[cleanXML]", {"  first \r", "\tsecond"},
+                            "providers/emcsymmetrix/emcsym_clitool.cpp", 42);
+  EXPECT_EQ("first\nsecond\n", error.outputText());
+  EXPECT_EQ(6, error.pushCliError());
+  norvel::errorManager()->unregisterHandler(&handler);
+  norvel::errorManager(true);
+
+  ASSERT_EQ(1u, handler.messages.size());
+  CFiMessagePtr message = handler.messages[0];
+  EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", message->messageId());
+  EXPECT_EQ(QLB_SEV_ERROR, message->severity());
+  const CFiIcuMessage* icu = dynamic_cast<const CFiIcuMessage*>(message.get());
+  ASSERT_NE(nullptr, icu);
+  ASSERT_EQ(5, icu->argumentCount());
+  EXPECT_EQ("symcfg list ", textArgument(*icu, 0));
+  EXPECT_EQ("providers/emcsymmetrix/emcsym_clitool.cpp", textArgument(*icu, 1));
+  EXPECT_EQ(42, icu->argument(2).getLong());
+  EXPECT_EQ("[cleanXML]", textArgument(*icu, 3));
+  EXPECT_EQ("first\nsecond\n", textArgument(*icu, 4));
+
+  // The operations' form: no where text and no output.
+  CEmcSymCliException short_(3, L"[symMirEstablish]", "f.cpp", 7);
+  EXPECT_EQ("", short_.getWhere());
+  EXPECT_EQ("", short_.outputText());
+}
+
+}  // namespace

@@ -67,6 +67,19 @@ TEST(BoundedFormat, WideFormCutsAndTerminates) {
   EXPECT_EQ(-1, boundedtext::wformat(nullptr, 0, L"%d", 5));
 }
 
+// Trace formats mix narrow and wide text ("%S" with a wide device or host
+// name); non-ASCII text must survive whatever the process locale is.
+TEST(BoundedFormat, MixesNarrowAndWideNonAsciiTextInAnyProcessLocale) {
+  char narrow[64];
+  EXPECT_EQ(15, boundedtext::format(narrow, sizeof narrow, "[%S] [%ls]", L"K\u00f6ln", L"\u00e9t\u00e9"));
+  EXPECT_STREQ("[K\xc3\xb6ln] [\xc3\xa9t\xc3\xa9]", narrow);
+  EXPECT_EQ("h\xc3\xb6st", boundedtext::formatString(64, "h%lsst", L"\u00f6"));
+
+  wchar_t wide[32];
+  EXPECT_EQ(6, boundedtext::wformat(wide, 32, L"<%s>", "K\xc3\xb6ln"));
+  EXPECT_EQ(std::wstring(L"<K\u00f6ln>"), wide);
+}
+
 TEST(BoundedScan, ReadsFrameworkMessageHeadersWithSmallTargets) {
   char id[8];
   int severity = -1;

@@ -1,0 +1,251 @@
+// Inventory, device, host and masking commands against the simulator:
+// what they read, the masking adds with their reachable and unreachable
+// director ports and gatekeeper retries, remove and refresh, the refresh
+// retries, and the host name rules.
+#include <set>
+
+#include "cfiexecpipe.h"
+#include "cfinetwork.h"
+#include "emcsym_clierror.h"
+#include "provider_sim.h"
+
+using namespace quelb_pdk_4_4;
+using providertest::LoggedRun;
+using providertest::ProviderSimTest;
+using providertest::recordedSleeps;
+
+namespace {
+
+const char kArray1[] = "000190100001";
+const char kHba1[] = "10000000C9A00001";
+const char kHba2[] = "10000000C9A00002";
+
+class MaskingTest : public ProviderSimTest {};
+
+TEST_F(MaskingTest, InventoryArraysDisksVersionDevicesAndAssignments) {
+  uint64_t available = 0, total = 0;
+  EXPECT_EQ(0, tool_.getSymmetrixSize(kArray1, available, total));
+  EXPECT_EQ(32u * 95367u, available);
+  EXPECT_EQ(32u * 286102u, total);
+  EXPECT_EQ("V7.0.0.0", tool_.getSymCliVersion());
+
+  std::vector<SEmcSymDevInfo> devices;
+  tool_.getSymDevList(kArray1, devices, false);
+  ASSERT_FALSE(devices.empty());
+  for (const SEmcSymDevInfo& dev : devices) EXPECT_NE("0080", dev.devName);
+  SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "0040");
+  EXPECT_EQ(kArray1, dev.symid);
+  EXPECT_EQ("0080", dev.attachedBcv);
+  EXPECT_EQ((std::map<std::string, std::vector<std::string> >{{"04A", {"0"}}, {"13A", {"0"}}}),
+            dev.ports);
+  EXPECT_EQ((std::vector<std::string>{std::string("symdisk list -sid ") + kArray1, "symcli",
+                                      std::string("symdev -sid ") + kArray1 + " -fibre -nobcv list",
+                                      std::string("symdev -sid ") + kArray1 + " show 0040"}),
+            runLines());
+  EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ + "symdev\"  -sid " + kArray1 +
+                          " -fibre -nobcv  list  -output XML_ATTRIBUTE ]"));
+  EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ + "symcli\"  -output XML ]"));
+
+  const std::string local = CFiNetwork::getComputerName();
+  EXPECT_EQ((std::vector<std::string>{local, "backup01"}), tool_.symMaskdbListDatabase(kArray1));
+  std::map<std::string, std::vector<std::string> > hostPorts = tool_.getHostMap(kArray1);
+  EXPECT_EQ((std::set<std::string>{"hba0", "hba1"}),
+            std::set<std::string>(hostPorts[local].begin(), hostPorts[local].end()));
+
+  std::vector<SEmcSymAssignment> assignments = tool_.getDevAssignmentMap(kArray1, "0040");
+  ASSERT_EQ(2u, assignments.size());
+  EXPECT_EQ(kArray1, assignments[0].symid);
+  EXPECT_EQ("0040", assignments[0].devNumber);
+  EXPECT_EQ(kHba1, assignments[0].portWwn);
+  EXPECT_EQ("04A", assignments[0].director);
+  EXPECT_EQ("0", assignments[0].port);
+  EXPECT_EQ("13A", assignments[1].director);
+  EXPECT_TRUE(tool_.getDevAssignmentMap(kArray1, "00C0").empty());
+  EXPECT_EQ(1, traceCount("Device 00C0 is currently not assigned to any hbas"));
+
+  EXPECT_EQ("00C3", tool_.findConfiguredTarget(L"UDID##EMC##SYMMETRIX##000190100001##00C3"));
+  EXPECT_THROW(tool_.findConfiguredTarget(L"00C3"), CEmcSymCliException);
+  EXPECT_EQ(1, traceCount("Invalid target 00C3 entered at config stage"));
+}
+
+TEST_F(MaskingTest, AddRunsEveryCombinationAndCountsTheReachableOnes) {
+  std::vector<SEmcSymHbaInfo> hbas;
+  SEmcSymMaskHostInfo hostInfo;
+  ASSERT_EQ(0, tool_.GetHostInfo(kArray1, hbas, hostInfo));
+  ASSERT_EQ(2u, hbas.size());
+  std::vector<std::string> wwns = {hbas[0].wwn, hbas[1].wwn};
+  EXPECT_EQ((std::vector<std::string>{kHba1, kHba2}), wwns);
+
+  // 00C0 is on FA-4A:1 (reached by the first HBA only) and FA-13A:1 (by
+  // the second only): two of four combinations are reachable.
+  SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "00C0");
+  clearLog();
+  EXPECT_EQ(0, tool_.symMaskAdd(dev, wwns, hostInfo));
+  EXPECT_EQ((std::vector<std::string>{std::string("symmask -sid ") + kArray1 + " -wwn " + kHba1 +
+                                          " -dir 04A -port 1 -noprompt add devs 00C0",
+                                      std::string("symmask -sid ") + kArray1 + " -wwn " + kHba1 +
+                                          " -dir 13A -port 1 -noprompt add devs 00C0",
+                                      std::string("symmask -sid ") + kArray1 + " -wwn " + kHba2 +
+                                          " -dir 04A -port 1 -noprompt add devs 00C0",
+                                      std::string("symmask -sid ") + kArray1 + " -wwn " + kHba2 +
+                                          " -dir 13A -port 1 -noprompt add devs 00C0"}),
+            runLines());
+  EXPECT_EQ(1, traceCount("2 of 4 HBA WWNs assigned to director/port combinations for accessing "
+                          "device 00C0 are not accessible due to misconfiguration of the array."));
+  EXPECT_EQ(2, traceCount("Assigning device 00C0 to director/port that is not accessible to the "
+                          "HBA port"));
+
+  // Nothing reachable: every add still runs, and the result is 3.
+  clearLog();
+  EXPECT_EQ(3, tool_.symMaskAdd(dev, wwns, SEmcSymMaskHostInfo()));
+  EXPECT_EQ(4u, runs("symmask").size());
+  EXPECT_EQ(1, traceCount("Since there were no valid mappings the device import will fail."));
+}
+
+TEST_F(MaskingTest, AddRetriesWhileTheGatekeeperCannotBeOpened) {
+  writeConfig(0, 2);
+  std::vector<SEmcSymHbaInfo> hbas;
+  SEmcSymMaskHostInfo hostInfo;
+  ASSERT_EQ(0, tool_.GetHostInfo(kArray1, hbas, hostInfo));
+  SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "0041");  // FA-4A:0 and FA-13A:0
+  sim_.admin("fault add gatekeeper --msg 3 --tool symmask --cmd add --count 3");
+  clearLog();
+  EXPECT_EQ(0, tool_.symMaskAdd(dev, {kHba1}, hostInfo));
+  // The runner's own release and last run, then one more attempt 1 s later.
+  EXPECT_EQ(5u, runs("symmask").size());
+  EXPECT_EQ(std::vector<unsigned long>{1000}, recordedSleeps());
+  EXPECT_EQ(1, traceCount("Can not open gate keeper, either locked or inaccessible, retrying"));
+
+  // A gatekeeper that stays locked ends the add after 10 attempts.
+  sim_.admin("fault add gatekeeper --msg 3 --tool symmask --cmd add --always");
+  sim_.admin("fault add noxml --tool symcfg --cmd list --always");  // no lock to release
+  recordedSleeps().clear();
+  clearLog();
+  EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool_.symMaskAdd(dev, {kHba1}, hostInfo));
+  EXPECT_EQ(20u, runs("symmask").size());
+  EXPECT_EQ(std::vector<unsigned long>(9, 1000), recordedSleeps());
+  EXPECT_EQ(1, traceCount("Can not open gate keeper, either locked or inaccessible, retry failed"));
+}
+
+TEST_F(MaskingTest, RemoveThenRefreshTheArray) {
+  std::vector<SEmcSymAssignment> assignments = tool_.getDevAssignmentMap(kArray1, "0042");
+  ASSERT_EQ(2u, assignments.size());
+  clearLog();
+  tool_.symMaskRemove(assignments[1]);
+  EXPECT_EQ(
+      (std::vector<std::string>{std::string("symmask -sid ") + kArray1 + " -wwn " + kHba2 +
+                                    " -dir 13A -port 0 -force remove devs 0042",
+                                std::string("symmask -sid ") + kArray1 + " refresh -noprompt"}),
+      runLines());
+  EXPECT_EQ(std::vector<unsigned long>{1000}, recordedSleeps());
+  assignments = tool_.getDevAssignmentMap(kArray1, "0042");
+  ASSERT_EQ(1u, assignments.size());
+  EXPECT_EQ(kHba1, assignments[0].portWwn);
+}
+
+TEST_F(MaskingTest, RefreshRetriesThenRetriesWithArrayDiscovery) {
+  sim_.admin(
+      "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 17");
+  EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool_.symMaskRefresh(kArray1));
+  const std::string refresh = std::string("symmask -sid ") + kArray1 + " refresh -noprompt";
+  std::vector<std::string> expected(9, refresh);
+  for (int i = 0; i < 8; ++i) {
+    expected.push_back("symcfg discover");
+    expected.push_back(refresh);
+  }
+  EXPECT_EQ(expected, runLines());
+  EXPECT_EQ(std::vector<unsigned long>(16, 2000), recordedSleeps());
+  EXPECT_EQ(1, traceCount("Refresh command is failing even after retry returning failiure."));
+
+  // Passing during the discovery retries; all arrays without a symid.
+  clearLog();
+  recordedSleeps().clear();
+  sim_.admin(
+      "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 10");
+  EXPECT_EQ(0, tool_.symMaskRefresh(std::string()));
+  EXPECT_EQ(13u, runs().size());  // 11 refreshes, 2 discoveries
+  EXPECT_EQ("symmask refresh -noprompt", runLines().back());
+  EXPECT_EQ(1, traceCount("Refresh command passed after retry for array discovery."));
+}
+
+TEST_F(MaskingTest, HostLoginsHbasAndDirectorPortsOfThisHost) {
+  const std::string local = CFiNetwork::getComputerName();
+  SEmcSymMaskHostInfo info;
+  EXPECT_EQ(0, tool_.getHostLoginInfo(kArray1, local + ".example.test", info));
+  EXPECT_EQ(local, info.hostNodeName);
+  ASSERT_EQ(2u, info.logins.size());
+  EXPECT_EQ(2u, info.logins[kHba1].directorPorts.size());
+  EXPECT_TRUE(info.findEntry(kHba1, "04a", "1"));
+  EXPECT_FALSE(info.findEntry(kHba1, "13A", "1"));
+  EXPECT_FALSE(info.findEntry("10000000C9FFFFFF", "04A", "1"));
+  EXPECT_EQ(19, tool_.getHostLoginInfo(kArray1, "no-such-host.invalid", info));
+
+  std::vector<SEmcSymHbaInfo> kept = tool_.validateHostName(kArray1, std::string());
+  ASSERT_EQ(2u, kept.size());
+  EXPECT_EQ(kHba1, kept[0].wwn);
+
+  SEmcSymMaskHostInfo byName = tool_.GetHostInfo(kArray1, local);
+  ASSERT_EQ(2u, byName.logins.size());
+  EXPECT_EQ(4u, byName.logins[kHba2].directorPorts.size());
+  EXPECT_TRUE(tool_.GetHostInfo(kArray1, "backup01").logins.empty());  // not resolvable here
+}
+
+const char kHostScenario[] =
+    "host local\n"
+    "  hba 10000000C9A00001 port=hba0\n"
+    "host mailhost address=10.1.1.1\n"
+    "  hba 10000000C9D00001 port=hba0\n"
+    "host farhost1 address=10.123.4.5\n"
+    "  hba 10000000C9B00001 port=hba0\n"
+    "host farhost2 address=10.12.4.5\n"
+    "  hba 10000000C9C00001 port=hba0\n"
+    "array 000190100001 local\n"
+    "  port FA-4A:0 FA-4A:1\n"
+    "  devices 0040-0041 std size=2048 ports=FA-4A:0,FA-4A:1\n"
+    "  login 10000000C9A00001 FA-4A:0\n"
+    "  login 10000000C9B00001 FA-4A:1\n"
+    "  login 10000000C9C00001 FA-4A:1\n"
+    "  login 10000000C9D00001 FA-4A:1\n"
+    "  alias 10000000C9B00001 node=HOST.23.4.5\n"
+    "  alias 10000000C9C00001 node=HOST.12.4.5\n"
+    "  alias 10000000C9D00001 node=MailHost\n"
+    "  mask 10000000C9D00001 FA-4A:1 0041\n";
+
+TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArray) {
+  sim_.init(kHostScenario);
+  clearLog();
+  // Names of more than 16 characters that resolve to 10.123.4.5 and
+  // 10.12.4.5 (numeric forms, so no name service is needed).
+  EXPECT_EQ(std::vector<std::string>{"10000000C9B00001"},
+            tool_.symGetHbaList(kArray1, "0x000000000a.123.4.5"));
+  EXPECT_EQ(std::vector<std::string>{"10000000C9C00001"},
+            tool_.symGetHbaList(kArray1, "0000000000012.12.4.5"));
+  EXPECT_EQ((std::vector<std::string>{
+                std::string("symmaskdb -sid ") + kArray1 + " -host HOST.23.4.5 list capacity",
+                std::string("symmaskdb -sid ") + kArray1 + " -host HOST.12.4.5 list capacity"}),
+            runLines());
+  EXPECT_EQ(1, traceCount("hostname [0x000000000a.123.4.5] length is [20] greater than 16 so the "
+                          "hostname registered at array should be [HOST.23.4.5], host IP address "
+                          "is [10.123.4.5]"));
+
+  // Registered in another case: found through the masking database.
+  clearLog();
+  EXPECT_EQ(std::vector<std::string>{"10000000C9D00001"}, tool_.symGetHbaList(kArray1, "mailhost"));
+  EXPECT_EQ((std::vector<std::string>{
+                std::string("symmaskdb -sid ") + kArray1 + " -host mailhost list capacity",
+                "symmask discover hba -rename",
+                std::string("symmaskdb -sid ") + kArray1 + " -host mailhost list capacity",
+                std::string("symmaskdb -sid ") + kArray1 + " list database",
+                std::string("symmaskdb -sid ") + kArray1 + " -host MailHost list capacity"}),
+            runLines());
+
+  // Unknown names end empty, with the names the array knows traced.
+  EXPECT_TRUE(tool_.symGetHbaList(kArray1, "nohost").empty());
+  EXPECT_EQ(1, traceCount("CEmcSymCliTool::symGetHbaList Hostname nohost is invalid"));
+  clearLog();
+  EXPECT_TRUE(tool_.symGetHbaList(kArray1, "no-such-host-anywhere.invalid").empty());
+  EXPECT_TRUE(runs().empty());
+  EXPECT_EQ(1, traceCount("Cannot resolve hostname [no-such-host-anywhere.invalid]"));
+}
+
+}  // namespace

@@ -1,0 +1,236 @@
+// The SYMCLI runner against the simulator: the command line it starts, the
+// gatekeeper retries and forced lock release (proved by the command log),
+// failures that are not retried, time-outs, and cleanXML.
+#include <signal.h>
+
+#include <cerrno>
+
+#include "cfiexecpipeposix.h"
+#include "emcsym_clierror.h"
+#include "provider_sim.h"
+
+using namespace quelb_pdk_4_4;
+using providertest::LoggedRun;
+using providertest::ProviderSimTest;
+using providertest::recordedSleeps;
+
+namespace {
+
+const char kArray1[] = "000190100001";
+const char kArray2[] = "000190100002";
+
+// The runs of the forced release when no lock can be listed: the arrays,
+// their (empty) lock lists, the arrays again and locks 1 to 15 of each.
+std::vector<std::string> fallbackReleaseLines(bool locksListed) {
+  std::vector<std::string> lines = {"symcfg list"};
+  if (locksListed) {
+    lines.push_back(std::string("symcfg -sid ") + kArray1 + " -lock list");
+    lines.push_back(std::string("symcfg -sid ") + kArray2 + " -lock list");
+  } else {
+    // The first listing fails, which ends the listing.
+    lines.push_back(std::string("symcfg -sid ") + kArray1 + " -lock list");
+  }
+  lines.push_back("symcfg list");
+  for (const char* symid : {kArray1, kArray2}) {
+    for (int n = 1; n <= 15; ++n) {
+      lines.push_back(std::string("symcfg -sid ") + symid + " -noprompt -lockn " +
+                      std::to_string(n) + " release");
+    }
+  }
+  return lines;
+}
+
+std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+class RunnerTest : public ProviderSimTest {
+ protected:
+  const std::string show_ = std::string("symdev -sid ") + kArray1 + " show 0040";
+};
+
+TEST_F(RunnerTest, SuccessfulCommandRunsOnceAsQuotedPathAndTwoBlanks) {
+  std::vector<SEmcSymArrayInfo> arrays = tool_.getSymmetrixList();
+  ASSERT_EQ(2u, arrays.size());  // the remote array is left out
+  EXPECT_EQ(kArray1, arrays[0].symid);
+  EXPECT_EQ(kArray2, arrays[1].symid);
+  std::vector<LoggedRun> logged = runs();
+  ASSERT_EQ(1u, logged.size());
+  EXPECT_EQ((std::vector<std::string>{"list", "-output", "XML_ATTRIBUTE"}), logged[0].args);
+  EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ +
+                          "symcfg\"  list  -output XML_ATTRIBUTE ]"));
+  EXPECT_TRUE(recordedSleeps().empty());
+
+  // The suffix chosen at start-up is used by every later command.
+  CEmcSymCliTool::setOutputFormatSuffix(" -output XML ");
+  EXPECT_EQ(2u, tool_.getSymmetrixList().size());
+  EXPECT_EQ((std::vector<std::string>{"list", "-output", "XML"}), runs().back().args);
+}
+
+TEST_F(RunnerTest, EachGatekeeperMessageAndEmptyOutputIsRetriedAtTheConfiguredDelay) {
+  writeConfig(2, 3);
+  for (const char* which : {"1", "2", "3", "4", "none"}) {
+    SCOPED_TRACE(which);
+    clearLog();
+    recordedSleeps().clear();
+    sim_.admin(std::string("fault add gatekeeper --msg ") + which +
+               " --tool symdev --cmd show --count 2");
+    EXPECT_EQ("0040", tool_.getSymDev(kArray1, "0040").devName);
+    EXPECT_EQ((std::vector<std::string>{show_, show_, show_}), runLines());
+    EXPECT_EQ((std::vector<unsigned long>{3000, 3000}), recordedSleeps());
+  }
+  EXPECT_EQ(5, traceCount("Command passed on retry."));
+  // Each of the four messages was recognised on both failed runs.
+  EXPECT_EQ(8, traceCount("gatekepper is locked."));
+}
+
+TEST_F(RunnerTest, GatekeeperStillLockedAfterTheRetriesReleasesAllLocksThenRunsOnceMore) {
+  writeConfig(2, 3);
+  sim_.admin("fault add gatekeeper --msg 4 --tool symdev --cmd show --count 3");
+  EXPECT_EQ("0040", tool_.getSymDev(kArray1, "0040").devName);
+  std::vector<std::string> expected = {show_, show_, show_};
+  expected = concat(expected, fallbackReleaseLines(true));
+  expected.push_back(show_);
+  EXPECT_EQ(expected, runLines());
+  EXPECT_EQ((std::vector<unsigned long>{3000, 3000}), recordedSleeps());
+  EXPECT_EQ(1, traceCount("Gate keeper is locked. Releasing the lock on the gate keeper."));
+  EXPECT_EQ(1, traceCount("Could not deternime the lock on gate keeper. Forcefully releasing all "
+                          "the locks."));
+  EXPECT_EQ(1, traceCount("after deleting the lock forcefully."));
+}
+
+TEST_F(RunnerTest, HeldLockIsReleasedFromTheLockList) {
+  writeConfig(1, 2);
+  sim_.admin(std::string("fault add lock --sid ") + kArray1 + " --lockn 5");
+  EXPECT_EQ("0041", tool_.getSymDev(kArray1, "0041").devName);
+  const std::string show = std::string("symdev -sid ") + kArray1 + " show 0041";
+  EXPECT_EQ((std::vector<std::string>{
+                show, show, "symcfg list", std::string("symcfg -sid ") + kArray1 + " -lock list",
+                std::string("symcfg -sid ") + kArray2 + " -lock list",
+                std::string("symcfg -sid ") + kArray1 + " -noprompt -lockn 5 release", show}),
+            runLines());
+  EXPECT_EQ((std::vector<unsigned long>{2000}), recordedSleeps());
+  EXPECT_EQ(1, traceCount("Forcefully releasing all the locks aquired by other processe."));
+  EXPECT_EQ(1, traceCount("Releasing lock 5 for symmetrix 000190100001."));
+}
+
+TEST_F(RunnerTest, NoRetryAttemptsAndAnUnreadableLockListGoStraightToReleasingLocksOneTo15) {
+  writeConfig(0, 2);
+  sim_.admin("fault add gatekeeper --msg 3 --tool symdev --cmd show --count 1");
+  sim_.admin("fault add noxml --tool symcfg --cmd lock --count 1");
+  EXPECT_EQ("0040", tool_.getSymDev(kArray1, "0040").devName);
+  std::vector<std::string> expected = {show_};
+  expected = concat(expected, fallbackReleaseLines(false));
+  expected.push_back(show_);
+  EXPECT_EQ(expected, runLines());
+  EXPECT_TRUE(recordedSleeps().empty());
+  EXPECT_EQ(1, traceCount("throw while retriving list of locks."));
+}
+
+TEST_F(RunnerTest, OtherFailuresAreNotRetried) {
+  sim_.admin("fault add fail --tool symdev --cmd show --message \"Device busy\" --exit 2");
+  try {
+    tool_.getSymDev(kArray1, "0040");
+    FAIL() << "no exception";
+  } catch (const EFiExecPipe& e) {
+    EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, e.getCode());
+    EXPECT_EQ(2, e.getExitStatus());
+  }
+  EXPECT_EQ(std::vector<std::string>{show_}, runLines());
+  EXPECT_EQ(1, traceCount("ERROR: CLI returned; status=11, 1 lines of stdout"));
+  EXPECT_EQ(1, traceCount(">> Device busy"));
+
+  // Without throwOnError the result comes back.
+  clearLog();
+  sim_.admin("fault add fail --tool symcfg --cmd list --message \"No good\"");
+  std::vector<std::string> output;
+  EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED,
+            tool_.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, false, true, 600));
+  EXPECT_EQ(std::vector<std::string>{"No good"}, output);
+  EXPECT_EQ(1, traceCount("WARNING: CLI returned; status=11, 1 lines of stdout"));
+
+  // A gatekeeper that frees up but leaves another failure: no lock release.
+  clearLog();
+  sim_.admin("fault add gatekeeper --msg 1 --tool symdev --cmd show");
+  sim_.admin("fault add fail --tool symdev --cmd show --message \"Device busy\"");
+  EXPECT_THROW(tool_.getSymDev(kArray1, "0040"), EFiExecPipe);
+  EXPECT_EQ((std::vector<std::string>{show_, show_}), runLines());
+  EXPECT_EQ(1, traceCount("Gate keeper is  not locked any more. Command failed due to some other "
+                          "error."));
+  EXPECT_TRUE(recordedSleeps().size() == 1u);
+}
+
+// A pipe whose time-out unit is 20 ms, so that a hang ends quickly.
+class FastPipe : public CFiExecPipePosix {
+ public:
+  FastPipe() : CFiExecPipePosix(1) { setTimeUnitMs(20); }
+};
+
+class FastTool : public CEmcSymCliTool {
+ public:
+  explicit FastTool(const tstring& bin) : CEmcSymCliTool(bin) {}
+
+ protected:
+  std::unique_ptr<CFiExecPipeBase> createPipe() override {
+    return std::unique_ptr<CFiExecPipeBase>(new FastPipe);
+  }
+};
+
+TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
+  FastTool tool(CFiStringTool::str2tstr(bin_));
+  tool.setTraceLog(traceLog_);
+  sim_.admin("fault add hang --tool symcfg --cmd list");
+  std::vector<std::string> output;
+  try {
+    tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, true, false, 5);
+    FAIL() << "no exception";
+  } catch (const EFiExecPipe& e) {
+    EXPECT_EQ(QLB_EXEC_PIPE_READ_TIMEOUT, e.getCode());
+  }
+  std::vector<LoggedRun> logged = runs();
+  ASSERT_EQ(1u, logged.size());
+  EXPECT_FALSE(logged[0].finished);
+  EXPECT_EQ(-1, ::kill(static_cast<pid_t>(logged[0].pid), 0));
+  EXPECT_EQ(ESRCH, errno);
+  EXPECT_EQ(1, traceCount("Process has timmedout (5 sec)"));
+}
+
+TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
+  std::vector<std::string> lines = {"stray", "<?xml version=\"1.0\" ?>", "<SymCLI_ML>",
+                                    "</SymCLI_ML>", "stray"};
+  tool_.cleanXML(L"cmd", lines);
+  EXPECT_EQ(
+      (std::vector<std::string>{"", "<?xml version=\"1.0\" ?>", "<SymCLI_ML>", "</SymCLI_ML>", ""}),
+      lines);
+
+  // Text before the declaration and after the closing tag on those lines stays.
+  lines = {"a", "b", "junk<?xml version=\"1.0\" ?><SymCLI_ML>", "</SymCLI_ML>junk", "c"};
+  tool_.cleanXML(L"cmd", lines);
+  EXPECT_EQ((std::vector<std::string>{"", "", "junk<?xml version=\"1.0\" ?><SymCLI_ML>",
+                                      "</SymCLI_ML>junk", ""}),
+            lines);
+
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"The command completed."}, std::vector<std::string>{},
+        std::vector<std::string>{"<SymCLI_ML>", "</SymCLI_ML>"},
+        std::vector<std::string>{"<?xml version=\"1.0\" ?>", "<SymCLI_ML>"}}) {
+    std::vector<std::string> copy = bad;
+    try {
+      tool_.cleanXML(L"symcfg list ", copy);
+      FAIL() << "no exception";
+    } catch (const CEmcSymCliException& e) {
+      EXPECT_EQ(3, e.getCode());
+      EXPECT_EQ(L"symcfg list ", e.getCommand());
+      EXPECT_EQ("[cleanXML]", e.getWhere());
+      EXPECT_EQ(bad, e.getOutput());
+      EXPECT_EQ("providers/emcsymmetrix/emcsym_clitool.cpp", e.getSourceFile());
+    }
+  }
+
+  // An operation that meets such output reports it instead of parsing.
+  sim_.admin("fault add noxml --tool symcfg --cmd list");
+  EXPECT_THROW(tool_.getSymmetrixList(), CEmcSymCliException);
+}
+
+}  // namespace

@@ -1,0 +1,341 @@
+// The TimeFinder methods against the simulator, each through its whole
+// sequence on two arrays at once: every step runs exactly one command per
+// array, naming only that array and its own pair file.
+#include <algorithm>
+#include <map>
+
+#include "emcsym_clierror.h"
+#include "emcsym_pairfile.h"
+#include "provider_sim.h"
+
+using providertest::device;
+using providertest::LoggedRun;
+using providertest::ProviderSimTest;
+using providertest::recordedSleeps;
+
+namespace {
+
+const char kArray1[] = "000190100001";
+const char kArray2[] = "000190100002";
+
+class TimeFinderTest : public ProviderSimTest {
+ protected:
+  // Source and target device records of the pairs, read from the arrays.
+  void readDevices(const std::vector<std::pair<std::string, std::string> >& sources,
+                   const std::vector<std::pair<std::string, std::string> >& targets) {
+    sources_.clear();
+    targets_.clear();
+    for (const auto& s : sources) sources_.push_back(tool_.getSymDev(s.first, s.second));
+    for (const auto& t : targets) targets_.push_back(tool_.getSymDev(t.first, t.second));
+  }
+
+  // The runs of `tool` whose simulator command is `command` (since the
+  // last clearLog): exactly one per array of `files`, in key order, each
+  // naming that array, its pair file, and holding that array's lines.
+  void expectOnePerArray(const std::string& tool, const std::string& command,
+                         const CEmcSymCliTool::PairFileMap& files,
+                         const CEmcSymPairFile::PairLineMap& lines) {
+    SCOPED_TRACE(tool + " " + command);
+    std::vector<LoggedRun> matching;
+    for (const LoggedRun& run : runs(tool)) {
+      if (run.command == command) matching.push_back(run);
+    }
+    ASSERT_EQ(files.size(), matching.size());
+    size_t i = 0;
+    for (const auto& entry : files) {
+      const LoggedRun& run = matching[i++];
+      EXPECT_EQ(entry.first, run.sid);
+      EXPECT_NE(run.args.end(), std::find(run.args.begin(), run.args.end(), entry.second));
+      std::string text;
+      for (const std::string& line : lines.at(entry.first)) text += line + "\n";
+      EXPECT_EQ(text, run.pairFile);
+    }
+  }
+
+  // Every query since the last clearLog names one array and a file of one
+  // of its pairs.
+  void expectQueriesOfSinglePairs(const std::string& tool) {
+    for (const LoggedRun& run : runs(tool)) {
+      if (run.command != "query") continue;
+      EXPECT_EQ(1, std::count(run.pairFile.begin(), run.pairFile.end(), '\n')) << run.line();
+      const std::string first = run.pairFile.substr(0, 2);
+      EXPECT_EQ(first == "02" ? kArray2 : kArray1, run.sid) << run.line();
+    }
+  }
+
+  std::vector<SEmcSymDevInfo> sources_;
+  std::vector<SEmcSymDevInfo> targets_;
+};
+
+TEST_F(TimeFinderTest, CloneCreateCopyDetermineRestoreAndDelete) {
+  const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0040 00C0", "0041 00C1"}},
+                                              {kArray2, {"0200 02C0"}}};
+  CEmcSymPairFile pairFiles(lines);
+  const CEmcSymCliTool::PairFileMap& files = pairFiles.getFilesByKey();
+
+  tool_.symCloneCreate(files);
+  expectOnePerArray("symclone", "establish", files, lines);
+  for (const LoggedRun& run : runs("symclone")) {
+    EXPECT_NE(run.args.end(), std::find(run.args.begin(), run.args.end(), "-consistent"));
+  }
+
+  readDevices({{kArray1, "0040"}, {kArray1, "0041"}, {kArray2, "0200"}},
+              {{kArray1, "00C0"}, {kArray1, "00C1"}, {kArray2, "02C0"}});
+  std::wstring splitType;
+  ASSERT_TRUE(tool_.determineSplitType(sources_[0], targets_[0], splitType));
+  EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_CLONE, splitType);
+
+  {
+    CEmcSymPairFile single(sources_, targets_);
+    clearLog();
+    EXPECT_TRUE(tool_.symCloneQueryCopied({kArray1, kArray1, kArray2}, single.getFilesByIndex()));
+    expectQueriesOfSinglePairs("symclone");
+  }
+
+  // A copy still in progress cannot be restored from.
+  readDevices({{kArray1, "0040"}}, {{kArray1, "00C0"}});
+  sim_.admin(std::string("state --sid ") + kArray1 + " clone 0040 00C0 CopyInProg");
+  readDevices({{kArray1, "0040"}}, {{kArray1, "00C0"}});
+  EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_CLONE, sources_, targets_));
+  EXPECT_EQ(1, traceCount("Invalid clone state, cannot restore from 0040 to 00C0"));
+  sim_.admin(std::string("state --sid ") + kArray1 + " clone 0040 00C0 Copied");
+
+  writeConfig(8, 2, 77);
+  readDevices({{kArray1, "0040"}, {kArray1, "0041"}, {kArray2, "0200"}},
+              {{kArray1, "00C0"}, {kArray1, "00C1"}, {kArray2, "02C0"}});
+  clearLog();
+  tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_CLONE, files, sources_, targets_);
+  expectOnePerArray("symclone", "restore", files, lines);
+  expectOnePerArray("symclone", "split", files, lines);
+  expectQueriesOfSinglePairs("symclone");
+  EXPECT_EQ(2, traceCount("Running restore operation with timeout =77"));
+  // The restore waited until every pair was restored, then split them all.
+  readDevices({{kArray1, "0040"}, {kArray2, "0200"}}, {{kArray1, "00C0"}, {kArray2, "02C0"}});
+  EXPECT_EQ("Split", sources_[0].clones.at(0).state);
+  EXPECT_EQ("Split", sources_[1].clones.at(0).state);
+
+  clearLog();
+  tool_.deleteCopy(CEmcSymCliTool::SPLIT_TYPE_CLONE, files);
+  expectOnePerArray("symclone", "terminate", files, lines);
+  readDevices({{kArray1, "0040"}}, {{kArray1, "00C0"}});
+  EXPECT_TRUE(sources_[0].clones.empty());
+}
+
+TEST_F(TimeFinderTest, RestoredClonePairIsSplitBeforeAnotherRestore) {
+  const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0042 00C2"}}, {kArray2, {"0201 02C1"}}};
+  CEmcSymPairFile pairFiles(lines);
+  tool_.symCloneCreate(pairFiles.getFilesByKey());
+  sim_.admin(std::string("state --sid ") + kArray1 + " clone 0042 00C2 Restored");
+  sim_.admin(std::string("state --sid ") + kArray2 + " clone 0201 02C1 Copied");
+  readDevices({{kArray1, "0042"}, {kArray2, "0201"}}, {{kArray1, "00C2"}, {kArray2, "02C1"}});
+  clearLog();
+  EXPECT_TRUE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_CLONE, sources_, targets_));
+  std::vector<LoggedRun> logged = runs();
+  ASSERT_EQ(1u, logged.size());
+  EXPECT_EQ("split", logged[0].command);
+  EXPECT_EQ(kArray1, logged[0].sid);
+  EXPECT_EQ("0042 00C2\n", logged[0].pairFile);
+}
+
+TEST_F(TimeFinderTest, SnapCreateActivateDetermineRestoreAndDelete) {
+  const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0043 0103"}}, {kArray2, {"0202 0302"}}};
+  CEmcSymPairFile pairFiles(lines);
+  const CEmcSymCliTool::PairFileMap& files = pairFiles.getFilesByKey();
+
+  tool_.symSnapCreate(files);
+  expectOnePerArray("symsnap", "create", files, lines);
+  expectOnePerArray("symsnap", "activate", files, lines);
+  std::vector<std::string> order;
+  for (const LoggedRun& run : runs("symsnap")) order.push_back(run.command + " " + run.sid);
+  EXPECT_EQ((std::vector<std::string>{
+                std::string("create ") + kArray1, std::string("activate ") + kArray1,
+                std::string("create ") + kArray2, std::string("activate ") + kArray2}),
+            order);
+
+  readDevices({{kArray1, "0043"}, {kArray2, "0202"}}, {{kArray1, "0103"}, {kArray2, "0302"}});
+  std::wstring splitType;
+  ASSERT_TRUE(tool_.determineSplitType(sources_[1], targets_[1], splitType));
+  EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_SNAP, splitType);
+
+  clearLog();
+  tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_SNAP, files, sources_, targets_);
+  expectOnePerArray("symsnap", "restore", files, lines);
+  expectOnePerArray("symsnap", "terminate", files, lines);
+  expectQueriesOfSinglePairs("symsnap");
+  for (const LoggedRun& run : runs("symsnap")) {
+    if (run.command == "terminate") {
+      EXPECT_NE(run.args.end(), std::find(run.args.begin(), run.args.end(), "-restored"));
+    }
+  }
+  EXPECT_EQ(
+      (std::vector<std::string>{std::string("symdev -sid ") + kArray1 + " ready 0103 -noprompt",
+                                std::string("symdev -sid ") + kArray2 + " ready 0302 -noprompt"}),
+      runLines("symdev"));
+
+  // A snapshot in another state cannot be restored from.
+  sim_.admin(std::string("state --sid ") + kArray1 + " snap 0043 0103 Restored");
+  readDevices({{kArray1, "0043"}}, {{kArray1, "0103"}});
+  EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_SNAP, sources_, targets_));
+  EXPECT_EQ(1, traceCount("Invalid snapshot state, cannot restore"));
+  EXPECT_THROW(tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_SNAP, files, sources_, targets_),
+               CEmcSymCliException);
+
+  clearLog();
+  tool_.deleteCopy(CEmcSymCliTool::SPLIT_TYPE_SNAP, files);
+  expectOnePerArray("symsnap", "terminate", files, lines);
+  for (const LoggedRun& run : runs("symsnap")) {
+    EXPECT_NE(run.args.end(), std::find(run.args.begin(), run.args.end(), "-symforce"));
+  }
+  // Mirror copies need no command to be deleted.
+  clearLog();
+  tool_.deleteCopy(CEmcSymCliTool::SPLIT_TYPE_MIRROR, files);
+  EXPECT_TRUE(runs().empty());
+}
+
+TEST_F(TimeFinderTest, MirrorSplitEstablishAndRestoreWithThePreRestoreSplit) {
+  const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0044 0084", "0045 0085"}},
+                                              {kArray2, {"0203 0283"}}};
+  CEmcSymPairFile pairFiles(lines);
+  const CEmcSymCliTool::PairFileMap& files = pairFiles.getFilesByKey();
+
+  tool_.symMirSplit(files);
+  expectOnePerArray("symmir", "split", files, lines);
+  std::vector<SEmcSymPairInfo> pairs = tool_.getStatusOfPairs(files);
+  ASSERT_EQ(3u, pairs.size());
+  EXPECT_EQ("0044", pairs[0].stdDevName);
+  EXPECT_EQ("0085", pairs[1].bcvDevName);
+  EXPECT_EQ("0203", pairs[2].stdDevName);
+
+  readDevices({{kArray1, "0044"}, {kArray1, "0045"}, {kArray2, "0203"}},
+              {{kArray1, "0084"}, {kArray1, "0085"}, {kArray2, "0283"}});
+  std::wstring splitType;
+  ASSERT_TRUE(tool_.determineSplitType(sources_[2], targets_[2], splitType));
+  EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_MIRROR, splitType);
+
+  // Establish, then poll every pair until all are synchronised.
+  clearLog();
+  tool_.symMirEstablish(files, sources_, targets_, L"PREPARE");
+  expectOnePerArray("symmir", "establish", files, lines);
+  expectQueriesOfSinglePairs("symmir");
+  int inProgress = 0;
+  for (const LoggedRun& run : runs("symmir")) inProgress += run.command == "query";
+  EXPECT_GT(inProgress, 3);  // each pair was seen in progress before synchronised
+  readDevices({{kArray1, "0044"}, {kArray1, "0045"}, {kArray2, "0203"}},
+              {{kArray1, "0084"}, {kArray1, "0085"}, {kArray2, "0283"}});
+  for (const SEmcSymDevInfo& source : sources_)
+    EXPECT_EQ("Synchronized", source.pairs.at(0).pairState);
+
+  // Restore from synchronised pairs: they are split and waited for first.
+  recordedSleeps().clear();
+  clearLog();
+  tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_MIRROR, files, sources_, targets_);
+  std::vector<std::string> steps;
+  for (const LoggedRun& run : runs("symmir")) {
+    if (run.command != "query" && (steps.empty() || steps.back() != run.command)) {
+      steps.push_back(run.command);
+    }
+  }
+  EXPECT_EQ((std::vector<std::string>{"split", "restore", "split"}), steps);
+  expectOnePerArray("symmir", "restore", files, lines);
+  EXPECT_EQ(std::vector<unsigned long>{2000}, recordedSleeps());
+  EXPECT_EQ(1, traceCount("Split for [0044 0084] pair is in Progress. Going to sleep for 2 sec. "
+                          "Remaning retry count is [300] "));
+  // The final split is not waited for; once it is done, the pairs are
+  // not split again before another restore.
+  readDevices({{kArray1, "0044"}, {kArray1, "0045"}, {kArray2, "0203"}},
+              {{kArray1, "0084"}, {kArray1, "0085"}, {kArray2, "0283"}});
+  for (const SEmcSymDevInfo& source : sources_)
+    EXPECT_EQ("SplitInProg", source.pairs.at(0).pairState);
+  readDevices({{kArray1, "0044"}, {kArray1, "0045"}, {kArray2, "0203"}},
+              {{kArray1, "0084"}, {kArray1, "0085"}, {kArray2, "0283"}});
+  for (const SEmcSymDevInfo& source : sources_) EXPECT_EQ("Split", source.pairs.at(0).pairState);
+  clearLog();
+  EXPECT_TRUE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_MIRROR, sources_, targets_));
+  EXPECT_TRUE(runs().empty());
+}
+
+TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
+  const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0046 0086"}}, {kArray2, {"0200 0280"}}};
+  CEmcSymPairFile pairFiles(lines);
+  const CEmcSymCliTool::PairFileMap& files = pairFiles.getFilesByKey();
+  readDevices({{kArray1, "0046"}, {kArray2, "0200"}}, {{kArray1, "0086"}, {kArray2, "0280"}});
+
+  // Synchronised pairs are not split: no mirror copy to name.
+  std::wstring splitType;
+  try {
+    tool_.determineSplitType(sources_[0], targets_[0], splitType);
+    FAIL() << "no exception";
+  } catch (const CEmcSymCliException& e) {
+    EXPECT_EQ(L"[determineSplitType]", e.getCommand());
+    EXPECT_EQ(3, e.getCode());
+  }
+  EXPECT_EQ(1, traceCount("Pair is not in split state (bad state = Synchronized)"));
+  EXPECT_EQ(1, traceCount("BCV pair not in split state"));
+
+  // Waiting for a state the operation word does not lead to fails.
+  sim_.admin(std::string("state --sid ") + kArray1 + " pair 0046 0086 Split");
+  sim_.admin(std::string("state --sid ") + kArray2 + " pair 0200 0280 Split");
+  try {
+    tool_.symMirEstablish(files, sources_, targets_, L"RESTORE");
+    FAIL() << "no exception";
+  } catch (const CEmcSymCliException& e) {
+    EXPECT_EQ(L"[symMirEstablish]", e.getCommand());
+  }
+  EXPECT_EQ(1, traceCount("Invalid [RESTORE] state (SyncInProg)"));
+  EXPECT_EQ(1, traceCount("Synchronization failed"));
+
+  // A pair in a state that cannot be restored from.
+  sim_.admin(std::string("state --sid ") + kArray1 + " pair 0046 0086 SyncInProg");
+  readDevices({{kArray1, "0046"}}, {{kArray1, "0086"}});
+  EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_MIRROR, sources_, targets_));
+  EXPECT_EQ(1, traceCount("Invalid bcv state, cannot restore"));
+
+  // An unknown method.
+  try {
+    tool_.prepareForRestore(L"EMC_TimeFinder_Other", sources_, targets_);
+    FAIL() << "no exception";
+  } catch (const CEmcSymCliException& e) {
+    EXPECT_EQ(L"[prepareForRestore]", e.getCommand());
+  }
+  EXPECT_EQ(1, traceCount("Invalid splitType, unable to restore"));
+}
+
+TEST_F(TimeFinderTest, MirrorSplitThatNeverEndsFailsAfter300Retries) {
+  sim_.admin("set progress time");
+  sim_.admin("set split_seconds 100000");
+  readDevices({{kArray2, "0201"}}, {{kArray2, "0281"}});
+  clearLog();
+  EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_MIRROR, sources_, targets_));
+  EXPECT_EQ(std::vector<unsigned long>(300, 2000), recordedSleeps());
+  EXPECT_EQ(301, static_cast<int>(runs("symmir").size()) - 1);  // the split, then 301 queries
+  EXPECT_EQ(1, traceCount("Invalid bcv state, after split operation state of [0201 0281] pair "
+                          "should be [Split] but it is [SplitInProg]. This may be due to some "
+                          "operation on BCV pair from outside of quelb."));
+}
+
+TEST_F(TimeFinderTest, SplitTypePrefersCloneOverSnapOverMirror) {
+  SEmcSymDevInfo source = device(kArray1, "0047");
+  SEmcSymDevInfo target = device(kArray1, "0087");
+  SEmcSymSessionInfo session;
+  session.srcDevName = "0047";
+  session.tgtDevName = "0087";
+  SEmcSymSessionInfo other = session;
+  other.tgtDevName = "0107";
+  source.snaps = {other, session};
+  source.clones = {other, session};
+  std::wstring splitType;
+  EXPECT_TRUE(tool_.determineSplitType(source, target, splitType));
+  EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_CLONE, splitType);
+  source.clones = {other};
+  EXPECT_TRUE(tool_.determineSplitType(source, target, splitType));
+  EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_SNAP, splitType);
+  EXPECT_TRUE(runs().empty());  // decided from the records alone
+
+  source.snaps = {other};
+  sim_.admin(std::string("state --sid ") + kArray1 + " pair 0047 0087 Split");
+  EXPECT_TRUE(tool_.determineSplitType(source, target, splitType));
+  EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_MIRROR, splitType);
+  EXPECT_EQ(1u, runs().size());
+}
+
+}  // namespace

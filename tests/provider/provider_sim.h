@@ -1,0 +1,92 @@
+// Harness of the provider tests: simulated arrays behind the SYMCLI tool
+// names in a private directory, the simulator's command log, a private
+// installation with the provider's configuration and a trace file, a
+// private temporary directory for pair files, and recorded (instant)
+// sleeps.
+#ifndef NORVEL_TESTS_PROVIDER_SIM_H
+#define NORVEL_TESTS_PROVIDER_SIM_H
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cfisleep.h"
+#include "cfistringtool.h"
+#include "cfitracelog.h"
+#include "emcsym_clitool.h"
+#include "isolated_install.h"
+#include "sim_env.h"
+#include "test_env.h"
+
+namespace providertest {
+
+// One run of the simulator's command log.
+struct LoggedRun {
+  int64_t id = 0;
+  int64_t pid = 0;
+  std::string tool;
+  std::vector<std::string> args;
+  std::string command;   // the simulator's name of the command ("list", "lock list", ...)
+  std::string sid;       // -sid, empty when none
+  std::string pairFile;  // contents of the -file, empty when none
+  bool finished = false;
+  int64_t exitStatus = -1;
+  std::string fault;  // kind of the fault that fired, empty when none
+
+  // "<tool> <arg> <arg> ...", the output option left out.
+  std::string line() const;
+};
+
+// The simulator's command log.
+std::vector<LoggedRun> commandLog(const simtest::SimEnv& sim);
+
+// The sleeps of the library since the fixture started, in milliseconds.
+std::vector<unsigned long>& recordedSleeps();
+
+// Base of the provider tests: a private installation whose norvel.conf
+// traces at level 6, simulated arrays with the demo scenario (their log
+// cleared), a tool on them with the trace log attached, an empty private TMPDIR (which must be
+// empty again at the end) and instant, recorded sleeps.
+class ProviderSimTest : public ::testing::Test {
+ protected:
+  ProviderSimTest();
+  void SetUp() override;
+  void TearDown() override;
+
+  // Empties the simulator's command log.
+  void clearLog() const;
+  // Rewrites norvel.conf with these tuning parameters (and tracing on).
+  void writeConfig(uint32_t lockRetryAttempts, uint32_t lockRetryDelaySec,
+                   uint32_t restoreTimeoutSec = 6000);
+  // The trace file so far.
+  std::string traceText() const;
+  // How many trace lines contain `text`.
+  int traceCount(const std::string& text) const;
+  // The runs logged since the last clearLog, those of `tool` only when given.
+  std::vector<LoggedRun> runs(const std::string& tool = std::string()) const;
+  // The lines of the runs, in order.
+  std::vector<std::string> runLines(const std::string& tool = std::string()) const;
+  // The files left in the private TMPDIR.
+  std::vector<std::string> leftoverTempFiles() const;
+
+  testenv::IsolatedInstall install_;
+  testenv::ScopedEnv noDatabaseOverride_;  // the tools use the database beside them
+  simtest::SimEnv sim_;
+  const std::string bin_;  // the SYMCLI bin directory, ending in "/"
+  testenv::TempDir tempDir_;
+  testenv::ScopedEnv tmpdirEnv_;
+  quelb_pdk_4_4::CFiTraceLogPtr traceLog_;
+  CEmcSymCliTool tool_;
+
+ private:
+  quelb_pdk_4_4::FiSleepFunction previousSleep_ = nullptr;
+};
+
+// Builds an SEmcSymDevInfo with only the names set.
+SEmcSymDevInfo device(const std::string& symid, const std::string& devName);
+
+}  // namespace providertest
+
+#endif  // NORVEL_TESTS_PROVIDER_SIM_H

@@ -1,0 +1,150 @@
+// The harness of the provider tests (provider_sim.h): simulated arrays,
+// their command log, configuration, traces, pair-file directory, sleeps.
+#include "provider_sim.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "cfisleep.h"
+#include "cfistringtool.h"
+
+using namespace quelb_pdk_4_4;
+
+namespace providertest {
+
+namespace {
+
+// Provider tests use a CLI execution lock private to their process, so
+// that test processes running side by side do not wait for each other and
+// no system-wide semaphore outlives them.
+const bool kPrivateCliLock = [] {
+  ::setenv("QUELB_CLI_LOCK_KEY", "0", 1);
+  return true;
+}();
+
+void recordSleep(unsigned long milliseconds) { recordedSleeps().push_back(milliseconds); }
+
+}  // namespace
+
+std::string LoggedRun::line() const {
+  std::string text = tool;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-output") {
+      ++i;
+      continue;
+    }
+    text += " " + args[i];
+  }
+  return text;
+}
+
+std::vector<LoggedRun> commandLog(const simtest::SimEnv& sim) {
+  const simtest::Json all = simtest::parseJson(sim.admin("log --json"));
+  std::vector<LoggedRun> runs;
+  for (const simtest::Json& item : all.items) {
+    LoggedRun run;
+    run.id = static_cast<int64_t>(item["id"].number);
+    run.pid = static_cast<int64_t>(item["pid"].number);
+    run.tool = item["tool"].string;
+    for (const simtest::Json& arg : item["args"].items) run.args.push_back(arg.string);
+    run.command = item["command"].string;
+    run.sid = item["sid"].string;
+    run.pairFile = item["pair_file"].string;
+    run.finished = item["exit_status"].type == simtest::Json::Number;
+    run.exitStatus = run.finished ? static_cast<int64_t>(item["exit_status"].number) : -1;
+    run.fault = item["fault"].string;
+    runs.push_back(run);
+  }
+  return runs;
+}
+
+std::vector<unsigned long>& recordedSleeps() {
+  static std::vector<unsigned long> sleeps;
+  return sleeps;
+}
+
+ProviderSimTest::ProviderSimTest()
+    : noDatabaseOverride_("SYMSIM_DB", nullptr),
+      bin_(sim_.bin() + "/"),
+      tempDir_("norvel_pairfiles"),
+      tmpdirEnv_("TMPDIR", tempDir_.path().c_str()),
+      tool_(CFiStringTool::str2tstr(bin_)) {}
+
+void ProviderSimTest::SetUp() {
+  (void)kPrivateCliLock;
+  recordedSleeps().clear();
+  previousSleep_ = fiSetSleepFunction(&recordSleep);
+  CEmcSymCliTool::setOutputFormatSuffix(" -output XML_ATTRIBUTE ");
+  writeConfig(8, 2);
+  traceLog_ = CFiTraceLogPtr(new CFiTraceLog);
+  traceLog_->initialize(CFiStringTool::str2tstr("norvel"), tstring(), tstring(), 1, false);
+  ASSERT_TRUE(traceLog_->isInitialized());
+  tool_.setTraceLog(traceLog_);
+  sim_.initDemo();
+  clearLog();
+}
+
+void ProviderSimTest::clearLog() const { sim_.admin("log --clear"); }
+
+void ProviderSimTest::TearDown() {
+  fiSetSleepFunction(previousSleep_);
+  EXPECT_TRUE(leftoverTempFiles().empty()) << "pair files left behind";
+  EXPECT_EQ(0, testenv::childProcessCount());
+}
+
+void ProviderSimTest::writeConfig(uint32_t lockRetryAttempts, uint32_t lockRetryDelaySec,
+                                  uint32_t restoreTimeoutSec) {
+  char values[256];
+  std::snprintf(values, sizeof values,
+                "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:%08x\n"
+                "\"LOCK_RETRY_DELAY_IN_SEC\"=dword:%08x\n"
+                "[RESTORE_INFO]\n\"TIMEOUT\"=dword:%08x\n",
+                lockRetryAttempts, lockRetryDelaySec, restoreTimeoutSec);
+  testenv::makeDirs(install_.root() + "ConfigFiles");
+  testenv::writeFile(install_.configFile("norvel"),
+                     std::string("[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000006\n") + values);
+}
+
+std::string ProviderSimTest::traceText() const {
+  const std::string path = CFiStringTool::tstr2str(traceLog_->path());
+  return testenv::fileExists(path) ? testenv::readFile(path) : std::string();
+}
+
+int ProviderSimTest::traceCount(const std::string& text) const {
+  std::istringstream in(traceText());
+  int count = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.find(text) != std::string::npos) ++count;
+  }
+  return count;
+}
+
+std::vector<LoggedRun> ProviderSimTest::runs(const std::string& tool) const {
+  std::vector<LoggedRun> all = commandLog(sim_);
+  if (tool.empty()) return all;
+  std::vector<LoggedRun> some;
+  for (const LoggedRun& run : all) {
+    if (run.tool == tool) some.push_back(run);
+  }
+  return some;
+}
+
+std::vector<std::string> ProviderSimTest::runLines(const std::string& tool) const {
+  std::vector<std::string> lines;
+  for (const LoggedRun& run : runs(tool)) lines.push_back(run.line());
+  return lines;
+}
+
+std::vector<std::string> ProviderSimTest::leftoverTempFiles() const {
+  return testenv::listDir(tempDir_.path());
+}
+
+SEmcSymDevInfo device(const std::string& symid, const std::string& devName) {
+  SEmcSymDevInfo info;
+  info.symid = symid;
+  info.devName = devName;
+  return info;
+}
+
+}  // namespace providertest

@@ -26,6 +26,8 @@
 
 namespace quelb_pdk_4_4 {
 
+struct SFiCredential;  // cficredentials.h
+
 class QLB_PDK_EXPORT CFiLastError {
  public:
   virtual ~CFiLastError() {}
@@ -93,6 +95,11 @@ class QLB_PDK_EXPORT CFiConfiguration : public virtual CFiLastError, public virt
   // makes it current and reads the value.
   int getStringValue(const tstring& section, const tstring& name, tstring& value);
   int getIntegerValue(const tstring& section, const tstring& name, uint32_t& value);
+
+  // Array credentials of a vendor and product (cficredentials.cpp).
+  std::vector<SFiCredential> importCredentials(const std::string& vendor,
+                                               const std::string& product, const tstring& section,
+                                               bool openArray);
 
   ACE_Configuration_Heap& configHeap() { return m_heap; }
 

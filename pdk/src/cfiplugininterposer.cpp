@@ -49,6 +49,11 @@ CFiPluginInterposer::~CFiPluginInterposer() {
   for (auto& entry : m_groups) quelb_free_objid(entry.second.objId);
 }
 
+void CFiPluginInterposer::setTraceLog(const CFiTraceLogPtr& traceLog) {
+  CFiPluginBase::setTraceLog(traceLog);
+  m_lunMap.setTraceLog(traceLog);
+}
+
 // --- registry ------------------------------------------------------------------
 
 void CFiPluginInterposer::addFim(const std::string& claimPattern, const std::string& fimName,

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "cfiexport.h"
+#include "cfipblm.h"
 #include "cfipluginbase.h"
 
 namespace quelb_pdk_4_4 {
@@ -116,6 +117,13 @@ class QLB_PDK_EXPORT CFiPluginInterposer : public CFiPluginBase {
   uint32_t ignoreNodeTypes() const { return m_ignoreNodeTypes; }
   int32_t defaultNodeType() const { return m_defaultNodeType; }
 
+  // The LUN number map of the enclosures this provider presents devices
+  // from; it traces through the interposer's trace log.
+  CFiPblmOps& lunMap() { return m_lunMap; }
+
+  // Also gives the trace log to the LUN number map.
+  void setTraceLog(const CFiTraceLogPtr& traceLog) override;
+
  protected:
   // Registers a FIM under a claim pattern. An empty group name becomes the
   // FIM name + "_FIM_GROUP"; the group record of that name is (re)made. An
@@ -125,6 +133,7 @@ class QLB_PDK_EXPORT CFiPluginInterposer : public CFiPluginBase {
 
   uint32_t m_ignoreNodeTypes;
   int32_t m_defaultNodeType;
+  CFiPblmOps m_lunMap;
 
  private:
   typedef std::map<std::string, GroupRecord> GroupMap;

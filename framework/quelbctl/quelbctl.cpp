@@ -16,8 +16,15 @@
 
 #include <quelb/quelb_pgn.h>
 
+#include "inventory_commands.h"
 #include "provider_library.h"
+#include "report.h"
 #include "utf8.h"
+
+std::string narrow(const wchar_t* text) {
+  if (!text) return std::string();
+  return boundedtext::wideToUtf8(text, std::wcslen(text));
+}
 
 namespace {
 
@@ -28,7 +35,9 @@ const char* const kUsage =
     "command and finalises the provider again.\n"
     "\n"
     "commands:\n"
-    "  info                 provider information and snapshot methods (default)\n"
+    "  info                 provider information and snapshot methods (default)\n";
+
+const char* const kUsageOptions =
     "\n"
     "options:\n"
     "  --lib PATH           the provider library (default: libnorvel.so beside\n"
@@ -57,9 +66,10 @@ struct Options {
 bool g_quiet = false;
 bool g_verbose = false;
 
-std::string narrow(const wchar_t* text) {
-  if (!text) return std::string();
-  return boundedtext::wideToUtf8(text, std::wcslen(text));
+void printUsage(FILE* out) {
+  std::fputs(kUsage, out);
+  std::fputs(kInventoryUsage, out);
+  std::fputs(kUsageOptions, out);
 }
 
 const char* severityName(int severity) {
@@ -124,11 +134,15 @@ std::string resultText(const qlb_pgn_table& pgn, int code) {
   return narrow(text);
 }
 
+}  // namespace
+
 void reportFailure(const qlb_pgn_table& pgn, const char* operation, int code) {
   std::string text = resultText(pgn, code);
   std::fprintf(stderr, "quelbctl: %s returned %d%s%s\n", operation, code, text.empty() ? "" : ": ",
                text.c_str());
 }
+
+namespace {
 
 // The calling thread's last error, in the consumer's language and the
 // default language: get_last_error, get_locale_message (and
@@ -189,7 +203,7 @@ int parseOptions(int argc, char** argv, Options& options) {
       return argv[++i];
     };
     if (arg == "-h" || arg == "--help") {
-      std::fputs(kUsage, stdout);
+      printUsage(stdout);
       return 0;
     } else if (arg == "--lib") {
       const char* v = value("--lib");
@@ -209,10 +223,12 @@ int parseOptions(int argc, char** argv, Options& options) {
       options.verbose = true;
     } else if (arg == "--last-error") {
       options.lastError = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "quelbctl: unknown option %s\n%s", arg.c_str(), kUsage);
+    } else if (arg.size() > 1 && arg[0] == '-' && rest.empty()) {
+      std::fprintf(stderr, "quelbctl: unknown option %s\n", arg.c_str());
+      printUsage(stderr);
       return 2;
     } else {
+      // After the command word: the command's own options and values.
       rest.push_back(arg);
     }
   }
@@ -242,7 +258,11 @@ void printFims(const qlb_fim_list* list) {
   }
 }
 
-int runInfo(const qlb_pgn_table& pgn) {
+int runInfo(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
+  if (!arguments.empty()) {
+    std::fprintf(stderr, "quelbctl: info does not take %s\n", arguments[0].c_str());
+    return 2;
+  }
   int status = 0;
   qlb_provider_list* providers = nullptr;
   int rc = pgn.get_provider_info(&providers);
@@ -264,6 +284,26 @@ int runInfo(const qlb_pgn_table& pgn) {
   return status;
 }
 
+typedef int (*CommandFunction)(const qlb_pgn_table&, const std::vector<std::string>&);
+
+struct Command {
+  const char* name;
+  CommandFunction run;
+};
+
+const Command kCommands[] = {
+    {"info", &runInfo},
+    {"enclosures", &runEnclosures},
+    {"nodes", &runNodes},
+    {"hosts", &runHosts},
+};
+
+const Command* findCommand(const std::string& name) {
+  for (const Command& command : kCommands)
+    if (name == command.name) return &command;
+  return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -272,8 +312,10 @@ int main(int argc, char** argv) {
   if (parsed >= 0) return parsed;
   g_quiet = options.quiet;
   g_verbose = options.verbose;
-  if (options.command != "info") {
-    std::fprintf(stderr, "quelbctl: unknown command %s\n%s", options.command.c_str(), kUsage);
+  const Command* command = findCommand(options.command);
+  if (!command) {
+    std::fprintf(stderr, "quelbctl: unknown command %s\n", options.command.c_str());
+    printUsage(stderr);
     return 2;
   }
 
@@ -301,7 +343,7 @@ int main(int argc, char** argv) {
   }
   std::printf("interface version %u.%u.%u.%u\n", version[0], version[1], version[2], version[3]);
 
-  int status = runInfo(pgn);
+  int status = command->run(pgn, options.arguments);
   if (options.lastError) printLastError(pgn, options.language);
   pgn.fini();
   return status;

@@ -18,13 +18,15 @@ CEmcSymPlugin::~CEmcSymPlugin() {
 
 int CEmcSymPlugin::init() {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::init");
-  registerMessageCatalog();
-  // Node support: private data, snapshot methods and the configuration
-  // parameter (emcsym_plugin_nodes.cpp).
-  registerPrivateDataFactory();
-  registerSnapshotMethods();
-  registerConfigParams();
-  return locateSymCli();
+  return guarded(CEmcSymOperationGuard::INIT, __LINE__, [this] {
+    registerMessageCatalog();
+    // Node support: private data, snapshot methods and the configuration
+    // parameter (emcsym_plugin_nodes.cpp).
+    registerPrivateDataFactory();
+    registerSnapshotMethods();
+    registerConfigParams();
+    return locateSymCli();
+  });
 }
 
 void CEmcSymPlugin::fini() { CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::fini"); }
@@ -54,29 +56,33 @@ void CEmcSymPlugin::pushMessage(const char* messageId, qlb_eseverity severity, i
                                 std::initializer_list<icu::Formattable> arguments) {
   if (!m_errorManager) return;
   m_errorManager->pushError(CFiMessagePtr(new CFiIcuMessage(
-      messageId, arguments, severity, "providers/emcsymmetrix/emcsym_plugin", line)));
+      messageId, arguments, severity, CEmcSymOperationGuard::SOURCE_FILE, line)));
 }
 
 int CEmcSymPlugin::getProviderInfo(qlb_provider_list** result) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::getProviderInfo");
-  CFiProviderInfoListFactory factory(m_providerName, result);
-  CFiProviderInfo info(1, 2, 0);
-  info.addClaimPattern(CFiStringTool::str2tstr(EMC_SYM_CLAIM_PATTERN));
-  factory.add(info);
-  return 0;
+  return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&] {
+    CFiProviderInfoListFactory factory(m_providerName, result);
+    CFiProviderInfo info(1, 2, 0);
+    info.addClaimPattern(CFiStringTool::str2tstr(EMC_SYM_CLAIM_PATTERN));
+    factory.add(info);
+    return 0;
+  });
 }
 
 int CEmcSymPlugin::enumerateFims(qlb_fim_list** result) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::enumerateFims");
-  CFiFimListFactory factory(m_providerName, result);
-  const tstring version(L"1.0");
-  const struct {
-    const char* name;
-    uint32_t fourth;
-  } methods[] = {{EMC_TIMEFINDER_CLONE, 1}, {EMC_TIMEFINDER_MIRROR, 1}, {EMC_TIMEFINDER_SNAP, 0}};
-  for (const auto& m : methods) {
-    tstring name = CFiStringTool::str2tstr(m.name);
-    factory.add(CFiFim(name, 0, 0, 1, m.fourth, 0, 5, name, version));
-  }
-  return 0;
+  return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&] {
+    CFiFimListFactory factory(m_providerName, result);
+    const tstring version(L"1.0");
+    const struct {
+      const char* name;
+      uint32_t fourth;
+    } methods[] = {{EMC_TIMEFINDER_CLONE, 1}, {EMC_TIMEFINDER_MIRROR, 1}, {EMC_TIMEFINDER_SNAP, 0}};
+    for (const auto& m : methods) {
+      tstring name = CFiStringTool::str2tstr(m.name);
+      factory.add(CFiFim(name, 0, 0, 1, m.fourth, 0, 5, name, version));
+    }
+    return 0;
+  });
 }

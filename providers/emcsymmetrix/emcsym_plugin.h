@@ -4,12 +4,24 @@
 
 #include <initializer_list>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <unicode/fmtable.h>
 
 #include "cfiicucatalog.h"
 #include "cfiplugininterposer.h"
 #include "emcsym_config.h"
+#include "emcsym_guard.h"
+#include "emcsym_records.h"
+
+class CEmcSymCliTool;
+namespace quelb_pdk_4_4 {
+class CFiAttributeFilter;
+class CFiNode;
+class CFiNodeListFactory;
+}  // namespace quelb_pdk_4_4
 
 // Names of the three snapshot methods and the claim pattern of this
 // provider's device identity strings.
@@ -23,14 +35,40 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   CEmcSymPlugin();
   ~CEmcSymPlugin() override;
 
+  // Start-up (emcsym_plugin.cpp, emcsym_plugin_startup.cpp).
+  int delayedInit() override;
   int init() override;
   void fini() override;
+
+  // Provider information and snapshot methods (emcsym_plugin.cpp).
   int getProviderInfo(qlb_provider_list** result) override;
   int enumerateFims(qlb_fim_list** result) override;
+
+  // Arrays, devices and host nodes (emcsym_plugin_enumerate.cpp). Each
+  // returns 0 and its list (possibly empty), 1 when the delayed
+  // initialisation failed, 6 for a failure caught by the operation guard;
+  // enumerateNodes also 3 when the enclosure filter names no array. A null
+  // result pointer gives 3 at once.
+  int enumerateEnclosures(qlb_enclosure_node_list** result, int* count, wchar_t* filter) override;
+  int enumerateNodes(qlb_node_list** result, int* count, int flags, wchar_t* filter) override;
+  int enumerateHostNodes(qlb_host_node_list** result, int* count, wchar_t* filter) override;
 
   // The SYMCLI bin directory and the tuning parameters found by init.
   const quelb_pdk_4_4::tstring& symCliPath() const { return m_symCliPath; }
   const SEmcSymTuningParams& tuningParams() const { return m_tuningParams; }
+  // The locally attached arrays with their sizes in bytes, and the three
+  // characters of the SYMCLI version ("7.0"), as the delayed
+  // initialisation found them; empty before it.
+  const std::vector<SEmcSymArrayInfo>& arrays() const { return m_arrays; }
+  const std::string& symCliVersion() const { return m_symCliVersion; }
+
+ protected:
+  // Runs an operation's body under the operation guard (emcsym_guard.h);
+  // `line` is the operation's own line (__LINE__).
+  template <class Body>
+  int guarded(CEmcSymOperationGuard::Kind kind, int line, Body&& body) {
+    return CEmcSymOperationGuard(kind, line, m_errorManager.get()).run(std::forward<Body>(body));
+  }
 
  private:
   // init: the message catalog of the provider name, default language root.
@@ -47,6 +85,30 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   // returned.
   int locateSymCli();
 
+  // delayedInit: discovery, version check and output form, array list and
+  // sizes (emcsym_plugin_startup.cpp).
+  int discoverArrays();
+  // Stores each array's available and total storage in bytes.
+  void readArraySizes(CEmcSymCliTool& tool);
+
+  // The enumerations' common check: false when the filter excludes this
+  // provider (name, vendor or product).
+  bool filterSelectsProvider(const quelb_pdk_4_4::CFiAttributeFilter& filter) const;
+  // Whether the filter's enclosure id and name let the array pass.
+  static bool filterSelectsArray(const quelb_pdk_4_4::CFiAttributeFilter& filter,
+                                 const std::string& symid);
+  int listEnclosures(qlb_enclosure_node_list** result, int* count, wchar_t* filter);
+  int listNodes(qlb_node_list** result, int* count, int flags, wchar_t* filter);
+  // enumerateNodes with a "udid" filter: that one device.
+  int listSingleDevice(quelb_pdk_4_4::CFiNodeListFactory& factory,
+                       const quelb_pdk_4_4::CFiAttributeFilter& filter);
+  // enumerateNodes otherwise: the devices of the arrays the filter selects.
+  int listArrayDevices(quelb_pdk_4_4::CFiNodeListFactory& factory,
+                       const quelb_pdk_4_4::CFiAttributeFilter& filter, int flags, int* count);
+  int listHostNodes(qlb_host_node_list** result, int* count, wchar_t* filter);
+  // The node element of a device, named by the identity `udid`.
+  quelb_pdk_4_4::CFiNode deviceNode(const SEmcSymDevInfo& device, const std::string& udid) const;
+
   // Pushes a message raised in this file at `line` to the error manager.
   void pushMessage(const char* messageId, qlb_eseverity severity, int line,
                    std::initializer_list<icu::Formattable> arguments);
@@ -54,6 +116,8 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   std::unique_ptr<quelb_pdk_4_4::CFiIcuMessageCatalogFactory> m_catalogFactory;
   quelb_pdk_4_4::tstring m_symCliPath;
   SEmcSymTuningParams m_tuningParams;
+  std::vector<SEmcSymArrayInfo> m_arrays;
+  std::string m_symCliVersion;
 };
 
 #endif  // EMCSYM_PLUGIN_H

@@ -1,0 +1,124 @@
+// The provider's operation guard: each caught exception gives its message
+// with the guarded operation's file and line, and the result of the
+// operation's kind; anything else passes on.
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cfiicumessage.h"
+#include "cfistringtool.h"
+#include "emcsym_guard.h"
+
+using namespace quelb_pdk_4_4;
+
+namespace {
+
+// Keeps every message pushed.
+class Recorder : public CFiErrorHandlerBase {
+ public:
+  int handle(const CFiMessagePtr& message) override {
+    messages.push_back(message);
+    return 0;
+  }
+  // "<id> <severity> <file>:<line> [arguments...]" of message i.
+  std::string describe(size_t i) const {
+    CFiIcuMessage* m = dynamic_cast<CFiIcuMessage*>(messages.at(i).get());
+    std::string text = m->messageId() + " " + std::to_string(m->severity()) + " " +
+                       m->sourceFile() + ":" + std::to_string(m->line());
+    for (int32_t a = 0; a < m->argumentCount(); ++a) {
+      const icu::Formattable& arg = m->argument(a);
+      icu::UnicodeString s;
+      text += " [" + (arg.getType() == icu::Formattable::kString
+                          ? CFiStringTool::ustr2str(arg.getString(s))
+                          : std::to_string(arg.getLong())) + "]";
+    }
+    return text;
+  }
+  std::vector<CFiMessagePtr> messages;
+};
+
+class OperationGuard : public ::testing::Test {
+ protected:
+  OperationGuard() : errors(new CFiErrorManager) { errors->registerHandler(&recorder); }
+  ~OperationGuard() override { errors->unregisterHandler(&recorder); }
+
+  template <class Body>
+  int run(CEmcSymOperationGuard::Kind kind, Body body) {
+    return CEmcSymOperationGuard(kind, 77, errors.get()).run(body);
+  }
+
+  CFiErrorManagerPtr errors;
+  Recorder recorder;
+};
+
+const std::string kWhere = "providers/emcsymmetrix/emcsym_plugin:77";
+
+}  // namespace
+
+TEST_F(OperationGuard, TheBodysResultPassesThroughWhenNothingIsThrown) {
+  EXPECT_EQ(4, run(CEmcSymOperationGuard::OPERATION, [] { return 4; }));
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(OperationGuard, EachExceptionGivesItsMessageAndArguments) {
+  const CFiUdidException udid("V##P", 2);
+  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, [&]() -> int {
+              throw EFiExecPipe("\"/x/symcfg\"  list", QLB_EXEC_PIPE_READ_TIMEOUT);
+            }));
+  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, []() -> int {
+              throw CFiError(12, L"no detail", L"pdk/src/cfithing", 34, L"CFiThing::do");
+            }));
+  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, [&]() -> int { throw udid; }));
+  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION,
+                   []() -> int { throw std::runtime_error("bad state"); }));
+  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, []() -> int { throw 42; }));
+
+  ASSERT_EQ(5u, recorder.messages.size());
+  EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION 3 " + kWhere +
+                " [QLB_EXEC_PIPE_READ_TIMEOUT] [\"/x/symcfg\"  list]"
+                " [providers/emcsymmetrix/emcsym_plugin] [77]",
+            recorder.describe(0));
+  EXPECT_EQ("MSG_ERROR_UNHANDLED_FIERROR_EXCEPTION 3 " + kWhere +
+                " [no detail] [CFiThing::do] [pdk/src/cfithing] [34]",
+            recorder.describe(1));
+  EXPECT_EQ("MSG_ERROR_UDID_PARSING_EXCEPTION 3 " + kWhere + " [V##P] [2]", recorder.describe(2));
+  EXPECT_EQ("MSG_ERROR_UNHANDLED_RUNTIME_EXCEPTION 3 " + kWhere +
+                " [std::runtime_error] [bad state] [providers/emcsymmetrix/emcsym_plugin] [77]",
+            recorder.describe(3));
+  EXPECT_EQ("MSG_ERROR_UNHANDLED_INT_EXCEPTION 3 " + kWhere +
+                " [42] [providers/emcsymmetrix/emcsym_plugin] [77]",
+            recorder.describe(4));
+}
+
+TEST_F(OperationGuard, InitReportsItsFailureAndDelayedInitKeepsGoing) {
+  EXPECT_EQ(30, run(CEmcSymOperationGuard::INIT, []() -> int { throw 1; }));
+  ASSERT_EQ(2u, recorder.messages.size());
+  EXPECT_EQ("MSG_ERROR_UNHANDLED_INT_EXCEPTION", recorder.messages[0]->messageId());
+  EXPECT_EQ("MSG_ERROR_INITIALIZATION_FAILED 2 " + kWhere, recorder.describe(1));
+
+  // A runtime error inside the delayed initialisation: message, then 0.
+  recorder.messages.clear();
+  EXPECT_EQ(0, run(CEmcSymOperationGuard::DELAYED_INIT,
+                   []() -> int { throw std::runtime_error("lost"); }));
+  ASSERT_EQ(1u, recorder.messages.size());
+  EXPECT_EQ("MSG_ERROR_UNHANDLED_RUNTIME_EXCEPTION", recorder.messages[0]->messageId());
+  // It stays the thread's last error.
+  EXPECT_NE(nullptr, errors->getLastError());
+}
+
+TEST_F(OperationGuard, ACliExceptionEndsEveryKindWith6AndOtherExceptionsPassOn) {
+  const CEmcSymCliException cli(3, L"[symMirEstablish]", "providers/emcsymmetrix/emcsym_clitool",
+                                9);
+  for (CEmcSymOperationGuard::Kind kind :
+       {CEmcSymOperationGuard::INIT, CEmcSymOperationGuard::DELAYED_INIT,
+        CEmcSymOperationGuard::OPERATION})
+    EXPECT_EQ(6, run(kind, [&]() -> int { throw cli; }));
+  EXPECT_THROW(run(CEmcSymOperationGuard::OPERATION, []() -> int { throw std::bad_alloc(); }),
+               std::bad_alloc);
+  EXPECT_THROW(run(CEmcSymOperationGuard::OPERATION, []() -> int { throw std::logic_error("x"); }),
+               std::logic_error);
+  EXPECT_TRUE(recorder.messages.empty());
+}

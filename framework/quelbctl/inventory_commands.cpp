@@ -65,6 +65,8 @@ wchar_t* filterText(InventoryArguments& parsed) {
 int finish(const qlb_pgn_table& pgn, const char* operation, int rc, int count,
            const char* what) {
   std::printf("%d %s\n", count, what);
+  // The list before what follows on standard error (failure, last error).
+  std::fflush(stdout);
   if (rc == 0) return 0;
   reportFailure(pgn, operation, rc);
   return 1;

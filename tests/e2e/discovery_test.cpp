@@ -1,0 +1,421 @@
+// Start-up and discovery of libnorvel.so as the framework sees them, against
+// the SYMCLI simulator: which commands the delayed initialisation runs and
+// in which output form, what a failed start-up leaves, and what the three
+// enumerations answer for the filters, flags and identities the framework
+// gives. Every list is freed with the utility library and the framework's
+// buffers must come back to where they started.
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include <quelb/quelb_pgn.h>
+
+#include "isolated_install.h"
+#include "sim_env.h"
+#include "test_env.h"
+#include "utf8.h"
+
+namespace {
+
+std::string N(const wchar_t* text) {
+  return text ? boundedtext::wideToUtf8(text, std::wcslen(text)) : "<null>";
+}
+
+struct Pushed {
+  std::string consumer;  // empty for a traced line
+  std::string fallback;
+  int severity;
+};
+
+void collect(qlb_init_rec* rec, const wchar_t* consumer, const wchar_t* fallback, int severity) {
+  static_cast<std::vector<Pushed>*>(rec->ir_user)->push_back({N(consumer), N(fallback), severity});
+}
+
+// One array with a known size and devices; WWNs written with separators.
+const char kOneArray[] =
+    "set version V7.1.0.0\n"
+    "host local\n"
+    "  hba 10:00:00:00:c9:a0:00:01 port=hba0\n"
+    "host backup01 address=10.20.30.41\n"
+    "  hba 10-00-00-00-C9-B0-00-01 port=hba0\n"
+    "array 000190100011 local\n"
+    "  port FA-1A:0\n"
+    "  disk D1 size=3072 avail=1024\n"
+    "  disk D2 size=1024 avail=0\n"
+    "  devices 0040-0041 std size=2048 ports=FA-1A:0\n"
+    "  login 10:00:00:00:c9:a0:00:01 FA-1A:0\n"
+    "  login 10-00-00-00-C9-B0-00-01 FA-1A:0\n"
+    "array 000190100019 remote\n"
+    "  port FA-1A:0\n"
+    "  device 0040 std size=2048 ports=FA-1A:0\n";
+
+class Discovery : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install.linkBuiltMessages();
+    testenv::makeDirs(install.root() + "ConfigFiles");
+    // Tracing on from the first start, so that traced lines reach the callback.
+    testenv::writeFile(install.configFile("norvel"),
+                       "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + sim.bin() +
+                           "\"\n[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000006\n");
+    handle = dlopen(testenv::norvelLibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(nullptr, handle) << dlerror();
+#define RESOLVE(op) \
+  pgn.op = reinterpret_cast<qlb_pgn_##op##_t>(dlsym(handle, "norvel_fi_pgn_" #op));
+    QLB_PGN_OPERATIONS(RESOLVE)
+#undef RESOLVE
+    liveBefore = quelb_live_buffers();
+    record.ir_callback = &collect;
+    record.ir_locale = &locale;
+    record.ir_user = &pushed;
+  }
+
+  void TearDown() override {
+    if (started) pgn.fini();
+    if (handle) dlclose(handle);
+    EXPECT_EQ(liveBefore, quelb_live_buffers()) << "framework buffers leaked";
+    EXPECT_EQ(0u, quelb_bad_frees());
+  }
+
+  // Builds the simulated arrays (the demo when empty) and starts the provider.
+  void start(const std::string& scenario = std::string()) {
+    if (scenario.empty())
+      sim.initDemo();
+    else
+      sim.init(scenario);
+    sim.admin("log --clear");
+    ASSERT_EQ(0, pgn.init(&record, version));
+    started = true;
+  }
+
+  // The SYMCLI command lines run so far, e.g. "symcfg list -output XML".
+  std::vector<std::string> commands() const {
+    std::vector<std::string> lines;
+    simtest::Json runs = simtest::parseJson(sim.admin("log --json"));
+    for (size_t i = 0; i < runs.size(); ++i) {
+      std::string line = runs[i]["tool"].string;
+      for (const simtest::Json& arg : runs[i]["args"].items) line += " " + arg.string;
+      lines.push_back(line);
+    }
+    return lines;
+  }
+  size_t countCommand(const std::string& line) const {
+    size_t n = 0;
+    for (const std::string& c : commands()) n += c == line;
+    return n;
+  }
+
+  bool traced(const std::string& text) const {
+    for (const Pushed& p : pushed)
+      if (p.consumer.empty() && p.fallback.find(text) != std::string::npos) return true;
+    return false;
+  }
+  // The serialized last error of this thread ("" when none).
+  std::string lastError() {
+    qlb_msg_info* last = nullptr;
+    EXPECT_EQ(0, pgn.get_last_error(&last));
+    return last ? std::string(last->mi_text, last->mi_length) : std::string();
+  }
+  std::string lastErrorId() {
+    const std::string text = lastError();
+    const size_t at = text.find("MSGID=");
+    return at == std::string::npos ? std::string() : text.substr(at + 6, text.find(' ', at) - at - 6);
+  }
+
+  // Each enumeration as "<rc>: <element> | <element> ...", the list freed.
+  std::string enclosures(const std::wstring& filter, bool nullFilter = false) {
+    std::wstring text = filter;
+    qlb_enclosure_node_list* list = nullptr;
+    int count = 0;
+    int rc = pgn.enumerate_enclosures(&list, &count, nullFilter ? nullptr : &text[0]);
+    std::string out = std::to_string(rc) + ":";
+    int n = 0;
+    for (qlb_enclosure_node_list* e = list; e; e = e->el_next, ++n) {
+      char sizes[64];
+      std::snprintf(sizes, sizeof sizes, "%" PRIu64 "/%" PRIu64, e->el_available, e->el_total);
+      out += " " + N(e->el_id) + "," + N(e->el_name) + "," + N(e->el_provider_name) + "," +
+             N(e->el_vendor) + "," + N(e->el_product) + "," + sizes + "," +
+             std::to_string(e->el_value);
+    }
+    EXPECT_EQ(n, count);
+    quelb_free_enclosure_list(list);
+    return out;
+  }
+  std::string nodes(const std::wstring& filter, int flags = 0, bool nullFilter = false) {
+    std::wstring text = filter;
+    qlb_node_list* list = nullptr;
+    int count = 0;
+    int rc = pgn.enumerate_nodes(&list, &count, flags, nullFilter ? nullptr : &text[0]);
+    std::string out = std::to_string(rc) + ":";
+    int n = 0;
+    for (qlb_node_list* node = list; node; node = node->nl_next, ++n) {
+      const qlb_node_attr& a = node->nl_attr;
+      out += " " + N(node->nl_name) + "," + N(node->nl_objid->qid_text) + "," + N(node->nl_text) +
+             "," + std::to_string(a.na_value1) + "/" + std::to_string(a.na_value2) + "/" +
+             std::to_string(a.na_value3) + "/" + std::to_string(a.na_size);
+    }
+    EXPECT_EQ(n, count);
+    quelb_free_node_list(list);
+    return out;
+  }
+  std::string hosts(const std::wstring& filter) {
+    std::wstring text = filter;
+    qlb_host_node_list* list = nullptr;
+    int count = 0;
+    int rc = pgn.enumerate_host_nodes(&list, &count, &text[0]);
+    std::string out = std::to_string(rc) + ":";
+    int n = 0;
+    for (qlb_host_node_list* h = list; h; h = h->hl_next, ++n) {
+      out += " " + N(h->hl_host_name) + "@" + N(h->hl_text);
+      for (int32_t i = 0; i < h->hl_port_count; ++i) out += "," + N(h->hl_ports[i]);
+    }
+    EXPECT_EQ(n, count);
+    quelb_free_host_node_list(list);
+    return out;
+  }
+
+  testenv::ScopedEnv sleepScale{"QUELB_SLEEP_SCALE", "0"};
+  testenv::ScopedEnv privateLock{"QUELB_CLI_LOCK_KEY", "0"};
+  testenv::ScopedEnv noDatabase{"SYMSIM_DB", nullptr};
+  testenv::IsolatedInstall install;
+  simtest::SimEnv sim;
+  void* handle = nullptr;
+  qlb_pgn_table pgn = {};
+  uint64_t liveBefore = 0;
+  qlb_locale_desc locale = {nullptr};
+  qlb_init_rec record = {};
+  std::vector<Pushed> pushed;
+  uint16_t version[4] = {0, 0, 0, 0};
+  bool started = false;
+};
+
+const std::string kArray1 = "000190100001";
+const std::string kArray2 = "000190100002";
+
+}  // namespace
+
+// --- start-up ------------------------------------------------------------------
+
+TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormAndSizesAreBytes) {
+  start(kOneArray);
+  EXPECT_TRUE(commands().empty()) << "init runs no SYMCLI command";
+
+  // 1024 MB available and 4096 MB total; the remote array is not listed.
+  EXPECT_EQ("0: 000190100011,000190100011,norvel,EMC,SYMMETRIX,1073741824/4294967296,0",
+            enclosures(L"", true));
+  const std::vector<std::string> expected = {
+      "symcfg discover", "symcli -output XML", "symcfg list -output XML_ATTRIBUTE",
+      "symdisk list -sid 000190100011 -output XML_ATTRIBUTE"};
+  EXPECT_EQ(expected, commands());
+  EXPECT_TRUE(traced("Extracted values availableStorageSpace [1024]MB totalStorageSpace [4096]MB"));
+  EXPECT_TRUE(traced("Returned values availableStorageSpace [1073741824] "
+                     "totalStorageSpace[4294967296]"));
+
+  // Later operations use the arrays found then: no second discovery.
+  EXPECT_EQ("0: EMC##SYMMETRIX##000190100011##0040,UDID##EMC##SYMMETRIX##000190100011##0040,"
+            "norvel,0/0/1/2147483648 EMC##SYMMETRIX##000190100011##0041,"
+            "UDID##EMC##SYMMETRIX##000190100011##0041,norvel,0/0/1/2147483648",
+            nodes(L"", 0x10));
+  EXPECT_EQ(1u, countCommand("symcfg discover"));
+  EXPECT_EQ("symdev -sid 000190100011 -fibre -nobcv list -output XML_ATTRIBUTE", commands().back());
+  EXPECT_EQ("", lastError());
+}
+
+TEST_F(Discovery, Version6Point3SwitchesEveryLaterCommandToPlainXml) {
+  start(std::string(kOneArray) + "set version V6.3.1.0\n");
+  EXPECT_EQ("0:", hosts(L"enclosure_id=000190100019"));
+  const std::vector<std::string> expected = {
+      "symcfg discover", "symcli -output XML", "symcfg list -output XML",
+      "symdisk list -sid 000190100011 -output XML"};
+  EXPECT_EQ(expected, commands());
+}
+
+TEST_F(Discovery, AShortVersionTextEndsStartUpBeforeTheArraysAreListed) {
+  start(std::string(kOneArray) + "set version V6\n");
+  EXPECT_EQ("1:", enclosures(L"", true));
+  EXPECT_TRUE(traced("Unexpected Version String Found version= [V6]"));
+  const std::vector<std::string> expected = {"symcfg discover", "symcli -output XML"};
+  EXPECT_EQ(expected, commands());
+  EXPECT_EQ("", lastError()) << "nothing is pushed for a short version";
+
+  // Not retried: the array list stays empty.
+  EXPECT_EQ("0:", enclosures(L"", true));
+  EXPECT_EQ("0:", nodes(L"", 0, true));
+  EXPECT_EQ(expected, commands());
+}
+
+TEST_F(Discovery, NoLocalArrayIsReportedOnceAndLeavesEmptyAnswers) {
+  start("set version V7.0.0.0\narray 000190100019 remote\n  port FA-1A:0\n");
+  EXPECT_EQ("1:", nodes(L"", 0, true));
+  // A message without arguments crosses as an empty record; its text was pushed.
+  qlb_msg_info* last = nullptr;
+  EXPECT_EQ(0, pgn.get_last_error(&last));
+  EXPECT_NE(nullptr, last);
+  bool reported = false;
+  for (const Pushed& p : pushed)
+    reported = reported || (p.severity == QLB_SEV_WARNING &&
+                            p.consumer.find("No locally attached Symmetrix array") != std::string::npos);
+  EXPECT_TRUE(reported);
+
+  EXPECT_EQ("0:", hosts(L""));
+  EXPECT_EQ("0:", enclosures(L"", true));
+  EXPECT_EQ(1u, countCommand("symcfg discover"));
+  EXPECT_EQ(3u, commands().size());
+}
+
+// --- filters -----------------------------------------------------------------------
+
+TEST_F(Discovery, AFilterThatExcludesTheProviderRunsNothing) {
+  start();
+  EXPECT_EQ("0:", enclosures(L"vendor_id=HDS"));
+  EXPECT_EQ("0:", nodes(L"provider_name=", 0x10));
+  EXPECT_EQ("0:", hosts(L"product_id=CLARIION"));
+  EXPECT_TRUE(commands().empty()) << "no discovery for a filter that excludes the provider";
+
+  // Enclosures leave the caller's outputs alone; nodes hand over an empty list.
+  qlb_enclosure_node_list* untouched = reinterpret_cast<qlb_enclosure_node_list*>(&version);
+  int count = 7;
+  std::wstring filter = L"vendor_id=HDS";
+  EXPECT_EQ(0, pgn.enumerate_enclosures(&untouched, &count, &filter[0]));
+  EXPECT_EQ(reinterpret_cast<qlb_enclosure_node_list*>(&version), untouched);
+  EXPECT_EQ(7, count);
+
+  // Vendor in lower case, and an item without "=", pass.
+  EXPECT_EQ(0u, enclosures(L"vendor_id=emc,provider_name").find("0: " + kArray1));
+  EXPECT_EQ(1u, countCommand("symcfg discover"));
+}
+
+TEST_F(Discovery, EnclosureFiltersSelectArraysAndAnUnknownOneIsOnlyAnErrorForNodes) {
+  start();
+  const std::string second = enclosures(L" enclosure_name = " + std::wstring(L"000190100002"));
+  EXPECT_EQ(0u, second.find("0: " + kArray2 + "," + kArray2 + ",norvel,EMC,SYMMETRIX,"));
+  EXPECT_EQ(std::string::npos, second.find(kArray1));
+
+  // Reading stops at an item with two "=": the enclosure filter behind it is lost.
+  const std::string both = enclosures(L"vendor_id=EMC=EMC,enclosure_id=000199999999");
+  EXPECT_NE(std::string::npos, both.find(" " + kArray1 + ","));
+  EXPECT_NE(std::string::npos, both.find(" " + kArray2 + ","));
+
+  EXPECT_EQ("0:", enclosures(L"enclosure_id=000199999999"));
+  EXPECT_EQ("0:", hosts(L"enclosure_id=000199999999"));
+  EXPECT_EQ("3:", nodes(L"enclosure_id=000199999999"));
+  EXPECT_TRUE(traced("Could not find the specified enclosure."));
+  EXPECT_EQ("", lastError());
+
+  const std::string devices = nodes(L"enclosure_id=000190100002", 0x10);
+  EXPECT_EQ(0u, devices.find("0: EMC##SYMMETRIX##000190100002##0200,"));
+  EXPECT_EQ(std::string::npos, devices.find(kArray1));
+  EXPECT_EQ(std::string::npos, devices.find("##0280,")) << "BCVs are not listed";
+  EXPECT_TRUE(traced("Debug: Returning [12] disks in the list."));
+}
+
+// --- device nodes ----------------------------------------------------------------
+
+TEST_F(Discovery, AUdidFilterListsExactlyThatDeviceWhateverTheOtherFilters) {
+  start();
+  EXPECT_EQ("0: EMC##SYMMETRIX##000190100001##0040,UDID##EMC##SYMMETRIX##000190100001##0040,"
+            "norvel,0/0/1/2147483648",
+            nodes(L"enclosure_id=000190100002,udid=UDID##EMC##symmetrix##000190100001##0040",
+                  0x90));
+  EXPECT_EQ("symdev -sid 000190100001 show 0040 -output XML_ATTRIBUTE", commands().back());
+
+  const size_t ran = commands().size();
+  EXPECT_EQ("0:", nodes(L"udid=UDID##HDS##SYMMETRIX##000190100001##0040"));
+  EXPECT_TRUE(traced("Warning:vendor id [HDS] in udid, specified as filter, doesn't match the "
+                     "array vendor"));
+  EXPECT_EQ(ran, commands().size());
+
+  EXPECT_EQ("6:", nodes(L"udid=EMC##SYMMETRIX##000190100001##0040"));
+  const std::string error = lastError();
+  EXPECT_NE(std::string::npos,
+            error.find("MSGID=MSG_ERROR_UDID_PARSING_EXCEPTION SEVERITY=3>\n"
+                       "\t<ARGVALUE INDEX=0 TYPE=3>EMC##SYMMETRIX##000190100001##0040</ARGVALUE>\n"
+                       "\t<ARGVALUE INDEX=1 TYPE=2>2</ARGVALUE>"))
+      << error;
+
+  // A device the array does not have: the failed command is reported.
+  EXPECT_EQ("6:", nodes(L"udid=UDID##EMC##SYMMETRIX##000190100001##0FFF"));
+  EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());
+}
+
+TEST_F(Discovery, FlagsChooseWhetherDevicesAreListed) {
+  start();
+  qlb_node_list* untouched = reinterpret_cast<qlb_node_list*>(&version);
+  int count = 5;
+  EXPECT_EQ(0, pgn.enumerate_nodes(&untouched, &count, 0x20, nullptr));
+  EXPECT_EQ(reinterpret_cast<qlb_node_list*>(&version), untouched);
+  EXPECT_EQ(5, count);
+  EXPECT_FALSE(traced("CEmcSymPlugin::enumerateNodes"));
+  EXPECT_TRUE(commands().empty());
+
+  // 0x80 leaves out every device, whose mark is never set.
+  EXPECT_EQ("0:", nodes(L"", 0x10 | 0x80, true));
+  size_t perArray = 0;
+  for (const Pushed& p : pushed)
+    perArray += p.fallback.find("No disks are added for current enclosure.") != std::string::npos;
+  EXPECT_EQ(2u, perArray);
+  EXPECT_TRUE(traced("Due to aggressive filtering ZERO disks are returned."));
+
+  // 0x40 leaves out marked devices: none.
+  const std::string all = nodes(L"", 0x40 | 0x10, true);
+  EXPECT_NE(std::string::npos, all.find("##000190100001##0040,"));
+  EXPECT_NE(std::string::npos, all.find("##000190100002##0303,"));
+}
+
+TEST_F(Discovery, AFailingDeviceListKeepsTheDevicesOfEarlierArrays) {
+  start();
+  sim.admin("fault add noxml --tool symdev --sid " + kArray2);
+  const std::string partial = nodes(L"", 0, true);
+  EXPECT_EQ(0u, partial.find("6: EMC##SYMMETRIX##000190100001##0040,"));
+  EXPECT_EQ(std::string::npos, partial.find(kArray2));
+  EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
+}
+
+// --- host nodes --------------------------------------------------------------------
+
+TEST_F(Discovery, HostNodesCarryBarePortWwnsPerArray) {
+  start(kOneArray);
+  sim.admin("set local_host_name thishost");
+  EXPECT_EQ("0: backup01@000190100011,10000000C9B00001 thishost@000190100011,10000000C9A00001",
+            hosts(L""));
+  EXPECT_EQ("symmask -sid 000190100011 list logins -output XML_ATTRIBUTE", commands().back());
+
+  // The simulator prints bare WWNs; a symmask of our own prints them as
+  // some arrays do, with separators.
+  const std::string symmask = sim.bin() + "/symmask";
+  ASSERT_EQ(0, ::unlink(symmask.c_str()));
+  testenv::writeFile(
+      symmask,
+      "#!/bin/sh\n"
+      "cat <<'EOF'\n"
+      "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
+      "<SymCLI_ML>\n"
+      "  <Symmetrix symid=\"000190100011\">\n"
+      "    <Devmask_Login_Record director=\"FA-1A\" port=\"0\">\n"
+      "      <Login originator_port_wwn=\"10:00:00:00:c9:a0:00:01\" awwn_node_name=\"thishost\"\n"
+      "        awwn_port_name=\"hba0\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
+      "      <Login originator_port_wwn=\"10-00-00-00-C9-A0-00-02\" awwn_node_name=\"thishost\"\n"
+      "        awwn_port_name=\"hba1\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
+      "    </Devmask_Login_Record>\n"
+      "  </Symmetrix>\n"
+      "</SymCLI_ML>\n"
+      "EOF\n");
+  ASSERT_EQ(0, ::chmod(symmask.c_str(), 0755));
+  EXPECT_EQ("0: thishost@000190100011,10000000C9A00002,10000000c9a00001", hosts(L""));
+}
+
+TEST_F(Discovery, AHostQueryThatFailsSkipsOnlyThatArray) {
+  start();
+  sim.admin("fault add fail --tool symmask --sid " + kArray1 + " --message refused");
+  const std::string listed = hosts(L"");
+  EXPECT_EQ(std::string::npos, listed.find("@" + kArray1));
+  EXPECT_NE(std::string::npos, listed.find("@" + kArray2 + ",10000000C9A00001,10000000C9A00002"));
+  EXPECT_EQ(0u, listed.find("0: "));
+}

@@ -115,7 +115,8 @@ int runHosts(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments
   for (const qlb_host_node_list* h = list; h; h = h->hl_next) {
     std::printf("host %s  array %s  ports", narrow(h->hl_host_name).c_str(),
                 narrow(h->hl_text).c_str());
-    for (int32_t i = 0; i < h->hl_port_count; ++i) std::printf(" %s", narrow(h->hl_ports[i]).c_str());
+    for (int32_t i = 0; i < h->hl_port_count; ++i)
+      std::printf(" %s", narrow(h->hl_ports[i]).c_str());
     std::printf("\n");
   }
   quelb_free_host_node_list(list);

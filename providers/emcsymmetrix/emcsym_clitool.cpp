@@ -75,14 +75,14 @@ class CliLockGuard {
   bool m_held;
 };
 
-// While this thread releases gatekeeper locks, the commands it runs for
-// that do not start another release.
-thread_local bool t_releasingLocks = false;
-
-class ReleasingLocksScope {
+// Sets a flag for the life of a scope.
+class FlagScope {
  public:
-  ReleasingLocksScope() { t_releasingLocks = true; }
-  ~ReleasingLocksScope() { t_releasingLocks = false; }
+  explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+  ~FlagScope() { m_flag = false; }
+
+ private:
+  bool& m_flag;
 };
 
 }  // namespace
@@ -113,7 +113,7 @@ SEmcSymTuningParams readTuningParams(const CFiTraceLogPtr& traceLog) {
 }  // namespace emcsym
 
 CEmcSymCliTool::CEmcSymCliTool(const tstring& symCliBinDir)
-    : m_binDir(CFiStringTool::tstr2str(symCliBinDir)) {
+    : m_binDir(CFiStringTool::tstr2str(symCliBinDir)), m_releasingLocks(false) {
   if (!m_binDir.empty() && m_binDir[m_binDir.size() - 1] != '/') m_binDir += '/';
 }
 
@@ -202,7 +202,7 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
           full.c_str(), static_cast<long>(pipe->getLastError().getExitStatus()));
   }
 
-  if (retryOnGatekeeperLock && !t_releasingLocks && isGatekeeperLocked(output)) {
+  if (retryOnGatekeeperLock && !m_releasingLocks && isGatekeeperLocked(output)) {
     const SEmcSymTuningParams params = emcsym::readTuningParams(m_traceLog);
     bool locked = true;
     for (uint32_t attempt = 1; attempt <= params.lockRetryAttempts && locked; ++attempt) {
@@ -247,7 +247,7 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
 }
 
 void CEmcSymCliTool::releaseGatekeeperLocks() {
-  ReleasingLocksScope releasing;
+  FlagScope releasing(m_releasingLocks);
   const LockMap locks = symCfgGetLockList();
   if (locks.empty()) {
     trace(FI_TRACE_WARNING,

@@ -282,6 +282,12 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   bool splitMirrorPairsForRestore(const std::vector<SEmcSymDevInfo>& sources);
 
   std::string m_binDir;
+  // While this tool releases gatekeeper locks, the commands it runs for
+  // that do not start another release. A member, not a thread-local flag:
+  // a tool object serves one thread, and the leak checker of the sanitizer
+  // runtime (GCC 12, glibc 2.36) misreads the dynamic TLS of a dlopen'd
+  // library and aborts.
+  bool m_releasingLocks;
 };
 
 #endif  // EMCSYM_CLITOOL_H

@@ -3,6 +3,7 @@
 #define EMCSYM_PLUGIN_H
 
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -52,6 +53,35 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   int enumerateEnclosures(qlb_enclosure_node_list** result, int* count, wchar_t* filter) override;
   int enumerateNodes(qlb_node_list** result, int* count, int flags, wchar_t* filter) override;
   int enumerateHostNodes(qlb_host_node_list** result, int* count, wchar_t* filter) override;
+
+  // The snapshot lifecycle. Each runs under the operation guard.
+  // Target selection (emcsym_plugin_select.cpp).
+  int select(char* sessionId, qlb_splitnode** list, int count) override;
+  // Prepare (emcsym_plugin_prepare.cpp).
+  int prepare(char* sessionId, qlb_splitnode** list, int count, int value) override;
+  // Make: the session form (emcsym_plugin_make.cpp).
+  int makeSnapshots(SessionRef& session) override;
+  // Dispose (emcsym_plugin_dispose.cpp).
+  int dispose(qlb_domain* primary, qlb_domain* target, qlb_splitnode* split,
+              qlb_disposition disposition) override;
+  // Restore (emcsym_plugin_restore.cpp).
+  int restore(quelb_objid** sources, quelb_objid** targets, long count, wchar_t* a, wchar_t* b,
+              long flags, long* status) override;
+  // Import and deport of one device to this host (emcsym_plugin_import.cpp).
+  int importNode(const quelb_pdk_4_4::tstring& name,
+                 const std::vector<quelb_pdk_4_4::tstring>& hosts, bool transportable,
+                 bool removeOthers, bool deport, int mode) override;
+  int deportTree(qlb_domain* node, qlb_domain* node2, qlb_accessnode* access) override;
+
+  // The lifecycle members: pair lines chosen by select, per Symmetrix ID,
+  // and the names of the pair files the last operation wrote, per
+  // Symmetrix ID. Not locked: the framework runs one lifecycle operation at
+  // a time.
+  typedef std::map<std::string, std::vector<std::string> > PairLines;
+  typedef std::map<std::string, std::string> PairFileNames;
+  const PairLines& selectedPairs() const { return m_selectedPairs; }
+  const PairFileNames& pairFiles() const { return m_pairFiles; }
+  const PairFileNames& preparedPairFiles() const { return m_preparedPairFiles; }
 
   // The SYMCLI bin directory and the tuning parameters found by init.
   const quelb_pdk_4_4::tstring& symCliPath() const { return m_symCliPath; }
@@ -118,6 +148,10 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   SEmcSymTuningParams m_tuningParams;
   std::vector<SEmcSymArrayInfo> m_arrays;
   std::string m_symCliVersion;
+
+  PairLines m_selectedPairs;
+  PairFileNames m_pairFiles;
+  PairFileNames m_preparedPairFiles;
 };
 
 #endif  // EMCSYM_PLUGIN_H

@@ -61,7 +61,7 @@ ParsedCommand parseCommand(const ToolGrammar& g, const std::vector<std::string>&
     }
   }
   if (!spec) {
-    if (raw.words.empty()) throw UsageError("No action was specified");
+    if (raw.words.empty()) throw UsageError("No action was given");
     throw UsageError("Unrecognized action: " + join(raw.words, " "));
   }
   size_t operands = raw.words.size() - spec->words.size();

@@ -165,7 +165,7 @@ std::vector<DeviceRow> Model::findDevices(const ArrayRow& array, const std::stri
     if (to - from >= 4096) throw CliError("Device range too long: " + piece);
     for (uint64_t n = from; n <= to; ++n) out.push_back(findDevice(array, deviceName(n)));
   }
-  if (out.empty()) throw CliError("No device was specified");
+  if (out.empty()) throw CliError("No device was given");
   return out;
 }
 

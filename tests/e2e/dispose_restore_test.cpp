@@ -1,0 +1,227 @@
+// Dispose and restore of snapshots through the entry points, against the
+// simulator: the method the array says links each pair, the commands each
+// method runs and the states it leaves, and how arguments, flags and list
+// entries that cannot be used are answered.
+#include <utility>
+
+#include "loaded_provider.h"
+
+namespace {
+
+const std::string kArray1 = "000190100001";
+const std::string kArray2 = "000190100002";
+
+std::wstring identity(const std::string& device, const std::string& symid = kArray1) {
+  return boundedtext::utf8ToWide("UDID##EMC##SYMMETRIX##" + symid + "##" + device);
+}
+
+// A source and snapshot device, each "<device>" on the first array or
+// "<symid>##<device>".
+typedef std::pair<std::string, std::string> Pair;
+
+std::wstring identityOf(const std::string& spec) {
+  const size_t at = spec.find("##");
+  return at == std::string::npos ? identity(spec)
+                                 : identity(spec.substr(at + 2), spec.substr(0, at));
+}
+
+class DisposeRestore : public e2etest::LoadedProvider {
+ protected:
+  int dispose(const std::string& source, const std::string& snapshot,
+              qlb_disposition disposition = QLB_DISPOSITION_DETACH) {
+    testenv::FrameworkNode sourceNode(identityOf(source));
+    testenv::FrameworkNode snapshotNode(identityOf(snapshot));
+    qlb_splitnode split = {nullptr, sourceNode.get(), nullptr};
+    return pgn.dispose(sourceNode.get(), snapshotNode.get(), &split, disposition);
+  }
+
+  int restore(const std::vector<Pair>& pairs, long flags = 0) {
+    std::vector<quelb_objid*> sources;
+    std::vector<quelb_objid*> snapshots;
+    for (const Pair& pair : pairs) {
+      sources.push_back(objid(identityOf(pair.first)));
+      snapshots.push_back(objid(identityOf(pair.second)));
+    }
+    long status = 0;
+    const int rc = pgn.restore(sources.data(), snapshots.data(), static_cast<long>(pairs.size()),
+                               nullptr, nullptr, flags, &status);
+    for (quelb_objid* id : sources) quelb_free_objid(id);
+    for (quelb_objid* id : snapshots) quelb_free_objid(id);
+    return rc;
+  }
+
+  static quelb_objid* objid(const std::wstring& text) {
+    return quelb_get_objid(text.c_str(), (text.size() + 1) * sizeof(wchar_t), QLB_OBJID_NODE);
+  }
+
+  // Forces a pair or session state on the first array.
+  void force(const std::string& what) const { sim.admin("state --sid " + kArray1 + " " + what); }
+
+  void clearLog() { sim.admin("log --clear"); }
+};
+
+const std::string kMirFile = "symmir -sid 000190100001 -file ";
+const std::string kCloneFile = "symclone -sid 000190100001 -file ";
+const std::string kSnapFile = "symsnap -sid 000190100001 -file ";
+
+}  // namespace
+
+// --- dispose -----------------------------------------------------------------------
+
+TEST_F(DisposeRestore, DisposeTakesTheMethodOfEachPairFromTheArray) {
+  start();
+  force("pair 0041 0081 Split");
+  force("clone 0040 0080 Copied");  // 0040 and 0080 are also a synchronised BCV pair
+  force("snap 0043 0103 CopyOnWrite");
+
+  EXPECT_EQ(0, dispose("0041", "0081"));
+  EXPECT_EQ("0041 0081", pairFileOf(kMirFile, " establish -noprompt"));
+  EXPECT_EQ(1u, countCommands(kMirFile, " establish -noprompt"));
+  EXPECT_EQ("Synchronized", pairState(kArray1, "0041", "0081"));
+  EXPECT_EQ(0u, countCommands("symclone"));
+
+  clearLog();
+  EXPECT_EQ(0, dispose("0040", "0080"));
+  EXPECT_EQ(0u, countCommands("symmir")) << "a clone session wins over the BCV relation";
+  EXPECT_EQ("0040 0080", pairFileOf(kCloneFile, " terminate -symforce -noprompt"));
+  EXPECT_EQ("Synchronized", pairState(kArray1, "0040", "0080"));
+
+  clearLog();
+  EXPECT_EQ(0, dispose("0043", "0103"));
+  EXPECT_EQ("0043 0103", pairFileOf(kSnapFile, " terminate -symforce -noprompt"));
+  EXPECT_EQ(std::vector<std::string>(), sessions());
+  EXPECT_EQ("", lastErrorId());
+}
+
+TEST_F(DisposeRestore, DisposeOfAPairThatIsNotSplitFailsAndLeavesItAlone) {
+  start();
+  EXPECT_EQ(6, dispose("0042", "0082"));
+  EXPECT_EQ(1, traced("BCV pair not in split state"));
+  EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
+  EXPECT_EQ(0u, countCommands(kMirFile, " establish"));
+  EXPECT_EQ("Synchronized", pairState(kArray1, "0042", "0082"));
+
+  // A clone session that a terminate cannot end: still disposed of.
+  force("clone 0044 00C4 CopyInProg");
+  sim.admin("fault add fail --tool symclone --cmd terminate --message refused");
+  EXPECT_EQ(0, dispose("0044", "00C4"));
+  EXPECT_EQ(1u, countCommands(kCloneFile, " terminate -symforce -noprompt"));
+}
+
+TEST_F(DisposeRestore, DisposeRefusesMissingNodesAndOtherDispositionsBeforeAnyCommand) {
+  start();
+  testenv::FrameworkNode source(identity("0041"));
+  testenv::FrameworkNode snapshot(identity("0081"));
+  qlb_domain bare = {};
+  EXPECT_EQ(3, pgn.dispose(nullptr, snapshot.get(), nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ(1, traced(" primaryNode is NULL"));
+  EXPECT_EQ(3, pgn.dispose(&bare, snapshot.get(), nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ(1, traced(" fid_objid is NULL for primaryNode"));
+  EXPECT_EQ(3, pgn.dispose(source.get(), nullptr, nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ(1, traced(" targetNodeis NULL"));
+  EXPECT_EQ(3, pgn.dispose(source.get(), &bare, nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ(1, traced(" fid_objid is NULL for targetNode"));
+  force("pair 0041 0081 Split");
+  EXPECT_EQ(6, pgn.dispose(source.get(), snapshot.get(), nullptr, 0));
+  EXPECT_EQ(1, traced("Invalid detach disposition: 0"));
+  EXPECT_EQ(std::vector<std::string>(), commands());
+  EXPECT_EQ("Split", pairState(kArray1, "0041", "0081"));
+
+  testenv::FrameworkNode unparsable(L"EMC##SYMMETRIX##000190100001##0041");
+  EXPECT_EQ(6, pgn.dispose(unparsable.get(), snapshot.get(), nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ("MSG_ERROR_UDID_PARSING_EXCEPTION", lastErrorId());
+}
+
+// --- restore -----------------------------------------------------------------------
+
+TEST_F(DisposeRestore, RestoreTakesNoFlagsOrTheStartOrPartialBitAndResyncDoesNothing) {
+  start();
+  force("pair 0041 0081 Split");
+  EXPECT_EQ(3, restore({{"0041", "0081"}}, 0x2));
+  EXPECT_EQ(1, traced("Restore flags (2) do not include QLB_RESTORE_START, QLB_RESTORE_PARTIAL "
+                      "or QLB_RESTORE_DEFAULT"));
+  EXPECT_EQ(std::vector<std::string>(), commands());
+
+  EXPECT_EQ(0, restore({{"0041", "0081"}}, 0x100));
+  EXPECT_EQ("0041 0081", pairFileOf(kMirFile, " restore -noprompt"));
+  EXPECT_EQ(1, traced("Running restore operation with timeout =6000"));
+  EXPECT_EQ(1u, countCommands(kMirFile, " split -noprompt"));
+  EXPECT_EQ("SplitInProg", pairState(kArray1, "0041", "0081")) << "split again after the restore";
+
+  clearLog();
+  force("pair 0041 0081 Split");
+  EXPECT_EQ(0, restore({{"0041", "0081"}}, 0x1));
+  EXPECT_EQ(1u, countCommands(kMirFile, " restore -noprompt"));
+
+  clearLog();
+  long status = 0;
+  EXPECT_EQ(0, pgn.resync(nullptr, nullptr, 3, nullptr, nullptr, 0, &status));
+  EXPECT_EQ(std::vector<std::string>(), commands());
+}
+
+TEST_F(DisposeRestore, RestoreSkipsEntriesWithoutIdentitiesAndRepeatedSources) {
+  start();
+  force("pair 0041 0081 Split");
+  quelb_objid noText = {nullptr, QLB_OBJID_NODE, 0};
+  quelb_objid* snapshot = objid(identity("0081"));
+  quelb_objid* none[] = {nullptr, &noText};
+  quelb_objid* snapshots[] = {snapshot, snapshot};
+  long status = 0;
+  EXPECT_EQ(3, pgn.restore(none, snapshots, 2, nullptr, nullptr, 0, &status));
+  EXPECT_EQ(3, pgn.restore(nullptr, nullptr, 2, nullptr, nullptr, 0, &status));
+  EXPECT_EQ(2, traced("vdiskList vector is empty -- unable to continue restore"));
+  EXPECT_EQ(std::vector<std::string>(), commands());
+
+  // Usable entries among unusable ones are restored.
+  quelb_objid* source = objid(identity("0041"));
+  quelb_objid* sources[] = {&noText, source};
+  EXPECT_EQ(0, pgn.restore(sources, snapshots, 2, nullptr, nullptr, 0, &status));
+  EXPECT_EQ("0041 0081", pairFileOf(kMirFile, " restore -noprompt"));
+  quelb_free_objid(source);
+  quelb_free_objid(snapshot);
+
+  // The second entry of a source is not restored again.
+  clearLog();
+  force("pair 0041 0081 Split");
+  EXPECT_EQ(0, restore({{"0041", "0081"}, {"0041", "0082"}}));
+  EXPECT_EQ(1, traced("restore: skipping duplicate: 0041"));
+  EXPECT_EQ(0u, countCommands("symdev -sid 000190100001 show 0082"));
+  EXPECT_EQ("0041 0081", pairFileOf(kMirFile, " restore -noprompt"));
+  EXPECT_EQ(1u, countCommands(kMirFile, " restore -noprompt"));
+}
+
+TEST_F(DisposeRestore, TheMethodOfTheFirstPairRestoresEveryPair) {
+  start();
+  force("clone 0042 00C2 Copied");
+  force("pair 0041 0081 Split");
+  EXPECT_EQ(6, restore({{"0042", "00C2"}, {"0041", "0081"}}));
+  EXPECT_EQ(1, traced("Invalid clone state, cannot restore from 0041 to 0081"));
+  EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
+  EXPECT_EQ(0u, countCommands("symmir", " restore"));
+  EXPECT_EQ(0u, countCommands("symclone", " restore"));
+  EXPECT_EQ("Split", pairState(kArray1, "0041", "0081"));
+
+  // Two clone pairs: one restore for the array, then the pairs are split.
+  clearLog();
+  force("clone 0043 00C3 Split");
+  EXPECT_EQ(0, restore({{"0042", "00C2"}, {"0043", "00C3"}}));
+  EXPECT_EQ("0042 00C2|0043 00C3", pairFileOf(kCloneFile, " restore -noprompt"));
+  EXPECT_EQ(1u, countCommands(kCloneFile, " split -noprompt"));
+  const std::vector<std::string> split = {"clone 0042 00C2 Split", "clone 0043 00C3 Split"};
+  EXPECT_EQ(split, sessions());
+}
+
+TEST_F(DisposeRestore, SnapRestoreReadiesTheSnapDevicesAndPairsOfTwoArraysGetTheirOwnFiles) {
+  start();
+  force("snap 0043 0103 CopyOnWrite");
+  sim.admin("state --sid " + kArray2 + " snap 0201 0301 CopyOnWrite");
+  EXPECT_EQ(0, restore({{"0043", "0103"}, {kArray2 + "##0201", "000190100002##0301"}}));
+  EXPECT_EQ("0043 0103", pairFileOf(kSnapFile, " restore -noprompt"));
+  EXPECT_EQ("0201 0301", pairFileOf("symsnap -sid 000190100002 -file ", " restore -noprompt"));
+  EXPECT_EQ(1u, countCommands("symdev -sid 000190100001 ready 0103 -noprompt"));
+  EXPECT_EQ(1u, countCommands("symdev -sid 000190100002 ready 0301 -noprompt"));
+  EXPECT_EQ(2u, countCommands("symsnap -sid ", " terminate -restored -noprompt"));
+  const std::vector<std::string> active = {"snap 0043 0103 CopyOnWrite",
+                                           "snap 0201 0301 CopyOnWrite"};
+  EXPECT_EQ(active, sessions());
+}

@@ -16,6 +16,7 @@
 
 #include <quelb/quelb_pgn.h>
 
+#include "copy_commands.h"
 #include "inventory_commands.h"
 #include "provider_library.h"
 #include "report.h"
@@ -69,6 +70,7 @@ bool g_verbose = false;
 void printUsage(FILE* out) {
   std::fputs(kUsage, out);
   std::fputs(kInventoryUsage, out);
+  std::fputs(kCopyUsage, out);
   std::fputs(kUsageOptions, out);
 }
 
@@ -296,6 +298,8 @@ const Command kCommands[] = {
     {"enclosures", &runEnclosures},
     {"nodes", &runNodes},
     {"hosts", &runHosts},
+    {"import", &runImport}, {"deport", &runDeport},
+    {"dispose", &runDispose}, {"restore", &runRestore},
 };
 
 const Command* findCommand(const std::string& name) {

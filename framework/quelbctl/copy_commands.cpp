@@ -1,0 +1,200 @@
+#include "copy_commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "utf8.h"
+
+const char* const kCopyUsage =
+    "  import UDID [--flags N] [--host NAME]\n"
+    "                       make a device visible to this host (import_resource;\n"
+    "                       N 0x1 (default) keeps other hosts' access, 0x2 removes it)\n"
+    "  deport UDID [--flags N] [--host NAME]\n"
+    "                       hide it from this host again (deport_resource; N 0x10\n"
+    "                       (default) keeps other hosts' access, 0x20 removes it)\n"
+    "  dispose SOURCE_UDID SNAPSHOT_UDID\n"
+    "                       release a snapshot of a source device (dispose, detach)\n"
+    "  restore SOURCE_UDID=SNAPSHOT_UDID [...] [--flags N]\n"
+    "                       copy snapshots back onto their sources (restore; N default 0)\n"
+    "  UDID is a device identity, e.g. UDID##EMC##SYMMETRIX##000190100001##0080\n";
+
+namespace {
+
+// The words and options of a copy command.
+struct CopyArguments {
+  std::vector<std::string> words;
+  long flags = 0;
+  bool hasHost = false;
+  std::wstring host;
+};
+
+// Reads --flags N and, where allowed, --host NAME; everything else not
+// starting with "--" is a word. False (after a message) for anything else.
+bool parseArguments(const char* command, const std::vector<std::string>& arguments,
+                    bool hostAllowed, CopyArguments& parsed) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& arg = arguments[i];
+    if (arg.compare(0, 2, "--") != 0) {
+      parsed.words.push_back(arg);
+      continue;
+    }
+    if (arg != "--flags" && !(hostAllowed && arg == "--host")) {
+      std::fprintf(stderr, "quelbctl: %s does not take %s\n", command, arg.c_str());
+      return false;
+    }
+    if (i + 1 >= arguments.size()) {
+      std::fprintf(stderr, "quelbctl: %s needs a value\n", arg.c_str());
+      return false;
+    }
+    const std::string& value = arguments[++i];
+    if (arg == "--host") {
+      parsed.hasHost = true;
+      parsed.host = boundedtext::utf8ToWide(value);
+      continue;
+    }
+    char* end = nullptr;
+    const long flags = std::strtol(value.c_str(), &end, 0);
+    if (value.empty() || *end != '\0' || flags < 0 || flags > 0x7fffffff) {
+      std::fprintf(stderr, "quelbctl: --flags wants a number, not %s\n", value.c_str());
+      return false;
+    }
+    parsed.flags = flags;
+  }
+  return true;
+}
+
+bool expectWords(const char* command, const CopyArguments& parsed, size_t count,
+                 const char* what) {
+  if (parsed.words.size() == count) return true;
+  std::fprintf(stderr, "quelbctl: %s wants %s\n", command, what);
+  return false;
+}
+
+// Object ids made by the utility library from device identities, as the
+// framework hands them to the provider; freed with the holder.
+class ObjectIds {
+ public:
+  ObjectIds() = default;
+  ~ObjectIds() {
+    for (quelb_objid* id : ids_) quelb_free_objid(id);
+  }
+  ObjectIds(const ObjectIds&) = delete;
+  ObjectIds& operator=(const ObjectIds&) = delete;
+
+  // The id of `identity`; null (after a message) when none could be made.
+  quelb_objid* add(const std::string& identity, int type) {
+    const std::wstring text = boundedtext::utf8ToWide(identity);
+    quelb_objid* id = quelb_get_objid(text.c_str(), (text.size() + 1) * sizeof(wchar_t), type);
+    if (!id) std::fprintf(stderr, "quelbctl: no object id for %s\n", identity.c_str());
+    ids_.push_back(id);
+    return id;
+  }
+  quelb_objid** data() { return ids_.data(); }
+
+ private:
+  std::vector<quelb_objid*> ids_;
+};
+
+// 0 after printing `done`, else 1 after reporting the failure.
+int finish(const qlb_pgn_table& pgn, const char* operation, int rc, const std::string& done) {
+  if (rc == 0) {
+    std::printf("%s\n", done.c_str());
+    std::fflush(stdout);
+    return 0;
+  }
+  std::fflush(stdout);
+  reportFailure(pgn, operation, rc);
+  return 1;
+}
+
+std::string hexFlags(long flags) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%lx", flags);
+  return text;
+}
+
+// import and deport: the identity, the flags and the host name, if any.
+bool parseResource(const char* command, const std::vector<std::string>& arguments,
+                   long defaultFlags, CopyArguments& parsed, std::wstring& resource) {
+  parsed.flags = defaultFlags;
+  if (!parseArguments(command, arguments, true, parsed) ||
+      !expectWords(command, parsed, 1, "one device identity (UDID)"))
+    return false;
+  resource = boundedtext::utf8ToWide(parsed.words[0]);
+  return true;
+}
+
+}  // namespace
+
+int runImport(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
+  CopyArguments parsed;
+  std::wstring resource;
+  if (!parseResource("import", arguments, 0x1, parsed, resource)) return 2;
+  wchar_t* host = parsed.hasHost ? &parsed.host[0] : nullptr;
+  const int rc = pgn.import_resource(nullptr, &resource[0], host, nullptr,
+                                     static_cast<int>(parsed.flags), nullptr, nullptr);
+  return finish(pgn, "import_resource", rc,
+                "imported " + parsed.words[0] + " (flags " + hexFlags(parsed.flags) + ")");
+}
+
+int runDeport(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
+  CopyArguments parsed;
+  std::wstring resource;
+  if (!parseResource("deport", arguments, 0x10, parsed, resource)) return 2;
+  wchar_t* host = parsed.hasHost ? &parsed.host[0] : nullptr;
+  const int rc =
+      pgn.deport_resource(nullptr, &resource[0], host, nullptr, static_cast<int>(parsed.flags));
+  return finish(pgn, "deport_resource", rc,
+                "deported " + parsed.words[0] + " (flags " + hexFlags(parsed.flags) + ")");
+}
+
+int runDispose(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
+  CopyArguments parsed;
+  if (!parseArguments("dispose", arguments, false, parsed) ||
+      !expectWords("dispose", parsed, 2, "a source and a snapshot device identity"))
+    return 2;
+  ObjectIds ids;
+  qlb_domain source = {};
+  qlb_domain snapshot = {};
+  source.fid_objid = ids.add(parsed.words[0], QLB_OBJID_NODE);
+  snapshot.fid_objid = ids.add(parsed.words[1], QLB_OBJID_SNAPSHOT);
+  if (!source.fid_objid || !snapshot.fid_objid) return 1;
+  qlb_splitnode split = {};
+  split.sn_node = &source;
+  const int rc = pgn.dispose(&source, &snapshot, &split, QLB_DISPOSITION_DETACH);
+  return finish(pgn, "dispose", rc,
+                "disposed of snapshot " + parsed.words[1] + " of " + parsed.words[0]);
+}
+
+int runRestore(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
+  CopyArguments parsed;
+  if (!parseArguments("restore", arguments, false, parsed)) return 2;
+  if (parsed.words.empty()) {
+    std::fprintf(stderr, "quelbctl: restore wants SOURCE_UDID=SNAPSHOT_UDID pairs\n");
+    return 2;
+  }
+  ObjectIds sources;
+  ObjectIds snapshots;
+  for (const std::string& pair : parsed.words) {
+    const size_t equals = pair.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == pair.size()) {
+      std::fprintf(stderr, "quelbctl: restore wants SOURCE_UDID=SNAPSHOT_UDID, not %s\n",
+                   pair.c_str());
+      return 2;
+    }
+    if (!sources.add(pair.substr(0, equals), QLB_OBJID_NODE) ||
+        !snapshots.add(pair.substr(equals + 1), QLB_OBJID_SNAPSHOT))
+      return 1;
+  }
+  const long count = static_cast<long>(parsed.words.size());
+  long status = 0;
+  const int rc = pgn.restore(sources.data(), snapshots.data(), count, nullptr, nullptr,
+                             parsed.flags, &status);
+  std::string done = "restored " + std::to_string(count) + (count == 1 ? " pair" : " pairs") +
+                     " (flags " + hexFlags(parsed.flags) + ")";
+  for (const std::string& pair : parsed.words) {
+    const size_t equals = pair.find('=');
+    done += "\n  " + pair.substr(0, equals) + " from " + pair.substr(equals + 1);
+  }
+  return finish(pgn, "restore", rc, done);
+}

@@ -1,0 +1,206 @@
+// Import and deport of devices through import_resource and deport_resource,
+// against the simulator: which masking records are added and removed for
+// this host's HBAs and for other hosts' by the four flags, how often the
+// masking view is refreshed, and what a host without HBAs, a device no HBA
+// can reach and a refresh that keeps failing are answered with.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "loaded_provider.h"
+
+namespace {
+
+const std::string kArray = "000190100001";
+const std::string kLocal1 = "10000000C9A00001";
+const std::string kLocal2 = "10000000C9A00002";
+const std::string kOther1 = "10000000C9B00001";
+const std::string kOther2 = "10000000C9C00001";
+
+// This host with two HBAs and two other hosts with one each. 0040 and 0041
+// are masked to both local HBAs; the BCVs 0080 and 0081 to the first local
+// HBA and to both other hosts; no local HBA reaches 0090.
+const char kScenario[] =
+    "set version V7.0.0.0\n"
+    "host local\n"
+    "  hba 10000000C9A00001 port=hba0\n"
+    "  hba 10000000C9A00002 port=hba1\n"
+    "host backup01 address=10.20.30.41\n"
+    "  hba 10000000C9B00001 port=hba0\n"
+    "host backup02 address=10.20.30.42\n"
+    "  hba 10000000C9C00001 port=hba0\n"
+    "array 000190100001 local\n"
+    "  port FA-4A:0 FA-4A:1 FA-13A:0 FA-13A:1 FA-7A:0\n"
+    "  devices 0040-0041 std size=2048 ports=FA-4A:0,FA-13A:0\n"
+    "  devices 0080-0081 bcv size=2048 ports=FA-4A:1,FA-13A:1\n"
+    "  device 0090 std size=2048 ports=FA-7A:0\n"
+    "  login 10000000C9A00001 FA-4A:0 FA-4A:1\n"
+    "  login 10000000C9A00002 FA-13A:0 FA-13A:1\n"
+    "  login 10000000C9B00001 FA-4A:1\n"
+    "  login 10000000C9C00001 FA-13A:1\n"
+    "  mask 10000000C9A00001 FA-4A:0 0040-0041\n"
+    "  mask 10000000C9A00002 FA-13A:0 0040-0041\n"
+    "  mask 10000000C9A00001 FA-4A:1 0080-0081\n"
+    "  mask 10000000C9B00001 FA-4A:1 0080-0081\n"
+    "  mask 10000000C9C00001 FA-13A:1 0080-0081\n";
+
+std::wstring identity(const std::string& device) {
+  return boundedtext::utf8ToWide("UDID##EMC##SYMMETRIX##" + kArray + "##" + device);
+}
+
+std::vector<std::string> sorted(std::vector<std::string> items) {
+  std::sort(items.begin(), items.end());
+  return items;
+}
+
+class ImportDeport : public e2etest::LoadedProvider {
+ protected:
+  int importDevice(const std::string& device, int flags) {
+    std::wstring name = identity(device);
+    return pgn.import_resource(nullptr, &name[0], nullptr, nullptr, flags, nullptr, nullptr);
+  }
+  int deportDevice(const std::string& device, int flags) {
+    std::wstring name = identity(device);
+    return pgn.deport_resource(nullptr, &name[0], nullptr, nullptr, flags);
+  }
+
+  size_t adds(const std::string& device) const {
+    return countCommands("symmask -sid " + kArray + " -wwn ", " -noprompt add devs " + device);
+  }
+  size_t removes(const std::string& device) const {
+    return countCommands("symmask -sid " + kArray + " -wwn ", " -force remove devs " + device);
+  }
+  size_t refreshes() const { return countCommands("symmask -sid " + kArray + " refresh -noprompt"); }
+
+  void clearLog() { sim.admin("log --clear"); }
+};
+
+}  // namespace
+
+TEST_F(ImportDeport, ImportAddsTheDeviceOnceAndKeepsOrRemovesOtherHosts) {
+  start(kScenario);
+  // Already masked to both local HBAs: one add for each HBA and director
+  // port of the device, whatever the number of local assignments.
+  EXPECT_EQ(0, importDevice("0040", 0x1));
+  EXPECT_EQ(4u, adds("0040"));
+  EXPECT_EQ(0u, removes("0040"));
+  EXPECT_EQ(1u, refreshes());
+  EXPECT_EQ("symmask -sid 000190100001 refresh -noprompt", commands().back());
+  EXPECT_EQ(1, traced("importing UDID##EMC##SYMMETRIX##000190100001##0040"));
+  EXPECT_EQ(1, traced("Sleeeping after unmask operation for [0] sec"));
+
+  clearLog();
+  EXPECT_EQ(0, importDevice("0080", 0x1));
+  EXPECT_EQ(4u, adds("0080"));
+  EXPECT_EQ(0u, removes("0080"));
+  EXPECT_EQ(1u, refreshes());
+  const std::vector<std::string> everyone = {kLocal1 + "@FA-13A:1", kLocal1 + "@FA-4A:1",
+                                             kLocal2 + "@FA-13A:1", kLocal2 + "@FA-4A:1",
+                                             kOther1 + "@FA-4A:1", kOther2 + "@FA-13A:1"};
+  EXPECT_EQ(everyone, sorted(maskedTo(kArray, "0080")));
+
+  // 0x2: the other hosts lose the device, each removal refreshed at once.
+  clearLog();
+  EXPECT_EQ(0, importDevice("0080", 0x2));
+  EXPECT_EQ(4u, adds("0080"));
+  EXPECT_EQ(2u, removes("0080"));
+  EXPECT_EQ(1u, countCommands("symmask -sid 000190100001 -wwn " + kOther1, "remove devs 0080"));
+  EXPECT_EQ(1u, countCommands("symmask -sid 000190100001 -wwn " + kOther2, "remove devs 0080"));
+  EXPECT_EQ(3u, refreshes());
+  const std::vector<std::string> local = {kLocal1 + "@FA-13A:1", kLocal1 + "@FA-4A:1",
+                                          kLocal2 + "@FA-13A:1", kLocal2 + "@FA-4A:1"};
+  EXPECT_EQ(local, sorted(maskedTo(kArray, "0080")));
+  EXPECT_EQ("", lastErrorId());
+}
+
+TEST_F(ImportDeport, DeportRemovesTheLocalAssignmentsAndWith0x20TheOtherHostsToo) {
+  start(kScenario);
+  EXPECT_EQ(0, deportDevice("0080", 0x10));
+  EXPECT_EQ(1u, removes("0080"));
+  EXPECT_EQ(1u, countCommands("symmask -sid 000190100001 -wwn " + kLocal1, "remove devs 0080"));
+  EXPECT_EQ(0u, adds("0080"));
+  EXPECT_EQ(2u, refreshes());
+  EXPECT_EQ(1, traced("deporting UDID##EMC##SYMMETRIX##000190100001##0080"));
+  const std::vector<std::string> others = {kOther1 + "@FA-4A:1", kOther2 + "@FA-13A:1"};
+  EXPECT_EQ(others, sorted(maskedTo(kArray, "0080")));
+
+  clearLog();
+  EXPECT_EQ(0, deportDevice("0081", 0x20));
+  EXPECT_EQ(3u, removes("0081"));
+  EXPECT_EQ(4u, refreshes());
+  EXPECT_EQ(std::vector<std::string>(), maskedTo(kArray, "0081"));
+
+  // A device assigned to no HBA: nothing to remove, the view is refreshed.
+  clearLog();
+  EXPECT_EQ(0, deportDevice("0090", 0x20));
+  EXPECT_EQ(0u, removes("0090"));
+  EXPECT_EQ(1u, refreshes());
+  // 0x400 leaves the device alone.
+  clearLog();
+  EXPECT_EQ(0, deportDevice("0040", 0x400 | 0x10));
+  EXPECT_EQ(std::vector<std::string>(), commands());
+}
+
+TEST_F(ImportDeport, AnAssignmentWwnInLowerCaseIsThisHostsHba) {
+  start(kScenario);
+  // The masking database answers with lower-case WWNs; the HBA list of this
+  // host stays in upper case.
+  const std::string real = sim.dir() + "/real";
+  testenv::makeDirs(real);
+  ASSERT_EQ(0, ::symlink(testenv::symsimPath().c_str(), (real + "/symmaskdb").c_str()));
+  const std::string symmaskdb = sim.bin() + "/symmaskdb";
+  ASSERT_EQ(0, ::unlink(symmaskdb.c_str()));
+  testenv::writeFile(symmaskdb,
+                     "#!/bin/sh\n"
+                     "out=$(SYMSIM_DB='" + sim.db() + "' '" + real + "/symmaskdb' \"$@\"); rc=$?\n"
+                     "printf '%s\\n' \"$out\" | sed 's/port_wwn=\"\\([^\"]*\\)\"/port_wwn=\"\\L\\1\"/g'\n"
+                     "exit $rc\n");
+  ASSERT_EQ(0, ::chmod(symmaskdb.c_str(), 0755));
+
+  EXPECT_EQ(0, deportDevice("0080", 0x10));
+  EXPECT_EQ(1u, countCommands("symmask -sid 000190100001 -wwn 10000000c9a00001 ",
+                              "remove devs 0080"));
+  EXPECT_EQ(1u, removes("0080")) << "other hosts keep the device";
+  const std::vector<std::string> others = {kOther1 + "@FA-4A:1", kOther2 + "@FA-13A:1"};
+  EXPECT_EQ(others, sorted(maskedTo(kArray, "0080")));
+}
+
+TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
+  writeConfig("[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000000\n");
+  start(kScenario);
+  sim.admin("fault add fail --tool symmask --cmd \"list hba\" --message \"No host bus adapters\"");
+  EXPECT_EQ(3, importDevice("0080", 0x1));
+  EXPECT_EQ("MSG_ERROR_HOST_NOT_FOUND", lastErrorId());
+  EXPECT_EQ(1, traced("CEmcSymCliTool::Failed to get HBA and Director port Info."));
+  EXPECT_EQ(0u, adds("0080") + removes("0080") + refreshes());
+
+  // Every add of 0090 is refused as unreachable: no refresh, no wait.
+  clearLog();
+  pushed.clear();
+  EXPECT_EQ(6, importDevice("0090", 0x1));
+  EXPECT_EQ(2u, adds("0090"));
+  EXPECT_EQ(0u, refreshes());
+  EXPECT_EQ(0, traced("Sleeeping after unmask operation"));
+
+  // A refresh that keeps failing: the masking change stays, no wait.
+  clearLog();
+  sim.admin("fault add fail --tool symmask --cmd refresh --always --message refused");
+  EXPECT_EQ(6, importDevice("0041", 0x2));
+  EXPECT_EQ(4u, adds("0041"));
+  EXPECT_EQ(1, traced("Refresh command is failing even after retry returning failiure."));
+  EXPECT_EQ(0, traced("Sleeeping after unmask operation"));
+}
+
+TEST_F(ImportDeport, DeportTreeHidesNothing) {
+  start(kScenario);
+  testenv::FrameworkNode first(identity("0040"));
+  testenv::FrameworkNode second(identity("0080"));
+  qlb_accessnode access = {first.get()};
+  EXPECT_EQ(0, pgn.deport_tree(first.get(), second.get(), &access));
+  EXPECT_EQ(1, traced("CEmcSymPlugin::deportTree: calling importNode for node "
+                      "[UDID##EMC##SYMMETRIX##000190100001##0080] with flag "
+                      "QLB_MODE_DEPORT_RESOURCE"));
+  EXPECT_EQ(3, pgn.deport_tree(first.get(), nullptr, &access));
+  EXPECT_EQ(std::vector<std::string>(), commands());
+}

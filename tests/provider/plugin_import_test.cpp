@@ -1,0 +1,67 @@
+// The wait after a masking change of the provider's import and deport,
+// with recorded sleeps: it follows the refresh of an import and of a
+// deport, it is the configured number of seconds, and a wait of 0 sleeps
+// not at all.
+#include <algorithm>
+#include <cstdio>
+
+#include "cfierrormgr.h"
+#include "cfimsgcatalogmgr.h"
+#include "emcsym_plugin.h"
+#include "provider_sim.h"
+
+using namespace quelb_pdk_4_4;
+using providertest::ProviderSimTest;
+using providertest::recordedSleeps;
+
+namespace {
+
+const tstring kDevice(L"UDID##EMC##SYMMETRIX##000190100001##0080");
+
+class PluginImportTest : public ProviderSimTest {
+ protected:
+  // Starts the provider with this post-unmask wait in seconds.
+  void startPlugin(uint32_t postUnmaskWaitSec) {
+    char tuning[128];
+    std::snprintf(tuning, sizeof tuning,
+                  "[TUNING_PARAMS]\n\"POST_UNMASK_WAIT_IN_SEC\"=dword:%08x\n", postUnmaskWaitSec);
+    testenv::writeFile(install_.configFile("norvel"),
+                       "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + bin_ + "\"\n" + tuning);
+    plugin->setProviderName(tstring(L"norvel"));
+    plugin->registerCatalogManager(catalogs);
+    plugin->registerErrorManager(errors);
+    ASSERT_EQ(0, plugin->init());
+    ASSERT_EQ(postUnmaskWaitSec, plugin->tuningParams().postUnmaskWaitInSec);
+  }
+
+  int importDevice() { return plugin->importNode(kDevice, {}, false, false, false, 2); }
+  int deportDevice() { return plugin->importNode(kDevice, {}, false, true, true, 2); }
+
+  CFiPluginBase::CatalogManagerRef catalogs{new CFiMessageCatalogManager};
+  CFiPluginBase::ErrorManagerRef errors{new CFiErrorManager};
+  CFiSmartPtr<CEmcSymPlugin> plugin{new CEmcSymPlugin};
+};
+
+}  // namespace
+
+TEST_F(PluginImportTest, TheConfiguredWaitFollowsTheRefreshOfImportAndDeport) {
+  startPlugin(7);
+  EXPECT_EQ(0, importDevice());
+  EXPECT_EQ(std::vector<unsigned long>({7000}), recordedSleeps());
+  EXPECT_EQ("symmask -sid 000190100001 refresh -noprompt", runLines().back());
+
+  // Deport: each of the four local assignments is removed with a pause of
+  // its own, then the view is refreshed and the wait follows.
+  recordedSleeps().clear();
+  EXPECT_EQ(0, deportDevice());
+  EXPECT_EQ(std::vector<unsigned long>({1000, 1000, 1000, 1000, 7000}), recordedSleeps());
+}
+
+TEST_F(PluginImportTest, NoWaitIsConfiguredByDefault) {
+  startPlugin(0);
+  EXPECT_EQ(0, importDevice());
+  EXPECT_EQ(std::vector<unsigned long>(), recordedSleeps());
+  const std::vector<std::string> masking = runLines("symmask");
+  EXPECT_EQ(1, std::count(masking.begin(), masking.end(),
+                          "symmask -sid 000190100001 refresh -noprompt"));
+}

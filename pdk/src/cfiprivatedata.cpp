@@ -219,6 +219,13 @@ void CFiPrivateDataFactory::remove(qlb_domain* node) {
   }
 }
 
+CFiPrivateDataPtr CFiPrivateDataFactory::find(const tstring& nodeId) const {
+  const std::string key = CFiStringTool::wcs2mbs(nodeId.c_str());
+  std::lock_guard<std::mutex> guard(m_lock);
+  auto it = m_nodes.find(key);
+  return it == m_nodes.end() ? CFiPrivateDataPtr() : it->second.data;
+}
+
 size_t CFiPrivateDataFactory::size() const {
   std::lock_guard<std::mutex> guard(m_lock);
   return m_nodes.size() + m_altNodes.size();
@@ -252,6 +259,10 @@ CFiPrivateDataPtr CFiPrivateDataManager::create(qlb_domain* node, bool isAltNode
 }
 
 void CFiPrivateDataManager::remove(qlb_domain* node) { getFactory()->remove(node); }
+
+CFiPrivateDataPtr CFiPrivateDataManager::find(const tstring& nodeId) {
+  return getFactory()->find(nodeId);
+}
 
 void CFiPrivateDataManager::setTraceLog(const CFiTraceLogPtr& traceLog) {
   std::lock_guard<std::mutex> guard(m_lock);

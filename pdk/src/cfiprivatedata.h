@@ -154,6 +154,10 @@ class QLB_PDK_EXPORT CFiPrivateDataFactory : public virtual CFiRefCount,
   // anybody still refers to it.
   virtual void remove(qlb_domain* node);
 
+  // The data kept under the node id among the ordinary (not alt) nodes, or
+  // an empty reference. Creates nothing and attaches nothing.
+  CFiPrivateDataPtr find(const tstring& nodeId) const;
+
   // Number of node ids kept (both maps).
   size_t size() const;
 
@@ -199,6 +203,9 @@ class QLB_PDK_EXPORT CFiPrivateDataManager : public virtual CFiRefCount,
   CFiPrivateDataPtr get(qlb_domain* node);
   CFiPrivateDataPtr create(qlb_domain* node, bool isAltNode);
   void remove(qlb_domain* node);
+  // The data kept under the node id for an ordinary node (see the
+  // factory's find).
+  CFiPrivateDataPtr find(const tstring& nodeId);
 
   // Also hands the trace log to the current factory.
   void setTraceLog(const CFiTraceLogPtr& traceLog) override;

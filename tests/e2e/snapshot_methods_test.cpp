@@ -1,0 +1,168 @@
+// The three TimeFinder methods end to end through the exported entry
+// points, against the simulated arrays: what select, prepare and make run,
+// over which pair lines, what state the arrays are left in, and the
+// snapshot identities that make hands the framework.
+#include "snapshot_harness.h"
+
+namespace snapshottest {
+namespace {
+
+class SnapshotMethods : public SnapshotTest {
+ protected:
+  // The state column of the line of "symsim show" that holds `what`
+  // (a BCV pair or a session, e.g. "0041 0081"); empty when there is none.
+  std::string state(const std::string& what) const {
+    const std::string text = show();
+    const size_t at = text.find(" " + what + "  ");
+    if (at == std::string::npos) return std::string();
+    const size_t from = at + what.size() + 3;
+    return text.substr(from, text.find('\n', from) - from);
+  }
+};
+
+TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
+  sim.admin("state --sid " + kArray1 + " pair 0041 0081 Split");
+  auto synced = source(kArray1, "0040", kMirror, kArray1 + "##0040;0080");
+  auto split = source(kArray1, "0041", kMirror, kArray1 + "##0041;0081");
+  clearLog();
+
+  ASSERT_EQ(0, select(splits({synced->split()}), "s1"));
+  ASSERT_EQ(0, select(splits({split->split()}), "s2"));
+  const std::vector<std::string> shown = {
+      "symdev -sid 000190100001 show 0040", "symdev -sid 000190100001 show 0080",
+      "symdev -sid 000190100001 show 0041", "symdev -sid 000190100001 show 0081"};
+  EXPECT_EQ(shown, lines());
+  EXPECT_TRUE(traced("select: Adding pair [0041 0081] in the list"));
+  EXPECT_TRUE(traced("DevId supplied in snapshot config spec is 0081"));
+
+  // One query over every selected pair; only the split pair is established
+  // and polled until synchronised.
+  clearLog();
+  ASSERT_EQ(0, prepare(splits({synced->split(), split->split()})));
+  std::vector<LoggedRun> ran = runs();
+  ASSERT_GE(ran.size(), 3u);
+  EXPECT_EQ("symmir -sid 000190100001 -file F query", lines()[0]);
+  EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
+  EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", lines()[1]);
+  EXPECT_EQ("0041 0081\n", ran[1].pairFile);
+  for (size_t i = 2; i < ran.size(); ++i) {
+    EXPECT_EQ("symmir -sid 000190100001 -file F query", lines()[i]);
+    EXPECT_EQ("0041 0081\n", ran[i].pairFile);
+  }
+  EXPECT_EQ("Synchronized", state("0041 0081"));
+
+  // Everything synchronised: one query, nothing established.
+  clearLog();
+  ASSERT_EQ(0, prepare(splits({synced->split(), split->split()})));
+  EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, lines());
+
+  // A session of one claimed node splits every selected pair at once.
+  clearLog();
+  std::vector<std::string> names;
+  ASSERT_EQ(0, make(splits({synced->split()}), &names, "s1"));
+  EXPECT_EQ(std::vector<std::string>{udid(kArray1, "0080")}, names);
+  EXPECT_EQ(unsigned(QLB_NODE_MADE), synced->node()->fid_flags & QLB_NODE_MADE);
+  ran = runs();
+  ASSERT_EQ(1u, ran.size());
+  EXPECT_EQ("symmir -sid 000190100001 -file F split -consistent -noprompt", lines()[0]);
+  EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
+  EXPECT_EQ(0, ran[0].exitStatus);
+  EXPECT_NE(std::string::npos, state("0040 0080").find("Split"));
+  EXPECT_NE(std::string::npos, state("0041 0081").find("Split"));
+}
+
+TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
+  sim.admin("state --sid " + kArray1 + " clone 0042 00C2 Copied");
+  sim.admin("state --sid " + kArray1 + " clone 0043 00C3 CopyInProg");
+  auto first = source(kArray1, "0042", kClone, kArray1 + "##0042;00C2");
+  auto second = source(kArray1, "0043", kClone, kArray1 + "##0043;00C3");
+  ASSERT_EQ(0, select(splits({first->split()}), "s1"));
+  ASSERT_EQ(0, select(splits({second->split()}), "s2"));
+
+  clearLog();
+  ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
+  std::vector<LoggedRun> ran = runs();
+  ASSERT_EQ(1u, ran.size());
+  EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", lines()[0]);
+  EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
+  EXPECT_EQ("", state("0042 00C2"));
+  EXPECT_EQ("", state("0043 00C3"));
+
+  // No session left: the terminate fails and prepare does not mind.
+  clearLog();
+  ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
+  ASSERT_EQ(1u, runs().size());
+  EXPECT_NE(0, runs()[0].exitStatus);
+
+  clearLog();
+  std::vector<std::string> names;
+  ASSERT_EQ(0, make(splits({second->split()}), &names, "s2"));
+  EXPECT_EQ(std::vector<std::string>{udid(kArray1, "00C3")}, names);
+  ran = runs();
+  ASSERT_EQ(1u, ran.size());
+  EXPECT_EQ("symclone -sid 000190100001 -file F establish -full -consistent -noprompt",
+            lines()[0]);
+  EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
+  EXPECT_EQ("CopyInProg", state("0042 00C2"));
+}
+
+TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
+  sim.admin("state --sid " + kArray1 + " snap 0044 0104 CopyOnWrite");
+  auto first = source(kArray1, "0044", kSnap, kArray1 + "##0044;0104");
+  auto second = source(kArray2, "0201", kSnap, kArray2 + "##0201;0301");
+  ASSERT_EQ(0, select(splits({first->split()}), "s1"));
+  ASSERT_EQ(0, select(splits({second->split()}), "s2"));
+
+  clearLog();
+  ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
+  std::vector<LoggedRun> ran = runs();
+  ASSERT_EQ(2u, ran.size());
+  EXPECT_EQ("symsnap -sid 000190100001 -file F terminate -symforce -noprompt", lines()[0]);
+  EXPECT_EQ("0044 0104\n", ran[0].pairFile);
+  EXPECT_EQ("symsnap -sid 000190100002 -file F terminate -symforce -noprompt", lines()[1]);
+  EXPECT_EQ("0201 0301\n", ran[1].pairFile);
+  EXPECT_EQ("", state("0044 0104"));
+
+  // A session of one claimed node: one create and one activate per array.
+  clearLog();
+  std::vector<std::string> names;
+  ASSERT_EQ(0, make(splits({second->split()}), &names, "s2"));
+  EXPECT_EQ(std::vector<std::string>{udid(kArray2, "0301")}, names);
+  const std::vector<std::string> expected = {
+      "symsnap create -sid 000190100001 -file F -noprompt",
+      "symsnap activate -sid 000190100001 -file F -noprompt",
+      "symsnap create -sid 000190100002 -file F -noprompt",
+      "symsnap activate -sid 000190100002 -file F -noprompt"};
+  EXPECT_EQ(expected, lines());
+  ran = runs();
+  EXPECT_EQ("0044 0104\n", ran[0].pairFile);
+  EXPECT_EQ("0201 0301\n", ran[2].pairFile);
+  for (const LoggedRun& run : ran) EXPECT_EQ(0, run.exitStatus) << run.line;
+  EXPECT_EQ("CopyOnWrite", state("0044 0104"));
+}
+
+TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePairs) {
+  auto first = source(kArray1, "0040", kMirror, kArray1 + "##0040;0080");
+  auto second = source(kArray1, "0041", kMirror, kArray1 + "##0041;0081");
+  ASSERT_EQ(0, select(splits({first->split(), second->split()})));
+  ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
+  clearLog();
+
+  // The arrays refuse to split pairs that are already split, as SYMCLI
+  // does: the second run fails and make reports it.
+  std::vector<std::string> names = {"untouched"};
+  EXPECT_EQ(QLB_ERR_FAILED, make(splits({first->split(), second->split()}), &names));
+  EXPECT_TRUE(names.empty()) << "no out array after a failed make";
+  const std::vector<LoggedRun> ran = runs();
+  ASSERT_EQ(2u, ran.size());
+  EXPECT_EQ(ran[0].line, ran[1].line);
+  EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
+  EXPECT_EQ(ran[0].pairFile, ran[1].pairFile);
+  EXPECT_EQ(0, ran[0].exitStatus);
+  EXPECT_EQ(2, ran[1].exitStatus);
+  EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());
+  EXPECT_EQ(0u, first->node()->fid_flags & QLB_NODE_MADE);
+}
+
+}  // namespace
+}  // namespace snapshottest

@@ -98,14 +98,16 @@ class SourceNode {
   qlb_splitnode split_ = {};
 };
 
-// A framework node that the provider does not claim (or a group node):
-// only its id is set.
+// A framework node record that the provider has not initialised (a node
+// it does not claim, a group node, or a stale record): its id, and its
+// name set to the id text.
 class PlainNode {
  public:
   PlainNode(const std::string& id, const std::string& method) : method_(method) {
     const std::wstring text = wide(id);
     domain_.fid_objid =
         quelb_get_objid(text.c_str(), (text.size() + 1) * sizeof(wchar_t), QLB_OBJID_NODE);
+    domain_.fid_name = domain_.fid_objid->qid_text;
     split_.sn_name = &method_[0];
     split_.sn_node = &domain_;
   }

@@ -18,6 +18,7 @@
 
 #include "copy_commands.h"
 #include "inventory_commands.h"
+#include "lifecycle_commands.h"
 #include "provider_library.h"
 #include "report.h"
 #include "utf8.h"
@@ -70,6 +71,7 @@ bool g_verbose = false;
 void printUsage(FILE* out) {
   std::fputs(kUsage, out);
   std::fputs(kInventoryUsage, out);
+  std::fputs(kLifecycleUsage, out);
   std::fputs(kCopyUsage, out);
   std::fputs(kUsageOptions, out);
 }
@@ -298,6 +300,7 @@ const Command kCommands[] = {
     {"enclosures", &runEnclosures},
     {"nodes", &runNodes},
     {"hosts", &runHosts},
+    {"snapshot", &runSnapshot},
     {"import", &runImport}, {"deport", &runDeport},
     {"dispose", &runDispose}, {"restore", &runRestore},
 };

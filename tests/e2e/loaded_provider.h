@@ -32,10 +32,12 @@ inline std::string N(const wchar_t* text) {
 }
 
 // One run of the simulator's command log: "<tool> <args>" without the
-// output option, and the contents of its -file.
+// output option, the contents of its -file and its exit status (-1 for a
+// run that did not end).
 struct LoggedCommand {
   std::string line;
   std::string pairFile;
+  int exitStatus = -1;
 };
 
 class LoadedProvider : public ::testing::Test {
@@ -113,6 +115,8 @@ class LoadedProvider : public ::testing::Test {
         run.line += " " + args[a].string;
       }
       run.pairFile = log[i]["pair_file"].string;
+      if (log[i]["exit_status"].type == simtest::Json::Number)
+        run.exitStatus = static_cast<int>(log[i]["exit_status"].number);
       all.push_back(run);
     }
     return all;

@@ -8,15 +8,7 @@
 namespace snapshottest {
 namespace {
 
-class SnapshotEdges : public SnapshotTest {
- protected:
-  // The number of catalog messages pushed so far.
-  size_t messages() const {
-    size_t n = 0;
-    for (const Pushed& p : pushed) n += !p.consumer.empty();
-    return n;
-  }
-};
+typedef SnapshotTest SnapshotEdges;
 
 TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCall) {
   PlainNode group("EMC_TimeFinder_Mirror_FIM_GROUP", kMirror);
@@ -34,14 +26,14 @@ TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCal
                                           "symdev -sid 000190100001 show 0080",
                                           "symdev -sid 000190100001 show 0040"};
   EXPECT_EQ(shown, lines());
-  EXPECT_EQ(1, tracedCount("select: skipping duplicate: 0040"));
+  EXPECT_EQ(1, traced("select: skipping duplicate: 0040"));
 
   clearLog();
   EXPECT_EQ(0, prepare(splits({node->split(), again.split()})));
-  std::vector<LoggedRun> ran = runs();
+  std::vector<e2etest::LoggedCommand> ran = runs();
   ASSERT_EQ(1u, ran.size()) << "a synchronised pair is not established again";
   EXPECT_EQ("0040 0080\n", ran[0].pairFile);
-  EXPECT_EQ(1, tracedCount("prepare: skipping duplicate: 0040"));
+  EXPECT_EQ(1, traced("prepare: skipping duplicate: 0040"));
 
   // A later call selects the device again and its line is there twice;
   // the arrays refuse a device file that names a device twice.
@@ -79,7 +71,7 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   // The pairs chosen before the failure are kept, one pair file per array.
   clearLog();
   EXPECT_EQ(0, prepare(splits({first->split(), other->split(), twice->split()})));
-  const std::vector<LoggedRun> ran = runs();
+  const std::vector<e2etest::LoggedCommand> ran = runs();
   ASSERT_EQ(2u, ran.size());
   EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", lines()[0]);
   EXPECT_EQ("0040 00C0\n0041 00C1\n", ran[0].pairFile);

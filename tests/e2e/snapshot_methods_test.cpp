@@ -9,14 +9,14 @@ namespace {
 
 class SnapshotMethods : public SnapshotTest {
  protected:
-  // The state column of the line of "symsim show" that holds `what`
-  // (a BCV pair or a session, e.g. "0041 0081"); empty when there is none.
-  std::string state(const std::string& what) const {
-    const std::string text = show();
-    const size_t at = text.find(" " + what + "  ");
-    if (at == std::string::npos) return std::string();
-    const size_t from = at + what.size() + 3;
-    return text.substr(from, text.find('\n', from) - from);
+  std::string pair(const std::string& std, const std::string& bcv) const {
+    return pairState(kArray1, std, bcv);
+  }
+  // Whether the sessions of the arrays hold "<kind> <source> <target> <state>".
+  bool hasSession(const std::string& session) const {
+    for (const std::string& s : sessions())
+      if (s == session) return true;
+    return false;
   }
 };
 
@@ -39,7 +39,7 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   // and polled until synchronised.
   clearLog();
   ASSERT_EQ(0, prepare(splits({synced->split(), split->split()})));
-  std::vector<LoggedRun> ran = runs();
+  std::vector<e2etest::LoggedCommand> ran = runs();
   ASSERT_GE(ran.size(), 3u);
   EXPECT_EQ("symmir -sid 000190100001 -file F query", lines()[0]);
   EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
@@ -49,7 +49,7 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
     EXPECT_EQ("symmir -sid 000190100001 -file F query", lines()[i]);
     EXPECT_EQ("0041 0081\n", ran[i].pairFile);
   }
-  EXPECT_EQ("Synchronized", state("0041 0081"));
+  EXPECT_EQ("Synchronized", pair("0041", "0081"));
 
   // Everything synchronised: one query, nothing established.
   clearLog();
@@ -67,8 +67,8 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   EXPECT_EQ("symmir -sid 000190100001 -file F split -consistent -noprompt", lines()[0]);
   EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
   EXPECT_EQ(0, ran[0].exitStatus);
-  EXPECT_NE(std::string::npos, state("0040 0080").find("Split"));
-  EXPECT_NE(std::string::npos, state("0041 0081").find("Split"));
+  EXPECT_NE(std::string::npos, pair("0040", "0080").find("Split"));
+  EXPECT_NE(std::string::npos, pair("0041", "0081").find("Split"));
 }
 
 TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
@@ -81,12 +81,11 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
 
   clearLog();
   ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
-  std::vector<LoggedRun> ran = runs();
+  std::vector<e2etest::LoggedCommand> ran = runs();
   ASSERT_EQ(1u, ran.size());
   EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", lines()[0]);
   EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
-  EXPECT_EQ("", state("0042 00C2"));
-  EXPECT_EQ("", state("0043 00C3"));
+  EXPECT_TRUE(sessions().empty());
 
   // No session left: the terminate fails and prepare does not mind.
   clearLog();
@@ -103,7 +102,7 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
   EXPECT_EQ("symclone -sid 000190100001 -file F establish -full -consistent -noprompt",
             lines()[0]);
   EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
-  EXPECT_EQ("CopyInProg", state("0042 00C2"));
+  EXPECT_TRUE(hasSession("clone 0042 00C2 CopyInProg"));
 }
 
 TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
@@ -115,13 +114,13 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
 
   clearLog();
   ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
-  std::vector<LoggedRun> ran = runs();
+  std::vector<e2etest::LoggedCommand> ran = runs();
   ASSERT_EQ(2u, ran.size());
   EXPECT_EQ("symsnap -sid 000190100001 -file F terminate -symforce -noprompt", lines()[0]);
   EXPECT_EQ("0044 0104\n", ran[0].pairFile);
   EXPECT_EQ("symsnap -sid 000190100002 -file F terminate -symforce -noprompt", lines()[1]);
   EXPECT_EQ("0201 0301\n", ran[1].pairFile);
-  EXPECT_EQ("", state("0044 0104"));
+  EXPECT_TRUE(sessions().empty());
 
   // A session of one claimed node: one create and one activate per array.
   clearLog();
@@ -137,8 +136,8 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
   ran = runs();
   EXPECT_EQ("0044 0104\n", ran[0].pairFile);
   EXPECT_EQ("0201 0301\n", ran[2].pairFile);
-  for (const LoggedRun& run : ran) EXPECT_EQ(0, run.exitStatus) << run.line;
-  EXPECT_EQ("CopyOnWrite", state("0044 0104"));
+  for (const e2etest::LoggedCommand& run : ran) EXPECT_EQ(0, run.exitStatus) << run.line;
+  EXPECT_TRUE(hasSession("snap 0044 0104 CopyOnWrite"));
 }
 
 TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePairs) {
@@ -153,7 +152,7 @@ TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePai
   std::vector<std::string> names = {"untouched"};
   EXPECT_EQ(QLB_ERR_FAILED, make(splits({first->split(), second->split()}), &names));
   EXPECT_TRUE(names.empty()) << "no out array after a failed make";
-  const std::vector<LoggedRun> ran = runs();
+  const std::vector<e2etest::LoggedCommand> ran = runs();
   ASSERT_EQ(2u, ran.size());
   EXPECT_EQ(ran[0].line, ran[1].line);
   EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);

@@ -50,7 +50,7 @@ const char* const kUsageOptions =
     "                       in the provider's default language below\n"
     "  --last-error         after the command, print the last error the provider\n"
     "                       holds for this thread (get_last_error)\n"
-    "  -v, --verbose        also print the provider's traced progress lines\n"
+    "  -v, --verbose        also print the provider's traced lines\n"
     "  -q, --quiet          do not print the provider's pushed messages\n"
     "  -h, --help           this text\n";
 
@@ -119,16 +119,20 @@ void printTwoLanguages(const std::string& prefix, const std::string& consumer,
 
 // The init record's callback: every message the provider pushes. Catalog
 // messages come with a consumer-language text; traced lines come with the
-// default text only and are shown for errors and warnings, the rest with
-// --verbose.
+// default text only.
 void printMessage(qlb_init_rec*, const wchar_t* consumerText, const wchar_t* defaultText,
                   int severity) {
   if (g_quiet) return;
   std::string consumer = withoutTrailingLineEnds(narrow(consumerText));
   std::string fallback = withoutTrailingLineEnds(narrow(defaultText));
+  // Traced lines arrive without a consumer text. They are the provider's
+  // diagnostics (even at error level, e.g. "collected information on ...");
+  // what a user must see comes as a message, so lines show only with -v.
   bool tracedLine = consumer.empty();
-  if (tracedLine && !g_verbose && severity != QLB_SEV_ERROR && severity != QLB_SEV_WARNING) return;
-  printTwoLanguages(std::string("[") + severityName(severity) + "] ", consumer, fallback);
+  if (tracedLine && !g_verbose) return;
+  std::string label = tracedLine ? std::string("[trace ") + severityName(severity) + "] "
+                                 : std::string("[") + severityName(severity) + "] ";
+  printTwoLanguages(label, consumer, fallback);
 }
 
 // The provider's text for a result code (errmsg), or empty.

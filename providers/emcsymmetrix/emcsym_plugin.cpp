@@ -2,6 +2,7 @@
 
 #include "cfilist.h"
 #include "cfistringtool.h"
+#include "emcsym_clitool.h"
 
 using namespace quelb_pdk_4_4;
 
@@ -47,8 +48,9 @@ int CEmcSymPlugin::locateSymCli() {
   m_tuningParams = SEmcSymTuningParams();
   config.getTuningParams(m_tuningParams);
   if (m_symCliPath.length() > 0 && CFiConfigurationPathTool::verify(m_symCliPath) == 0) return 0;
+  // The tool is named as this platform names its executable.
   pushMessage("MSG_ERROR_CLI_NOT_INSTALLED", QLB_SEV_WARNING, __LINE__,
-              {CFiIcuMessage::text(m_symCliPath), CFiIcuMessage::text("symcfg.exe")});
+              {CFiIcuMessage::text(m_symCliPath), CFiIcuMessage::text("symcfg" EMCSYM_EXE_SUFFIX)});
   return QLB_ERR_PROVIDER_INIT;
 }
 

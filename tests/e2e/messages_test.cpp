@@ -87,9 +87,9 @@ TEST_F(Messages, APushedFailureReachesTheCallbackAndTheFailingThreadOnly) {
   ASSERT_EQ(1u, pushed.size());
   EXPECT_EQ(QLB_SEV_WARNING, pushed[0].severity);
   EXPECT_EQ("norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im Verzeichnis \"" + missing +
-                "/\" gibt es kein symcfg.exe.",
+                "/\" gibt es kein symcfg.",
             pushed[0].consumer.substr(0, pushed[0].consumer.find(". ") + 1));
-  EXPECT_EQ("norvel: The EMC SYMCLI tools were not found: there is no symcfg.exe in the "
+  EXPECT_EQ("norvel: The EMC SYMCLI tools were not found: there is no symcfg in the "
             "directory \"" + missing + "/\".",
             pushed[0].fallback.substr(0, pushed[0].fallback.find(". ") + 1));
 
@@ -187,9 +187,9 @@ TEST(QuelbctlMessages, ShowsBothLanguagesAndTheLastError) {
                            &status);
   EXPECT_EQ(1, status) << output;
   const std::string german = "norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im "
-                             "Verzeichnis \"" + missing + "\" gibt es kein symcfg.exe.";
+                             "Verzeichnis \"" + missing + "\" gibt es kein symcfg.";
   const std::string english = "          norvel: The EMC SYMCLI tools were not found: there is no "
-                              "symcfg.exe in the directory \"" + missing + "\".";
+                              "symcfg in the directory \"" + missing + "\".";
   EXPECT_NE(std::string::npos, output.find("[warning] " + german)) << output;
   EXPECT_NE(std::string::npos, output.find("\n" + english)) << output;
   EXPECT_NE(std::string::npos,

@@ -30,6 +30,22 @@ std::mutex& platformLock() {
   return lock;
 }
 
+// Keeps the Xerces platform initialised from the first parser until the
+// library unloads (or the process ends). Initialising and terminating it
+// costs more than parsing a typical SYMCLI listing, and every command makes
+// a parser of its own. Made and destroyed under platformLock().
+class PlatformHold {
+ public:
+  PlatformHold() { xercesc::XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale); }
+  ~PlatformHold() {
+    std::lock_guard<std::mutex> guard(platformLock());
+    xercesc::XMLPlatformUtils::Terminate();
+  }
+};
+
+// Called with platformLock() held.
+void holdPlatform() { static PlatformHold hold; }
+
 const char kSystemId[] = "quelb_sax_parser";
 
 // Tool output declares no entities of its own; a document that expands
@@ -97,6 +113,7 @@ void CFiSaxParser::init() {
   try {
     if (!m_platformHeld) {
       std::lock_guard<std::mutex> guard(platformLock());
+      holdPlatform();
       xercesc::XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale);
       m_platformHeld = true;
     }

@@ -1,8 +1,8 @@
 #include "copy_commands.h"
 
 #include <cstdio>
-#include <cstdlib>
 
+#include "command_arguments.h"
 #include "utf8.h"
 
 const char* const kCopyUsage =
@@ -20,50 +20,7 @@ const char* const kCopyUsage =
 
 namespace {
 
-// The words and options of a copy command.
-struct CopyArguments {
-  std::vector<std::string> words;
-  long flags = 0;
-  bool hasHost = false;
-  std::wstring host;
-};
-
-// Reads --flags N and, where allowed, --host NAME; everything else not
-// starting with "--" is a word. False (after a message) for anything else.
-bool parseArguments(const char* command, const std::vector<std::string>& arguments,
-                    bool hostAllowed, CopyArguments& parsed) {
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& arg = arguments[i];
-    if (arg.compare(0, 2, "--") != 0) {
-      parsed.words.push_back(arg);
-      continue;
-    }
-    if (arg != "--flags" && !(hostAllowed && arg == "--host")) {
-      std::fprintf(stderr, "quelbctl: %s does not take %s\n", command, arg.c_str());
-      return false;
-    }
-    if (i + 1 >= arguments.size()) {
-      std::fprintf(stderr, "quelbctl: %s needs a value\n", arg.c_str());
-      return false;
-    }
-    const std::string& value = arguments[++i];
-    if (arg == "--host") {
-      parsed.hasHost = true;
-      parsed.host = boundedtext::utf8ToWide(value);
-      continue;
-    }
-    char* end = nullptr;
-    const long flags = std::strtol(value.c_str(), &end, 0);
-    if (value.empty() || *end != '\0' || flags < 0 || flags > 0x7fffffff) {
-      std::fprintf(stderr, "quelbctl: --flags wants a number, not %s\n", value.c_str());
-      return false;
-    }
-    parsed.flags = flags;
-  }
-  return true;
-}
-
-bool expectWords(const char* command, const CopyArguments& parsed, size_t count,
+bool expectWords(const char* command, const CommandArguments& parsed, size_t count,
                  const char* what) {
   if (parsed.words.size() == count) return true;
   std::fprintf(stderr, "quelbctl: %s wants %s\n", command, what);
@@ -113,44 +70,47 @@ std::string hexFlags(long flags) {
   return text;
 }
 
-// import and deport: the identity, the flags and the host name, if any.
+// import and deport: one identity, --flags and --host.
 bool parseResource(const char* command, const std::vector<std::string>& arguments,
-                   long defaultFlags, CopyArguments& parsed, std::wstring& resource) {
-  parsed.flags = defaultFlags;
-  if (!parseArguments(command, arguments, true, parsed) ||
+                   CommandArguments& parsed, std::wstring& resource, std::wstring& host) {
+  if (!parsed.parse(command, arguments, {"--flags", "--host"}, true) ||
       !expectWords(command, parsed, 1, "one device identity (UDID)"))
     return false;
   resource = boundedtext::utf8ToWide(parsed.words[0]);
+  if (parsed.has("--host")) host = boundedtext::utf8ToWide(parsed.options["--host"]);
   return true;
 }
 
 }  // namespace
 
 int runImport(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CopyArguments parsed;
+  CommandArguments parsed;
   std::wstring resource;
-  if (!parseResource("import", arguments, 0x1, parsed, resource)) return 2;
-  wchar_t* host = parsed.hasHost ? &parsed.host[0] : nullptr;
-  const int rc = pgn.import_resource(nullptr, &resource[0], host, nullptr,
-                                     static_cast<int>(parsed.flags), nullptr, nullptr);
+  std::wstring host;
+  if (!parseResource("import", arguments, parsed, resource, host)) return 2;
+  const long flags = parsed.flags(0x1);
+  const int rc = pgn.import_resource(nullptr, &resource[0], parsed.has("--host") ? &host[0] : nullptr,
+                                     nullptr, static_cast<int>(flags), nullptr, nullptr);
   return finish(pgn, "import_resource", rc,
-                "imported " + parsed.words[0] + " (flags " + hexFlags(parsed.flags) + ")");
+                "imported " + parsed.words[0] + " (flags " + hexFlags(flags) + ")");
 }
 
 int runDeport(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CopyArguments parsed;
+  CommandArguments parsed;
   std::wstring resource;
-  if (!parseResource("deport", arguments, 0x10, parsed, resource)) return 2;
-  wchar_t* host = parsed.hasHost ? &parsed.host[0] : nullptr;
-  const int rc =
-      pgn.deport_resource(nullptr, &resource[0], host, nullptr, static_cast<int>(parsed.flags));
+  std::wstring host;
+  if (!parseResource("deport", arguments, parsed, resource, host)) return 2;
+  const long flags = parsed.flags(0x10);
+  const int rc = pgn.deport_resource(nullptr, &resource[0],
+                                     parsed.has("--host") ? &host[0] : nullptr, nullptr,
+                                     static_cast<int>(flags));
   return finish(pgn, "deport_resource", rc,
-                "deported " + parsed.words[0] + " (flags " + hexFlags(parsed.flags) + ")");
+                "deported " + parsed.words[0] + " (flags " + hexFlags(flags) + ")");
 }
 
 int runDispose(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CopyArguments parsed;
-  if (!parseArguments("dispose", arguments, false, parsed) ||
+  CommandArguments parsed;
+  if (!parsed.parse("dispose", arguments, {}, true) ||
       !expectWords("dispose", parsed, 2, "a source and a snapshot device identity"))
     return 2;
   ObjectIds ids;
@@ -167,8 +127,9 @@ int runDispose(const qlb_pgn_table& pgn, const std::vector<std::string>& argumen
 }
 
 int runRestore(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CopyArguments parsed;
-  if (!parseArguments("restore", arguments, false, parsed)) return 2;
+  CommandArguments parsed;
+  if (!parsed.parse("restore", arguments, {"--flags"}, true)) return 2;
+  const long flags = parsed.flags(0);
   if (parsed.words.empty()) {
     std::fprintf(stderr, "quelbctl: restore wants SOURCE_UDID=SNAPSHOT_UDID pairs\n");
     return 2;
@@ -189,9 +150,9 @@ int runRestore(const qlb_pgn_table& pgn, const std::vector<std::string>& argumen
   const long count = static_cast<long>(parsed.words.size());
   long status = 0;
   const int rc = pgn.restore(sources.data(), snapshots.data(), count, nullptr, nullptr,
-                             parsed.flags, &status);
+                             flags, &status);
   std::string done = "restored " + std::to_string(count) + (count == 1 ? " pair" : " pairs") +
-                     " (flags " + hexFlags(parsed.flags) + ")";
+                     " (flags " + hexFlags(flags) + ")";
   for (const std::string& pair : parsed.words) {
     const size_t equals = pair.find('=');
     done += "\n  " + pair.substr(0, equals) + " from " + pair.substr(equals + 1);

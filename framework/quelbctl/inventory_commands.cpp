@@ -2,8 +2,8 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 
+#include "command_arguments.h"
 #include "utf8.h"
 
 const char* const kInventoryUsage =
@@ -18,48 +18,11 @@ const char* const kInventoryUsage =
 
 namespace {
 
-// The options of an inventory command.
-struct InventoryArguments {
-  bool hasFilter = false;
-  std::wstring filter;
-  int flags = 0;
-};
-
-// Reads --filter TEXT and, where allowed, --flags N. False (after a message)
-// for anything else.
-bool parseArguments(const char* command, const std::vector<std::string>& arguments,
-                    bool flagsAllowed, InventoryArguments& parsed) {
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& arg = arguments[i];
-    const bool takesValue = arg == "--filter" || (flagsAllowed && arg == "--flags");
-    if (!takesValue) {
-      std::fprintf(stderr, "quelbctl: %s does not take %s\n", command, arg.c_str());
-      return false;
-    }
-    if (i + 1 >= arguments.size()) {
-      std::fprintf(stderr, "quelbctl: %s needs a value\n", arg.c_str());
-      return false;
-    }
-    const std::string& value = arguments[++i];
-    if (arg == "--filter") {
-      parsed.hasFilter = true;
-      parsed.filter = boundedtext::utf8ToWide(value);
-      continue;
-    }
-    char* end = nullptr;
-    const long flags = std::strtol(value.c_str(), &end, 0);
-    if (value.empty() || *end != '\0' || flags < 0 || flags > 0x7fffffff) {
-      std::fprintf(stderr, "quelbctl: --flags wants a number, not %s\n", value.c_str());
-      return false;
-    }
-    parsed.flags = static_cast<int>(flags);
-  }
-  return true;
-}
-
 // The filter as the entry points take it: null when none was given.
-wchar_t* filterText(InventoryArguments& parsed) {
-  return parsed.hasFilter ? &parsed.filter[0] : nullptr;
+wchar_t* filterText(const CommandArguments& parsed, std::wstring& filter) {
+  if (!parsed.has("--filter")) return nullptr;
+  filter = boundedtext::utf8ToWide(parsed.options.at("--filter"));
+  return &filter[0];
 }
 
 int finish(const qlb_pgn_table& pgn, const char* operation, int rc, int count,
@@ -75,11 +38,12 @@ int finish(const qlb_pgn_table& pgn, const char* operation, int rc, int count,
 }  // namespace
 
 int runEnclosures(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  InventoryArguments parsed;
-  if (!parseArguments("enclosures", arguments, false, parsed)) return 2;
+  CommandArguments parsed;
+  std::wstring filter;
+  if (!parsed.parse("enclosures", arguments, {"--filter"}, false)) return 2;
   qlb_enclosure_node_list* list = nullptr;
   int count = 0;
-  const int rc = pgn.enumerate_enclosures(&list, &count, filterText(parsed));
+  const int rc = pgn.enumerate_enclosures(&list, &count, filterText(parsed, filter));
   for (const qlb_enclosure_node_list* e = list; e; e = e->el_next) {
     std::printf("enclosure %s  name %s  %s %s  provider %s  available %" PRIu64
                 " bytes  total %" PRIu64 " bytes\n",
@@ -92,11 +56,12 @@ int runEnclosures(const qlb_pgn_table& pgn, const std::vector<std::string>& argu
 }
 
 int runNodes(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  InventoryArguments parsed;
-  if (!parseArguments("nodes", arguments, true, parsed)) return 2;
+  CommandArguments parsed;
+  std::wstring filter;
+  if (!parsed.parse("nodes", arguments, {"--filter", "--flags"}, false)) return 2;
   qlb_node_list* list = nullptr;
   int count = 0;
-  const int rc = pgn.enumerate_nodes(&list, &count, parsed.flags, filterText(parsed));
+  const int rc = pgn.enumerate_nodes(&list, &count, static_cast<int>(parsed.flags(0)), filterText(parsed, filter));
   for (const qlb_node_list* n = list; n; n = n->nl_next) {
     std::printf("node %s  id %s  size %" PRIu64 " bytes  provider %s\n", narrow(n->nl_name).c_str(),
                 narrow(n->nl_objid ? n->nl_objid->qid_text : nullptr).c_str(), n->nl_attr.na_size,
@@ -107,11 +72,12 @@ int runNodes(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments
 }
 
 int runHosts(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  InventoryArguments parsed;
-  if (!parseArguments("hosts", arguments, false, parsed)) return 2;
+  CommandArguments parsed;
+  std::wstring filter;
+  if (!parsed.parse("hosts", arguments, {"--filter"}, false)) return 2;
   qlb_host_node_list* list = nullptr;
   int count = 0;
-  const int rc = pgn.enumerate_host_nodes(&list, &count, filterText(parsed));
+  const int rc = pgn.enumerate_host_nodes(&list, &count, filterText(parsed, filter));
   for (const qlb_host_node_list* h = list; h; h = h->hl_next) {
     std::printf("host %s  array %s  ports", narrow(h->hl_host_name).c_str(),
                 narrow(h->hl_text).c_str());

@@ -112,8 +112,9 @@ SEmcSymTuningParams readTuningParams(const CFiTraceLogPtr& traceLog) {
 
 }  // namespace emcsym
 
-CEmcSymCliTool::CEmcSymCliTool(const tstring& symCliBinDir)
+CEmcSymCliTool::CEmcSymCliTool(const tstring& symCliBinDir, const CFiTraceLogPtr& traceLog)
     : m_binDir(CFiStringTool::tstr2str(symCliBinDir)), m_releasingLocks(false) {
+  CFiTraceable::setTraceLog(traceLog);
   if (!m_binDir.empty() && m_binDir[m_binDir.size() - 1] != '/') m_binDir += '/';
 }
 
@@ -323,6 +324,14 @@ int CEmcSymCliTool::symCfgReleaseLock(const std::string& symid, int lockNumber) 
   return execSymCLI(toolCommand(emcsym::kSymCfg, " -sid " + symid + " -noprompt -lockn " +
                                                      std::to_string(lockNumber) + " release "),
                     output, false, false, DEFAULT_TIMEOUT_SEC);
+}
+
+int CEmcSymCliTool::execSymCLIStatus(const std::wstring& command, Lines& output) {
+  try {
+    return execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
+  } catch (const EFiExecPipe& e) {
+    return e.getCode();
+  }
 }
 
 bool CEmcSymCliTool::parseOutput(const std::wstring& command, Lines& output,

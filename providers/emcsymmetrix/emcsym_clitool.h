@@ -65,8 +65,10 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   static const wchar_t* const SPLIT_TYPE_MIRROR;  // "EMC_TimeFinder_Mirror"
 
   // `symCliBinDir` is the directory of the SYMCLI executables; a "/" is
-  // added when it does not end in one.
-  explicit CEmcSymCliTool(const quelb_pdk_4_4::tstring& symCliBinDir);
+  // added when it does not end in one. Traces go to `traceLog`, if any.
+  explicit CEmcSymCliTool(const quelb_pdk_4_4::tstring& symCliBinDir,
+                          const quelb_pdk_4_4::CFiTraceLogPtr& traceLog =
+                              quelb_pdk_4_4::CFiTraceLogPtr());
   ~CEmcSymCliTool() override;
 
   CEmcSymCliTool(const CEmcSymCliTool&) = delete;
@@ -250,6 +252,9 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
                 uint32_t timeoutSec);
   // "\"<bin dir><tool>\"  <arguments>" of a command.
   std::string fullCommand(const std::wstring& command) const;
+  // execSymCLI (status kept, time-out DEFAULT_TIMEOUT_SEC) with a pipe
+  // failure returned as its code instead of thrown.
+  int execSymCLIStatus(const std::wstring& command, Lines& output);
   // Whether a failed command's output shows a locked gatekeeper.
   bool isGatekeeperLocked(const Lines& output);
   // Releases the listed symcfg locks, or locks 1 to 15 of every array.

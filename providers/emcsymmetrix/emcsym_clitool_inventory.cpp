@@ -45,12 +45,7 @@ int CEmcSymCliTool::getSymmetrixSize(const std::string& symid, uint64_t& availab
   const std::wstring command =
       toolCommand(emcsym::kSymDisk, " list  -sid " + symid + getOutputFormatSuffix());
   Lines output;
-  int result;
-  try {
-    result = execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
-  } catch (const EFiExecPipe& e) {
-    result = e.getCode();
-  }
+  const int result = execSymCLIStatus(command, output);
   if (result != 0) {
     trace(FI_TRACE_WARNING, "execSymCLI failed in getSymmetrixSize with err [%d]", result);
     return result;
@@ -89,12 +84,7 @@ std::vector<std::string> CEmcSymCliTool::symMaskdbListDatabase(const std::string
   const std::wstring command = toolCommand(
       emcsym::kSymMaskDb, " -sid " + symid + " list database " + getOutputFormatSuffix());
   Lines output;
-  int result;
-  try {
-    result = execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
-  } catch (const EFiExecPipe& e) {
-    result = e.getCode();
-  }
+  const int result = execSymCLIStatus(command, output);
   if (result != 0) {
     trace(
         FI_TRACE_ERROR,

@@ -15,8 +15,7 @@ int CEmcSymPlugin::dispose(qlb_domain* primary, qlb_domain* target, qlb_splitnod
                            qlb_disposition disposition) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::dispose");
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&]() -> int {
-    CEmcSymCliTool tool(m_symCliPath);
-    tool.setTraceLog(m_traceLog);
+    CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     if (!primary) {
       trace(FI_TRACE_ERROR, " primaryNode is NULL");
       return QLB_ERR_INVALID_ARG;

@@ -128,8 +128,7 @@ int CEmcSymPlugin::listSingleDevice(CFiNodeListFactory& factory, const CFiAttrib
           udid.vendor().c_str());
     return 0;
   }
-  CEmcSymCliTool tool(m_symCliPath);
-  tool.setTraceLog(m_traceLog);
+  CEmcSymCliTool tool(m_symCliPath, m_traceLog);
   const SEmcSymDevInfo device = tool.getSymDev(udid.serial(), udid.device());
   const std::string identity = udid.toString();
   trace(FI_TRACE_DEBUG, " Returning disk [%s] UDID [%s].", deviceKey(device).c_str(),
@@ -141,8 +140,7 @@ int CEmcSymPlugin::listSingleDevice(CFiNodeListFactory& factory, const CFiAttrib
 int CEmcSymPlugin::listArrayDevices(CFiNodeListFactory& factory, const CFiAttributeFilter& filter,
                                     int flags, int* count) {
   if (m_arrays.empty()) return 0;
-  CEmcSymCliTool tool(m_symCliPath);
-  tool.setTraceLog(m_traceLog);
+  CEmcSymCliTool tool(m_symCliPath, m_traceLog);
   bool found = false;
   int added = 0;
   for (const SEmcSymArrayInfo& array : m_arrays) {
@@ -201,8 +199,7 @@ int CEmcSymPlugin::listHostNodes(qlb_host_node_list** result, int* count, wchar_
   if (!filterSelectsProvider(attributes)) return 0;
   if (invokeDelayedInit() != 0) return QLB_ERR_DELAYED_INIT;
 
-  CEmcSymCliTool tool(m_symCliPath);
-  tool.setTraceLog(m_traceLog);
+  CEmcSymCliTool tool(m_symCliPath, m_traceLog);
   for (const SEmcSymArrayInfo& array : m_arrays) {
     if (!filterSelectsArray(attributes, array.symid)) continue;
     std::map<std::string, SEmcSymMaskHostInfo> hosts;

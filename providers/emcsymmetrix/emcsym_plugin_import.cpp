@@ -45,8 +45,7 @@ int CEmcSymPlugin::importNode(const tstring& name, const std::vector<tstring>&, 
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&]() -> int {
     const std::string identity = CFiStringTool::tstr2str(name);
     trace(FI_TRACE_INFO, deport ? "deporting %s" : "importing %s", identity.c_str());
-    CEmcSymCliTool tool(m_symCliPath);
-    tool.setTraceLog(m_traceLog);
+    CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     const CFiUdid udid(name);
     const std::string& symid = udid.serial();
     const SEmcSymDevInfo device = tool.getSymDev(symid, udid.device());

@@ -39,8 +39,7 @@ using namespace quelb_pdk_4_4;
 int CEmcSymPlugin::makeSnapshots(SessionRef& session) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::makeSnapshots");
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&] {
-    CEmcSymCliTool tool(m_symCliPath);
-    tool.setTraceLog(m_traceLog);
+    CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     CEmcSymPairFile selectedFiles(m_selectedPairs);
     m_pairFiles = selectedFiles.getFilesByKey();
     if (!session) return 0;

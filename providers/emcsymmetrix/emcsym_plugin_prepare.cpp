@@ -43,8 +43,7 @@ struct PairsToPrepare {
 int CEmcSymPlugin::prepare(char*, qlb_splitnode** list, int count, int) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::prepare");
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&] {
-    CEmcSymCliTool tool(m_symCliPath);
-    tool.setTraceLog(m_traceLog);
+    CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     CEmcSymPairFile selectedFiles(m_selectedPairs);
     m_pairFiles = selectedFiles.getFilesByKey();
 

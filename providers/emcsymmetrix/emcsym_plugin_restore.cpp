@@ -42,8 +42,7 @@ int CEmcSymPlugin::restore(quelb_objid** sources, quelb_objid** targets, long co
                            wchar_t*, long flags, long*) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::restore");
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&]() -> int {
-    CEmcSymCliTool tool(m_symCliPath);
-    tool.setTraceLog(m_traceLog);
+    CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     if (flags != 0 && (flags & (kRestoreStart | kRestorePartial)) == 0) {
       trace(FI_TRACE_ERROR,
             "Restore flags (%lx) do not include QLB_RESTORE_START, QLB_RESTORE_PARTIAL or "

@@ -33,8 +33,7 @@ using namespace quelb_pdk_4_4;
 int CEmcSymPlugin::select(char*, qlb_splitnode** list, int count) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::select");
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&] {
-    CEmcSymCliTool tool(m_symCliPath);
-    tool.setTraceLog(m_traceLog);
+    CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     // Source device name -> target device name, for this call.
     std::map<std::string, std::string> chosen;
 

@@ -30,8 +30,7 @@ int CEmcSymPlugin::delayedInit() {
 }
 
 int CEmcSymPlugin::discoverArrays() {
-  CEmcSymCliTool tool(m_symCliPath);
-  tool.setTraceLog(m_traceLog);
+  CEmcSymCliTool tool(m_symCliPath, m_traceLog);
   // Makes arrays attached since the last discovery known to SYMCLI; what
   // it reports is not needed.
   tool.symCfgDiscover();

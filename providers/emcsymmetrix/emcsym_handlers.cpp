@@ -65,11 +65,6 @@ void CEmcSymOutputHandler::characters(const XMLCh* const chars, const XMLSize_t 
 
 // --- CEmcSymLockQueryHandler -------------------------------------------------
 
-const std::set<int>& CEmcSymLockQueryHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
-
 void CEmcSymLockQueryHandler::onStart(const XMLCh* element) {
   if (!is(element, "Lock")) return;
   m_held = true;
@@ -92,11 +87,6 @@ void CEmcSymLockQueryHandler::onAttributesDone(const XMLCh* element) {
 
 // --- CEmcSymMirQueryHandler --------------------------------------------------
 
-const std::vector<SEmcSymPairInfo>& CEmcSymMirQueryHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
-
 void CEmcSymMirQueryHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (is(element, "Device")) {
     if (is(name, "symmetrix")) readValue(m_pair.symid);
@@ -115,11 +105,6 @@ void CEmcSymMirQueryHandler::onEnd(const XMLCh* element) {
 
 // --- CEmcSymMaskdbListDatabaseHandler ----------------------------------------
 
-const std::vector<std::string>& CEmcSymMaskdbListDatabaseHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
-
 void CEmcSymMaskdbListDatabaseHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (!isNoCase(element, "Db_Record") || !isNoCase(name, "awwn_node_name")) return;
   const std::string& node = value();
@@ -130,11 +115,6 @@ void CEmcSymMaskdbListDatabaseHandler::onAttribute(const XMLCh* element, const X
 }
 
 // --- CEmcSymVersionHandler ---------------------------------------------------
-
-const std::string& CEmcSymVersionHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
 
 void CEmcSymVersionHandler::onStart(const XMLCh*) { m_text.clear(); }
 
@@ -149,11 +129,6 @@ void CEmcSymVersionHandler::onEnd(const XMLCh* element) {
 // --- CEmcSymCfgListHandler ---------------------------------------------------
 
 void CEmcSymCfgListHandler::startDocument() { m_result.clear(); }
-
-const std::vector<SEmcSymArrayInfo>& CEmcSymCfgListHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
 
 void CEmcSymCfgListHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (!is(element, "Symmetrix")) return;
@@ -176,11 +151,6 @@ void CEmcSymCfgListHandler::onEnd(const XMLCh* element) {
 
 // --- CEmcSymMaskDiskHandler --------------------------------------------------
 
-const std::vector<SEmcSymDiskInfo>& CEmcSymMaskDiskHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
-
 void CEmcSymMaskDiskHandler::onStart(const XMLCh* element) {
   if (isNoCase(element, "Disk")) m_disk = SEmcSymDiskInfo();
 }
@@ -202,11 +172,6 @@ void CEmcSymMaskDiskHandler::onEnd(const XMLCh* element) {
 
 // --- CEmcSymMaskHbaHandler ---------------------------------------------------
 
-const std::vector<SEmcSymHbaInfo>& CEmcSymMaskHbaHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
-
 void CEmcSymMaskHbaHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (isNoCase(element, "Symmetrix")) {
     if (is(name, "id") || is(name, "symid")) readValue(m_hba.symid);
@@ -226,11 +191,6 @@ void CEmcSymMaskHbaHandler::onEnd(const XMLCh* element) {
 }
 
 // --- CEmcSymMaskdbListAssignmentHandler --------------------------------------
-
-const std::vector<SEmcSymAssignment>& CEmcSymMaskdbListAssignmentHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
 
 void CEmcSymMaskdbListAssignmentHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (isNoCase(element, "Symmetrix")) {
@@ -255,11 +215,6 @@ void CEmcSymMaskdbListAssignmentHandler::onEnd(const XMLCh* element) {
 }
 
 // --- CEmcSymDevShowHandler ---------------------------------------------------
-
-const std::deque<SEmcSymDevInfo>& CEmcSymDevShowHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
 
 CEmcSymDevShowHandler::Kind CEmcSymDevShowHandler::kindOf(const XMLCh* element) {
   // Sorted by first letter: a listing has several elements per device.
@@ -422,11 +377,6 @@ void CEmcSymDevShowHandler::onEnd(const XMLCh* element) {
 
 // --- CEmcSymMaskListLoginHandler ---------------------------------------------
 
-const std::map<std::string, SEmcSymMaskHostInfo>& CEmcSymMaskListLoginHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
-
 void CEmcSymMaskListLoginHandler::onStart(const XMLCh* element) {
   if (isNoCase(element, "Login")) {
     m_kind = LOGIN;
@@ -510,11 +460,6 @@ void CEmcSymMaskListLoginHandler::onEnd(const XMLCh* element) {
 
 // --- CEmcSymMaskDbHandler ----------------------------------------------------
 
-const std::map<std::string, std::vector<std::string> >& CEmcSymMaskDbHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
-
 void CEmcSymMaskDbHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (!is(element, "Db_Record")) return;
   if (is(name, "awwn_node_name")) {
@@ -530,11 +475,6 @@ void CEmcSymMaskDbHandler::onEnd(const XMLCh* element) {
 
 // --- CEmcSymSessionQueryHandler ----------------------------------------------
 
-const SEmcSymSessionInfo& CEmcSymSessionQueryHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
-
 void CEmcSymSessionQueryHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (is(element, "Session")) {
     if (is(name, m_stateAttribute)) readValue(m_result.state);
@@ -547,11 +487,6 @@ void CEmcSymSessionQueryHandler::onAttribute(const XMLCh* element, const XMLCh* 
 
 // --- CEmcSymMaskdbListCapacityHandler ----------------------------------------
 
-const std::vector<std::string>& CEmcSymMaskdbListCapacityHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
-
 void CEmcSymMaskdbListCapacityHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (isNoCase(element, "Originator_port") && isNoCase(name, "wwn")) readValue(m_wwn);
 }
@@ -561,12 +496,6 @@ void CEmcSymMaskdbListCapacityHandler::onEnd(const XMLCh* element) {
 }
 
 // --- CEmcSymCfgListConnectionHandler -----------------------------------------
-
-const std::map<std::string, std::vector<SEmcSymDirectorPort> >&
-CEmcSymCfgListConnectionHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
 
 void CEmcSymCfgListConnectionHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (isNoCase(element, "Host")) {
@@ -591,12 +520,6 @@ void CEmcSymCfgListConnectionHandler::onEnd(const XMLCh* element) {
 }
 
 // --- CEmcSymMaskListHbaHandler -----------------------------------------------
-
-const std::map<std::string, std::vector<SEmcSymDirectorPort> >&
-CEmcSymMaskListHbaHandler::getResult() const {
-  throwLastError();
-  return m_result;
-}
 
 void CEmcSymMaskListHbaHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (isNoCase(element, "Host_HBA")) {

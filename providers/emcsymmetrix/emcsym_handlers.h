@@ -17,7 +17,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
 #include <xercesc/sax2/Attributes.hpp>
 
 #include "cfisaxhandler.h"
@@ -69,89 +68,79 @@ class CEmcSymOutputHandler : public quelb_pdk_4_4::CFiSaxParseHandler {
   XMLSize_t m_attributeIndex = 0;
 };
 
-// symcfg -lock list: the numbers of the locks held.
-class CEmcSymLockQueryHandler : public CEmcSymOutputHandler {
+// A handler whose result is one value of type Result, filled as the
+// document is read. getResult() first rethrows a recorded parse error.
+template <typename Result>
+class CEmcSymResultHandler : public CEmcSymOutputHandler {
  public:
-  const std::set<int>& getResult() const;
+  const Result& getResult() const {
+    throwLastError();
+    return m_result;
+  }
 
+ protected:
+  void onStart(const XMLCh*) override {}
+
+  Result m_result;
+};
+
+// symcfg -lock list: the numbers of the locks held.
+class CEmcSymLockQueryHandler : public CEmcSymResultHandler<std::set<int>> {
  protected:
   void onStart(const XMLCh* element) override;
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onAttributesDone(const XMLCh* element) override;
 
  private:
-  std::set<int> m_result;
   bool m_held = true;
   bool m_hasNumber = false;
   int m_number = 0;
 };
 
 // symmir query: one record per BCV pair.
-class CEmcSymMirQueryHandler : public CEmcSymOutputHandler {
- public:
-  const std::vector<SEmcSymPairInfo>& getResult() const;
-
+class CEmcSymMirQueryHandler : public CEmcSymResultHandler<std::vector<SEmcSymPairInfo>> {
  protected:
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onEnd(const XMLCh* element) override;
 
  private:
   SEmcSymPairInfo m_pair;
-  std::vector<SEmcSymPairInfo> m_result;
 };
 
 // symmaskdb list database: the host node names, each once.
-class CEmcSymMaskdbListDatabaseHandler : public CEmcSymOutputHandler {
- public:
-  const std::vector<std::string>& getResult() const;
-
+class CEmcSymMaskdbListDatabaseHandler : public CEmcSymResultHandler<std::vector<std::string>> {
  protected:
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
-
- private:
-  std::vector<std::string> m_result;
 };
 
 // symcli version query: the version attribute of SYMCLI, or the text of a
 // version element.
-class CEmcSymVersionHandler : public CEmcSymOutputHandler {
+class CEmcSymVersionHandler : public CEmcSymResultHandler<std::string> {
  public:
   CEmcSymVersionHandler() { m_collectText = true; }
-  const std::string& getResult() const;
 
  protected:
   void onStart(const XMLCh* element) override;
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onEnd(const XMLCh* element) override;
-
- private:
-  std::string m_result;
 };
 
 // symcfg list: the locally attached arrays, in output order.
-class CEmcSymCfgListHandler : public CEmcSymOutputHandler {
+class CEmcSymCfgListHandler : public CEmcSymResultHandler<std::vector<SEmcSymArrayInfo>> {
  public:
   void startDocument() override;
-  const std::vector<SEmcSymArrayInfo>& getResult() const;
 
  protected:
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onEnd(const XMLCh* element) override;
 
  private:
   SEmcSymArrayInfo m_array;
-  std::vector<SEmcSymArrayInfo> m_result;
 };
 
 // symdisk list: one record per disk (Disk and its attributes
 // case-insensitive).
-class CEmcSymMaskDiskHandler : public CEmcSymOutputHandler {
- public:
-  const std::vector<SEmcSymDiskInfo>& getResult() const;
-
+class CEmcSymMaskDiskHandler : public CEmcSymResultHandler<std::vector<SEmcSymDiskInfo>> {
  protected:
   void onStart(const XMLCh* element) override;
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
@@ -159,40 +148,30 @@ class CEmcSymMaskDiskHandler : public CEmcSymOutputHandler {
 
  private:
   SEmcSymDiskInfo m_disk;
-  std::vector<SEmcSymDiskInfo> m_result;
 };
 
 // symmask discover hba: one record per Host_HBA (Symmetrix, Host_HBA and
 // the HBA attributes case-insensitive).
-class CEmcSymMaskHbaHandler : public CEmcSymOutputHandler {
- public:
-  const std::vector<SEmcSymHbaInfo>& getResult() const;
-
+class CEmcSymMaskHbaHandler : public CEmcSymResultHandler<std::vector<SEmcSymHbaInfo>> {
  protected:
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onEnd(const XMLCh* element) override;
 
  private:
   SEmcSymHbaInfo m_hba;
-  std::vector<SEmcSymHbaInfo> m_result;
 };
 
 // symmaskdb list assignment: one record per Device, with the symid of the
 // Symmetrix element before it and a normalised director.
-class CEmcSymMaskdbListAssignmentHandler : public CEmcSymOutputHandler {
- public:
-  const std::vector<SEmcSymAssignment>& getResult() const;
-
+class CEmcSymMaskdbListAssignmentHandler
+    : public CEmcSymResultHandler<std::vector<SEmcSymAssignment>> {
  protected:
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onEnd(const XMLCh* element) override;
 
  private:
   std::string m_symid;
   SEmcSymAssignment m_assignment;
-  std::vector<SEmcSymAssignment> m_result;
 };
 
 // symdev show / symdev list: one record per Device, with its ports, BCV
@@ -203,10 +182,7 @@ class CEmcSymMaskdbListAssignmentHandler : public CEmcSymOutputHandler {
 // fields keep what the previous device set until its own attributes
 // replace them. Ports belong to their device: keeping them across devices
 // would hand every later device the ports of all earlier ones.
-class CEmcSymDevShowHandler : public CEmcSymOutputHandler {
- public:
-  const std::deque<SEmcSymDevInfo>& getResult() const;
-
+class CEmcSymDevShowHandler : public CEmcSymResultHandler<std::deque<SEmcSymDevInfo>> {
  protected:
   void onStart(const XMLCh* element) override;
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
@@ -227,17 +203,14 @@ class CEmcSymDevShowHandler : public CEmcSymOutputHandler {
   bool m_inMeta = false;
   std::string m_portDirector;
   std::string m_port;
-  std::deque<SEmcSymDevInfo> m_result;
 };
 
 // symmask list logins: host node name -> the host's Fibre logins, each
 // with the director ports it was seen on. All names case-insensitive.
 // Logins without a usable node name (empty, "NULL", or the originator port
 // WWN itself) and logins of another type than "Fibre" are dropped.
-class CEmcSymMaskListLoginHandler : public CEmcSymOutputHandler {
- public:
-  const std::map<std::string, SEmcSymMaskHostInfo>& getResult() const;
-
+class CEmcSymMaskListLoginHandler
+    : public CEmcSymResultHandler<std::map<std::string, SEmcSymMaskHostInfo>> {
  protected:
   void onStart(const XMLCh* element) override;
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
@@ -251,41 +224,31 @@ class CEmcSymMaskListLoginHandler : public CEmcSymOutputHandler {
   std::string m_nodeName;
   SEmcSymMaskHbaInfo m_login;
   SEmcSymMaskHostInfo* m_lastHost = nullptr;  // the host of the last stored login
-  std::map<std::string, SEmcSymMaskHostInfo> m_result;
 };
 
 // symmaskdb list database with port names: host node name -> its host
 // port names.
-class CEmcSymMaskDbHandler : public CEmcSymOutputHandler {
- public:
-  const std::map<std::string, std::vector<std::string> >& getResult() const;
-
+class CEmcSymMaskDbHandler
+    : public CEmcSymResultHandler<std::map<std::string, std::vector<std::string>>> {
  protected:
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onEnd(const XMLCh* element) override;
 
  private:
   std::string m_node;
   std::string m_port;
-  std::map<std::string, std::vector<std::string> > m_result;
 };
 
 // symclone query / symsnap query: the session values last seen. The two
 // differ in the name of the state attribute ("state", "snap_state").
-class CEmcSymSessionQueryHandler : public CEmcSymOutputHandler {
- public:
-  const SEmcSymSessionInfo& getResult() const;
-
+class CEmcSymSessionQueryHandler : public CEmcSymResultHandler<SEmcSymSessionInfo> {
  protected:
   explicit CEmcSymSessionQueryHandler(const char* stateAttribute)
       : m_stateAttribute(stateAttribute) {}
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
 
  private:
   const char* m_stateAttribute;
-  SEmcSymSessionInfo m_result;
 };
 
 class CEmcSymCloneQueryHandler : public CEmcSymSessionQueryHandler {
@@ -300,28 +263,20 @@ class CEmcSymSnapQueryHandler : public CEmcSymSessionQueryHandler {
 
 // Originator port listing (symmaskdb list capacity): the WWNs of the
 // Originator_port elements (case-insensitive).
-class CEmcSymMaskdbListCapacityHandler : public CEmcSymOutputHandler {
- public:
-  const std::vector<std::string>& getResult() const;
-
+class CEmcSymMaskdbListCapacityHandler : public CEmcSymResultHandler<std::vector<std::string>> {
  protected:
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onEnd(const XMLCh* element) override;
 
  private:
   std::string m_wwn;
-  std::vector<std::string> m_result;
 };
 
 // symcfg list -connections: host address -> its director ports, directors
 // normalised (Host and Connection case-insensitive).
-class CEmcSymCfgListConnectionHandler : public CEmcSymOutputHandler {
- public:
-  const std::map<std::string, std::vector<SEmcSymDirectorPort> >& getResult() const;
-
+class CEmcSymCfgListConnectionHandler
+    : public CEmcSymResultHandler<std::map<std::string, std::vector<SEmcSymDirectorPort>>> {
  protected:
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onEnd(const XMLCh* element) override;
 
@@ -329,17 +284,13 @@ class CEmcSymCfgListConnectionHandler : public CEmcSymOutputHandler {
   std::string m_host;
   SEmcSymDirectorPort m_directorPort;
   std::vector<SEmcSymDirectorPort> m_current;
-  std::map<std::string, std::vector<SEmcSymDirectorPort> > m_result;
 };
 
 // symmask list hba: HBA WWN -> the director ports it is seen on, directors
 // as printed (Host_HBA and Port case-insensitive).
-class CEmcSymMaskListHbaHandler : public CEmcSymOutputHandler {
- public:
-  const std::map<std::string, std::vector<SEmcSymDirectorPort> >& getResult() const;
-
+class CEmcSymMaskListHbaHandler
+    : public CEmcSymResultHandler<std::map<std::string, std::vector<SEmcSymDirectorPort>>> {
  protected:
-  void onStart(const XMLCh*) override {}
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
   void onEnd(const XMLCh* element) override;
 
@@ -347,7 +298,6 @@ class CEmcSymMaskListHbaHandler : public CEmcSymOutputHandler {
   std::string m_wwn;
   SEmcSymDirectorPort m_directorPort;
   std::vector<SEmcSymDirectorPort> m_current;
-  std::map<std::string, std::vector<SEmcSymDirectorPort> > m_result;
 };
 
 #endif  // EMCSYM_HANDLERS_H

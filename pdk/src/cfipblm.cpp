@@ -192,16 +192,20 @@ int CFiPblmOps::allocLunNumEle(lunNum*& out) {
   return FI_PBLM_SUCCESS;
 }
 
+CFiPblmOps::lunNum* CFiPblmOps::addEnclMap(const char* enclosureId) {
+  lunNum* element = nullptr;
+  if (allocLunNumEle(element) != FI_PBLM_SUCCESS) return nullptr;
+  element->enclosureId = enclosureId;
+  m_lunMaps = element;
+  return element;
+}
+
 void CFiPblmOps::fillBitMap(const char* enclosureId, const std::string& path) {
   lunNum* map = m_lunMaps;
   while (map && map->enclosureId != enclosureId) map = map->next;
-  if (!map) {
-    if (allocLunNumEle(map) != FI_PBLM_SUCCESS) {
-      trace(FI_TRACE_ERROR, "CFiPblmOps::fillBitMap new memory alloc failure.");
-      return;
-    }
-    map->enclosureId = enclosureId;
-    m_lunMaps = map;
+  if (!map && !(map = addEnclMap(enclosureId))) {
+    trace(FI_TRACE_ERROR, "CFiPblmOps::fillBitMap new memory alloc failure.");
+    return;
   }
   std::vector<std::string> values;
   int status = getCacheRecord(path.c_str(), values);
@@ -276,14 +280,9 @@ bool CFiPblmOps::getEnclMap(const char* enclosureId, lunNum*& out) {
       trace(FI_TRACE_ERROR, "CFiPblmOps::getEnclMap refreshCache returned false.");
       return false;
     }
-    if (!m_lunMaps) {
-      lunNum* element = nullptr;
-      if (allocLunNumEle(element) != FI_PBLM_SUCCESS) {
-        trace(FI_TRACE_ERROR, "CFiPblmOps::getEnclMap new memory alloc failure.");
-        return false;
-      }
-      element->enclosureId = enclosureId;
-      m_lunMaps = element;
+    if (!m_lunMaps && !addEnclMap(enclosureId)) {
+      trace(FI_TRACE_ERROR, "CFiPblmOps::getEnclMap new memory alloc failure.");
+      return false;
     }
   }
   for (lunNum* map = m_lunMaps; map; map = map->next) {
@@ -294,13 +293,11 @@ bool CFiPblmOps::getEnclMap(const char* enclosureId, lunNum*& out) {
     }
   }
   trace(FI_TRACE_DEBUG, "CFiPblmOps::getEnclMap No Lun Map for enclId=[%s].\n", enclosureId);
-  lunNum* element = nullptr;
-  if (allocLunNumEle(element) != FI_PBLM_SUCCESS) {
+  lunNum* element = addEnclMap(enclosureId);
+  if (!element) {
     trace(FI_TRACE_ERROR, "CFiPblmOps::getEnclMap new memory alloc failure.");
     return false;
   }
-  element->enclosureId = enclosureId;
-  m_lunMaps = element;
   trace(FI_TRACE_DEBUG, "CFiPblmOps::getEnclMap Added a Lun Map for enclId=[%s].\n", enclosureId);
   out = element;
   return true;

@@ -108,6 +108,9 @@ class QLB_PDK_EXPORT CFiPblmOps : public virtual CFiTraceable {
   // A new map in front of the list (positions below the minimum set); the
   // caller makes it the head. 0, or 5 when it cannot be allocated.
   int allocLunNumEle(lunNum*& out);
+  // allocLunNumEle for `enclosureId`, made the head of the list; null when
+  // no memory was left.
+  lunNum* addEnclMap(const char* enclosureId);
   // Appends the record's first line to values. 0 or 26.
   int getCacheRecord(const char* path, std::vector<std::string>& values);
   // Marks the number of the record at path in the enclosure's map (made

@@ -1,4 +1,5 @@
-// Parsing of large SYMCLI listings: the device handler on a `symdev list`
+// Parsing of SYMCLI output: the fixed cost of one parse (a one-device
+// `symdev show`), and of large listings: the device handler on a `symdev list`
 // of up to 64,000 devices and the login handler on a `symmask list logins`
 // of 10,000 logins, each beside a bare SAX pass over the same bytes with a
 // handler that does nothing. The "peak_bytes_per_item" counter is the most
@@ -195,6 +196,8 @@ void BM_BareSax_SymmaskListLogins(benchmark::State& state) {
 
 }  // namespace
 
+// One device, as `symdev show` prints it: the fixed cost of every command's parse.
+BENCHMARK(BM_DevShowHandler_SymdevList)->Name("BM_DevShowHandler_SymdevShow")->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DevShowHandler_SymdevList)->Arg(16000)->Arg(64000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareSax_SymdevList)->Arg(16000)->Arg(64000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoginHandler_SymmaskListLogins)->Arg(10000)->Unit(benchmark::kMillisecond);

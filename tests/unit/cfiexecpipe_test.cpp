@@ -104,15 +104,6 @@ pid_t readPid(const std::string& path) {
 
 }  // namespace
 
-TEST(ExecPipe, CodeNamesFollowTheCodes) {
-  EXPECT_STREQ(quelb_pdk_4_4::QLB_EXEC_PIPE_NAMES[0], "QLB_EXEC_PIPE_SUCCESS");
-  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(5), "QLB_EXEC_PIPE_READ_TIMEOUT");
-  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(11), "QLB_EXEC_PIPE_CMD_FAILED");
-  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(13), "QLB_EXEC_PIPE_CMD_ERROR_UNEXPECTED");
-  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(14), "QLB_EXEC_PIPE_UNKNOWN");
-  EXPECT_STREQ(quelb_pdk_4_4::fiExecPipeCodeName(-1), "QLB_EXEC_PIPE_UNKNOWN");
-}
-
 TEST(ExecPipe, SplitsCommandLinesHonouringDoubleQuotes) {
   Lines args;
   ASSERT_TRUE(CFiExecPipePosix::SplitCommandLine(

@@ -95,11 +95,6 @@ TEST_F(ProviderConfiguration, RegistryFailuresThrowTheirReason) {
 }
 
 TEST_F(ProviderConfiguration, TuningAndRestoreTimeoutDefaultAndOverride) {
-  SEmcSymTuningParams defaults;
-  EXPECT_EQ(8u, defaults.lockRetryAttempts);
-  EXPECT_EQ(2u, defaults.lockRetryDelayInSec);
-  EXPECT_EQ(0u, defaults.postUnmaskWaitInSec);
-
   CEmcSymConfiguration config;
   SEmcSymTuningParams params;
   EXPECT_EQ(0, config.getTuningParams(params));

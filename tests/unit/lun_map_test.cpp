@@ -7,7 +7,6 @@
 
 #include "cficonfiguration.h"
 #include "cfipblm.h"
-#include "cfiplugininterposer.h"
 #include "cfistringtool.h"
 #include "isolated_install.h"
 #include "trace_recorder.h"
@@ -228,16 +227,6 @@ TEST_F(LunMap, DeviceKeyedRecordGoesWhenTheLunIsSet) {
   EXPECT_FALSE(fileExists(dev));
   EXPECT_EQ("12", readFile(lunKey(identity)));
   EXPECT_EQ(1, traces.count("LUNNO passed to setKeyValue is [12]"));
-}
-
-TEST(LunMapOfInterposer, TracesThroughTheInterposersLog) {
-  testenv::IsolatedInstall install;
-  testenv::TraceRecorder traces;
-  CFiPluginInterposer plugin;
-  plugin.setTraceLog(traces.log());
-  EXPECT_EQ(traces.log().get(), plugin.lunMap().getTraceLog().get());
-  plugin.lunMap().rmLunCacheRecord(nullptr, 1);
-  EXPECT_EQ(1, traces.count("enclId is empty, cannot identify the cache record."));
 }
 
 }  // namespace

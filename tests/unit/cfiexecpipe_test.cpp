@@ -21,14 +21,9 @@
 #include "cfitracelog.h"
 #include "isolated_install.h"
 #include "test_env.h"
+#include "trace_recorder.h"
 
 using quelb_pdk_4_4::CFiExecPipePosix;
-using quelb_pdk_4_4::CFiErrorHandlerBase;
-using quelb_pdk_4_4::CFiErrorManager;
-using quelb_pdk_4_4::CFiErrorManagerPtr;
-using quelb_pdk_4_4::CFiMessagePtr;
-using quelb_pdk_4_4::CFiTraceLog;
-using quelb_pdk_4_4::CFiTraceLogPtr;
 using quelb_pdk_4_4::EFiExecPipe;
 using quelb_pdk_4_4::tstring;
 using Lines = std::vector<std::string>;
@@ -352,44 +347,15 @@ TEST(ExecPipe, ManyRunsLeaveNoDescriptorsOrChildren) {
   EXPECT_EQ(testenv::childProcessCount(), children);
 }
 
-namespace {
-// Every line the trace log forwards, whatever its severity.
-class ForwardedLines : public CFiErrorHandlerBase {
- public:
-  int handle(const char* text, qlb_eseverity) override {
-    lines.push_back(text);
-    return 0;
-  }
-  int handle(const CFiMessagePtr&) override { return 0; }
-  bool contains(const std::string& text) const {
-    for (const std::string& line : lines) {
-      if (line.find(text) != std::string::npos) return true;
-    }
-    return false;
-  }
-  std::vector<std::string> lines;
-};
-}  // namespace
-
 TEST(ExecPipe, TracesThroughItsOwnTraceLog) {
   testenv::IsolatedInstall install;
-  CFiTraceLogPtr log(new CFiTraceLog);
-  log->initialize(tstring(L"norvel"), tstring(), tstring(), 1, false);  // writes the settings
-  log.reset(new CFiTraceLog);
-  log->initialize(tstring(L"norvel"), tstring(), tstring(), 1, false);
-  ASSERT_TRUE(log->isInitialized());
-  CFiErrorManagerPtr errors(new CFiErrorManager);
-  ForwardedLines forwarded;
-  errors->registerHandler(&forwarded);
-  log->registerErrorManager(errors);
-
+  testenv::TraceRecorder traces;
   TestPipe pipe(20);
-  pipe.setTraceLog(log);
+  pipe.setTraceLog(traces.log());
   Lines out;
   EXPECT_EQ(pipe.run("/bin/sleep 100", out, 1), 5);
-  EXPECT_TRUE(forwarded.contains("Process has timmedout (1 sec)"));
-  EXPECT_TRUE(forwarded.contains("Close of the process returned 11"));
+  EXPECT_EQ(1, traces.count("Process has timmedout (1 sec)"));
+  EXPECT_EQ(1, traces.count("Close of the process returned 11"));
   EXPECT_EQ(pipe.run("/usr/bin/id", out, 10, "", "no_such_user_here"), 3);
-  EXPECT_TRUE(forwarded.contains("Execption occured while closing handles"));
-  errors->unregisterHandler(&forwarded);
+  EXPECT_EQ(1, traces.count("Execption occured while closing handles"));
 }

@@ -113,7 +113,7 @@ TEST(SymHandlers, MaskDatabaseNodeNamesAndTheirPortNames) {
   const std::string document = R"xml(<SymCLI_ML>
   <Symmetrix symid="000190101234">
     <Db_Record originator_port_wwn="10000000c9aaaa01" awwn_node_name="hosta.example.com" awwn_port_name="hba1"/>
-    <db_record originator_port_wwn="10000000c9aaaa02" AWWN_NODE_NAME="hosta.example.com" awwn_port_name="hba2"/>
+    <Db_Record originator_port_wwn="10000000c9aaaa02" AWWN_NODE_NAME="hosta.example.com" awwn_port_name="hba2"/>
     <Db_Record originator_port_wwn="10000000c9bbbb01" awwn_node_name="hosta" awwn_port_name="N/A"/>
     <Db_Record originator_port_wwn="10000000c9cccc01" awwn_node_name="hostb" awwn_port_name="hbb"/>
   </Symmetrix>

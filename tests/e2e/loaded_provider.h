@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,12 +32,25 @@ namespace e2etest {
 inline std::string N(const wchar_t* text) {
   return text ? boundedtext::wideToUtf8(text, std::wcslen(text)) : "<null>";
 }
+inline std::wstring wide(const std::string& text) { return boundedtext::utf8ToWide(text); }
+
+const std::string kArray1 = "000190100001";
+const std::string kArray2 = "000190100002";
+const char kMirror[] = "EMC_TimeFinder_Mirror";
+const char kClone[] = "EMC_TimeFinder_Clone";
+const char kSnap[] = "EMC_TimeFinder_Snap";
+
+// "UDID##EMC##SYMMETRIX##<symid>##<device>"
+inline std::string udid(const std::string& symid, const std::string& device) {
+  return "UDID##EMC##SYMMETRIX##" + symid + "##" + device;
+}
 
 // One run of the simulator's command log: "<tool> <args>" without the
-// output option, the contents of its -file and its exit status (-1 for a
-// run that did not end).
+// output option (kept apart), the contents of its -file and its exit
+// status (-1 for a run that did not end).
 struct LoggedCommand {
   std::string line;
+  std::string output;
   std::string pairFile;
   int exitStatus = -1;
 };
@@ -51,7 +66,7 @@ class LoadedProvider : public ::testing::Test {
 
   void SetUp() override {
     install.linkBuiltMessages();
-    writeConfig(std::string());
+    writeConfig(simConfig());
     handle = dlopen(testenv::norvelLibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(nullptr, handle) << dlerror();
 #define RESOLVE(op) \
@@ -74,57 +89,70 @@ class LoadedProvider : public ::testing::Test {
     EXPECT_EQ(0, testenv::childProcessCount());
   }
 
-  // Writes norvel.conf: the simulator's tools, tracing at level 6 and
-  // `more` (further sections).
-  void writeConfig(const std::string& more) {
+  // norvel.conf naming the simulator's tools and tracing at level 6.
+  std::string simConfig() const {
+    return "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + sim.bin() +
+           "\"\n[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000006\n";
+  }
+  void writeConfig(const std::string& text) {
     testenv::makeDirs(install.root() + "ConfigFiles");
-    testenv::writeFile(install.configFile("norvel"),
-                       "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + sim.bin() +
-                           "\"\n[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000006\n" + more);
+    testenv::writeFile(install.configFile("norvel"), text);
   }
 
-  // Builds the simulated arrays (the demo when empty), starts the provider
-  // and lets it discover the arrays; the command log is then emptied.
-  void start(const std::string& scenario = std::string()) {
+  // Builds the simulated arrays (the demo when empty) and starts the
+  // provider; with `discover` it lets the provider discover the arrays and
+  // empties the command log afterwards, else the log is emptied before.
+  void start(const std::string& scenario = std::string(), bool discover = true) {
     if (scenario.empty())
       sim.initDemo();
     else
       sim.init(scenario);
+    if (!discover) clearLog();
     ASSERT_EQ(0, pgn.init(&record, version));
     started = true;
+    if (!discover) return;
     qlb_enclosure_node_list* arrays = nullptr;
     int count = 0;
     ASSERT_EQ(0, pgn.enumerate_enclosures(&arrays, &count, nullptr));
     quelb_free_enclosure_list(arrays);
-    sim.admin("log --clear");
+    clearLog();
     pushed.clear();
   }
+  void clearLog() const { sim.admin("log --clear"); }
 
   std::vector<LoggedCommand> runs() const {
     std::vector<LoggedCommand> all;
     const simtest::Json log = simtest::parseJson(sim.admin("log --json"));
-    for (size_t i = 0; i < log.size(); ++i) {
+    for (const simtest::Json& entry : log.items) {
       LoggedCommand run;
-      run.line = log[i]["tool"].string;
-      const std::vector<simtest::Json>& args = log[i]["args"].items;
+      run.line = entry["tool"].string;
+      const std::vector<simtest::Json>& args = entry["args"].items;
       for (size_t a = 0; a < args.size(); ++a) {
-        if (args[a].string == "-output") {
-          ++a;
-          continue;
-        }
-        run.line += " " + args[a].string;
+        if (args[a].string == "-output" && a + 1 < args.size())
+          run.output = args[++a].string;
+        else
+          run.line += " " + args[a].string;
       }
-      run.pairFile = log[i]["pair_file"].string;
-      if (log[i]["exit_status"].type == simtest::Json::Number)
-        run.exitStatus = static_cast<int>(log[i]["exit_status"].number);
+      run.pairFile = entry["pair_file"].string;
+      if (entry["exit_status"].type == simtest::Json::Number)
+        run.exitStatus = static_cast<int>(entry["exit_status"].number);
       all.push_back(run);
     }
     return all;
   }
+  // The command lines run, with the pair-file path replaced by "F".
   std::vector<std::string> commands() const {
-    std::vector<std::string> lines;
-    for (const LoggedCommand& run : runs()) lines.push_back(run.line);
-    return lines;
+    std::vector<std::string> result;
+    for (const LoggedCommand& run : runs()) {
+      std::string line = run.line;
+      const size_t file = line.find(" -file ");
+      if (file != std::string::npos) {
+        const size_t end = line.find(' ', file + 7);
+        line.replace(file + 7, end == std::string::npos ? std::string::npos : end - file - 7, "F");
+      }
+      result.push_back(line);
+    }
+    return result;
   }
   // How many command lines start with `prefix` and contain `part`.
   size_t countCommands(const std::string& prefix, const std::string& part = std::string()) const {
@@ -157,12 +185,23 @@ class LoadedProvider : public ::testing::Test {
       n += p.consumer.empty() && p.fallback.find(text) != std::string::npos;
     return n;
   }
-  // The id of this thread's last error ("" when none).
-  std::string lastErrorId() {
+  // The catalog text of the last pushed message.
+  std::string lastMessage() const {
+    for (auto p = pushed.rbegin(); p != pushed.rend(); ++p)
+      if (!p->consumer.empty()) return p->consumer;
+    return std::string();
+  }
+  // The serialized last error of this thread ("" when none).
+  std::string lastError() {
     qlb_msg_info* last = nullptr;
     EXPECT_EQ(0, pgn.get_last_error(&last));
     const std::string text = last ? std::string(last->mi_text, last->mi_length) : std::string();
     if (last) pgn.del_last_error(&last);
+    return text;
+  }
+  // The id of this thread's last error ("" when none).
+  std::string lastErrorId() {
+    const std::string text = lastError();
     const size_t at = text.find("MSGID=");
     if (at == std::string::npos) return std::string();
     return text.substr(at + 6, text.find(' ', at) - at - 6);
@@ -221,6 +260,135 @@ class LoadedProvider : public ::testing::Test {
   std::vector<Pushed> pushed;
   uint16_t version[4] = {0, 0, 0, 0};
   bool started = false;
+};
+
+// The framework's records of one source device claimed by the provider:
+// the device's node is interposed, and the interposer node that comes back
+// ("<norvel>" + identity) is initialised and becomes the source node of a
+// split node of the given method. Released as the framework does:
+// deinit_node, then the ids with the utility library.
+class SourceNode {
+ public:
+  SourceNode(const qlb_pgn_table& pgn, const std::string& identity, const std::string& method)
+      : pgn_(pgn), method_(method) {
+    testenv::FrameworkNode device(wide(identity));
+    EXPECT_EQ(QLB_INTERPOSED, pgn_.interpose(device.get(), &domain_.fid_objid, &groups_, &groupCount_));
+    domain_.fid_support = &support_;
+    EXPECT_EQ(0, pgn_.init_node(&domain_, nullptr, 0, nullptr));
+    split_.sn_name = &method_[0];
+    split_.sn_node = &domain_;
+  }
+  ~SourceNode() {
+    pgn_.deinit_node(&domain_);
+    quelb_free_objid(domain_.fid_objid);
+    quelb_free_objid_array(groups_, groupCount_);
+  }
+  SourceNode(const SourceNode&) = delete;
+  SourceNode& operator=(const SourceNode&) = delete;
+
+  // config operation 5 (set values) in mode 1: the snapshot resource
+  // specification as a value list; the text handed back is freed.
+  int configure(const std::string& spec) {
+    std::wstring text = wide(
+        "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<ConfigValueList>\n<ConfigValue>\n"
+        "\t<dataType></dataType>\n\t<key>snapshot_resource_spec</key>\n\t<value>" +
+        spec + "</value>\n</ConfigValue>\n</ConfigValueList>\n");
+    char session[] = "cfg";
+    qlb_confspec confspec = {1, 0, &text[0]};
+    const int rc = pgn_.config(&domain_, 5, session, &confspec);
+    if (confspec.cs_text && confspec.cs_text != &text[0]) std::free(confspec.cs_text);
+    return rc;
+  }
+
+  qlb_splitnode* split() { return &split_; }
+  qlb_domain* node() { return &domain_; }
+  std::string name() const { return N(domain_.fid_objid->qid_text); }
+
+ private:
+  const qlb_pgn_table& pgn_;
+  std::string method_;
+  qlb_domain domain_ = {};
+  int support_ = 0;
+  quelb_objid** groups_ = nullptr;
+  int groupCount_ = 0;
+  qlb_splitnode split_ = {};
+};
+
+// A framework node record that the provider has not initialised (a node
+// it does not claim, a group node, or a stale record), named by its id.
+class PlainNode {
+ public:
+  PlainNode(const std::string& id, const std::string& method) : node_(wide(id)), method_(method) {
+    node_.domain.fid_name = node_.domain.fid_objid->qid_text;
+    split_.sn_name = &method_[0];
+    split_.sn_node = node_.get();
+  }
+  qlb_splitnode* split() { return &split_; }
+
+ private:
+  testenv::FrameworkNode node_;
+  std::string method_;
+  qlb_splitnode split_ = {};
+};
+
+// The snapshot lifecycle: source nodes as the framework prepares them, and
+// select, prepare and make over split nodes in sessions of the test's own.
+class SnapshotTest : public LoadedProvider {
+ protected:
+  typedef std::vector<qlb_splitnode*> Splits;
+
+  void SetUp() override {
+    LoadedProvider::SetUp();
+    start();
+  }
+
+  // A claimed source node of `symid`/`device` whose configuration names
+  // `spec` (no configuration when empty).
+  std::unique_ptr<SourceNode> source(const std::string& symid, const std::string& device,
+                                     const std::string& method, const std::string& spec) {
+    std::unique_ptr<SourceNode> node(new SourceNode(pgn, udid(symid, device), method));
+    if (!spec.empty()) {
+      EXPECT_EQ(0, node->configure(spec));
+    }
+    return node;
+  }
+
+  // Sessions live as long as the process: each test names its own.
+  std::string sessionId(const char* name) const {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(test->test_suite_name()) + "." + test->name() + "." + name;
+  }
+
+  int select(Splits nodes, const char* session = "s1") {
+    std::string id = sessionId(session);
+    return pgn.select(nullptr, &id[0], nodes.data(), static_cast<int>(nodes.size()));
+  }
+  int prepare(Splits nodes, const char* session = "s1") {
+    std::string id = sessionId(session);
+    return pgn.prepare(nullptr, &id[0], nodes.data(), static_cast<int>(nodes.size()), 0);
+  }
+  // make; `names` receives the snapshot identities of the out array, which
+  // is then freed.
+  int make(Splits nodes, std::vector<std::string>* names, const char* session = "s1") {
+    std::string id = sessionId(session);
+    quelb_objid** out = nullptr;
+    int count = -1;
+    const int rc =
+        pgn.make(nullptr, &id[0], nodes.data(), static_cast<int>(nodes.size()), &out, &count);
+    if (names) {
+      names->clear();
+      for (int i = 0; out && i < count; ++i) names->push_back(N(out[i]->qid_text));
+    }
+    if (out) quelb_free_objid_array(out, count);
+    return rc;
+  }
+
+  // How many catalog messages were pushed.
+  size_t messages() const {
+    size_t n = 0;
+    for (const Pushed& p : pushed) n += !p.consumer.empty();
+    return n;
+  }
 };
 
 }  // namespace e2etest

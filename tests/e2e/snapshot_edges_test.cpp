@@ -3,9 +3,9 @@
 // without targets, mixed methods, unknown methods and nodes that select never
 // resolved. Every test also proves (in the harness) that no pair file is
 // left behind and the framework's buffers are back where they started.
-#include "snapshot_harness.h"
+#include "loaded_provider.h"
 
-namespace snapshottest {
+namespace e2etest {
 namespace {
 
 typedef SnapshotTest SnapshotEdges;
@@ -18,28 +18,28 @@ TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCal
   SourceNode again(pgn, udid(kArray1, "0040"), kMirror);
   clearLog();
 
-  EXPECT_EQ(0, select(splits({group.split(), unclaimed.split()})));
+  EXPECT_EQ(0, select({group.split(), unclaimed.split()}));
   EXPECT_TRUE(runs().empty());
 
-  EXPECT_EQ(0, select(splits({node->split(), group.split(), again.split(), unclaimed.split()})));
+  EXPECT_EQ(0, select({node->split(), group.split(), again.split(), unclaimed.split()}));
   const std::vector<std::string> shown = {"symdev -sid 000190100001 show 0040",
                                           "symdev -sid 000190100001 show 0080",
                                           "symdev -sid 000190100001 show 0040"};
-  EXPECT_EQ(shown, lines());
+  EXPECT_EQ(shown, commands());
   EXPECT_EQ(1, traced("select: skipping duplicate: 0040"));
 
   clearLog();
-  EXPECT_EQ(0, prepare(splits({node->split(), again.split()})));
-  std::vector<e2etest::LoggedCommand> ran = runs();
+  EXPECT_EQ(0, prepare({node->split(), again.split()}));
+  std::vector<LoggedCommand> ran = runs();
   ASSERT_EQ(1u, ran.size()) << "a synchronised pair is not established again";
   EXPECT_EQ("0040 0080\n", ran[0].pairFile);
   EXPECT_EQ(1, traced("prepare: skipping duplicate: 0040"));
 
   // A later call selects the device again and its line is there twice;
   // the arrays refuse a device file that names a device twice.
-  EXPECT_EQ(0, select(splits({again.split()}), "s2"));
+  EXPECT_EQ(0, select({again.split()}, "s2"));
   clearLog();
-  EXPECT_EQ(QLB_ERR_FAILED, prepare(splits({node->split()})));
+  EXPECT_EQ(QLB_ERR_FAILED, prepare({node->split()}));
   ran = runs();
   ASSERT_EQ(1u, ran.size());
   EXPECT_EQ("0040 0080\n0040 0080\n", ran[0].pairFile);
@@ -56,8 +56,8 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   auto later = source(kArray1, "0043", kClone, kArray1 + "##0043;00C3");
   clearLog();
 
-  EXPECT_EQ(QLB_ERR_FAILED, select(splits({first->split(), other->split(), twice->split(),
-                                           bare->split(), later->split()})));
+  EXPECT_EQ(QLB_ERR_FAILED, select({first->split(), other->split(), twice->split(),
+                                     bare->split(), later->split()}));
   EXPECT_EQ("MSG_ERROR_NO_SNAPSHOT_TARGET_SELECTED", lastErrorId());
   EXPECT_NE(std::string::npos, lastMessage().find("source device 0042"));
   EXPECT_TRUE(traced("Source configuration found, but no targets are specified"));
@@ -66,28 +66,25 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
       "symdev -sid 000190100002 show 0200", "symdev -sid 000190100002 show 02C0",
       "symdev -sid 000190100001 show 0041", "symdev -sid 000190100001 show 00C1",
       "symdev -sid 000190100001 show 0042"};
-  EXPECT_EQ(shown, lines()) << "nothing after the failing node";
+  EXPECT_EQ(shown, commands()) << "nothing after the failing node";
 
   // The pairs chosen before the failure are kept, one pair file per array.
   clearLog();
-  EXPECT_EQ(0, prepare(splits({first->split(), other->split(), twice->split()})));
-  const std::vector<e2etest::LoggedCommand> ran = runs();
+  EXPECT_EQ(0, prepare({first->split(), other->split(), twice->split()}));
+  const std::vector<LoggedCommand> ran = runs();
   ASSERT_EQ(2u, ran.size());
-  EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", lines()[0]);
+  EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
   EXPECT_EQ("0040 00C0\n0041 00C1\n", ran[0].pairFile);
-  EXPECT_EQ("symclone -sid 000190100002 -file F terminate -symforce -noprompt", lines()[1]);
+  EXPECT_EQ("symclone -sid 000190100002 -file F terminate -symforce -noprompt", commands()[1]);
   EXPECT_EQ("0200 02C0\n", ran[1].pairFile);
 
   // A node never configured, and devices the array does not have.
   auto unconfigured = source(kArray1, "0044", kClone, "");
-  EXPECT_EQ(QLB_ERR_FAILED, select(splits({unconfigured->split()})));
+  EXPECT_EQ(QLB_ERR_FAILED, select({unconfigured->split()}));
   EXPECT_EQ("MSG_ERROR_NO_SNAPSHOT_TARGET_SELECTED", lastErrorId());
   EXPECT_TRUE(traced("Error: No snapshot configuration data has been specified"));
   auto missing = source(kArray1, "0FFF", kClone, kArray1 + "##0FFF;00C7");
-  EXPECT_EQ(QLB_ERR_FAILED, select(splits({missing->split()})));
-  EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());
-  auto noTarget = source(kArray1, "0045", kClone, kArray1 + "##0045;0FFF");
-  EXPECT_EQ(QLB_ERR_FAILED, select(splits({noTarget->split()})));
+  EXPECT_EQ(QLB_ERR_FAILED, select({missing->split()}));
   EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());
 }
 
@@ -97,89 +94,89 @@ TEST_F(SnapshotEdges, PrepareStopsAtGroupNodesAndRefusesBadMirrorStates) {
   auto split = source(kArray1, "0041", kMirror, kArray1 + "##0041;0081");
   auto never = source(kArray1, "0044", kMirror, kArray1 + "##0044;0084");
   PlainNode group("EMC_TimeFinder_Mirror_FIM_GROUP", kMirror);
-  ASSERT_EQ(0, select(splits({split->split(), never->split()})));
+  ASSERT_EQ(0, select({split->split(), never->split()}));
 
   // A group node ends prepare before anything changes, whatever came first.
   clearLog();
-  EXPECT_EQ(0, prepare(splits({split->split(), group.split(), never->split()})));
-  EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, lines());
+  EXPECT_EQ(0, prepare({split->split(), group.split(), never->split()}));
+  EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, commands());
 
   // A pair in a state prepare cannot handle: 6, traced only, and the split
   // pair before it is not established.
   const size_t pushedBefore = messages();
   clearLog();
-  EXPECT_EQ(QLB_ERR_FAILED, prepare(splits({split->split(), never->split()})));
+  EXPECT_EQ(QLB_ERR_FAILED, prepare({split->split(), never->split()}));
   EXPECT_TRUE(traced("Invalid STD-BCV pair state (NeverEstab)"));
-  EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, lines());
+  EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, commands());
   EXPECT_EQ(pushedBefore, messages());
 
   // Alone, the split pair is established and waited for.
   clearLog();
-  EXPECT_EQ(0, prepare(splits({split->split()})));
-  EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", lines().at(1));
+  EXPECT_EQ(0, prepare({split->split()}));
+  EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", commands().at(1));
 }
 
 TEST_F(SnapshotEdges, PrepareGathersThePairsOfAllMethodsAndTheLastNodeChoosesTheAction) {
   auto snap = source(kArray1, "0043", kSnap, kArray1 + "##0043;0103");
   auto clone = source(kArray1, "0042", kClone, kArray1 + "##0042;00C2");
   auto unknown = source(kArray2, "0200", "EMC_SRDF", kArray2 + "##0200;0280");
-  ASSERT_EQ(0, select(splits({snap->split(), clone->split(), unknown->split()})));
+  ASSERT_EQ(0, select({snap->split(), clone->split(), unknown->split()}));
 
   // Nodes of unknown method add nothing; the last node's method acts on
   // the pairs of all the others.
   clearLog();
-  EXPECT_EQ(0, prepare(splits({snap->split(), unknown->split(), clone->split()})));
+  EXPECT_EQ(0, prepare({snap->split(), unknown->split(), clone->split()}));
   EXPECT_EQ(std::vector<std::string>{"symclone -sid 000190100001 -file F terminate -symforce "
                                      "-noprompt"},
-            lines());
+            commands());
   EXPECT_EQ("0043 0103\n0042 00C2\n", runs()[0].pairFile);
 
   clearLog();
-  EXPECT_EQ(0, prepare(splits({clone->split(), snap->split()})));
+  EXPECT_EQ(0, prepare({clone->split(), snap->split()}));
   EXPECT_EQ(std::vector<std::string>{"symsnap -sid 000190100001 -file F terminate -symforce "
                                      "-noprompt"},
-            lines());
+            commands());
   EXPECT_EQ("0042 00C2\n0043 0103\n", runs()[0].pairFile);
 
   // A last node of unknown method: nothing is done with the gathered pairs.
   clearLog();
-  EXPECT_EQ(0, prepare(splits({clone->split(), snap->split(), unknown->split()})));
+  EXPECT_EQ(0, prepare({clone->split(), snap->split(), unknown->split()}));
   EXPECT_TRUE(runs().empty());
   clearLog();
-  EXPECT_EQ(0, prepare(splits({unknown->split()})));
+  EXPECT_EQ(0, prepare({unknown->split()}));
   EXPECT_TRUE(runs().empty());
 }
 
 TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsAndNodesWithoutPrivateData) {
   // A session without any claimed node: nothing runs.
   PlainNode group("EMC_TimeFinder_Snap_FIM_GROUP", kSnap);
-  EXPECT_EQ(0, select(splits({group.split()}), "none"));
+  EXPECT_EQ(0, select({group.split()}, "none"));
   clearLog();
-  EXPECT_EQ(0, make(splits({group.split()}), nullptr, "none"));
+  EXPECT_EQ(0, make({group.split()}, nullptr, "none"));
   EXPECT_TRUE(runs().empty());
 
   // A node of unknown method after a node that was made.
   auto made = source(kArray1, "0040", kMirror, kArray1 + "##0040;0080");
   auto srdf = source(kArray1, "0041", "EMC_SRDF", kArray1 + "##0041;0081");
-  ASSERT_EQ(0, select(splits({made->split(), srdf->split()}), "mixed"));
+  ASSERT_EQ(0, select({made->split(), srdf->split()}, "mixed"));
   clearLog();
   std::vector<std::string> names;
-  EXPECT_EQ(QLB_ERR_FAILED, make(splits({made->split(), srdf->split()}), &names, "mixed"));
+  EXPECT_EQ(QLB_ERR_FAILED, make({made->split(), srdf->split()}, &names, "mixed"));
   EXPECT_TRUE(names.empty());
   EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F split -consistent -noprompt"},
-            lines());
+            commands());
   EXPECT_EQ("MSG_ERROR_INVALID_SPLIT_TYPE", lastErrorId());
   EXPECT_NE(std::string::npos, lastMessage().find("\"EMC_SRDF\""));
   EXPECT_TRUE(traced("makeSnapshot:: invalid splitType [EMC_SRDF] specified"));
 
   // A node whose private data is gone by make (the framework released it).
   auto released = source(kArray1, "0042", kSnap, kArray1 + "##0042;0102");
-  ASSERT_EQ(0, select(splits({released->split()}), "released"));
+  ASSERT_EQ(0, select({released->split()}, "released"));
   const std::string name = released->name();
   released.reset();
   clearLog();
   PlainNode stale("<norvel>" + udid(kArray1, "0042"), kSnap);
-  EXPECT_EQ(QLB_ERR_FAILED, make(splits({stale.split()}), &names, "released"));
+  EXPECT_EQ(QLB_ERR_FAILED, make({stale.split()}, &names, "released"));
   EXPECT_TRUE(runs().empty());
   EXPECT_EQ("MSG_ERROR_NODE_NOT_SELECTED", lastErrorId());
   EXPECT_NE(std::string::npos, lastMessage().find(name));
@@ -191,12 +188,12 @@ TEST_F(SnapshotEdges, MakeHasNoTargetForADuplicateThatSelectSkipped) {
   // skips: make has no target for it.
   auto full = source(kArray1, "0043", kSnap, kArray1 + "##0043;0103");
   auto shortName = source(kArray1, "43", kSnap, kArray1 + "##43;0103");
-  ASSERT_EQ(0, select(splits({full->split(), shortName->split()}), "alias"));
+  ASSERT_EQ(0, select({full->split(), shortName->split()}, "alias"));
   clearLog();
-  EXPECT_EQ(QLB_ERR_FAILED, make(splits({full->split(), shortName->split()}), nullptr, "alias"));
+  EXPECT_EQ(QLB_ERR_FAILED, make({full->split(), shortName->split()}, nullptr, "alias"));
   EXPECT_EQ("MSG_ERROR_NODE_NOT_SELECTED", lastErrorId());
   EXPECT_EQ(2u, runs().size()) << "the snap of the first node was taken";
 }
 
 }  // namespace
-}  // namespace snapshottest
+}  // namespace e2etest

@@ -2,9 +2,9 @@
 // points, against the simulated arrays: what select, prepare and make run,
 // over which pair lines, what state the arrays are left in, and the
 // snapshot identities that make hands the framework.
-#include "snapshot_harness.h"
+#include "loaded_provider.h"
 
-namespace snapshottest {
+namespace e2etest {
 namespace {
 
 class SnapshotMethods : public SnapshotTest {
@@ -26,45 +26,43 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   auto split = source(kArray1, "0041", kMirror, kArray1 + "##0041;0081");
   clearLog();
 
-  ASSERT_EQ(0, select(splits({synced->split()}), "s1"));
-  ASSERT_EQ(0, select(splits({split->split()}), "s2"));
+  ASSERT_EQ(0, select({synced->split()}, "s1"));
+  ASSERT_EQ(0, select({split->split()}, "s2"));
   const std::vector<std::string> shown = {
       "symdev -sid 000190100001 show 0040", "symdev -sid 000190100001 show 0080",
       "symdev -sid 000190100001 show 0041", "symdev -sid 000190100001 show 0081"};
-  EXPECT_EQ(shown, lines());
-  EXPECT_TRUE(traced("select: Adding pair [0041 0081] in the list"));
-  EXPECT_TRUE(traced("DevId supplied in snapshot config spec is 0081"));
+  EXPECT_EQ(shown, commands());
 
   // One query over every selected pair; only the split pair is established
   // and polled until synchronised.
   clearLog();
-  ASSERT_EQ(0, prepare(splits({synced->split(), split->split()})));
-  std::vector<e2etest::LoggedCommand> ran = runs();
+  ASSERT_EQ(0, prepare({synced->split(), split->split()}));
+  std::vector<LoggedCommand> ran = runs();
   ASSERT_GE(ran.size(), 3u);
-  EXPECT_EQ("symmir -sid 000190100001 -file F query", lines()[0]);
+  EXPECT_EQ("symmir -sid 000190100001 -file F query", commands()[0]);
   EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
-  EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", lines()[1]);
+  EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", commands()[1]);
   EXPECT_EQ("0041 0081\n", ran[1].pairFile);
   for (size_t i = 2; i < ran.size(); ++i) {
-    EXPECT_EQ("symmir -sid 000190100001 -file F query", lines()[i]);
+    EXPECT_EQ("symmir -sid 000190100001 -file F query", commands()[i]);
     EXPECT_EQ("0041 0081\n", ran[i].pairFile);
   }
   EXPECT_EQ("Synchronized", pair("0041", "0081"));
 
   // Everything synchronised: one query, nothing established.
   clearLog();
-  ASSERT_EQ(0, prepare(splits({synced->split(), split->split()})));
-  EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, lines());
+  ASSERT_EQ(0, prepare({synced->split(), split->split()}));
+  EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, commands());
 
   // A session of one claimed node splits every selected pair at once.
   clearLog();
   std::vector<std::string> names;
-  ASSERT_EQ(0, make(splits({synced->split()}), &names, "s1"));
+  ASSERT_EQ(0, make({synced->split()}, &names, "s1"));
   EXPECT_EQ(std::vector<std::string>{udid(kArray1, "0080")}, names);
   EXPECT_EQ(unsigned(QLB_NODE_MADE), synced->node()->fid_flags & QLB_NODE_MADE);
   ran = runs();
   ASSERT_EQ(1u, ran.size());
-  EXPECT_EQ("symmir -sid 000190100001 -file F split -consistent -noprompt", lines()[0]);
+  EXPECT_EQ("symmir -sid 000190100001 -file F split -consistent -noprompt", commands()[0]);
   EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
   EXPECT_EQ(0, ran[0].exitStatus);
   EXPECT_NE(std::string::npos, pair("0040", "0080").find("Split"));
@@ -76,31 +74,31 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
   sim.admin("state --sid " + kArray1 + " clone 0043 00C3 CopyInProg");
   auto first = source(kArray1, "0042", kClone, kArray1 + "##0042;00C2");
   auto second = source(kArray1, "0043", kClone, kArray1 + "##0043;00C3");
-  ASSERT_EQ(0, select(splits({first->split()}), "s1"));
-  ASSERT_EQ(0, select(splits({second->split()}), "s2"));
+  ASSERT_EQ(0, select({first->split()}, "s1"));
+  ASSERT_EQ(0, select({second->split()}, "s2"));
 
   clearLog();
-  ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
-  std::vector<e2etest::LoggedCommand> ran = runs();
+  ASSERT_EQ(0, prepare({first->split(), second->split()}));
+  std::vector<LoggedCommand> ran = runs();
   ASSERT_EQ(1u, ran.size());
-  EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", lines()[0]);
+  EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
   EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
   EXPECT_TRUE(sessions().empty());
 
   // No session left: the terminate fails and prepare does not mind.
   clearLog();
-  ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
+  ASSERT_EQ(0, prepare({first->split(), second->split()}));
   ASSERT_EQ(1u, runs().size());
   EXPECT_NE(0, runs()[0].exitStatus);
 
   clearLog();
   std::vector<std::string> names;
-  ASSERT_EQ(0, make(splits({second->split()}), &names, "s2"));
+  ASSERT_EQ(0, make({second->split()}, &names, "s2"));
   EXPECT_EQ(std::vector<std::string>{udid(kArray1, "00C3")}, names);
   ran = runs();
   ASSERT_EQ(1u, ran.size());
   EXPECT_EQ("symclone -sid 000190100001 -file F establish -full -consistent -noprompt",
-            lines()[0]);
+            commands()[0]);
   EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
   EXPECT_TRUE(hasSession("clone 0042 00C2 CopyInProg"));
 }
@@ -109,50 +107,50 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
   sim.admin("state --sid " + kArray1 + " snap 0044 0104 CopyOnWrite");
   auto first = source(kArray1, "0044", kSnap, kArray1 + "##0044;0104");
   auto second = source(kArray2, "0201", kSnap, kArray2 + "##0201;0301");
-  ASSERT_EQ(0, select(splits({first->split()}), "s1"));
-  ASSERT_EQ(0, select(splits({second->split()}), "s2"));
+  ASSERT_EQ(0, select({first->split()}, "s1"));
+  ASSERT_EQ(0, select({second->split()}, "s2"));
 
   clearLog();
-  ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
-  std::vector<e2etest::LoggedCommand> ran = runs();
+  ASSERT_EQ(0, prepare({first->split(), second->split()}));
+  std::vector<LoggedCommand> ran = runs();
   ASSERT_EQ(2u, ran.size());
-  EXPECT_EQ("symsnap -sid 000190100001 -file F terminate -symforce -noprompt", lines()[0]);
+  EXPECT_EQ("symsnap -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
   EXPECT_EQ("0044 0104\n", ran[0].pairFile);
-  EXPECT_EQ("symsnap -sid 000190100002 -file F terminate -symforce -noprompt", lines()[1]);
+  EXPECT_EQ("symsnap -sid 000190100002 -file F terminate -symforce -noprompt", commands()[1]);
   EXPECT_EQ("0201 0301\n", ran[1].pairFile);
   EXPECT_TRUE(sessions().empty());
 
   // A session of one claimed node: one create and one activate per array.
   clearLog();
   std::vector<std::string> names;
-  ASSERT_EQ(0, make(splits({second->split()}), &names, "s2"));
+  ASSERT_EQ(0, make({second->split()}, &names, "s2"));
   EXPECT_EQ(std::vector<std::string>{udid(kArray2, "0301")}, names);
   const std::vector<std::string> expected = {
       "symsnap create -sid 000190100001 -file F -noprompt",
       "symsnap activate -sid 000190100001 -file F -noprompt",
       "symsnap create -sid 000190100002 -file F -noprompt",
       "symsnap activate -sid 000190100002 -file F -noprompt"};
-  EXPECT_EQ(expected, lines());
+  EXPECT_EQ(expected, commands());
   ran = runs();
   EXPECT_EQ("0044 0104\n", ran[0].pairFile);
   EXPECT_EQ("0201 0301\n", ran[2].pairFile);
-  for (const e2etest::LoggedCommand& run : ran) EXPECT_EQ(0, run.exitStatus) << run.line;
+  for (const LoggedCommand& run : ran) EXPECT_EQ(0, run.exitStatus) << run.line;
   EXPECT_TRUE(hasSession("snap 0044 0104 CopyOnWrite"));
 }
 
 TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePairs) {
   auto first = source(kArray1, "0040", kMirror, kArray1 + "##0040;0080");
   auto second = source(kArray1, "0041", kMirror, kArray1 + "##0041;0081");
-  ASSERT_EQ(0, select(splits({first->split(), second->split()})));
-  ASSERT_EQ(0, prepare(splits({first->split(), second->split()})));
+  ASSERT_EQ(0, select({first->split(), second->split()}));
+  ASSERT_EQ(0, prepare({first->split(), second->split()}));
   clearLog();
 
   // The arrays refuse to split pairs that are already split, as SYMCLI
   // does: the second run fails and make reports it.
   std::vector<std::string> names = {"untouched"};
-  EXPECT_EQ(QLB_ERR_FAILED, make(splits({first->split(), second->split()}), &names));
+  EXPECT_EQ(QLB_ERR_FAILED, make({first->split(), second->split()}, &names));
   EXPECT_TRUE(names.empty()) << "no out array after a failed make";
-  const std::vector<e2etest::LoggedCommand> ran = runs();
+  const std::vector<LoggedCommand> ran = runs();
   ASSERT_EQ(2u, ran.size());
   EXPECT_EQ(ran[0].line, ran[1].line);
   EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
@@ -164,4 +162,4 @@ TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePai
 }
 
 }  // namespace
-}  // namespace snapshottest
+}  // namespace e2etest

@@ -8,8 +8,10 @@
 namespace simtest {
 namespace {
 
-TEST(SimAdmin, TheDemoHasLocalAndRemoteArraysWithEveryKindOfDevice) {
+TEST(SimAdmin, TheDemoAndTheExampleScenarioHaveLocalAndRemoteArraysWithEveryKindOfDevice) {
   SimEnv env;
+  env.admin("init " + testenv::sourceDir() + "/sim/scenarios/demo.scn");
+  EXPECT_EQ(parseJson(env.admin("show --json"))["arrays"].size(), 3u);
   env.initDemo();
   Json show = parseJson(env.admin("show --json"));
   ASSERT_EQ(show["arrays"].size(), 3u);
@@ -17,22 +19,16 @@ TEST(SimAdmin, TheDemoHasLocalAndRemoteArraysWithEveryKindOfDevice) {
   for (const Json& a : show["arrays"].items) {
     remote += a["attachment"].string == "Remote";
     for (const char* type : {"std", "bcv", "clone", "vdev"}) EXPECT_GT(a["devices"][type].number, 0) << type;
-    EXPECT_GT(a["ports"].size(), 0u);
   }
   EXPECT_EQ(remote, 1);
-  EXPECT_GE(show["pairs"].size(), 12u);
   ASSERT_EQ(show["hosts"].size(), 2u);
   EXPECT_TRUE(show["hosts"][0]["local"].boolean);
-  EXPECT_EQ(show["hosts"][0]["hbas"].size(), 2u);
-  EXPECT_FALSE(show["masking"].items.empty());
 
   // The sequence of the README: list the devices of a demo array by hand.
   ToolRun list = env.run("symdev", {"-sid", "000190100001", "list", "-output", "XML_ATTRIBUTE"});
   ASSERT_EQ(list.status, 0) << list.out;
   EXPECT_EQ(parseXml(list.out)->all("Device").size(), 32u);
-  std::string table = env.admin("show");
-  EXPECT_NE(table.find("000190100003  Remote"), std::string::npos);
-  EXPECT_NE(table.find("std 0040-0047"), std::string::npos);
+  EXPECT_NE(env.admin("show").find("000190100003  Remote"), std::string::npos);
 }
 
 TEST(SimAdmin, ABadScenarioIsReportedByLineAndKeepsTheOldDatabase) {
@@ -60,27 +56,17 @@ TEST(SimAdmin, ABadScenarioIsReportedByLineAndKeepsTheOldDatabase) {
   EXPECT_EQ(env.run("symsim", {"init"}).status, 1);
 }
 
-TEST(SimAdmin, TheExampleScenarioLoads) {
-  SimEnv env;
-  env.admin("init " + testenv::sourceDir() + "/sim/scenarios/demo.scn");
-  EXPECT_EQ(parseJson(env.admin("show --json"))["arrays"].size(), 3u);
-}
-
 TEST(SimAdmin, SettingsChangeWhatTheToolsReport) {
   SimEnv env;
   env.init(kSmallScenario);
-  std::string all = env.admin("set");
-  EXPECT_NE(all.find("copy_queries"), std::string::npos);
   env.admin("set version V6.3.0.0");
   ToolRun v = env.provider("symcli", " -output XML ");
   EXPECT_EQ(parseXml(v.out)->first("version")->text.substr(1, 3), "6.3");
   EXPECT_EQ(env.admin("set version"), "V6.3.0.0\n");
-  EXPECT_EQ(env.run("symsim", {"set", "progress", "sometimes"}).status, 1);
-  EXPECT_EQ(env.run("symsim", {"set", "copy_rate", "0"}).status, 1);
-  EXPECT_EQ(env.run("symsim", {"set", "nonsense", "1"}).status, 1);
-  EXPECT_EQ(env.run("symsim", {"clock", "advance", "soon"}).status, 1);
-  EXPECT_EQ(env.run("symsim", {"frobnicate"}).status, 1);
-  EXPECT_EQ(env.run("symsim", {"show", "--sid", "000190100001", "--devices"}).status, 0);
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+           {"set", "progress", "sometimes"}, {"set", "copy_rate", "0"}, {"set", "nonsense", "1"},
+           {"clock", "advance", "soon"}, {"frobnicate"}})
+    EXPECT_EQ(env.run("symsim", bad).status, 1) << bad[0] << " " << bad.back();
   Json one = parseJson(env.admin("show --sid 000190100002 --devices --json"));
   ASSERT_EQ(one["arrays"].size(), 1u);
   EXPECT_EQ(one["arrays"][0]["device_list"].size(), 4u);
@@ -88,8 +74,7 @@ TEST(SimAdmin, SettingsChangeWhatTheToolsReport) {
 
 TEST(SimAdmin, InstallLaysOutTheToolNamesAndTheDatabaseCanBeNamed) {
   SimEnv env;
-  std::vector<std::string> names = testenv::listDir(env.bin());
-  EXPECT_EQ(names.size(), 10u);
+  EXPECT_EQ(testenv::listDir(env.bin()).size(), 10u);
   for (const char* tool : {"symcfg", "symmir", "symclone", "symsnap", "symmask", "symmaskdb", "symdev", "symdisk",
                            "symcli", "symsim"})
     EXPECT_TRUE(testenv::fileExists(env.bin() + "/" + tool)) << tool;

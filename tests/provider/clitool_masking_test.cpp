@@ -10,17 +10,14 @@
 #include "provider_sim.h"
 
 using namespace quelb_pdk_4_4;
-using providertest::LoggedRun;
-using providertest::ProviderSimTest;
-using providertest::recordedSleeps;
 
+namespace providertest {
 namespace {
 
-const char kArray1[] = "000190100001";
 const char kHba1[] = "10000000C9A00001";
 const char kHba2[] = "10000000C9A00002";
 
-class MaskingTest : public ProviderSimTest {};
+using MaskingTest = ProviderSimTest;
 
 TEST_F(MaskingTest, InventoryArraysDisksVersionDevicesAndAssignments) {
   uint64_t available = 0, total = 0;
@@ -38,9 +35,9 @@ TEST_F(MaskingTest, InventoryArraysDisksVersionDevicesAndAssignments) {
   EXPECT_EQ("0080", dev.attachedBcv);
   EXPECT_EQ((std::map<std::string, std::vector<std::string> >{{"04A", {"0"}}, {"13A", {"0"}}}),
             dev.ports);
-  EXPECT_EQ((std::vector<std::string>{std::string("symdisk list -sid ") + kArray1, "symcli",
-                                      std::string("symdev -sid ") + kArray1 + " -fibre -nobcv list",
-                                      std::string("symdev -sid ") + kArray1 + " show 0040"}),
+  EXPECT_EQ((std::vector<std::string>{"symdisk list -sid " + kArray1, "symcli",
+                                      "symdev -sid " + kArray1 + " -fibre -nobcv list",
+                                      "symdev -sid " + kArray1 + " show 0040"}),
             runLines());
   EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ + "symdev\"  -sid " + kArray1 +
                           " -fibre -nobcv  list  -output XML_ATTRIBUTE ]"));
@@ -81,14 +78,10 @@ TEST_F(MaskingTest, AddRunsEveryCombinationAndCountsTheReachableOnes) {
   SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "00C0");
   clearLog();
   EXPECT_EQ(0, tool_.symMaskAdd(dev, wwns, hostInfo));
-  EXPECT_EQ((std::vector<std::string>{std::string("symmask -sid ") + kArray1 + " -wwn " + kHba1 +
-                                          " -dir 04A -port 1 -noprompt add devs 00C0",
-                                      std::string("symmask -sid ") + kArray1 + " -wwn " + kHba1 +
-                                          " -dir 13A -port 1 -noprompt add devs 00C0",
-                                      std::string("symmask -sid ") + kArray1 + " -wwn " + kHba2 +
-                                          " -dir 04A -port 1 -noprompt add devs 00C0",
-                                      std::string("symmask -sid ") + kArray1 + " -wwn " + kHba2 +
-                                          " -dir 13A -port 1 -noprompt add devs 00C0"}),
+  auto add = [](const char* hba, const char* dir) {
+    return "symmask -sid " + kArray1 + " -wwn " + hba + " -dir " + dir + " -port 1 -noprompt add devs 00C0";
+  };
+  EXPECT_EQ((std::vector<std::string>{add(kHba1, "04A"), add(kHba1, "13A"), add(kHba2, "04A"), add(kHba2, "13A")}),
             runLines());
   EXPECT_EQ(1, traceCount("2 of 4 HBA WWNs assigned to director/port combinations for accessing "
                           "device 00C0 are not accessible due to misconfiguration of the array."));
@@ -119,7 +112,6 @@ TEST_F(MaskingTest, AddRetriesWhileTheGatekeeperCannotBeOpened) {
   // A gatekeeper that stays locked ends the add after 10 attempts.
   sim_.admin("fault add gatekeeper --msg 3 --tool symmask --cmd add --always");
   sim_.admin("fault add noxml --tool symcfg --cmd list --always");  // no lock to release
-  recordedSleeps().clear();
   clearLog();
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool_.symMaskAdd(dev, {kHba1}, hostInfo));
   EXPECT_EQ(20u, runs("symmask").size());
@@ -133,9 +125,9 @@ TEST_F(MaskingTest, RemoveThenRefreshTheArray) {
   clearLog();
   tool_.symMaskRemove(assignments[1]);
   EXPECT_EQ(
-      (std::vector<std::string>{std::string("symmask -sid ") + kArray1 + " -wwn " + kHba2 +
+      (std::vector<std::string>{"symmask -sid " + kArray1 + " -wwn " + kHba2 +
                                     " -dir 13A -port 0 -force remove devs 0042",
-                                std::string("symmask -sid ") + kArray1 + " refresh -noprompt"}),
+                                "symmask -sid " + kArray1 + " refresh -noprompt"}),
       runLines());
   EXPECT_EQ(std::vector<unsigned long>{1000}, recordedSleeps());
   assignments = tool_.getDevAssignmentMap(kArray1, "0042");
@@ -147,7 +139,7 @@ TEST_F(MaskingTest, RefreshRetriesThenRetriesWithArrayDiscovery) {
   sim_.admin(
       "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 17");
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool_.symMaskRefresh(kArray1));
-  const std::string refresh = std::string("symmask -sid ") + kArray1 + " refresh -noprompt";
+  const std::string refresh = "symmask -sid " + kArray1 + " refresh -noprompt";
   std::vector<std::string> expected(9, refresh);
   for (int i = 0; i < 8; ++i) {
     expected.push_back("symcfg discover");
@@ -159,7 +151,6 @@ TEST_F(MaskingTest, RefreshRetriesThenRetriesWithArrayDiscovery) {
 
   // Passing during the discovery retries; all arrays without a symid.
   clearLog();
-  recordedSleeps().clear();
   sim_.admin(
       "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 10");
   EXPECT_EQ(0, tool_.symMaskRefresh(std::string()));
@@ -221,8 +212,8 @@ TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArr
   EXPECT_EQ(std::vector<std::string>{"10000000C9C00001"},
             tool_.symGetHbaList(kArray1, "0000000000012.12.4.5"));
   EXPECT_EQ((std::vector<std::string>{
-                std::string("symmaskdb -sid ") + kArray1 + " -host HOST.23.4.5 list capacity",
-                std::string("symmaskdb -sid ") + kArray1 + " -host HOST.12.4.5 list capacity"}),
+                "symmaskdb -sid " + kArray1 + " -host HOST.23.4.5 list capacity",
+                "symmaskdb -sid " + kArray1 + " -host HOST.12.4.5 list capacity"}),
             runLines());
   EXPECT_EQ(1, traceCount("hostname [0x000000000a.123.4.5] length is [20] greater than 16 so the "
                           "hostname registered at array should be [HOST.23.4.5], host IP address "
@@ -232,11 +223,11 @@ TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArr
   clearLog();
   EXPECT_EQ(std::vector<std::string>{"10000000C9D00001"}, tool_.symGetHbaList(kArray1, "mailhost"));
   EXPECT_EQ((std::vector<std::string>{
-                std::string("symmaskdb -sid ") + kArray1 + " -host mailhost list capacity",
+                "symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
                 "symmask discover hba -rename",
-                std::string("symmaskdb -sid ") + kArray1 + " -host mailhost list capacity",
-                std::string("symmaskdb -sid ") + kArray1 + " list database",
-                std::string("symmaskdb -sid ") + kArray1 + " -host MailHost list capacity"}),
+                "symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
+                "symmaskdb -sid " + kArray1 + " list database",
+                "symmaskdb -sid " + kArray1 + " -host MailHost list capacity"}),
             runLines());
 
   // Unknown names end empty, with the names the array knows traced.
@@ -249,3 +240,4 @@ TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArr
 }
 
 }  // namespace
+}  // namespace providertest

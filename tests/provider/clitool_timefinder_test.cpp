@@ -8,33 +8,32 @@
 #include "emcsym_pairfile.h"
 #include "provider_sim.h"
 
-using providertest::device;
-using providertest::LoggedRun;
-using providertest::ProviderSimTest;
-using providertest::recordedSleeps;
 
+namespace providertest {
 namespace {
 
-const char kArray1[] = "000190100001";
-const char kArray2[] = "000190100002";
 
 class TimeFinderTest : public ProviderSimTest {
  protected:
-  // Source and target device records of the pairs, read from the arrays.
-  void readDevices(const std::vector<std::pair<std::string, std::string> >& sources,
-                   const std::vector<std::pair<std::string, std::string> >& targets) {
+  // Reads the source and target records of every pair of `lines`, in key order.
+  void readDevices(const CEmcSymPairFile::PairLineMap& lines) {
     sources_.clear();
     targets_.clear();
-    for (const auto& s : sources) sources_.push_back(tool_.getSymDev(s.first, s.second));
-    for (const auto& t : targets) targets_.push_back(tool_.getSymDev(t.first, t.second));
+    for (const auto& entry : lines) {
+      for (const std::string& line : entry.second) {
+        sources_.push_back(tool_.getSymDev(entry.first, line.substr(0, 4)));
+        targets_.push_back(tool_.getSymDev(entry.first, line.substr(5)));
+      }
+    }
   }
 
   // The runs of `tool` whose simulator command is `command` (since the
   // last clearLog): exactly one per array of `files`, in key order, each
-  // naming that array, its pair file, and holding that array's lines.
+  // naming that array, its pair file, and holding that array's lines (and
+  // `flag`, when given).
   void expectOnePerArray(const std::string& tool, const std::string& command,
                          const CEmcSymCliTool::PairFileMap& files,
-                         const CEmcSymPairFile::PairLineMap& lines) {
+                         const CEmcSymPairFile::PairLineMap& lines, const char* flag = nullptr) {
     SCOPED_TRACE(tool + " " + command);
     std::vector<LoggedRun> matching;
     for (const LoggedRun& run : runs(tool)) {
@@ -45,7 +44,8 @@ class TimeFinderTest : public ProviderSimTest {
     for (const auto& entry : files) {
       const LoggedRun& run = matching[i++];
       EXPECT_EQ(entry.first, run.sid);
-      EXPECT_NE(run.args.end(), std::find(run.args.begin(), run.args.end(), entry.second));
+      EXPECT_TRUE(run.hasArg(entry.second));
+      EXPECT_TRUE(!flag || run.hasArg(flag)) << run.line();
       std::string text;
       for (const std::string& line : lines.at(entry.first)) text += line + "\n";
       EXPECT_EQ(text, run.pairFile);
@@ -74,13 +74,9 @@ TEST_F(TimeFinderTest, CloneCreateCopyDetermineRestoreAndDelete) {
   const CEmcSymCliTool::PairFileMap& files = pairFiles.getFilesByKey();
 
   tool_.symCloneCreate(files);
-  expectOnePerArray("symclone", "establish", files, lines);
-  for (const LoggedRun& run : runs("symclone")) {
-    EXPECT_NE(run.args.end(), std::find(run.args.begin(), run.args.end(), "-consistent"));
-  }
+  expectOnePerArray("symclone", "establish", files, lines, "-consistent");
 
-  readDevices({{kArray1, "0040"}, {kArray1, "0041"}, {kArray2, "0200"}},
-              {{kArray1, "00C0"}, {kArray1, "00C1"}, {kArray2, "02C0"}});
+  readDevices(lines);
   std::wstring splitType;
   ASSERT_TRUE(tool_.determineSplitType(sources_[0], targets_[0], splitType));
   EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_CLONE, splitType);
@@ -93,16 +89,14 @@ TEST_F(TimeFinderTest, CloneCreateCopyDetermineRestoreAndDelete) {
   }
 
   // A copy still in progress cannot be restored from.
-  readDevices({{kArray1, "0040"}}, {{kArray1, "00C0"}});
-  sim_.admin(std::string("state --sid ") + kArray1 + " clone 0040 00C0 CopyInProg");
-  readDevices({{kArray1, "0040"}}, {{kArray1, "00C0"}});
+  sim_.admin("state --sid " + kArray1 + " clone 0040 00C0 CopyInProg");
+  readDevices({{kArray1, {"0040 00C0"}}});
   EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_CLONE, sources_, targets_));
   EXPECT_EQ(1, traceCount("Invalid clone state, cannot restore from 0040 to 00C0"));
-  sim_.admin(std::string("state --sid ") + kArray1 + " clone 0040 00C0 Copied");
+  sim_.admin("state --sid " + kArray1 + " clone 0040 00C0 Copied");
 
   writeConfig(8, 2, 77);
-  readDevices({{kArray1, "0040"}, {kArray1, "0041"}, {kArray2, "0200"}},
-              {{kArray1, "00C0"}, {kArray1, "00C1"}, {kArray2, "02C0"}});
+  readDevices(lines);
   clearLog();
   tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_CLONE, files, sources_, targets_);
   expectOnePerArray("symclone", "restore", files, lines);
@@ -110,14 +104,13 @@ TEST_F(TimeFinderTest, CloneCreateCopyDetermineRestoreAndDelete) {
   expectQueriesOfSinglePairs("symclone");
   EXPECT_EQ(2, traceCount("Running restore operation with timeout =77"));
   // The restore waited until every pair was restored, then split them all.
-  readDevices({{kArray1, "0040"}, {kArray2, "0200"}}, {{kArray1, "00C0"}, {kArray2, "02C0"}});
-  EXPECT_EQ("Split", sources_[0].clones.at(0).state);
-  EXPECT_EQ("Split", sources_[1].clones.at(0).state);
+  readDevices(lines);
+  for (const SEmcSymDevInfo& source : sources_) EXPECT_EQ("Split", source.clones.at(0).state);
 
   clearLog();
   tool_.deleteCopy(CEmcSymCliTool::SPLIT_TYPE_CLONE, files);
   expectOnePerArray("symclone", "terminate", files, lines);
-  readDevices({{kArray1, "0040"}}, {{kArray1, "00C0"}});
+  readDevices({{kArray1, {"0040 00C0"}}});
   EXPECT_TRUE(sources_[0].clones.empty());
 }
 
@@ -125,9 +118,9 @@ TEST_F(TimeFinderTest, RestoredClonePairIsSplitBeforeAnotherRestore) {
   const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0042 00C2"}}, {kArray2, {"0201 02C1"}}};
   CEmcSymPairFile pairFiles(lines);
   tool_.symCloneCreate(pairFiles.getFilesByKey());
-  sim_.admin(std::string("state --sid ") + kArray1 + " clone 0042 00C2 Restored");
-  sim_.admin(std::string("state --sid ") + kArray2 + " clone 0201 02C1 Copied");
-  readDevices({{kArray1, "0042"}, {kArray2, "0201"}}, {{kArray1, "00C2"}, {kArray2, "02C1"}});
+  sim_.admin("state --sid " + kArray1 + " clone 0042 00C2 Restored");
+  sim_.admin("state --sid " + kArray2 + " clone 0201 02C1 Copied");
+  readDevices(lines);
   clearLog();
   EXPECT_TRUE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_CLONE, sources_, targets_));
   std::vector<LoggedRun> logged = runs();
@@ -147,12 +140,11 @@ TEST_F(TimeFinderTest, SnapCreateActivateDetermineRestoreAndDelete) {
   expectOnePerArray("symsnap", "activate", files, lines);
   std::vector<std::string> order;
   for (const LoggedRun& run : runs("symsnap")) order.push_back(run.command + " " + run.sid);
-  EXPECT_EQ((std::vector<std::string>{
-                std::string("create ") + kArray1, std::string("activate ") + kArray1,
-                std::string("create ") + kArray2, std::string("activate ") + kArray2}),
+  EXPECT_EQ((std::vector<std::string>{"create " + kArray1, "activate " + kArray1, "create " + kArray2,
+                                      "activate " + kArray2}),
             order);
 
-  readDevices({{kArray1, "0043"}, {kArray2, "0202"}}, {{kArray1, "0103"}, {kArray2, "0302"}});
+  readDevices(lines);
   std::wstring splitType;
   ASSERT_TRUE(tool_.determineSplitType(sources_[1], targets_[1], splitType));
   EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_SNAP, splitType);
@@ -160,21 +152,15 @@ TEST_F(TimeFinderTest, SnapCreateActivateDetermineRestoreAndDelete) {
   clearLog();
   tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_SNAP, files, sources_, targets_);
   expectOnePerArray("symsnap", "restore", files, lines);
-  expectOnePerArray("symsnap", "terminate", files, lines);
+  expectOnePerArray("symsnap", "terminate", files, lines, "-restored");
   expectQueriesOfSinglePairs("symsnap");
-  for (const LoggedRun& run : runs("symsnap")) {
-    if (run.command == "terminate") {
-      EXPECT_NE(run.args.end(), std::find(run.args.begin(), run.args.end(), "-restored"));
-    }
-  }
-  EXPECT_EQ(
-      (std::vector<std::string>{std::string("symdev -sid ") + kArray1 + " ready 0103 -noprompt",
-                                std::string("symdev -sid ") + kArray2 + " ready 0302 -noprompt"}),
-      runLines("symdev"));
+  EXPECT_EQ((std::vector<std::string>{"symdev -sid " + kArray1 + " ready 0103 -noprompt",
+                                      "symdev -sid " + kArray2 + " ready 0302 -noprompt"}),
+            runLines("symdev"));
 
   // A snapshot in another state cannot be restored from.
-  sim_.admin(std::string("state --sid ") + kArray1 + " snap 0043 0103 Restored");
-  readDevices({{kArray1, "0043"}}, {{kArray1, "0103"}});
+  sim_.admin("state --sid " + kArray1 + " snap 0043 0103 Restored");
+  readDevices({{kArray1, {"0043 0103"}}});
   EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_SNAP, sources_, targets_));
   EXPECT_EQ(1, traceCount("Invalid snapshot state, cannot restore"));
   EXPECT_THROW(tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_SNAP, files, sources_, targets_),
@@ -182,10 +168,7 @@ TEST_F(TimeFinderTest, SnapCreateActivateDetermineRestoreAndDelete) {
 
   clearLog();
   tool_.deleteCopy(CEmcSymCliTool::SPLIT_TYPE_SNAP, files);
-  expectOnePerArray("symsnap", "terminate", files, lines);
-  for (const LoggedRun& run : runs("symsnap")) {
-    EXPECT_NE(run.args.end(), std::find(run.args.begin(), run.args.end(), "-symforce"));
-  }
+  expectOnePerArray("symsnap", "terminate", files, lines, "-symforce");
   // Mirror copies need no command to be deleted.
   clearLog();
   tool_.deleteCopy(CEmcSymCliTool::SPLIT_TYPE_MIRROR, files);
@@ -206,8 +189,7 @@ TEST_F(TimeFinderTest, MirrorSplitEstablishAndRestoreWithThePreRestoreSplit) {
   EXPECT_EQ("0085", pairs[1].bcvDevName);
   EXPECT_EQ("0203", pairs[2].stdDevName);
 
-  readDevices({{kArray1, "0044"}, {kArray1, "0045"}, {kArray2, "0203"}},
-              {{kArray1, "0084"}, {kArray1, "0085"}, {kArray2, "0283"}});
+  readDevices(lines);
   std::wstring splitType;
   ASSERT_TRUE(tool_.determineSplitType(sources_[2], targets_[2], splitType));
   EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_MIRROR, splitType);
@@ -220,13 +202,10 @@ TEST_F(TimeFinderTest, MirrorSplitEstablishAndRestoreWithThePreRestoreSplit) {
   int inProgress = 0;
   for (const LoggedRun& run : runs("symmir")) inProgress += run.command == "query";
   EXPECT_GT(inProgress, 3);  // each pair was seen in progress before synchronised
-  readDevices({{kArray1, "0044"}, {kArray1, "0045"}, {kArray2, "0203"}},
-              {{kArray1, "0084"}, {kArray1, "0085"}, {kArray2, "0283"}});
-  for (const SEmcSymDevInfo& source : sources_)
-    EXPECT_EQ("Synchronized", source.pairs.at(0).pairState);
+  readDevices(lines);
+  for (const SEmcSymDevInfo& source : sources_) EXPECT_EQ("Synchronized", source.pairs.at(0).pairState);
 
   // Restore from synchronised pairs: they are split and waited for first.
-  recordedSleeps().clear();
   clearLog();
   tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_MIRROR, files, sources_, targets_);
   std::vector<std::string> steps;
@@ -242,12 +221,9 @@ TEST_F(TimeFinderTest, MirrorSplitEstablishAndRestoreWithThePreRestoreSplit) {
                           "Remaning retry count is [300] "));
   // The final split is not waited for; once it is done, the pairs are
   // not split again before another restore.
-  readDevices({{kArray1, "0044"}, {kArray1, "0045"}, {kArray2, "0203"}},
-              {{kArray1, "0084"}, {kArray1, "0085"}, {kArray2, "0283"}});
-  for (const SEmcSymDevInfo& source : sources_)
-    EXPECT_EQ("SplitInProg", source.pairs.at(0).pairState);
-  readDevices({{kArray1, "0044"}, {kArray1, "0045"}, {kArray2, "0203"}},
-              {{kArray1, "0084"}, {kArray1, "0085"}, {kArray2, "0283"}});
+  readDevices(lines);
+  for (const SEmcSymDevInfo& source : sources_) EXPECT_EQ("SplitInProg", source.pairs.at(0).pairState);
+  readDevices(lines);
   for (const SEmcSymDevInfo& source : sources_) EXPECT_EQ("Split", source.pairs.at(0).pairState);
   clearLog();
   EXPECT_TRUE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_MIRROR, sources_, targets_));
@@ -258,7 +234,7 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
   const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0046 0086"}}, {kArray2, {"0200 0280"}}};
   CEmcSymPairFile pairFiles(lines);
   const CEmcSymCliTool::PairFileMap& files = pairFiles.getFilesByKey();
-  readDevices({{kArray1, "0046"}, {kArray2, "0200"}}, {{kArray1, "0086"}, {kArray2, "0280"}});
+  readDevices(lines);
 
   // Synchronised pairs are not split: no mirror copy to name.
   std::wstring splitType;
@@ -273,8 +249,8 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
   EXPECT_EQ(1, traceCount("BCV pair not in split state"));
 
   // Waiting for a state the operation word does not lead to fails.
-  sim_.admin(std::string("state --sid ") + kArray1 + " pair 0046 0086 Split");
-  sim_.admin(std::string("state --sid ") + kArray2 + " pair 0200 0280 Split");
+  sim_.admin("state --sid " + kArray1 + " pair 0046 0086 Split");
+  sim_.admin("state --sid " + kArray2 + " pair 0200 0280 Split");
   try {
     tool_.symMirEstablish(files, sources_, targets_, L"RESTORE");
     FAIL() << "no exception";
@@ -285,8 +261,8 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
   EXPECT_EQ(1, traceCount("Synchronization failed"));
 
   // A pair in a state that cannot be restored from.
-  sim_.admin(std::string("state --sid ") + kArray1 + " pair 0046 0086 SyncInProg");
-  readDevices({{kArray1, "0046"}}, {{kArray1, "0086"}});
+  sim_.admin("state --sid " + kArray1 + " pair 0046 0086 SyncInProg");
+  readDevices({{kArray1, {"0046 0086"}}});
   EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_MIRROR, sources_, targets_));
   EXPECT_EQ(1, traceCount("Invalid bcv state, cannot restore"));
 
@@ -303,7 +279,7 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
 TEST_F(TimeFinderTest, MirrorSplitThatNeverEndsFailsAfter300Retries) {
   sim_.admin("set progress time");
   sim_.admin("set split_seconds 100000");
-  readDevices({{kArray2, "0201"}}, {{kArray2, "0281"}});
+  readDevices({{kArray2, {"0201 0281"}}});
   clearLog();
   EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_MIRROR, sources_, targets_));
   EXPECT_EQ(std::vector<unsigned long>(300, 2000), recordedSleeps());
@@ -314,8 +290,10 @@ TEST_F(TimeFinderTest, MirrorSplitThatNeverEndsFailsAfter300Retries) {
 }
 
 TEST_F(TimeFinderTest, SplitTypePrefersCloneOverSnapOverMirror) {
-  SEmcSymDevInfo source = device(kArray1, "0047");
-  SEmcSymDevInfo target = device(kArray1, "0087");
+  SEmcSymDevInfo source, target;
+  source.symid = target.symid = kArray1;
+  source.devName = "0047";
+  target.devName = "0087";
   SEmcSymSessionInfo session;
   session.srcDevName = "0047";
   session.tgtDevName = "0087";
@@ -332,10 +310,11 @@ TEST_F(TimeFinderTest, SplitTypePrefersCloneOverSnapOverMirror) {
   EXPECT_TRUE(runs().empty());  // decided from the records alone
 
   source.snaps = {other};
-  sim_.admin(std::string("state --sid ") + kArray1 + " pair 0047 0087 Split");
+  sim_.admin("state --sid " + kArray1 + " pair 0047 0087 Split");
   EXPECT_TRUE(tool_.determineSplitType(source, target, splitType));
   EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_MIRROR, splitType);
   EXPECT_EQ(1u, runs().size());
 }
 
 }  // namespace
+}  // namespace providertest

@@ -22,9 +22,12 @@
 
 namespace providertest {
 
+// The two local arrays of the demo scenario.
+inline const std::string kArray1 = "000190100001";
+inline const std::string kArray2 = "000190100002";
+
 // One run of the simulator's command log.
 struct LoggedRun {
-  int64_t id = 0;
   int64_t pid = 0;
   std::string tool;
   std::vector<std::string> args;
@@ -32,44 +35,37 @@ struct LoggedRun {
   std::string sid;       // -sid, empty when none
   std::string pairFile;  // contents of the -file, empty when none
   bool finished = false;
-  int64_t exitStatus = -1;
-  std::string fault;  // kind of the fault that fired, empty when none
 
   // "<tool> <arg> <arg> ...", the output option left out.
   std::string line() const;
+  bool hasArg(const std::string& arg) const;
 };
-
-// The simulator's command log.
-std::vector<LoggedRun> commandLog(const simtest::SimEnv& sim);
 
 // The sleeps of the library since the fixture started, in milliseconds.
 std::vector<unsigned long>& recordedSleeps();
 
 // Base of the provider tests: a private installation whose norvel.conf
 // traces at level 6, simulated arrays with the demo scenario (their log
-// cleared), a tool on them with the trace log attached, an empty private TMPDIR (which must be
-// empty again at the end) and instant, recorded sleeps.
+// cleared), a tool on them with the trace log attached, an empty private
+// TMPDIR (which must be empty again at the end: no pair file left behind),
+// no child process left, and instant, recorded sleeps.
 class ProviderSimTest : public ::testing::Test {
  protected:
   ProviderSimTest();
   void SetUp() override;
   void TearDown() override;
 
-  // Empties the simulator's command log.
+  // Empties the simulator's command log and the recorded sleeps.
   void clearLog() const;
   // Rewrites norvel.conf with these tuning parameters (and tracing on).
   void writeConfig(uint32_t lockRetryAttempts, uint32_t lockRetryDelaySec,
                    uint32_t restoreTimeoutSec = 6000);
-  // The trace file so far.
-  std::string traceText() const;
   // How many trace lines contain `text`.
   int traceCount(const std::string& text) const;
   // The runs logged since the last clearLog, those of `tool` only when given.
   std::vector<LoggedRun> runs(const std::string& tool = std::string()) const;
   // The lines of the runs, in order.
   std::vector<std::string> runLines(const std::string& tool = std::string()) const;
-  // The files left in the private TMPDIR.
-  std::vector<std::string> leftoverTempFiles() const;
 
   testenv::IsolatedInstall install_;
   testenv::ScopedEnv noDatabaseOverride_;  // the tools use the database beside them
@@ -83,9 +79,6 @@ class ProviderSimTest : public ::testing::Test {
  private:
   quelb_pdk_4_4::FiSleepFunction previousSleep_ = nullptr;
 };
-
-// Builds an SEmcSymDevInfo with only the names set.
-SEmcSymDevInfo device(const std::string& symid, const std::string& devName);
 
 }  // namespace providertest
 

@@ -39,24 +39,11 @@ std::string LoggedRun::line() const {
   return text;
 }
 
-std::vector<LoggedRun> commandLog(const simtest::SimEnv& sim) {
-  const simtest::Json all = simtest::parseJson(sim.admin("log --json"));
-  std::vector<LoggedRun> runs;
-  for (const simtest::Json& item : all.items) {
-    LoggedRun run;
-    run.id = static_cast<int64_t>(item["id"].number);
-    run.pid = static_cast<int64_t>(item["pid"].number);
-    run.tool = item["tool"].string;
-    for (const simtest::Json& arg : item["args"].items) run.args.push_back(arg.string);
-    run.command = item["command"].string;
-    run.sid = item["sid"].string;
-    run.pairFile = item["pair_file"].string;
-    run.finished = item["exit_status"].type == simtest::Json::Number;
-    run.exitStatus = run.finished ? static_cast<int64_t>(item["exit_status"].number) : -1;
-    run.fault = item["fault"].string;
-    runs.push_back(run);
+bool LoggedRun::hasArg(const std::string& arg) const {
+  for (const std::string& a : args) {
+    if (a == arg) return true;
   }
-  return runs;
+  return false;
 }
 
 std::vector<unsigned long>& recordedSleeps() {
@@ -85,11 +72,14 @@ void ProviderSimTest::SetUp() {
   clearLog();
 }
 
-void ProviderSimTest::clearLog() const { sim_.admin("log --clear"); }
+void ProviderSimTest::clearLog() const {
+  sim_.admin("log --clear");
+  recordedSleeps().clear();
+}
 
 void ProviderSimTest::TearDown() {
   fiSetSleepFunction(previousSleep_);
-  EXPECT_TRUE(leftoverTempFiles().empty()) << "pair files left behind";
+  EXPECT_TRUE(testenv::listDir(tempDir_.path()).empty()) << "pair files left behind";
   EXPECT_EQ(0, testenv::childProcessCount());
 }
 
@@ -106,13 +96,9 @@ void ProviderSimTest::writeConfig(uint32_t lockRetryAttempts, uint32_t lockRetry
                      std::string("[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000006\n") + values);
 }
 
-std::string ProviderSimTest::traceText() const {
-  const std::string path = CFiStringTool::tstr2str(traceLog_->path());
-  return testenv::fileExists(path) ? testenv::readFile(path) : std::string();
-}
-
 int ProviderSimTest::traceCount(const std::string& text) const {
-  std::istringstream in(traceText());
+  const std::string path = CFiStringTool::tstr2str(traceLog_->path());
+  std::istringstream in(testenv::fileExists(path) ? testenv::readFile(path) : std::string());
   int count = 0;
   for (std::string line; std::getline(in, line);) {
     if (line.find(text) != std::string::npos) ++count;
@@ -121,30 +107,26 @@ int ProviderSimTest::traceCount(const std::string& text) const {
 }
 
 std::vector<LoggedRun> ProviderSimTest::runs(const std::string& tool) const {
-  std::vector<LoggedRun> all = commandLog(sim_);
-  if (tool.empty()) return all;
-  std::vector<LoggedRun> some;
-  for (const LoggedRun& run : all) {
-    if (run.tool == tool) some.push_back(run);
+  std::vector<LoggedRun> runs;
+  for (const simtest::Json& item : simtest::parseJson(sim_.admin("log --json")).items) {
+    if (!tool.empty() && item["tool"].string != tool) continue;
+    LoggedRun run;
+    run.pid = static_cast<int64_t>(item["pid"].number);
+    run.tool = item["tool"].string;
+    for (const simtest::Json& arg : item["args"].items) run.args.push_back(arg.string);
+    run.command = item["command"].string;
+    run.sid = item["sid"].string;
+    run.pairFile = item["pair_file"].string;
+    run.finished = item["exit_status"].type == simtest::Json::Number;
+    runs.push_back(run);
   }
-  return some;
+  return runs;
 }
 
 std::vector<std::string> ProviderSimTest::runLines(const std::string& tool) const {
   std::vector<std::string> lines;
   for (const LoggedRun& run : runs(tool)) lines.push_back(run.line());
   return lines;
-}
-
-std::vector<std::string> ProviderSimTest::leftoverTempFiles() const {
-  return testenv::listDir(tempDir_.path());
-}
-
-SEmcSymDevInfo device(const std::string& symid, const std::string& devName) {
-  SEmcSymDevInfo info;
-  info.symid = symid;
-  info.devName = devName;
-  return info;
 }
 
 }  // namespace providertest

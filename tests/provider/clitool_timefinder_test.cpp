@@ -2,7 +2,6 @@
 // sequence on two arrays at once: every step runs exactly one command per
 // array, naming only that array and its own pair file.
 #include <algorithm>
-#include <map>
 
 #include "emcsym_clierror.h"
 #include "emcsym_pairfile.h"
@@ -61,6 +60,17 @@ class TimeFinderTest : public ProviderSimTest {
       const std::string first = run.pairFile.substr(0, 2);
       EXPECT_EQ(first == "02" ? kArray2 : kArray1, run.sid) << run.line();
     }
+  }
+
+  // The command of the CEmcSymCliException that `step` throws, empty when none.
+  template <class Step>
+  static std::wstring failedCommand(Step step) {
+    try {
+      step();
+    } catch (const CEmcSymCliException& e) {
+      return e.getCommand();
+    }
+    return std::wstring();
   }
 
   std::vector<SEmcSymDevInfo> sources_;
@@ -238,25 +248,16 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
 
   // Synchronised pairs are not split: no mirror copy to name.
   std::wstring splitType;
-  try {
-    tool_.determineSplitType(sources_[0], targets_[0], splitType);
-    FAIL() << "no exception";
-  } catch (const CEmcSymCliException& e) {
-    EXPECT_EQ(L"[determineSplitType]", e.getCommand());
-    EXPECT_EQ(3, e.getCode());
-  }
+  EXPECT_EQ(L"[determineSplitType]",
+            failedCommand([&] { tool_.determineSplitType(sources_[0], targets_[0], splitType); }));
   EXPECT_EQ(1, traceCount("Pair is not in split state (bad state = Synchronized)"));
   EXPECT_EQ(1, traceCount("BCV pair not in split state"));
 
   // Waiting for a state the operation word does not lead to fails.
   sim_.admin("state --sid " + kArray1 + " pair 0046 0086 Split");
   sim_.admin("state --sid " + kArray2 + " pair 0200 0280 Split");
-  try {
-    tool_.symMirEstablish(files, sources_, targets_, L"RESTORE");
-    FAIL() << "no exception";
-  } catch (const CEmcSymCliException& e) {
-    EXPECT_EQ(L"[symMirEstablish]", e.getCommand());
-  }
+  EXPECT_EQ(L"[symMirEstablish]",
+            failedCommand([&] { tool_.symMirEstablish(files, sources_, targets_, L"RESTORE"); }));
   EXPECT_EQ(1, traceCount("Invalid [RESTORE] state (SyncInProg)"));
   EXPECT_EQ(1, traceCount("Synchronization failed"));
 
@@ -267,12 +268,8 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
   EXPECT_EQ(1, traceCount("Invalid bcv state, cannot restore"));
 
   // An unknown method.
-  try {
-    tool_.prepareForRestore(L"EMC_TimeFinder_Other", sources_, targets_);
-    FAIL() << "no exception";
-  } catch (const CEmcSymCliException& e) {
-    EXPECT_EQ(L"[prepareForRestore]", e.getCommand());
-  }
+  EXPECT_EQ(L"[prepareForRestore]",
+            failedCommand([&] { tool_.prepareForRestore(L"EMC_TimeFinder_Other", sources_, targets_); }));
   EXPECT_EQ(1, traceCount("Invalid splitType, unable to restore"));
 }
 

@@ -2,8 +2,6 @@
 // provider's pipe runs them, and the command lines that must be refused.
 // What the provider's handlers make of each reading is tested with the
 // provider; here every reading must be accepted and parse back.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "sim_env.h"
@@ -13,12 +11,6 @@ namespace simtest {
 namespace {
 
 const std::string kSid = "000190100001";
-
-std::string hostName() {
-  char name[256] = "";
-  gethostname(name, sizeof name - 1);
-  return name;
-}
 
 class SimCommands : public ::testing::TestWithParam<std::string> {
  protected:
@@ -98,6 +90,9 @@ TEST_F(SimCommandLines, OptionsParseInAnyOrder) {
 // name unknown arrays, devices, ports or pair-file lines fail with a message.
 TEST_F(SimCommandLines, BadCommandLinesFailClearly) {
   std::string file = env.pairFile("p", "0040 0080\n");
+  auto query = [&](const std::string& name, const std::string& lines) {
+    return "-sid " + kSid + " -file " + env.pairFile(name, lines) + " query";
+  };
   struct Case {
     std::string tool, args, message;  // an empty message: the usage of the tool
   };
@@ -126,10 +121,10 @@ TEST_F(SimCommandLines, BadCommandLinesFailClearly) {
       {"symdev", "-sid " + kSid + " show 0FFF", "Device 0FFF was not found"},
       {"symdev", "-sid " + kSid + " show XYZ", "Invalid Symmetrix device name"},
       {"symmir", "-sid " + kSid + " -file /nonexistent/pairs query", "Cannot open the device file"},
-      {"symmir", "-sid " + kSid + " -file " + env.pairFile("bad", "0040\n") + " query", "Invalid line 1"},
-      {"symmir", "-sid " + kSid + " -file " + env.pairFile("empty", "\n# nothing\n") + " query", "names no device pair"},
-      {"symmir", "-sid " + kSid + " -file " + env.pairFile("unk", "0040 0080\n0041 0FFF\n") + " query", "Device 0FFF"},
-      {"symmir", "-sid " + kSid + " -file " + env.pairFile("nb", "0040 0041\n") + " query", "is not a BCV device"},
+      {"symmir", query("bad", "0040\n"), "Invalid line 1"},
+      {"symmir", query("empty", "\n# nothing\n"), "names no device pair"},
+      {"symmir", query("unk", "0040 0080\n0041 0FFF\n"), "Device 0FFF"},
+      {"symmir", query("nb", "0040 0041\n"), "is not a BCV device"},
       {"symmask", "-sid " + kSid + " -wwn 10000000C9A00001 -dir 07C -port 0 add devs 0040", "does not exist"},
       {"symmask", "-sid " + kSid + " -wwn 1000000000000000 -dir 04A -port 0 add devs 0040", "is not known"},
       {"symmask", "-sid " + kSid + " -wwn 10000000C9A00001 -dir 04A -port 1 add devs 0040", "is not mapped"},

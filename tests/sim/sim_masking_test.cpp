@@ -3,7 +3,6 @@
 // local host's address.
 #include <arpa/inet.h>
 #include <netdb.h>
-#include <unistd.h>
 
 #include <cstring>
 
@@ -19,23 +18,15 @@ const std::string kSid = "000190100001";
 const std::string kSuffix = " -output XML_ATTRIBUTE ";
 
 std::string localAddress() {
-  char name[256] = "";
-  gethostname(name, sizeof name - 1);
   struct addrinfo hints;
   std::memset(&hints, 0, sizeof hints);
   hints.ai_family = AF_INET;
   struct addrinfo* res = nullptr;
-  if (getaddrinfo(name, nullptr, &hints, &res) != 0 || !res) return "";
+  if (getaddrinfo(hostName().c_str(), nullptr, &hints, &res) != 0 || !res) return "";
   char buf[INET_ADDRSTRLEN] = "";
   inet_ntop(AF_INET, &reinterpret_cast<struct sockaddr_in*>(res->ai_addr)->sin_addr, buf, sizeof buf);
   freeaddrinfo(res);
   return buf;
-}
-
-std::string hostName() {
-  char name[256] = "";
-  gethostname(name, sizeof name - 1);
-  return name;
 }
 
 class SimMasking : public ::testing::Test {
@@ -47,6 +38,9 @@ class SimMasking : public ::testing::Test {
   }
   std::string pdName(const std::string& dev) {
     return read("symdev", " -sid " + kSid + " show " + dev)->first("Device")->attr("pd_name");
+  }
+  size_t originators(const std::string& sid, const std::string& host) {
+    return read("symmaskdb", " -sid " + sid + " -host " + host + " list capacity ")->all("Originator_port").size();
   }
   size_t assignments(const std::string& dev) {
     ToolRun r = env.provider("symmaskdb", " -sid " + kSid + " -dev " + dev + " list assignment " + kSuffix);
@@ -106,7 +100,7 @@ TEST_F(SimMasking, HbasAreRegisteredUnderTheHostName) {
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(found[0]->attr("awwn_node_name"), "OLDNAME");
   EXPECT_EQ(found[1]->attr("awwn_node_name"), "NULL");
-  EXPECT_EQ(read("symmaskdb", " -sid " + sid + " -host OLDNAME list capacity ")->all("Originator_port").size(), 1u);
+  EXPECT_EQ(originators(sid, "OLDNAME"), 1u);
 
   auto hbas = read("symmask", " discover hba -rename ");
   bool renamed = false;
@@ -114,8 +108,7 @@ TEST_F(SimMasking, HbasAreRegisteredUnderTheHostName) {
   EXPECT_TRUE(renamed);
   ToolRun r = env.provider("symmaskdb", " -sid " + sid + " -host OLDNAME list capacity " + kSuffix);
   EXPECT_NE(r.status, 0);
-  EXPECT_EQ(read("symmaskdb", " -sid " + sid + " -host " + hostName() + " list capacity ")->all("Originator_port").size(),
-            2u);
+  EXPECT_EQ(originators(sid, hostName()), 2u);
 }
 
 TEST_F(SimMasking, LongHostNamesAndAddresses) {
@@ -136,7 +129,7 @@ array 000190100001
   std::vector<std::string> names;
   for (const XmlNode* r : db->all("Db_Record")) names.push_back(r->attr("awwn_node_name"));
   EXPECT_EQ(names, (std::vector<std::string>{"HOST.23.4.5", "HOST.12.4.5"}));
-  EXPECT_EQ(read("symmaskdb", " -sid " + kSid + " -host HOST.23.4.5 list capacity ")->all("Originator_port").size(), 1u);
+  EXPECT_EQ(originators(kSid, "HOST.23.4.5"), 1u);
 }
 
 TEST_F(SimMasking, TheLocalHostIsThisMachineUnlessSet) {

@@ -33,6 +33,9 @@ TEST_F(SimFaults, FaultsMatchByToolCommandArrayAndCount) {
   EXPECT_NE(failed.out.find("Broken"), std::string::npos);
   EXPECT_EQ(env.provider("symmir", query).status, 7);
   EXPECT_EQ(env.provider("symmir", query).status, 0);
+  Json faults = parseJson(env.admin("fault list --json"));
+  EXPECT_EQ(faults[0]["remaining"].number, 0);
+  EXPECT_EQ(faults[0]["fired"].number, 2);
 
   // A fault for one array leaves the others alone; "always" never wears off.
   env.admin("fault add fail --sid 000190100002 --always");

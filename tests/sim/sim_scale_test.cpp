@@ -53,7 +53,8 @@ TEST(SimScale, SixtyFourThousandDevices) {
   auto listing = measure(
       [&] { list = env.provider("symdev", " -sid 000190199999 -fibre -nobcv  list  -output XML_ATTRIBUTE "); });
   ASSERT_EQ(list.status, 0);
-  auto devices = parseXml(list.out)->all("Device");
+  auto doc = parseXml(list.out);
+  auto devices = doc->all("Device");
   ASSERT_EQ(devices.size(), 64000u);
   EXPECT_EQ(devices[0]->attr("dev_name"), "0000");
   EXPECT_EQ(devices[63999]->attr("dev_name"), "F9FF");

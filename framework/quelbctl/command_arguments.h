@@ -3,10 +3,20 @@
 #ifndef QUELBCTL_COMMAND_ARGUMENTS_H
 #define QUELBCTL_COMMAND_ARGUMENTS_H
 
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
+
+#include <quelb/quelb_pgn.h>
+
+// What a command does once the provider is loaded and initialised; returns
+// quelbctl's exit status. Commands read their arguments before the
+// provider is loaded, so a mistyped command line never waits for the
+// provider: a command given bad arguments yields an empty action (after a
+// message on standard error) and quelbctl exits with 2.
+typedef std::function<int(const qlb_pgn_table&)> CommandAction;
 
 struct CommandArguments {
   // Option name (with its "--") to value; the last of repeated options wins.

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "command_arguments.h"
+#include "report.h"
 #include "utf8.h"
 
 const char* const kCopyUsage =
@@ -70,49 +70,32 @@ std::string hexFlags(long flags) {
   return text;
 }
 
-// import and deport: one identity, --flags and --host.
-bool parseResource(const char* command, const std::vector<std::string>& arguments,
-                   CommandArguments& parsed, std::wstring& resource, std::wstring& host) {
+// import and deport: one identity, --flags (default `defaultFlags`) and
+// --host.
+CommandAction prepareResource(const char* command, const std::vector<std::string>& arguments,
+                              long defaultFlags) {
+  CommandArguments parsed;
   if (!parsed.parse(command, arguments, {"--flags", "--host"}, true) ||
       !expectWords(command, parsed, 1, "one device identity (UDID)"))
-    return false;
-  resource = boundedtext::utf8ToWide(parsed.words[0]);
-  if (parsed.has("--host")) host = boundedtext::utf8ToWide(parsed.options["--host"]);
-  return true;
+    return nullptr;
+  const bool import = std::string(command) == "import";
+  return [parsed, defaultFlags, import](const qlb_pgn_table& pgn) {
+    std::wstring resource = boundedtext::utf8ToWide(parsed.words[0]);
+    std::wstring host;
+    if (parsed.has("--host")) host = boundedtext::utf8ToWide(parsed.options.at("--host"));
+    wchar_t* hostName = parsed.has("--host") ? &host[0] : nullptr;
+    const long flags = parsed.flags(defaultFlags);
+    const int rc = import ? pgn.import_resource(nullptr, &resource[0], hostName, nullptr,
+                                                static_cast<int>(flags), nullptr, nullptr)
+                          : pgn.deport_resource(nullptr, &resource[0], hostName, nullptr,
+                                                static_cast<int>(flags));
+    return finish(pgn, import ? "import_resource" : "deport_resource", rc,
+                  (import ? "imported " : "deported ") + parsed.words[0] + " (flags " +
+                      hexFlags(flags) + ")");
+  };
 }
 
-}  // namespace
-
-int runImport(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
-  std::wstring resource;
-  std::wstring host;
-  if (!parseResource("import", arguments, parsed, resource, host)) return 2;
-  const long flags = parsed.flags(0x1);
-  const int rc = pgn.import_resource(nullptr, &resource[0], parsed.has("--host") ? &host[0] : nullptr,
-                                     nullptr, static_cast<int>(flags), nullptr, nullptr);
-  return finish(pgn, "import_resource", rc,
-                "imported " + parsed.words[0] + " (flags " + hexFlags(flags) + ")");
-}
-
-int runDeport(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
-  std::wstring resource;
-  std::wstring host;
-  if (!parseResource("deport", arguments, parsed, resource, host)) return 2;
-  const long flags = parsed.flags(0x10);
-  const int rc = pgn.deport_resource(nullptr, &resource[0],
-                                     parsed.has("--host") ? &host[0] : nullptr, nullptr,
-                                     static_cast<int>(flags));
-  return finish(pgn, "deport_resource", rc,
-                "deported " + parsed.words[0] + " (flags " + hexFlags(flags) + ")");
-}
-
-int runDispose(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
-  if (!parsed.parse("dispose", arguments, {}, true) ||
-      !expectWords("dispose", parsed, 2, "a source and a snapshot device identity"))
-    return 2;
+int runDispose(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
   ObjectIds ids;
   qlb_domain source = {};
   qlb_domain snapshot = {};
@@ -126,36 +109,60 @@ int runDispose(const qlb_pgn_table& pgn, const std::vector<std::string>& argumen
                 "disposed of snapshot " + parsed.words[1] + " of " + parsed.words[0]);
 }
 
-int runRestore(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
-  if (!parsed.parse("restore", arguments, {"--flags"}, true)) return 2;
+// Each word of `parsed` is SOURCE_UDID=SNAPSHOT_UDID (checked when read).
+int runRestore(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
   const long flags = parsed.flags(0);
-  if (parsed.words.empty()) {
-    std::fprintf(stderr, "quelbctl: restore wants SOURCE_UDID=SNAPSHOT_UDID pairs\n");
-    return 2;
-  }
   ObjectIds sources;
   ObjectIds snapshots;
+  std::string done;
   for (const std::string& pair : parsed.words) {
     const size_t equals = pair.find('=');
-    if (equals == std::string::npos || equals == 0 || equals + 1 == pair.size()) {
-      std::fprintf(stderr, "quelbctl: restore wants SOURCE_UDID=SNAPSHOT_UDID, not %s\n",
-                   pair.c_str());
-      return 2;
-    }
     if (!sources.add(pair.substr(0, equals), QLB_OBJID_NODE) ||
         !snapshots.add(pair.substr(equals + 1), QLB_OBJID_SNAPSHOT))
       return 1;
+    done += "\n  " + pair.substr(0, equals) + " from " + pair.substr(equals + 1);
   }
   const long count = static_cast<long>(parsed.words.size());
   long status = 0;
   const int rc = pgn.restore(sources.data(), snapshots.data(), count, nullptr, nullptr,
                              flags, &status);
-  std::string done = "restored " + std::to_string(count) + (count == 1 ? " pair" : " pairs") +
-                     " (flags " + hexFlags(flags) + ")";
+  return finish(pgn, "restore", rc,
+                "restored " + std::to_string(count) + (count == 1 ? " pair" : " pairs") +
+                    " (flags " + hexFlags(flags) + ")" + done);
+}
+
+}  // namespace
+
+CommandAction prepareImport(const std::vector<std::string>& arguments) {
+  return prepareResource("import", arguments, 0x1);
+}
+
+CommandAction prepareDeport(const std::vector<std::string>& arguments) {
+  return prepareResource("deport", arguments, 0x10);
+}
+
+CommandAction prepareDispose(const std::vector<std::string>& arguments) {
+  CommandArguments parsed;
+  if (!parsed.parse("dispose", arguments, {}, true) ||
+      !expectWords("dispose", parsed, 2, "a source and a snapshot device identity"))
+    return nullptr;
+  return [parsed](const qlb_pgn_table& pgn) { return runDispose(pgn, parsed); };
+}
+
+CommandAction prepareRestore(const std::vector<std::string>& arguments) {
+  CommandArguments parsed;
+  if (!parsed.parse("restore", arguments, {"--flags"}, true)) return nullptr;
+  if (parsed.words.empty()) {
+    std::fprintf(stderr, "quelbctl: restore wants SOURCE_UDID=SNAPSHOT_UDID pairs\n");
+    return nullptr;
+  }
   for (const std::string& pair : parsed.words) {
     const size_t equals = pair.find('=');
-    done += "\n  " + pair.substr(0, equals) + " from " + pair.substr(equals + 1);
+    if (equals == std::string::npos || equals == 0 || equals + 1 == pair.size()) {
+      std::fprintf(stderr, "quelbctl: restore wants SOURCE_UDID=SNAPSHOT_UDID, not %s\n",
+                   pair.c_str());
+      return nullptr;
+    }
   }
-  return finish(pgn, "restore", rc, done);
+  return [parsed](const qlb_pgn_table& pgn) { return runRestore(pgn, parsed); };
 }

@@ -9,24 +9,23 @@
 //   restore SOURCE_UDID=SNAPSHOT_UDID [...] [--flags N]
 //                                              restore (N default 0)
 //
-// N is decimal or 0x hex. Each returns quelbctl's exit status: 0, 1 when
-// the provider's operation failed, 2 for bad arguments.
+// N is decimal or 0x hex. Each reads its arguments and returns the action
+// to run (empty after a message for bad arguments); the action returns 0,
+// or 1 when the provider's operation failed.
 #ifndef QUELBCTL_COPY_COMMANDS_H
 #define QUELBCTL_COPY_COMMANDS_H
 
 #include <string>
 #include <vector>
 
-#include <quelb/quelb_pgn.h>
-
-#include "report.h"
+#include "command_arguments.h"
 
 // Usage lines of the four commands, for the help text.
 extern const char* const kCopyUsage;
 
-int runImport(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments);
-int runDeport(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments);
-int runDispose(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments);
-int runRestore(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments);
+CommandAction prepareImport(const std::vector<std::string>& arguments);
+CommandAction prepareDeport(const std::vector<std::string>& arguments);
+CommandAction prepareDispose(const std::vector<std::string>& arguments);
+CommandAction prepareRestore(const std::vector<std::string>& arguments);
 
 #endif  // QUELBCTL_COPY_COMMANDS_H

@@ -3,7 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "command_arguments.h"
+#include "report.h"
 #include "utf8.h"
 
 const char* const kInventoryUsage =
@@ -35,12 +35,8 @@ int finish(const qlb_pgn_table& pgn, const char* operation, int rc, int count,
   return 1;
 }
 
-}  // namespace
-
-int runEnclosures(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
+int runEnclosures(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
   std::wstring filter;
-  if (!parsed.parse("enclosures", arguments, {"--filter"}, false)) return 2;
   qlb_enclosure_node_list* list = nullptr;
   int count = 0;
   const int rc = pgn.enumerate_enclosures(&list, &count, filterText(parsed, filter));
@@ -55,10 +51,8 @@ int runEnclosures(const qlb_pgn_table& pgn, const std::vector<std::string>& argu
   return finish(pgn, "enumerate_enclosures", rc, count, "enclosures");
 }
 
-int runNodes(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
+int runNodes(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
   std::wstring filter;
-  if (!parsed.parse("nodes", arguments, {"--filter", "--flags"}, false)) return 2;
   qlb_node_list* list = nullptr;
   int count = 0;
   const int rc = pgn.enumerate_nodes(&list, &count, static_cast<int>(parsed.flags(0)), filterText(parsed, filter));
@@ -71,10 +65,8 @@ int runNodes(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments
   return finish(pgn, "enumerate_nodes", rc, count, "nodes");
 }
 
-int runHosts(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
+int runHosts(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
   std::wstring filter;
-  if (!parsed.parse("hosts", arguments, {"--filter"}, false)) return 2;
   qlb_host_node_list* list = nullptr;
   int count = 0;
   const int rc = pgn.enumerate_host_nodes(&list, &count, filterText(parsed, filter));
@@ -87,4 +79,24 @@ int runHosts(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments
   }
   quelb_free_host_node_list(list);
   return finish(pgn, "enumerate_host_nodes", rc, count, "hosts");
+}
+
+}  // namespace
+
+CommandAction prepareEnclosures(const std::vector<std::string>& arguments) {
+  CommandArguments parsed;
+  if (!parsed.parse("enclosures", arguments, {"--filter"}, false)) return nullptr;
+  return [parsed](const qlb_pgn_table& pgn) { return runEnclosures(pgn, parsed); };
+}
+
+CommandAction prepareNodes(const std::vector<std::string>& arguments) {
+  CommandArguments parsed;
+  if (!parsed.parse("nodes", arguments, {"--filter", "--flags"}, false)) return nullptr;
+  return [parsed](const qlb_pgn_table& pgn) { return runNodes(pgn, parsed); };
+}
+
+CommandAction prepareHosts(const std::vector<std::string>& arguments) {
+  CommandArguments parsed;
+  if (!parsed.parse("hosts", arguments, {"--filter"}, false)) return nullptr;
+  return [parsed](const qlb_pgn_table& pgn) { return runHosts(pgn, parsed); };
 }

@@ -7,23 +7,22 @@
 //   hosts [--filter TEXT]                   enumerate_host_nodes
 //
 // TEXT is the framework's filter text, e.g. "vendor_id=EMC,enclosure_id=000190100001".
-// Each returns quelbctl's exit status: 0, 1 when the provider's operation
-// failed (the list it returned is still printed), 2 for bad arguments.
+// Each reads its arguments and returns the action to run (empty after a
+// message for bad arguments); the action returns 0, or 1 when the
+// provider's operation failed (the list it returned is still printed).
 #ifndef QUELBCTL_INVENTORY_COMMANDS_H
 #define QUELBCTL_INVENTORY_COMMANDS_H
 
 #include <string>
 #include <vector>
 
-#include <quelb/quelb_pgn.h>
-
-#include "report.h"
+#include "command_arguments.h"
 
 // Usage lines of the three commands and their options, for the help text.
 extern const char* const kInventoryUsage;
 
-int runEnclosures(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments);
-int runNodes(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments);
-int runHosts(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments);
+CommandAction prepareEnclosures(const std::vector<std::string>& arguments);
+CommandAction prepareNodes(const std::vector<std::string>& arguments);
+CommandAction prepareHosts(const std::vector<std::string>& arguments);
 
 #endif  // QUELBCTL_INVENTORY_COMMANDS_H

@@ -253,9 +253,11 @@ bool SnapshotRun::importSnapshots() {
 
 }  // namespace
 
-int runSnapshot(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  SnapshotOptions options;
-  if (!options.parse(arguments)) return 2;
-  SnapshotRun run(pgn, options);
-  return run.run();
+CommandAction prepareSnapshot(const std::vector<std::string>& arguments) {
+  auto options = std::make_shared<SnapshotOptions>();
+  if (!options->parse(arguments)) return nullptr;
+  return [options](const qlb_pgn_table& pgn) {
+    SnapshotRun run(pgn, *options);
+    return run.run();
+  };
 }

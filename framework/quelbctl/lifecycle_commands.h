@@ -20,19 +20,20 @@
 // record the provider handed out is freed with the utility library, also
 // after a failure.
 //
-// Returns quelbctl's exit status: 0, 1 when an operation of the provider
-// failed (the operations after it are not run), 2 for bad arguments.
+// Reads its arguments and returns the action to run (empty after a message
+// for bad arguments); the action returns 0, or 1 when an operation of the
+// provider failed (the operations after it are not run).
 #ifndef QUELBCTL_LIFECYCLE_COMMANDS_H
 #define QUELBCTL_LIFECYCLE_COMMANDS_H
 
 #include <string>
 #include <vector>
 
-#include <quelb/quelb_pgn.h>
+#include "command_arguments.h"
 
 // Usage lines of the command, for the help text.
 extern const char* const kLifecycleUsage;
 
-int runSnapshot(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments);
+CommandAction prepareSnapshot(const std::vector<std::string>& arguments);
 
 #endif  // QUELBCTL_LIFECYCLE_COMMANDS_H

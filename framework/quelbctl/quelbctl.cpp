@@ -266,11 +266,7 @@ void printFims(const qlb_fim_list* list) {
   }
 }
 
-int runInfo(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments) {
-  if (!arguments.empty()) {
-    std::fprintf(stderr, "quelbctl: info does not take %s\n", arguments[0].c_str());
-    return 2;
-  }
+int runInfo(const qlb_pgn_table& pgn) {
   int status = 0;
   qlb_provider_list* providers = nullptr;
   int rc = pgn.get_provider_info(&providers);
@@ -292,21 +288,27 @@ int runInfo(const qlb_pgn_table& pgn, const std::vector<std::string>& arguments)
   return status;
 }
 
-typedef int (*CommandFunction)(const qlb_pgn_table&, const std::vector<std::string>&);
+CommandAction prepareInfo(const std::vector<std::string>& arguments) {
+  if (!arguments.empty()) {
+    std::fprintf(stderr, "quelbctl: info does not take %s\n", arguments[0].c_str());
+    return nullptr;
+  }
+  return &runInfo;
+}
 
 struct Command {
   const char* name;
-  CommandFunction run;
+  CommandAction (*prepare)(const std::vector<std::string>& arguments);
 };
 
 const Command kCommands[] = {
-    {"info", &runInfo},
-    {"enclosures", &runEnclosures},
-    {"nodes", &runNodes},
-    {"hosts", &runHosts},
-    {"snapshot", &runSnapshot},
-    {"import", &runImport}, {"deport", &runDeport},
-    {"dispose", &runDispose}, {"restore", &runRestore},
+    {"info", &prepareInfo},
+    {"enclosures", &prepareEnclosures},
+    {"nodes", &prepareNodes},
+    {"hosts", &prepareHosts},
+    {"snapshot", &prepareSnapshot},
+    {"import", &prepareImport}, {"deport", &prepareDeport},
+    {"dispose", &prepareDispose}, {"restore", &prepareRestore},
 };
 
 const Command* findCommand(const std::string& name) {
@@ -329,6 +331,8 @@ int main(int argc, char** argv) {
     printUsage(stderr);
     return 2;
   }
+  const CommandAction action = command->prepare(options.arguments);
+  if (!action) return 2;
 
   std::string library = options.library.empty() ? defaultLibrary(argv[0]) : options.library;
   ProviderLibrary provider;
@@ -354,7 +358,7 @@ int main(int argc, char** argv) {
   }
   std::printf("interface version %u.%u.%u.%u\n", version[0], version[1], version[2], version[3]);
 
-  int status = command->run(pgn, options.arguments);
+  int status = action(pgn);
   if (options.lastError) printLastError(pgn, options.language);
   pgn.fini();
   return status;

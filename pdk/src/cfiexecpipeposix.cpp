@@ -629,7 +629,10 @@ int CFiExecPipePosix::ReadLine(char* buf, std::size_t size, int& timedOut, uint3
   buf[0] = '\0';
   if (m_readFd < 0) return 0;
   uint64_t waitMs = static_cast<uint64_t>(timeoutSec) * m_timeUnitMs;
-  if (m_childPid <= 0 || reapIfEnded()) waitMs = 0;
+  // An ended child leaves only what is already in the pipe to read. Asked
+  // only when the buffer is empty: a line already buffered needs no wait,
+  // and a listing of many lines would otherwise cost a system call each.
+  if (m_childPid <= 0 || (m_bufferPos == m_bufferEnd && reapIfEnded())) waitMs = 0;
 
   std::size_t length = 0;
   while (length < size) {

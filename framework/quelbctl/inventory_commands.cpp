@@ -81,22 +81,26 @@ int runHosts(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
   return finish(pgn, "enumerate_host_nodes", rc, count, "hosts");
 }
 
+typedef int (*InventoryRun)(const qlb_pgn_table&, const CommandArguments&);
+
+// Reads the options of an inventory command (no words) and binds them to `run`.
+CommandAction prepareInventory(const char* command, const std::vector<std::string>& arguments,
+                               std::initializer_list<const char*> options, InventoryRun run) {
+  CommandArguments parsed;
+  if (!parsed.parse(command, arguments, options, false)) return nullptr;
+  return [parsed, run](const qlb_pgn_table& pgn) { return run(pgn, parsed); };
+}
+
 }  // namespace
 
 CommandAction prepareEnclosures(const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
-  if (!parsed.parse("enclosures", arguments, {"--filter"}, false)) return nullptr;
-  return [parsed](const qlb_pgn_table& pgn) { return runEnclosures(pgn, parsed); };
+  return prepareInventory("enclosures", arguments, {"--filter"}, &runEnclosures);
 }
 
 CommandAction prepareNodes(const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
-  if (!parsed.parse("nodes", arguments, {"--filter", "--flags"}, false)) return nullptr;
-  return [parsed](const qlb_pgn_table& pgn) { return runNodes(pgn, parsed); };
+  return prepareInventory("nodes", arguments, {"--filter", "--flags"}, &runNodes);
 }
 
 CommandAction prepareHosts(const std::vector<std::string>& arguments) {
-  CommandArguments parsed;
-  if (!parsed.parse("hosts", arguments, {"--filter"}, false)) return nullptr;
-  return [parsed](const qlb_pgn_table& pgn) { return runHosts(pgn, parsed); };
+  return prepareInventory("hosts", arguments, {"--filter"}, &runHosts);
 }

@@ -2,7 +2,6 @@
 // end, wait) against a bare posix_spawn and waitpid of the same program.
 // Wall-clock time: most of a run is spent in the child.
 #include <benchmark/benchmark.h>
-
 #include <spawn.h>
 #include <sys/wait.h>
 

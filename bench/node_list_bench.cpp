@@ -4,11 +4,10 @@
 // freed by the framework's utility library. Includes the utility library's
 // own buffer accounting, which the framework stand-in always does.
 #include <benchmark/benchmark.h>
+#include <quelb/quelb_records.h>
 
 #include <cstdio>
 #include <string>
-
-#include <quelb/quelb_records.h>
 
 #include "cfielements.h"
 #include "cfilist.h"
@@ -35,10 +34,11 @@ void BM_NodeListFactory_Devices(benchmark::State& state) {
         qlb_node_attr attributes = {};
         attributes.na_value3 = 1;
         attributes.na_size = 8632ull * 1024 * 1024;
-        factory.add(CFiNode(attributes,
-                            CFiStringTool::str2tstr(std::string("EMC##SYMMETRIX##000190101234##") + device),
-                            CFiStringTool::str2tstr(std::string("UDID##EMC##SYMMETRIX##000190101234##") + device),
-                            provider));
+        factory.add(CFiNode(
+            attributes,
+            CFiStringTool::str2tstr(std::string("EMC##SYMMETRIX##000190101234##") + device),
+            CFiStringTool::str2tstr(std::string("UDID##EMC##SYMMETRIX##000190101234##") + device),
+            provider));
       }
     }
     if (count != devices) state.SkipWithError("unexpected number of nodes");

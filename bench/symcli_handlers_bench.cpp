@@ -13,7 +13,6 @@
 #include <new>
 #include <string>
 #include <vector>
-
 #include <xercesc/sax2/DefaultHandler.hpp>
 
 #include "cfisaxparser.h"
@@ -76,10 +75,12 @@ std::string hex4(int n) {
 // `symdev list` of `count` devices: every 4th with two front-end ports,
 // every 8th with a BCV pair, every 16th with a clone and a snap session.
 std::vector<std::string> deviceListing(int count) {
-  std::vector<std::string> lines{kDeclaration, "<SymCLI_ML>", "  <Symmetrix symid=\"000190101234\">"};
+  std::vector<std::string> lines{kDeclaration, "<SymCLI_ML>",
+                                 "  <Symmetrix symid=\"000190101234\">"};
   for (int i = 0; i < count; ++i) {
     std::string dev = hex4(i);
-    lines.push_back("    <Device pd_name=\"" + (i % 3 == 0 ? "/dev/sd" + std::to_string(i) : "N/A") +
+    lines.push_back("    <Device pd_name=\"" +
+                    (i % 3 == 0 ? "/dev/sd" + std::to_string(i) : "N/A") +
                     "\" ld_name=\"N/A\" dev_name=\"" + dev +
                     "\" device_group=\"N/A\" status=\"Ready\" attached_bcv=\"N/A\" "
                     "emulation=\"FBA\" config=\"2-Way Mir\">");
@@ -91,20 +92,24 @@ std::vector<std::string> deviceListing(int count) {
       lines.push_back("      </Front_End>");
     }
     if (i % 8 == 0) {
-      lines.push_back("      <BCV_Pair state=\"Synchronized\" last_action=\"Establish\" state_flags=\"N/A\">");
-      lines.push_back("        <STD dev_name=\"" + dev + "\" dgroup=\"dg1\" status=\"Ready\" invalids=\"0\"/>");
+      lines.push_back(
+          "      <BCV_Pair state=\"Synchronized\" last_action=\"Establish\" state_flags=\"N/A\">");
+      lines.push_back("        <STD dev_name=\"" + dev +
+                      "\" dgroup=\"dg1\" status=\"Ready\" invalids=\"0\"/>");
       lines.push_back("        <BCV dev_name=\"F" + dev.substr(1) +
                       "\" dgroup=\"dg1\" status=\"Ready\" invalids=\"0\"/>");
       lines.push_back("      </BCV_Pair>");
     }
     if (i % 16 == 0) {
-      lines.push_back("      <CLONE_Device state=\"Copied\" last_action=\"Create\" clone_state_flags=\"X.\" "
-                      "percent_copied=\"100\">");
+      lines.push_back(
+          "      <CLONE_Device state=\"Copied\" last_action=\"Create\" clone_state_flags=\"X.\" "
+          "percent_copied=\"100\">");
       lines.push_back("        <SRC dev_name=\"" + dev + "\"/>");
       lines.push_back("        <TGT dev_name=\"E" + dev.substr(1) + "\"/>");
       lines.push_back("      </CLONE_Device>");
-      lines.push_back("      <SNAP_Device state=\"CopyOnWrite\" last_action=\"Activate\" "
-                      "snap_state_flags=\"..X\" percent_copied=\"2\">");
+      lines.push_back(
+          "      <SNAP_Device state=\"CopyOnWrite\" last_action=\"Activate\" "
+          "snap_state_flags=\"..X\" percent_copied=\"2\">");
       lines.push_back("        <SRC dev_name=\"" + dev + "\"/>");
       lines.push_back("        <TGT dev_name=\"D" + dev.substr(1) + "\"/>");
       lines.push_back("      </SNAP_Device>");
@@ -119,7 +124,8 @@ std::vector<std::string> deviceListing(int count) {
 // `symmask list logins` of `count` logins: hosts with two HBAs each, seen
 // on five director ports; one login in 50 is unusable (NULL node name).
 std::vector<std::string> loginListing(int count) {
-  std::vector<std::string> lines{kDeclaration, "<SymCLI_ML>", "  <Symmetrix symid=\"000190101234\">"};
+  std::vector<std::string> lines{kDeclaration, "<SymCLI_ML>",
+                                 "  <Symmetrix symid=\"000190101234\">"};
   const int records = 5;
   const int perRecord = count / records;
   for (int r = 0; r < records; ++r) {
@@ -161,7 +167,8 @@ std::size_t bareParse(const std::string& document) {
 }
 
 template <class Parse>
-void runParse(benchmark::State& state, const std::string& document, Parse parse, std::size_t expected) {
+void runParse(benchmark::State& state, const std::string& document, Parse parse,
+              std::size_t expected) {
   std::size_t items = 0;
   for (auto _ : state) {
     items = parse(document);
@@ -169,14 +176,16 @@ void runParse(benchmark::State& state, const std::string& document, Parse parse,
   }
   if (expected && items != expected) state.SkipWithError("unexpected number of records");
   long long peak = peakDuring([&] { parse(document); });
-  state.counters["peak_bytes_per_item"] = static_cast<double>(peak) / static_cast<double>(state.range(0));
+  state.counters["peak_bytes_per_item"] =
+      static_cast<double>(peak) / static_cast<double>(state.range(0));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(document.size()));
 }
 
 void BM_DevShowHandler_SymdevList(benchmark::State& state) {
   std::string document = joined(deviceListing(static_cast<int>(state.range(0))));
-  runParse(state, document, parseWith<CEmcSymDevShowHandler>, static_cast<std::size_t>(state.range(0)));
+  runParse(state, document, parseWith<CEmcSymDevShowHandler>,
+           static_cast<std::size_t>(state.range(0)));
 }
 
 void BM_BareSax_SymdevList(benchmark::State& state) {
@@ -197,7 +206,10 @@ void BM_BareSax_SymmaskListLogins(benchmark::State& state) {
 }  // namespace
 
 // One device, as `symdev show` prints it: the fixed cost of every command's parse.
-BENCHMARK(BM_DevShowHandler_SymdevList)->Name("BM_DevShowHandler_SymdevShow")->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DevShowHandler_SymdevList)
+    ->Name("BM_DevShowHandler_SymdevShow")
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DevShowHandler_SymdevList)->Arg(16000)->Arg(64000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareSax_SymdevList)->Arg(16000)->Arg(64000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoginHandler_SymmaskListLogins)->Arg(10000)->Unit(benchmark::kMillisecond);

@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "adminargs.h"
-#include "boundedtext.h"
 #include "adminreport.h"
+#include "boundedtext.h"
 #include "errors.h"
 #include "faults.h"
 #include "model.h"
@@ -89,8 +89,8 @@ int cmdInit(const std::string& dbPath, const std::vector<std::string>& rest) {
   }
   Database db(dbPath, false);
   Model model(db);
-  std::printf("Created %s from %s: %lld arrays, %lld devices, %lld hosts.\n", dbPath.c_str(), source.c_str(),
-              static_cast<long long>(db.scalar("SELECT count(*) FROM arrays", 0)),
+  std::printf("Created %s from %s: %lld arrays, %lld devices, %lld hosts.\n", dbPath.c_str(),
+              source.c_str(), static_cast<long long>(db.scalar("SELECT count(*) FROM arrays", 0)),
               static_cast<long long>(db.scalar("SELECT count(*) FROM devices", 0)),
               static_cast<long long>(db.scalar("SELECT count(*) FROM hosts", 0)));
   return 0;
@@ -98,7 +98,8 @@ int cmdInit(const std::string& dbPath, const std::vector<std::string>& rest) {
 
 void checkSettingValue(const std::string& key, const std::string& value) {
   if (key == setting::kProgress) {
-    if (value != "queries" && value != "time") throw UsageError("progress is \"queries\" or \"time\"");
+    if (value != "queries" && value != "time")
+      throw UsageError("progress is \"queries\" or \"time\"");
     return;
   }
   if (key == setting::kCopyQueries || key == setting::kSplitQueries) {
@@ -110,7 +111,8 @@ void checkSettingValue(const std::string& key, const std::string& value) {
     try {
       size_t used = 0;
       double d = std::stod(value, &used);
-      if (used != value.size() || (key == setting::kCopyRate && d <= 0)) throw std::invalid_argument(value);
+      if (used != value.size() || (key == setting::kCopyRate && d <= 0))
+        throw std::invalid_argument(value);
     } catch (const std::exception&) {
       throw UsageError(key + " needs a number" + (key == setting::kCopyRate ? " above 0" : ""));
     }
@@ -165,7 +167,8 @@ int cmdInstall(const std::vector<std::string>& rest) {
     if (!piece.empty()) ::mkdir(partial.c_str(), 0755);
   }
   struct stat st;
-  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) throw CliError("cannot create the directory " + dir);
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    throw CliError("cannot create the directory " + dir);
   std::vector<std::string> names = toolNames();
   names.push_back("symsim");
   for (const std::string& name : names) {
@@ -174,7 +177,8 @@ int cmdInstall(const std::vector<std::string>& rest) {
     if (::symlink(target.c_str(), link.c_str()) != 0)
       throw CliError("cannot create " + link + ": " + std::strerror(errno));
   }
-  std::printf("Installed %zu tool names in %s (links to %s).\n", names.size(), dir.c_str(), target.c_str());
+  std::printf("Installed %zu tool names in %s (links to %s).\n", names.size(), dir.c_str(),
+              target.c_str());
   return 0;
 }
 
@@ -185,12 +189,14 @@ int cmdState(Database& db, const std::vector<std::string>& rest) {
     throw UsageError("state --sid ID (pair|clone|snap) DEV DEV (STATE|none)");
   std::string kind = p[0];
   std::string state = p[3];
-  static const std::vector<std::string> pairStates = {"SyncInProg", "Synchronized", "SplitInProg", "Split",
-                                                      "SplitBfrSync", "SplitBfrRest", "RestInProg", "Restored"};
-  static const std::vector<std::string> cloneStates = {"Created", "CopyInProg", "Copied", "Split", "RestInProg",
-                                                       "Restored"};
-  static const std::vector<std::string> snapStates = {"Created", "CopyOnWrite", "RestInProg", "Restored"};
-  const std::vector<std::string>* allowed = kind == "pair" ? &pairStates
+  static const std::vector<std::string> pairStates = {"SyncInProg", "Synchronized", "SplitInProg",
+                                                      "Split",      "SplitBfrSync", "SplitBfrRest",
+                                                      "RestInProg", "Restored"};
+  static const std::vector<std::string> cloneStates = {"Created", "CopyInProg", "Copied",
+                                                       "Split",   "RestInProg", "Restored"};
+  static const std::vector<std::string> snapStates = {"Created", "CopyOnWrite", "RestInProg",
+                                                      "Restored"};
+  const std::vector<std::string>* allowed = kind == "pair"    ? &pairStates
                                             : kind == "clone" ? &cloneStates
                                             : kind == "snap"  ? &snapStates
                                                               : nullptr;
@@ -198,17 +204,22 @@ int cmdState(Database& db, const std::vector<std::string>& rest) {
   bool remove = state == "none" || (kind == "pair" && state == "NeverEstab");
   bool known = remove;
   for (const std::string& s : *allowed) known = known || s == state;
-  if (!known) throw UsageError("\"" + state + "\" is no " + kind + " state; one of: " + join(*allowed, ", ") + ", none");
+  if (!known)
+    throw UsageError("\"" + state + "\" is no " + kind + " state; one of: " + join(*allowed, ", ") +
+                     ", none");
 
   Transaction tx(db);
   Model model(db);
   ArrayRow array = model.findArray(a.value("--sid"));
   DeviceRow first = model.findDevice(array, p[1]);
   DeviceRow second = model.findDevice(array, p[2]);
-  if (kind == "pair" && second.type != "bcv") throw CliError("Device " + second.name + " is not a BCV device");
-  if (kind == "snap" && second.type != "vdev") throw CliError("Device " + second.name + " is not a virtual device");
+  if (kind == "pair" && second.type != "bcv")
+    throw CliError("Device " + second.name + " is not a BCV device");
+  if (kind == "snap" && second.type != "vdev")
+    throw CliError("Device " + second.name + " is not a virtual device");
   CopyRow row;
-  bool exists = kind == "pair" ? model.pairOfBcv(second.id, &row) : model.session(kind, first.id, second.id, &row);
+  bool exists = kind == "pair" ? model.pairOfBcv(second.id, &row)
+                               : model.session(kind, first.id, second.id, &row);
   if (exists && kind == "pair" && row.first != first.id) {
     model.removeCopy(row);
     exists = false;
@@ -239,7 +250,8 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
     if (a.positional().size() > 1) throw UsageError("fault clear [ID]");
     if (a.positional().size() == 1) {
       uint64_t v = 0;
-      if (!parseUnsigned(a.positional()[0], &v) || v == 0) throw UsageError("fault clear needs a fault number");
+      if (!parseUnsigned(a.positional()[0], &v) || v == 0)
+        throw UsageError("fault clear needs a fault number");
       id = static_cast<int64_t>(v);
     }
     Transaction tx(db);
@@ -250,8 +262,8 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
   }
   if (action != "add") throw UsageError("fault add|list|clear");
   AdminArgs a(args,
-              {"--tool", "--cmd", "--sid", "--count", "--skip", "--msg", "--message", "--exit", "--ms", "--lockn",
-               "--holder"},
+              {"--tool", "--cmd", "--sid", "--count", "--skip", "--msg", "--message", "--exit",
+               "--ms", "--lockn", "--holder"},
               {"--always", "--midway"});
   if (a.positional().size() != 1) throw UsageError("fault add needs one kind");
   std::string kind = a.positional()[0];
@@ -261,11 +273,17 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
     ArrayRow array = model.findArray(a.value("--sid"));
     int64_t n = a.number("--lockn", 1);
     if (n > 15) throw UsageError("lock numbers run from 0 to 15");
-    Statement st(db, "INSERT OR REPLACE INTO locks(array_id, number, holder, since) VALUES(?, ?, ?, ?)");
-    st.bind(1, array.id).bind(2, n).bind(3, a.value("--holder", "symsim fault")).bind(4, model.now()).run();
+    Statement st(
+        db, "INSERT OR REPLACE INTO locks(array_id, number, holder, since) VALUES(?, ?, ?, ?)");
+    st.bind(1, array.id)
+        .bind(2, n)
+        .bind(3, a.value("--holder", "symsim fault"))
+        .bind(4, model.now())
+        .run();
     tx.commit();
-    std::printf("Lock %lld held on %s until \"symcfg -sid %s -lockn %lld release\".\n", static_cast<long long>(n),
-                array.symid.c_str(), array.symid.c_str(), static_cast<long long>(n));
+    std::printf("Lock %lld held on %s until \"symcfg -sid %s -lockn %lld release\".\n",
+                static_cast<long long>(n), array.symid.c_str(), array.symid.c_str(),
+                static_cast<long long>(n));
     return 0;
   }
   if (!isFaultKind(kind)) throw UsageError("unknown fault kind \"" + kind + "\"");
@@ -288,7 +306,8 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
     f.which = 0;
   } else {
     uint64_t w = 0;
-    if (!parseUnsigned(which, &w) || w < 1 || w > 4) throw UsageError("--msg takes 1, 2, 3, 4 or none");
+    if (!parseUnsigned(which, &w) || w < 1 || w > 4)
+      throw UsageError("--msg takes 1, 2, 3, 4 or none");
     f.which = static_cast<int64_t>(w);
   }
   Transaction tx(db);
@@ -298,7 +317,8 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
   return 0;
 }
 
-int dispatch(const std::string& dbPath, const std::string& command, const std::vector<std::string>& rest) {
+int dispatch(const std::string& dbPath, const std::string& command,
+             const std::vector<std::string>& rest) {
   if (command == "init") return cmdInit(dbPath, rest);
   if (command == "install") return cmdInstall(rest);
   Database db(dbPath, false);

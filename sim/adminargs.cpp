@@ -25,7 +25,9 @@ AdminArgs::AdminArgs(const std::vector<std::string>& args, const std::set<std::s
   }
 }
 
-bool AdminArgs::has(const std::string& name) const { return flags_.count(name) || values_.count(name); }
+bool AdminArgs::has(const std::string& name) const {
+  return flags_.count(name) || values_.count(name);
+}
 
 std::string AdminArgs::value(const std::string& name, const std::string& fallback) const {
   auto it = values_.find(name);
@@ -36,7 +38,8 @@ int64_t AdminArgs::number(const std::string& name, int64_t fallback) const {
   auto it = values_.find(name);
   if (it == values_.end()) return fallback;
   uint64_t v = 0;
-  if (!parseUnsigned(it->second, &v)) throw UsageError("option " + name + " needs a number, not \"" + it->second + "\"");
+  if (!parseUnsigned(it->second, &v))
+    throw UsageError("option " + name + " needs a number, not \"" + it->second + "\"");
   return static_cast<int64_t>(v);
 }
 

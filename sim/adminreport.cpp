@@ -25,9 +25,13 @@ std::string jsonList(const std::vector<std::string>& items, bool quote = true) {
 // A JSON object built field by field, in order.
 class JsonObject {
  public:
-  JsonObject& str(const std::string& key, const std::string& value) { return raw(key, jsonString(value)); }
+  JsonObject& str(const std::string& key, const std::string& value) {
+    return raw(key, jsonString(value));
+  }
   JsonObject& num(const std::string& key, int64_t value) { return raw(key, std::to_string(value)); }
-  JsonObject& boolean(const std::string& key, bool value) { return raw(key, value ? "true" : "false"); }
+  JsonObject& boolean(const std::string& key, bool value) {
+    return raw(key, value ? "true" : "false");
+  }
   JsonObject& raw(const std::string& key, const std::string& json) {
     fields_.push_back(jsonString(key) + ":" + json);
     return *this;
@@ -51,9 +55,13 @@ std::string timeText(double seconds) {
   return buf;
 }
 
-std::string fixed(double v, int decimals) { return boundedtext::formatString(64, "%.*f", decimals, v); }
+std::string fixed(double v, int decimals) {
+  return boundedtext::formatString(64, "%.*f", decimals, v);
+}
 
-std::string padRight(const std::string& s, size_t width) { return s.size() >= width ? s : s + std::string(width - s.size(), ' '); }
+std::string padRight(const std::string& s, size_t width) {
+  return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
+}
 
 }  // namespace
 
@@ -68,17 +76,20 @@ std::string compressDevices(const std::vector<std::string>& names) {
     }
     size_t j = i;
     uint64_t next = 0;
-    while (j + 1 < names.size() && parseHex(names[j + 1], &next) && next == start + (j + 1 - i)) ++j;
+    while (j + 1 < names.size() && parseHex(names[j + 1], &next) && next == start + (j + 1 - i))
+      ++j;
     out.push_back(j == i ? names[i] : names[i] + "-" + names[j]);
     i = j + 1;
   }
   return join(out, ",");
 }
 
-void printShow(Database& db, const std::string& dbPath, const std::string& sid, bool devices, bool json) {
+void printShow(Database& db, const std::string& dbPath, const std::string& sid, bool devices,
+               bool json) {
   Transaction tx(db);
   Model model(db);
-  std::vector<ArrayRow> arrays = sid.empty() ? model.arrays() : std::vector<ArrayRow>{model.findArray(sid)};
+  std::vector<ArrayRow> arrays =
+      sid.empty() ? model.arrays() : std::vector<ArrayRow>{model.findArray(sid)};
   std::string text;
   std::vector<std::string> jsonArrays, jsonPairs, jsonSessions, jsonHosts, jsonMasking;
 
@@ -94,12 +105,15 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
   std::string pairsText, sessionsText, maskText;
   for (const ArrayRow& a : arrays) {
     std::vector<std::string> ports;
-    for (const PortRow& p : model.ports(a.id)) ports.push_back(portName(p.director, static_cast<int64_t>(p.port)));
+    for (const PortRow& p : model.ports(a.id))
+      ports.push_back(portName(p.director, static_cast<int64_t>(p.port)));
     std::map<std::string, std::vector<std::string>> byType;
     std::vector<std::string> deviceJson;
     std::string deviceText;
     {
-      Statement st(db, "SELECT id, name, type, megabytes, status, dgroup FROM devices WHERE array_id = ? ORDER BY name");
+      Statement st(db,
+                   "SELECT id, name, type, megabytes, status, dgroup FROM devices WHERE array_id = "
+                   "? ORDER BY name");
       st.bind(1, a.id);
       while (st.step()) {
         byType[st.text(2)].push_back(st.text(1));
@@ -115,9 +129,10 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
                                  .str("group", st.text(5))
                                  .raw("ports", jsonList(dp))
                                  .text());
-        deviceText += "    " + st.text(1) + "  " + padRight(st.text(2), 5) + " " + std::to_string(st.integer(3)) +
-                      " MB  " + st.text(4) + (st.text(5).empty() ? "" : "  group " + st.text(5)) + "  " +
-                      join(dp, " ") + "\n";
+        deviceText += "    " + st.text(1) + "  " + padRight(st.text(2), 5) + " " +
+                      std::to_string(st.integer(3)) + " MB  " + st.text(4) +
+                      (st.text(5).empty() ? "" : "  group " + st.text(5)) + "  " + join(dp, " ") +
+                      "\n";
       }
     }
     std::vector<std::string> locks;
@@ -136,7 +151,8 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
     std::string countText;
     for (const char* type : {"std", "bcv", "clone", "vdev"}) {
       counts.num(type, static_cast<int64_t>(byType[type].size()));
-      if (!byType[type].empty()) countText += std::string("  ") + type + " " + compressDevices(byType[type]);
+      if (!byType[type].empty())
+        countText += std::string("  ") + type + " " + compressDevices(byType[type]);
     }
     JsonObject ja;
     ja.str("symid", a.symid)
@@ -151,15 +167,17 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
         .raw("locks", jsonList(locks, false));
     if (devices) ja.raw("device_list", "[" + join(deviceJson, ",") + "]");
     jsonArrays.push_back(ja.text());
-    text += "  " + a.symid + "  " + (a.local ? "Local " : "Remote") + "  " + a.model + "  microcode " + a.microcode +
-            (a.discovered ? "" : "  (not discovered)") + "\n    ports " + join(ports, " ") + "\n    " +
-            std::to_string(disks) + " disks;" + countText + "\n";
+    text += "  " + a.symid + "  " + (a.local ? "Local " : "Remote") + "  " + a.model +
+            "  microcode " + a.microcode + (a.discovered ? "" : "  (not discovered)") +
+            "\n    ports " + join(ports, " ") + "\n    " + std::to_string(disks) + " disks;" +
+            countText + "\n";
     if (!locks.empty()) text += "    locks held: " + join(locks, " ") + "\n";
     text += deviceText;
 
     // Pairs and sessions, settled as a query would see them (without counting).
     Statement pairs(db,
-                    "SELECT pr.bcv_id FROM pairs pr JOIN devices d ON d.id = pr.std_id WHERE d.array_id = ? ORDER BY pr.id");
+                    "SELECT pr.bcv_id FROM pairs pr JOIN devices d ON d.id = pr.std_id WHERE "
+                    "d.array_id = ? ORDER BY pr.id");
     pairs.bind(1, a.id);
     std::vector<int64_t> bcvs;
     while (pairs.step()) bcvs.push_back(pairs.integer(0));
@@ -177,9 +195,10 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
                               .text());
       pairsText += "  " + a.symid + "  " + s.name + " " + b.name + "  " + v.state + "\n";
     }
-    Statement sess(db,
-                   "SELECT s.kind, s.src_id, s.tgt_id FROM sessions s JOIN devices d ON d.id = s.src_id "
-                   "WHERE d.array_id = ? ORDER BY s.kind, s.id");
+    Statement sess(
+        db,
+        "SELECT s.kind, s.src_id, s.tgt_id FROM sessions s JOIN devices d ON d.id = s.src_id "
+        "WHERE d.array_id = ? ORDER BY s.kind, s.id");
     sess.bind(1, a.id);
     std::vector<std::pair<std::string, std::pair<int64_t, int64_t>>> ss;
     while (sess.step()) ss.push_back({sess.text(0), {sess.integer(1), sess.integer(2)}});
@@ -196,18 +215,21 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
                                  .str("state", v.state)
                                  .str("last_action", row.lastAction)
                                  .text());
-      sessionsText += "  " + a.symid + "  " + padRight(s.first, 5) + " " + src.name + " " + tgt.name + "  " + v.state + "\n";
+      sessionsText += "  " + a.symid + "  " + padRight(s.first, 5) + " " + src.name + " " +
+                      tgt.name + "  " + v.state + "\n";
     }
 
-    Statement mask(db,
-                   "SELECT m.id, p.director, p.port, m.wwn FROM maskdb m JOIN ports p ON p.id = m.port_id "
-                   "WHERE p.array_id = ? ORDER BY p.id, m.wwn");
+    Statement mask(
+        db,
+        "SELECT m.id, p.director, p.port, m.wwn FROM maskdb m JOIN ports p ON p.id = m.port_id "
+        "WHERE p.array_id = ? ORDER BY p.id, m.wwn");
     mask.bind(1, a.id);
     while (mask.step()) {
       std::vector<std::string> applied, added, removed;
-      Statement devs(db,
-                     "SELECT d.name, md.pending FROM mask_devs md JOIN devices d ON d.id = md.device_id "
-                     "WHERE md.record_id = ? ORDER BY d.name");
+      Statement devs(
+          db,
+          "SELECT d.name, md.pending FROM mask_devs md JOIN devices d ON d.id = md.device_id "
+          "WHERE md.record_id = ? ORDER BY d.name");
       devs.bind(1, mask.integer(0));
       while (devs.step()) {
         int64_t pending = devs.integer(1);
@@ -226,8 +248,8 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
                                 .raw("added", jsonList(added))
                                 .raw("removed", jsonList(removed))
                                 .text());
-      maskText += "  " + a.symid + "  " + padRight(where, 10) + " " + mask.text(3) + " (" + node + "/" + port +
-                  "): " + (applied.empty() ? "-" : compressDevices(applied));
+      maskText += "  " + a.symid + "  " + padRight(where, 10) + " " + mask.text(3) + " (" + node +
+                  "/" + port + "): " + (applied.empty() ? "-" : compressDevices(applied));
       if (!added.empty()) maskText += "  added, not refreshed: " + compressDevices(added);
       if (!removed.empty()) maskText += "  removed, not refreshed: " + compressDevices(removed);
       maskText += "\n";
@@ -245,8 +267,8 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
                             .str("registered_name", model.registeredName(h))
                             .raw("hbas", jsonList(wwns))
                             .text());
-    hostsText += "  " + h.name + (h.local ? " (local)" : "") + "  " + (h.address.empty() ? "N/A" : h.address) +
-                 "  HBAs " + join(wwns, " ") + "\n";
+    hostsText += "  " + h.name + (h.local ? " (local)" : "") + "  " +
+                 (h.address.empty() ? "N/A" : h.address) + "  HBAs " + join(wwns, " ") + "\n";
   }
   tx.commit();
 
@@ -272,7 +294,8 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
 
 void printLog(Database& db, const std::string& tool, int64_t last, bool json) {
   std::string sql =
-      "SELECT id, pid, tool, args, command, symid, pair_file, started, duration_ms, exit_status, fault, message "
+      "SELECT id, pid, tool, args, command, symid, pair_file, started, duration_ms, exit_status, "
+      "fault, message "
       "FROM runs";
   if (!tool.empty()) sql += " WHERE tool = ?1";
   sql += " ORDER BY id";
@@ -321,7 +344,8 @@ void printLog(Database& db, const std::string& tool, int64_t last, bool json) {
     }
     std::string t = padRight(std::to_string(st.integer(0)), 5) + timeText(st.real(7)) + "  " +
                     padRight(finished ? std::to_string(st.integer(9)) : "-", 4) +
-                    padRight(st.isNull(8) ? "-" : fixed(st.real(8), 1) + "ms", 10) + st.text(2) + " " + line;
+                    padRight(st.isNull(8) ? "-" : fixed(st.real(8), 1) + "ms", 10) + st.text(2) +
+                    " " + line;
     if (!st.isNull(10)) t += "   [fault " + st.text(10) + "]";
     t += "\n";
     if (!st.isNull(6)) {
@@ -333,7 +357,9 @@ void printLog(Database& db, const std::string& tool, int64_t last, bool json) {
     if (!st.isNull(11)) t += "     " + st.text(11) + "\n";
     runs.push_back({o.text(), t});
   }
-  size_t from = last > 0 && static_cast<size_t>(last) < runs.size() ? runs.size() - static_cast<size_t>(last) : 0;
+  size_t from = last > 0 && static_cast<size_t>(last) < runs.size()
+                    ? runs.size() - static_cast<size_t>(last)
+                    : 0;
   std::string out;
   if (json) {
     std::vector<std::string> items;
@@ -365,11 +391,14 @@ void printFaults(Database& db, bool json) {
                         .num("msg", f.which)
                         .boolean("midway", f.midway)
                         .text());
-    text += padRight(std::to_string(f.id), 4) + padRight(f.kind, 11) + "tool=" + (f.tool.empty() ? "*" : f.tool) +
-            " cmd=" + (f.command.empty() ? "*" : f.command) + " sid=" + (f.symid.empty() ? "*" : f.symid) +
+    text += padRight(std::to_string(f.id), 4) + padRight(f.kind, 11) +
+            "tool=" + (f.tool.empty() ? "*" : f.tool) +
+            " cmd=" + (f.command.empty() ? "*" : f.command) +
+            " sid=" + (f.symid.empty() ? "*" : f.symid) +
             " remaining=" + (f.remaining < 0 ? "always" : std::to_string(f.remaining)) +
             " skip=" + std::to_string(f.skip) + " fired=" + std::to_string(f.fired);
-    if (f.kind == "gatekeeper") text += " msg=" + (f.which ? std::to_string(f.which) : std::string("none"));
+    if (f.kind == "gatekeeper")
+      text += " msg=" + (f.which ? std::to_string(f.which) : std::string("none"));
     if (f.kind == "delay") text += " ms=" + std::to_string(f.millis);
     if (f.kind == "hang" && f.midway) text += " midway";
     if (!f.message.empty()) text += " message=\"" + f.message + "\"";
@@ -378,10 +407,17 @@ void printFaults(Database& db, bool json) {
   }
   {
     Statement st(db,
-                 "SELECT a.symid, l.number, l.holder FROM locks l JOIN arrays a ON a.id = l.array_id ORDER BY a.id, l.number");
+                 "SELECT a.symid, l.number, l.holder FROM locks l JOIN arrays a ON a.id = "
+                 "l.array_id ORDER BY a.id, l.number");
     while (st.step()) {
-      items.push_back(JsonObject().str("kind", "lock").str("symid", st.text(0)).num("lockn", st.integer(1)).str("holder", st.text(2)).text());
-      text += "-   lock       sid=" + st.text(0) + " lockn=" + std::to_string(st.integer(1)) + " holder=\"" + st.text(2) + "\"\n";
+      items.push_back(JsonObject()
+                          .str("kind", "lock")
+                          .str("symid", st.text(0))
+                          .num("lockn", st.integer(1))
+                          .str("holder", st.text(2))
+                          .text());
+      text += "-   lock       sid=" + st.text(0) + " lockn=" + std::to_string(st.integer(1)) +
+              " holder=\"" + st.text(2) + "\"\n";
     }
   }
   if (json)

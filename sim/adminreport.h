@@ -12,7 +12,8 @@
 namespace symsim {
 
 // `sid` limits the report to one array; `devices` lists every device.
-void printShow(Database& db, const std::string& dbPath, const std::string& sid, bool devices, bool json);
+void printShow(Database& db, const std::string& dbPath, const std::string& sid, bool devices,
+               bool json);
 // `tool` limits the log to one tool, `last` (when > 0) to the last runs.
 void printLog(Database& db, const std::string& tool, int64_t last, bool json);
 void printFaults(Database& db, bool json);

@@ -66,9 +66,11 @@ ParsedCommand parseCommand(const ToolGrammar& g, const std::vector<std::string>&
   }
   size_t operands = raw.words.size() - spec->words.size();
   if (operands < static_cast<size_t>(spec->operands))
-    throw UsageError("The action \"" + spec->name + "\" needs " + std::to_string(spec->operands) + " argument(s)");
+    throw UsageError("The action \"" + spec->name + "\" needs " + std::to_string(spec->operands) +
+                     " argument(s)");
   if (operands > static_cast<size_t>(spec->operands))
-    throw UsageError("Unexpected argument: " + raw.words[spec->words.size() + static_cast<size_t>(spec->operands)]);
+    throw UsageError("Unexpected argument: " +
+                     raw.words[spec->words.size() + static_cast<size_t>(spec->operands)]);
 
   ParsedCommand cmd;
   cmd.name = spec->name;
@@ -91,7 +93,8 @@ ParsedCommand parseCommand(const ToolGrammar& g, const std::vector<std::string>&
       throw UsageError("Option " + f + " is not allowed with \"" + spec->name + "\"");
     cmd.flags.insert(f);
   }
-  for (size_t i = spec->words.size(); i < raw.words.size(); ++i) cmd.operands.push_back(raw.words[i]);
+  for (size_t i = spec->words.size(); i < raw.words.size(); ++i)
+    cmd.operands.push_back(raw.words[i]);
   return cmd;
 }
 

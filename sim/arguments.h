@@ -14,13 +14,13 @@ namespace symsim {
 // One command a tool accepts, for example symmaskdb's
 // "-sid S -dev D list assignment".
 struct CommandSpec {
-  std::string name;                  // canonical name: "list assignment"
-  std::vector<std::string> words;    // the fixed positional words, in order
-  int operands = 0;                  // positional values after the words
-  std::set<std::string> required;    // value options that must be given
-  std::set<std::string> optional;    // value options that may be given
-  std::set<std::string> needFlags;   // flags that select this command
-  std::set<std::string> flags;       // further flags that may be given
+  std::string name;                 // canonical name: "list assignment"
+  std::vector<std::string> words;   // the fixed positional words, in order
+  int operands = 0;                 // positional values after the words
+  std::set<std::string> required;   // value options that must be given
+  std::set<std::string> optional;   // value options that may be given
+  std::set<std::string> needFlags;  // flags that select this command
+  std::set<std::string> flags;      // further flags that may be given
 };
 
 // A command line matched against a tool's specs.

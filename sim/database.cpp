@@ -76,7 +76,8 @@ Statement& Statement::bind(int index, double value) {
 }
 
 Statement& Statement::bind(int index, const std::string& value) {
-  if (sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+  if (sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()),
+                        SQLITE_TRANSIENT) != SQLITE_OK)
     db_.fail("bind");
   return *this;
 }
@@ -111,14 +112,17 @@ void Statement::reset() {
   sqlite3_clear_bindings(stmt_);
 }
 
-bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+bool Statement::isNull(int column) const {
+  return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
 int64_t Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
 double Statement::real(int column) const { return sqlite3_column_double(stmt_, column); }
 
 std::string Statement::text(int column, const std::string& fallback) const {
   const unsigned char* t = sqlite3_column_text(stmt_, column);
   if (!t) return fallback;
-  return std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+  return std::string(reinterpret_cast<const char*>(t),
+                     static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
 Transaction::Transaction(Database& db) : db_(db) { db_.exec("BEGIN IMMEDIATE"); }

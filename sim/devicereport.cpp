@@ -16,10 +16,13 @@ std::string configurationOf(const std::string& type) {
 
 namespace {
 
-std::string percentOf(double fraction) { return std::to_string(static_cast<int>(std::floor(fraction * 100))); }
+std::string percentOf(double fraction) {
+  return std::to_string(static_cast<int>(std::floor(fraction * 100)));
+}
 
 std::string invalidsOf(int64_t megabytes, double fraction) {
-  return std::to_string(static_cast<int64_t>(std::llround(static_cast<double>(tracksOf(megabytes)) * (1.0 - fraction))));
+  return std::to_string(static_cast<int64_t>(
+      std::llround(static_cast<double>(tracksOf(megabytes)) * (1.0 - fraction))));
 }
 
 // Linux-style disk letters: 0 -> a, 25 -> z, 26 -> aa.
@@ -42,7 +45,8 @@ DeviceReport::DeviceReport(Model& model, const ArrayRow& array, int64_t deviceId
   int64_t key = deviceId ? deviceId : array.id;
   {
     std::string sql =
-        "SELECT dp.device_id, p.director, p.port, dp.lun FROM device_ports dp JOIN ports p ON p.id = dp.port_id "
+        "SELECT dp.device_id, p.director, p.port, dp.lun FROM device_ports dp JOIN ports p ON p.id "
+        "= dp.port_id "
         "JOIN devices d ON d.id = dp.device_id WHERE " +
         std::string(where) + " ORDER BY dp.device_id, p.id";
     Statement st(db, sql.c_str());
@@ -51,14 +55,15 @@ DeviceReport::DeviceReport(Model& model, const ArrayRow& array, int64_t deviceId
   }
   {
     std::string sql =
-        "SELECT pr.id, pr.std_id, pr.bcv_id, pr.state, pr.last_action, pr.started, pr.queries FROM pairs pr "
+        "SELECT pr.id, pr.std_id, pr.bcv_id, pr.state, pr.last_action, pr.started, pr.queries FROM "
+        "pairs pr "
         "JOIN devices d ON d.id IN (pr.std_id, pr.bcv_id) WHERE " +
         std::string(where) + " GROUP BY pr.id ORDER BY pr.id";
     Statement st(db, sql.c_str());
     st.bind(1, key);
     while (st.step()) {
-      copies_.push_back({st.integer(0), "pair", st.integer(1), st.integer(2), st.text(3), st.text(4), st.real(5),
-                         st.integer(6)});
+      copies_.push_back({st.integer(0), "pair", st.integer(1), st.integer(2), st.text(3),
+                         st.text(4), st.real(5), st.integer(6)});
       CopyRow* c = &copies_.back();
       pairsByStd_[c->first].push_back(c);
       pairByBcv_[c->second] = c;
@@ -66,14 +71,15 @@ DeviceReport::DeviceReport(Model& model, const ArrayRow& array, int64_t deviceId
   }
   {
     std::string sql =
-        "SELECT s.id, s.src_id, s.tgt_id, s.state, s.last_action, s.started, s.queries, s.kind FROM sessions s "
+        "SELECT s.id, s.src_id, s.tgt_id, s.state, s.last_action, s.started, s.queries, s.kind "
+        "FROM sessions s "
         "JOIN devices d ON d.id IN (s.src_id, s.tgt_id) WHERE " +
         std::string(where) + " GROUP BY s.id ORDER BY s.id";
     Statement st(db, sql.c_str());
     st.bind(1, key);
     while (st.step()) {
-      copies_.push_back({st.integer(0), st.text(7), st.integer(1), st.integer(2), st.text(3), st.text(4), st.real(5),
-                         st.integer(6)});
+      copies_.push_back({st.integer(0), st.text(7), st.integer(1), st.integer(2), st.text(3),
+                         st.text(4), st.real(5), st.integer(6)});
       CopyRow* c = &copies_.back();
       sessions_[c->first].push_back(c);
       if (c->second != c->first) sessions_[c->second].push_back(c);
@@ -84,7 +90,8 @@ DeviceReport::DeviceReport(Model& model, const ArrayRow& array, int64_t deviceId
     // the last refresh.
     std::string sql =
         "SELECT DISTINCT md.device_id FROM mask_devs md JOIN maskdb m ON m.id = md.record_id "
-        "JOIN hbas h ON h.wwn = m.wwn JOIN hosts ho ON ho.id = h.host_id JOIN devices d ON d.id = md.device_id "
+        "JOIN hbas h ON h.wwn = m.wwn JOIN hosts ho ON ho.id = h.host_id JOIN devices d ON d.id = "
+        "md.device_id "
         "WHERE ho.local = 1 AND md.pending != 1 AND " +
         std::string(where);
     Statement st(db, sql.c_str());
@@ -128,7 +135,8 @@ void DeviceReport::write(XmlWriter& xml, const DeviceRow& d, bool verbose) {
     auto pit = ports_.find(d.id);
     if (pit != ports_.end()) {
       const PortInfo& p = pit->second.front();
-      xml.leaf("Port", {{"director", directorDisplay(p.director)}, {"port", std::to_string(p.port)}});
+      xml.leaf("Port",
+               {{"director", directorDisplay(p.director)}, {"port", std::to_string(p.port)}});
     }
     xml.close();
     return;
@@ -176,8 +184,13 @@ void DeviceReport::writePairs(XmlWriter& xml, const DeviceRow& d) {
   if (rows.empty() && d.type == "bcv") {
     // A BCV that was never paired still reports its pair state.
     xml.open("BCV_Pair", {{"state", "NeverEstab"}, {"last_action", ""}, {"state_flags", ""}});
-    xml.leaf("STD", {{"dev_name", ""}, {"ld_name", ""}, {"dgroup", ""}, {"status", ""}, {"invalids", "0"}});
-    xml.leaf("BCV", {{"dev_name", d.name}, {"ld_name", d.ldName}, {"dgroup", d.dgroup}, {"status", d.status},
+    xml.leaf(
+        "STD",
+        {{"dev_name", ""}, {"ld_name", ""}, {"dgroup", ""}, {"status", ""}, {"invalids", "0"}});
+    xml.leaf("BCV", {{"dev_name", d.name},
+                     {"ld_name", d.ldName},
+                     {"dgroup", d.dgroup},
+                     {"status", d.status},
                      {"invalids", "0"}});
     xml.close();
     return;
@@ -189,11 +202,19 @@ void DeviceReport::writePairs(XmlWriter& xml, const DeviceRow& d) {
     std::string stdInvalid = "0", bcvInvalid = "0";
     if (v.state == "SyncInProg") bcvInvalid = invalidsOf(standard.megabytes, v.fraction);
     if (v.state == "RestInProg") stdInvalid = invalidsOf(standard.megabytes, v.fraction);
-    xml.open("BCV_Pair", {{"state", v.state}, {"last_action", c->lastAction}, {"state_flags", ""},
+    xml.open("BCV_Pair", {{"state", v.state},
+                          {"last_action", c->lastAction},
+                          {"state_flags", ""},
                           {"percent", percentOf(v.fraction)}});
-    xml.leaf("STD", {{"dev_name", standard.name}, {"ld_name", standard.ldName}, {"dgroup", standard.dgroup},
-                     {"status", standard.status}, {"invalids", stdInvalid}});
-    xml.leaf("BCV", {{"dev_name", bcv.name}, {"ld_name", bcv.ldName}, {"dgroup", bcv.dgroup}, {"status", status(bcv)},
+    xml.leaf("STD", {{"dev_name", standard.name},
+                     {"ld_name", standard.ldName},
+                     {"dgroup", standard.dgroup},
+                     {"status", standard.status},
+                     {"invalids", stdInvalid}});
+    xml.leaf("BCV", {{"dev_name", bcv.name},
+                     {"ld_name", bcv.ldName},
+                     {"dgroup", bcv.dgroup},
+                     {"status", status(bcv)},
                      {"invalids", bcvInvalid}});
     xml.close();
   }

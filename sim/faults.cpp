@@ -4,7 +4,8 @@
 
 namespace symsim {
 
-const char* const kFaultKinds[] = {"gatekeeper", "fail", "hang", "delay", "truncate", "noxml", nullptr};
+const char* const kFaultKinds[] = {"gatekeeper", "fail",  "hang", "delay",
+                                   "truncate",   "noxml", nullptr};
 
 bool isFaultKind(const std::string& kind) {
   for (int i = 0; kFaultKinds[i]; ++i)
@@ -14,18 +15,26 @@ bool isFaultKind(const std::string& kind) {
 
 const char* gatekeeperMessage(int64_t which) {
   switch (which) {
-    case 1: return "The operation failed because another process has an exclusive lock on the local Symmetrix";
-    case 2: return "The gatekeeper device (while using the Base Daemon) has an error (Please see the Log file)";
-    case 3: return "A gate keeper cannot be opened";
-    case 4: return "The Symmetrix configuration could not be loaded for a locally-attached Symmetrix";
-    default: return "";
+    case 1:
+      return "The operation failed because another process has an exclusive lock on the local "
+             "Symmetrix";
+    case 2:
+      return "The gatekeeper device (while using the Base Daemon) has an error (Please see the Log "
+             "file)";
+    case 3:
+      return "A gate keeper cannot be opened";
+    case 4:
+      return "The Symmetrix configuration could not be loaded for a locally-attached Symmetrix";
+    default:
+      return "";
   }
 }
 
 namespace {
 
 const char* kColumns =
-    "SELECT id, kind, tool, command, symid, remaining, skip, fired, message, exit_status, millis, which, midway "
+    "SELECT id, kind, tool, command, symid, remaining, skip, fired, message, exit_status, millis, "
+    "which, midway "
     "FROM faults ";
 
 Fault readFault(Statement& st) {
@@ -46,9 +55,11 @@ Fault readFault(Statement& st) {
   return f;
 }
 
-bool matches(const Fault& f, const std::string& tool, const std::string& command, const std::string& symid) {
+bool matches(const Fault& f, const std::string& tool, const std::string& command,
+             const std::string& symid) {
   if (!f.tool.empty() && f.tool != tool) return false;
-  if (!f.command.empty() && !equalsNoCase(f.command, command) && !equalsNoCase(f.command, words(command).at(0)))
+  if (!f.command.empty() && !equalsNoCase(f.command, command) &&
+      !equalsNoCase(f.command, words(command).at(0)))
     return false;
   if (!f.symid.empty()) {
     // The run's -sid may be the ID's last digits, like the fault's.
@@ -64,7 +75,8 @@ bool matches(const Fault& f, const std::string& tool, const std::string& command
 
 int64_t addFault(Database& db, const Fault& f) {
   Statement st(db,
-               "INSERT INTO faults(kind, tool, command, symid, remaining, skip, message, exit_status, millis, which, "
+               "INSERT INTO faults(kind, tool, command, symid, remaining, skip, message, "
+               "exit_status, millis, which, "
                "midway) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   st.bind(1, f.kind)
       .bind(2, f.tool.empty() ? nullptr : f.tool.c_str())
@@ -98,8 +110,8 @@ int clearFaults(Database& db, int64_t id) {
   return db.changes();
 }
 
-bool takeFault(Database& db, const std::string& tool, const std::string& command, const std::string& symid,
-               Fault* fired) {
+bool takeFault(Database& db, const std::string& tool, const std::string& command,
+               const std::string& symid, Fault* fired) {
   std::vector<Fault> live;
   {
     Statement st(db, (std::string(kColumns) + "WHERE remaining != 0 ORDER BY id").c_str());
@@ -113,7 +125,8 @@ bool takeFault(Database& db, const std::string& tool, const std::string& command
       continue;
     }
     Statement st(db,
-                 "UPDATE faults SET fired = fired + 1, remaining = CASE WHEN remaining > 0 THEN remaining - 1 "
+                 "UPDATE faults SET fired = fired + 1, remaining = CASE WHEN remaining > 0 THEN "
+                 "remaining - 1 "
                  "ELSE remaining END WHERE id = ?");
     st.bind(1, f.id).run();
     *fired = f;

@@ -23,9 +23,9 @@ namespace symsim {
 struct Fault {
   int64_t id = 0;
   std::string kind;
-  std::string tool;     // empty: any tool
-  std::string command;  // empty: any command; else a command name or its first word
-  std::string symid;    // empty: any array
+  std::string tool;       // empty: any tool
+  std::string command;    // empty: any command; else a command name or its first word
+  std::string symid;      // empty: any array
   int64_t remaining = 1;  // runs it still fires on; -1 = every run
   int64_t skip = 0;       // matching runs let through before it fires
   int64_t fired = 0;
@@ -49,8 +49,8 @@ int clearFaults(Database& db, int64_t id);
 
 // Finds the first live fault matching the run and counts the run against
 // it. Returns false when no fault fires.
-bool takeFault(Database& db, const std::string& tool, const std::string& command, const std::string& symid,
-               Fault* fired);
+bool takeFault(Database& db, const std::string& tool, const std::string& command,
+               const std::string& symid, Fault* fired);
 
 }  // namespace symsim
 

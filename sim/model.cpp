@@ -44,7 +44,8 @@ ArrayRow readArray(Statement& st) {
   return a;
 }
 
-const char* kArrayColumns = "SELECT id, symid, local, model, microcode, cache_mb, discovered FROM arrays ";
+const char* kArrayColumns =
+    "SELECT id, symid, local, model, microcode, cache_mb, discovered FROM arrays ";
 
 DeviceRow readDevice(Statement& st) {
   DeviceRow d;
@@ -89,7 +90,8 @@ std::string finalState(const std::string& state) {
 }
 
 bool bcvAttached(const std::string& state) {
-  return state == "SyncInProg" || state == "Synchronized" || state == "RestInProg" || state == "Restored";
+  return state == "SyncInProg" || state == "Synchronized" || state == "RestInProg" ||
+         state == "Restored";
 }
 
 Model::Model(Database& db) : db_(db) {
@@ -112,9 +114,11 @@ ArrayRow Model::findArray(const std::string& sid) {
   // SYMCLI users may give the last digits of the ID only.
   std::vector<ArrayRow> matches;
   for (const ArrayRow& a : arrays())
-    if (a.symid.size() > s.size() && a.symid.compare(a.symid.size() - s.size(), s.size(), s) == 0) matches.push_back(a);
+    if (a.symid.size() > s.size() && a.symid.compare(a.symid.size() - s.size(), s.size(), s) == 0)
+      matches.push_back(a);
   if (matches.size() == 1) return matches[0];
-  if (matches.size() > 1) throw CliError("The Symmetrix ID " + s + " is ambiguous; give more digits");
+  if (matches.size() > 1)
+    throw CliError("The Symmetrix ID " + s + " is ambiguous; give more digits");
   throw CliError("The specified Symmetrix ID " + s + " was not found");
 }
 
@@ -133,7 +137,8 @@ ArrayRow Model::arrayById(int64_t id) {
 }
 
 static const char* kDeviceColumns =
-    "SELECT id, array_id, name, type, megabytes, pd_name, ld_name, dgroup, status, attached_bcv FROM devices ";
+    "SELECT id, array_id, name, type, megabytes, pd_name, ld_name, dgroup, status, attached_bcv "
+    "FROM devices ";
 
 DeviceRow Model::findDevice(const ArrayRow& array, const std::string& name) {
   std::string dev = canonicalDevice(name);
@@ -160,7 +165,8 @@ std::vector<DeviceRow> Model::findDevices(const ArrayRow& array, const std::stri
       continue;
     }
     uint64_t from = 0, to = 0;
-    if (!parseHex(piece.substr(0, colon), &from) || !parseHex(piece.substr(colon + 1), &to) || to < from)
+    if (!parseHex(piece.substr(0, colon), &from) || !parseHex(piece.substr(colon + 1), &to) ||
+        to < from)
       throw CliError("Invalid device range: " + piece);
     if (to - from >= 4096) throw CliError("Device range too long: " + piece);
     for (uint64_t n = from; n <= to; ++n) out.push_back(findDevice(array, deviceName(n)));
@@ -177,22 +183,27 @@ std::vector<PortRow> Model::ports(int64_t arrayId) {
   return out;
 }
 
-PortRow Model::findPort(const ArrayRow& array, const std::string& director, const std::string& port) {
+PortRow Model::findPort(const ArrayRow& array, const std::string& director,
+                        const std::string& port) {
   std::string key = directorKey(director);
   uint64_t p = 0;
   if (key.empty()) throw CliError("Invalid director: " + director);
   if (!parseUnsigned(port, &p)) throw CliError("Invalid port: " + port);
-  Statement st(db_, "SELECT id, director, port, wwn FROM ports WHERE array_id = ? AND director = ? AND port = ?");
+  Statement st(
+      db_,
+      "SELECT id, director, port, wwn FROM ports WHERE array_id = ? AND director = ? AND port = ?");
   st.bind(1, array.id).bind(2, key).bind(3, static_cast<int64_t>(p));
   if (!st.step())
-    throw CliError("Director port " + directorDisplay(key) + ":" + port + " does not exist on Symmetrix " + array.symid);
+    throw CliError("Director port " + directorDisplay(key) + ":" + port +
+                   " does not exist on Symmetrix " + array.symid);
   return {st.integer(0), st.text(1), st.integer(2), st.text(3)};
 }
 
 std::vector<PortRow> Model::devicePorts(int64_t deviceId) {
   std::vector<PortRow> out;
   Statement st(db_,
-               "SELECT p.id, p.director, p.port, p.wwn FROM device_ports dp JOIN ports p ON p.id = dp.port_id "
+               "SELECT p.id, p.director, p.port, p.wwn FROM device_ports dp JOIN ports p ON p.id = "
+               "dp.port_id "
                "WHERE dp.device_id = ? ORDER BY p.id");
   st.bind(1, deviceId);
   while (st.step()) out.push_back({st.integer(0), st.text(1), st.integer(2), st.text(3)});
@@ -210,7 +221,9 @@ std::vector<CopyRow> Model::pairsOf(int64_t deviceId) {
 }
 
 bool Model::pairOfBcv(int64_t bcvId, CopyRow* row) {
-  Statement st(db_, "SELECT id, std_id, bcv_id, state, last_action, started, queries FROM pairs WHERE bcv_id = ?");
+  Statement st(db_,
+               "SELECT id, std_id, bcv_id, state, last_action, started, queries FROM pairs WHERE "
+               "bcv_id = ?");
   st.bind(1, bcvId);
   if (!st.step()) return false;
   *row = readCopy(st, "pair");
@@ -243,8 +256,9 @@ CopyView Model::observe(CopyRow& row, int64_t megabytes, bool query) {
   double fraction;
   bool count = false;
   if (rules_.timeMode) {
-    double duration = split ? rules_.splitSeconds
-                            : static_cast<double>(megabytes) / (rules_.copyRateMb > 0 ? rules_.copyRateMb : 1);
+    double duration =
+        split ? rules_.splitSeconds
+              : static_cast<double>(megabytes) / (rules_.copyRateMb > 0 ? rules_.copyRateMb : 1);
     fraction = duration <= 0 ? 1.0 : (now_ - row.started) / duration;
   } else {
     int64_t limit = split ? rules_.splitQueries : rules_.copyQueries;
@@ -252,7 +266,8 @@ CopyView Model::observe(CopyRow& row, int64_t megabytes, bool query) {
       fraction = 1.0;
     } else {
       count = query && counted_.insert({row.kind, row.id}).second;
-      fraction = static_cast<double>(row.queries + (count ? 1 : 0)) / static_cast<double>(limit + 1);
+      fraction =
+          static_cast<double>(row.queries + (count ? 1 : 0)) / static_cast<double>(limit + 1);
     }
   }
   if (fraction >= 1.0) {
@@ -288,15 +303,24 @@ void Model::removeCopy(const CopyRow& row) {
   st.bind(1, row.id).run();
 }
 
-CopyRow Model::createCopy(const std::string& kind, int64_t first, int64_t second, const std::string& state,
-                          const std::string& lastAction) {
+CopyRow Model::createCopy(const std::string& kind, int64_t first, int64_t second,
+                          const std::string& state, const std::string& lastAction) {
   if (kind == "pair") {
-    Statement st(db_, "INSERT INTO pairs(std_id, bcv_id, state, last_action, started) VALUES(?, ?, ?, ?, ?)");
+    Statement st(
+        db_,
+        "INSERT INTO pairs(std_id, bcv_id, state, last_action, started) VALUES(?, ?, ?, ?, ?)");
     st.bind(1, first).bind(2, second).bind(3, state).bind(4, lastAction).bind(5, now_).run();
   } else {
     Statement st(db_,
-                 "INSERT INTO sessions(kind, src_id, tgt_id, state, last_action, started) VALUES(?, ?, ?, ?, ?, ?)");
-    st.bind(1, kind).bind(2, first).bind(3, second).bind(4, state).bind(5, lastAction).bind(6, now_).run();
+                 "INSERT INTO sessions(kind, src_id, tgt_id, state, last_action, started) "
+                 "VALUES(?, ?, ?, ?, ?, ?)");
+    st.bind(1, kind)
+        .bind(2, first)
+        .bind(3, second)
+        .bind(4, state)
+        .bind(5, lastAction)
+        .bind(6, now_)
+        .run();
   }
   CopyRow row;
   row.id = db_.lastInsertId();

@@ -123,8 +123,8 @@ class Model {
   void setState(CopyRow& row, const std::string& state, const std::string& lastAction);
   void removeCopy(const CopyRow& row);
   // Creates a pair or a session in `state`.
-  CopyRow createCopy(const std::string& kind, int64_t first, int64_t second, const std::string& state,
-                     const std::string& lastAction);
+  CopyRow createCopy(const std::string& kind, int64_t first, int64_t second,
+                     const std::string& state, const std::string& lastAction);
 
   std::vector<HostRow> hosts();
   HostRow hostById(int64_t id);

@@ -111,7 +111,8 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
   try {
     Transaction tx(*db);
     Statement st(*db,
-                 "INSERT INTO runs(pid, tool, args, command, symid, pair_file, started) VALUES(?, ?, ?, ?, ?, ?, ?)");
+                 "INSERT INTO runs(pid, tool, args, command, symid, pair_file, started) VALUES(?, "
+                 "?, ?, ?, ?, ?, ?)");
     st.bind(1, static_cast<int64_t>(getpid()))
         .bind(2, tool.name)
         .bind(3, argsJson(args))
@@ -156,7 +157,8 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
       r.status = failStatus;  // no output at all
     done = true;
   } else if (!done && faulted && fault.kind == "fail") {
-    failWith(r, failStatus, fault.message.empty() ? "The operation failed (injected fault)" : fault.message);
+    failWith(r, failStatus,
+             fault.message.empty() ? "The operation failed (injected fault)" : fault.message);
     done = true;
   }
 
@@ -189,10 +191,13 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
       r.out = "\nThe command completed, but its report could not be formatted.\n\n";
   }
 
-  double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+  double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
   try {
     Transaction tx(*db);
-    Statement st(*db, "UPDATE runs SET exit_status = ?, duration_ms = ?, fault = ?, message = ? WHERE id = ?");
+    Statement st(
+        *db,
+        "UPDATE runs SET exit_status = ?, duration_ms = ?, fault = ?, message = ? WHERE id = ?");
     st.bind(1, r.status)
         .bind(2, ms)
         .bind(3, r.fault.empty() ? nullptr : r.fault.c_str())

@@ -22,9 +22,11 @@ struct Line {
   std::string rest;  // the text after the keyword (for "set")
 };
 
-const std::set<std::string> kPairStates = {"NeverEstab", "SyncInProg", "Synchronized", "SplitInProg", "Split",
-                                           "SplitBfrSync", "SplitBfrRest", "RestInProg", "Restored"};
-const std::set<std::string> kCloneStates = {"Created", "CopyInProg", "Copied", "Split", "RestInProg", "Restored"};
+const std::set<std::string> kPairStates = {"NeverEstab",   "SyncInProg", "Synchronized",
+                                           "SplitInProg",  "Split",      "SplitBfrSync",
+                                           "SplitBfrRest", "RestInProg", "Restored"};
+const std::set<std::string> kCloneStates = {"Created", "CopyInProg", "Copied",
+                                            "Split",   "RestInProg", "Restored"};
 const std::set<std::string> kSnapStates = {"Created", "CopyOnWrite", "RestInProg", "Restored"};
 
 class Loader {
@@ -72,12 +74,14 @@ class Loader {
     return line;
   }
 
-  void expect(const Line& line, size_t least, size_t most, const std::set<std::string>& options) const {
+  void expect(const Line& line, size_t least, size_t most,
+              const std::set<std::string>& options) const {
     if (line.args.size() < least || line.args.size() > most)
       fail(line, "\"" + line.keyword + "\" takes " + std::to_string(least) +
                      (most != least ? " to " + std::to_string(most) : "") + " value(s)");
     for (const auto& o : line.options)
-      if (!options.count(o.first)) fail(line, "unknown option \"" + o.first + "\" for \"" + line.keyword + "\"");
+      if (!options.count(o.first))
+        fail(line, "unknown option \"" + o.first + "\" for \"" + line.keyword + "\"");
   }
 
   std::string option(const Line& line, const std::string& key, const std::string& fallback) const {
@@ -147,15 +151,20 @@ class Loader {
     expect(line, 1, 1, {"port"});
     std::string port = option(line, "port", "");
     Statement st(db_, "INSERT INTO hbas(host_id, wwn, port_name) VALUES(?, ?, ?)");
-    st.bind(1, hostId_).bind(2, canonicalWwn(line.args[0])).bind(3, port.empty() ? nullptr : port.c_str()).run();
+    st.bind(1, hostId_)
+        .bind(2, canonicalWwn(line.args[0]))
+        .bind(3, port.empty() ? nullptr : port.c_str())
+        .run();
   }
 
   void applyArray(const Line& line) {
     expect(line, 1, 2, {"model", "microcode", "cache", "discovered"});
     std::string attachment = line.args.size() > 1 ? toLower(line.args[1]) : "local";
-    if (attachment != "local" && attachment != "remote") fail(line, "attachment must be local or remote");
+    if (attachment != "local" && attachment != "remote")
+      fail(line, "attachment must be local or remote");
     Statement st(db_,
-                 "INSERT INTO arrays(symid, local, model, microcode, cache_mb, discovered) VALUES(?, ?, ?, ?, ?, ?)");
+                 "INSERT INTO arrays(symid, local, model, microcode, cache_mb, discovered) "
+                 "VALUES(?, ?, ?, ?, ?, ?)");
     st.bind(1, line.args[0])
         .bind(2, attachment == "local" ? 1 : 0)
         .bind(3, option(line, "model", "DMX4-24"))
@@ -171,12 +180,14 @@ class Loader {
   // "FA-4A:0" -> port id of the current array.
   int64_t portId(const Line& line, const std::string& spec) {
     size_t colon = spec.find_last_of(':');
-    if (colon == std::string::npos) fail(line, "director port \"" + spec + "\" must look like FA-4A:0");
+    if (colon == std::string::npos)
+      fail(line, "director port \"" + spec + "\" must look like FA-4A:0");
     std::string key = directorKey(spec.substr(0, colon));
     int64_t port = number(line, spec.substr(colon + 1), "port number");
     if (key.empty()) fail(line, "invalid director \"" + spec.substr(0, colon) + "\"");
     auto it = ports_.find(key + ":" + std::to_string(port));
-    if (it == ports_.end()) fail(line, "director port " + spec + " is not declared by a \"port\" line");
+    if (it == ports_.end())
+      fail(line, "director port " + spec + " is not declared by a \"port\" line");
     return it->second;
   }
 
@@ -191,7 +202,8 @@ class Loader {
       std::string id = key + ":" + std::to_string(port);
       if (ports_.count(id)) fail(line, "director port " + spec + " declared twice");
       // A made-up but stable port WWN: array number and port count.
-      std::string wwn = boundedtext::formatString(32, "50000972%04llX%04llX", static_cast<unsigned long long>(arrayId_),
+      std::string wwn = boundedtext::formatString(32, "50000972%04llX%04llX",
+                                                  static_cast<unsigned long long>(arrayId_),
                                                   static_cast<unsigned long long>(ports_.size()));
       st.bind(1, arrayId_).bind(2, key).bind(3, port).bind(4, wwn).run();
       ports_[id] = db_.lastInsertId();
@@ -203,7 +215,11 @@ class Loader {
     if (line.keyword == "disk") {
       expect(line, 1, 1, {"size", "avail"});
       int64_t size = number(line, option(line, "size", "140000"), "size");
-      st.bind(1, arrayId_).bind(2, line.args[0]).bind(3, size).bind(4, number(line, option(line, "avail", "0"), "avail")).run();
+      st.bind(1, arrayId_)
+          .bind(2, line.args[0])
+          .bind(3, size)
+          .bind(4, number(line, option(line, "avail", "0"), "avail"))
+          .run();
       return;
     }
     expect(line, 1, 1, {"size", "avail"});
@@ -211,9 +227,11 @@ class Loader {
     int64_t size = number(line, option(line, "size", "140000"), "size");
     int64_t avail = number(line, option(line, "avail", "0"), "avail");
     if (avail > size) fail(line, "avail is larger than size");
-    int64_t first = db_.scalar(("SELECT count(*) FROM disks WHERE array_id = " + std::to_string(arrayId_)).c_str(), 0);
+    int64_t first = db_.scalar(
+        ("SELECT count(*) FROM disks WHERE array_id = " + std::to_string(arrayId_)).c_str(), 0);
     for (int64_t i = first; i < first + count; ++i) {
-      std::string ident = "DF-" + std::to_string(i % 16 + 1) + std::string(1, static_cast<char>('A' + (i / 16) % 26)) +
+      std::string ident = "DF-" + std::to_string(i % 16 + 1) +
+                          std::string(1, static_cast<char>('A' + (i / 16) % 26)) +
                           (i >= 16 * 26 ? std::to_string(i / (16 * 26)) : "");
       st.bind(1, arrayId_).bind(2, ident).bind(3, size).bind(4, avail).run();
     }
@@ -223,9 +241,11 @@ class Loader {
   std::pair<uint64_t, uint64_t> range(const Line& line, const std::string& text) {
     size_t sep = text.find_first_of("-:");
     uint64_t from = 0, to = 0;
-    bool ok = sep == std::string::npos ? parseHex(text, &from) && parseHex(text, &to)
-                                       : parseHex(text.substr(0, sep), &from) && parseHex(text.substr(sep + 1), &to);
-    if (!ok || to < from || to - from > 0x100000) fail(line, "invalid device range \"" + text + "\"");
+    bool ok = sep == std::string::npos
+                  ? parseHex(text, &from) && parseHex(text, &to)
+                  : parseHex(text.substr(0, sep), &from) && parseHex(text.substr(sep + 1), &to);
+    if (!ok || to < from || to - from > 0x100000)
+      fail(line, "invalid device range \"" + text + "\"");
     return {from, to};
   }
 
@@ -235,7 +255,8 @@ class Loader {
     if (single) opts.insert({"ld", "pd", "bcv"});
     expect(line, 2, 2, opts);
     auto r = range(line, line.args[0]);
-    if (single && r.first != r.second) fail(line, "\"device\" names one device; use \"devices\" for a range");
+    if (single && r.first != r.second)
+      fail(line, "\"device\" names one device; use \"devices\" for a range");
     std::string type = toLower(line.args[1]);
     if (type != "std" && type != "bcv" && type != "clone" && type != "vdev")
       fail(line, "device type must be std, bcv, clone or vdev");
@@ -253,7 +274,8 @@ class Loader {
     if (!bcv.empty()) bcv = canonicalDevice(bcv);
 
     Statement dev(db_,
-                  "INSERT INTO devices(array_id, name, type, megabytes, pd_name, ld_name, dgroup, status, attached_bcv) "
+                  "INSERT INTO devices(array_id, name, type, megabytes, pd_name, ld_name, dgroup, "
+                  "status, attached_bcv) "
                   "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
     Statement map(db_, "INSERT INTO device_ports(device_id, port_id, lun) VALUES(?, ?, ?)");
     for (uint64_t n = r.first; n <= r.second; ++n) {
@@ -282,16 +304,25 @@ class Loader {
     return it->second;
   }
 
-  void addPair(const Line& line, const std::string& stdName, const std::string& bcvName, const std::string& state) {
+  void addPair(const Line& line, const std::string& stdName, const std::string& bcvName,
+               const std::string& state) {
     auto s = device(line, stdName);
     auto b = device(line, bcvName);
     if (b.second != "bcv") fail(line, "device " + canonicalDevice(bcvName) + " is not a BCV");
-    if (s.second == "bcv" || s.second == "vdev") fail(line, "device " + canonicalDevice(stdName) + " cannot be a standard device");
-    Statement attach(db_, "UPDATE devices SET attached_bcv = coalesce(attached_bcv, ?) WHERE id = ?");
+    if (s.second == "bcv" || s.second == "vdev")
+      fail(line, "device " + canonicalDevice(stdName) + " cannot be a standard device");
+    Statement attach(db_,
+                     "UPDATE devices SET attached_bcv = coalesce(attached_bcv, ?) WHERE id = ?");
     attach.bind(1, canonicalDevice(bcvName)).bind(2, s.first).run();
     if (state == "NeverEstab") return;
-    Statement st(db_, "INSERT INTO pairs(std_id, bcv_id, state, last_action, started) VALUES(?, ?, ?, ?, 0)");
-    st.bind(1, s.first).bind(2, b.first).bind(3, state).bind(4, state == "Split" ? "Split" : "Establish").run();
+    Statement st(
+        db_,
+        "INSERT INTO pairs(std_id, bcv_id, state, last_action, started) VALUES(?, ?, ?, ?, 0)");
+    st.bind(1, s.first)
+        .bind(2, b.first)
+        .bind(3, state)
+        .bind(4, state == "Split" ? "Split" : "Establish")
+        .run();
   }
 
   void applyPairs(const Line& line) {
@@ -302,7 +333,8 @@ class Loader {
     auto stds = range(line, line.args[0]);
     uint64_t bcv = 0;
     if (!parseHex(line.args[1], &bcv)) fail(line, "invalid BCV device \"" + line.args[1] + "\"");
-    for (uint64_t n = stds.first; n <= stds.second; ++n) addPair(line, deviceName(n), deviceName(bcv + n - stds.first), state);
+    for (uint64_t n = stds.first; n <= stds.second; ++n)
+      addPair(line, deviceName(n), deviceName(bcv + n - stds.first), state);
   }
 
   void applySession(const Line& line) {
@@ -314,9 +346,12 @@ class Loader {
     auto src = device(line, line.args[0]);
     auto tgt = device(line, line.args[1]);
     if (src.second == "vdev") fail(line, "a virtual device cannot be a session source");
-    if (clone == (tgt.second == "vdev")) fail(line, clone ? "a clone target cannot be a virtual device" : "a snap target must be a virtual device");
+    if (clone == (tgt.second == "vdev"))
+      fail(line, clone ? "a clone target cannot be a virtual device"
+                       : "a snap target must be a virtual device");
     Statement st(db_,
-                 "INSERT INTO sessions(kind, src_id, tgt_id, state, last_action, started) VALUES(?, ?, ?, ?, 'Create', 0)");
+                 "INSERT INTO sessions(kind, src_id, tgt_id, state, last_action, started) "
+                 "VALUES(?, ?, ?, ?, 'Create', 0)");
     st.bind(1, line.keyword).bind(2, src.first).bind(3, tgt.first).bind(4, state).run();
   }
 
@@ -330,7 +365,9 @@ class Loader {
   void applyLogin(const Line& line) {
     expect(line, 2, 64, {"logged_in", "on_fabric", "registered"});
     int64_t hba = hbaId(line, line.args[0]);
-    Statement st(db_, "INSERT OR REPLACE INTO logins(port_id, hba_id, logged_in, on_fabric) VALUES(?, ?, ?, ?)");
+    Statement st(
+        db_,
+        "INSERT OR REPLACE INTO logins(port_id, hba_id, logged_in, on_fabric) VALUES(?, ?, ?, ?)");
     for (size_t i = 1; i < line.args.size(); ++i)
       st.bind(1, portId(line, line.args[i]))
           .bind(2, hba)
@@ -338,7 +375,8 @@ class Loader {
           .bind(4, flag(line, "on_fabric", true) ? 1 : 0)
           .run();
     if (flag(line, "registered", true)) {
-      Statement al(db_, "INSERT OR IGNORE INTO aliases(array_id, wwn, node, port) VALUES(?, ?, NULL, NULL)");
+      Statement al(
+          db_, "INSERT OR IGNORE INTO aliases(array_id, wwn, node, port) VALUES(?, ?, NULL, NULL)");
       al.bind(1, arrayId_).bind(2, canonicalWwn(line.args[0])).run();
     }
   }
@@ -347,7 +385,8 @@ class Loader {
     expect(line, 1, 1, {"node", "port"});
     std::string node = option(line, "node", "");
     std::string port = option(line, "port", "");
-    Statement st(db_, "INSERT OR REPLACE INTO aliases(array_id, wwn, node, port) VALUES(?, ?, ?, ?)");
+    Statement st(db_,
+                 "INSERT OR REPLACE INTO aliases(array_id, wwn, node, port) VALUES(?, ?, ?, ?)");
     st.bind(1, arrayId_)
         .bind(2, canonicalWwn(line.args[0]))
         .bind(3, node.empty() ? nullptr : node.c_str())
@@ -366,7 +405,8 @@ class Loader {
     find.step();
     int64_t record = find.integer(0);
     Statement mapped(db_, "SELECT 1 FROM device_ports WHERE device_id = ? AND port_id = ?");
-    Statement add(db_, "INSERT OR IGNORE INTO mask_devs(record_id, device_id, pending) VALUES(?, ?, 0)");
+    Statement add(db_,
+                  "INSERT OR IGNORE INTO mask_devs(record_id, device_id, pending) VALUES(?, ?, 0)");
     for (const std::string& item : split(line.args[2], ',')) {
       auto r = range(line, item);
       for (uint64_t n = r.first; n <= r.second; ++n) {
@@ -384,7 +424,8 @@ class Loader {
     expect(line, 1, 1, {"holder"});
     int64_t n = number(line, line.args[0], "lock number");
     if (n > 15) fail(line, "lock numbers run from 0 to 15");
-    Statement st(db_, "INSERT OR REPLACE INTO locks(array_id, number, holder, since) VALUES(?, ?, ?, 0)");
+    Statement st(
+        db_, "INSERT OR REPLACE INTO locks(array_id, number, holder, since) VALUES(?, ?, ?, 0)");
     st.bind(1, arrayId_).bind(2, n).bind(3, option(line, "holder", "scenario")).run();
   }
 
@@ -405,7 +446,8 @@ void loadScenario(Database& db, const std::string& text, const std::string& sour
   for (const SettingInfo& s : allSettings()) setSetting(db, s.key, s.fallback);
   Loader loader(db, source);
   loader.load(text);
-  if (db.scalar("SELECT count(*) FROM arrays", 0) == 0) throw ScenarioError(source + ": the scenario defines no array");
+  if (db.scalar("SELECT count(*) FROM arrays", 0) == 0)
+    throw ScenarioError(source + ": the scenario defines no array");
   tx.commit();
 }
 

@@ -4,15 +4,15 @@ namespace symsim {
 
 const std::vector<SettingInfo>& allSettings() {
   static const std::vector<SettingInfo> settings = {
-    {setting::kVersion, "V7.0.0.0", "version text printed by symcli"},
-    {setting::kProgress, "queries", "how copies progress: \"queries\" or \"time\""},
-    {setting::kCopyQueries, "2", "queries that report a copy in progress before it is done"},
-    {setting::kSplitQueries, "1", "queries that report a split in progress before it is done"},
-    {setting::kCopyRate, "200", "copy rate in megabytes per second (time mode)"},
-    {setting::kSplitSeconds, "1", "seconds a split takes (time mode)"},
-    {setting::kClockOffset, "0", "seconds added to the real clock"},
-    {setting::kLocalName, "", "name of the local host (empty: the machine's host name)"},
-    {setting::kLocalAddress, "", "address of the local host (empty: resolved from its name)"},
+      {setting::kVersion, "V7.0.0.0", "version text printed by symcli"},
+      {setting::kProgress, "queries", "how copies progress: \"queries\" or \"time\""},
+      {setting::kCopyQueries, "2", "queries that report a copy in progress before it is done"},
+      {setting::kSplitQueries, "1", "queries that report a split in progress before it is done"},
+      {setting::kCopyRate, "200", "copy rate in megabytes per second (time mode)"},
+      {setting::kSplitSeconds, "1", "seconds a split takes (time mode)"},
+      {setting::kClockOffset, "0", "seconds added to the real clock"},
+      {setting::kLocalName, "", "name of the local host (empty: the machine's host name)"},
+      {setting::kLocalAddress, "", "address of the local host (empty: resolved from its name)"},
   };
   return settings;
 }
@@ -110,7 +110,9 @@ std::string getSetting(Database& db, const std::string& key, const std::string& 
 }
 
 void setSetting(Database& db, const std::string& key, const std::string& value) {
-  Statement st(db, "INSERT INTO settings(key, value) VALUES(?, ?) ON CONFLICT(key) DO UPDATE SET value = excluded.value");
+  Statement st(db,
+               "INSERT INTO settings(key, value) VALUES(?, ?) ON CONFLICT(key) DO UPDATE SET value "
+               "= excluded.value");
   st.bind(1, key).bind(2, value).run();
 }
 

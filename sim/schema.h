@@ -18,14 +18,14 @@ void setSetting(Database& db, const std::string& key, const std::string& value);
 
 // The setting names and their defaults.
 namespace setting {
-constexpr const char* kVersion = "version";              // "V7.0.0.0"
-constexpr const char* kProgress = "progress";            // "queries" or "time"
-constexpr const char* kCopyQueries = "copy_queries";     // 2
-constexpr const char* kSplitQueries = "split_queries";   // 1
-constexpr const char* kCopyRate = "copy_rate";           // 200 (megabytes per second)
-constexpr const char* kSplitSeconds = "split_seconds";   // 1
-constexpr const char* kClockOffset = "clock_offset";     // 0 (seconds added to the real clock)
-constexpr const char* kLocalName = "local_host_name";    // empty: gethostname()
+constexpr const char* kVersion = "version";                  // "V7.0.0.0"
+constexpr const char* kProgress = "progress";                // "queries" or "time"
+constexpr const char* kCopyQueries = "copy_queries";         // 2
+constexpr const char* kSplitQueries = "split_queries";       // 1
+constexpr const char* kCopyRate = "copy_rate";               // 200 (megabytes per second)
+constexpr const char* kSplitSeconds = "split_seconds";       // 1
+constexpr const char* kClockOffset = "clock_offset";         // 0 (seconds added to the real clock)
+constexpr const char* kLocalName = "local_host_name";        // empty: gethostname()
 constexpr const char* kLocalAddress = "local_host_address";  // empty: resolved
 }  // namespace setting
 

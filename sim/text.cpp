@@ -27,7 +27,9 @@ std::string trim(const std::string& s) {
 
 bool equalsNoCase(const std::string& a, const std::string& b) { return toUpper(a) == toUpper(b); }
 
-bool startsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+bool startsWith(const std::string& s, const std::string& prefix) {
+  return s.compare(0, prefix.size(), prefix) == 0;
+}
 
 std::vector<std::string> split(const std::string& s, char sep) {
   std::vector<std::string> parts;
@@ -103,7 +105,8 @@ std::string deviceName(uint64_t number) {
 
 std::string canonicalDevice(const std::string& name) {
   uint64_t n = 0;
-  if (name.size() > 8 || !parseHex(name, &n)) throw CliError("Invalid Symmetrix device name: " + name);
+  if (name.size() > 8 || !parseHex(name, &n))
+    throw CliError("Invalid Symmetrix device name: " + name);
   return deviceName(n);
 }
 
@@ -113,7 +116,8 @@ std::string directorKey(const std::string& director) {
   if (dash != std::string::npos) d = d.substr(dash + 1);
   size_t digits = 0;
   while (digits < d.size() && std::isdigit(static_cast<unsigned char>(d[digits]))) ++digits;
-  if (digits == 0 || digits > 3 || digits + 1 != d.size() || !std::isalpha(static_cast<unsigned char>(d.back())))
+  if (digits == 0 || digits > 3 || digits + 1 != d.size() ||
+      !std::isalpha(static_cast<unsigned char>(d.back())))
     return "";
   size_t zeros = 0;
   while (zeros + 1 < digits && d[zeros] == '0') ++zeros;
@@ -139,11 +143,21 @@ std::string jsonString(const std::string& s) {
   std::string out = "\"";
   for (unsigned char c : s) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char buf[8];

@@ -33,8 +33,12 @@ void listArrays(Context& ctx) {
               {"model", a.model},
               {"microcode_version", a.microcode},
               {"cache_megabytes", std::to_string(a.cacheMb)},
-              {"physical_devices", std::to_string(count(ctx.model.db(), "SELECT count(*) FROM disks WHERE array_id = ?", a.id))},
-              {"devices", std::to_string(count(ctx.model.db(), "SELECT count(*) FROM devices WHERE array_id = ?", a.id))}});
+              {"physical_devices",
+               std::to_string(
+                   count(ctx.model.db(), "SELECT count(*) FROM disks WHERE array_id = ?", a.id))},
+              {"devices",
+               std::to_string(count(ctx.model.db(),
+                                    "SELECT count(*) FROM devices WHERE array_id = ?", a.id))}});
   }
   ctx.out = xml.finish();
 }
@@ -43,9 +47,10 @@ void listConnections(Context& ctx) {
   ArrayRow a = ctx.array();
   XmlWriter xml;
   xml.open("Symmetrix", {{"symid", a.symid}});
-  Statement st(ctx.model.db(),
-               "SELECT h.host_id, h.wwn, p.director, p.port FROM logins l JOIN ports p ON p.id = l.port_id "
-               "JOIN hbas h ON h.id = l.hba_id WHERE p.array_id = ? ORDER BY h.host_id, h.id, p.id");
+  Statement st(
+      ctx.model.db(),
+      "SELECT h.host_id, h.wwn, p.director, p.port FROM logins l JOIN ports p ON p.id = l.port_id "
+      "JOIN hbas h ON h.id = l.hba_id WHERE p.array_id = ? ORDER BY h.host_id, h.id, p.id");
   st.bind(1, a.id);
   int64_t current = -1;
   while (st.step()) {
@@ -54,7 +59,9 @@ void listConnections(Context& ctx) {
       if (current != -1) xml.close();
       current = hostId;
       HostRow h = ctx.model.hostById(hostId);
-      xml.open("Host", {{"name", h.name}, {"address", h.address}, {"node_name", ctx.model.registeredName(h)}});
+      xml.open(
+          "Host",
+          {{"name", h.name}, {"address", h.address}, {"node_name", ctx.model.registeredName(h)}});
     }
     xml.leaf("Connection", {{"director", directorDisplay(st.text(2))},
                             {"port", std::to_string(st.integer(3))},
@@ -67,10 +74,13 @@ void listLocks(Context& ctx) {
   XmlWriter xml;
   for (const ArrayRow& a : selectedArrays(ctx)) {
     xml.open("Symmetrix", {{"symid", a.symid}});
-    Statement st(ctx.model.db(), "SELECT number, holder FROM locks WHERE array_id = ? ORDER BY number");
+    Statement st(ctx.model.db(),
+                 "SELECT number, holder FROM locks WHERE array_id = ? ORDER BY number");
     st.bind(1, a.id);
     while (st.step())
-      xml.leaf("Lock", {{"number", std::to_string(st.integer(0))}, {"status", "Locked"}, {"holder", st.text(1)}});
+      xml.leaf("Lock", {{"number", std::to_string(st.integer(0))},
+                        {"status", "Locked"},
+                        {"holder", st.text(1)}});
     xml.close();
   }
   ctx.out = xml.finish();
@@ -107,7 +117,8 @@ const ToolGrammar& symcfgGrammar() {
     t.valueOptions = {"-sid", "-lockn"};
     t.flagOptions = {"-noprompt", "-connections", "-sorthost", "-lock", "-v"};
     CommandSpec locks{"lock list", {"list"}, 0, {}, {"-sid"}, {"-lock"}, {}};
-    CommandSpec connections{"connections", {"list"}, 0, {"-sid"}, {}, {"-connections"}, {"-sorthost"}};
+    CommandSpec connections{"connections",    {"list"},     0, {"-sid"}, {},
+                            {"-connections"}, {"-sorthost"}};
     CommandSpec list{"list", {"list"}, 0, {}, {"-sid"}, {}, {"-v"}};
     CommandSpec release{"release", {"release"}, 0, {"-sid", "-lockn"}, {}, {}, {"-noprompt"}};
     CommandSpec disc{"discover", {"discover"}, 0, {}, {"-sid"}, {}, {"-noprompt"}};
@@ -124,7 +135,9 @@ const ToolGrammar& symcfgGrammar() {
   return g;
 }
 
-bool symcfgBlocked(const ParsedCommand& cmd) { return cmd.name != "lock list" && cmd.name != "release"; }
+bool symcfgBlocked(const ParsedCommand& cmd) {
+  return cmd.name != "lock list" && cmd.name != "release";
+}
 
 void symcfgExecute(Context& ctx) {
   const std::string& n = ctx.cmd.name;
@@ -155,7 +168,8 @@ void symdiskExecute(Context& ctx) {
   XmlWriter xml;
   for (const ArrayRow& a : selectedArrays(ctx)) {
     xml.open("Symmetrix", {{"symid", a.symid}});
-    Statement st(ctx.model.db(), "SELECT ident, megabytes, avail_mb FROM disks WHERE array_id = ? ORDER BY id");
+    Statement st(ctx.model.db(),
+                 "SELECT ident, megabytes, avail_mb FROM disks WHERE array_id = ? ORDER BY id");
     st.bind(1, a.id);
     int index = 0;
     while (st.step()) {

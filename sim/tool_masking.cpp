@@ -12,7 +12,8 @@ namespace symsim {
 
 namespace {
 
-const char* kNoRecords = "No device masking database records could be found for the specified input parameters";
+const char* kNoRecords =
+    "No device masking database records could be found for the specified input parameters";
 
 std::string yesNo(bool b) { return b ? "Yes" : "No"; }
 
@@ -42,14 +43,16 @@ void addOrRemove(Context& ctx, bool add) {
   std::string wwn = canonicalWwn(ctx.cmd.value("-wwn"));
   PortRow port = ctx.model.findPort(array, ctx.cmd.value("-dir"), ctx.cmd.value("-port"));
   std::string where = directorDisplay(port.director) + ":" + std::to_string(port.port);
-  if (!wwnKnown(ctx, array, wwn)) throw CliError("The WWN " + wwn + " is not known to Symmetrix " + array.symid);
+  if (!wwnKnown(ctx, array, wwn))
+    throw CliError("The WWN " + wwn + " is not known to Symmetrix " + array.symid);
   std::vector<DeviceRow> devices = ctx.model.findDevices(array, ctx.cmd.operands[0]);
   Database& db = ctx.model.db();
   int64_t record = maskRecord(db, port.id, wwn, add);
   for (const DeviceRow& d : devices) {
     bool mapped = false;
     for (const PortRow& p : ctx.model.devicePorts(d.id)) mapped = mapped || p.id == port.id;
-    if (add && !mapped) throw CliError("Device " + d.name + " is not mapped to director port " + where);
+    if (add && !mapped)
+      throw CliError("Device " + d.name + " is not mapped to director port " + where);
     int64_t pending = -1;
     if (record) {
       Statement st(db, "SELECT pending FROM mask_devs WHERE record_id = ? AND device_id = ?");
@@ -66,9 +69,11 @@ void addOrRemove(Context& ctx, bool add) {
       }
     } else {
       if (pending == -1 || pending == 2)
-        throw CliError("Device " + d.name + " is not assigned to WWN " + wwn + " on director port " + where);
-      const char* sql = pending == 1 ? "DELETE FROM mask_devs WHERE record_id = ? AND device_id = ?"
-                                     : "UPDATE mask_devs SET pending = 2 WHERE record_id = ? AND device_id = ?";
+        throw CliError("Device " + d.name + " is not assigned to WWN " + wwn +
+                       " on director port " + where);
+      const char* sql =
+          pending == 1 ? "DELETE FROM mask_devs WHERE record_id = ? AND device_id = ?"
+                       : "UPDATE mask_devs SET pending = 2 WHERE record_id = ? AND device_id = ?";
       Statement st(db, sql);
       st.bind(1, record).bind(2, d.id).run();
     }
@@ -109,7 +114,8 @@ std::vector<HbaRow> localHbasOn(Context& ctx, const ArrayRow& array) {
   HostRow local = ctx.model.localHost();
   for (const HbaRow& h : ctx.model.hbas(local.id)) {
     Statement st(ctx.model.db(),
-                 "SELECT 1 FROM logins l JOIN ports p ON p.id = l.port_id WHERE l.hba_id = ? AND p.array_id = ?");
+                 "SELECT 1 FROM logins l JOIN ports p ON p.id = l.port_id WHERE l.hba_id = ? AND "
+                 "p.array_id = ?");
     st.bind(1, h.id).bind(2, array.id);
     if (st.step()) out.push_back(h);
   }
@@ -127,14 +133,18 @@ void discoverHba(Context& ctx) {
     for (const HbaRow& h : hbas) {
       // -rename registers the HBA under the host's name; without it only
       // an HBA that has no name yet gets one.
-      const char* sql = rename ? "INSERT INTO aliases(array_id, wwn, node, port) VALUES(?, ?, NULL, NULL) "
-                                 "ON CONFLICT(array_id, wwn) DO UPDATE SET node = NULL, port = NULL"
-                               : "INSERT OR IGNORE INTO aliases(array_id, wwn, node, port) VALUES(?, ?, NULL, NULL)";
+      const char* sql =
+          rename
+              ? "INSERT INTO aliases(array_id, wwn, node, port) VALUES(?, ?, NULL, NULL) "
+                "ON CONFLICT(array_id, wwn) DO UPDATE SET node = NULL, port = NULL"
+              : "INSERT OR IGNORE INTO aliases(array_id, wwn, node, port) VALUES(?, ?, NULL, NULL)";
       Statement st(ctx.model.db(), sql);
       st.bind(1, a.id).bind(2, h.wwn).run();
       std::string node, port;
       ctx.model.alias(a.id, h.wwn, &node, &port);
-      xml.leaf("Host_HBA", {{"WWN", h.wwn}, {"awwn_node_name", node}, {"awwn_port_name", port}, {"type", "Fibre"}});
+      xml.leaf(
+          "Host_HBA",
+          {{"WWN", h.wwn}, {"awwn_node_name", node}, {"awwn_port_name", port}, {"type", "Fibre"}});
       ++found;
     }
     xml.close();
@@ -154,9 +164,10 @@ void listHba(Context& ctx) {
                           {"WWN", h.wwn},
                           {"awwn_node_name", ctx.model.registeredName(local)},
                           {"awwn_port_name", h.portName}});
-    Statement st(ctx.model.db(),
-                 "SELECT a.symid, p.director, p.port FROM logins l JOIN ports p ON p.id = l.port_id "
-                 "JOIN arrays a ON a.id = p.array_id WHERE l.hba_id = ? ORDER BY a.id, p.id");
+    Statement st(
+        ctx.model.db(),
+        "SELECT a.symid, p.director, p.port FROM logins l JOIN ports p ON p.id = l.port_id "
+        "JOIN arrays a ON a.id = p.array_id WHERE l.hba_id = ? ORDER BY a.id, p.id");
     st.bind(1, h.id);
     while (st.step())
       xml.leaf("Port", {{"symid", st.text(0)},
@@ -171,10 +182,11 @@ void listLogins(Context& ctx) {
   XmlWriter xml;
   for (const ArrayRow& a : arraysOf(ctx)) {
     xml.open("Symmetrix", {{"symid", a.symid}});
-    Statement st(ctx.model.db(),
-                 "SELECT p.director, p.port, h.wwn, l.logged_in, l.on_fabric FROM logins l "
-                 "JOIN ports p ON p.id = l.port_id JOIN hbas h ON h.id = l.hba_id WHERE p.array_id = ? "
-                 "ORDER BY p.id, h.id");
+    Statement st(
+        ctx.model.db(),
+        "SELECT p.director, p.port, h.wwn, l.logged_in, l.on_fabric FROM logins l "
+        "JOIN ports p ON p.id = l.port_id JOIN hbas h ON h.id = l.hba_id WHERE p.array_id = ? "
+        "ORDER BY p.id, h.id");
     st.bind(1, a.id);
     std::string current;
     while (st.step()) {
@@ -182,8 +194,8 @@ void listLogins(Context& ctx) {
       if (where != current) {
         if (!current.empty()) xml.close();
         current = where;
-        xml.open("Devmask_Login_Record",
-                 {{"director", directorDisplay(st.text(0))}, {"port", std::to_string(st.integer(1))}});
+        xml.open("Devmask_Login_Record", {{"director", directorDisplay(st.text(0))},
+                                          {"port", std::to_string(st.integer(1))}});
       }
       std::string node, port;
       ctx.model.alias(a.id, st.text(2), &node, &port);
@@ -210,13 +222,17 @@ struct DbRecord {
 
 std::vector<DbRecord> records(Context& ctx, const ArrayRow& a) {
   std::vector<DbRecord> out;
-  Statement st(ctx.model.db(),
-               "SELECT m.id, p.director, p.port, m.wwn, p.id FROM maskdb m JOIN ports p ON p.id = m.port_id "
-               "WHERE p.array_id = ?1 "
-               "UNION SELECT 0, p.director, p.port, h.wwn, p.id FROM logins l JOIN ports p ON p.id = l.port_id "
-               "JOIN hbas h ON h.id = l.hba_id JOIN aliases al ON al.array_id = p.array_id AND al.wwn = h.wwn "
-               "WHERE p.array_id = ?1 AND NOT EXISTS (SELECT 1 FROM maskdb m2 WHERE m2.port_id = p.id AND m2.wwn = h.wwn) "
-               "ORDER BY 5, 4");
+  Statement st(
+      ctx.model.db(),
+      "SELECT m.id, p.director, p.port, m.wwn, p.id FROM maskdb m JOIN ports p ON p.id = m.port_id "
+      "WHERE p.array_id = ?1 "
+      "UNION SELECT 0, p.director, p.port, h.wwn, p.id FROM logins l JOIN ports p ON p.id = "
+      "l.port_id "
+      "JOIN hbas h ON h.id = l.hba_id JOIN aliases al ON al.array_id = p.array_id AND al.wwn = "
+      "h.wwn "
+      "WHERE p.array_id = ?1 AND NOT EXISTS (SELECT 1 FROM maskdb m2 WHERE m2.port_id = p.id AND "
+      "m2.wwn = h.wwn) "
+      "ORDER BY 5, 4");
   st.bind(1, a.id);
   while (st.step()) out.push_back({st.integer(0), st.text(1), st.integer(2), st.text(3)});
   return out;
@@ -256,9 +272,11 @@ void listDatabase(Context& ctx) {
 void listAssignment(Context& ctx) {
   ArrayRow a = ctx.array();
   DeviceRow d = ctx.model.findDevice(a, ctx.cmd.value("-dev"));
-  Statement st(ctx.model.db(),
-               "SELECT p.director, p.port, m.wwn FROM mask_devs md JOIN maskdb m ON m.id = md.record_id "
-               "JOIN ports p ON p.id = m.port_id WHERE md.device_id = ? AND md.pending != 2 ORDER BY p.id, m.wwn");
+  Statement st(
+      ctx.model.db(),
+      "SELECT p.director, p.port, m.wwn FROM mask_devs md JOIN maskdb m ON m.id = md.record_id "
+      "JOIN ports p ON p.id = m.port_id WHERE md.device_id = ? AND md.pending != 2 ORDER BY p.id, "
+      "m.wwn");
   st.bind(1, d.id);
   XmlWriter xml;
   xml.open("Symmetrix", {{"symid", a.symid}});
@@ -298,15 +316,17 @@ void listCapacity(Context& ctx) {
     ++found;
     std::set<std::string> names;
     int64_t megabytes = 0;
-    Statement st(ctx.model.db(),
-                 "SELECT DISTINCT d.name, d.megabytes FROM maskdb m JOIN ports p ON p.id = m.port_id "
-                 "JOIN mask_devs md ON md.record_id = m.id JOIN devices d ON d.id = md.device_id "
-                 "WHERE p.array_id = ? AND m.wwn = ? AND md.pending != 2");
+    Statement st(
+        ctx.model.db(),
+        "SELECT DISTINCT d.name, d.megabytes FROM maskdb m JOIN ports p ON p.id = m.port_id "
+        "JOIN mask_devs md ON md.record_id = m.id JOIN devices d ON d.id = md.device_id "
+        "WHERE p.array_id = ? AND m.wwn = ? AND md.pending != 2");
     st.bind(1, a.id).bind(2, wwn);
     while (st.step())
       if (names.insert(st.text(0)).second) megabytes += st.integer(1);
     xml.open("Originator_port", {{"wwn", wwn}, {"awwn_node_name", node}, {"awwn_port_name", port}});
-    xml.leaf("Capacity", {{"devices", std::to_string(names.size())}, {"megabytes", std::to_string(megabytes)}});
+    xml.leaf("Capacity",
+             {{"devices", std::to_string(names.size())}, {"megabytes", std::to_string(megabytes)}});
     xml.close();
   }
   if (!found) throw CliError("The supplied alias is invalid: " + host);

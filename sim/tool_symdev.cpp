@@ -27,7 +27,8 @@ void listDevices(Context& ctx) {
     DeviceReport report(ctx.model, a, 0, true);
     xml.open("Symmetrix", {{"symid", a.symid}});
     std::string sql =
-        "SELECT id, array_id, name, type, megabytes, pd_name, ld_name, dgroup, status, attached_bcv FROM devices d "
+        "SELECT id, array_id, name, type, megabytes, pd_name, ld_name, dgroup, status, "
+        "attached_bcv FROM devices d "
         "WHERE array_id = ?";
     if (noBcv) sql += " AND type != 'bcv'";
     if (onlyBcv) sql += " AND type = 'bcv'";
@@ -36,8 +37,8 @@ void listDevices(Context& ctx) {
     Statement st(ctx.model.db(), sql.c_str());
     st.bind(1, a.id);
     while (st.step()) {
-      DeviceRow d{st.integer(0), st.integer(1), st.text(2), st.text(3), st.integer(4), st.text(5),
-                  st.text(6),    st.text(7),    st.text(8), st.text(9)};
+      DeviceRow d{st.integer(0), st.integer(1), st.text(2), st.text(3), st.integer(4),
+                  st.text(5),    st.text(6),    st.text(7), st.text(8), st.text(9)};
       report.write(xml, d, verbose);
     }
     xml.close();
@@ -61,8 +62,8 @@ void setReady(Context& ctx, bool ready) {
   for (const DeviceRow& d : ctx.model.findDevices(a, ctx.cmd.operands[0])) {
     Statement st(ctx.model.db(), "UPDATE devices SET status = ? WHERE id = ?");
     st.bind(1, status).bind(2, d.id).run();
-    ctx.out += "'" + std::string(ready ? "Ready" : "Not Ready") + "' Device operation successfully completed for device " +
-               d.name + ".\n";
+    ctx.out += "'" + std::string(ready ? "Ready" : "Not Ready") +
+               "' Device operation successfully completed for device " + d.name + ".\n";
   }
 }
 

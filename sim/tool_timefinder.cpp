@@ -26,7 +26,8 @@ std::vector<DevicePair> resolvePairs(Context& ctx, const ArrayRow& array) {
   for (const PairLine& line : ctx.pairLines()) {
     DevicePair p{ctx.model.findDevice(array, line.first), ctx.model.findDevice(array, line.second)};
     if (p.first.id == p.second.id)
-      throw CliError("Line " + std::to_string(line.line) + " pairs device " + p.first.name + " with itself");
+      throw CliError("Line " + std::to_string(line.line) + " pairs device " + p.first.name +
+                     " with itself");
     if (!targets.insert(p.second.name).second)
       throw CliError("Device " + p.second.name + " appears twice as a target in the device file");
     out.push_back(p);
@@ -41,18 +42,21 @@ void requireType(const DeviceRow& d, bool ok, const std::string& what) {
 void requireCapacity(const DevicePair& p) {
   if (p.second.megabytes < p.first.megabytes)
     throw CliError("Device " + p.second.name + " (" + std::to_string(p.second.megabytes) +
-                   " MB) is smaller than device " + p.first.name + " (" + std::to_string(p.first.megabytes) + " MB)");
+                   " MB) is smaller than device " + p.first.name + " (" +
+                   std::to_string(p.first.megabytes) + " MB)");
 }
 
 std::string wrongState(const std::string& what, const DevicePair& p, const std::string& state,
                        const std::string& action) {
-  return "The " + what + " " + pairText(p) + " is in the state " + state + "; " + action + " is not possible";
+  return "The " + what + " " + pairText(p) + " is in the state " + state + "; " + action +
+         " is not possible";
 }
 
 const char* kControlFlags[] = {"-noprompt", "-consistent", "-full", "-symforce", "-restored", "-v"};
 
-ToolGrammar timefinderGrammar(const std::vector<std::pair<std::string, std::set<std::string>>>& actions,
-                              const std::string& tool) {
+ToolGrammar timefinderGrammar(
+    const std::vector<std::pair<std::string, std::set<std::string>>>& actions,
+    const std::string& tool) {
   ToolGrammar t;
   t.valueOptions = {"-sid", "-file"};
   for (const char* f : kControlFlags) t.flagOptions.insert(f);
@@ -78,7 +82,8 @@ void mirEstablish(Context& ctx, const std::vector<DevicePair>& pairs) {
   std::vector<bool> has(pairs.size(), false);
   for (size_t i = 0; i < pairs.size(); ++i) {
     const DevicePair& p = pairs[i];
-    requireType(p.first, p.first.type != "bcv" && p.first.type != "vdev", "cannot be the standard device of a BCV pair");
+    requireType(p.first, p.first.type != "bcv" && p.first.type != "vdev",
+                "cannot be the standard device of a BCV pair");
     requireType(p.second, p.second.type == "bcv", "is not a BCV device");
     requireCapacity(p);
     CopyRow row;
@@ -87,9 +92,11 @@ void mirEstablish(Context& ctx, const std::vector<DevicePair>& pairs) {
     if (row.first != p.first.id) {
       DeviceRow other = ctx.model.deviceById(row.first);
       if (!full || bcvAttached(v.state))
-        throw CliError("BCV device " + p.second.name + " is paired with standard device " + other.name +
-                       (full ? " (" + v.state + ")" : "; use -full to pair it with " + p.first.name));
-    } else if (v.state != "Split" && v.state != "SplitBfrSync" && v.state != "SplitBfrRest" && v.state != "Restored") {
+        throw CliError(
+            "BCV device " + p.second.name + " is paired with standard device " + other.name +
+            (full ? " (" + v.state + ")" : "; use -full to pair it with " + p.first.name));
+    } else if (v.state != "Split" && v.state != "SplitBfrSync" && v.state != "SplitBfrRest" &&
+               v.state != "Restored") {
       throw CliError(wrongState("BCV pair", p, v.state, "establish"));
     }
     existing[i] = row;
@@ -103,7 +110,8 @@ void mirEstablish(Context& ctx, const std::vector<DevicePair>& pairs) {
     if (has[i])
       ctx.model.setState(existing[i], "SyncInProg", full ? "Full Establish" : "Establish");
     else
-      ctx.model.createCopy("pair", pairs[i].first.id, pairs[i].second.id, "SyncInProg", "Full Establish");
+      ctx.model.createCopy("pair", pairs[i].first.id, pairs[i].second.id, "SyncInProg",
+                           "Full Establish");
   }
   ctx.out = "'Incremental Establish' operation succeeded for the device file.\n";
   if (full) ctx.out = "'Full Establish' operation succeeded for the device file.\n";
@@ -133,7 +141,8 @@ void mirRestore(Context& ctx, const std::vector<DevicePair>& pairs) {
   std::vector<CopyRow> rows(pairs.size());
   for (size_t i = 0; i < pairs.size(); ++i) {
     const DevicePair& p = pairs[i];
-    if (!pairOf(ctx, p, &rows[i])) throw CliError(wrongState("BCV pair", p, "NeverEstab", "restore"));
+    if (!pairOf(ctx, p, &rows[i]))
+      throw CliError(wrongState("BCV pair", p, "NeverEstab", "restore"));
     std::string state = ctx.model.observe(rows[i], p.first.megabytes, false).state;
     if (state != "Split") throw CliError(wrongState("BCV pair", p, state, "restore"));
   }
@@ -158,9 +167,13 @@ void mirQuery(Context& ctx, const ArrayRow& array, const std::vector<DevicePair>
     xml.open("BCV_Pair", {{"state", v.state},
                           {"last_action", lastAction},
                           {"percent", std::to_string(static_cast<int>(v.fraction * 100))}});
-    xml.leaf("STD", {{"dev_name", p.first.name}, {"ld_name", p.first.ldName}, {"dgroup", p.first.dgroup},
+    xml.leaf("STD", {{"dev_name", p.first.name},
+                     {"ld_name", p.first.ldName},
+                     {"dgroup", p.first.dgroup},
                      {"invalids", v.state == "RestInProg" ? std::to_string(remaining) : "0"}});
-    xml.leaf("BCV", {{"dev_name", p.second.name}, {"ld_name", p.second.ldName}, {"dgroup", p.second.dgroup},
+    xml.leaf("BCV", {{"dev_name", p.second.name},
+                     {"ld_name", p.second.ldName},
+                     {"dgroup", p.second.dgroup},
                      {"invalids", v.state == "SyncInProg" ? std::to_string(remaining) : "0"}});
     xml.close();
     xml.close();
@@ -174,13 +187,14 @@ bool sessionOf(Context& ctx, const std::string& kind, const DevicePair& p, CopyR
   return ctx.model.session(kind, p.first.id, p.second.id, row);
 }
 
-std::vector<CopyRow> requireSessions(Context& ctx, const std::string& kind, const std::vector<DevicePair>& pairs,
+std::vector<CopyRow> requireSessions(Context& ctx, const std::string& kind,
+                                     const std::vector<DevicePair>& pairs,
                                      const std::string& action) {
   std::vector<CopyRow> rows(pairs.size());
   for (size_t i = 0; i < pairs.size(); ++i) {
     if (!sessionOf(ctx, kind, pairs[i], &rows[i]))
-      throw CliError("No " + kind + " session exists for the device pair " + pairText(pairs[i]) + "; " + action +
-                     " is not possible");
+      throw CliError("No " + kind + " session exists for the device pair " + pairText(pairs[i]) +
+                     "; " + action + " is not possible");
     ctx.model.observe(rows[i], pairs[i].first.megabytes, false);
   }
   return rows;
@@ -192,27 +206,30 @@ void checkNewSessions(Context& ctx, const std::string& kind, const std::vector<D
     if (kind == "snap")
       requireType(p.second, p.second.type == "vdev", "is not a virtual device (snap target)");
     else
-      requireType(p.second, p.second.type != "vdev", "is a virtual device and cannot be a clone target");
+      requireType(p.second, p.second.type != "vdev",
+                  "is a virtual device and cannot be a clone target");
     requireCapacity(p);
     for (const CopyRow& s : ctx.model.sessionsOf(kind, p.second.id)) {
       if (s.second == p.second.id) {
         DeviceRow src = ctx.model.deviceById(s.first);
-        throw CliError("Device " + p.second.name + " is already the target of a " + kind + " session with " +
-                       src.name + " (" + s.state + ")");
+        throw CliError("Device " + p.second.name + " is already the target of a " + kind +
+                       " session with " + src.name + " (" + s.state + ")");
       }
     }
   }
 }
 
 void changeState(Context& ctx, std::vector<CopyRow>& rows, const std::vector<DevicePair>& pairs,
-                 const std::set<std::string>& from, const std::string& to, const std::string& action,
-                 const std::string& kind) {
+                 const std::set<std::string>& from, const std::string& to,
+                 const std::string& action, const std::string& kind) {
   for (size_t i = 0; i < rows.size(); ++i)
-    if (!from.count(rows[i].state)) throw CliError(wrongState(kind + " session", pairs[i], rows[i].state, action));
+    if (!from.count(rows[i].state))
+      throw CliError(wrongState(kind + " session", pairs[i], rows[i].state, action));
   for (CopyRow& r : rows) ctx.model.setState(r, to, action);
 }
 
-void sessionQuery(Context& ctx, const ArrayRow& array, const std::string& kind, const std::vector<DevicePair>& pairs) {
+void sessionQuery(Context& ctx, const ArrayRow& array, const std::string& kind,
+                  const std::vector<DevicePair>& pairs) {
   std::vector<CopyRow> rows = requireSessions(ctx, kind, pairs, "query");
   XmlWriter xml;
   xml.open("Symmetrix", {{"symid", array.symid}});
@@ -237,7 +254,8 @@ void terminate(Context& ctx, const std::string& kind, const std::vector<DevicePa
     // Ends the restore session only; the snap goes on copying on write.
     for (size_t i = 0; i < rows.size(); ++i)
       if (rows[i].state != "Restored")
-        throw CliError(wrongState(kind + " session", pairs[i], rows[i].state, "terminate -restored"));
+        throw CliError(
+            wrongState(kind + " session", pairs[i], rows[i].state, "terminate -restored"));
     for (CopyRow& r : rows) ctx.model.setState(r, "CopyOnWrite", "Terminate");
     ctx.out = "'Terminate' operation succeeded for the restored sessions of the device file.\n";
     return;
@@ -278,14 +296,15 @@ void symmirExecute(Context& ctx) {
 }
 
 const ToolGrammar& symcloneGrammar() {
-  static const ToolGrammar g = timefinderGrammar({{"establish", {"-noprompt", "-full", "-consistent", "-v"}},
-                                                  {"create", {"-noprompt", "-v"}},
-                                                  {"activate", {"-noprompt", "-consistent", "-v"}},
-                                                  {"split", {"-noprompt", "-v"}},
-                                                  {"restore", {"-noprompt", "-v"}},
-                                                  {"terminate", {"-noprompt", "-symforce", "-v"}},
-                                                  {"query", {"-v"}}},
-                                                 "symclone");
+  static const ToolGrammar g =
+      timefinderGrammar({{"establish", {"-noprompt", "-full", "-consistent", "-v"}},
+                         {"create", {"-noprompt", "-v"}},
+                         {"activate", {"-noprompt", "-consistent", "-v"}},
+                         {"split", {"-noprompt", "-v"}},
+                         {"restore", {"-noprompt", "-v"}},
+                         {"terminate", {"-noprompt", "-symforce", "-v"}},
+                         {"query", {"-v"}}},
+                        "symclone");
   return g;
 }
 
@@ -300,7 +319,8 @@ void symcloneExecute(Context& ctx) {
     for (const DevicePair& p : pairs)
       ctx.model.createCopy(kind, p.first.id, p.second.id, establish ? "CopyInProg" : "Created",
                            establish ? "Establish" : "Create");
-    ctx.out = "'" + std::string(establish ? "Establish" : "Create") + "' operation succeeded for the device file.\n";
+    ctx.out = "'" + std::string(establish ? "Establish" : "Create") +
+              "' operation succeeded for the device file.\n";
   } else if (n == "query") {
     sessionQuery(ctx, array, kind, pairs);
   } else if (n == "terminate") {
@@ -318,12 +338,13 @@ void symcloneExecute(Context& ctx) {
 }
 
 const ToolGrammar& symsnapGrammar() {
-  static const ToolGrammar g = timefinderGrammar({{"create", {"-noprompt", "-v"}},
-                                                  {"activate", {"-noprompt", "-consistent", "-v"}},
-                                                  {"restore", {"-noprompt", "-v"}},
-                                                  {"terminate", {"-noprompt", "-symforce", "-restored", "-v"}},
-                                                  {"query", {"-v"}}},
-                                                 "symsnap");
+  static const ToolGrammar g =
+      timefinderGrammar({{"create", {"-noprompt", "-v"}},
+                         {"activate", {"-noprompt", "-consistent", "-v"}},
+                         {"restore", {"-noprompt", "-v"}},
+                         {"terminate", {"-noprompt", "-symforce", "-restored", "-v"}},
+                         {"query", {"-v"}}},
+                        "symsnap");
   return g;
 }
 
@@ -334,7 +355,8 @@ void symsnapExecute(Context& ctx) {
   const std::string kind = "snap";
   if (n == "create") {
     checkNewSessions(ctx, kind, pairs);
-    for (const DevicePair& p : pairs) ctx.model.createCopy(kind, p.first.id, p.second.id, "Created", "Create");
+    for (const DevicePair& p : pairs)
+      ctx.model.createCopy(kind, p.first.id, p.second.id, "Created", "Create");
     ctx.out = "'Create' operation succeeded for the device file.\n";
   } else if (n == "query") {
     sessionQuery(ctx, array, kind, pairs);

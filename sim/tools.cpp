@@ -52,8 +52,8 @@ std::vector<PairLine> Context::pairLines() const {
     if (line.empty() || line[0] == '#') continue;
     std::vector<std::string> w = words(line);
     if (w.size() != 2)
-      throw CliError("Invalid line " + std::to_string(number) + " in the device file " + path + ": \"" + line +
-                     "\" (two device names expected)");
+      throw CliError("Invalid line " + std::to_string(number) + " in the device file " + path +
+                     ": \"" + line + "\" (two device names expected)");
     lines.push_back({number, w[0], w[1]});
   }
   if (lines.empty()) throw CliError("The device file " + path + " names no device pair");

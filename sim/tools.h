@@ -24,7 +24,7 @@ struct Context {
   const ParsedCommand& cmd;
   std::string pairFileText;  // contents of the -file argument, when given
   bool pairFileRead = false;
-  std::string out;           // what the run prints when it succeeds
+  std::string out;  // what the run prints when it succeeds
 
   // The lines of the device file, each naming two devices. Throws CliError
   // for an unreadable file, a malformed line or an empty file.

@@ -14,8 +14,7 @@ bool parseNumber(const std::string& value, long& number) {
 }  // namespace
 
 bool CommandArguments::parse(const char* command, const std::vector<std::string>& arguments,
-                             std::initializer_list<const char*> valueOptions,
-                             bool wordsAllowed) {
+                             std::initializer_list<const char*> valueOptions, bool wordsAllowed) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& arg = arguments[i];
     if (wordsAllowed && arg.compare(0, 2, "--") != 0) {

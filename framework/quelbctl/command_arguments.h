@@ -3,13 +3,13 @@
 #ifndef QUELBCTL_COMMAND_ARGUMENTS_H
 #define QUELBCTL_COMMAND_ARGUMENTS_H
 
+#include <quelb/quelb_pgn.h>
+
 #include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
-
-#include <quelb/quelb_pgn.h>
 
 // What a command does once the provider is loaded and initialised; returns
 // quelbctl's exit status. Commands read their arguments before the

@@ -124,8 +124,8 @@ int runRestore(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
   }
   const long count = static_cast<long>(parsed.words.size());
   long status = 0;
-  const int rc = pgn.restore(sources.data(), snapshots.data(), count, nullptr, nullptr,
-                             flags, &status);
+  const int rc =
+      pgn.restore(sources.data(), snapshots.data(), count, nullptr, nullptr, flags, &status);
   return finish(pgn, "restore", rc,
                 "restored " + std::to_string(count) + (count == 1 ? " pair" : " pairs") +
                     " (flags " + hexFlags(flags) + ")" + done);

@@ -25,8 +25,7 @@ wchar_t* filterText(const CommandArguments& parsed, std::wstring& filter) {
   return &filter[0];
 }
 
-int finish(const qlb_pgn_table& pgn, const char* operation, int rc, int count,
-           const char* what) {
+int finish(const qlb_pgn_table& pgn, const char* operation, int rc, int count, const char* what) {
   std::printf("%d %s\n", count, what);
   // The list before what follows on standard error (failure, last error).
   std::fflush(stdout);
@@ -44,8 +43,8 @@ int runEnclosures(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
     std::printf("enclosure %s  name %s  %s %s  provider %s  available %" PRIu64
                 " bytes  total %" PRIu64 " bytes\n",
                 narrow(e->el_id).c_str(), narrow(e->el_name).c_str(), narrow(e->el_vendor).c_str(),
-                narrow(e->el_product).c_str(), narrow(e->el_provider_name).c_str(),
-                e->el_available, e->el_total);
+                narrow(e->el_product).c_str(), narrow(e->el_provider_name).c_str(), e->el_available,
+                e->el_total);
   }
   quelb_free_enclosure_list(list);
   return finish(pgn, "enumerate_enclosures", rc, count, "enclosures");
@@ -55,7 +54,8 @@ int runNodes(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
   std::wstring filter;
   qlb_node_list* list = nullptr;
   int count = 0;
-  const int rc = pgn.enumerate_nodes(&list, &count, static_cast<int>(parsed.flags(0)), filterText(parsed, filter));
+  const int rc = pgn.enumerate_nodes(&list, &count, static_cast<int>(parsed.flags(0)),
+                                     filterText(parsed, filter));
   for (const qlb_node_list* n = list; n; n = n->nl_next) {
     std::printf("node %s  id %s  size %" PRIu64 " bytes  provider %s\n", narrow(n->nl_name).c_str(),
                 narrow(n->nl_objid ? n->nl_objid->qid_text : nullptr).c_str(), n->nl_attr.na_size,

@@ -217,7 +217,8 @@ bool SnapshotRun::prepareNodes() {
 bool SnapshotRun::takeSnapshot() {
   std::string session = m_options.sessionId();
   const int count = static_cast<int>(m_splits.size());
-  if (!succeeded("select", m_pgn.select(nullptr, &session[0], m_splits.data(), count))) return false;
+  if (!succeeded("select", m_pgn.select(nullptr, &session[0], m_splits.data(), count)))
+    return false;
   if (!succeeded("prepare", m_pgn.prepare(nullptr, &session[0], m_splits.data(), count, 0)))
     return false;
   return succeeded("make", m_pgn.make(nullptr, &session[0], m_splits.data(), count, &m_snapshots,

@@ -17,12 +17,12 @@ bool ProviderLibrary::load(const std::string& path, const std::string& prefix) {
     m_error = "cannot load " + path + ": " + (why ? why : "unknown error");
     return false;
   }
-#define RESOLVE(op)                                                                   \
-  {                                                                                   \
-    std::string name = prefix + "_fi_pgn_" #op;                                       \
-    void* symbol = ::dlsym(m_handle, name.c_str());                                   \
-    if (!symbol) m_missing.push_back(name);                                           \
-    m_table.op = reinterpret_cast<qlb_pgn_##op##_t>(symbol);                          \
+#define RESOLVE(op)                                          \
+  {                                                          \
+    std::string name = prefix + "_fi_pgn_" #op;              \
+    void* symbol = ::dlsym(m_handle, name.c_str());          \
+    if (!symbol) m_missing.push_back(name);                  \
+    m_table.op = reinterpret_cast<qlb_pgn_##op##_t>(symbol); \
   }
   QLB_PGN_OPERATIONS(RESOLVE)
 #undef RESOLVE

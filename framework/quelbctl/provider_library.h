@@ -3,10 +3,10 @@
 #ifndef QUELBCTL_PROVIDER_LIBRARY_H
 #define QUELBCTL_PROVIDER_LIBRARY_H
 
+#include <quelb/quelb_pgn.h>
+
 #include <string>
 #include <vector>
-
-#include <quelb/quelb_pgn.h>
 
 class ProviderLibrary {
  public:

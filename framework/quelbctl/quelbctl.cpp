@@ -4,6 +4,7 @@
 // Exit status: 0 success, 1 an operation of the provider failed, 2 usage
 // error or the provider could not be loaded.
 #include <dlfcn.h>
+#include <quelb/quelb_pgn.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -13,8 +14,6 @@
 #include <cwchar>
 #include <string>
 #include <vector>
-
-#include <quelb/quelb_pgn.h>
 
 #include "copy_commands.h"
 #include "inventory_commands.h"
@@ -78,11 +77,16 @@ void printUsage(FILE* out) {
 
 const char* severityName(int severity) {
   switch (severity) {
-    case QLB_SEV_INFO: return "info";
-    case QLB_SEV_WARNING: return "warning";
-    case QLB_SEV_ERROR: return "error";
-    case QLB_SEV_TRACE: return "trace";
-    default: return "message";
+    case QLB_SEV_INFO:
+      return "info";
+    case QLB_SEV_WARNING:
+      return "warning";
+    case QLB_SEV_ERROR:
+      return "error";
+    case QLB_SEV_TRACE:
+      return "trace";
+    default:
+      return "message";
   }
 }
 
@@ -98,7 +102,8 @@ void printIndented(const std::string& prefix, const std::string& text) {
   bool first = true;
   do {
     size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string line =
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     std::fprintf(stderr, "%s%s\n", first ? prefix.c_str() : indent.c_str(), line.c_str());
     first = false;
     start = end == std::string::npos ? text.size() + 1 : end + 1;
@@ -302,13 +307,9 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"info", &prepareInfo},
-    {"enclosures", &prepareEnclosures},
-    {"nodes", &prepareNodes},
-    {"hosts", &prepareHosts},
-    {"snapshot", &prepareSnapshot},
-    {"import", &prepareImport}, {"deport", &prepareDeport},
-    {"dispose", &prepareDispose}, {"restore", &prepareRestore},
+    {"info", &prepareInfo},     {"enclosures", &prepareEnclosures}, {"nodes", &prepareNodes},
+    {"hosts", &prepareHosts},   {"snapshot", &prepareSnapshot},     {"import", &prepareImport},
+    {"deport", &prepareDeport}, {"dispose", &prepareDispose},       {"restore", &prepareRestore},
 };
 
 const Command* findCommand(const std::string& name) {

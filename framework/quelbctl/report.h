@@ -2,9 +2,9 @@
 #ifndef QUELBCTL_REPORT_H
 #define QUELBCTL_REPORT_H
 
-#include <string>
-
 #include <quelb/quelb_pgn.h>
+
+#include <string>
 
 // Wide text of the provider as UTF-8; empty for null.
 std::string narrow(const wchar_t* text);

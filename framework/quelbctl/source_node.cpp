@@ -33,7 +33,8 @@ bool SourceNode::interpose() {
   qlb_domain device = {};
   device.fid_objid = quelb_get_objid(id.c_str(), (id.size() + 1) * sizeof(wchar_t), QLB_OBJID_NODE);
   if (!device.fid_objid) return false;
-  const qlb_interpose result = m_pgn.interpose(&device, &m_node.fid_objid, &m_groups, &m_groupCount);
+  const qlb_interpose result =
+      m_pgn.interpose(&device, &m_node.fid_objid, &m_groups, &m_groupCount);
   quelb_free_objid(device.fid_objid);
   return result == QLB_INTERPOSED && m_node.fid_objid;
 }

@@ -9,9 +9,9 @@
 #ifndef QUELBCTL_SOURCE_NODE_H
 #define QUELBCTL_SOURCE_NODE_H
 
-#include <string>
-
 #include <quelb/quelb_pgn.h>
+
+#include <string>
 
 class SourceNode {
  public:

@@ -51,9 +51,8 @@ class BufferAccount {
       }
       if (checkBytes && it->second != bytes) {
         ++m_bad;
-        std::fprintf(stderr,
-                     "quelbutil: buffer %p released with %llu bytes, allocated with %llu\n", p,
-                     static_cast<unsigned long long>(bytes),
+        std::fprintf(stderr, "quelbutil: buffer %p released with %llu bytes, allocated with %llu\n",
+                     p, static_cast<unsigned long long>(bytes),
                      static_cast<unsigned long long>(it->second));
       }
       m_live.erase(it);
@@ -178,8 +177,7 @@ qlb_provider_list* quelb_build_providerlist_node(const wchar_t* provider_name, i
   if (version) std::memcpy(node->pl_version, version, sizeof node->pl_version);
   size_t n = 0;
   while (claim_patterns && claim_patterns[n]) ++n;
-  node->pl_claim_patterns =
-      static_cast<wchar_t**>(account().allocate((n + 1) * sizeof(wchar_t*)));
+  node->pl_claim_patterns = static_cast<wchar_t**>(account().allocate((n + 1) * sizeof(wchar_t*)));
   bool ok = node->pl_claim_patterns && !lost(provider_name, node->pl_provider_name);
   if (node->pl_claim_patterns) {
     for (size_t i = 0; i < n; ++i) {
@@ -220,11 +218,9 @@ qlb_fim_list* quelb_build_fim_list_node(const wchar_t* name, const qlb_fim_fixed
 
 qlb_enclosure_node_list* quelb_build_enclosure_list_node(const wchar_t* id,
                                                          const wchar_t* provider_name,
-                                                         const wchar_t* name,
-                                                         const wchar_t* vendor,
-                                                         const wchar_t* product,
-                                                         uint64_t available, uint64_t total,
-                                                         int value) {
+                                                         const wchar_t* name, const wchar_t* vendor,
+                                                         const wchar_t* product, uint64_t available,
+                                                         uint64_t total, int value) {
   qlb_enclosure_node_list* node = allocRecord<qlb_enclosure_node_list>();
   if (!node) return nullptr;
   node->el_id = copyText(id);
@@ -269,8 +265,7 @@ qlb_host_node_list* quelb_build_host_list_node(const wchar_t* host_name, uintptr
   node->hl_host_name = copyText(host_name);
   node->hl_text = copyText(text);
   node->hl_port_count = port_count;
-  node->hl_ports =
-      static_cast<wchar_t**>(account().allocate((port_count + 1) * sizeof(wchar_t*)));
+  node->hl_ports = static_cast<wchar_t**>(account().allocate((port_count + 1) * sizeof(wchar_t*)));
   bool ok = node->hl_ports && !lost(host_name, node->hl_host_name) && !lost(text, node->hl_text);
   if (node->hl_ports) {
     const wchar_t* const* source = reinterpret_cast<const wchar_t* const*>(ports);

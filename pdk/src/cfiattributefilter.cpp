@@ -6,9 +6,7 @@
 
 namespace quelb_pdk_4_4 {
 
-CFiAttributeFilter::CFiAttributeFilter(const wchar_t* text) {
-  parse(CFiStringTool::wcs2mbs(text));
-}
+CFiAttributeFilter::CFiAttributeFilter(const wchar_t* text) { parse(CFiStringTool::wcs2mbs(text)); }
 
 void CFiAttributeFilter::parse(const std::string& text) {
   for (const std::string& item : CFiStringTool::tokenize(text, ",\n")) {

@@ -1,11 +1,10 @@
 #include "cficonfig.h"
 
-#include <exception>
+#include <quelb/quelb_records.h>
 
+#include <exception>
 #include <xercesc/sax/SAXException.hpp>
 #include <xercesc/util/XMLException.hpp>
-
-#include <quelb/quelb_records.h>
 
 #include "cficonfighandler.h"
 #include "cfisaxparser.h"
@@ -25,22 +24,33 @@ std::string valueLine(const char* name, const std::string& value) {
 
 const char* usageTypeName(int32_t type) {
   switch (type) {
-    case FI_CONFIG_USAGE_SELECT: return "SELECT";
-    case FI_CONFIG_USAGE_AUTO: return "AUTO";
-    case FI_CONFIG_USAGE_NO_MODIFY: return "NO_MODIFY";
-    default: return "UNKNOWN";
+    case FI_CONFIG_USAGE_SELECT:
+      return "SELECT";
+    case FI_CONFIG_USAGE_AUTO:
+      return "AUTO";
+    case FI_CONFIG_USAGE_NO_MODIFY:
+      return "NO_MODIFY";
+    default:
+      return "UNKNOWN";
   }
 }
 
 const char* dataTypeName(int32_t type) {
   switch (type) {
-    case FI_CONFIG_DATA_STRING: return "string";
-    case FI_CONFIG_DATA_INT: return "int";
-    case FI_CONFIG_DATA_BOOLEAN: return "boolean";
-    case FI_CONFIG_DATA_STRING_LIST: return "string_list";
-    case FI_CONFIG_DATA_INT_LIST: return "int_list";
-    case FI_CONFIG_DATA_BOOLEAN_LIST: return "boolean_list";
-    default: return "unknown";
+    case FI_CONFIG_DATA_STRING:
+      return "string";
+    case FI_CONFIG_DATA_INT:
+      return "int";
+    case FI_CONFIG_DATA_BOOLEAN:
+      return "boolean";
+    case FI_CONFIG_DATA_STRING_LIST:
+      return "string_list";
+    case FI_CONFIG_DATA_INT_LIST:
+      return "int_list";
+    case FI_CONFIG_DATA_BOOLEAN_LIST:
+      return "boolean_list";
+    default:
+      return "unknown";
   }
 }
 

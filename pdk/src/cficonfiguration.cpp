@@ -98,8 +98,8 @@ int CFiConfiguration::importConfig(const tstring& directory, const tstring& file
   }
   status = CFiConfigurationPathTool::verify(m_path);
   if (status != 0) {
-    recordError(status, L"Configuration path succeeded but no configuration file exists.",
-                __LINE__, kImportFunction);
+    recordError(status, L"Configuration path succeeded but no configuration file exists.", __LINE__,
+                kImportFunction);
     return status;
   }
   status = importFile(narrow(m_path));
@@ -205,8 +205,7 @@ int CFiConfiguration::setIntegerValue(const tstring& name, uint32_t value) {
   return m_heap.set_integer_value(m_currentSection, narrow(name).c_str(), value);
 }
 
-int CFiConfiguration::getStringValue(const tstring& section, const tstring& name,
-                                     tstring& value) {
+int CFiConfiguration::getStringValue(const tstring& section, const tstring& name, tstring& value) {
   ACE_Configuration_Section_Key key;
   int status = openSection(section, key, true);
   if (status != 0) return status;

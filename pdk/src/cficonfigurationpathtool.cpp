@@ -1,12 +1,11 @@
 // CFiConfigurationPathTool: installation paths from the registry and the
 // framework utility library.
-#include <ace/OS_NS_sys_stat.h>
 #include <ace/OS_NS_errno.h>
+#include <ace/OS_NS_sys_stat.h>
+#include <quelb/quelb_records.h>
 
 #include <cstring>
 #include <cwchar>
-
-#include <quelb/quelb_records.h>
 
 #include "cficonfiguration.h"
 #include "cfiregistryposix.h"
@@ -165,7 +164,7 @@ int CFiConfigurationPathTool::verify(const tstring& path) {
 int CFiConfigurationPathTool::createDirectory(const tstring& path) {
   std::string full = CFiStringTool::tstr2str(path);
   if (full.empty()) return 0;  // the working directory
-  for (size_t slash = full.find('/', 1); ; slash = full.find('/', slash + 1)) {
+  for (size_t slash = full.find('/', 1);; slash = full.find('/', slash + 1)) {
     std::string prefix = full.substr(0, slash);
     ACE_stat info;
     if (!prefix.empty() && ACE_OS::stat(prefix.c_str(), &info) != 0)

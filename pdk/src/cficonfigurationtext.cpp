@@ -54,10 +54,17 @@ std::string CFiConfigurationText::escapeValue(const std::string& value) {
   out.reserve(value.size());
   for (char c : value) {
     switch (c) {
-      case '%': out += "%25"; break;
-      case '\n': out += "%0A"; break;
-      case '\r': out += "%0D"; break;
-      default: out += c;
+      case '%':
+        out += "%25";
+        break;
+      case '\n':
+        out += "%0A";
+        break;
+      case '\r':
+        out += "%0D";
+        break;
+      default:
+        out += c;
     }
   }
   return out;

@@ -1,10 +1,10 @@
 #include "cficredentials.h"
 
+#include <quelb/quelb_records.h>
+
 #include <cstring>
 #include <cwchar>
 #include <limits>
-
-#include <quelb/quelb_records.h>
 
 #include "cfistringtool.h"
 

@@ -6,8 +6,8 @@
 
 namespace quelb_pdk_4_4 {
 
-CFiFim::CFiFim(const tstring& name, uint32_t v1, uint32_t v2, uint32_t v3, uint32_t v4,
-               uint32_t v5, uint32_t v6, const tstring& secondName, const tstring& version)
+CFiFim::CFiFim(const tstring& name, uint32_t v1, uint32_t v2, uint32_t v3, uint32_t v4, uint32_t v5,
+               uint32_t v6, const tstring& secondName, const tstring& version)
     : m_secondName(secondName), m_version(version), m_name(name) {
   const uint32_t values[6] = {v1, v2, v3, v4, v5, v6};
   std::memcpy(m_fixed.ff_value, values, sizeof values);
@@ -15,8 +15,11 @@ CFiFim::CFiFim(const tstring& name, uint32_t v1, uint32_t v2, uint32_t v3, uint3
 }
 
 CFiFim::CFiFim(const CFiFim& other)
-    : m_fixed(other.m_fixed), m_secondName(other.m_secondName), m_version(other.m_version),
-      m_name(other.m_name), m_text(other.m_text) {
+    : m_fixed(other.m_fixed),
+      m_secondName(other.m_secondName),
+      m_version(other.m_version),
+      m_name(other.m_name),
+      m_text(other.m_text) {
   pointFixedPart();
 }
 
@@ -47,8 +50,14 @@ CFiEnclosureNode::CFiEnclosureNode(const tstring& id_, const tstring& providerNa
                                    const tstring& enclosureName_, const tstring& vendor_,
                                    const tstring& product_, uint64_t available_, uint64_t total_,
                                    int32_t value_)
-    : id(id_), providerName(providerName_), enclosureName(enclosureName_), vendor(vendor_),
-      product(product_), available(available_), total(total_), value(value_) {}
+    : id(id_),
+      providerName(providerName_),
+      enclosureName(enclosureName_),
+      vendor(vendor_),
+      product(product_),
+      available(available_),
+      total(total_),
+      value(value_) {}
 
 CFiHostNode::CFiHostNode() : value(0) {}
 

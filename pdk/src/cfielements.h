@@ -3,10 +3,10 @@
 #ifndef QLB_PDK_CFIELEMENTS_H
 #define QLB_PDK_CFIELEMENTS_H
 
+#include <quelb/quelb_records.h>
+
 #include <cstdint>
 #include <vector>
-
-#include <quelb/quelb_records.h>
 
 #include "cfiexport.h"
 #include "cfitstring.h"

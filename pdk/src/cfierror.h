@@ -16,7 +16,10 @@ class QLB_PDK_EXPORT CFiError {
   CFiError() : m_code(0), m_line(0) {}
   CFiError(int code, const tstring& detail, const tstring& sourceFile, int line,
            const tstring& function)
-      : m_code(code), m_detail(detail), m_sourceFile(sourceFile), m_line(line),
+      : m_code(code),
+        m_detail(detail),
+        m_sourceFile(sourceFile),
+        m_line(line),
         m_function(function) {}
   virtual ~CFiError() {}
 

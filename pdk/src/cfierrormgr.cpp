@@ -3,7 +3,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-
 #include "utf8.h"
 
 namespace quelb_pdk_4_4 {

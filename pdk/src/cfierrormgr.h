@@ -8,12 +8,12 @@
 #ifndef QLB_PDK_CFIERRORMGR_H
 #define QLB_PDK_CFIERRORMGR_H
 
+#include <quelb/quelb_records.h>
+
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include <quelb/quelb_records.h>
 
 #include "cfiexport.h"
 #include "cfimessage.h"

@@ -59,9 +59,8 @@ class QLB_PDK_EXPORT CFiExecPipeBase : public virtual CFiTraceable {
                                         std::vector<std::string>& output);
   // The body of Exec without the final auto-close.
   virtual int ExecMain(const std::string& command, std::vector<std::string>& output,
-                       const std::string& reserved, uint32_t timeoutSec,
-                       const std::string& workDir, const std::string& user,
-                       const std::string& password);
+                       const std::string& reserved, uint32_t timeoutSec, const std::string& workDir,
+                       const std::string& user, const std::string& password);
 
  public:
   // Runs one command; `output` receives its lines. Returns ExecMain's

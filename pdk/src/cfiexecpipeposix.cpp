@@ -56,7 +56,9 @@ uint64_t nowMs() {
                                    .count());
 }
 
-int clampMs(uint64_t ms) { return ms > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(ms); }
+int clampMs(uint64_t ms) {
+  return ms > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(ms);
+}
 
 std::string errorText(int error) {
   char buf[256];
@@ -131,14 +133,15 @@ int spawnChild(const std::string& path, char* const argv[], int outFd, const std
   sigset_t defaults;
   sigemptyset(&none);
   defaultSignals(&defaults);
-  rc = posix_spawnattr_setflags(&attr,
-                                POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  rc = posix_spawnattr_setflags(
+      &attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   if (rc == 0) rc = posix_spawnattr_setpgroup(&attr, 0);
   if (rc == 0) rc = posix_spawnattr_setsigmask(&attr, &none);
   if (rc == 0) rc = posix_spawnattr_setsigdefault(&attr, &defaults);
   if (rc == 0) rc = posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
   if (rc == 0) rc = posix_spawn_file_actions_adddup2(&actions, outFd, STDERR_FILENO);
-  if (rc == 0) rc = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (rc == 0)
+    rc = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   if (rc == 0 && !workDir.empty()) {
     rc = posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
   }
@@ -150,9 +153,9 @@ int spawnChild(const std::string& path, char* const argv[], int outFd, const std
 }
 
 // The forked child of a user switch: only async-signal-safe calls.
-[[noreturn]] void runForkedChild(const char* path, char* const argv[], char* const envp[], int outFd,
-                                 const char* workDir, const gid_t* groups, std::size_t groupCount,
-                                 uid_t uid, gid_t gid, int reportFd) {
+[[noreturn]] void runForkedChild(const char* path, char* const argv[], char* const envp[],
+                                 int outFd, const char* workDir, const gid_t* groups,
+                                 std::size_t groupCount, uid_t uid, gid_t gid, int reportFd) {
   ChildReport report = {0, 0};
   struct sigaction dfl;
   std::memset(&dfl, 0, sizeof(dfl));
@@ -167,7 +170,8 @@ int spawnChild(const std::string& path, char* const argv[], int outFd, const std
 
   int in = -1;
   if (dup2(outFd, STDOUT_FILENO) < 0 || dup2(outFd, STDERR_FILENO) < 0 ||
-      (in = open("/dev/null", O_RDONLY)) < 0 || (in != STDIN_FILENO && dup2(in, STDIN_FILENO) < 0)) {
+      (in = open("/dev/null", O_RDONLY)) < 0 ||
+      (in != STDIN_FILENO && dup2(in, STDIN_FILENO) < 0)) {
     report.stage = STAGE_FDS;
   } else if (in != STDIN_FILENO) {
     close(in);
@@ -335,7 +339,8 @@ int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& wo
       switching = Impersonate(account);
       lockHeld = true;
     }
-    m_childPid = CreateChildProcess(path, args, m_childWriteFd, workDir, switching ? &account : nullptr);
+    m_childPid =
+        CreateChildProcess(path, args, m_childWriteFd, workDir, switching ? &account : nullptr);
   } catch (const EFiExecPipe& e) {
     if (lockHeld) m_Lock.release();
     FlushHandles();
@@ -424,7 +429,8 @@ pid_t CFiExecPipePosix::CreateChildProcess(const std::string& path,
     }
   }
   if (error == 0 && user) {
-    error = forkChild(path, argv.data(), outFd, workDir, user->groups, user->uid, user->gid, pid, code);
+    error =
+        forkChild(path, argv.data(), outFd, workDir, user->groups, user->uid, user->gid, pid, code);
     if (error != 0 && code == QLB_EXEC_PIPE_CANNOT_IMPERSONATE) {
       trace(1, "Failed to create child process");
       throw EFiExecPipe(m_user, code, CFiStringTool::str2wstr(errorText(error)), error);
@@ -561,9 +567,9 @@ int CFiExecPipePosix::Close(uint32_t timeoutSec) {
       m_lastError = EFiExecPipe(m_command, QLB_EXEC_PIPE_ERROR_UNEXPECTED, L"Error in WaitPid()");
       result = QLB_EXEC_PIPE_ERROR_UNEXPECTED;
     } else if (status > 0 && m_killedByForeignSignal) {
-      m_lastError = EFiExecPipe(m_command, QLB_EXEC_PIPE_CMD_KILLED,
-                                L"Command killed by signal " + std::to_wstring(status - 128),
-                                status);
+      m_lastError =
+          EFiExecPipe(m_command, QLB_EXEC_PIPE_CMD_KILLED,
+                      L"Command killed by signal " + std::to_wstring(status - 128), status);
       result = QLB_EXEC_PIPE_CMD_KILLED;
     } else if (status > 0) {
       m_lastError = EFiExecPipe(m_command, QLB_EXEC_PIPE_CMD_FAILED,

@@ -96,8 +96,7 @@ class QLB_PDK_EXPORT CFiExecPipePosix : public CFiExecPipeBase {
   // QLB_EXEC_PIPE_CREATE_CHILD_PROCESS_FAILED (4), _EXE_DOES_NOT_EXIST (7)
   // or _CANNOT_IMPERSONATE (10) and the system error as exit status.
   virtual pid_t CreateChildProcess(const std::string& path, const std::vector<std::string>& args,
-                                   int outFd, const std::string& workDir,
-                                   const SUserSwitch* user);
+                                   int outFd, const std::string& workDir, const SUserSwitch* user);
   // Closes the child's end of the pipe, when held.
   virtual void FlushHandles();
   // Takes m_Lock and looks up the account of the user name. Returns true
@@ -132,13 +131,13 @@ class QLB_PDK_EXPORT CFiExecPipePosix : public CFiExecPipeBase {
   int decodedStatus();
 
   pid_t m_childPid;
-  int m_pidFd;          // pollable handle of the child, -1 when unavailable
-  int m_readFd;         // parent's end of the merged output
-  int m_childWriteFd;   // child's end, held until the child runs
+  int m_pidFd;         // pollable handle of the child, -1 when unavailable
+  int m_readFd;        // parent's end of the merged output
+  int m_childWriteFd;  // child's end, held until the child runs
   bool m_childReaped;
   bool m_statusUnknown;  // the child was reaped by someone else
-  int m_waitStatus;     // raw status of the reaped child
-  bool m_signalSent;    // this pipe signalled the child
+  int m_waitStatus;      // raw status of the reaped child
+  bool m_signalSent;     // this pipe signalled the child
   bool m_killedByForeignSignal;
   bool m_readClosedEarly;  // Close came before the end of the output
   std::string m_command;

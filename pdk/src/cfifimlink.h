@@ -10,11 +10,11 @@
 #ifndef QLB_PDK_CFIFIMLINK_H
 #define QLB_PDK_CFIFIMLINK_H
 
+#include <quelb/quelb_records.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include <quelb/quelb_records.h>
 
 #include "cfiexport.h"
 

@@ -20,14 +20,18 @@ const size_t kArgumentCloseLength = 11;  // "</ARGVALUE>"
 
 std::string valueText(const icu::Formattable& value) {
   switch (value.getType()) {
-    case icu::Formattable::kDate: return CFiStringTool::double2str(value.getDate());
-    case icu::Formattable::kDouble: return CFiStringTool::double2str(value.getDouble());
-    case icu::Formattable::kLong: return CFiStringTool::int2str(value.getLong());
+    case icu::Formattable::kDate:
+      return CFiStringTool::double2str(value.getDate());
+    case icu::Formattable::kDouble:
+      return CFiStringTool::double2str(value.getDouble());
+    case icu::Formattable::kLong:
+      return CFiStringTool::int2str(value.getLong());
     case icu::Formattable::kString: {
       icu::UnicodeString text;
       return CFiStringTool::ustr2str(value.getString(text));
     }
-    default: return std::string();
+    default:
+      return std::string();
   }
 }
 
@@ -51,7 +55,8 @@ bool argumentFromText(int type, const std::string& text, icu::Formattable& argum
     case icu::Formattable::kString:
       argument.setString(CFiStringTool::str2ustr(text));
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -132,7 +137,8 @@ void CFiIcuMessage::deserialize(const qlb_msg_info* record) {
   m_messageId.clear();
   std::vector<icu::Formattable> arguments;
   std::string text;
-  if (record && record->mi_text) text.assign(record->mi_text, ::strnlen(record->mi_text, record->mi_length));
+  if (record && record->mi_text)
+    text.assign(record->mi_text, ::strnlen(record->mi_text, record->mi_length));
 
   size_t header = text.find(kHeaderTag);
   if (header != std::string::npos) {

@@ -16,12 +16,11 @@
 #ifndef QLB_PDK_CFIICUMESSAGE_H
 #define QLB_PDK_CFIICUMESSAGE_H
 
+#include <quelb/quelb_records.h>
 #include <unicode/fmtable.h>
 
 #include <initializer_list>
 #include <string>
-
-#include <quelb/quelb_records.h>
 
 #include "cfiexport.h"
 #include "cfimessage.h"

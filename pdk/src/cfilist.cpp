@@ -21,7 +21,8 @@ qlb_fim_list* CFiFimListFactory::buildNode(const CFiFim& element) {
                                    m_providerName.c_str());
 }
 
-CFiEnclosureNodeListFactory::CFiEnclosureNodeListFactory(qlb_enclosure_node_list** result, int* count)
+CFiEnclosureNodeListFactory::CFiEnclosureNodeListFactory(qlb_enclosure_node_list** result,
+                                                         int* count)
     : CFiList(result, count) {}
 
 qlb_enclosure_node_list* CFiEnclosureNodeListFactory::buildNode(const CFiEnclosureNode& e) {
@@ -30,15 +31,17 @@ qlb_enclosure_node_list* CFiEnclosureNodeListFactory::buildNode(const CFiEnclosu
                                          e.product.c_str(), e.available, e.total, e.value);
 }
 
-CFiNodeListFactory::CFiNodeListFactory(qlb_node_list** result, int* count) : CFiList(result, count) {}
+CFiNodeListFactory::CFiNodeListFactory(qlb_node_list** result, int* count)
+    : CFiList(result, count) {}
 
 qlb_node_list* CFiNodeListFactory::buildNode(const CFiNode& element) {
   CFiNode& e = const_cast<CFiNode&>(element);
   e.nameId.nni_name = const_cast<wchar_t*>(e.name.c_str());
-  e.nameId.nni_objid = quelb_get_objid(e.idText.c_str(), (e.idText.length() + 1) * sizeof(wchar_t),
-                                       QLB_OBJID_NODE);
+  e.nameId.nni_objid =
+      quelb_get_objid(e.idText.c_str(), (e.idText.length() + 1) * sizeof(wchar_t), QLB_OBJID_NODE);
   qlb_node_list* node = nullptr;
-  if (e.nameId.nni_objid) node = quelb_build_nodelist_node(&e.nameId, &e.attributes, e.text.c_str());
+  if (e.nameId.nni_objid)
+    node = quelb_build_nodelist_node(&e.nameId, &e.attributes, e.text.c_str());
   quelb_free_objid(e.nameId.nni_objid);
   e.nameId.nni_objid = nullptr;
   return node;
@@ -53,9 +56,9 @@ qlb_host_node_list* CFiHostNodeListFactory::buildNode(const CFiHostNode& element
   for (const tstring& p : element.ports) ports.push_back(p.c_str());
   CFiHostNode& e = const_cast<CFiHostNode&>(element);
   e.value = reinterpret_cast<uintptr_t>(ports.data());
-  qlb_host_node_list* node = quelb_build_host_list_node(
-      e.hostName.c_str(), static_cast<uintptr_t>(e.value), static_cast<int>(ports.size()),
-      e.text.c_str());
+  qlb_host_node_list* node =
+      quelb_build_host_list_node(e.hostName.c_str(), static_cast<uintptr_t>(e.value),
+                                 static_cast<int>(ports.size()), e.text.c_str());
   e.value = 0;
   return node;
 }

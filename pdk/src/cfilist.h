@@ -82,7 +82,8 @@ class CFiList {
   int* m_count;
 };
 
-class QLB_PDK_EXPORT CFiProviderInfoListFactory : public CFiList<qlb_provider_list, CFiProviderInfo> {
+class QLB_PDK_EXPORT CFiProviderInfoListFactory
+    : public CFiList<qlb_provider_list, CFiProviderInfo> {
  public:
   // Sets the interface version 7, 0, 0, 0.
   CFiProviderInfoListFactory(const tstring& providerName, qlb_provider_list** result);

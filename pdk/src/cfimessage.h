@@ -5,9 +5,9 @@
 #ifndef QLB_PDK_CFIMESSAGE_H
 #define QLB_PDK_CFIMESSAGE_H
 
-#include <string>
-
 #include <quelb/quelb_records.h>
+
+#include <string>
 
 #include "cfiexport.h"
 #include "cfirefcount.h"

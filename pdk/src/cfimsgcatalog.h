@@ -4,9 +4,9 @@
 #ifndef QLB_PDK_CFIMSGCATALOG_H
 #define QLB_PDK_CFIMSGCATALOG_H
 
-#include <string>
-
 #include <quelb/quelb_records.h>
+
+#include <string>
 
 #include "cfiexport.h"
 #include "cfimessage.h"

@@ -5,11 +5,11 @@
 #ifndef QLB_PDK_CFIMSGCATALOGMGR_H
 #define QLB_PDK_CFIMSGCATALOGMGR_H
 
+#include <quelb/quelb_records.h>
+
 #include <map>
 #include <mutex>
 #include <string>
-
-#include <quelb/quelb_records.h>
 
 #include "cfiexport.h"
 #include "cfimessage.h"

@@ -3,9 +3,9 @@
 #ifndef QLB_PDK_CFIOBJID_H
 #define QLB_PDK_CFIOBJID_H
 
-#include <vector>
-
 #include <quelb/quelb_records.h>
+
+#include <vector>
 
 #include "cfiexport.h"
 #include "cfitstring.h"

@@ -5,7 +5,8 @@
 namespace quelb_pdk_4_4 {
 
 // Every default opens the trace scope "quelb_pdk_4_4::CFiPluginBase::<op>".
-#define FI_BASE_SCOPE(op) CFiTraceLogFunction fiScope(m_traceLog, "quelb_pdk_4_4::CFiPluginBase::" op)
+#define FI_BASE_SCOPE(op) \
+  CFiTraceLogFunction fiScope(m_traceLog, "quelb_pdk_4_4::CFiPluginBase::" op)
 
 namespace {
 std::atomic<bool> g_shuttingDown{false};
@@ -37,7 +38,9 @@ void CFiPluginBase::setProviderName(const tstring& name) { m_providerName = name
 tstring CFiPluginBase::getProviderName() const { return m_providerName; }
 void CFiPluginBase::setMessageIndexOffset(long offset) { m_messageIndexOffset = offset; }
 
-void CFiPluginBase::registerErrorManager(const ErrorManagerRef& manager) { m_errorManager = manager; }
+void CFiPluginBase::registerErrorManager(const ErrorManagerRef& manager) {
+  m_errorManager = manager;
+}
 void CFiPluginBase::registerCatalogManager(const CatalogManagerRef& manager) {
   m_catalogManager = manager;
 }
@@ -287,7 +290,8 @@ int CFiPluginBase::resync(quelb_objid**, quelb_objid**, long, wchar_t*, wchar_t*
   return 0;
 }
 
-int CFiPluginBase::getStatus(quelb_objid**, quelb_objid**, long count, wchar_t*, long, long* status) {
+int CFiPluginBase::getStatus(quelb_objid**, quelb_objid**, long count, wchar_t*, long,
+                             long* status) {
   FI_BASE_SCOPE("getStatus");
   if (count && status)
     for (long i = 0; i < count; ++i) status[i] = 8;
@@ -335,7 +339,8 @@ int CFiPluginBase::enumerateEnclosures(qlb_enclosure_node_list**, int*, wchar_t*
   return 0;
 }
 
-int CFiPluginBase::importResource(wchar_t**, wchar_t*, wchar_t*, wchar_t*, int, wchar_t**, wchar_t*) {
+int CFiPluginBase::importResource(wchar_t**, wchar_t*, wchar_t*, wchar_t*, int, wchar_t**,
+                                  wchar_t*) {
   FI_BASE_SCOPE("importResource");
   return 0;
 }

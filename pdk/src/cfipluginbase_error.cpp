@@ -6,7 +6,8 @@
 
 namespace quelb_pdk_4_4 {
 
-#define FI_BASE_SCOPE(op) CFiTraceLogFunction fiScope(m_traceLog, "quelb_pdk_4_4::CFiPluginBase::" op)
+#define FI_BASE_SCOPE(op) \
+  CFiTraceLogFunction fiScope(m_traceLog, "quelb_pdk_4_4::CFiPluginBase::" op)
 
 int CFiPluginBase::errMsg(int code, const wchar_t** text) {
   FI_BASE_SCOPE("errMsg");
@@ -32,7 +33,8 @@ int CFiPluginBase::delLastError(qlb_msg_info** record) {
   return 0;
 }
 
-int CFiPluginBase::getLocaleMessage(int*, qlb_msg_info* record, const char* locale, wchar_t** text) {
+int CFiPluginBase::getLocaleMessage(int*, qlb_msg_info* record, const char* locale,
+                                    wchar_t** text) {
   FI_BASE_SCOPE("getLocaleMessage");
   const wchar_t* found = nullptr;
   if (m_catalogManager) m_catalogManager->getLocalizedMessage(record, locale, &found);

@@ -1,8 +1,7 @@
 // Plug-in base operations that work on a node's private data: config,
 // reAccessTmpObj, reAccessAltNode, deInitNode, subobjList, setImportOptions.
-#include "cfipluginbase.h"
-
 #include "cfifimlink.h"
+#include "cfipluginbase.h"
 #include "cfistringtool.h"
 
 namespace quelb_pdk_4_4 {
@@ -109,7 +108,8 @@ int CFiPluginBase::config(qlb_domain* node, int operation, char* sessionId, qlb_
       spec->cs_text = copyOrNull(values.getXML());
       break;
     }
-    default: break;
+    default:
+      break;
   }
   return 0;
 }

@@ -13,14 +13,14 @@
 #ifndef QLB_PDK_CFIPRIVATEDATA_H
 #define QLB_PDK_CFIPRIVATEDATA_H
 
+#include <quelb/quelb_records.h>
+
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include <quelb/quelb_records.h>
 
 #include "cficonfig.h"
 #include "cfiexport.h"

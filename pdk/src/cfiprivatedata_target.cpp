@@ -1,7 +1,6 @@
 // CFiPrivateData::selectTargetFromConfigData: the node's snapshot target
 // from the "snapshot_resource_spec" configuration value.
 #include "cfiprivatedata.h"
-
 #include "cfistringtool.h"
 #include "cfiudid.h"
 

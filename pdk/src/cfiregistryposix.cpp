@@ -49,8 +49,8 @@ int CFiRegistryPosix::enumerateSubKey(const ACE_Configuration_Section_Key& key, 
   return 0;
 }
 
-int CFiRegistryPosix::getStringValue(const ACE_Configuration_Section_Key& key,
-                                     const tstring& name, tstring& value) {
+int CFiRegistryPosix::getStringValue(const ACE_Configuration_Section_Key& key, const tstring& name,
+                                     tstring& value) {
   m_file.setCurrentSection(key);
   return m_file.getStringValue(name, value);
 }

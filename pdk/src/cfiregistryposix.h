@@ -34,8 +34,7 @@ class QLB_PDK_EXPORT CFiRegistryPosix {
   // The name of the key's sub-key at `index`. 0 on success.
   int enumerateSubKey(const ACE_Configuration_Section_Key& key, int index, tstring& name);
   // A string value of an open key. 0 on success; `value` untouched otherwise.
-  int getStringValue(const ACE_Configuration_Section_Key& key, const tstring& name,
-                     tstring& value);
+  int getStringValue(const ACE_Configuration_Section_Key& key, const tstring& name, tstring& value);
 
   // One string value of a key: openKey + getStringValue.
   int readString(const tstring& keyPath, const tstring& name, tstring& value);

@@ -1,7 +1,6 @@
 #include "cfisaxhandler.h"
 
 #include <new>
-
 #include <xercesc/framework/MemoryManager.hpp>
 
 #include "cfistringtool.h"
@@ -92,7 +91,8 @@ xercesc::SAXParseException fiDetachSaxParseException(const xercesc::SAXParseExce
 }
 
 CFiSaxParseHandler::CFiSaxParseHandler()
-    : m_lastError(nullptr, nullptr, nullptr, 0, 0, fiSaxExceptionMemoryManager()), m_hasError(false) {}
+    : m_lastError(nullptr, nullptr, nullptr, 0, 0, fiSaxExceptionMemoryManager()),
+      m_hasError(false) {}
 
 CFiSaxParseHandler::~CFiSaxParseHandler() {}
 

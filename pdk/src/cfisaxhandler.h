@@ -13,7 +13,6 @@
 
 #include <cstddef>
 #include <string>
-
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 

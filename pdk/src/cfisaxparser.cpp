@@ -3,10 +3,9 @@
 #include <mutex>
 #include <new>
 #include <stdexcept>
-
 #include <xercesc/framework/LocalFileInputSource.hpp>
-#include <xercesc/sax/EntityResolver.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/sax/EntityResolver.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
@@ -178,8 +177,8 @@ void CFiSaxParser::parse(const std::string& document) {
   } catch (const xercesc::OutOfMemoryException&) {
     throw std::bad_alloc();
   } catch (const xercesc::XMLException& e) {
-    throw fiDetachSaxParseException(xercesc::SAXParseException(
-        e.getMessage(), nullptr, toXmlText(kSystemId).c_str(), 0, 0));
+    throw fiDetachSaxParseException(
+        xercesc::SAXParseException(e.getMessage(), nullptr, toXmlText(kSystemId).c_str(), 0, 0));
   }
 }
 

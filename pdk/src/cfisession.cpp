@@ -6,9 +6,7 @@ namespace quelb_pdk_4_4 {
 
 namespace {
 
-std::string keyOf(const wchar_t* name) {
-  return boundedtext::wideToUtf8(name, wcslen(name));
-}
+std::string keyOf(const wchar_t* name) { return boundedtext::wideToUtf8(name, wcslen(name)); }
 
 }  // namespace
 

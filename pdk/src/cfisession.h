@@ -8,12 +8,12 @@
 #ifndef QLB_PDK_CFISESSION_H
 #define QLB_PDK_CFISESSION_H
 
+#include <quelb/quelb_records.h>
+
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include <quelb/quelb_records.h>
 
 #include "cfiexport.h"
 #include "cfirefcount.h"
@@ -23,10 +23,10 @@
 namespace quelb_pdk_4_4 {
 
 struct CFiSessionNode {
-  tstring nodeName;        // the node's wide name
-  tstring snapshotName;    // empty until make records it
-  std::string splitName;   // the split node's narrow name: the snapshot method
-  int status = 0;          // 0 when added, 1 once the snapshot name is recorded
+  tstring nodeName;       // the node's wide name
+  tstring snapshotName;   // empty until make records it
+  std::string splitName;  // the split node's narrow name: the snapshot method
+  int status = 0;         // 0 when added, 1 once the snapshot name is recorded
 };
 
 class QLB_PDK_EXPORT CFiSession : public virtual CFiRefCount {

@@ -1,5 +1,7 @@
 #include "cfistringtool.h"
 
+#include <unicode/uchar.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -7,8 +9,6 @@
 #include <cwchar>
 #include <limits>
 #include <system_error>
-
-#include <unicode/uchar.h>
 
 #include "boundedtext.h"
 #include "utf8.h"
@@ -136,7 +136,10 @@ double leadingDouble(const std::string& s) {
           ++intDigits;
         }
       } else if (!significant) {
-        if (*p == '0') ++fractionZeros; else significant = true;
+        if (*p == '0')
+          ++fractionZeros;
+        else
+          significant = true;
       }
     }
     long exponent = intDigits > 0 ? intDigits - 1 : -(fractionZeros + 1);
@@ -170,7 +173,9 @@ std::string CFiStringTool::tstr2str(const tstring& s) {
 }
 
 tstring CFiStringTool::wstr2tstr(const std::wstring& s) { return tstring(s.c_str(), s.size()); }
-std::wstring CFiStringTool::tstr2wstr(const tstring& s) { return std::wstring(s.c_str(), s.length()); }
+std::wstring CFiStringTool::tstr2wstr(const tstring& s) {
+  return std::wstring(s.c_str(), s.length());
+}
 
 std::wstring CFiStringTool::mbs2wcs(const char* s) { return s ? str2wstr(s) : std::wstring(); }
 std::string CFiStringTool::wcs2mbs(const wchar_t* s) {
@@ -245,7 +250,8 @@ std::wstring CFiStringTool::searchreplace(const std::wstring& s, const std::wstr
   return searchReplaceImpl(s, search, replace);
 }
 
-std::vector<std::string> CFiStringTool::tokenize(const std::string& s, const std::string& delimiters) {
+std::vector<std::string> CFiStringTool::tokenize(const std::string& s,
+                                                 const std::string& delimiters) {
   std::vector<std::string> pieces;
   size_t pos = 0;
   while (pos < s.size()) {
@@ -409,7 +415,9 @@ std::string CFiStringTool::binary2uid(const std::vector<unsigned char>& bytes) {
 }
 
 std::string CFiStringTool::str2uid(const std::string& hex) { return binary2uid(str2binary(hex)); }
-std::string CFiStringTool::wstr2uid(const std::wstring& hex) { return binary2uid(wstr2binary(hex)); }
+std::string CFiStringTool::wstr2uid(const std::wstring& hex) {
+  return binary2uid(wstr2binary(hex));
+}
 
 bool CFiStringTool::isDigit(const std::string& s) {
   for (char c : s)

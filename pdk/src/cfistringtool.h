@@ -11,11 +11,11 @@
 #ifndef QLB_PDK_CFISTRINGTOOL_H
 #define QLB_PDK_CFISTRINGTOOL_H
 
+#include <unicode/unistr.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <unicode/unistr.h>
 
 #include "cfiexport.h"
 #include "cfitstring.h"

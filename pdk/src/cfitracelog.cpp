@@ -99,10 +99,14 @@ bool formatMessage(const char* format, std::va_list args, std::string& message) 
 
 qlb_eseverity severityOfLevel(int level) {
   switch (level) {
-    case FI_TRACE_ERROR: return QLB_SEV_ERROR;
-    case FI_TRACE_WARNING: return QLB_SEV_WARNING;
-    case FI_TRACE_INFO: return QLB_SEV_INFO;
-    default: return QLB_SEV_TRACE;
+    case FI_TRACE_ERROR:
+      return QLB_SEV_ERROR;
+    case FI_TRACE_WARNING:
+      return QLB_SEV_WARNING;
+    case FI_TRACE_INFO:
+      return QLB_SEV_INFO;
+    default:
+      return QLB_SEV_TRACE;
   }
 }
 
@@ -158,8 +162,8 @@ CFiTraceLog::CFiTraceLog() : m_impl(new Impl) {}
 
 CFiTraceLog::~CFiTraceLog() { delete m_impl; }
 
-void CFiTraceLog::initialize(const tstring& name, const tstring& directory,
-                             const tstring& fileName, int level, bool toStdout) {
+void CFiTraceLog::initialize(const tstring& name, const tstring& directory, const tstring& fileName,
+                             int level, bool toStdout) {
   m_impl->name = name;
   m_impl->narrowName = CFiStringTool::tstr2str(name);
   m_impl->toStdout = toStdout;
@@ -235,9 +239,9 @@ void CFiTraceLog::vtrace(int level, const char* format, std::va_list args) {
     }
     ErrorManagerPtr errorManager = m_impl->errorManager;
     if (errorManager) {
-      std::string forwarded =
-          boundedtext::formatString(limit, "%s:%s <Thread id - %u> %s\n",
-                                    m_impl->narrowName.c_str(), stamp.c_str(), tid, message.c_str());
+      std::string forwarded = boundedtext::formatString(limit, "%s:%s <Thread id - %u> %s\n",
+                                                        m_impl->narrowName.c_str(), stamp.c_str(),
+                                                        tid, message.c_str());
       errorManager->pushError(forwarded.c_str(), severityOfLevel(level));
     }
   } catch (const std::bad_alloc&) {

@@ -48,8 +48,8 @@ class QLB_PDK_EXPORT CFiTraceLog : public virtual CFiRefCount {
 
   // Loads (or writes the defaults of) the settings of the component `name`
   // and opens the trace file once when tracing is on.
-  void initialize(const tstring& name, const tstring& directory, const tstring& fileName,
-                  int level, bool toStdout);
+  void initialize(const tstring& name, const tstring& directory, const tstring& fileName, int level,
+                  bool toStdout);
   bool isInitialized() const;
 
   void registerErrorManager(const ErrorManagerPtr& errorManager);

@@ -66,9 +66,9 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
 
   // `symCliBinDir` is the directory of the SYMCLI executables; a "/" is
   // added when it does not end in one. Traces go to `traceLog`, if any.
-  explicit CEmcSymCliTool(const quelb_pdk_4_4::tstring& symCliBinDir,
-                          const quelb_pdk_4_4::CFiTraceLogPtr& traceLog =
-                              quelb_pdk_4_4::CFiTraceLogPtr());
+  explicit CEmcSymCliTool(
+      const quelb_pdk_4_4::tstring& symCliBinDir,
+      const quelb_pdk_4_4::CFiTraceLogPtr& traceLog = quelb_pdk_4_4::CFiTraceLogPtr());
   ~CEmcSymCliTool() override;
 
   CEmcSymCliTool(const CEmcSymCliTool&) = delete;

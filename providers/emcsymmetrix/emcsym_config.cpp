@@ -76,10 +76,11 @@ tstring CEmcSymConfiguration::getSymCliDirFromRegistry() {
                           __LINE__);
     status = registry.openKey(tstring(L"SOFTWARE\\EMC\\SYMCLI\\") + version, key);
     if (status != 0)
-      throw registryError(status,
-                          L"Failed to access registry sub-section of HKLM\\SOFTWARE\\EMC\\SYMCLI to "
-                          L"determine SYMCLI install path.",
-                          __LINE__);
+      throw registryError(
+          status,
+          L"Failed to access registry sub-section of HKLM\\SOFTWARE\\EMC\\SYMCLI to "
+          L"determine SYMCLI install path.",
+          __LINE__);
   }
   tstring home;
   int status = registry.getStringValue(key, tstring(L"SYMAPI_HOME_DIR"), home);

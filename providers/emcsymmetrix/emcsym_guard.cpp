@@ -14,8 +14,8 @@ namespace {
 void push(CFiErrorManager* errors, const char* messageId, qlb_eseverity severity, int line,
           std::initializer_list<icu::Formattable> arguments) {
   if (!errors) return;
-  errors->pushError(CFiMessagePtr(new CFiIcuMessage(messageId, arguments, severity,
-                                                    CEmcSymOperationGuard::SOURCE_FILE, line)));
+  errors->pushError(CFiMessagePtr(
+      new CFiIcuMessage(messageId, arguments, severity, CEmcSymOperationGuard::SOURCE_FILE, line)));
 }
 
 icu::Formattable text(const std::string& value) { return CFiIcuMessage::text(value); }

@@ -190,7 +190,21 @@ class CEmcSymDevShowHandler : public CEmcSymResultHandler<std::deque<SEmcSymDevI
   void onEnd(const XMLCh* element) override;
 
  private:
-  enum Kind { OTHER, SYMMETRIX, CAPACITY, DEVICE, PORT, CLONE, SNAP, SRC, TGT, PAIR, STD, BCV, META };
+  enum Kind {
+    OTHER,
+    SYMMETRIX,
+    CAPACITY,
+    DEVICE,
+    PORT,
+    CLONE,
+    SNAP,
+    SRC,
+    TGT,
+    PAIR,
+    STD,
+    BCV,
+    META
+  };
   static Kind kindOf(const XMLCh* element);
 
   Kind m_kind = OTHER;  // of the element whose attributes are being read

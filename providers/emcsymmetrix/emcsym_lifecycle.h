@@ -4,9 +4,9 @@
 #ifndef EMCSYM_LIFECYCLE_H
 #define EMCSYM_LIFECYCLE_H
 
-#include <string>
-
 #include <quelb/quelb_records.h>
+
+#include <string>
 
 #include "cfitstring.h"
 

@@ -14,7 +14,8 @@ const char* const EMC_SYM_CLAIM_PATTERN = "UDID##EMC##SYMMETRIX##";
 CEmcSymPlugin::CEmcSymPlugin() {}
 
 CEmcSymPlugin::~CEmcSymPlugin() {
-  if (m_catalogManager && m_catalogFactory) m_catalogManager->unregisterFactory(m_catalogFactory.get());
+  if (m_catalogManager && m_catalogFactory)
+    m_catalogManager->unregisterFactory(m_catalogFactory.get());
 }
 
 int CEmcSymPlugin::init() {
@@ -57,8 +58,8 @@ int CEmcSymPlugin::locateSymCli() {
 void CEmcSymPlugin::pushMessage(const char* messageId, qlb_eseverity severity, int line,
                                 std::initializer_list<icu::Formattable> arguments) {
   if (!m_errorManager) return;
-  m_errorManager->pushError(CFiMessagePtr(new CFiIcuMessage(
-      messageId, arguments, severity, CEmcSymOperationGuard::SOURCE_FILE, line)));
+  m_errorManager->pushError(CFiMessagePtr(
+      new CFiIcuMessage(messageId, arguments, severity, CEmcSymOperationGuard::SOURCE_FILE, line)));
 }
 
 int CEmcSymPlugin::getProviderInfo(qlb_provider_list** result) {

@@ -2,14 +2,14 @@
 #ifndef EMCSYM_PLUGIN_H
 #define EMCSYM_PLUGIN_H
 
+#include <unicode/fmtable.h>
+
 #include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <unicode/fmtable.h>
 
 #include "cfiicucatalog.h"
 #include "cfiplugininterposer.h"

@@ -61,8 +61,8 @@ int CEmcSymPlugin::select(char*, qlb_splitnode** list, int count) {
         return status;
       }
 
-      const std::string targetName = tool.findConfiguredTarget(
-          CFiStringTool::str2tstr(data->getConfiguredTarget()).c_str());
+      const std::string targetName =
+          tool.findConfiguredTarget(CFiStringTool::str2tstr(data->getConfiguredTarget()).c_str());
       const SEmcSymDevInfo target = tool.getSymDev(udid.serial(), targetName);
       data->setTargetDevice(target);
 

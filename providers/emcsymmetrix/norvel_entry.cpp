@@ -3,6 +3,9 @@
 // arrays ("dispatch rule"), checks the arguments its row names and forwards
 // to one virtual operation of the plug-in object. init, fini, select,
 // prepare, make, objctl and the single-node entries do a little more.
+#include "norvel_entry.h"
+
+#include <quelb/quelb_pgn.h>
 #include <unicode/uclean.h>
 
 #include <cstdlib>
@@ -11,14 +14,11 @@
 #include <string>
 #include <vector>
 
-#include <quelb/quelb_pgn.h>
-
 #include "cfiobjctl.h"
 #include "cfiobjid.h"
 #include "cfipluginbase.h"
 #include "cfistringtool.h"
 #include "cfitracelog.h"
-#include "norvel_entry.h"
 #include "norvel_singletons.h"
 
 using namespace quelb_pdk_4_4;
@@ -30,11 +30,12 @@ namespace {
 typedef CFiSmartPtr<CFiPluginBase, CFiContextSingletonAllocator<CFiPluginBase> > PluginRef;
 
 // The trace scope of an entry, named by its export name.
-#define ENTRY_SCOPE(op) CFiTraceLogFunction entryScope(norvel::traceLog(false), "norvel_fi_pgn_" #op)
+#define ENTRY_SCOPE(op) \
+  CFiTraceLogFunction entryScope(norvel::traceLog(false), "norvel_fi_pgn_" #op)
 
 // Steps 1 and 2 of the dispatch rule.
-#define DELAYED_INIT_GATE(plugin)                                  \
-  do {                                                             \
+#define DELAYED_INIT_GATE(plugin)                                        \
+  do {                                                                   \
     if ((plugin)->invokeDelayedInit() != 0) return QLB_ERR_DELAYED_INIT; \
   } while (0)
 
@@ -259,8 +260,8 @@ NORVEL_EXPORT int norvel_fi_pgn_enumerate_host_nodes(qlb_host_node_list** result
 // Entries with the special algorithms: select, prepare, make, objctl.
 // ---------------------------------------------------------------------------
 
-NORVEL_EXPORT int norvel_fi_pgn_select(qlb_splitnode* single, char* sessionId,
-                                       qlb_splitnode** list, int count) {
+NORVEL_EXPORT int norvel_fi_pgn_select(qlb_splitnode* single, char* sessionId, qlb_splitnode** list,
+                                       int count) {
   ENTRY_SCOPE(select);
   PluginRef plugin = norvel::plugin(false);
   DELAYED_INIT_GATE(plugin);
@@ -334,21 +335,22 @@ NORVEL_EXPORT int norvel_fi_pgn_objctl(const wchar_t* operation, const wchar_t* 
 // ---------------------------------------------------------------------------
 
 // Defines an entry that passes the gate and forwards its arguments.
-#define DI_ENTRY(op, call, params)             \
-  NORVEL_EXPORT int norvel_fi_pgn_##op params {  \
-    ENTRY_SCOPE(op);                             \
-    PluginRef plugin = norvel::plugin(false);    \
-    DELAYED_INIT_GATE(plugin);                   \
-    return plugin->call;                         \
+#define DI_ENTRY(op, call, params)              \
+  NORVEL_EXPORT int norvel_fi_pgn_##op params { \
+    ENTRY_SCOPE(op);                            \
+    PluginRef plugin = norvel::plugin(false);   \
+    DELAYED_INIT_GATE(plugin);                  \
+    return plugin->call;                        \
   }
 
 DI_ENTRY(init_node, initNode(node, nodes, count, id),
-         (qlb_domain * node, qlb_domain * *nodes, int count, quelb_objid* id))
+         (qlb_domain * node, qlb_domain** nodes, int count, quelb_objid* id))
 DI_ENTRY(init_altnode, initAltNode(first, second, alt, false),
          (qlb_domain * first, qlb_domain* second, qlb_domain* alt))
 DI_ENTRY(init_remnode, initAltNode(first, second, alt, true),
          (qlb_domain * first, qlb_domain* second, qlb_domain* alt))
-DI_ENTRY(deport_tree, deportTree(a, b, access), (qlb_domain * a, qlb_domain* b, qlb_accessnode* access))
+DI_ENTRY(deport_tree, deportTree(a, b, access),
+         (qlb_domain * a, qlb_domain* b, qlb_accessnode* access))
 DI_ENTRY(import_tree, importTreeNode(node, a, b, c, out),
          (qlb_domain * node, quelb_objid** a, quelb_objid** b, int c, quelb_objid** out))
 DI_ENTRY(pre_prepare, prePrepare(node), (qlb_domain * node))
@@ -361,15 +363,19 @@ DI_ENTRY(dispose, dispose(primary, target, split, disposition),
 DI_ENTRY(online, online(a, b, c, d), (qlb_domain * a, qlb_domain* b, int c, qlb_disposition d))
 DI_ENTRY(build_alttree, buildAltTree(node, text, a, b, c, d),
          (qlb_domain * node, char* text, quelb_objid** a, quelb_objid** b, int c, quelb_objid** d))
-DI_ENTRY(getattr, getAttr(a, b, c, d), (qlb_domain * a, qlb_domain* b, qlb_splitnode* c, qlb_attributes* d))
+DI_ENTRY(getattr, getAttr(a, b, c, d),
+         (qlb_domain * a, qlb_domain* b, qlb_splitnode* c, qlb_attributes* d))
 DI_ENTRY(process_providerstate, processProviderState(node, blob, op),
          (qlb_domain * node, qlb_blob* blob, qlb_op_providerstate op))
 DI_ENTRY(enumerate_group_nodes, enumerateGroupNodes(result), (qlb_group_node_list * *result))
 DI_ENTRY(enumerate_associations, enumerateAssociations(result), (qlb_assoc_list * *result))
-DI_ENTRY(isvalid_node_association, isValidNodeAssociation(assoc, valid), (qlb_assoc * assoc, int* valid))
-DI_ENTRY(get_associated_nodes, getAssociatedNodes(node, result), (qlb_node * node, qlb_node_list** result))
+DI_ENTRY(isvalid_node_association, isValidNodeAssociation(assoc, valid),
+         (qlb_assoc * assoc, int* valid))
+DI_ENTRY(get_associated_nodes, getAssociatedNodes(node, result),
+         (qlb_node * node, qlb_node_list** result))
 DI_ENTRY(check_node_existence, checkNodeExistence(node, exists), (qlb_domain * node, int* exists))
-DI_ENTRY(enable_access, enableAccess(list, a, b, c), (qlb_node_subobj_list * list, long a, int b, int c))
+DI_ENTRY(enable_access, enableAccess(list, a, b, c),
+         (qlb_node_subobj_list * list, long a, int b, int c))
 DI_ENTRY(disable_access, disableAccess(list, a), (qlb_node_subobj_list * list, long a))
 DI_ENTRY(restore, restore(sources, targets, count, a, b, flags, status),
          (quelb_objid * *sources, quelb_objid** targets, long count, wchar_t* a, wchar_t* b,
@@ -378,10 +384,12 @@ DI_ENTRY(resync, resync(sources, targets, count, a, b, flags, status),
          (quelb_objid * *sources, quelb_objid** targets, long count, wchar_t* a, wchar_t* b,
           long flags, long* status))
 DI_ENTRY(get_status, getStatus(sources, targets, count, a, b, status),
-         (quelb_objid * *sources, quelb_objid** targets, long count, wchar_t* a, long b, long* status))
+         (quelb_objid * *sources, quelb_objid** targets, long count, wchar_t* a, long b,
+          long* status))
 DI_ENTRY(query_valid_secondaries, queryValidSecondaries(name, list, count),
          (wchar_t * name, quelb_objid*** list, long* count))
-DI_ENTRY(res_status, resourceStatus(id, a, b, c), (quelb_objid * id, long a, long* b, qlb_msg_info** c))
+DI_ENTRY(res_status, resourceStatus(id, a, b, c),
+         (quelb_objid * id, long a, long* b, qlb_msg_info** c))
 DI_ENTRY(start_build_alttree, startBuildAltTree(node, id, reserved),
          (qlb_domain * node, quelb_objid** id, void* reserved))
 DI_ENTRY(import_resource, importResource(names, name, host, text, flags, out, text2),
@@ -404,7 +412,8 @@ DI_ENTRY(get_backupset, getBackupset(node, a, b, c, d),
          (qlb_domain * node, int a, wchar_t** b, int c, qlb_bkupset* d))
 DI_ENTRY(get_app_status, getAppStatus(node, a, b), (qlb_domain * node, int a, void* b))
 DI_ENTRY(set_op_status, setOpStatus(node, a), (qlb_domain * node, int a))
-DI_ENTRY(set_comp_status, setCompStatus(node, a, b, c), (qlb_domain * node, int a, wchar_t* b, int c))
+DI_ENTRY(set_comp_status, setCompStatus(node, a, b, c),
+         (qlb_domain * node, int a, wchar_t* b, int c))
 DI_ENTRY(set_restorepaths, setRestorepaths(node, a, b), (qlb_domain * node, wchar_t* a, int b))
 
 // The dispatch rule with the checks of their rows.
@@ -426,7 +435,8 @@ NORVEL_EXPORT int norvel_fi_pgn_subobj_list(qlb_domain* node, quelb_objid*** lis
   return plugin->subobjList(node, list, count);
 }
 
-NORVEL_EXPORT int norvel_fi_pgn_translate_resource_names(wchar_t** names, int value, wchar_t** out) {
+NORVEL_EXPORT int norvel_fi_pgn_translate_resource_names(wchar_t** names, int value,
+                                                         wchar_t** out) {
   ENTRY_SCOPE(translate_resource_names);
   PluginRef plugin = norvel::plugin(false);
   DELAYED_INIT_GATE(plugin);
@@ -479,7 +489,6 @@ NORVEL_EXPORT int norvel_fi_pgn_set_import_options(qlb_splitnode* single, qlb_sp
   SingleNodeList<qlb_splitnode> nodes(single, list, count);
   return plugin->setImportOptions(nodes.list(), nodes.count(), hosts, transportable, reserved);
 }
-
 
 // ---------------------------------------------------------------------------
 // Module unload: ICU's caches go with the library.

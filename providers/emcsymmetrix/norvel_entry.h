@@ -3,12 +3,12 @@
 #ifndef NORVEL_ENTRY_H
 #define NORVEL_ENTRY_H
 
-#include <type_traits>
-
 #include <quelb/quelb_pgn.h>
 
-#define NORVEL_DECLARE_ENTRY(op)                                      \
-  extern "C" __attribute__((visibility("default")))                   \
+#include <type_traits>
+
+#define NORVEL_DECLARE_ENTRY(op)                    \
+  extern "C" __attribute__((visibility("default"))) \
   std::remove_pointer<qlb_pgn_##op##_t>::type norvel_fi_pgn_##op;
 QLB_PGN_OPERATIONS(NORVEL_DECLARE_ENTRY)
 #undef NORVEL_DECLARE_ENTRY

@@ -27,7 +27,8 @@ CFiPluginBase::CatalogManagerRef catalogManager(bool release = false);
 CFiPluginBase::PrivateDataManagerRef privateDataManager(bool release = false);
 CFiPluginBase::SessionManagerRef sessionManager(bool release = false);
 CFiSmartPtr<CFiTraceLog, CFiContextSingletonAllocator<CFiTraceLog> > traceLog(bool release = false);
-CFiSmartPtr<CFiPluginBase, CFiContextSingletonAllocator<CFiPluginBase> > plugin(bool release = false);
+CFiSmartPtr<CFiPluginBase, CFiContextSingletonAllocator<CFiPluginBase> > plugin(
+    bool release = false);
 
 // Replaces the process-wide plug-in object (for tests that drive the entry
 // points against an instrumented provider). Null empties the holder.

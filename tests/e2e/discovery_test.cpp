@@ -111,10 +111,11 @@ TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormAndSizesAreByte
   EXPECT_EQ(expected, ran());
 
   // Later operations use the arrays found then: no second discovery.
-  EXPECT_EQ("0: EMC##SYMMETRIX##000190100011##0040,UDID##EMC##SYMMETRIX##000190100011##0040,"
-            "norvel,0/0/1/2147483648 EMC##SYMMETRIX##000190100011##0041,"
-            "UDID##EMC##SYMMETRIX##000190100011##0041,norvel,0/0/1/2147483648",
-            nodes(L"", 0x10));
+  EXPECT_EQ(
+      "0: EMC##SYMMETRIX##000190100011##0040,UDID##EMC##SYMMETRIX##000190100011##0040,"
+      "norvel,0/0/1/2147483648 EMC##SYMMETRIX##000190100011##0041,"
+      "UDID##EMC##SYMMETRIX##000190100011##0041,norvel,0/0/1/2147483648",
+      nodes(L"", 0x10));
   EXPECT_EQ(1u, countCommands("symcfg discover"));
   EXPECT_EQ("symdev -sid 000190100011 -fibre -nobcv list -output XML_ATTRIBUTE", ran().back());
   EXPECT_EQ("", lastError());
@@ -123,9 +124,9 @@ TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormAndSizesAreByte
 TEST_F(Discovery, Version6Point3SwitchesEveryLaterCommandToPlainXml) {
   start(std::string(kOneArray) + "set version V6.3.1.0\n", false);
   EXPECT_EQ("0:", hosts(L"enclosure_id=000190100019"));
-  const std::vector<std::string> expected = {
-      "symcfg discover", "symcli -output XML", "symcfg list -output XML",
-      "symdisk list -sid 000190100011 -output XML"};
+  const std::vector<std::string> expected = {"symcfg discover", "symcli -output XML",
+                                             "symcfg list -output XML",
+                                             "symdisk list -sid 000190100011 -output XML"};
   EXPECT_EQ(expected, ran());
 }
 
@@ -207,16 +208,16 @@ TEST_F(Discovery, EnclosureFiltersSelectArraysAndAnUnknownOneIsOnlyAnErrorForNod
 
 TEST_F(Discovery, AUdidFilterListsExactlyThatDeviceWhateverTheOtherFilters) {
   start();
-  EXPECT_EQ("0: EMC##SYMMETRIX##000190100001##0040,UDID##EMC##SYMMETRIX##000190100001##0040,"
-            "norvel,0/0/1/2147483648",
-            nodes(L"enclosure_id=000190100002,udid=UDID##EMC##symmetrix##000190100001##0040",
-                  0x90));
+  EXPECT_EQ(
+      "0: EMC##SYMMETRIX##000190100001##0040,UDID##EMC##SYMMETRIX##000190100001##0040,"
+      "norvel,0/0/1/2147483648",
+      nodes(L"enclosure_id=000190100002,udid=UDID##EMC##symmetrix##000190100001##0040", 0x90));
   EXPECT_EQ("symdev -sid 000190100001 show 0040 -output XML_ATTRIBUTE", ran().back());
 
   const size_t before = ran().size();
   EXPECT_EQ("0:", nodes(L"udid=UDID##HDS##SYMMETRIX##000190100001##0040"));
   EXPECT_LT(0, traced("Warning:vendor id [HDS] in udid, specified as filter, doesn't match the "
-                     "array vendor"));
+                      "array vendor"));
   EXPECT_EQ(before, ran().size());
 
   EXPECT_EQ("6:", nodes(L"udid=EMC##SYMMETRIX##000190100001##0040"));

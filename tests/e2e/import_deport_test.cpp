@@ -71,7 +71,9 @@ class ImportDeport : public e2etest::LoadedProvider {
   size_t removes(const std::string& device) const {
     return countCommands("symmask -sid " + kArray + " -wwn ", " -force remove devs " + device);
   }
-  size_t refreshes() const { return countCommands("symmask -sid " + kArray + " refresh -noprompt"); }
+  size_t refreshes() const {
+    return countCommands("symmask -sid " + kArray + " refresh -noprompt");
+  }
 };
 
 }  // namespace
@@ -94,7 +96,7 @@ TEST_F(ImportDeport, ImportAddsTheDeviceOnceAndKeepsOrRemovesOtherHosts) {
   EXPECT_EQ(1u, refreshes());
   const std::vector<std::string> everyone = {kLocal1 + "@FA-13A:1", kLocal1 + "@FA-4A:1",
                                              kLocal2 + "@FA-13A:1", kLocal2 + "@FA-4A:1",
-                                             kOther1 + "@FA-4A:1", kOther2 + "@FA-13A:1"};
+                                             kOther1 + "@FA-4A:1",  kOther2 + "@FA-13A:1"};
   EXPECT_EQ(everyone, sorted(maskedTo(kArray, "0080")));
 
   // 0x2: the other hosts lose the device, each removal refreshed at once.
@@ -147,16 +149,19 @@ TEST_F(ImportDeport, AnAssignmentWwnInLowerCaseIsThisHostsHba) {
   ASSERT_EQ(0, ::symlink(testenv::symsimPath().c_str(), (real + "/symmaskdb").c_str()));
   const std::string symmaskdb = sim.bin() + "/symmaskdb";
   ASSERT_EQ(0, ::unlink(symmaskdb.c_str()));
-  testenv::writeFile(symmaskdb,
-                     "#!/bin/sh\n"
-                     "out=$(SYMSIM_DB='" + sim.db() + "' '" + real + "/symmaskdb' \"$@\"); rc=$?\n"
-                     "printf '%s\\n' \"$out\" | sed 's/port_wwn=\"\\([^\"]*\\)\"/port_wwn=\"\\L\\1\"/g'\n"
-                     "exit $rc\n");
+  testenv::writeFile(
+      symmaskdb,
+      "#!/bin/sh\n"
+      "out=$(SYMSIM_DB='" +
+          sim.db() + "' '" + real +
+          "/symmaskdb' \"$@\"); rc=$?\n"
+          "printf '%s\\n' \"$out\" | sed 's/port_wwn=\"\\([^\"]*\\)\"/port_wwn=\"\\L\\1\"/g'\n"
+          "exit $rc\n");
   ASSERT_EQ(0, ::chmod(symmaskdb.c_str(), 0755));
 
   EXPECT_EQ(0, deportDevice("0080", 0x10));
-  EXPECT_EQ(1u, countCommands("symmask -sid 000190100001 -wwn 10000000c9a00001 ",
-                              "remove devs 0080"));
+  EXPECT_EQ(1u,
+            countCommands("symmask -sid 000190100001 -wwn 10000000c9a00001 ", "remove devs 0080"));
   EXPECT_EQ(1u, removes("0080")) << "other hosts keep the device";
   const std::vector<std::string> others = {kOther1 + "@FA-4A:1", kOther2 + "@FA-13A:1"};
   EXPECT_EQ(others, sorted(maskedTo(kArray, "0080")));

@@ -10,7 +10,10 @@ typedef e2etest::LoadedProvider Library;
 TEST_F(Library, ExportsAllSeventyEntryPoints) {
   int found = 0;
 #define COUNT(op) \
-  if (pgn.op) ++found; else ADD_FAILURE() << "missing norvel_fi_pgn_" #op;
+  if (pgn.op)     \
+    ++found;      \
+  else            \
+    ADD_FAILURE() << "missing norvel_fi_pgn_" #op;
   QLB_PGN_OPERATIONS(COUNT)
 #undef COUNT
   EXPECT_EQ(QLB_PGN_OPERATION_COUNT, found);

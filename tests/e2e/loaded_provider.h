@@ -10,16 +10,14 @@
 #define NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 
 #include <dlfcn.h>
-
 #include <gtest/gtest.h>
+#include <quelb/quelb_pgn.h>
 
 #include <cstdlib>
 #include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <quelb/quelb_pgn.h>
 
 #include "framework_node.h"
 #include "isolated_install.h"
@@ -241,7 +239,8 @@ class LoadedProvider : public ::testing::Test {
 
   static void collect(qlb_init_rec* rec, const wchar_t* consumer, const wchar_t* fallback,
                       int severity) {
-    static_cast<std::vector<Pushed>*>(rec->ir_user)->push_back({N(consumer), N(fallback), severity});
+    static_cast<std::vector<Pushed>*>(rec->ir_user)
+        ->push_back({N(consumer), N(fallback), severity});
   }
 
   testenv::ScopedEnv sleepScale{"QUELB_SLEEP_SCALE", "0"};
@@ -272,7 +271,8 @@ class SourceNode {
   SourceNode(const qlb_pgn_table& pgn, const std::string& identity, const std::string& method)
       : pgn_(pgn), method_(method) {
     testenv::FrameworkNode device(wide(identity));
-    EXPECT_EQ(QLB_INTERPOSED, pgn_.interpose(device.get(), &domain_.fid_objid, &groups_, &groupCount_));
+    EXPECT_EQ(QLB_INTERPOSED,
+              pgn_.interpose(device.get(), &domain_.fid_objid, &groups_, &groupCount_));
     domain_.fid_support = &support_;
     EXPECT_EQ(0, pgn_.init_node(&domain_, nullptr, 0, nullptr));
     split_.sn_name = &method_[0];

@@ -34,15 +34,18 @@ TEST_F(Messages, APushedFailureReachesTheCallbackAndTheFailingThreadOnly) {
   EXPECT_EQ("norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im Verzeichnis \"" + missing +
                 "/\" gibt es kein symcfg.",
             pushed[0].consumer.substr(0, pushed[0].consumer.find(". ") + 1));
-  EXPECT_EQ("norvel: The EMC SYMCLI tools were not found: there is no symcfg in the "
-            "directory \"" + missing + "/\".",
-            pushed[0].fallback.substr(0, pushed[0].fallback.find(". ") + 1));
+  EXPECT_EQ(
+      "norvel: The EMC SYMCLI tools were not found: there is no symcfg in the "
+      "directory \"" +
+          missing + "/\".",
+      pushed[0].fallback.substr(0, pushed[0].fallback.find(". ") + 1));
 
   qlb_msg_info* last = nullptr;
   ASSERT_EQ(0, pgn.get_last_error(&last));
   ASSERT_NE(nullptr, last);
   const std::string serialized(last->mi_text, last->mi_length);
-  EXPECT_EQ(0u, serialized.find("<SERIALIZED_MESSAGE MSGID=MSG_ERROR_CLI_NOT_INSTALLED SEVERITY=2>\n"));
+  EXPECT_EQ(0u,
+            serialized.find("<SERIALIZED_MESSAGE MSGID=MSG_ERROR_CLI_NOT_INSTALLED SEVERITY=2>\n"));
   EXPECT_EQ(pushed[0].consumer, localeText(last, "de"));
   EXPECT_EQ(pushed[0].consumer, localeText(last, "native"));
   EXPECT_EQ(pushed[0].fallback, localeText(last, nullptr));
@@ -81,9 +84,10 @@ TEST_F(Messages, EntryPointsAreTracedToTheDaysFile) {
   strftime(date, sizeof date, "%m%d%y", localtime_r(&now, &local));
   EXPECT_EQ(std::string("norvel.log.") + date, logs[0]);
   std::string trace = testenv::readFile(install.root() + "Logs/" + logs[0]);
-  for (const char* line :
-       {"> Entering Function CEmcSymPlugin::init\n", "> Entering Function norvel_fi_pgn_enumerate_fims\n",
-        "> Entering Function CEmcSymPlugin::enumerateFims\n", "> Exiting Function norvel_fi_pgn_fini\n"})
+  for (const char* line : {"> Entering Function CEmcSymPlugin::init\n",
+                           "> Entering Function norvel_fi_pgn_enumerate_fims\n",
+                           "> Entering Function CEmcSymPlugin::enumerateFims\n",
+                           "> Exiting Function norvel_fi_pgn_fini\n"})
     EXPECT_NE(std::string::npos, trace.find(line)) << line;
 }
 

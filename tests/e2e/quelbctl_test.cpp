@@ -42,9 +42,9 @@ class Quelbctl : public ::testing::Test {
                             const std::string& library = testenv::norvelLibraryPath()) {
     std::vector<std::string> args = {"--lib", library};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    return simtest::runProgram(testenv::quelbctlPath(), args,
-                               {"QUELB_SLEEP_SCALE=0", "QUELB_CLI_LOCK_KEY=0",
-                                "TMPDIR=" + pairFileDir.path()});
+    return simtest::runProgram(
+        testenv::quelbctlPath(), args,
+        {"QUELB_SLEEP_SCALE=0", "QUELB_CLI_LOCK_KEY=0", "TMPDIR=" + pairFileDir.path()});
   }
   // Runs quelbctl and expects `status` and every text in its output.
   void expect(const std::vector<std::string>& args, int status,
@@ -101,12 +101,15 @@ TEST_F(Quelbctl, InfoAndALibraryWithoutEntryPoints) {
 TEST_F(Quelbctl, ShowsBothLanguagesAndTheLastError) {
   const std::string missing = install.scratch("absent/");
   writeConfig(missing);
-  const std::string german = "norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im "
-                             "Verzeichnis \"" + missing + "\" gibt es kein symcfg.";
+  const std::string german =
+      "norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im "
+      "Verzeichnis \"" +
+      missing + "\" gibt es kein symcfg.";
   expect({"--lang", "de", "--last-error", "info"}, 1,
          {"[warning] " + german,
           "\n          norvel: The EMC SYMCLI tools were not found: there is no symcfg in the "
-          "directory \"" + missing + "\".",
+          "directory \"" +
+              missing + "\".",
           "quelbctl: init returned 30: norvel: Der Symmetrix-Provider konnte nicht "
           "initialisiert werden.",
           "last error: " + german, "\n            norvel: The EMC SYMCLI tools were not"});
@@ -154,12 +157,12 @@ TEST_F(Quelbctl, ImportDeportRestoreAndDisposeASnapshot) {
 TEST_F(Quelbctl, TakesAMirrorSnapshotInOneProcess) {
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
   sim.admin("log --clear");
-  expect({"snapshot", "--session", "nightly", "--method", "EMC_TimeFinder_Mirror",
-          kSource + "=0081"},
-         0,
-         {"source " + kSource + "  node <norvel>" + kSource +
-              "  method EMC_TimeFinder_Mirror  target 0081\n",
-          "snapshot " + kSource + " -> " + kUdid + "0081\n1 snapshots in session nightly\n"});
+  expect(
+      {"snapshot", "--session", "nightly", "--method", "EMC_TimeFinder_Mirror", kSource + "=0081"},
+      0,
+      {"source " + kSource + "  node <norvel>" + kSource +
+           "  method EMC_TimeFinder_Mirror  target 0081\n",
+       "snapshot " + kSource + " -> " + kUdid + "0081\n1 snapshots in session nightly\n"});
 
   // select, prepare (the split pair is established and waited for), make.
   const std::vector<std::string> ran = commands();
@@ -210,8 +213,10 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedBeforeTheProviderIsAsked) {
       {{"snapshot"}, "snapshot needs at least one UDID=TARGET"},
       {{"snapshot", kSource + "=0081"}, "--method must come before the source"},
       {{"snapshot", "--method", "EMC_SRDF", kSource + "=0081"}, "unknown snapshot method EMC_SRDF"},
-      {{"snapshot", "--method", "EMC_TimeFinder_Clone", kSource}, "a source is UDID##EMC##SYMMETRIX##"},
-      {{"snapshot", "--method", "EMC_TimeFinder_Clone", "UDID##EMC##0041=00C1"}, "a source is UDID##"},
+      {{"snapshot", "--method", "EMC_TimeFinder_Clone", kSource},
+       "a source is UDID##EMC##SYMMETRIX##"},
+      {{"snapshot", "--method", "EMC_TimeFinder_Clone", "UDID##EMC##0041=00C1"},
+       "a source is UDID##"},
       {{"snapshot", "--method"}, "--method needs a value"},
       {{"snapshot", "--force"}, "snapshot does not take --force"},
   });

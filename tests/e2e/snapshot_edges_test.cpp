@@ -56,8 +56,8 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   auto later = source(kArray1, "0043", kClone, kArray1 + "##0043;00C3");
   clearLog();
 
-  EXPECT_EQ(QLB_ERR_FAILED, select({first->split(), other->split(), twice->split(),
-                                     bare->split(), later->split()}));
+  EXPECT_EQ(QLB_ERR_FAILED, select({first->split(), other->split(), twice->split(), bare->split(),
+                                    later->split()}));
   EXPECT_EQ("MSG_ERROR_NO_SNAPSHOT_TARGET_SELECTED", lastErrorId());
   EXPECT_NE(std::string::npos, lastMessage().find("source device 0042"));
   EXPECT_TRUE(traced("Source configuration found, but no targets are specified"));
@@ -163,8 +163,9 @@ TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsAndNodesWithoutPrivateData) {
   std::vector<std::string> names;
   EXPECT_EQ(QLB_ERR_FAILED, make({made->split(), srdf->split()}, &names, "mixed"));
   EXPECT_TRUE(names.empty());
-  EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F split -consistent -noprompt"},
-            commands());
+  EXPECT_EQ(
+      std::vector<std::string>{"symmir -sid 000190100001 -file F split -consistent -noprompt"},
+      commands());
   EXPECT_EQ("MSG_ERROR_INVALID_SPLIT_TYPE", lastErrorId());
   EXPECT_NE(std::string::npos, lastMessage().find("\"EMC_SRDF\""));
   EXPECT_TRUE(traced("makeSnapshot:: invalid splitType [EMC_SRDF] specified"));

@@ -74,9 +74,11 @@ TEST_F(MaskingTest, AddRunsEveryCombinationAndCountsTheReachableOnes) {
   clearLog();
   EXPECT_EQ(0, tool_.symMaskAdd(dev, wwns, hostInfo));
   auto add = [](const char* hba, const char* dir) {
-    return "symmask -sid " + kArray1 + " -wwn " + hba + " -dir " + dir + " -port 1 -noprompt add devs 00C0";
+    return "symmask -sid " + kArray1 + " -wwn " + hba + " -dir " + dir +
+           " -port 1 -noprompt add devs 00C0";
   };
-  EXPECT_EQ((std::vector<std::string>{add(kHba1, "04A"), add(kHba1, "13A"), add(kHba2, "04A"), add(kHba2, "13A")}),
+  EXPECT_EQ((std::vector<std::string>{add(kHba1, "04A"), add(kHba1, "13A"), add(kHba2, "04A"),
+                                      add(kHba2, "13A")}),
             runLines());
   EXPECT_EQ(1, traceCount("2 of 4 HBA WWNs assigned to director/port combinations for accessing "
                           "device 00C0 are not accessible due to misconfiguration of the array."));
@@ -130,7 +132,8 @@ TEST_F(MaskingTest, RemoveThenRefreshTheArray) {
 }
 
 TEST_F(MaskingTest, RefreshRetriesThenRetriesWithArrayDiscovery) {
-  sim_.admin("fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 17");
+  sim_.admin(
+      "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 17");
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool_.symMaskRefresh(kArray1));
   const std::string refresh = "symmask -sid " + kArray1 + " refresh -noprompt";
   std::vector<std::string> expected(9, refresh);
@@ -144,7 +147,8 @@ TEST_F(MaskingTest, RefreshRetriesThenRetriesWithArrayDiscovery) {
 
   // Passing during the discovery retries; all arrays without a symid.
   clearLog();
-  sim_.admin("fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 10");
+  sim_.admin(
+      "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 10");
   EXPECT_EQ(0, tool_.symMaskRefresh(std::string()));
   EXPECT_EQ(13u, runs().size());  // 11 refreshes, 2 discoveries
   EXPECT_EQ("symmask refresh -noprompt", runLines().back());
@@ -200,10 +204,10 @@ TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArr
             tool_.symGetHbaList(kArray1, "0x000000000a.123.4.5"));
   EXPECT_EQ(std::vector<std::string>{"10000000C9C00001"},
             tool_.symGetHbaList(kArray1, "0000000000012.12.4.5"));
-  EXPECT_EQ((std::vector<std::string>{
-                "symmaskdb -sid " + kArray1 + " -host HOST.23.4.5 list capacity",
-                "symmaskdb -sid " + kArray1 + " -host HOST.12.4.5 list capacity"}),
-            runLines());
+  EXPECT_EQ(
+      (std::vector<std::string>{"symmaskdb -sid " + kArray1 + " -host HOST.23.4.5 list capacity",
+                                "symmaskdb -sid " + kArray1 + " -host HOST.12.4.5 list capacity"}),
+      runLines());
   EXPECT_EQ(1, traceCount("hostname [0x000000000a.123.4.5] length is [20] greater than 16 so the "
                           "hostname registered at array should be [HOST.23.4.5], host IP address "
                           "is [10.123.4.5]"));
@@ -211,13 +215,13 @@ TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArr
   // Registered in another case: found through the masking database.
   clearLog();
   EXPECT_EQ(std::vector<std::string>{"10000000C9D00001"}, tool_.symGetHbaList(kArray1, "mailhost"));
-  EXPECT_EQ((std::vector<std::string>{
-                "symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
-                "symmask discover hba -rename",
-                "symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
-                "symmaskdb -sid " + kArray1 + " list database",
-                "symmaskdb -sid " + kArray1 + " -host MailHost list capacity"}),
-            runLines());
+  EXPECT_EQ(
+      (std::vector<std::string>{"symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
+                                "symmask discover hba -rename",
+                                "symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
+                                "symmaskdb -sid " + kArray1 + " list database",
+                                "symmaskdb -sid " + kArray1 + " -host MailHost list capacity"}),
+      runLines());
 
   // Unknown names end empty, with the names the array knows traced.
   EXPECT_TRUE(tool_.symGetHbaList(kArray1, "nohost").empty());

@@ -25,7 +25,8 @@ std::vector<std::string> fallbackReleaseLines(bool locksListed) {
   lines.push_back("symcfg list");
   for (const std::string& symid : {kArray1, kArray2}) {
     for (int n = 1; n <= 15; ++n)
-      lines.push_back("symcfg -sid " + symid + " -noprompt -lockn " + std::to_string(n) + " release");
+      lines.push_back("symcfg -sid " + symid + " -noprompt -lockn " + std::to_string(n) +
+                      " release");
   }
   return lines;
 }
@@ -40,7 +41,8 @@ TEST_F(RunnerTest, SuccessfulCommandRunsOnceAsQuotedPathAndTwoBlanks) {
   std::vector<LoggedRun> logged = runs();
   ASSERT_EQ(1u, logged.size());
   EXPECT_EQ((std::vector<std::string>{"list", "-output", "XML_ATTRIBUTE"}), logged[0].args);
-  EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ + "symcfg\"  list  -output XML_ATTRIBUTE ]"));
+  EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ +
+                          "symcfg\"  list  -output XML_ATTRIBUTE ]"));
   EXPECT_TRUE(recordedSleeps().empty());
 
   // The suffix chosen at start-up is used by every later command.
@@ -54,7 +56,8 @@ TEST_F(RunnerTest, EachGatekeeperMessageAndEmptyOutputIsRetriedAtTheConfiguredDe
   for (const char* which : {"1", "2", "3", "4", "none"}) {
     SCOPED_TRACE(which);
     clearLog();
-    sim_.admin(std::string("fault add gatekeeper --msg ") + which + " --tool symdev --cmd show --count 2");
+    sim_.admin(std::string("fault add gatekeeper --msg ") + which +
+               " --tool symdev --cmd show --count 2");
     EXPECT_EQ("0040", tool_.getSymDev(kArray1, "0040").devName);
     EXPECT_EQ((std::vector<std::string>{kShow, kShow, kShow}), runLines());
     EXPECT_EQ((std::vector<unsigned long>{3000, 3000}), recordedSleeps());
@@ -74,7 +77,9 @@ TEST_F(RunnerTest, GatekeeperStillLockedAfterTheRetriesReleasesAllLocksThenRunsO
   EXPECT_EQ(expected, runLines());
   EXPECT_EQ((std::vector<unsigned long>{3000, 3000}), recordedSleeps());
   EXPECT_EQ(1, traceCount("Gate keeper is locked. Releasing the lock on the gate keeper."));
-  EXPECT_EQ(1, traceCount("Could not deternime the lock on gate keeper. Forcefully releasing all the locks."));
+  EXPECT_EQ(
+      1, traceCount(
+             "Could not deternime the lock on gate keeper. Forcefully releasing all the locks."));
   EXPECT_EQ(1, traceCount("after deleting the lock forcefully."));
 }
 
@@ -83,10 +88,11 @@ TEST_F(RunnerTest, HeldLockIsReleasedFromTheLockList) {
   sim_.admin("fault add lock --sid " + kArray1 + " --lockn 5");
   EXPECT_EQ("0041", tool_.getSymDev(kArray1, "0041").devName);
   const std::string show = "symdev -sid " + kArray1 + " show 0041";
-  EXPECT_EQ((std::vector<std::string>{show, show, "symcfg list", "symcfg -sid " + kArray1 + " -lock list",
-                                      "symcfg -sid " + kArray2 + " -lock list",
-                                      "symcfg -sid " + kArray1 + " -noprompt -lockn 5 release", show}),
-            runLines());
+  EXPECT_EQ(
+      (std::vector<std::string>{show, show, "symcfg list", "symcfg -sid " + kArray1 + " -lock list",
+                                "symcfg -sid " + kArray2 + " -lock list",
+                                "symcfg -sid " + kArray1 + " -noprompt -lockn 5 release", show}),
+      runLines());
   EXPECT_EQ((std::vector<unsigned long>{2000}), recordedSleeps());
   EXPECT_EQ(1, traceCount("Forcefully releasing all the locks aquired by other processe."));
   EXPECT_EQ(1, traceCount("Releasing lock 5 for symmetrix 000190100001."));
@@ -132,7 +138,8 @@ TEST_F(RunnerTest, OtherFailuresAreNotRetried) {
   sim_.admin("fault add fail --tool symdev --cmd show --message \"Device busy\"");
   EXPECT_THROW(tool_.getSymDev(kArray1, "0040"), EFiExecPipe);
   EXPECT_EQ((std::vector<std::string>{kShow, kShow}), runLines());
-  EXPECT_EQ(1, traceCount("Gate keeper is  not locked any more. Command failed due to some other error."));
+  EXPECT_EQ(1, traceCount(
+                   "Gate keeper is  not locked any more. Command failed due to some other error."));
   EXPECT_EQ(1u, recordedSleeps().size());
 }
 
@@ -147,7 +154,9 @@ class FastTool : public CEmcSymCliTool {
   explicit FastTool(const tstring& bin) : CEmcSymCliTool(bin) {}
 
  protected:
-  std::unique_ptr<CFiExecPipeBase> createPipe() override { return std::unique_ptr<CFiExecPipeBase>(new FastPipe); }
+  std::unique_ptr<CFiExecPipeBase> createPipe() override {
+    return std::unique_ptr<CFiExecPipeBase>(new FastPipe);
+  }
 };
 
 TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
@@ -171,9 +180,11 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
 
 TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
   // Text before the declaration and after the closing tag on those lines stays.
-  std::vector<std::string> lines = {"a", "b", "junk<?xml version=\"1.0\" ?><SymCLI_ML>", "</SymCLI_ML>junk", "c"};
+  std::vector<std::string> lines = {"a", "b", "junk<?xml version=\"1.0\" ?><SymCLI_ML>",
+                                    "</SymCLI_ML>junk", "c"};
   tool_.cleanXML(L"cmd", lines);
-  EXPECT_EQ((std::vector<std::string>{"", "", "junk<?xml version=\"1.0\" ?><SymCLI_ML>", "</SymCLI_ML>junk", ""}),
+  EXPECT_EQ((std::vector<std::string>{"", "", "junk<?xml version=\"1.0\" ?><SymCLI_ML>",
+                                      "</SymCLI_ML>junk", ""}),
             lines);
 
   for (const std::vector<std::string>& bad :

@@ -7,10 +7,8 @@
 #include "emcsym_pairfile.h"
 #include "provider_sim.h"
 
-
 namespace providertest {
 namespace {
-
 
 class TimeFinderTest : public ProviderSimTest {
  protected:
@@ -150,8 +148,8 @@ TEST_F(TimeFinderTest, SnapCreateActivateDetermineRestoreAndDelete) {
   expectOnePerArray("symsnap", "activate", files, lines);
   std::vector<std::string> order;
   for (const LoggedRun& run : runs("symsnap")) order.push_back(run.command + " " + run.sid);
-  EXPECT_EQ((std::vector<std::string>{"create " + kArray1, "activate " + kArray1, "create " + kArray2,
-                                      "activate " + kArray2}),
+  EXPECT_EQ((std::vector<std::string>{"create " + kArray1, "activate " + kArray1,
+                                      "create " + kArray2, "activate " + kArray2}),
             order);
 
   readDevices(lines);
@@ -213,7 +211,8 @@ TEST_F(TimeFinderTest, MirrorSplitEstablishAndRestoreWithThePreRestoreSplit) {
   for (const LoggedRun& run : runs("symmir")) inProgress += run.command == "query";
   EXPECT_GT(inProgress, 3);  // each pair was seen in progress before synchronised
   readDevices(lines);
-  for (const SEmcSymDevInfo& source : sources_) EXPECT_EQ("Synchronized", source.pairs.at(0).pairState);
+  for (const SEmcSymDevInfo& source : sources_)
+    EXPECT_EQ("Synchronized", source.pairs.at(0).pairState);
 
   // Restore from synchronised pairs: they are split and waited for first.
   clearLog();
@@ -232,7 +231,8 @@ TEST_F(TimeFinderTest, MirrorSplitEstablishAndRestoreWithThePreRestoreSplit) {
   // The final split is not waited for; once it is done, the pairs are
   // not split again before another restore.
   readDevices(lines);
-  for (const SEmcSymDevInfo& source : sources_) EXPECT_EQ("SplitInProg", source.pairs.at(0).pairState);
+  for (const SEmcSymDevInfo& source : sources_)
+    EXPECT_EQ("SplitInProg", source.pairs.at(0).pairState);
   readDevices(lines);
   for (const SEmcSymDevInfo& source : sources_) EXPECT_EQ("Split", source.pairs.at(0).pairState);
   clearLog();
@@ -268,8 +268,9 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
   EXPECT_EQ(1, traceCount("Invalid bcv state, cannot restore"));
 
   // An unknown method.
-  EXPECT_EQ(L"[prepareForRestore]",
-            failedCommand([&] { tool_.prepareForRestore(L"EMC_TimeFinder_Other", sources_, targets_); }));
+  EXPECT_EQ(L"[prepareForRestore]", failedCommand([&] {
+              tool_.prepareForRestore(L"EMC_TimeFinder_Other", sources_, targets_);
+            }));
   EXPECT_EQ(1, traceCount("Invalid splitType, unable to restore"));
 }
 

@@ -18,7 +18,8 @@ TEST(SimAdmin, TheDemoAndTheExampleScenarioHaveLocalAndRemoteArraysWithEveryKind
   int remote = 0;
   for (const Json& a : show["arrays"].items) {
     remote += a["attachment"].string == "Remote";
-    for (const char* type : {"std", "bcv", "clone", "vdev"}) EXPECT_GT(a["devices"][type].number, 0) << type;
+    for (const char* type : {"std", "bcv", "clone", "vdev"})
+      EXPECT_GT(a["devices"][type].number, 0) << type;
   }
   EXPECT_EQ(remote, 1);
   ASSERT_EQ(show["hosts"].size(), 2u);
@@ -35,14 +36,17 @@ TEST(SimAdmin, ABadScenarioIsReportedByLineAndKeepsTheOldDatabase) {
   SimEnv env;
   env.initDemo();
   const std::vector<std::pair<std::string, std::string>> bad = {
-      {"array 000190100001\n  devices 0001 std ports=FA-9A:0\n", ":2: director port FA-9A:0 is not declared"},
+      {"array 000190100001\n  devices 0001 std ports=FA-9A:0\n",
+       ":2: director port FA-9A:0 is not declared"},
       {"host local\n  hba 123\n", ":2: Invalid WWN"},
-      {"array 1\n  port FA-1A:0\n  devices 0001 std\n  devices 0002 bcv\n  pair 0001 0002 Sleeping\n",
+      {"array 1\n  port FA-1A:0\n  devices 0001 std\n  devices 0002 bcv\n  pair 0001 0002 "
+       "Sleeping\n",
        ":5: invalid BCV pair state"},
       {"array 1\n  frobnicate\n", ":2: unknown keyword"},
       {"devices 0001 std\n", ":1: \"devices\" must follow an \"array\" line"},
       {"set colour blue\n", ":1: unknown setting"},
-      {"array 1\n  port FA-1A:0\n  devices 0001-0002 vdev\n  snap 0001 0002 Created\n", ":4: a virtual device"},
+      {"array 1\n  port FA-1A:0\n  devices 0001-0002 vdev\n  snap 0001 0002 Created\n",
+       ":4: a virtual device"},
       {"host local\n", "defines no array"},
   };
   for (const auto& b : bad) {
@@ -63,9 +67,12 @@ TEST(SimAdmin, SettingsChangeWhatTheToolsReport) {
   ToolRun v = env.provider("symcli", " -output XML ");
   EXPECT_EQ(parseXml(v.out)->first("version")->text.substr(1, 3), "6.3");
   EXPECT_EQ(env.admin("set version"), "V6.3.0.0\n");
-  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-           {"set", "progress", "sometimes"}, {"set", "copy_rate", "0"}, {"set", "nonsense", "1"},
-           {"clock", "advance", "soon"}, {"frobnicate"}})
+  for (const std::vector<std::string>& bad :
+       std::vector<std::vector<std::string>>{{"set", "progress", "sometimes"},
+                                             {"set", "copy_rate", "0"},
+                                             {"set", "nonsense", "1"},
+                                             {"clock", "advance", "soon"},
+                                             {"frobnicate"}})
     EXPECT_EQ(env.run("symsim", bad).status, 1) << bad[0] << " " << bad.back();
   Json one = parseJson(env.admin("show --sid 000190100002 --devices --json"));
   ASSERT_EQ(one["arrays"].size(), 1u);
@@ -75,8 +82,8 @@ TEST(SimAdmin, SettingsChangeWhatTheToolsReport) {
 TEST(SimAdmin, InstallLaysOutTheToolNamesAndTheDatabaseCanBeNamed) {
   SimEnv env;
   EXPECT_EQ(testenv::listDir(env.bin()).size(), 10u);
-  for (const char* tool : {"symcfg", "symmir", "symclone", "symsnap", "symmask", "symmaskdb", "symdev", "symdisk",
-                           "symcli", "symsim"})
+  for (const char* tool : {"symcfg", "symmir", "symclone", "symsnap", "symmask", "symmaskdb",
+                           "symdev", "symdisk", "symcli", "symsim"})
     EXPECT_TRUE(testenv::fileExists(env.bin() + "/" + tool)) << tool;
 
   // The default database is symsim.db above the bin directory.

@@ -37,13 +37,16 @@ TEST_P(SimCommands, EveryReadingCommandAnswersWithItsDocument) {
       {"symmaskdb", " -sid " + kSid + " list database ", "Db_Record", 4},  // one per login
       {"symmask", " -sid " + kSid + " list logins ", "Devmask_Login_Record", 3},
       {"symmaskdb", " -sid " + kSid + " -dev 0040 list assignment ", "Device", 1},
-      {"symmask", " discover hba -rename ", "Host_HBA", 3},  // two on the first array, one on the second
-      {"symmaskdb", " -sid " + kSid + " -host " + hostName() + " list capacity ", "Originator_port", 2},
+      {"symmask", " discover hba -rename ", "Host_HBA",
+       3},  // two on the first array, one on the second
+      {"symmaskdb", " -sid " + kSid + " -host " + hostName() + " list capacity ", "Originator_port",
+       2},
       {"symcfg", " -sid " + kSid + " list -connections -sorthost ", "Host", 2},
       {"symmask", " list hba ", "Host_HBA", 2},
       {"symcfg", " -sid " + kSid + " -lock list ", "Lock", 0},
   };
-  for (const Case& c : reads) EXPECT_EQ(xml(c.tool, c.args)->all(c.element).size(), c.count) << c.tool << c.args;
+  for (const Case& c : reads)
+    EXPECT_EQ(xml(c.tool, c.args)->all(c.element).size(), c.count) << c.tool << c.args;
   EXPECT_EQ(env.provider("symcfg", " discover ").status, 0);
 
   // The version the provider takes is characters 2 to 4 of the text.
@@ -78,10 +81,13 @@ class SimCommandLines : public ::testing::Test {
 TEST_F(SimCommandLines, OptionsParseInAnyOrder) {
   std::string file = env.pairFile("p", "0040 0080\n");
   ToolRun a = env.line("symmir", "query -output XML_ATTRIBUTE -file " + file + " -sid " + kSid);
-  ToolRun b = env.line("symmir", "-sid " + kSid + " -file " + file + " query -output XML_ATTRIBUTE");
+  ToolRun b =
+      env.line("symmir", "-sid " + kSid + " -file " + file + " query -output XML_ATTRIBUTE");
   ASSERT_EQ(a.status, 0) << a.out;
-  EXPECT_EQ(parseXml(a.out)->first("BCV_Pair")->attr("state"), parseXml(b.out)->first("BCV_Pair")->attr("state"));
-  EXPECT_EQ(env.line("symdev", "list -nobcv -sid " + kSid + " -output XML_ATTRIBUTE -fibre").status, 0);
+  EXPECT_EQ(parseXml(a.out)->first("BCV_Pair")->attr("state"),
+            parseXml(b.out)->first("BCV_Pair")->attr("state"));
+  EXPECT_EQ(env.line("symdev", "list -nobcv -sid " + kSid + " -output XML_ATTRIBUTE -fibre").status,
+            0);
   // The last digits of an ID name the array, as with SYMCLI.
   EXPECT_EQ(env.line("symdev", "-sid 0001 show 0040").status, 0);
 }
@@ -125,19 +131,26 @@ TEST_F(SimCommandLines, BadCommandLinesFailClearly) {
       {"symmir", query("empty", "\n# nothing\n"), "names no device pair"},
       {"symmir", query("unk", "0040 0080\n0041 0FFF\n"), "Device 0FFF"},
       {"symmir", query("nb", "0040 0041\n"), "is not a BCV device"},
-      {"symmask", "-sid " + kSid + " -wwn 10000000C9A00001 -dir 07C -port 0 add devs 0040", "does not exist"},
-      {"symmask", "-sid " + kSid + " -wwn 1000000000000000 -dir 04A -port 0 add devs 0040", "is not known"},
-      {"symmask", "-sid " + kSid + " -wwn 10000000C9A00001 -dir 04A -port 1 add devs 0040", "is not mapped"},
-      {"symmaskdb", "-sid " + kSid + " -dev 0042 list assignment", "No device masking database records could be found"},
-      {"symmaskdb", "-sid " + kSid + " -host nosuchhost list capacity", "The supplied alias is invalid"},
+      {"symmask", "-sid " + kSid + " -wwn 10000000C9A00001 -dir 07C -port 0 add devs 0040",
+       "does not exist"},
+      {"symmask", "-sid " + kSid + " -wwn 1000000000000000 -dir 04A -port 0 add devs 0040",
+       "is not known"},
+      {"symmask", "-sid " + kSid + " -wwn 10000000C9A00001 -dir 04A -port 1 add devs 0040",
+       "is not mapped"},
+      {"symmaskdb", "-sid " + kSid + " -dev 0042 list assignment",
+       "No device masking database records could be found"},
+      {"symmaskdb", "-sid " + kSid + " -host nosuchhost list capacity",
+       "The supplied alias is invalid"},
       {"symcfg", "-sid " + kSid + " -noprompt -lockn 3 release", "is not held"},
   };
   for (const Case& c : failing) {
     ToolRun r = env.line(c.tool, c.args);
     const bool usage = c.message.empty();
-    EXPECT_TRUE(usage ? r.status == 1 : r.status != 0) << c.tool << " " << c.args << ": " << r.status;
+    EXPECT_TRUE(usage ? r.status == 1 : r.status != 0)
+        << c.tool << " " << c.args << ": " << r.status;
     EXPECT_NE(r.out.find(usage ? "usage: " + c.tool : c.message), std::string::npos)
-        << c.tool << " " << c.args << "\n" << r.out;
+        << c.tool << " " << c.args << "\n"
+        << r.out;
   }
   // A tool with no database says so.
   testenv::TempDir other("symsim_nodb");

@@ -1,9 +1,8 @@
 // Faults set with "symsim fault", the command log, two processes on one
 // database, and a command killed halfway. The gatekeeper, hang and lock
 // faults are proven through the provider's runner (clitool_runner_test).
-#include <signal.h>
-
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "sim_env.h"
 #include "sim_scenario.h"
@@ -22,12 +21,16 @@ class SimFaults : public ::testing::Test {
 };
 
 TEST_F(SimFaults, FaultsMatchByToolCommandArrayAndCount) {
-  env.admin("fault add fail --tool symmir --cmd query --sid 0001 --skip 1 --count 2 --message Broken --exit 7");
+  env.admin(
+      "fault add fail --tool symmir --cmd query --sid 0001 --skip 1 --count 2 --message Broken "
+      "--exit 7");
   std::string file = env.pairFile("p", "0040 0080\n");
   std::string query = " -sid " + kSid + " -file " + file + " query  -output XML_ATTRIBUTE ";
   EXPECT_EQ(env.provider("symmir", query).status, 0);  // skipped
-  EXPECT_EQ(env.provider("symclone", " -sid " + kSid + " -file " + file + " query ").status, 2);  // no session
-  EXPECT_EQ(env.provider("symmir", " -sid " + kSid + " -file " + file + " split -noprompt").status, 0);
+  EXPECT_EQ(env.provider("symclone", " -sid " + kSid + " -file " + file + " query ").status,
+            2);  // no session
+  EXPECT_EQ(env.provider("symmir", " -sid " + kSid + " -file " + file + " split -noprompt").status,
+            0);
   ToolRun failed = env.provider("symmir", query);
   EXPECT_EQ(failed.status, 7);
   EXPECT_NE(failed.out.find("Broken"), std::string::npos);
@@ -80,7 +83,8 @@ TEST_F(SimFaults, ACommandKilledHalfwayChangesNothing) {
   std::string out = child.readUntil("in progress");
   ASSERT_NE(out.find("in progress"), std::string::npos) << out;
   EXPECT_EQ(child.kill(SIGKILL), 128 + SIGKILL);
-  ToolRun q = env.provider("symmir", " -sid " + kSid + " -file " + file + " query  -output XML_ATTRIBUTE ");
+  ToolRun q =
+      env.provider("symmir", " -sid " + kSid + " -file " + file + " query  -output XML_ATTRIBUTE ");
   ASSERT_EQ(q.status, 0) << q.out;
   auto doc = parseXml(q.out);
   auto pairs = doc->all("BCV_Pair");
@@ -118,7 +122,8 @@ TEST_F(SimFaults, TheLogRecordsEveryRunInOrder) {
   EXPECT_EQ(parseJson(env.admin("log --json --tool symmir")).size(), 2u);
   EXPECT_EQ(parseJson(env.admin("log --json --last 1"))[0]["tool"].string, "symdisk");
   std::string table = env.admin("log");
-  EXPECT_NE(table.find("symmir -sid " + kSid + " -file " + file + " establish -noprompt"), std::string::npos);
+  EXPECT_NE(table.find("symmir -sid " + kSid + " -file " + file + " establish -noprompt"),
+            std::string::npos);
   EXPECT_NE(table.find("file: 0041 0081"), std::string::npos);
   env.admin("log --clear");
   EXPECT_EQ(log().size(), 0u);
@@ -137,7 +142,8 @@ TEST_F(SimFaults, TwoProcessesShareOneDatabase) {
     const char* action = i % 2 == 0 ? "establish" : "split";
     Child one(env.bin() + "/symmir", {"-sid", kSid, "-file", a, action, "-noprompt"});
     Child two(env.bin() + "/symmir", {"-sid", kSid, "-file", b, action, "-noprompt"});
-    Child three(env.bin() + "/symmir", {"-sid", kSid, "-file", a, "query", "-output", "XML_ATTRIBUTE"});
+    Child three(env.bin() + "/symmir",
+                {"-sid", kSid, "-file", a, "query", "-output", "XML_ATTRIBUTE"});
     failures += one.finish().status != 0;
     failures += two.finish().status != 0;
     ToolRun q = three.finish();
@@ -145,7 +151,9 @@ TEST_F(SimFaults, TwoProcessesShareOneDatabase) {
   }
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(log().size(), static_cast<size_t>(rounds * 3));
-  auto doc = parseXml(env.provider("symmir", " -sid " + kSid + " -file " + b + " query  -output XML_ATTRIBUTE ").out);
+  auto doc = parseXml(
+      env.provider("symmir", " -sid " + kSid + " -file " + b + " query  -output XML_ATTRIBUTE ")
+          .out);
   EXPECT_EQ(doc->first("BCV_Pair")->attr("state"), "Split");
 }
 

@@ -2,11 +2,10 @@
 // refresh; HBA registration under the host's name, long host names, and the
 // local host's address.
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netdb.h>
 
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "sim_env.h"
 #include "sim_scenario.h"
@@ -24,7 +23,8 @@ std::string localAddress() {
   struct addrinfo* res = nullptr;
   if (getaddrinfo(hostName().c_str(), nullptr, &hints, &res) != 0 || !res) return "";
   char buf[INET_ADDRSTRLEN] = "";
-  inet_ntop(AF_INET, &reinterpret_cast<struct sockaddr_in*>(res->ai_addr)->sin_addr, buf, sizeof buf);
+  inet_ntop(AF_INET, &reinterpret_cast<struct sockaddr_in*>(res->ai_addr)->sin_addr, buf,
+            sizeof buf);
   freeaddrinfo(res);
   return buf;
 }
@@ -40,17 +40,20 @@ class SimMasking : public ::testing::Test {
     return read("symdev", " -sid " + kSid + " show " + dev)->first("Device")->attr("pd_name");
   }
   size_t originators(const std::string& sid, const std::string& host) {
-    return read("symmaskdb", " -sid " + sid + " -host " + host + " list capacity ")->all("Originator_port").size();
+    return read("symmaskdb", " -sid " + sid + " -host " + host + " list capacity ")
+        ->all("Originator_port")
+        .size();
   }
   size_t assignments(const std::string& dev) {
-    ToolRun r = env.provider("symmaskdb", " -sid " + kSid + " -dev " + dev + " list assignment " + kSuffix);
+    ToolRun r =
+        env.provider("symmaskdb", " -sid " + kSid + " -dev " + dev + " list assignment " + kSuffix);
     return r.status == 0 ? parseXml(r.out)->all("Device").size() : 0;
   }
-  ToolRun mask(const std::string& action, const std::string& wwn, const std::string& dir, const std::string& port,
-               const std::string& dev) {
+  ToolRun mask(const std::string& action, const std::string& wwn, const std::string& dir,
+               const std::string& port, const std::string& dev) {
     std::string flag = action == "add" ? " -noprompt" : " -force";
-    return env.provider("symmask", " -sid " + kSid + " -wwn " + wwn + " -dir " + dir + " -port " + port + flag + " " +
-                                       action + " devs " + dev);
+    return env.provider("symmask", " -sid " + kSid + " -wwn " + wwn + " -dir " + dir + " -port " +
+                                       port + flag + " " + action + " devs " + dev);
   }
   SimEnv env;
 };
@@ -84,15 +87,17 @@ TEST_F(SimMasking, TheDatabaseChangesAtOnceAndTheArrayAtRefresh) {
   auto db = read("symmaskdb", " -sid " + kSid + " list database ");
   int devices = 0;
   for (const XmlNode* r : db->all("Db_Record"))
-    if (r->attr("originator_port_wwn") == "10000000C9A00002") devices += static_cast<int>(r->all("Device").size());
+    if (r->attr("originator_port_wwn") == "10000000C9A00002")
+      devices += static_cast<int>(r->all("Device").size());
   EXPECT_EQ(devices, 2);
 }
 
 TEST_F(SimMasking, HbasAreRegisteredUnderTheHostName) {
   std::string scenario = kSmallScenario;
-  scenario += "array 000190100004 local\n  port FA-1A:0\n  devices 0001 std ports=FA-1A:0\n"
-              "  login 10000000C9A00001 FA-1A:0\n  alias 10000000C9A00001 node=OLDNAME port=p0\n"
-              "  login 10000000C9A00002 FA-1A:0 registered=no\n";
+  scenario +=
+      "array 000190100004 local\n  port FA-1A:0\n  devices 0001 std ports=FA-1A:0\n"
+      "  login 10000000C9A00001 FA-1A:0\n  alias 10000000C9A00001 node=OLDNAME port=p0\n"
+      "  login 10000000C9A00002 FA-1A:0 registered=no\n";
   env.init(scenario);
   const std::string sid = "000190100004";
   auto logins = read("symmask", " -sid " + sid + " list logins ");
@@ -104,7 +109,8 @@ TEST_F(SimMasking, HbasAreRegisteredUnderTheHostName) {
 
   auto hbas = read("symmask", " discover hba -rename ");
   bool renamed = false;
-  for (const XmlNode* h : hbas->all("Host_HBA")) renamed = renamed || h->attr("awwn_node_name") == hostName();
+  for (const XmlNode* h : hbas->all("Host_HBA"))
+    renamed = renamed || h->attr("awwn_node_name") == hostName();
   EXPECT_TRUE(renamed);
   ToolRun r = env.provider("symmaskdb", " -sid " + sid + " -host OLDNAME list capacity " + kSuffix);
   EXPECT_NE(r.status, 0);

@@ -3,14 +3,13 @@
 // the processor time of each run, which a busy shared machine disturbs far
 // less than the elapsed time, with a margin of half as much again, and in
 // optimised builds only.
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <functional>
 #include <iostream>
-
-#include <gtest/gtest.h>
 
 #include "sim_env.h"
 
@@ -36,7 +35,8 @@ std::pair<double, double> measure(const std::function<void()>& step) {
   auto start = std::chrono::steady_clock::now();
   double cpu = childCpu();
   step();
-  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), childCpu() - cpu};
+  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+          childCpu() - cpu};
 }
 
 TEST(SimScale, SixtyFourThousandDevices) {
@@ -50,8 +50,9 @@ TEST(SimScale, SixtyFourThousandDevices) {
   auto init = measure([&] { env.admin("init " + env.file("big.scn")); });
 
   ToolRun list;
-  auto listing = measure(
-      [&] { list = env.provider("symdev", " -sid 000190199999 -fibre -nobcv  list  -output XML_ATTRIBUTE "); });
+  auto listing = measure([&] {
+    list = env.provider("symdev", " -sid 000190199999 -fibre -nobcv  list  -output XML_ATTRIBUTE ");
+  });
   ASSERT_EQ(list.status, 0);
   auto doc = parseXml(list.out);
   auto devices = doc->all("Device");
@@ -63,15 +64,18 @@ TEST(SimScale, SixtyFourThousandDevices) {
   std::pair<double, double> show = {1e9, 1e9};
   for (int i = 0; i < 5; ++i) {
     ToolRun one;
-    auto t = measure([&] { one = env.provider("symdev", " -sid 000190199999 show 0100 -output XML_ATTRIBUTE "); });
+    auto t = measure([&] {
+      one = env.provider("symdev", " -sid 000190199999 show 0100 -output XML_ATTRIBUTE ");
+    });
     show = {std::min(show.first, t.first), std::min(show.second, t.second)};
     ASSERT_EQ(one.status, 0);
     EXPECT_EQ(parseXml(one.out)->first("BCV_Pair")->attr("state"), "Synchronized");
   }
 
-  std::cout << "[ figures  ] elapsed (processor): init " << init.first << " s (" << init.second << " s), list "
-            << listing.first << " s (" << listing.second << " s, " << list.out.size() / 1048576 << " MB), show "
-            << show.first * 1000 << " ms (" << show.second * 1000 << " ms)\n";
+  std::cout << "[ figures  ] elapsed (processor): init " << init.first << " s (" << init.second
+            << " s), list " << listing.first << " s (" << listing.second << " s, "
+            << list.out.size() / 1048576 << " MB), show " << show.first * 1000 << " ms ("
+            << show.second * 1000 << " ms)\n";
   RecordProperty("init_seconds", std::to_string(init.second));
   RecordProperty("list_seconds", std::to_string(listing.second));
   RecordProperty("show_ms", std::to_string(show.second * 1000));

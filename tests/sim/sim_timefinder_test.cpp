@@ -38,7 +38,8 @@ class SimTimeFinder : public ::testing::Test {
     if (tool == "symmir") {
       for (const XmlNode* p : doc->all("BCV_Pair")) out.push_back(p->attr("state"));
     } else {
-      for (const XmlNode* s : doc->all("Session")) out.push_back(s->attr(tool == "symsnap" ? "snap_state" : "state"));
+      for (const XmlNode* s : doc->all("Session"))
+        out.push_back(s->attr(tool == "symsnap" ? "snap_state" : "state"));
     }
     return out;
   }
@@ -65,38 +66,59 @@ class SimTimeFinder : public ::testing::Test {
 };
 
 TEST_F(SimTimeFinder, MirrorPairsWalkEveryState) {
-  walk("symmir", env.pairFile("split", "0041 0081\n"), {
-      // A split pair is established again and synchronises over two queries.
-      {"establish -noprompt", ""}, {"?", "SyncInProg"}, {"establish -noprompt", "in the state SyncInProg"},
-      {"?", "SyncInProg"}, {"?", "Synchronized"}, {"status 0081", "Not Ready"},
-      // The provider's split passes through SplitInProg.
-      {"split -consistent -noprompt ", ""}, {"?", "SplitInProg"}, {"?", "Split"}, {"status 0081", "Ready"},
-      {"split -consistent -noprompt ", "in the state Split"},
-      // Restore copies back and is split again afterwards.
-      {"restore -noprompt", ""}, {"?", "RestInProg"}, {"?", "RestInProg"}, {"?", "Restored"},
-      {"restore -noprompt", "in the state Restored"},
-      {"split -noprompt", ""}, {"?", "SplitInProg"}, {"?", "Split"},
-      // A split before the synchronisation ends leaves SplitBfrSync.
-      {"establish -noprompt", ""}, {"split -noprompt", ""}, {"?", "SplitBfrSync"},
-      {"restore -noprompt", "in the state SplitBfrSync"}});
-  walk("symmir", env.pairFile("synced", "0040 0080\n"), {
-      {"establish -noprompt", "in the state Synchronized"}, {"restore -noprompt", "in the state Synchronized"},
-      {"?", "Synchronized"}});
+  walk("symmir", env.pairFile("split", "0041 0081\n"),
+       {// A split pair is established again and synchronises over two queries.
+        {"establish -noprompt", ""},
+        {"?", "SyncInProg"},
+        {"establish -noprompt", "in the state SyncInProg"},
+        {"?", "SyncInProg"},
+        {"?", "Synchronized"},
+        {"status 0081", "Not Ready"},
+        // The provider's split passes through SplitInProg.
+        {"split -consistent -noprompt ", ""},
+        {"?", "SplitInProg"},
+        {"?", "Split"},
+        {"status 0081", "Ready"},
+        {"split -consistent -noprompt ", "in the state Split"},
+        // Restore copies back and is split again afterwards.
+        {"restore -noprompt", ""},
+        {"?", "RestInProg"},
+        {"?", "RestInProg"},
+        {"?", "Restored"},
+        {"restore -noprompt", "in the state Restored"},
+        {"split -noprompt", ""},
+        {"?", "SplitInProg"},
+        {"?", "Split"},
+        // A split before the synchronisation ends leaves SplitBfrSync.
+        {"establish -noprompt", ""},
+        {"split -noprompt", ""},
+        {"?", "SplitBfrSync"},
+        {"restore -noprompt", "in the state SplitBfrSync"}});
+  walk("symmir", env.pairFile("synced", "0040 0080\n"),
+       {{"establish -noprompt", "in the state Synchronized"},
+        {"restore -noprompt", "in the state Synchronized"},
+        {"?", "Synchronized"}});
 }
 
 TEST_F(SimTimeFinder, NeverEstablishedPairsAndPairingRules) {
   std::string fresh = env.pairFile("fresh", "0042 0082\n");
   EXPECT_EQ(show("0082")->first("BCV_Pair")->attr("state"), "NeverEstab");
-  walk("symmir", fresh, {{"?", "NeverEstab"}, {"split -noprompt", "NeverEstab"},
-                         {"restore -noprompt", "NeverEstab"}, {"establish -noprompt", ""}, {"?", "SyncInProg"}});
+  walk("symmir", fresh,
+       {{"?", "NeverEstab"},
+        {"split -noprompt", "NeverEstab"},
+        {"restore -noprompt", "NeverEstab"},
+        {"establish -noprompt", ""},
+        {"?", "SyncInProg"}});
   // A BCV paired with another standard device needs -full to move.
-  walk("symmir", env.pairFile("other", "0043 0081\n"), {
-      {"establish -noprompt", "paired with standard device 0041"}, {"establish -full -noprompt", ""},
-      {"?", "SyncInProg"}});
+  walk("symmir", env.pairFile("other", "0043 0081\n"),
+       {{"establish -noprompt", "paired with standard device 0041"},
+        {"establish -full -noprompt", ""},
+        {"?", "SyncInProg"}});
   walk("symmir", env.pairFile("old", "0041 0081\n"), {{"?", "NeverEstab"}});
   // A BCV smaller than its standard device, or a standard given as BCV.
   walk("symmir", env.pairFile("big", "0050 0083\n"), {{"establish -noprompt", "is smaller than"}});
-  walk("symmir", env.pairFile("nobcv", "0040 0042\n"), {{"establish -noprompt", "is not a BCV device"}});
+  walk("symmir", env.pairFile("nobcv", "0040 0042\n"),
+       {{"establish -noprompt", "is not a BCV device"}});
 }
 
 TEST_F(SimTimeFinder, ARefusedLineOfAFileChangesNoPair) {
@@ -104,17 +126,20 @@ TEST_F(SimTimeFinder, ARefusedLineOfAFileChangesNoPair) {
   std::string both = env.pairFile("both", "0040 0080\n0041 0081\n");
   walk("symmir", both, {{"split -noprompt", "in the state Split"}});
   EXPECT_EQ(states("symmir", both), (std::vector<std::string>{"Synchronized", "Split"}));
-  walk("symmir", env.pairFile("dup", "0040 0080\n0041 0080\n"), {{"split -noprompt", "appears twice"}});
+  walk("symmir", env.pairFile("dup", "0040 0080\n0041 0080\n"),
+       {{"split -noprompt", "appears twice"}});
   EXPECT_EQ(states("symmir", both).at(0), "Synchronized");
 }
 
 TEST_F(SimTimeFinder, CloneSessionsWalkEveryState) {
   std::string pair = env.pairFile("clone", "0042 00C2\n");
-  walk("symclone", pair, {
-      {"query " + kSuffix, "No clone session"}, {"establish -full -consistent -noprompt", ""},
-      {"establish -full -consistent -noprompt", "already the target"},
-      {"split -noprompt", "in the state CopyInProg"}, {"restore -noprompt", "in the state CopyInProg"},
-      {"?", "CopyInProg"}});
+  walk("symclone", pair,
+       {{"query " + kSuffix, "No clone session"},
+        {"establish -full -consistent -noprompt", ""},
+        {"establish -full -consistent -noprompt", "already the target"},
+        {"split -noprompt", "in the state CopyInProg"},
+        {"restore -noprompt", "in the state CopyInProg"},
+        {"?", "CopyInProg"}});
   // The source device lists the session with its two device names.
   auto sourceDoc = show("0042");
   const XmlNode* clone = sourceDoc->first("CLONE_Device");
@@ -123,40 +148,64 @@ TEST_F(SimTimeFinder, CloneSessionsWalkEveryState) {
   EXPECT_EQ(clone->first("TGT")->attr("dev_name"), "00C2");
   EXPECT_EQ(clone->attr("state"), "CopyInProg");  // the second query of the copy
 
-  walk("symclone", pair, {
-      {"?", "Copied"}, {"split -noprompt", ""}, {"?", "Split"},
-      {"restore -noprompt", ""}, {"?", "RestInProg"}, {"?", "RestInProg"}, {"?", "Restored"},
-      {"split -noprompt", ""}, {"?", "Split"}, {"restore -noprompt", ""},
-      {"terminate -noprompt", "terminate without -symforce"}, {"terminate -symforce -noprompt", ""},
-      {"terminate -symforce -noprompt", "No clone session"},
-      // Create and activate, the other way to start a clone copy.
-      {"create -noprompt", ""}, {"?", "Created"}, {"activate -consistent -noprompt", ""}, {"?", "CopyInProg"}});
-  walk("symclone", env.pairFile("vdev", "0043 0103\n"), {{"establish -full -noprompt", "virtual device"}});
+  walk("symclone", pair,
+       {{"?", "Copied"},
+        {"split -noprompt", ""},
+        {"?", "Split"},
+        {"restore -noprompt", ""},
+        {"?", "RestInProg"},
+        {"?", "RestInProg"},
+        {"?", "Restored"},
+        {"split -noprompt", ""},
+        {"?", "Split"},
+        {"restore -noprompt", ""},
+        {"terminate -noprompt", "terminate without -symforce"},
+        {"terminate -symforce -noprompt", ""},
+        {"terminate -symforce -noprompt", "No clone session"},
+        // Create and activate, the other way to start a clone copy.
+        {"create -noprompt", ""},
+        {"?", "Created"},
+        {"activate -consistent -noprompt", ""},
+        {"?", "CopyInProg"}});
+  walk("symclone", env.pairFile("vdev", "0043 0103\n"),
+       {{"establish -full -noprompt", "virtual device"}});
 }
 
 TEST_F(SimTimeFinder, SnapSessionsWalkEveryState) {
   std::string pair = env.pairFile("snap", "0043 0103\n");
   // The provider puts the action before -sid for create and activate.
-  EXPECT_EQ(env.provider("symsnap", " create -sid " + kSid + " -file " + pair + " -noprompt").status, 0);
+  EXPECT_EQ(
+      env.provider("symsnap", " create -sid " + kSid + " -file " + pair + " -noprompt").status, 0);
   walk("symsnap", pair, {{"?", "Created"}, {"restore -noprompt", "in the state Created"}});
-  EXPECT_EQ(env.provider("symsnap", " activate -sid " + kSid + " -file " + pair + " -noprompt").status, 0);
-  walk("symsnap", pair, {{"activate -noprompt", "in the state CopyOnWrite"}, {"?", "CopyOnWrite"},
-                         {"terminate -restored -noprompt", "in the state CopyOnWrite"}});
+  EXPECT_EQ(
+      env.provider("symsnap", " activate -sid " + kSid + " -file " + pair + " -noprompt").status,
+      0);
+  walk("symsnap", pair,
+       {{"activate -noprompt", "in the state CopyOnWrite"},
+        {"?", "CopyOnWrite"},
+        {"terminate -restored -noprompt", "in the state CopyOnWrite"}});
   auto sourceDoc = show("0043");
   const XmlNode* snap = sourceDoc->first("SNAP_Device");
   ASSERT_NE(snap, nullptr);
   EXPECT_EQ(snap->first("TGT")->attr("dev_name"), "0103");
 
-  walk("symsnap", pair, {{"restore -noprompt", ""}, {"status 0103", "Not Ready"},
-                         {"terminate -noprompt", "terminate without -symforce"}, {"?", "RestInProg"},
-                         {"?", "Restored"}});
+  walk("symsnap", pair,
+       {{"restore -noprompt", ""},
+        {"status 0103", "Not Ready"},
+        {"terminate -noprompt", "terminate without -symforce"},
+        {"?", "RestInProg"},
+        {"?", "Restored"}});
   // After a snap restore the provider readies the target and ends the
   // restore session; the snap goes on copying on write.
   EXPECT_EQ(env.provider("symdev", " -sid " + kSid + " ready 0103 -noprompt").status, 0);
-  walk("symsnap", pair, {{"status 0103", "Ready"}, {"terminate -restored -noprompt", ""}, {"?", "CopyOnWrite"},
-                         {"terminate -symforce -noprompt", ""}});
+  walk("symsnap", pair,
+       {{"status 0103", "Ready"},
+        {"terminate -restored -noprompt", ""},
+        {"?", "CopyOnWrite"},
+        {"terminate -symforce -noprompt", ""}});
   EXPECT_EQ(show("0043")->first("SNAP_Device"), nullptr);
-  walk("symsnap", env.pairFile("std", "0043 00C3\n"), {{"create -noprompt", "is not a virtual device"}});
+  walk("symsnap", env.pairFile("std", "0043 00C3\n"),
+       {{"create -noprompt", "is not a virtual device"}});
 }
 
 TEST_F(SimTimeFinder, StatesCanBeForcedAndCopiesCanRunOnTheClock) {
@@ -168,14 +217,17 @@ TEST_F(SimTimeFinder, StatesCanBeForcedAndCopiesCanRunOnTheClock) {
   env.admin("state --sid " + kSid + " clone 0042 00C2 Copied");
   walk("symclone", env.pairFile("c", "0042 00C2\n"), {{"?", "Copied"}});
   EXPECT_NE(env.run("symsim", {"state", "--sid", kSid, "pair", "0042", "0082", "Bogus"}).status, 0);
-  EXPECT_NE(env.run("symsim", {"state", "--sid", kSid, "snap", "0042", "00C2", "Created"}).status, 0);
+  EXPECT_NE(env.run("symsim", {"state", "--sid", kSid, "snap", "0042", "00C2", "Created"}).status,
+            0);
 
   // In time mode a 1024 MB copy at 1 MB/s takes 1024 s of the simulated
   // clock, however often it is queried (the real seconds of the test
   // itself hardly count).
   env.admin("set progress time");
   env.admin("set copy_rate 1");
-  walk("symmir", pair, {{"establish -noprompt", ""}, {"?", "SyncInProg"}, {"?", "SyncInProg"}, {"?", "SyncInProg"}});
+  walk(
+      "symmir", pair,
+      {{"establish -noprompt", ""}, {"?", "SyncInProg"}, {"?", "SyncInProg"}, {"?", "SyncInProg"}});
   env.admin("clock advance 512");
   auto halfDoc = parseXml(act("symmir", pair, "query " + kSuffix).out);
   const XmlNode* p = halfDoc->first("BCV_Pair");

@@ -4,10 +4,10 @@
 #ifndef NORVEL_TESTS_FRAMEWORK_NODE_H
 #define NORVEL_TESTS_FRAMEWORK_NODE_H
 
+#include <quelb/quelb_records.h>
+
 #include <cwchar>
 #include <string>
-
-#include <quelb/quelb_records.h>
 
 namespace testenv {
 

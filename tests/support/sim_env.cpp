@@ -1,6 +1,7 @@
 #include "sim_env.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -11,8 +12,6 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
-
-#include <gtest/gtest.h>
 
 extern char** environ;
 
@@ -35,7 +34,8 @@ std::vector<std::string> childEnvironment() {
 
 }  // namespace
 
-Child::Child(const std::string& path, const std::vector<std::string>& args, const std::vector<std::string>& extra) {
+Child::Child(const std::string& path, const std::vector<std::string>& args,
+             const std::vector<std::string>& extra) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   posix_spawn_file_actions_t actions;
@@ -145,7 +145,9 @@ ToolRun SimEnv::run(const std::string& tool, const std::vector<std::string>& arg
   return runProgram(bin() + "/" + tool, args);
 }
 
-ToolRun SimEnv::line(const std::string& tool, const std::string& args) const { return run(tool, splitCommandLine(args)); }
+ToolRun SimEnv::line(const std::string& tool, const std::string& args) const {
+  return run(tool, splitCommandLine(args));
+}
 
 ToolRun SimEnv::provider(const std::string& tool, const std::string& args) const {
   std::vector<std::string> argv = splitCommandLine("\"" + bin() + "/" + tool + "\" " + args);
@@ -219,8 +221,8 @@ class XmlParser {
 
   std::string name() {
     size_t start = pos_;
-    while (pos_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_' ||
-                                s_[pos_] == '-' || s_[pos_] == '.'))
+    while (pos_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[pos_])) ||
+                                s_[pos_] == '_' || s_[pos_] == '-' || s_[pos_] == '.'))
       ++pos_;
     if (start == pos_) fail("name expected at " + std::to_string(pos_));
     return s_.substr(start, pos_ - start);
@@ -236,12 +238,18 @@ class XmlParser {
       size_t semi = t.find(';', i);
       if (semi == std::string::npos) fail("bad entity");
       std::string e = t.substr(i + 1, semi - i - 1);
-      if (e == "amp") out += '&';
-      else if (e == "lt") out += '<';
-      else if (e == "gt") out += '>';
-      else if (e == "quot") out += '"';
-      else if (e == "apos") out += '\'';
-      else fail("unknown entity " + e);
+      if (e == "amp")
+        out += '&';
+      else if (e == "lt")
+        out += '<';
+      else if (e == "gt")
+        out += '>';
+      else if (e == "quot")
+        out += '"';
+      else if (e == "apos")
+        out += '\'';
+      else
+        fail("unknown entity " + e);
       i = semi;
     }
     return out;
@@ -333,11 +341,21 @@ class JsonParser {
       if (pos_ >= s_.size()) fail("bad escape");
       char e = s_[pos_++];
       switch (e) {
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case 'u': out += static_cast<char>(std::stoi(s_.substr(pos_, 4), nullptr, 16)); pos_ += 4; break;
-        default: out += e;
+        case 'n':
+          out += '\n';
+          break;
+        case 't':
+          out += '\t';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 'u':
+          out += static_cast<char>(std::stoi(s_.substr(pos_, 4), nullptr, 16));
+          pos_ += 4;
+          break;
+        default:
+          out += e;
       }
     }
     if (pos_ >= s_.size()) fail("unterminated string");
@@ -415,7 +433,9 @@ class JsonParser {
 
 }  // namespace
 
-std::unique_ptr<XmlNode> parseXml(const std::string& output) { return XmlParser(output).document(); }
+std::unique_ptr<XmlNode> parseXml(const std::string& output) {
+  return XmlParser(output).document();
+}
 
 const Json& Json::operator[](const std::string& key) const {
   static const Json null;

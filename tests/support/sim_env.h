@@ -24,7 +24,8 @@ struct ToolRun {
 class Child {
  public:
   // `env` entries ("NAME=value") are added to the child's environment.
-  Child(const std::string& path, const std::vector<std::string>& args, const std::vector<std::string>& env = {});
+  Child(const std::string& path, const std::vector<std::string>& args,
+        const std::vector<std::string>& env = {});
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;

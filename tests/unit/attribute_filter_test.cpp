@@ -17,8 +17,9 @@ TEST(AttributeFilter, NullOrEmptyTextLetsEverythingPass) {
 }
 
 TEST(AttributeFilter, ItemsAtCommasAndLineEndsTrimmedValuesMatchWithoutCase) {
-  CFiAttributeFilter filter(L" vendor_id = emc ,\n\tproduct_id=SYMMETRIX\r\nenclosure_id=1,"
-                            L"enclosure_id=000190100001");
+  CFiAttributeFilter filter(
+      L" vendor_id = emc ,\n\tproduct_id=SYMMETRIX\r\nenclosure_id=1,"
+      L"enclosure_id=000190100001");
   EXPECT_EQ(3u, filter.attributes().size());
   EXPECT_TRUE(filter.match("vendor_id", "EMC"));
   EXPECT_FALSE(filter.match("vendor_id", "EMC2"));

@@ -1,6 +1,8 @@
 // Bounded formatting and scanning, and the UTF-8 conversions. Buffers are
 // heap blocks of the exact size under test, so the sanitizer build reports
 // any write past them.
+#include "boundedtext.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,7 +11,6 @@
 #include <memory>
 #include <string>
 
-#include "boundedtext.h"
 #include "utf8.h"
 
 namespace {
@@ -71,7 +72,8 @@ TEST(BoundedFormat, WideFormCutsAndTerminates) {
 // name); non-ASCII text must survive whatever the process locale is.
 TEST(BoundedFormat, MixesNarrowAndWideNonAsciiTextInAnyProcessLocale) {
   char narrow[64];
-  EXPECT_EQ(15, boundedtext::format(narrow, sizeof narrow, "[%S] [%ls]", L"K\u00f6ln", L"\u00e9t\u00e9"));
+  EXPECT_EQ(
+      15, boundedtext::format(narrow, sizeof narrow, "[%S] [%ls]", L"K\u00f6ln", L"\u00e9t\u00e9"));
   EXPECT_STREQ("[K\xc3\xb6ln] [\xc3\xa9t\xc3\xa9]", narrow);
   EXPECT_EQ("h\xc3\xb6st", boundedtext::formatString(64, "h%lsst", L"\u00f6"));
 
@@ -83,9 +85,9 @@ TEST(BoundedFormat, MixesNarrowAndWideNonAsciiTextInAnyProcessLocale) {
 TEST(BoundedScan, ReadsFrameworkMessageHeadersWithSmallTargets) {
   char id[8];
   int severity = -1;
-  ASSERT_EQ(2, boundedtext::scan("<SERIALIZED_MESSAGE MSGID=MSG_ERROR_NO_ARRAYS SEVERITY=3>",
-                                 "<SERIALIZED_MESSAGE MSGID=%s SEVERITY=%d>", id, sizeof id,
-                                 &severity));
+  ASSERT_EQ(
+      2, boundedtext::scan("<SERIALIZED_MESSAGE MSGID=MSG_ERROR_NO_ARRAYS SEVERITY=3>",
+                           "<SERIALIZED_MESSAGE MSGID=%s SEVERITY=%d>", id, sizeof id, &severity));
   // The id is cut to fit, the rest of it is skipped, and reading goes on.
   EXPECT_STREQ("MSG_ERR", id);
   EXPECT_EQ(3, severity);
@@ -134,8 +136,9 @@ TEST(BoundedScan, IntegerConversionsBasesWidthsAndRanges) {
   long long ll = 0;
   size_t z = 0;
   unsigned char uhh = 0;
-  EXPECT_EQ(6, boundedtext::scan("-128 32767 -2147483649 9223372036854775807 18446744073709551615 255",
-                                 "%hhd %hd %ld %lld %zu %hhu", &hh, &h, &l, &ll, &z, &uhh));
+  EXPECT_EQ(6,
+            boundedtext::scan("-128 32767 -2147483649 9223372036854775807 18446744073709551615 255",
+                              "%hhd %hd %ld %lld %zu %hhu", &hh, &h, &l, &ll, &z, &uhh));
   EXPECT_EQ(-128, hh);
   EXPECT_EQ(32767, h);
   EXPECT_EQ(-2147483649L, l);
@@ -223,9 +226,12 @@ TEST(BoundedScan, AgreesWithSscanfOnOrdinaryInput) {
     const char* text;
     const char* fmt;
   };
-  const Case cases[] = {{"  17  0x2f  -3", "%d %x %i"}, {"a=1,b=2", "a=%d,b=%d"},
-                        {"12 abc", "%d %d %d"},         {"1 2", "%d%d%d"},
-                        {"", "%d %d %d"},               {"7 x", "%d x %d %d"}};
+  const Case cases[] = {{"  17  0x2f  -3", "%d %x %i"},
+                        {"a=1,b=2", "a=%d,b=%d"},
+                        {"12 abc", "%d %d %d"},
+                        {"1 2", "%d%d%d"},
+                        {"", "%d %d %d"},
+                        {"7 x", "%d x %d %d"}};
   for (const Case& c : cases) {
     int a[3] = {0, 0, 0};
     int b[3] = {0, 0, 0};
@@ -242,15 +248,14 @@ TEST(Utf8, InvalidSequencesBecomeReplacementCharacters) {
     std::wstring wide;
   };
   const wchar_t R = 0xFFFD;
-  const Case cases[] = {
-      {"\xC0\xAF", {R, R}},                    // overlong '/'
-      {"\xE0\x80\x80", {R, R, R}},             // overlong NUL
-      {"\xED\xA0\x80", {R, R, R}},             // a surrogate
-      {"\xF4\x90\x80\x80", {R, R, R, R}},      // beyond U+10FFFF
-      {"a\xE2\x82", {L'a', R, R}},             // cut at the end
-      {"\x80z", {R, L'z'}},                    // lone continuation
-      {"\xFF\xFE", {R, R}},                    // never valid
-      {"\xE2\x82\xAC\xE2(", {0x20AC, R, L'('}}};
+  const Case cases[] = {{"\xC0\xAF", {R, R}},                // overlong '/'
+                        {"\xE0\x80\x80", {R, R, R}},         // overlong NUL
+                        {"\xED\xA0\x80", {R, R, R}},         // a surrogate
+                        {"\xF4\x90\x80\x80", {R, R, R, R}},  // beyond U+10FFFF
+                        {"a\xE2\x82", {L'a', R, R}},         // cut at the end
+                        {"\x80z", {R, L'z'}},                // lone continuation
+                        {"\xFF\xFE", {R, R}},                // never valid
+                        {"\xE2\x82\xAC\xE2(", {0x20AC, R, L'('}}};
   for (const Case& c : cases) EXPECT_EQ(c.wide, boundedtext::utf8ToWide(c.bytes));
   // Embedded NULs are text like any other.
   EXPECT_EQ(std::wstring(L"a\0b", 3), boundedtext::utf8ToWide(std::string("a\0b", 3)));

@@ -1,9 +1,8 @@
 // Child-process pipe: output lines, exit statuses, time-outs and their
 // escalation, abort, user switch, and that no run leaves a descriptor, a
 // child or a process of its group behind.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -184,9 +183,10 @@ TEST(ExecPipe, QuotedPathWithSpacesAndArgumentsReachTheChildVerbatim) {
   TestPipe pipe;
   Lines out;
   std::string marker = dir.file("pwned");
-  ASSERT_EQ(pipe.run("\"" + tool + "\"  -sid 0001 \"dev name\" \"\" ;touch " + marker + " $(id) `id`",
-                     out, 10, dir.path()),
-            0);
+  ASSERT_EQ(
+      pipe.run("\"" + tool + "\"  -sid 0001 \"dev name\" \"\" ;touch " + marker + " $(id) `id`",
+               out, 10, dir.path()),
+      0);
   EXPECT_EQ(out, (Lines{"[-sid]", "[0001]", "[dev name]", "[]", "[;touch]", "[" + marker + "]",
                         "[$(id)]", "[`id`]"}));
   EXPECT_FALSE(testenv::fileExists(marker));
@@ -215,8 +215,8 @@ TEST(ExecPipe, SilentHungChildTimesOutAndItsWholeGroupIsKilled) {
   TestPipe pipe(50);
   Lines out;
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(pipe.run("/bin/sh -c \"echo $$ > " + pidFile + "; sleep 100 & exec sleep 100\"", out, 1),
-            5);
+  EXPECT_EQ(
+      pipe.run("/bin/sh -c \"echo $$ > " + pidFile + "; sleep 100 & exec sleep 100\"", out, 1), 5);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_TRUE(out.empty());
   EXPECT_LT(seconds, 5.0);
@@ -234,8 +234,9 @@ TEST(ExecPipe, ChildThatIgnoresPoliteSignalsIsKilledOnTheThirdAttempt) {
   TestPipe pipe(20, 0);
   Lines out;
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(pipe.run("/bin/sh -c \"trap '' INT TERM; echo ready; while :; do sleep 1; done\"", out, 1),
-            5);
+  EXPECT_EQ(
+      pipe.run("/bin/sh -c \"trap '' INT TERM; echo ready; while :; do sleep 1; done\"", out, 1),
+      5);
   EXPECT_EQ(out, (Lines{"ready"}));  // the lines read before the time-out stay
   // Without auto-close the run stays open until Close.
   EXPECT_EQ(pipe.Close(1), 11);
@@ -248,8 +249,8 @@ TEST(ExecPipe, TimeOutIsSilenceNotRunTime) {
   // 8 lines 50 ms apart: 400 ms in all, never silent for 200 ms.
   TestPipe pipe(200);
   Lines out;
-  EXPECT_EQ(pipe.run("/bin/sh -c \"for i in 1 2 3 4 5 6 7 8; do echo $i; sleep 0.05; done\"", out, 1),
-            0);
+  EXPECT_EQ(
+      pipe.run("/bin/sh -c \"for i in 1 2 3 4 5 6 7 8; do echo $i; sleep 0.05; done\"", out, 1), 0);
   EXPECT_EQ(out.size(), 8u);
 }
 

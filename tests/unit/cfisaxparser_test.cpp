@@ -1,17 +1,17 @@
 // SAX parser wrapper and handler base: joining of lines, character data,
 // error recording, untrusted documents, concurrent platform use.
+#include "cfisaxparser.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
-
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 
 #include "cfisaxhandler.h"
-#include "cfisaxparser.h"
 #include "test_env.h"
 
 using quelb_pdk_4_4::CFiSaxParseHandler;
@@ -163,9 +163,9 @@ TEST(SaxParser, DocumentsCannotMakeTheLibraryReadFiles) {
   };
 
   bool failed = false;
-  std::string text = textOf("<!DOCTYPE a [<!ENTITY e SYSTEM \"file://" + dir.file("secret.txt") +
-                                "\">]><a>&e;</a>",
-                            &failed);
+  std::string text = textOf(
+      "<!DOCTYPE a [<!ENTITY e SYSTEM \"file://" + dir.file("secret.txt") + "\">]><a>&e;</a>",
+      &failed);
   EXPECT_EQ(text.find("TOPSECRET"), std::string::npos) << text;
 
   failed = false;

@@ -1,8 +1,7 @@
 // CLI execution lock: a System V semaphore shared across processes.
-#include <gtest/gtest.h>
-
 #include <errno.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/ipc.h>
 #include <sys/sem.h>

@@ -2,7 +2,6 @@
 // duplicate keys, the texts each field accepts, and rejected documents
 // that leave the lists as they were.
 #include <gtest/gtest.h>
-
 #include <quelb/quelb_records.h>
 
 #include "cficonfig.h"

@@ -1,7 +1,6 @@
 // Configuration files, hand-edited file safety, the registry file and the
 // installation paths.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <string>
@@ -156,7 +155,8 @@ TEST(Configuration, NamedConfigurationWritesAnEmptyFileWhenNoneExists) {
   ::umask(mask);
   EXPECT_EQ(0755 & ~mask, info.st_mode & 0777);
 
-  testenv::writeFile(install.configFile("norvel"), "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000003\n");
+  testenv::writeFile(install.configFile("norvel"),
+                     "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000003\n");
   CFiConfiguration again(T("norvel"));
   EXPECT_EQ(0, again.getLastError().code());
   uint32_t attempts = 0;
@@ -192,7 +192,8 @@ TEST_F(InstallPath, ComesFromTheRegistryFileThenTheFrameworkRoot) {
   tstring directory, file;
   testenv::writeFile(install.registry(),
                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n"
-                     "\"InstallDir64\"=\"" + install.root() + "\"\n");
+                     "\"InstallDir64\"=\"" +
+                         install.root() + "\"\n");
   CFiConfigurationPathTool::getTraceFileInfo(T("norvel"), directory, file);
   EXPECT_EQ(install.root() + "Logs/", N(directory));
   EXPECT_EQ("norvel.log", N(file));
@@ -232,8 +233,10 @@ TEST_F(InstallPath, AConsumerReadsOnlyItsOwnSubkey) {
 
 TEST_F(InstallPath, DeviceCacheKeysLiveInTheSerialsDirectory) {
   tstring path;
-  EXPECT_EQ(0, CFiConfigurationPathTool::getDevKey(T("UDID##EMC##SYMMETRIX##000192601234##0A:BC"), path));
-  EXPECT_EQ(install.root() + "CacheFiles/devHandle/000192601234/UDID##EMC##SYMMETRIX##000192601234##0A_BC",
+  EXPECT_EQ(
+      0, CFiConfigurationPathTool::getDevKey(T("UDID##EMC##SYMMETRIX##000192601234##0A:BC"), path));
+  EXPECT_EQ(install.root() +
+                "CacheFiles/devHandle/000192601234/UDID##EMC##SYMMETRIX##000192601234##0A_BC",
             N(path));
   EXPECT_TRUE(testenv::fileExists(install.root() + "CacheFiles/devHandle/000192601234"));
   EXPECT_EQ(0, CFiConfigurationPathTool::getLunKey(T("UDID##EMC##SYMMETRIX##1##0ABC"), path));

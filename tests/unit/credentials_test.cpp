@@ -1,12 +1,11 @@
 // Array credentials: the parser of the framework's credentials text and the
 // import that adds the configured credential sections.
 #include <gtest/gtest.h>
+#include <quelb/quelb_records.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
-
-#include <quelb/quelb_records.h>
 
 #include "cficonfiguration.h"
 #include "cficredentials.h"

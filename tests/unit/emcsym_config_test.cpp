@@ -1,12 +1,13 @@
 // The provider configuration (SYMCLI location, tuning, restore time-out)
 // and the start-up steps of CEmcSymPlugin::init that use it.
+#include "emcsym_config.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "cfiicucatalog.h"
 #include "cfistringtool.h"
-#include "emcsym_config.h"
 #include "emcsym_plugin.h"
 #include "isolated_install.h"
 
@@ -69,7 +70,8 @@ TEST_F(ProviderConfiguration, RegistryFailuresThrowTheirReason) {
     const char* registry;
     const char* detail;
   } cases[] = {
-      {"", "Failed to access registry section SOFTWARE\\EMC\\SYMCLI to determine SYMCLI install path."},
+      {"",
+       "Failed to access registry section SOFTWARE\\EMC\\SYMCLI to determine SYMCLI install path."},
       {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI]\n",
        "Failed to find registry sub-section of HKLM\\SOFTWARE\\EMC\\SYMCLI to determine SYMCLI "
        "install path."},

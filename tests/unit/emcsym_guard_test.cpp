@@ -1,6 +1,8 @@
 // The provider's operation guard: each caught exception gives its message
 // with the guarded operation's file and line, and the result of the
 // operation's kind; anything else passes on.
+#include "emcsym_guard.h"
+
 #include <gtest/gtest.h>
 
 #include <new>
@@ -10,7 +12,6 @@
 
 #include "cfiicumessage.h"
 #include "cfistringtool.h"
-#include "emcsym_guard.h"
 
 using namespace quelb_pdk_4_4;
 
@@ -31,9 +32,11 @@ class Recorder : public CFiErrorHandlerBase {
     for (int32_t a = 0; a < m->argumentCount(); ++a) {
       const icu::Formattable& arg = m->argument(a);
       icu::UnicodeString s;
-      text += " [" + (arg.getType() == icu::Formattable::kString
-                          ? CFiStringTool::ustr2str(arg.getString(s))
-                          : std::to_string(arg.getLong())) + "]";
+      text +=
+          " [" +
+          (arg.getType() == icu::Formattable::kString ? CFiStringTool::ustr2str(arg.getString(s))
+                                                      : std::to_string(arg.getLong())) +
+          "]";
     }
     return text;
   }

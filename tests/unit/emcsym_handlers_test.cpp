@@ -2,16 +2,16 @@
 // declaration, two-space indentation, attribute form, "N/A" for absent
 // values, and stray lines around the document (blanked before parsing, as
 // the runner does).
+#include "emcsym_handlers.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
-
 #include <xercesc/sax/SAXParseException.hpp>
 
 #include "cfisaxparser.h"
-#include "emcsym_handlers.h"
 
 using quelb_pdk_4_4::CFiSaxParser;
 using xercesc::SAXParseException;
@@ -123,10 +123,9 @@ TEST(SymHandlers, MaskDatabaseNodeNamesAndTheirPortNames) {
   EXPECT_EQ(names.getResult(), (std::vector<std::string>{"hosta.example.com", "hosta", "hostb"}));
   CEmcSymMaskDbHandler ports;
   parseToolOutput(ports, document);
-  EXPECT_EQ(ports.getResult(), (std::map<std::string, std::vector<std::string> >{
-                                   {"hosta.example.com", {"hba1", "hba2"}},
-                                   {"hosta", {"N/A"}},
-                                   {"hostb", {"hbb"}}}));
+  EXPECT_EQ(ports.getResult(),
+            (std::map<std::string, std::vector<std::string> >{
+                {"hosta.example.com", {"hba1", "hba2"}}, {"hosta", {"N/A"}}, {"hostb", {"hbb"}}}));
 }
 
 TEST(SymHandlers, VersionFromAttributeOrText) {
@@ -203,13 +202,13 @@ TEST(SymHandlers, AssignmentsNormaliseDirectors) {
     <Device number="0001" Director="16B" Port="0" port_wwn="10000000c9aaaa01"/>
   </SYMMETRIX>
 </SymCLI_ML>)xml");
-  EXPECT_EQ(rows(handler.getResult(),
-                 [](const SEmcSymAssignment& a) {
-                   return Fields{a.symid, a.devNumber, a.director, a.port, a.portWwn};
-                 }),
-            (Rows{"000190101234|0ABC|04A|0|10000000c9aaaa01",
-                  "000190101234|0ABC|14A|1|10000000c9aaaa02",
-                  "000190105678|0001|16B|0|10000000c9aaaa01"}));
+  EXPECT_EQ(
+      rows(handler.getResult(),
+           [](const SEmcSymAssignment& a) {
+             return Fields{a.symid, a.devNumber, a.director, a.port, a.portWwn};
+           }),
+      (Rows{"000190101234|0ABC|04A|0|10000000c9aaaa01", "000190101234|0ABC|14A|1|10000000c9aaaa02",
+            "000190105678|0001|16B|0|10000000c9aaaa01"}));
 }
 
 TEST(SymHandlers, DevShowReadsPortsPairsSessionsAndSkipsMetaMembers) {
@@ -249,7 +248,8 @@ TEST(SymHandlers, DevShowReadsPortsPairsSessionsAndSkipsMetaMembers) {
   // print itself (pd_name, capacity).
   const auto sessions = [](const std::vector<SEmcSymSessionInfo>& list) {
     return rows(list, [](const SEmcSymSessionInfo& s) {
-      return Fields{s.state, s.lastAction, s.stateFlags, s.percentCopied, s.srcDevName, s.tgtDevName};
+      return Fields{s.state,         s.lastAction, s.stateFlags,
+                    s.percentCopied, s.srcDevName, s.tgtDevName};
     });
   };
   const std::deque<SEmcSymDevInfo>& devices = handler.getResult();
@@ -258,9 +258,11 @@ TEST(SymHandlers, DevShowReadsPortsPairsSessionsAndSkipsMetaMembers) {
                    std::string ports;
                    for (const auto& p : d.ports)
                      for (const std::string& port : p.second) ports += p.first + ":" + port + " ";
-                   Fields f{d.symid, d.pdName, d.ldName, d.devName, d.devGroup, d.status,
-                            d.attachedBcv, std::to_string(d.capacityMegabytes), ports,
-                            d.deviceMark ? "marked" : ""};
+                   Fields f{d.symid,       d.pdName,
+                            d.ldName,      d.devName,
+                            d.devGroup,    d.status,
+                            d.attachedBcv, std::to_string(d.capacityMegabytes),
+                            ports,         d.deviceMark ? "marked" : ""};
                    for (const SEmcSymPairInfo& p : d.pairs)
                      f.push_back(p.pairState + "," + p.lastAction + "," + p.stdDevName + "," +
                                  p.stdDevGroup + "," + p.bcvDevName + "," + p.bcvDevInvalids);
@@ -300,8 +302,12 @@ TEST(SymHandlers, LoginsGroupByHostAndDropUnusableOnes) {
   EXPECT_EQ(rows(hosta.logins,
                  [](const std::pair<const std::string, SEmcSymMaskHbaInfo>& l) {
                    const SEmcSymMaskHbaInfo& h = l.second;
-                   return Fields{l.first, h.awwnPortName, h.type, h.loggedIn ? "in" : "out",
-                                 h.onFabric ? "fabric" : "-", dpText(h.directorPorts)};
+                   return Fields{l.first,
+                                 h.awwnPortName,
+                                 h.type,
+                                 h.loggedIn ? "in" : "out",
+                                 h.onFabric ? "fabric" : "-",
+                                 dpText(h.directorPorts)};
                  }),
             (Rows{"10000000c9aaaa01|10000000c9aaaa01|Fibre|in|fabric|04A:0 14A:1 ",
                   "10000000c9aaaa02|hba2|Fibre|in|fabric|14A:1 "}));
@@ -345,7 +351,8 @@ TEST(SymHandlers, CapacityListsOriginatorPorts) {
     </Host>
   </Symmetrix>
 </SymCLI_ML>)xml");
-  EXPECT_EQ(handler.getResult(), (std::vector<std::string>{"10000000c9aaaa01", "10000000c9aaaa02"}));
+  EXPECT_EQ(handler.getResult(),
+            (std::vector<std::string>{"10000000c9aaaa01", "10000000c9aaaa02"}));
 }
 
 TEST(SymHandlers, ConnectionsCollectPerHostAddress) {

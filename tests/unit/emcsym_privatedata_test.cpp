@@ -1,10 +1,11 @@
 // The Symmetrix provider's private data: the device records travel with
 // the node's shared private data and stay out of its node state.
+#include "emcsym_privatedata.h"
+
 #include <gtest/gtest.h>
 
 #include <cwchar>
 
-#include "emcsym_privatedata.h"
 #include "framework_node.h"
 
 using namespace quelb_pdk_4_4;

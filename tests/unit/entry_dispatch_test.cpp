@@ -2,6 +2,7 @@
 // the delayed-initialisation gate, argument checks, the single-node form,
 // the select/prepare/make session forms and make's out array.
 #include <gtest/gtest.h>
+#include <quelb/quelb_records.h>
 
 #include <atomic>
 #include <chrono>
@@ -9,8 +10,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <quelb/quelb_records.h>
 
 #include "cfipluginbase.h"
 #include "norvel_entry.h"

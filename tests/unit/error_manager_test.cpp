@@ -50,7 +50,8 @@ struct CallbackLog {
   }
   static void callback(qlb_init_rec* rec, const wchar_t* consumer, const wchar_t* fallback,
                        int severity) {
-    static_cast<CallbackLog*>(rec->ir_user)->delivered.push_back({N(consumer), N(fallback), severity});
+    static_cast<CallbackLog*>(rec->ir_user)
+        ->delivered.push_back({N(consumer), N(fallback), severity});
   }
 };
 
@@ -107,9 +108,10 @@ TEST(ErrorManager, HandlerForwardsTextsAndMessagesInBothLanguages) {
     manager->registerHandler(h);
 
   manager->pushError("norvel:stamp <Thread id - 1> a trace line \xc3\xa4\n", QLB_SEV_WARNING);
-  manager->pushError(CFiMessagePtr(new CFiIcuMessage(
-      "MSG_ERROR_CLI_NOT_INSTALLED", {CFiIcuMessage::text("/nowhere/"), CFiIcuMessage::text("symcfg.exe")},
-      QLB_SEV_WARNING, "providers/emcsymmetrix/emcsym_plugin", 1)));
+  manager->pushError(CFiMessagePtr(
+      new CFiIcuMessage("MSG_ERROR_CLI_NOT_INSTALLED",
+                        {CFiIcuMessage::text("/nowhere/"), CFiIcuMessage::text("symcfg.exe")},
+                        QLB_SEV_WARNING, "providers/emcsymmetrix/emcsym_plugin", 1)));
 
   ASSERT_EQ(2u, german.delivered.size());
   EXPECT_EQ("", german.delivered[0].consumer);

@@ -1,7 +1,6 @@
 // The list factories: order, counting, skipped elements, publication on
 // destruction, and that every node they build is a framework buffer.
 #include <gtest/gtest.h>
-
 #include <quelb/quelb_records.h>
 
 #include "cfielements.h"

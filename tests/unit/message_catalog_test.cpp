@@ -1,7 +1,6 @@
 // Messages (serialized form, formatting), the ICU catalogs of the provider's
 // bundles and the catalog manager's language fallback and text store.
 #include <gtest/gtest.h>
-
 #include <unicode/locid.h>
 
 #include <cstring>
@@ -30,11 +29,11 @@ std::string serialized(CFiIcuMessage& message) {
 TEST(IcuMessage, EveryArgumentTypeRoundTrips) {
   icu::Formattable date(1.5e12, icu::Formattable::kIsDate);
   icu::Formattable big(static_cast<int64_t>(1) << 40);  // written without a value, dropped
-  CFiIcuMessage message("MSG_ALL",
-                        {CFiIcuMessage::text(T("wide \xc3\xa4 text")), icu::Formattable(2.25),
-                         icu::Formattable(static_cast<int32_t>(-42)), date, big,
-                         CFiIcuMessage::text(std::string())},
-                        QLB_SEV_ERROR, "src", 1);
+  CFiIcuMessage message(
+      "MSG_ALL",
+      {CFiIcuMessage::text(T("wide \xc3\xa4 text")), icu::Formattable(2.25),
+       icu::Formattable(static_cast<int32_t>(-42)), date, big, CFiIcuMessage::text(std::string())},
+      QLB_SEV_ERROR, "src", 1);
   const std::string text = serialized(message);
   EXPECT_EQ(text.size(), message.serialize()->mi_length);
   EXPECT_EQ(0u, text.find("<SERIALIZED_MESSAGE MSGID=MSG_ALL SEVERITY=3>\n"
@@ -96,8 +95,8 @@ TEST(IcuMessage, EmptyHeaderlessAndBrokenRecords) {
 
 TEST(IcuMessage, FormatsNumbersPlainlyAndFallsBackToThePattern) {
   CFiIcuMessage message("MSG_F",
-                        {CFiIcuMessage::text("/opt/x"), icu::Formattable(static_cast<int32_t>(12345)),
-                         icu::Formattable(0.5)},
+                        {CFiIcuMessage::text("/opt/x"),
+                         icu::Formattable(static_cast<int32_t>(12345)), icu::Formattable(0.5)},
                         QLB_SEV_WARNING, "src", 1);
   EXPECT_EQ("at /opt/x line 12345 ratio 0.5",
             N(message.formatMessage(T("at {0} line {1} ratio {2}"))));
@@ -133,7 +132,9 @@ class FakeFactory : public CFiMessageCatalogFactory {
     std::string lang = language ? language : m_defaultLanguage;
     return new FakeCatalog(lang, &inits, lang == "root" || lang == "de" || lang == "later");
   }
-  CFiMessage* createMessage(const qlb_msg_info* record) override { return new CFiIcuMessage(record); }
+  CFiMessage* createMessage(const qlb_msg_info* record) override {
+    return new CFiIcuMessage(record);
+  }
   std::map<std::string, int> inits;
 };
 
@@ -228,8 +229,8 @@ TEST_F(ProviderCatalog, ReadsTheBundlesOfTheInstallation) {
   EXPECT_EQ("as given", text("MSG_ERROR_NOT_THERE", "root", L"as given"));
 
   // Every result code that the entry points return has its text.
-  for (const char* code : {"0001", "0003", "0004", "0005", "0006", "0007", "0019", "0021",
-                           "0026", "0030", "0031"}) {
+  for (const char* code :
+       {"0001", "0003", "0004", "0005", "0006", "0007", "0019", "0021", "0026", "0030", "0031"}) {
     for (const char* language : {"root", "de"}) {
       std::string found = text(std::string("MSG_ERROR_NORVEL_") + code, language);
       EXPECT_EQ(std::string::npos, found.find('<')) << code << " " << language;

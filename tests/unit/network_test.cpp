@@ -1,7 +1,6 @@
 // Host resolution against this machine's own names only (localhost and the
 // loopback address, answered from the hosts file); no test needs DNS.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <climits>
@@ -32,8 +31,8 @@ TEST(Network, TokenAndAddressValidation) {
 
   EXPECT_TRUE(CFiNetwork::validateIPAddress("10.0.0.1"));
   EXPECT_TRUE(CFiNetwork::validateIPAddress("255.255.255.255"));
-  for (const char* bad : {"10.0.0.256", "10.0.0", "10.0.0.1.5", "1..2.3", "1.2.3.4.", ".1.2.3",
-                          "", "a.b.c.d", "10.0.0.1 ", "localhost"})
+  for (const char* bad : {"10.0.0.256", "10.0.0", "10.0.0.1.5", "1..2.3", "1.2.3.4.", ".1.2.3", "",
+                          "a.b.c.d", "10.0.0.1 ", "localhost"})
     EXPECT_FALSE(CFiNetwork::validateIPAddress(bad)) << bad;
 }
 
@@ -82,7 +81,8 @@ TEST(Network, ResolveFillsTheRecordByTheKindOfName) {
   EXPECT_EQ("", unknown.getFQDN());
 
   const CFiHostInfo empty = CFiNetwork::resolve("");
-  EXPECT_TRUE(empty.getHostName().empty() && empty.getIpAddress().empty() && empty.getFQDN().empty());
+  EXPECT_TRUE(empty.getHostName().empty() && empty.getIpAddress().empty() &&
+              empty.getFQDN().empty());
 
   char host[HOST_NAME_MAX + 1] = {};
   ASSERT_EQ(0, gethostname(host, sizeof host - 1));

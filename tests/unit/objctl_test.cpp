@@ -17,7 +17,8 @@ TEST(Objctl, ReadsInputsInOrder) {
   EXPECT_TRUE(args.complete());
   ASSERT_EQ(2u, args.inputs().size());
   std::wstring read;
-  for (const auto& in : args.inputs()) read += str(in.name) + L"|" + str(in.value) + L"|" + str(in.type) + L";";
+  for (const auto& in : args.inputs())
+    read += str(in.name) + L"|" + str(in.value) + L"|" + str(in.type) + L";";
   EXPECT_EQ(L"n|5|int;\"path\"|/a=b|string;", read);  // quotes stay
   EXPECT_TRUE(args.outputs().empty());
 }

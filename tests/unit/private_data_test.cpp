@@ -6,9 +6,9 @@
 #include <cwchar>
 #include <thread>
 
+#include "cfierrormgr.h"
 #include "cfiprivatedata.h"
 #include "cfiudid.h"
-#include "cfierrormgr.h"
 #include "framework_node.h"
 #include "isolated_install.h"
 #include "trace_recorder.h"
@@ -264,7 +264,8 @@ TEST_F(PrivateData, ManagerFallsBackToPlainDataAndPassesTheTraceLog) {
 
   CFiTraceLogPtr log(new CFiTraceLog);
   manager.setTraceLog(log);
-  manager.registerFactory(CFiPrivateDataFactoryPtr(new CFiPrivateDataConcreteFactory<CFiPrivateData>));
+  manager.registerFactory(
+      CFiPrivateDataFactoryPtr(new CFiPrivateDataConcreteFactory<CFiPrivateData>));
   EXPECT_EQ(log.get(), manager.create(node.get(), false)->getTraceLog().get());
   manager.remove(node.get());
 }

@@ -70,7 +70,8 @@ TEST(StringTool, CaseInsensitiveCompareNeedsEqualLengths) {
   EXPECT_TRUE(CFiStringTool::CompareNoCase(std::string(), std::string()));
   // '@' and '`' sit next to the letters; they are no letters.
   EXPECT_FALSE(CFiStringTool::CompareNoCase(std::string("@"), std::string("`")));
-  EXPECT_TRUE(CFiStringTool::CompareNoCase(std::wstring(L"\x00c9t\x00c9"), std::wstring(L"\x00e9T\x00e9")));
+  EXPECT_TRUE(
+      CFiStringTool::CompareNoCase(std::wstring(L"\x00c9t\x00c9"), std::wstring(L"\x00e9T\x00e9")));
   EXPECT_FALSE(CFiStringTool::CompareNoCase(std::wstring(L"ab"), std::wstring(L"ab ")));
   EXPECT_TRUE(CFiStringTool::CompareNoCase(tstring(L"NODE1"), tstring(L"node1")));
 
@@ -80,8 +81,8 @@ TEST(StringTool, CaseInsensitiveCompareNeedsEqualLengths) {
 }
 
 TEST(StringTool, FindWalksLinesFromTheGivenIndex) {
-  const std::vector<std::string> lines = {"Symmetrix ID : 1", "  Device : 0A  \r",
-                                          "Device : 0B", "end"};
+  const std::vector<std::string> lines = {"Symmetrix ID : 1", "  Device : 0A  \r", "Device : 0B",
+                                          "end"};
   size_t index = 0;
   EXPECT_EQ(2u, CFiStringTool::find(lines, "Device", index, false));
   EXPECT_EQ(1u, index);

@@ -114,7 +114,7 @@ TEST_F(TraceLogTest, LevelsAreWrittenUpToTheConfiguredOneAndAllAreForwarded) {
   errors->registerHandler(&handler);
   log->registerErrorManager(errors);
   for (int l = 1; l <= 7; ++l) log->trace(l, "line of level %d", l);
-  log->trace(1, "%s", "");  // an empty message is still a line
+  log->trace(1, "%s", "");      // an empty message is still a line
   traceUnchecked(*log, 1, "");  // an empty format is not
 
   std::vector<std::string> lines = linesOf(logText(log));
@@ -123,7 +123,7 @@ TEST_F(TraceLogTest, LevelsAreWrittenUpToTheConfiguredOneAndAllAreForwarded) {
     EXPECT_NE(std::string::npos, lines[l - 1].find("> line of level " + std::to_string(l)));
 
   const qlb_eseverity expected[] = {QLB_SEV_ERROR, QLB_SEV_WARNING, QLB_SEV_INFO, QLB_SEV_TRACE,
-                                    QLB_SEV_TRACE, QLB_SEV_TRACE, QLB_SEV_TRACE};
+                                    QLB_SEV_TRACE, QLB_SEV_TRACE,   QLB_SEV_TRACE};
   ASSERT_EQ(8u, handler.texts.size());
   for (int l = 1; l <= 7; ++l) {
     const std::string& text = handler.texts[l - 1].first;
@@ -270,8 +270,8 @@ TEST_F(TraceLogTest, EchoFunctionScopesAndAnUnusableDirectory) {
   EXPECT_FALSE(broken->isInitialized());
   EXPECT_EQ(0u, report.find("[CFiTraceLog] Error: Tracefile [" + install.scratch("gone/") +
                             "norvel.log."));
-  EXPECT_NE(std::string::npos, report.find("initialization failed.[norvel.log][" +
-                                           install.scratch("gone/") + "]\n"));
+  EXPECT_NE(std::string::npos,
+            report.find("initialization failed.[norvel.log][" + install.scratch("gone/") + "]\n"));
 }
 
 }  // namespace

@@ -175,11 +175,17 @@ bool Scanner::parseSpec(Spec& spec) {
   if (*f_ == 0) return false;
   ++f_;
   switch (spec.conversion) {
-    case 'd': case 'i': case 'u': case 'x': case 'o': case 'n':
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'o':
+    case 'n':
       return true;
     case '%':
       return !spec.suppress && !hasWidth && spec.length == Length::kNone;
-    case 's': case 'c':
+    case 's':
+    case 'c':
       return spec.length == Length::kNone;
     case '[':
       return spec.length == Length::kNone && parseSet(spec);
@@ -257,10 +263,17 @@ Outcome Scanner::convertInteger(const Spec& spec) {
   }
   unsigned base = 10;
   switch (spec.conversion) {
-    case 'o': base = 8; break;
-    case 'x': base = 16; break;
-    case 'i': base = 0; break;
-    default: break;
+    case 'o':
+      base = 8;
+      break;
+    case 'x':
+      base = 16;
+      break;
+    case 'i':
+      base = 0;
+      break;
+    default:
+      break;
   }
   // "0x" counts as a prefix only when a hex digit follows within the width.
   if ((base == 16 || base == 0) && at(0) == '0' && (at(1) == 'x' || at(1) == 'X') &&
@@ -293,22 +306,34 @@ bool Scanner::storeInteger(const Spec& spec, bool negative, unsigned long long m
   void* target = va_arg(args_.ap, void*);
   if (spec.conversion == 'd' || spec.conversion == 'i') {
     switch (spec.length) {
-      case Length::kHH: return storeAs<signed char>(target, negative, magnitude);
-      case Length::kH: return storeAs<short>(target, negative, magnitude);
-      case Length::kNone: return storeAs<int>(target, negative, magnitude);
-      case Length::kL: return storeAs<long>(target, negative, magnitude);
-      case Length::kLL: return storeAs<long long>(target, negative, magnitude);
-      case Length::kZ: return storeAs<std::make_signed_t<std::size_t>>(target, negative, magnitude);
+      case Length::kHH:
+        return storeAs<signed char>(target, negative, magnitude);
+      case Length::kH:
+        return storeAs<short>(target, negative, magnitude);
+      case Length::kNone:
+        return storeAs<int>(target, negative, magnitude);
+      case Length::kL:
+        return storeAs<long>(target, negative, magnitude);
+      case Length::kLL:
+        return storeAs<long long>(target, negative, magnitude);
+      case Length::kZ:
+        return storeAs<std::make_signed_t<std::size_t>>(target, negative, magnitude);
     }
     return false;
   }
   switch (spec.length) {
-    case Length::kHH: return storeAs<unsigned char>(target, negative, magnitude);
-    case Length::kH: return storeAs<unsigned short>(target, negative, magnitude);
-    case Length::kNone: return storeAs<unsigned int>(target, negative, magnitude);
-    case Length::kL: return storeAs<unsigned long>(target, negative, magnitude);
-    case Length::kLL: return storeAs<unsigned long long>(target, negative, magnitude);
-    case Length::kZ: return storeAs<std::size_t>(target, negative, magnitude);
+    case Length::kHH:
+      return storeAs<unsigned char>(target, negative, magnitude);
+    case Length::kH:
+      return storeAs<unsigned short>(target, negative, magnitude);
+    case Length::kNone:
+      return storeAs<unsigned int>(target, negative, magnitude);
+    case Length::kL:
+      return storeAs<unsigned long>(target, negative, magnitude);
+    case Length::kLL:
+      return storeAs<unsigned long long>(target, negative, magnitude);
+    case Length::kZ:
+      return storeAs<std::size_t>(target, negative, magnitude);
   }
   return false;
 }
@@ -319,12 +344,24 @@ void Scanner::storeCount(const Spec& spec) {
   // pos_ is bounded by the length of a text in memory; the narrow targets
   // take what fits, as sscanf does.
   switch (spec.length) {
-    case Length::kHH: *static_cast<signed char*>(target) = static_cast<signed char>(pos_); break;
-    case Length::kH: *static_cast<short*>(target) = static_cast<short>(pos_); break;
-    case Length::kNone: *static_cast<int*>(target) = static_cast<int>(pos_); break;
-    case Length::kL: *static_cast<long*>(target) = static_cast<long>(pos_); break;
-    case Length::kLL: *static_cast<long long*>(target) = static_cast<long long>(pos_); break;
-    case Length::kZ: *static_cast<std::size_t*>(target) = pos_; break;
+    case Length::kHH:
+      *static_cast<signed char*>(target) = static_cast<signed char>(pos_);
+      break;
+    case Length::kH:
+      *static_cast<short*>(target) = static_cast<short>(pos_);
+      break;
+    case Length::kNone:
+      *static_cast<int*>(target) = static_cast<int>(pos_);
+      break;
+    case Length::kL:
+      *static_cast<long*>(target) = static_cast<long>(pos_);
+      break;
+    case Length::kLL:
+      *static_cast<long long*>(target) = static_cast<long long>(pos_);
+      break;
+    case Length::kZ:
+      *static_cast<std::size_t*>(target) = pos_;
+      break;
   }
 }
 

@@ -29,11 +29,17 @@ std::wstring utf8ToWide(const char* text, std::size_t length) {
     unsigned long value;
     unsigned long minimum;
     if ((c & 0xE0) == 0xC0) {
-      need = 1; value = c & 0x1F; minimum = 0x80;
+      need = 1;
+      value = c & 0x1F;
+      minimum = 0x80;
     } else if ((c & 0xF0) == 0xE0) {
-      need = 2; value = c & 0x0F; minimum = 0x800;
+      need = 2;
+      value = c & 0x0F;
+      minimum = 0x800;
     } else if ((c & 0xF8) == 0xF0) {
-      need = 3; value = c & 0x07; minimum = 0x10000;
+      need = 3;
+      value = c & 0x07;
+      minimum = 0x10000;
     } else {
       out.push_back(kReplacement);
       ++i;
@@ -64,7 +70,8 @@ std::string wideToUtf8(const wchar_t* text, std::size_t length) {
   std::string out;
   out.reserve(length);
   for (std::size_t i = 0; i < length; ++i) {
-    unsigned long v = static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(text[i]));
+    unsigned long v =
+        static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(text[i]));
     if (v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) v = 0xFFFD;
     if (v < 0x80) {
       out.push_back(static_cast<char>(v));

@@ -31,18 +31,18 @@ extern "C" {
 /* ------------------------------------------------------------------ */
 enum {
   QLB_SUCCESS = 0,
-  QLB_ERR_DELAYED_INIT = 1,     /* delayed initialisation failed */
-  QLB_CLAIM_SECONDARY = 2,      /* claim: node claimed as secondary */
-  QLB_ERR_INVALID_ARG = 3,      /* null argument, invalid XML, failed precondition */
-  QLB_ERR_NOT_IMPLEMENTED = 4,  /* not in this form; select/prepare/make use the session form */
-  QLB_ERR_NO_MEMORY = 5,        /* a framework buffer could not be allocated */
-  QLB_ERR_FAILED = 6,           /* operation failed */
-  QLB_ERR_NO_VERSION = 7,       /* init without a place for the interface version */
-  QLB_ERR_NOT_FOUND = 19,       /* no such session record / no login information */
-  QLB_ERR_BAD_RESOURCE = 21,    /* a resource name that is no device identity */
-  QLB_ERR_CACHE_FILE = 26,      /* a cache file cannot be opened, read or written */
-  QLB_ERR_PROVIDER_INIT = 30,   /* provider initialisation failed */
-  QLB_ERR_NO_CREDENTIALS = 31   /* empty credentials text */
+  QLB_ERR_DELAYED_INIT = 1,    /* delayed initialisation failed */
+  QLB_CLAIM_SECONDARY = 2,     /* claim: node claimed as secondary */
+  QLB_ERR_INVALID_ARG = 3,     /* null argument, invalid XML, failed precondition */
+  QLB_ERR_NOT_IMPLEMENTED = 4, /* not in this form; select/prepare/make use the session form */
+  QLB_ERR_NO_MEMORY = 5,       /* a framework buffer could not be allocated */
+  QLB_ERR_FAILED = 6,          /* operation failed */
+  QLB_ERR_NO_VERSION = 7,      /* init without a place for the interface version */
+  QLB_ERR_NOT_FOUND = 19,      /* no such session record / no login information */
+  QLB_ERR_BAD_RESOURCE = 21,   /* a resource name that is no device identity */
+  QLB_ERR_CACHE_FILE = 26,     /* a cache file cannot be opened, read or written */
+  QLB_ERR_PROVIDER_INIT = 30,  /* provider initialisation failed */
+  QLB_ERR_NO_CREDENTIALS = 31  /* empty credentials text */
 };
 
 /* Message severities (qlb_eseverity). */
@@ -108,41 +108,41 @@ typedef struct qlb_fim_link {
 /* A framework node. Positions are those the framework fixes; reserved
  * fields are the framework's. */
 typedef struct qlb_domain {
-  uint32_t fid_type;              /* word 1: node type */
-  uint32_t fid_flags;             /* word 2: flags (bits 0, 3, 6 used) */
-  quelb_objid *fid_objid;         /* pointer 2: the node's object id */
-  void *fid_reserved3;            /* pointer 3 */
-  int *fid_support;               /* pointer 4: support answer of supportsFiType */
-  void *fid_reserved5;            /* pointers 5 to 10 */
+  uint32_t fid_type;      /* word 1: node type */
+  uint32_t fid_flags;     /* word 2: flags (bits 0, 3, 6 used) */
+  quelb_objid *fid_objid; /* pointer 2: the node's object id */
+  void *fid_reserved3;    /* pointer 3 */
+  int *fid_support;       /* pointer 4: support answer of supportsFiType */
+  void *fid_reserved5;    /* pointers 5 to 10 */
   void *fid_reserved6;
   void *fid_reserved7;
   void *fid_reserved8;
   void *fid_reserved9;
   void *fid_reserved10;
-  void *fid_context;              /* pointer 11: cleared by initNode */
-  qlb_fim_link *fid_links;        /* pointer 12: FIM link chain (initNode) */
-  qlb_group *fid_group;           /* pointer 13: group record or null */
-  void *fid_reserved14;           /* pointer 14 */
-  quelb_objid *fid_import_objid;  /* pointer 15: id under which importTreeNode imports */
-  void *fid_reserved16;           /* pointers 16 to 18 */
+  void *fid_context;             /* pointer 11: cleared by initNode */
+  qlb_fim_link *fid_links;       /* pointer 12: FIM link chain (initNode) */
+  qlb_group *fid_group;          /* pointer 13: group record or null */
+  void *fid_reserved14;          /* pointer 14 */
+  quelb_objid *fid_import_objid; /* pointer 15: id under which importTreeNode imports */
+  void *fid_reserved16;          /* pointers 16 to 18 */
   void *fid_reserved17;
   void *fid_reserved18;
-  void *fid_private;              /* pointer 19: private data reference */
-  wchar_t *fid_name;              /* pointer 20: the node's name */
+  void *fid_private; /* pointer 19: private data reference */
+  wchar_t *fid_name; /* pointer 20: the node's name */
 } qlb_domain;
 
 /* Node flag bits. */
 enum {
-  QLB_NODE_MADE = 0x1,      /* set on source nodes after a session-form make */
-  QLB_NODE_READY = 0x8,     /* set by isReady */
-  QLB_NODE_NOACCESS = 0x40  /* set by disableAccess, cleared by enableAccess */
+  QLB_NODE_MADE = 0x1,     /* set on source nodes after a session-form make */
+  QLB_NODE_READY = 0x8,    /* set by isReady */
+  QLB_NODE_NOACCESS = 0x40 /* set by disableAccess, cleared by enableAccess */
 };
 
 /* One source node of a snapshot operation. */
 typedef struct qlb_splitnode {
-  char *sn_name;            /* narrow name: the snapshot method */
-  qlb_domain *sn_node;      /* the source node */
-  qlb_domain *sn_node2;     /* a second node record, or null */
+  char *sn_name;        /* narrow name: the snapshot method */
+  qlb_domain *sn_node;  /* the source node */
+  qlb_domain *sn_node2; /* a second node record, or null */
 } qlb_splitnode;
 
 typedef qlb_splitnode qlb_quiescenode;
@@ -194,11 +194,21 @@ typedef struct qlb_node {
 } qlb_node;
 
 /* Records that the provider only passes on. */
-typedef struct qlb_accessnode { qlb_domain *an_node; } qlb_accessnode;
-typedef struct qlb_attributes { void *at_reserved; } qlb_attributes;
-typedef struct qlb_resource { wchar_t *rs_name; } qlb_resource;
-typedef struct qlb_bkupset { void *bs_reserved; } qlb_bkupset;
-typedef struct qlb_assoc { void *as_reserved; } qlb_assoc;
+typedef struct qlb_accessnode {
+  qlb_domain *an_node;
+} qlb_accessnode;
+typedef struct qlb_attributes {
+  void *at_reserved;
+} qlb_attributes;
+typedef struct qlb_resource {
+  wchar_t *rs_name;
+} qlb_resource;
+typedef struct qlb_bkupset {
+  void *bs_reserved;
+} qlb_bkupset;
+typedef struct qlb_assoc {
+  void *as_reserved;
+} qlb_assoc;
 typedef struct qlb_assoc_list {
   qlb_assoc al_assoc;
   struct qlb_assoc_list *al_next;
@@ -220,8 +230,7 @@ struct qlb_init_rec;
 
 /* The framework's message callback: (init record, text in the consumer's
  * language, text in the catalogs' default language, severity). */
-typedef void (*qlb_msg_callback)(struct qlb_init_rec *rec,
-                                 const wchar_t *consumer_text,
+typedef void (*qlb_msg_callback)(struct qlb_init_rec *rec, const wchar_t *consumer_text,
                                  const wchar_t *default_text, int severity);
 
 typedef struct qlb_locale_desc {
@@ -229,11 +238,11 @@ typedef struct qlb_locale_desc {
 } qlb_locale_desc;
 
 typedef struct qlb_init_rec {
-  qlb_msg_callback ir_callback;   /* field 1 */
+  qlb_msg_callback ir_callback; /* field 1 */
   void *ir_reserved2;
   void *ir_reserved3;
-  qlb_locale_desc *ir_locale;     /* pointer 4 */
-  void *ir_user;                  /* the host's own context */
+  qlb_locale_desc *ir_locale; /* pointer 4 */
+  void *ir_user;              /* the host's own context */
 } qlb_init_rec;
 
 /* ------------------------------------------------------------------ */
@@ -252,7 +261,7 @@ typedef struct qlb_node_attr {
   uint32_t na_value1;
   uint32_t na_value2;
   uint64_t na_value3;
-  uint64_t na_size;   /* bytes */
+  uint64_t na_size; /* bytes */
 } qlb_node_attr;
 
 /* Name and object id pair of a node element. */
@@ -266,7 +275,7 @@ typedef struct qlb_provider_list {
   intptr_t pl_value1;
   intptr_t pl_value2;
   uint16_t pl_version[4];
-  wchar_t **pl_claim_patterns;      /* null-terminated */
+  wchar_t **pl_claim_patterns; /* null-terminated */
   struct qlb_provider_list *pl_next;
 } qlb_provider_list;
 
@@ -302,7 +311,7 @@ typedef struct qlb_node_list {
 
 typedef struct qlb_host_node_list {
   wchar_t *hl_host_name;
-  wchar_t **hl_ports;               /* hl_port_count texts */
+  wchar_t **hl_ports; /* hl_port_count texts */
   int32_t hl_port_count;
   wchar_t *hl_text;
   struct qlb_host_node_list *hl_next;
@@ -319,29 +328,25 @@ QUELB_API void quelb_free_buf(void *buf, uint64_t bytes);
 
 /* A new object id from a wide text and its byte length including the
  * terminating null; null on failure. */
-QUELB_API quelb_objid *quelb_get_objid(const wchar_t *text, uint64_t bytes,
-                                       int type);
+QUELB_API quelb_objid *quelb_get_objid(const wchar_t *text, uint64_t bytes, int type);
 /* 0 when both ids denote the same object. */
 QUELB_API int quelb_objidcmp(const quelb_objid *a, const quelb_objid *b);
 
-QUELB_API qlb_provider_list *quelb_build_providerlist_node(
-    const wchar_t *provider_name, intptr_t value1, intptr_t value2,
-    const uint16_t *version, wchar_t *const *claim_patterns);
-QUELB_API qlb_fim_list *quelb_build_fim_list_node(const wchar_t *name,
-                                                  const qlb_fim_fixed *fixed,
+QUELB_API qlb_provider_list *quelb_build_providerlist_node(const wchar_t *provider_name,
+                                                           intptr_t value1, intptr_t value2,
+                                                           const uint16_t *version,
+                                                           wchar_t *const *claim_patterns);
+QUELB_API qlb_fim_list *quelb_build_fim_list_node(const wchar_t *name, const qlb_fim_fixed *fixed,
                                                   const wchar_t *text,
                                                   const wchar_t *provider_name);
 QUELB_API qlb_enclosure_node_list *quelb_build_enclosure_list_node(
-    const wchar_t *id, const wchar_t *provider_name, const wchar_t *name,
-    const wchar_t *vendor, const wchar_t *product, uint64_t available,
-    uint64_t total, int value);
+    const wchar_t *id, const wchar_t *provider_name, const wchar_t *name, const wchar_t *vendor,
+    const wchar_t *product, uint64_t available, uint64_t total, int value);
 QUELB_API qlb_node_list *quelb_build_nodelist_node(const qlb_node_name_id *pair,
-                                                   const qlb_node_attr *attr,
-                                                   const wchar_t *text);
+                                                   const qlb_node_attr *attr, const wchar_t *text);
 /* ports: the address of an array of port_count wide texts. */
-QUELB_API qlb_host_node_list *quelb_build_host_list_node(
-    const wchar_t *host_name, uintptr_t ports, int port_count,
-    const wchar_t *text);
+QUELB_API qlb_host_node_list *quelb_build_host_list_node(const wchar_t *host_name, uintptr_t ports,
+                                                         int port_count, const wchar_t *text);
 
 /* Installation answers. The install root is freed by the caller with
  * quelb_free_buf and (characters + 1) * sizeof(wchar_t) bytes; the

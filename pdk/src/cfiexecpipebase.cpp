@@ -36,7 +36,7 @@ int CFiExecPipeBase::Exec(const std::string& command, std::vector<std::string>& 
   int result = ExecMain(command, output, reserved, timeoutSec, workDir, user, password);
   if (m_autoClose) {
     int closed = Close(kCloseTimeoutSec);
-    if (closed != 0) trace(2, "Close of the process returned %d", closed);
+    if (closed != 0) trace(FI_TRACE_WARNING, "Close of the process returned %d", closed);
   }
   return result;
 }
@@ -63,7 +63,7 @@ int CFiExecPipeBase::ExecMain(const std::string& command, std::vector<std::strin
     if (timedOut == 1) {
       // Left open: the auto-close (or the destructor) stops the child.
       m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_READ_TIMEOUT);
-      trace(1, "Process has timmedout (%d sec)", static_cast<int>(timeoutSec));
+      trace(FI_TRACE_ERROR, "Process has timmedout (%d sec)", static_cast<int>(timeoutSec));
       return QLB_EXEC_PIPE_READ_TIMEOUT;
     }
     if (got != 1) break;

@@ -309,13 +309,13 @@ int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& wo
 
   std::vector<std::string> args;
   if (!SplitCommandLine(command, args)) {
-    trace(1, "Cannot split the command line [%s]", command.c_str());
+    trace(FI_TRACE_ERROR, "Cannot split the command line [%s]", command.c_str());
     m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_PARSE_COMMAND_FAILED);
     return QLB_EXEC_PIPE_PARSE_COMMAND_FAILED;
   }
   std::string path;
   if (!resolveExecutable(args[0], path)) {
-    trace(1, "Executable [%s] does not exist", args[0].c_str());
+    trace(FI_TRACE_ERROR, "Executable [%s] does not exist", args[0].c_str());
     m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST);
     return QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST;
   }
@@ -323,7 +323,7 @@ int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& wo
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
     int error = errno;
-    trace(1, "pipe2() FAILED with error code (%d)\n", error);
+    trace(FI_TRACE_ERROR, "pipe2() FAILED with error code (%d)\n", error);
     m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_CREATE_PIPE_FAILED,
                               CFiStringTool::str2wstr(errorText(error)), error);
     return QLB_EXEC_PIPE_CREATE_PIPE_FAILED;
@@ -345,12 +345,12 @@ int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& wo
     if (lockHeld) m_Lock.release();
     FlushHandles();
     m_lastError = e;
-    trace(2, "Execption occured while closing handles");
+    trace(FI_TRACE_WARNING, "Execption occured while closing handles");
     return QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED;
   } catch (...) {
     if (lockHeld) m_Lock.release();
     FlushHandles();
-    trace(2, "Unexpected error encountered.");
+    trace(FI_TRACE_WARNING, "Unexpected error encountered.");
     m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_ERROR_UNEXPECTED);
     return QLB_EXEC_PIPE_ERROR_UNEXPECTED;
   }
@@ -362,7 +362,7 @@ int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& wo
   m_childWriteFd = -1;
   if (closed != 0 && error != EINTR) {
     m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED);
-    trace(2, "Close failed with error code [%d]", error);
+    trace(FI_TRACE_WARNING, "Close failed with error code [%d]", error);
     return QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED;
   }
   return QLB_EXEC_PIPE_SUCCESS;
@@ -372,7 +372,7 @@ bool CFiExecPipePosix::Impersonate(SUserSwitch& account) {
   uint64_t start = nowMs();
   while (!m_Lock.take()) {
     if (nowMs() - start >= m_lockWaitMs) {
-      trace(1, "CEFiExecPipe could not impersonate");
+      trace(FI_TRACE_ERROR, "CEFiExecPipe could not impersonate");
       throw EFiExecPipe(m_user, QLB_EXEC_PIPE_IMPERSONATION_TIMEOUT);
     }
     fiSleep(0);
@@ -432,7 +432,7 @@ pid_t CFiExecPipePosix::CreateChildProcess(const std::string& path,
     error =
         forkChild(path, argv.data(), outFd, workDir, user->groups, user->uid, user->gid, pid, code);
     if (error != 0 && code == QLB_EXEC_PIPE_CANNOT_IMPERSONATE) {
-      trace(1, "Failed to create child process");
+      trace(FI_TRACE_ERROR, "Failed to create child process");
       throw EFiExecPipe(m_user, code, CFiStringTool::str2wstr(errorText(error)), error);
     }
   } else if (error == 0) {
@@ -440,7 +440,7 @@ pid_t CFiExecPipePosix::CreateChildProcess(const std::string& path,
     if (error == ENOENT) code = QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST;
   }
   if (error != 0) {
-    trace(1, "Failed to create child process");
+    trace(FI_TRACE_ERROR, "Failed to create child process");
     throw EFiExecPipe(m_command, code, CFiStringTool::str2wstr(errorText(error)), error);
   }
   return pid;
@@ -537,8 +537,8 @@ int CFiExecPipePosix::WaitPid(uint32_t timeoutSec) {
     if (r == CHILD_ENDED) return decodedStatus();
     if (r == WAIT_FAILED) {
       int error = errno;
-      trace(2, "waitpid() of process %d failed with error code (%d)", static_cast<int>(m_childPid),
-            error);
+      trace(FI_TRACE_WARNING, "waitpid() of process %d failed with error code (%d)",
+            static_cast<int>(m_childPid), error);
       signalChild(SIGKILL);
       waitForChild(capMs);
       return KILLED_EXIT_STATUS;
@@ -546,7 +546,7 @@ int CFiExecPipePosix::WaitPid(uint32_t timeoutSec) {
     signalChild(kEscalation[attempt]);
     if (kEscalation[attempt] == SIGKILL) {
       if (waitForChild(capMs) != CHILD_ENDED) {
-        trace(1, "Process %d did not end after SIGKILL", static_cast<int>(m_childPid));
+        trace(FI_TRACE_ERROR, "Process %d did not end after SIGKILL", static_cast<int>(m_childPid));
       }
       return KILLED_EXIT_STATUS;
     }
@@ -563,7 +563,7 @@ int CFiExecPipePosix::Close(uint32_t timeoutSec) {
   if (m_childPid > 0) {
     int status = WaitPid(timeoutSec);
     if (status < 0) {
-      trace(2, "Unexpected error encountered.");
+      trace(FI_TRACE_WARNING, "Unexpected error encountered.");
       m_lastError = EFiExecPipe(m_command, QLB_EXEC_PIPE_ERROR_UNEXPECTED, L"Error in WaitPid()");
       result = QLB_EXEC_PIPE_ERROR_UNEXPECTED;
     } else if (status > 0 && m_killedByForeignSignal) {
@@ -601,7 +601,8 @@ CFiExecPipePosix::FillResult CFiExecPipePosix::fillBuffer(uint64_t ms) {
     if (r < 0) {
       int error = errno;
       if (error == EINTR) continue;
-      trace(1, "CFiExecPipePosix::ReadLine ERROR: poll failed, Error Code: %d, Reason: %s", error,
+      trace(FI_TRACE_ERROR,
+            "CFiExecPipePosix::ReadLine ERROR: poll failed, Error Code: %d, Reason: %s", error,
             errorText(error).c_str());
       m_outputEnded = true;
       return FILL_END;
@@ -616,7 +617,8 @@ CFiExecPipePosix::FillResult CFiExecPipePosix::fillBuffer(uint64_t ms) {
       int error = errno;
       if (got < 0 && (error == EINTR || error == EAGAIN)) continue;
       if (got < 0) {
-        trace(1, "CFiExecPipePosix::ReadLine ERROR: read failed, Error Code: %d, Reason: %s", error,
+        trace(FI_TRACE_ERROR,
+              "CFiExecPipePosix::ReadLine ERROR: read failed, Error Code: %d, Reason: %s", error,
               errorText(error).c_str());
       }
       m_outputEnded = true;

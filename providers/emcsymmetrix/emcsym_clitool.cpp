@@ -145,11 +145,11 @@ std::string CEmcSymCliTool::fullCommand(const std::wstring& command) const {
 int CEmcSymCliTool::runLocked(CFiExecPipeBase& pipe, const std::string& fullCommand, Lines& output,
                               uint32_t timeoutSec) {
   int result;
-  trace(FI_TRACE_DETAIL5, "execSymCLI : Acquring CLI execution lock .");
+  trace(FI_TRACE_DETAIL, "execSymCLI : Acquring CLI execution lock .");
   {
     CliLockGuard lock;
     if (lock.held()) {
-      trace(FI_TRACE_DETAIL5, "execSymCLI : Got the CLI execution lock .");
+      trace(FI_TRACE_DETAIL, "execSymCLI : Got the CLI execution lock .");
     } else {
       trace(FI_TRACE_ERROR,
             "execSymCLI : The CLI execution lock cannot be had; running without it.");
@@ -157,8 +157,8 @@ int CEmcSymCliTool::runLocked(CFiExecPipeBase& pipe, const std::string& fullComm
     result = pipe.Exec(fullCommand, output, std::string(), timeoutSec, std::string(), std::string(),
                        std::string());
   }
-  trace(FI_TRACE_DETAIL5, "execSymCLI : Releaseing the CLI execution lock.");
-  trace(FI_TRACE_DETAIL5, "execSymCLI : Command returned [%d] .", result);
+  trace(FI_TRACE_DETAIL, "execSymCLI : Releaseing the CLI execution lock.");
+  trace(FI_TRACE_DETAIL, "execSymCLI : Command returned [%d] .", result);
   return result;
 }
 
@@ -211,10 +211,10 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
             "Gate keeper is locked. Retrying [%u/%u] till the lock on the gate keeper is release.",
             attempt, params.lockRetryAttempts);
       fiSleep(static_cast<unsigned long>(params.lockRetryDelayInSec) * 1000UL);
-      trace(FI_TRACE_DETAIL5, "Retrying CLI command: [%s]", full.c_str());
+      trace(FI_TRACE_DETAIL, "Retrying CLI command: [%s]", full.c_str());
       result = runLocked(*pipe, full, output, timeoutSec);
       if (result == 0) {
-        trace(FI_TRACE_DETAIL5, "Command passed on retry.");
+        trace(FI_TRACE_DETAIL, "Command passed on retry.");
         return 0;
       }
       traceOutput();
@@ -227,7 +227,7 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
     if (locked) {
       trace(FI_TRACE_WARNING, "Gate keeper is locked. Releasing the lock on the gate keeper.");
       releaseGatekeeperLocks();
-      trace(FI_TRACE_DETAIL5,
+      trace(FI_TRACE_DETAIL,
             "execSymCLI : Retrying command [%s] after deleting the lock forcefully.", full.c_str());
       output.clear();
       result = runLocked(*pipe, full, output, timeoutSec);
@@ -298,7 +298,7 @@ CEmcSymCliTool::LockMap CEmcSymCliTool::symCfgGetLockList() {
                  output, false, false, DEFAULT_TIMEOUT_SEC);
       size_t first = 0;
       while (first < output.size() && CFiStringTool::trim(output[first]).empty()) {
-        trace(FI_TRACE_DETAIL5, "Deleting first empty line of XML output");
+        trace(FI_TRACE_DETAIL, "Deleting first empty line of XML output");
         ++first;
       }
       output.erase(output.begin(), output.begin() + static_cast<long>(first));

@@ -114,8 +114,8 @@ TEST_F(TraceLogTest, LevelsAreWrittenUpToTheConfiguredOneAndAllAreForwarded) {
   errors->registerHandler(&handler);
   log->registerErrorManager(errors);
   for (int l = 1; l <= 7; ++l) log->trace(l, "line of level %d", l);
-  log->trace(1, "%s", "");      // an empty message is still a line
-  traceUnchecked(*log, 1, "");  // an empty format is not
+  log->trace(FI_TRACE_ERROR, "%s", "");  // an empty message is still a line
+  traceUnchecked(*log, 1, "");           // an empty format is not
 
   std::vector<std::string> lines = linesOf(logText(log));
   ASSERT_EQ(7u, lines.size());

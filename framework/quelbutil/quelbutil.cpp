@@ -18,6 +18,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "quelbutil_environment.h"
 #include "utf8.h"
 
 namespace {
@@ -112,11 +113,6 @@ void freeText(wchar_t* text) {
 
 // A copied text is missing when the original was there but the copy failed.
 bool lost(const wchar_t* original, const wchar_t* copy) { return original && !copy; }
-
-std::string environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? std::string(value) : std::string();
-}
 
 wchar_t* accountedWide(const std::string& utf8) {
   std::wstring wide = boundedtext::utf8ToWide(utf8);
@@ -349,13 +345,13 @@ void quelb_free_host_node_list(qlb_host_node_list* list) {
 
 void quelb_get_install_root(wchar_t** root) {
   if (!root) return;
-  std::string value = environment("QUELB_INSTALL_ROOT");
+  std::string value = quelbutil::environment("QUELB_INSTALL_ROOT");
   if (!value.empty()) *root = accountedWide(value);
 }
 
 void quelb_get_consumer_name(char** name) {
   if (!name) return;
-  std::string value = environment("QUELB_CONSUMER");
+  std::string value = quelbutil::environment("QUELB_CONSUMER");
   if (value.empty()) return;
   char* copy = static_cast<char*>(account().allocate(value.size() + 1));
   if (copy) std::memcpy(copy, value.c_str(), value.size() + 1);
@@ -364,7 +360,7 @@ void quelb_get_consumer_name(char** name) {
 
 void quelb_get_credential_blob(wchar_t** text) {
   if (!text) return;
-  std::string path = environment("QUELB_CREDENTIALS_FILE");
+  std::string path = quelbutil::environment("QUELB_CREDENTIALS_FILE");
   if (path.empty()) return;
   std::ifstream in(path, std::ios::binary);
   if (!in) return;

@@ -8,7 +8,8 @@
 #include <cwchar>
 
 #include "cficonfiguration.h"
-#include "cfiregistryposix.h"
+#include "cfiplatform.h"
+#include "cfiregistry.h"
 #include "cfistringtool.h"
 #include "cfiudid.h"
 
@@ -18,10 +19,6 @@ namespace {
 
 const wchar_t* const kQuelbKey = L"SOFTWARE\\Dravonel\\Quelb";
 const wchar_t* const kWindowsKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-
-void endWithSeparator(tstring& path) {
-  if (path.length() > 0 && path[path.length() - 1] != L'/') path += L"/";
-}
 
 // The framework's consumer name; empty when it reports none.
 std::string consumerName() {
@@ -44,10 +41,9 @@ tstring frameworkInstallRoot() {
 }
 
 int readRegistryDirectory(const wchar_t* value, tstring& path) {
-  CFiRegistryPosix registry;
   tstring read;
-  int status = registry.readString(tstring(kWindowsKey), tstring(value), read);
-  path = status == 0 && read.length() > 0 ? read : tstring(L"/opt");
+  int status = CFiRegistry::localMachine()->readString(tstring(kWindowsKey), tstring(value), read);
+  path = status == 0 && read.length() > 0 ? read : tstring(FI_PROGRAM_FILES_DEFAULT);
   return status;
 }
 
@@ -58,18 +54,13 @@ int CFiConfigurationPathTool::getInstallPath(tstring& path) {
   std::string consumer = consumerName();
   if (!consumer.empty()) key += L"\\" + CFiStringTool::str2tstr(consumer);
 
-  CFiRegistryPosix registry;
   tstring read;
-  int status = registry.readString(key, tstring(L"InstallDir64"), read);
+  int status = CFiRegistry::localMachine()->readString(key, tstring(L"InstallDir64"), read);
   if (status == 0) {
-    path = read;
-    endWithSeparator(path);
+    path = fiWithSeparator(read);
     return 0;
   }
-  if (path.length() == 0) {
-    path = frameworkInstallRoot();
-    endWithSeparator(path);
-  }
+  if (path.length() == 0) path = fiWithSeparator(frameworkInstallRoot());
   return status;
 }
 
@@ -85,45 +76,46 @@ int CFiConfigurationPathTool::locationUnderInstall(const wchar_t* subdirectory,
                                                    tstring& directory) {
   tstring install;
   getInstallPath(install);
-  directory = install + subdirectory;
+  directory = install + fiWithSeparator(tstring(subdirectory));
   createDirectory(directory);
   return 0;
 }
 
 int CFiConfigurationPathTool::getConfigFileInfo(const tstring& name, tstring& directory,
                                                 tstring& fileName) {
-  locationUnderInstall(L"ConfigFiles/", directory);
+  locationUnderInstall(L"ConfigFiles", directory);
   fileName = name + L".conf";
   return 0;
 }
 
 int CFiConfigurationPathTool::getTraceFileInfo(const tstring& name, tstring& directory,
                                                tstring& fileName) {
-  locationUnderInstall(L"Logs/", directory);
+  locationUnderInstall(L"Logs", directory);
   fileName = name + L".log";
   return 0;
 }
 
 int CFiConfigurationPathTool::getMessageFileInfo(const tstring& name, tstring& directory,
                                                  tstring& fileName) {
-  locationUnderInstall(L"Messages/", directory);
+  locationUnderInstall(L"Messages", directory);
   fileName = tstring(L"lib") + name;
   return 0;
 }
 
 int CFiConfigurationPathTool::getCacheLocationInfo(tstring& directory) {
-  return locationUnderInstall(L"CacheFiles/", directory);
+  return locationUnderInstall(L"CacheFiles", directory);
 }
 
 namespace {
 
-// A text usable as one path component: ":" (as on every platform) and the
-// directory separator "/" become "_", so no name reaches outside its
+// A text usable as one path component: ":" (as on every platform), "/"
+// and the platform's separator become "_", so no name reaches outside its
 // directory.
 tstring pathComponent(const std::string& text) {
+  const char separator = static_cast<char>(FI_PATH_SEPARATOR);
   std::string component = text;
   for (char& c : component)
-    if (c == ':' || c == '/') c = '_';
+    if (c == ':' || c == '/' || c == separator) c = '_';
   return CFiStringTool::str2tstr(component);
 }
 
@@ -140,19 +132,20 @@ int CFiConfigurationPathTool::cacheKey(const wchar_t* kind, const tstring& ident
   }
   tstring directory;
   getCacheLocationInfo(directory);
-  directory += kind;
-  if (!serial.empty() && serial != "." && serial != "..") directory += pathComponent(serial) + L"/";
+  directory += fiWithSeparator(tstring(kind));
+  if (!serial.empty() && serial != "." && serial != "..")
+    directory += fiWithSeparator(pathComponent(serial));
   createDirectory(directory);
   path = directory + pathComponent(CFiStringTool::tstr2str(identity));
   return status;
 }
 
 int CFiConfigurationPathTool::getDevKey(const tstring& identity, tstring& path) {
-  return cacheKey(L"devHandle/", identity, path);
+  return cacheKey(L"devHandle", identity, path);
 }
 
 int CFiConfigurationPathTool::getLunKey(const tstring& identity, tstring& path) {
-  return cacheKey(L"luns/", identity, path);
+  return cacheKey(L"luns", identity, path);
 }
 
 int CFiConfigurationPathTool::verify(const tstring& path) {
@@ -164,7 +157,8 @@ int CFiConfigurationPathTool::verify(const tstring& path) {
 int CFiConfigurationPathTool::createDirectory(const tstring& path) {
   std::string full = CFiStringTool::tstr2str(path);
   if (full.empty()) return 0;  // the working directory
-  for (size_t slash = full.find('/', 1);; slash = full.find('/', slash + 1)) {
+  const char separator = static_cast<char>(FI_PATH_SEPARATOR);
+  for (size_t slash = full.find(separator, 1);; slash = full.find(separator, slash + 1)) {
     std::string prefix = full.substr(0, slash);
     ACE_stat info;
     if (!prefix.empty() && ACE_OS::stat(prefix.c_str(), &info) != 0)

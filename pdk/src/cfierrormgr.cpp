@@ -1,15 +1,13 @@
 #include "cfierrormgr.h"
 
-#include <sys/syscall.h>
-#include <unistd.h>
-
+#include "cfithreadid.h"
 #include "utf8.h"
 
 namespace quelb_pdk_4_4 {
 
 namespace {
 
-long currentThreadId() { return static_cast<long>(::syscall(SYS_gettid)); }
+long currentThreadId() { return static_cast<long>(fiCurrentThreadId()); }
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cficonfiguration.h"
+#include "cfiplatform.h"
 #include "cfistringtool.h"
 
 namespace quelb_pdk_4_4 {
@@ -20,7 +21,7 @@ int CFiIcuMessageCatalog::init() {
   tstring fileName;
   CFiConfigurationPathTool::getMessageFileInfo(m_catalogName, directory, fileName);
   m_bundlePath = directory + fileName;
-  const std::string path = CFiStringTool::tstr2str(m_bundlePath) + "/";
+  const std::string path = fiWithSeparator(CFiStringTool::tstr2str(m_bundlePath));
 
   UErrorCode status = U_ZERO_ERROR;
   m_bundle.reset(new icu::ResourceBundle(path.c_str(), icu::Locale(m_language.c_str()), status));

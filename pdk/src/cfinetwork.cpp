@@ -1,12 +1,5 @@
 #include "cfinetwork.h"
 
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <climits>
-#include <cstring>
 #include <vector>
 
 #include "boundedtext.h"
@@ -44,35 +37,18 @@ unsigned tokenValue(const std::string& token) {
 }  // namespace
 
 std::string CFiNetwork::getComputerName() {
-  char name[HOST_NAME_MAX + 1];
-  if (::gethostname(name, sizeof name) != 0) return std::string();
-  name[sizeof name - 1] = '\0';
-  return name;
+  std::string name;
+  return platformComputerName(name) ? name : std::string();
 }
 
 int CFiNetwork::getHostbyName(const std::string& name, std::string& address) {
   address.clear();
-  if (name.empty()) return kFailure;
-  addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) return kFailure;
-  int result = kFailure;
-  for (const addrinfo* ai = found; ai; ai = ai->ai_next) {
-    if (ai->ai_family != AF_INET || ai->ai_addrlen < sizeof(sockaddr_in)) continue;
-    sockaddr_in in;
-    std::memcpy(&in, ai->ai_addr, sizeof in);
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(&in.sin_addr.s_addr);
-    char text[16];
-    boundedtext::format(text, sizeof text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
-    address = text;
-    result = kSuccess;
-    break;
-  }
-  ::freeaddrinfo(found);
-  return result;
+  unsigned char b[4];
+  if (name.empty() || !platformResolveIPv4(name, b)) return kFailure;
+  char text[16];
+  boundedtext::format(text, sizeof text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+  address = text;
+  return kSuccess;
 }
 
 int CFiNetwork::getHostbyAddr(const std::string& address, std::string& name) {
@@ -82,18 +58,9 @@ int CFiNetwork::getHostbyAddr(const std::string& address, std::string& name) {
   }
   name.clear();
   std::vector<std::string> pieces = splitDots(address);
-  sockaddr_in in;
-  std::memset(&in, 0, sizeof in);
-  in.sin_family = AF_INET;
-  unsigned char* b = reinterpret_cast<unsigned char*>(&in.sin_addr.s_addr);
+  unsigned char b[4];
   for (size_t i = 0; i < 4; ++i) b[i] = static_cast<unsigned char>(tokenValue(pieces[i]));
-  char host[NI_MAXHOST];
-  if (::getnameinfo(reinterpret_cast<const sockaddr*>(&in), sizeof in, host, sizeof host, nullptr,
-                    0, NI_NAMEREQD) != 0)
-    return kFailure;
-  host[sizeof host - 1] = '\0';
-  name = host;
-  return kSuccess;
+  return platformReverseIPv4(b, name) ? kSuccess : kFailure;
 }
 
 int CFiNetwork::getFQDN(const char* name, std::string& fqdn) {

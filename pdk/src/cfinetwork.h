@@ -1,8 +1,10 @@
 // CFiNetwork: host-name resolution for matching this host against the hosts
 // an array knows (IPv4, dotted decimal). CFiHostInfo: what a resolution found.
 //
-// All operations are static and re-entrant (getaddrinfo, getnameinfo and
-// gethostname need no lock). An int result is 0 for success, 3 for failure.
+// All operations are static and re-entrant (the system's resolver calls
+// need no lock). An int result is 0 for success, 3 for failure. The three
+// calls of the system's resolver live in the platform's file
+// (cfinetworkposix.cpp: gethostname, getaddrinfo, getnameinfo).
 #ifndef QLB_PDK_CFINETWORK_H
 #define QLB_PDK_CFINETWORK_H
 
@@ -35,7 +37,7 @@ class QLB_PDK_EXPORT CFiHostInfo {
 
 class QLB_PDK_EXPORT CFiNetwork {
  public:
-  // The local computer's name (gethostname); empty if it cannot be read.
+  // The local computer's name; empty if it cannot be read.
   static std::string getComputerName();
 
   // Resolves name to its first IPv4 address, as "%d.%d.%d.%d". 3 (address
@@ -77,6 +79,12 @@ class QLB_PDK_EXPORT CFiNetwork {
   // True when name is not empty and equals b's IP address, FQDN or host
   // name, ignoring case.
   static bool compare(const std::string& name, const CFiHostInfo& b);
+
+ private:
+  // The platform file's resolver calls; each returns true on success.
+  static bool platformComputerName(std::string& name);
+  static bool platformResolveIPv4(const std::string& name, unsigned char address[4]);
+  static bool platformReverseIPv4(const unsigned char address[4], std::string& name);
 };
 
 }  // namespace quelb_pdk_4_4

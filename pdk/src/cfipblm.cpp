@@ -10,6 +10,7 @@
 #include <new>
 
 #include "cficonfiguration.h"
+#include "cfiplatform.h"
 #include "cfistringtool.h"
 
 namespace quelb_pdk_4_4 {
@@ -25,8 +26,9 @@ bool missing(const char* text) { return !text || !*text; }
 
 // An enclosure id that names one directory under "luns/".
 bool usableEnclosureId(const char* id) {
-  return !missing(id) && std::strchr(id, '/') == nullptr && std::strcmp(id, ".") != 0 &&
-         std::strcmp(id, "..") != 0;
+  return !missing(id) && std::strchr(id, '/') == nullptr &&
+         std::strchr(id, static_cast<char>(FI_PATH_SEPARATOR)) == nullptr &&
+         std::strcmp(id, ".") != 0 && std::strcmp(id, "..") != 0;
 }
 
 // The leading decimal number of a record, read as atoi does (white space,
@@ -262,9 +264,8 @@ bool CFiPblmOps::refreshCache(const char* enclosureId, int lun) {
   }
   tstring directory;
   CFiConfigurationPathTool::getCacheLocationInfo(directory);
-  directory += L"luns/";
-  directory += CFiStringTool::str2tstr(enclosureId);
-  directory += L"/";
+  directory += fiWithSeparator(tstring(L"luns"));
+  directory += fiWithSeparator(CFiStringTool::str2tstr(enclosureId));
   if (!scanCache(enclosureId, directory, lun)) {
     trace(FI_TRACE_ERROR, "CFiPblmOps::refreshCache scanCache returned false.");
     return false;
@@ -363,7 +364,9 @@ int CFiPblmOps::rmCacheRecord(const char* path) {
   }
   if (ACE_OS::access(path, F_OK) != 0) return FI_PBLM_SUCCESS;
 
-  if (std::strstr(path, "/luns/")) {
+  const char separator = static_cast<char>(FI_PATH_SEPARATOR);
+  const std::string lunsDirectory = std::string(1, separator) + "luns" + separator;
+  if (std::strstr(path, lunsDirectory.c_str())) {
     std::vector<std::string> values;
     int status = getCacheRecord(path, values);
     long number = 0;

@@ -1,8 +1,8 @@
 #include "cfiregistryposix.h"
 
-#include <cstdlib>
 #include <vector>
 
+#include "cfienvironment.h"
 #include "cfistringtool.h"
 
 namespace quelb_pdk_4_4 {
@@ -24,6 +24,10 @@ void splitPath(const std::string& path, tstring& directory, tstring& fileName) {
 
 }  // namespace
 
+std::unique_ptr<CFiRegistry> CFiRegistry::localMachine() {
+  return std::unique_ptr<CFiRegistry>(new CFiRegistryPosix());
+}
+
 CFiRegistryPosix::CFiRegistryPosix() {
   tstring directory;
   tstring fileName;
@@ -32,8 +36,8 @@ CFiRegistryPosix::CFiRegistryPosix() {
 }
 
 std::string CFiRegistryPosix::registryFilePath() {
-  const char* path = std::getenv("QUELB_REGISTRY");
-  return path && *path ? std::string(path) : std::string("/etc/quelb/registry.reg");
+  const std::string path = fiGetEnvironment("QUELB_REGISTRY");
+  return path.empty() ? std::string("/etc/quelb/registry.reg") : path;
 }
 
 int CFiRegistryPosix::openKey(const tstring& keyPath, ACE_Configuration_Section_Key& key) {
@@ -53,13 +57,6 @@ int CFiRegistryPosix::getStringValue(const ACE_Configuration_Section_Key& key, c
                                      tstring& value) {
   m_file.setCurrentSection(key);
   return m_file.getStringValue(name, value);
-}
-
-int CFiRegistryPosix::readString(const tstring& keyPath, const tstring& name, tstring& value) {
-  ACE_Configuration_Section_Key key;
-  int status = openKey(keyPath, key);
-  if (status != 0) return status;
-  return getStringValue(key, name, value);
 }
 
 }  // namespace quelb_pdk_4_4

@@ -7,7 +7,8 @@
 //   "InstallDir64"="/opt/quelb/"
 //
 // A missing or unreadable file reads like a registry without the key.
-// Read-only; the file is read when the object is made.
+// Read-only; the file is read when the object is made. Callers reach it
+// through CFiRegistry::localMachine().
 #ifndef QLB_PDK_CFIREGISTRYPOSIX_H
 #define QLB_PDK_CFIREGISTRYPOSIX_H
 
@@ -17,27 +18,22 @@
 
 #include "cficonfiguration.h"
 #include "cfiexport.h"
+#include "cfiregistry.h"
 #include "cfitstring.h"
 
 namespace quelb_pdk_4_4 {
 
-class QLB_PDK_EXPORT CFiRegistryPosix {
+class QLB_PDK_EXPORT CFiRegistryPosix : public CFiRegistry {
  public:
   CFiRegistryPosix();
 
   // $QUELB_REGISTRY, or /etc/quelb/registry.reg when it is unset or empty.
   static std::string registryFilePath();
 
-  // Opens a key below HKEY_LOCAL_MACHINE ("SOFTWARE\EMC\SYMCLI"). 0 on
-  // success; non-zero when the key does not exist.
-  int openKey(const tstring& keyPath, ACE_Configuration_Section_Key& key);
-  // The name of the key's sub-key at `index`. 0 on success.
-  int enumerateSubKey(const ACE_Configuration_Section_Key& key, int index, tstring& name);
-  // A string value of an open key. 0 on success; `value` untouched otherwise.
-  int getStringValue(const ACE_Configuration_Section_Key& key, const tstring& name, tstring& value);
-
-  // One string value of a key: openKey + getStringValue.
-  int readString(const tstring& keyPath, const tstring& name, tstring& value);
+  int openKey(const tstring& keyPath, ACE_Configuration_Section_Key& key) override;
+  int enumerateSubKey(const ACE_Configuration_Section_Key& key, int index, tstring& name) override;
+  int getStringValue(const ACE_Configuration_Section_Key& key, const tstring& name,
+                     tstring& value) override;
 
  private:
   CFiConfiguration m_file;

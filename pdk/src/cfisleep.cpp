@@ -1,27 +1,27 @@
 #include "cfisleep.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
+
+#include "cfienvironment.h"
 
 namespace quelb_pdk_4_4 {
 
 namespace {
 
 double sleepScale() {
-  const char* text = std::getenv("QUELB_SLEEP_SCALE");
-  if (!text || !*text) return 1.0;
+  const std::string text = fiGetEnvironment("QUELB_SLEEP_SCALE");
+  if (text.empty()) return 1.0;
   char* end = nullptr;
-  double scale = std::strtod(text, &end);
-  if (end == text || scale < 0) return 1.0;
+  double scale = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || scale < 0) return 1.0;
   return scale;
 }
 
 void defaultSleep(unsigned long milliseconds) {
   double scaled = static_cast<double>(milliseconds) * sleepScale();
   if (scaled <= 0) return;
-  std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(scaled));
+  fiPlatformSleep(static_cast<unsigned long long>(scaled * 1000.0));
 }
 
 std::atomic<FiSleepFunction> g_sleep{&defaultSleep};

@@ -20,6 +20,9 @@ QLB_PDK_EXPORT void fiSleep(unsigned long milliseconds);
 // previous one. Process-wide; not meant to be changed while waits run.
 QLB_PDK_EXPORT FiSleepFunction fiSetSleepFunction(FiSleepFunction fn);
 
+// The platform's real wait (the platform file's); callers use fiSleep.
+void fiPlatformSleep(unsigned long long microseconds);
+
 }  // namespace quelb_pdk_4_4
 
 #endif  // QLB_PDK_CFISLEEP_H

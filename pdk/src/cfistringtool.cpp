@@ -195,9 +195,26 @@ std::string CFiStringTool::ustr2str(const icu::UnicodeString& s) {
 icu::UnicodeString CFiStringTool::tstr2ustr(const tstring& s) { return str2ustr(tstr2str(s)); }
 tstring CFiStringTool::ustr2tstr(const icu::UnicodeString& s) { return str2tstr(ustr2str(s)); }
 
-char* CFiStringTool::strdup(const char* s) { return s ? ::strdup(s) : nullptr; }
-wchar_t* CFiStringTool::wstrdup(const wchar_t* s) { return s ? ::wcsdup(s) : nullptr; }
-wchar_t* CFiStringTool::tstrdup(const tstring& s) { return ::wcsdup(s.c_str()); }
+namespace {
+
+// A copy of `count` characters and a terminator from the runtime allocator
+// (the portable form of strdup and wcsdup, which not every C library has).
+template <class Char>
+Char* copyText(const Char* s, size_t count) {
+  Char* copy = static_cast<Char*>(std::malloc((count + 1) * sizeof(Char)));
+  if (!copy) return nullptr;
+  std::memcpy(copy, s, count * sizeof(Char));
+  copy[count] = Char();
+  return copy;
+}
+
+}  // namespace
+
+char* CFiStringTool::strdup(const char* s) { return s ? copyText(s, std::strlen(s)) : nullptr; }
+wchar_t* CFiStringTool::wstrdup(const wchar_t* s) {
+  return s ? copyText(s, std::wcslen(s)) : nullptr;
+}
+wchar_t* CFiStringTool::tstrdup(const tstring& s) { return wstrdup(s.c_str()); }
 
 wchar_t** CFiStringTool::tstrduplist(const std::vector<tstring>& list) {
   wchar_t** array = static_cast<wchar_t**>(std::calloc(list.size() + 1, sizeof(wchar_t*)));

@@ -4,7 +4,6 @@
 #include "cfitracelog.h"
 
 #include <ace/ACE.h>
-#include <ace/OS_NS_Thread.h>
 #include <ace/OS_NS_fcntl.h>
 #include <ace/OS_NS_sys_time.h>
 #include <ace/OS_NS_time.h>
@@ -18,7 +17,9 @@
 
 #include "cficonfiguration.h"
 #include "cfierrormgr.h"
+#include "cfiplatform.h"
 #include "cfistringtool.h"
+#include "cfithreadid.h"
 
 namespace quelb_pdk_4_4 {
 
@@ -139,12 +140,9 @@ struct CFiTraceLog::Impl {
   std::atomic<int> level{12345};
   ErrorManagerPtr errorManager;
 
-  // Directory, "/" unless the directory ends in one, file name, ".", date.
-  tstring buildPath() const {
-    tstring result = directory;
-    if (result.length() > 0 && result[result.length() - 1] != L'/') result += L"/";
-    return result + fileName + L"." + date;
-  }
+  // Directory, the separator unless the directory ends in one, file name,
+  // ".", date.
+  tstring buildPath() const { return fiWithSeparator(directory) + fileName + L"." + date; }
 
   // The path of today's file, rebuilt at the first line of a new day.
   std::string currentPath(const ACE_Time_Value& time) {
@@ -219,8 +217,8 @@ void CFiTraceLog::vtrace(int level, const char* format, std::va_list args) {
   try {
     std::string message;
     if (!formatMessage(format, args, message)) return;
-    const unsigned long pid = static_cast<unsigned long>(ACE_OS::getpid());
-    const unsigned int tid = static_cast<unsigned int>(ACE_OS::thr_gettid());
+    const unsigned long pid = fiCurrentProcessId();
+    const unsigned int tid = fiCurrentThreadId();
     const ACE_Time_Value time = now();
     const std::string stamp = timestamp(time);
     const size_t limit = message.size() + m_impl->narrowName.size() + 256;

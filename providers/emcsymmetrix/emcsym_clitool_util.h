@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cfiplatform.h"
 #include "cfistringtool.h"
 #include "cfitracelog.h"
 #include "emcsym_clitool.h"
@@ -12,21 +13,22 @@
 
 namespace emcsym {
 
-// The SYMCLI tools.
-const char kSymCfg[] = "symcfg" EMCSYM_EXE_SUFFIX;
-const char kSymMir[] = "symmir" EMCSYM_EXE_SUFFIX;
-const char kSymClone[] = "symclone" EMCSYM_EXE_SUFFIX;
-const char kSymSnap[] = "symsnap" EMCSYM_EXE_SUFFIX;
-const char kSymMask[] = "symmask" EMCSYM_EXE_SUFFIX;
-const char kSymMaskDb[] = "symmaskdb" EMCSYM_EXE_SUFFIX;
-const char kSymDev[] = "symdev" EMCSYM_EXE_SUFFIX;
-const char kSymDisk[] = "symdisk" EMCSYM_EXE_SUFFIX;
-const char kSymCli[] = "symcli" EMCSYM_EXE_SUFFIX;
+// The SYMCLI tools, without the platform's executable suffix.
+const char kSymCfg[] = "symcfg";
+const char kSymMir[] = "symmir";
+const char kSymClone[] = "symclone";
+const char kSymSnap[] = "symsnap";
+const char kSymMask[] = "symmask";
+const char kSymMaskDb[] = "symmaskdb";
+const char kSymDev[] = "symdev";
+const char kSymDisk[] = "symdisk";
+const char kSymCli[] = "symcli";
 
-// A command as execSymCLI takes it: the tool, then its arguments (which
-// begin with a blank).
+// A command as execSymCLI takes it: the tool's executable name, then its
+// arguments (which begin with a blank).
 inline std::wstring toolCommand(const char* tool, const std::string& arguments) {
-  return quelb_pdk_4_4::CFiStringTool::str2wstr(std::string(tool) + arguments);
+  return quelb_pdk_4_4::CFiStringTool::str2wstr(std::string(tool) + quelb_pdk_4_4::FI_EXE_SUFFIX +
+                                                arguments);
 }
 
 inline std::string narrow(const std::wstring& text) {

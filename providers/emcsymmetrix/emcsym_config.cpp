@@ -1,6 +1,10 @@
 #include "emcsym_config.h"
 
-#include "cfiregistryposix.h"
+#include <initializer_list>
+#include <memory>
+
+#include "cfiplatform.h"
+#include "cfiregistry.h"
 #include "cfistringtool.h"
 #include "norvel_singletons.h"
 
@@ -11,13 +15,14 @@ namespace {
 const wchar_t* const kSourceFile = L"providers/emcsymmetrix/emcsym_config";
 const wchar_t* const kRegistryFunction = L"CEmcSymConfiguration::getSymCliDirFromRegistry";
 
-bool endsWithSeparator(const tstring& path) {
-  return path.length() > 0 && path[path.length() - 1] == L'/';
-}
-
-// directory + "/" + relative, without doubling the separator.
-tstring below(const tstring& directory, const wchar_t* relative) {
-  return endsWithSeparator(directory) ? directory + relative : directory + L"/" + relative;
+// The directory below `directory` named by the path components, ending in
+// the separator; the separator is never doubled (an empty directory stands
+// for the root).
+tstring below(const tstring& directory, std::initializer_list<const wchar_t*> components) {
+  const wchar_t separator[2] = {FI_PATH_SEPARATOR, L'\0'};
+  tstring path = directory.length() == 0 ? tstring(separator) : fiWithSeparator(directory);
+  for (const wchar_t* component : components) path += fiWithSeparator(tstring(component));
+  return path;
 }
 
 CFiError registryError(int status, const wchar_t* text, int line) {
@@ -38,26 +43,27 @@ tstring CEmcSymConfiguration::importCliPathInfo() {
   tstring path;
   if (openSection(tstring(L"CLI_TOOL_INFO"), section, true) == 0 &&
       getStringValue(tstring(L"FILEPATH"), path) == 0 && path.length() > 0) {
-    if (!endsWithSeparator(path)) path += L"/";
+    path = fiWithSeparator(path);
     trace(FI_TRACE_INFO, "SYMCLI path from the configuration file: %s",
           CFiStringTool::tstr2str(path).c_str());
     return path;
   }
   try {
-    path = below(getSymCliDirFromRegistry(), L"bin/");
+    path = below(getSymCliDirFromRegistry(), {L"bin"});
   } catch (const CFiError& error) {
     trace(FI_TRACE_INFO, "%s Using the Program Files directory.",
           CFiStringTool::tstr2str(error.detail()).c_str());
     tstring programFiles;
     CFiConfigurationPathTool::getProgramFilesDir(programFiles);
-    path = below(programFiles, L"EMC/SYMCLI/bin/");
+    path = below(programFiles, {L"EMC", L"SYMCLI", L"bin"});
   }
   trace(FI_TRACE_INFO, "SYMCLI path: %s", CFiStringTool::tstr2str(path).c_str());
   return path;
 }
 
 tstring CEmcSymConfiguration::getSymCliDirFromRegistry() {
-  CFiRegistryPosix registry;
+  std::unique_ptr<CFiRegistry> local = CFiRegistry::localMachine();
+  CFiRegistry& registry = *local;
   ACE_Configuration_Section_Key key;
   if (registry.openKey(tstring(L"SOFTWARE\\EMC\\SYMCLI\\V6.0"), key) != 0) {
     ACE_Configuration_Section_Key symcli;

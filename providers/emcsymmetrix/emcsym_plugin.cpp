@@ -1,6 +1,7 @@
 #include "emcsym_plugin.h"
 
 #include "cfilist.h"
+#include "cfiplatform.h"
 #include "cfistringtool.h"
 #include "emcsym_clitool.h"
 
@@ -51,7 +52,8 @@ int CEmcSymPlugin::locateSymCli() {
   if (m_symCliPath.length() > 0 && CFiConfigurationPathTool::verify(m_symCliPath) == 0) return 0;
   // The tool is named as this platform names its executable.
   pushMessage("MSG_ERROR_CLI_NOT_INSTALLED", QLB_SEV_WARNING, __LINE__,
-              {CFiIcuMessage::text(m_symCliPath), CFiIcuMessage::text("symcfg" EMCSYM_EXE_SUFFIX)});
+              {CFiIcuMessage::text(m_symCliPath),
+               CFiIcuMessage::text(std::string("symcfg") + FI_EXE_SUFFIX)});
   return QLB_ERR_PROVIDER_INIT;
 }
 

@@ -326,7 +326,7 @@ NORVEL_EXPORT int norvel_fi_pgn_objctl(const wchar_t* operation, const wchar_t* 
   long result = plugin->objctl(tstring(operation ? operation : L""), args);
   if (status) *status = result;
   tstring text = args.toText();
-  if (output) *output = ::wcsdup(text.c_str());
+  if (output) *output = CFiStringTool::wstrdup(text.c_str());
   return 0;
 }
 

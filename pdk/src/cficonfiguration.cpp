@@ -1,17 +1,14 @@
 #include "cficonfiguration.h"
 
 #include <ace/Configuration_Import_Export.h>
-#include <ace/OS_NS_stdio.h>
-#include <ace/OS_NS_stdlib.h>
-#include <ace/OS_NS_unistd.h>
 
-#include <atomic>
 #include <fstream>
 #include <sstream>
 
-#include "boundedtext.h"
 #include "cficonfigurationtext.h"
+#include "cfiplatform.h"
 #include "cfistringtool.h"
+#include "cfitempfile.h"
 
 namespace quelb_pdk_4_4 {
 
@@ -20,6 +17,7 @@ namespace {
 const wchar_t* const kSourceFile = L"pdk/src/cficonfiguration";
 const wchar_t* const kImportFunction = L"quelb_pdk_4_4::CFiConfiguration::importConfig";
 const wchar_t* const kConstructorFunction = L"quelb_pdk_4_4::CFiConfiguration::CFiConfiguration";
+const wchar_t* const kExportFunction = L"quelb_pdk_4_4::CFiConfiguration::exportConfig";
 
 std::string narrow(const tstring& s) { return CFiStringTool::tstr2str(s); }
 
@@ -30,16 +28,6 @@ bool readWholeFile(const std::string& path, std::string& content) {
   buffer << in.rdbuf();
   content = buffer.str();
   return !in.bad();
-}
-
-// A name beside `path` that no other writer of this process or another one
-// uses at the same time.
-std::string siblingName(const std::string& path, const char* tag) {
-  static std::atomic<unsigned> counter{0};
-  char suffix[64];
-  boundedtext::format(suffix, sizeof suffix, ".%s%ld_%u", tag, static_cast<long>(ACE_OS::getpid()),
-                      counter.fetch_add(1));
-  return path + suffix;
 }
 
 }  // namespace
@@ -121,28 +109,50 @@ int CFiConfiguration::importFile(const std::string& path) {
   ACE_Registry_ImpExp importer(m_heap);
   if (normalized == content) return importer.import_config(path.c_str());
 
-  const char* tmp = ACE_OS::getenv("TMPDIR");
-  std::string copy = std::string(tmp && *tmp ? tmp : "/tmp") + "/hvq_fi_confXXXXXX";
-  ACE_HANDLE handle = ACE_OS::mkstemp(&copy[0]);
-  if (handle == ACE_INVALID_HANDLE) return -1;
-  ssize_t written = ACE_OS::write_n(handle, normalized.data(), normalized.size());
-  ACE_OS::close(handle);
-  int status = -1;
-  if (written == static_cast<ssize_t>(normalized.size()))
-    status = importer.import_config(copy.c_str());
-  ACE_OS::unlink(copy.c_str());
+  CFiTempFile copy;
+  if (!copy.create(std::string(), "hvq_fi_conf") || !copy.write(normalized) || !copy.close()) {
+    trace(FI_TRACE_ERROR, "The configuration file %s cannot be read: %s", path.c_str(),
+          copy.errorText().c_str());
+    return -1;
+  }
+  int status = importer.import_config(copy.path().c_str());
+  copy.remove();
   return status;
 }
 
+// The text goes into a new file beside the configuration file, which then
+// replaces it: a reader sees the old file or the new one, never a part, and
+// a failed write leaves the old file as it was.
 int CFiConfiguration::exportConfig() {
   if (!m_heapOpen || m_path.length() == 0) return -1;
+  std::string text;
+  int status = CFiConfigurationText::exportText(m_heap, text);
+  if (status != 0) {
+    recordError(status, L"Export of configuration failed.", __LINE__, kExportFunction);
+    return status;
+  }
   const std::string path = narrow(m_path);
-  const std::string next = siblingName(path, "write");
-  ACE_Registry_ImpExp exporter(m_heap);
-  int status = exporter.export_config(next.c_str());
-  if (status == 0 && ACE_OS::rename(next.c_str(), path.c_str()) != 0) status = -1;
-  if (status != 0) ACE_OS::unlink(next.c_str());
-  return status;
+  const char separator = static_cast<char>(FI_PATH_SEPARATOR);
+  const size_t slash = path.rfind(separator);
+  const std::string directory =
+      slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  const std::string prefix =
+      (slash == std::string::npos ? path : path.substr(slash + 1)) + ".write";
+
+  CFiTempFile file;
+  if (file.create(directory, prefix, CFiTempFile::SHARED) && file.write(text) && file.close() &&
+      file.replace(path))
+    return 0;
+  const std::string reason = file.errorText();
+  const int error = file.error();
+  file.remove();  // also a completed copy that could not be moved
+  trace(FI_TRACE_ERROR, "The configuration file %s cannot be written: %s", path.c_str(),
+        reason.c_str());
+  recordError(
+      error != 0 ? error : -1,
+      (L"Writing the configuration file failed: " + CFiStringTool::str2wstr(reason)).c_str(),
+      __LINE__, kExportFunction);
+  return -1;
 }
 
 int CFiConfiguration::openSection(const tstring& name, ACE_Configuration_Section_Key& key,

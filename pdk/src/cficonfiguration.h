@@ -67,6 +67,10 @@ class QLB_PDK_EXPORT CFiConfiguration : public virtual CFiLastError, public virt
   int importConfig(const tstring& directory, const tstring& fileName);
   // Writes the heap to the path. The file is replaced in one step (written
   // beside it, then renamed), so a failed write never leaves half a file.
+  // Every write and the close are checked: on failure (a full disk, say)
+  // the old file stays as it was, nothing is left beside it, the last
+  // error names the file and the system's reason, and the result is
+  // non-zero.
   int exportConfig();
 
   // Opens (with `create`, creates in memory) a section under the root, or

@@ -1,5 +1,7 @@
 #include "cficonfigurationtext.h"
 
+#include "boundedtext.h"
+
 namespace quelb_pdk_4_4 {
 
 namespace {
@@ -20,6 +22,63 @@ std::string normalizeValueLine(const std::string& line) {
   value.erase(valueEnd == std::string::npos ? 0 : valueEnd + 1);
   if (!value.empty() && value[0] == '"' && value.find('"', 1) == std::string::npos) value += '"';
   return line.substr(0, nameEnd + 1) + "=" + value;
+}
+
+// The value lines of one section, then its subsections, depth first; the
+// same text and statuses as ACE_Registry_ImpExp::export_section.
+int exportSection(ACE_Configuration& config, const ACE_Configuration_Section_Key& section,
+                  const std::string& path, std::string& text) {
+  if (!path.empty()) {
+    text += "[" + path + "]\n";
+    ACE_TString name;
+    ACE_Configuration::VALUETYPE type;
+    for (int index = 0; config.enumerate_values(section, index, name, type) == 0; ++index) {
+      text += "\"";
+      text += name.c_str();
+      text += "\"=";
+      if (type == ACE_Configuration::INTEGER) {
+        u_int value = 0;
+        if (config.get_integer_value(section, name.c_str(), value) != 0) return -2;
+        char digits[16];
+        boundedtext::format(digits, sizeof digits, "%08x", value);
+        text += "dword:";
+        text += digits;
+      } else if (type == ACE_Configuration::STRING) {
+        ACE_TString value;
+        if (config.get_string_value(section, name.c_str(), value) != 0) return -2;
+        text += "\"";
+        text += value.c_str();
+        text += "\"";
+      } else if (type == ACE_Configuration::BINARY) {
+        void* data = nullptr;
+        size_t length = 0;
+        if (config.get_binary_value(section, name.c_str(), data, length) != 0) return -2;
+        text += "hex:";
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < length; ++i) {
+          char byte[4];
+          boundedtext::format(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", bytes[i]);
+          text += byte;
+        }
+#if defined(ACE_HAS_ALLOC_HOOKS)
+        ACE_Allocator::instance()->free(data);
+#else
+        delete[] static_cast<char*>(data);
+#endif
+      } else {
+        return -3;
+      }
+      text += "\n";
+    }
+  }
+  ACE_TString name;
+  for (int index = 0; config.enumerate_sections(section, index, name) == 0; ++index) {
+    const std::string subsection = path.empty() ? name.c_str() : path + "\\" + name.c_str();
+    ACE_Configuration_Section_Key key;
+    if (config.open_section(section, name.c_str(), 0, key) != 0) return -5;
+    if (exportSection(config, key, subsection, text) != 0) return -6;
+  }
+  return 0;
 }
 
 int hexDigit(char c) {
@@ -87,6 +146,13 @@ std::string CFiConfigurationText::unescapeValue(const std::string& value) {
     out += value[i];
   }
   return out;
+}
+
+int CFiConfigurationText::exportText(const ACE_Configuration& config, std::string& text) {
+  text.clear();
+  // ACE's reading operations are not const; none of them changes anything.
+  ACE_Configuration& readable = const_cast<ACE_Configuration&>(config);
+  return exportSection(readable, readable.root_section(), std::string(), text);
 }
 
 }  // namespace quelb_pdk_4_4

@@ -7,9 +7,13 @@
 // string value between quotes unchanged, so a value holding a line end
 // breaks the file. normalize() rewrites a file text into the strict form the
 // reader takes without loss; escapeValue()/unescapeValue() encode the
-// characters a value line cannot hold.
+// characters a value line cannot hold. exportText() writes a configuration
+// as ACE's registry export does, into memory, so that the writer can check
+// every write of the file itself.
 #ifndef QLB_PDK_CFICONFIGURATIONTEXT_H
 #define QLB_PDK_CFICONFIGURATIONTEXT_H
+
+#include <ace/Configuration.h>
 
 #include <string>
 
@@ -32,6 +36,12 @@ class QLB_PDK_EXPORT CFiConfigurationText {
   // digits in either case); any other "%" is kept, so hand-written values
   // such as "100%" read back as written.
   static std::string unescapeValue(const std::string& value);
+
+  // The text of ACE's registry export of `config` (the same sections,
+  // values and order; values of the root section are not exported, as
+  // ACE's export leaves them out). 0 on success, or the negative status
+  // ACE's export gives when a value or section cannot be read.
+  static int exportText(const ACE_Configuration& config, std::string& text);
 };
 
 }  // namespace quelb_pdk_4_4

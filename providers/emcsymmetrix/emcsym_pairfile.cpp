@@ -1,51 +1,42 @@
 #include "emcsym_pairfile.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 #include <utility>
+
+#include "cfitempfile.h"
+
+using quelb_pdk_4_4::CFiTempFile;
 
 namespace {
 
 const char kPrefix[] = "hvq_fi";
 
-std::string tempDirectory() {
-  const char* dir = std::getenv("TMPDIR");
-  std::string path = (dir && *dir) ? dir : "/tmp";
-  if (path[path.size() - 1] != '/') path += '/';
-  return path;
-}
-
-// Creates a fresh file (exclusively, mode 0600) in the temporary directory
-// and writes the lines into it, each followed by a line feed. Returns its
-// name, empty when none could be made; `created` tells whether the file
-// exists (and so must be deleted).
+// Creates a fresh file in the temporary directory and writes the lines
+// into it, each followed by a line feed. Returns its name, empty when none
+// could be created; `created` tells whether the file exists (and so must be
+// deleted). A file that was created but could not be written completely is
+// removed and reported by std::runtime_error, so that no command runs on
+// a truncated pair list.
 std::string writeTempFile(const std::vector<std::string>& lines, bool* created) {
   *created = false;
-  std::string name = tempDirectory() + kPrefix + "XXXXXX";
-  std::vector<char> buffer(name.begin(), name.end());
-  buffer.push_back('\0');
-  int fd = ::mkstemp(buffer.data());
-  if (fd < 0) return std::string();
-  name.assign(buffer.data());
-  *created = true;
-  std::FILE* file = ::fdopen(fd, "w");
-  if (!file) {
-    ::close(fd);
-    return name;
-  }
+  CFiTempFile file;
+  if (!file.create(std::string(), kPrefix)) return std::string();
+  std::string text;
   for (const std::string& line : lines) {
-    std::fputs(line.c_str(), file);
-    std::fputc('\n', file);
+    text += line.c_str();
+    text += '\n';
   }
-  std::fclose(file);
-  return name;
+  if (!file.write(text) || !file.close()) {
+    const std::string reason = file.errorText();
+    throw std::runtime_error("The device pair file could not be written (" + reason +
+                             "); it was removed and no command runs on it.");
+  }
+  *created = true;
+  return file.path();
 }
 
 void removeFile(const std::string& name) {
-  if (!name.empty()) ::unlink(name.c_str());
+  if (!name.empty()) CFiTempFile::removeFile(name);
 }
 
 }  // namespace

@@ -1,12 +1,17 @@
 // CEmcSymPairFile: the device files ("-file") of TimeFinder commands, one
 // pair line ("<source device> <target device>") per line, written into the
-// temporary directory ($TMPDIR, else /tmp) for the length of one
-// operation. Build it on the operation's stack: the destructor deletes
+// temporary directory (CFiTempFile::temporaryDirectory) for the length of
+// one operation. Build it on the operation's stack: the destructor deletes
 // every file it wrote, on every way out of the operation.
 //
-// Each file is created exclusively with mode 0600 under a fresh name with
-// the prefix "hvq_fi". A file that cannot be created keeps an empty name
-// (and is not written); the command that later names it fails and reports.
+// Each file is created exclusively, readable by this user only, under a
+// fresh name with the prefix "hvq_fi" (CFiTempFile). A file that cannot be
+// created keeps an empty name (and is not written); the command that later
+// names it fails and reports. A file that was created but could not be
+// written completely (a full disk, a failed write or close) is removed and
+// the constructor throws std::runtime_error naming the file and the
+// system's reason: the operation ends before any command runs on a
+// truncated pair list, and its other files are removed too.
 #ifndef EMCSYM_PAIRFILE_H
 #define EMCSYM_PAIRFILE_H
 
@@ -23,10 +28,12 @@ class CEmcSymPairFile {
 
   // Keyed form: one file per Symmetrix ID, in key order, holding that
   // array's lines in list order (an empty list gives an empty file).
+  // Throws std::runtime_error when a created file cannot be written.
   explicit CEmcSymPairFile(const PairLineMap& pairLines);
   // Indexed form: one file per pair (sources[i], targets[i]), each holding
   // the line "<source device name> <target device name>". Throws
-  // std::runtime_error when the two lists differ in length.
+  // std::runtime_error when the two lists differ in length or a created
+  // file cannot be written.
   CEmcSymPairFile(const std::vector<SEmcSymDevInfo>& sources,
                   const std::vector<SEmcSymDevInfo>& targets);
   // Deletes the files it created: the indexed ones in index order, then

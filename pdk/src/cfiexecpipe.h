@@ -1,5 +1,5 @@
 // Result codes of the child-process pipe, their names, the pipe's error
-// record EFiExecPipe and the one-byte lock CFiLock.
+// record EFiExecPipe, the one-byte lock CFiLock and its holder CFiLockHold.
 #ifndef QLB_PDK_CFIEXECPIPE_H
 #define QLB_PDK_CFIEXECPIPE_H
 
@@ -78,6 +78,33 @@ class QLB_PDK_EXPORT CFiLock {
 
  private:
   std::atomic<bool> m_flag;
+};
+
+// Holds a CFiLock from a successful take() until release() or the end of
+// the holder, so that no way out of a scope leaves the lock taken.
+class QLB_PDK_EXPORT CFiLockHold {
+ public:
+  CFiLockHold() : m_lock(nullptr) {}
+  ~CFiLockHold() { release(); }
+  CFiLockHold(const CFiLockHold&) = delete;
+  CFiLockHold& operator=(const CFiLockHold&) = delete;
+
+  // Takes `lock` if it is free (never blocks). True when this holder now
+  // holds it; a lock held before is released first.
+  bool take(CFiLock& lock) {
+    release();
+    if (!lock.take()) return false;
+    m_lock = &lock;
+    return true;
+  }
+  void release() {
+    if (m_lock) m_lock->release();
+    m_lock = nullptr;
+  }
+  bool holds() const { return m_lock != nullptr; }
+
+ private:
+  CFiLock* m_lock;
 };
 
 }  // namespace quelb_pdk_4_4

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ class QLB_PDK_EXPORT CFiExecPipeBase : public virtual CFiTraceable {
  public:
   // Size of the line buffer of a run; ReadLine receives one byte less.
   static const std::size_t LINE_BUFFER_SIZE = 8192;
+
+  // The platform's pipe (CFiExecPipePosix on POSIX systems,
+  // CFiExecPipeWindows on Windows), with the auto-close flag of the
+  // constructors below.
+  static std::unique_ptr<CFiExecPipeBase> create(int autoClose);
 
   // autoClose non-zero: Exec ends every run with Close(10).
   explicit CFiExecPipeBase(int autoClose);

@@ -20,6 +20,8 @@
 #include <cstring>
 #include <thread>
 
+#include "cfienvironment.h"
+#include "cfiplatform.h"
 #include "cfisleep.h"
 #include "cfistringtool.h"
 
@@ -60,9 +62,18 @@ int clampMs(uint64_t ms) {
   return ms > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(ms);
 }
 
-std::string errorText(int error) {
-  char buf[256];
-  return strerror_r(error, buf, sizeof(buf));
+std::string errorText(int error) { return fiSystemErrorText(error); }
+
+// A descriptor this process opened, moved above the standard ones when it
+// landed on one (a host that runs with 0, 1 or 2 closed): the child's
+// dup2 onto 0, 1 and 2 must never be a no-op that leaves close-on-exec set.
+int aboveStandard(int fd) {
+  if (fd < 0 || fd > STDERR_FILENO) return fd;
+  int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  int error = errno;
+  ::close(fd);
+  errno = error;
+  return moved;
 }
 
 int pidfdOpen(pid_t pid) {
@@ -93,8 +104,8 @@ bool resolveExecutable(const std::string& name, std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
   }
-  const char* env = std::getenv("PATH");
-  std::string dirs = (env && *env) ? env : "/usr/local/bin:/usr/bin:/bin";
+  std::string dirs = fiGetEnvironment("PATH");
+  if (dirs.empty()) dirs = "/usr/local/bin:/usr/bin:/bin";
   std::size_t begin = 0;
   while (begin <= dirs.size()) {
     std::size_t end = dirs.find(':', begin);
@@ -117,18 +128,43 @@ void defaultSignals(sigset_t* set) {
   sigdelset(set, SIGSTOP);
 }
 
-// posix_spawn without a user switch. Returns 0 or the system error.
-int spawnChild(const std::string& path, char* const argv[], int outFd, const std::string& workDir,
-               pid_t& pid) {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attr;
-  int rc = posix_spawn_file_actions_init(&actions);
-  if (rc != 0) return rc;
-  rc = posix_spawnattr_init(&attr);
-  if (rc != 0) {
-    posix_spawn_file_actions_destroy(&actions);
+// The attributes and file actions of one posix_spawn, destroyed with it.
+class SpawnSetup {
+ public:
+  SpawnSetup() : m_actionsReady(false), m_attrReady(false) {}
+  ~SpawnSetup() {
+    if (m_attrReady) posix_spawnattr_destroy(&attr);
+    if (m_actionsReady) posix_spawn_file_actions_destroy(&actions);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+  // 0 or the system error.
+  int init() {
+    int rc = posix_spawn_file_actions_init(&actions);
+    if (rc != 0) return rc;
+    m_actionsReady = true;
+    rc = posix_spawnattr_init(&attr);
+    if (rc == 0) m_attrReady = true;
     return rc;
   }
+
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attr;
+
+ private:
+  bool m_actionsReady;
+  bool m_attrReady;
+};
+
+// posix_spawn without a user switch. Returns 0 or the system error.
+int spawnChild(const std::string& path, char* const argv[], int outFd, int nullFd,
+               const std::string& workDir, pid_t& pid) {
+  SpawnSetup setup;
+  int rc = setup.init();
+  if (rc != 0) return rc;
+  posix_spawn_file_actions_t& actions = setup.actions;
+  posix_spawnattr_t& attr = setup.attr;
   sigset_t none;
   sigset_t defaults;
   sigemptyset(&none);
@@ -140,21 +176,18 @@ int spawnChild(const std::string& path, char* const argv[], int outFd, const std
   if (rc == 0) rc = posix_spawnattr_setsigdefault(&attr, &defaults);
   if (rc == 0) rc = posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
   if (rc == 0) rc = posix_spawn_file_actions_adddup2(&actions, outFd, STDERR_FILENO);
-  if (rc == 0)
-    rc = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (rc == 0) rc = posix_spawn_file_actions_adddup2(&actions, nullFd, STDIN_FILENO);
   if (rc == 0 && !workDir.empty()) {
     rc = posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
   }
   if (rc == 0) rc = posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
   if (rc == 0) rc = posix_spawn(&pid, path.c_str(), &actions, &attr, argv, environ);
-  posix_spawnattr_destroy(&attr);
-  posix_spawn_file_actions_destroy(&actions);
   return rc;
 }
 
 // The forked child of a user switch: only async-signal-safe calls.
 [[noreturn]] void runForkedChild(const char* path, char* const argv[], char* const envp[],
-                                 int outFd, const char* workDir, const gid_t* groups,
+                                 int outFd, int nullFd, const char* workDir, const gid_t* groups,
                                  std::size_t groupCount, uid_t uid, gid_t gid, int reportFd) {
   ChildReport report = {0, 0};
   struct sigaction dfl;
@@ -168,13 +201,9 @@ int spawnChild(const std::string& path, char* const argv[], int outFd, const std
   sigprocmask(SIG_SETMASK, &none, nullptr);
   setpgid(0, 0);
 
-  int in = -1;
   if (dup2(outFd, STDOUT_FILENO) < 0 || dup2(outFd, STDERR_FILENO) < 0 ||
-      (in = open("/dev/null", O_RDONLY)) < 0 ||
-      (in != STDIN_FILENO && dup2(in, STDIN_FILENO) < 0)) {
+      dup2(nullFd, STDIN_FILENO) < 0) {
     report.stage = STAGE_FDS;
-  } else if (in != STDIN_FILENO) {
-    close(in);
   }
   if (report.stage == 0 && workDir && chdir(workDir) != 0) report.stage = STAGE_CHDIR;
   if (report.stage == 0 &&
@@ -202,44 +231,42 @@ int spawnChild(const std::string& path, char* const argv[], int outFd, const std
 
 // fork/exec with a user switch. Returns 0 or the system error; `code` is
 // the pipe code of the failure.
-int forkChild(const std::string& path, char* const argv[], int outFd, const std::string& workDir,
-              const std::vector<gid_t>& groups, uid_t uid, gid_t gid, pid_t& pid, int& code) {
-  int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) return errno;
+int forkChild(const std::string& path, char* const argv[], int outFd, int nullFd,
+              const std::string& workDir, const std::vector<gid_t>& groups, uid_t uid, gid_t gid,
+              pid_t& pid, int& code) {
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) return errno;
+  CFiUniqueFd reportRead(ends[0]);
+  CFiUniqueFd reportWrite(ends[1]);
   pid = fork();
-  if (pid < 0) {
-    int error = errno;
-    close(report[0]);
-    close(report[1]);
-    return error;
-  }
+  if (pid < 0) return errno;
   if (pid == 0) {
-    runForkedChild(path.c_str(), argv, environ, outFd, workDir.empty() ? nullptr : workDir.c_str(),
-                   groups.data(), groups.size(), uid, gid, report[1]);
+    runForkedChild(path.c_str(), argv, environ, outFd, nullFd,
+                   workDir.empty() ? nullptr : workDir.c_str(), groups.data(), groups.size(), uid,
+                   gid, reportWrite.get());
   }
-  close(report[1]);
+  reportWrite.close();
   setpgid(pid, pid);  // also done by the child; whichever comes first
   ChildReport child = {0, 0};
   ssize_t got;
   do {
-    got = read(report[0], &child, sizeof(child));
+    got = read(reportRead.get(), &child, sizeof(child));
   } while (got < 0 && errno == EINTR);
-  close(report[0]);
   if (got != static_cast<ssize_t>(sizeof(child))) return 0;  // exec succeeded
 
   int status;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   pid = -1;
-  if (child.stage == STAGE_SWITCH) {
-    code = QLB_EXEC_PIPE_CANNOT_IMPERSONATE;
-  } else if (child.stage == STAGE_EXEC && child.error == ENOENT) {
-    code = QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST;
-  }
+  if (child.stage == STAGE_SWITCH) code = QLB_EXEC_PIPE_CANNOT_IMPERSONATE;
   return child.error != 0 ? child.error : EINVAL;
 }
 
 }  // namespace
+
+std::unique_ptr<CFiExecPipeBase> CFiExecPipeBase::create(int autoClose) {
+  return std::unique_ptr<CFiExecPipeBase>(new CFiExecPipePosix(autoClose));
+}
 
 CFiExecPipePosix::CFiExecPipePosix(int autoClose)
     : CFiExecPipeBase(autoClose), m_timeUnitMs(1000), m_lockWaitMs(kDefaultLockWaitMs) {
@@ -255,9 +282,9 @@ CFiExecPipePosix::~CFiExecPipePosix() { Close(kCloseTimeoutSec); }
 
 void CFiExecPipePosix::Init() {
   m_childPid = -1;
-  m_pidFd = -1;
-  m_readFd = -1;
-  m_childWriteFd = -1;
+  m_pidFd.reset();
+  m_readFd.reset();
+  m_childWriteFd.reset();
   m_childReaped = false;
   m_statusUnknown = false;
   m_waitStatus = 0;
@@ -303,7 +330,7 @@ bool CFiExecPipePosix::SplitCommandLine(const std::string& line, std::vector<std
 
 int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& workDir) {
   // A run left open (time-out without auto-close) ends before the next.
-  if (m_childPid > 0 || m_readFd >= 0) Close(kCloseTimeoutSec);
+  if (m_childPid > 0 || m_readFd.valid()) Close(kCloseTimeoutSec);
   Init();
   m_command = command;
 
@@ -328,39 +355,40 @@ int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& wo
                               CFiStringTool::str2wstr(errorText(error)), error);
     return QLB_EXEC_PIPE_CREATE_PIPE_FAILED;
   }
-  m_readFd = fds[0];
-  m_childWriteFd = fds[1];
+  m_readFd.reset(fds[0]);
+  m_childWriteFd.reset(fds[1]);
+  m_readFd.reset(aboveStandard(m_readFd.release()));
+  m_childWriteFd.reset(aboveStandard(m_childWriteFd.release()));
+  if (!m_readFd.valid() || !m_childWriteFd.valid()) {
+    int error = errno;
+    trace(FI_TRACE_ERROR, "pipe2() FAILED with error code (%d)\n", error);
+    m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_CREATE_PIPE_FAILED,
+                              CFiStringTool::str2wstr(errorText(error)), error);
+    return QLB_EXEC_PIPE_CREATE_PIPE_FAILED;
+  }
 
-  bool lockHeld = false;
   try {
+    CFiLockHold userSwitch;  // held from the user lookup until the child runs
     SUserSwitch account;
     bool switching = false;
-    if (!m_user.empty()) {
-      switching = Impersonate(account);
-      lockHeld = true;
-    }
-    m_childPid =
-        CreateChildProcess(path, args, m_childWriteFd, workDir, switching ? &account : nullptr);
+    if (!m_user.empty()) switching = Impersonate(account, userSwitch);
+    m_childPid = CreateChildProcess(path, args, m_childWriteFd.get(), workDir,
+                                    switching ? &account : nullptr);
   } catch (const EFiExecPipe& e) {
-    if (lockHeld) m_Lock.release();
     FlushHandles();
     m_lastError = e;
     trace(FI_TRACE_WARNING, "Execption occured while closing handles");
     return QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED;
   } catch (...) {
-    if (lockHeld) m_Lock.release();
     FlushHandles();
     trace(FI_TRACE_WARNING, "Unexpected error encountered.");
     m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_ERROR_UNEXPECTED);
     return QLB_EXEC_PIPE_ERROR_UNEXPECTED;
   }
-  if (lockHeld) m_Lock.release();
-  m_pidFd = pidfdOpen(m_childPid);
+  m_pidFd.reset(pidfdOpen(m_childPid));
 
-  int closed = ::close(m_childWriteFd);
-  int error = errno;
-  m_childWriteFd = -1;
-  if (closed != 0 && error != EINTR) {
+  int error = m_childWriteFd.close();
+  if (error != 0 && error != EINTR) {
     m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED);
     trace(FI_TRACE_WARNING, "Close failed with error code [%d]", error);
     return QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED;
@@ -368,9 +396,9 @@ int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& wo
   return QLB_EXEC_PIPE_SUCCESS;
 }
 
-bool CFiExecPipePosix::Impersonate(SUserSwitch& account) {
+bool CFiExecPipePosix::Impersonate(SUserSwitch& account, CFiLockHold& hold) {
   uint64_t start = nowMs();
-  while (!m_Lock.take()) {
+  while (!hold.take(m_Lock)) {
     if (nowMs() - start >= m_lockWaitMs) {
       trace(FI_TRACE_ERROR, "CEFiExecPipe could not impersonate");
       throw EFiExecPipe(m_user, QLB_EXEC_PIPE_IMPERSONATION_TIMEOUT);
@@ -388,12 +416,10 @@ bool CFiExecPipePosix::Impersonate(SUserSwitch& account) {
     text.resize(text.size() * 2);
   }
   if (rc != 0 || !found) {
-    m_Lock.release();
     throw EFiExecPipe(m_user, QLB_EXEC_PIPE_CANNOT_IMPERSONATE, L"unknown user", rc);
   }
   if (found->pw_uid == geteuid()) return false;  // already that user
   if (geteuid() != 0) {
-    m_Lock.release();
     throw EFiExecPipe(m_user, QLB_EXEC_PIPE_CANNOT_IMPERSONATE,
                       L"no right to change the user of a process", EPERM);
   }
@@ -428,30 +454,32 @@ pid_t CFiExecPipePosix::CreateChildProcess(const std::string& path,
       error = ENOTDIR;
     }
   }
+  // The child's standard input; held here only until the child has it.
+  CFiUniqueFd devNull;
+  if (error == 0) {
+    devNull.reset(aboveStandard(::open("/dev/null", O_RDONLY | O_CLOEXEC)));
+    if (!devNull.valid()) error = errno;
+  }
   if (error == 0 && user) {
-    error =
-        forkChild(path, argv.data(), outFd, workDir, user->groups, user->uid, user->gid, pid, code);
-    if (error != 0 && code == QLB_EXEC_PIPE_CANNOT_IMPERSONATE) {
-      trace(FI_TRACE_ERROR, "Failed to create child process");
-      throw EFiExecPipe(m_user, code, CFiStringTool::str2wstr(errorText(error)), error);
-    }
+    error = forkChild(path, argv.data(), outFd, devNull.get(), workDir, user->groups, user->uid,
+                      user->gid, pid, code);
   } else if (error == 0) {
-    error = spawnChild(path, argv.data(), outFd, workDir, pid);
-    if (error == ENOENT) code = QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST;
+    error = spawnChild(path, argv.data(), outFd, devNull.get(), workDir, pid);
   }
   if (error != 0) {
+    const std::string reason = errorText(error);
     trace(FI_TRACE_ERROR, "Failed to create child process");
-    throw EFiExecPipe(m_command, code, CFiStringTool::str2wstr(errorText(error)), error);
+    trace(FI_TRACE_ERROR,
+          "CFiExecPipePosix::CreateChildProcess ERROR: cannot start [%s], Error Code: %d, "
+          "Reason: %s",
+          path.c_str(), error, reason.c_str());
+    const std::string& concerned = code == QLB_EXEC_PIPE_CANNOT_IMPERSONATE ? m_user : m_command;
+    throw EFiExecPipe(concerned, code, CFiStringTool::str2wstr(reason), error);
   }
   return pid;
 }
 
-void CFiExecPipePosix::FlushHandles() { closeFd(m_childWriteFd); }
-
-void CFiExecPipePosix::closeFd(int& fd) {
-  if (fd >= 0) ::close(fd);
-  fd = -1;
-}
+void CFiExecPipePosix::FlushHandles() { m_childWriteFd.reset(); }
 
 int CFiExecPipePosix::checkChild() {
   if (m_childReaped) return 1;
@@ -497,8 +525,8 @@ CFiExecPipePosix::WaitResult CFiExecPipePosix::waitForChild(uint64_t ms) {
     uint64_t now = nowMs();
     if (now >= deadline) return WAIT_TIMED_OUT;
     uint64_t left = deadline - now;
-    if (m_pidFd >= 0) {
-      struct pollfd p = {m_pidFd, POLLIN, 0};
+    if (m_pidFd.valid()) {
+      struct pollfd p = {m_pidFd.get(), POLLIN, 0};
       if (poll(&p, 1, clampMs(left)) < 0 && errno != EINTR) return WAIT_FAILED;
     } else {
       // Polling the child is the wait itself, not a pause of the library.
@@ -556,9 +584,9 @@ int CFiExecPipePosix::WaitPid(uint32_t timeoutSec) {
 }
 
 int CFiExecPipePosix::Close(uint32_t timeoutSec) {
-  if (m_readFd >= 0 && !m_outputEnded) m_readClosedEarly = true;
-  closeFd(m_readFd);
-  closeFd(m_childWriteFd);
+  if (m_readFd.valid() && !m_outputEnded) m_readClosedEarly = true;
+  m_readFd.reset();
+  m_childWriteFd.reset();
   int result = QLB_EXEC_PIPE_SUCCESS;
   if (m_childPid > 0) {
     int status = WaitPid(timeoutSec);
@@ -577,7 +605,7 @@ int CFiExecPipePosix::Close(uint32_t timeoutSec) {
       result = QLB_EXEC_PIPE_CMD_FAILED;
     }
   }
-  closeFd(m_pidFd);
+  m_pidFd.reset();
   Init();
   return result;
 }
@@ -593,10 +621,10 @@ CFiExecPipePosix::FillResult CFiExecPipePosix::fillBuffer(uint64_t ms) {
     bool drain = !watchChild || ms == 0;
     uint64_t now = nowMs();
     uint64_t left = drain || now >= deadline ? 0 : deadline - now;
-    struct pollfd fds[2] = {{m_readFd, POLLIN, 0}, {m_pidFd, POLLIN, 0}};
-    nfds_t count = (watchChild && m_pidFd >= 0) ? 2 : 1;
+    struct pollfd fds[2] = {{m_readFd.get(), POLLIN, 0}, {m_pidFd.get(), POLLIN, 0}};
+    nfds_t count = (watchChild && m_pidFd.valid()) ? 2 : 1;
     int slice = clampMs(left);
-    if (watchChild && m_pidFd < 0) slice = std::min(slice, kChildCheckMs);
+    if (watchChild && !m_pidFd.valid()) slice = std::min(slice, kChildCheckMs);
     int r = poll(fds, count, slice);
     if (r < 0) {
       int error = errno;
@@ -608,7 +636,7 @@ CFiExecPipePosix::FillResult CFiExecPipePosix::fillBuffer(uint64_t ms) {
       return FILL_END;
     }
     if (r > 0 && fds[0].revents != 0) {
-      ssize_t got = read(m_readFd, m_buffer.data(), m_buffer.size());
+      ssize_t got = read(m_readFd.get(), m_buffer.data(), m_buffer.size());
       if (got > 0) {
         m_bufferPos = 0;
         m_bufferEnd = static_cast<std::size_t>(got);
@@ -635,7 +663,7 @@ int CFiExecPipePosix::ReadLine(char* buf, std::size_t size, int& timedOut, uint3
   timedOut = 0;
   if (!buf) return 0;
   buf[0] = '\0';
-  if (m_readFd < 0) return 0;
+  if (!m_readFd.valid()) return 0;
   uint64_t waitMs = static_cast<uint64_t>(timeoutSec) * m_timeUnitMs;
   // An ended child leaves only what is already in the pipe to read. Asked
   // only when the buffer is empty: a line already buffered needs no wait,

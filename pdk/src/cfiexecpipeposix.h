@@ -7,6 +7,13 @@
 //   executable that does not exist (a name without "/" is looked up in
 //   PATH, a relative path is taken from the caller's directory) is
 //   QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST (7).
+// - A file that exists but cannot be started (not executable, an
+//   interpreter that is missing, a format the system does not run, no
+//   resources) or a working directory that does not exist fails the
+//   child's creation: the last error is QLB_EXEC_PIPE_CREATE_CHILD_PROCESS_FAILED
+//   (4) with the system's reason as its message and the system error as
+//   its exit status, traced at level 1, and ExecPipe returns 3 as for any
+//   failure of the child's creation.
 // - The child gets /dev/null as standard input and one pipe as standard
 //   output and standard error, so both arrive merged and in order. It runs
 //   in a process group of its own with default signal handling, and no
@@ -36,6 +43,10 @@
 //   creation. m_Lock serialises the user lookup and the child's creation;
 //   it is released as soon as the child runs. Waiting for it is bounded
 //   (10 s): QLB_EXEC_PIPE_IMPERSONATION_TIMEOUT (9).
+// - Every descriptor of a run (the two ends of the output pipe, the
+//   child's handle, /dev/null, the status pipe of a user switch) and the
+//   hold of m_Lock is owned by an object that closes or releases it, so no
+//   way out of a run can leave one behind.
 // - In a process that ignores SIGCHLD the system reaps children itself:
 //   the output is still read to its end, but the exit status is lost and
 //   Close reports QLB_EXEC_PIPE_ERROR_UNEXPECTED (8).
@@ -56,6 +67,7 @@
 
 #include "cfiexecpipebase.h"
 #include "cfiexport.h"
+#include "cfiuniquefdposix.h"
 
 namespace quelb_pdk_4_4 {
 
@@ -99,10 +111,11 @@ class QLB_PDK_EXPORT CFiExecPipePosix : public CFiExecPipeBase {
                                    int outFd, const std::string& workDir, const SUserSwitch* user);
   // Closes the child's end of the pipe, when held.
   virtual void FlushHandles();
-  // Takes m_Lock and looks up the account of the user name. Returns true
-  // when the child must switch (false when it already runs as that user).
-  // Throws EFiExecPipe(user name, 9 or 10); on return m_Lock is held.
-  virtual bool Impersonate(SUserSwitch& user);
+  // Takes m_Lock into `hold` and looks up the account of the user name.
+  // Returns true when the child must switch (false when it already runs as
+  // that user). Throws EFiExecPipe(user name, 9 or 10). The lock stays
+  // taken for as long as the caller keeps `hold`.
+  virtual bool Impersonate(SUserSwitch& user, CFiLockHold& hold);
 
   // Test hook: the length of one time-out unit in milliseconds (1000 by
   // default, so that time-outs are seconds).
@@ -126,14 +139,13 @@ class QLB_PDK_EXPORT CFiExecPipePosix : public CFiExecPipeBase {
   // Refills the read buffer, waiting at most `ms` for silence to end.
   FillResult fillBuffer(uint64_t ms);
   void signalChild(int sig);
-  void closeFd(int& fd);
   // The exit status of the reaped child; sets m_killedByForeignSignal.
   int decodedStatus();
 
   pid_t m_childPid;
-  int m_pidFd;         // pollable handle of the child, -1 when unavailable
-  int m_readFd;        // parent's end of the merged output
-  int m_childWriteFd;  // child's end, held until the child runs
+  CFiUniqueFd m_pidFd;         // pollable handle of the child, when available
+  CFiUniqueFd m_readFd;        // parent's end of the merged output
+  CFiUniqueFd m_childWriteFd;  // child's end, held until the child runs
   bool m_childReaped;
   bool m_statusUnknown;  // the child was reaped by someone else
   int m_waitStatus;      // raw status of the reaped child

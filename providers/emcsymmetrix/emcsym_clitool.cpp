@@ -9,9 +9,10 @@
 #include <xercesc/sax/SAXException.hpp>
 #include <xercesc/util/XMLException.hpp>
 
-#include "cfiexecpipeposix.h"
+#include "cfienvironment.h"
+#include "cfierror.h"
+#include "cfiplatform.h"
 #include "cfisaxparser.h"
-#include "cfisemaphoreposix.h"
 #include "cfisleep.h"
 #include "emcsym_clierror.h"
 #include "emcsym_clitool_util.h"
@@ -45,11 +46,11 @@ std::string& suffixStorage() {
 }
 
 int cliLockKey() {
-  const char* text = std::getenv("QUELB_CLI_LOCK_KEY");
-  if (!text || !*text) return CEmcSymCliTool::CLI_LOCK_KEY;
+  const std::string text = fiGetEnvironment("QUELB_CLI_LOCK_KEY");
+  if (text.empty()) return CEmcSymCliTool::CLI_LOCK_KEY;
   char* end = nullptr;
   errno = 0;
-  long key = std::strtol(text, &end, 10);
+  long key = std::strtol(text.c_str(), &end, 10);
   if (errno != 0 || *end != '\0' || key < 0 || key > 0x7fffffffL) {
     return CEmcSymCliTool::CLI_LOCK_KEY;
   }
@@ -57,21 +58,24 @@ int cliLockKey() {
 }
 
 // The CLI execution lock: made on first use, gone at process exit.
-CFiSemaphorePosix& cliLock() {
-  static CFiSemaphorePosix lock(cliLockKey());
-  return lock;
+CFiSemaphore& processCliLock() {
+  static const std::unique_ptr<CFiSemaphore> lock = CFiSemaphore::open(cliLockKey());
+  return *lock;
 }
 
 // Holds the CLI execution lock for one child run.
 class CliLockGuard {
  public:
-  CliLockGuard() : m_held(cliLock().wait() == 0) {}
+  explicit CliLockGuard(CFiSemaphore& lock) : m_lock(lock), m_held(lock.wait() == 0) {}
   ~CliLockGuard() {
-    if (m_held) cliLock().post();
+    if (m_held) m_lock.post();
   }
+  CliLockGuard(const CliLockGuard&) = delete;
+  CliLockGuard& operator=(const CliLockGuard&) = delete;
   bool held() const { return m_held; }
 
  private:
+  CFiSemaphore& m_lock;
   bool m_held;
 };
 
@@ -113,9 +117,8 @@ SEmcSymTuningParams readTuningParams(const CFiTraceLogPtr& traceLog) {
 }  // namespace emcsym
 
 CEmcSymCliTool::CEmcSymCliTool(const tstring& symCliBinDir, const CFiTraceLogPtr& traceLog)
-    : m_binDir(CFiStringTool::tstr2str(symCliBinDir)), m_releasingLocks(false) {
+    : m_binDir(fiWithSeparator(CFiStringTool::tstr2str(symCliBinDir))), m_releasingLocks(false) {
   CFiTraceable::setTraceLog(traceLog);
-  if (!m_binDir.empty() && m_binDir[m_binDir.size() - 1] != '/') m_binDir += '/';
 }
 
 CEmcSymCliTool::~CEmcSymCliTool() {}
@@ -130,9 +133,9 @@ void CEmcSymCliTool::setOutputFormatSuffix(const std::string& suffix) {
   suffixStorage() = suffix;
 }
 
-std::unique_ptr<CFiExecPipeBase> CEmcSymCliTool::createPipe() {
-  return std::unique_ptr<CFiExecPipeBase>(new CFiExecPipePosix(1));
-}
+std::unique_ptr<CFiExecPipeBase> CEmcSymCliTool::createPipe() { return CFiExecPipeBase::create(1); }
+
+CFiSemaphore& CEmcSymCliTool::cliExecutionLock() { return processCliLock(); }
 
 std::string CEmcSymCliTool::fullCommand(const std::wstring& command) const {
   const std::string text = narrow(command);
@@ -147,13 +150,21 @@ int CEmcSymCliTool::runLocked(CFiExecPipeBase& pipe, const std::string& fullComm
   int result;
   trace(FI_TRACE_DETAIL, "execSymCLI : Acquring CLI execution lock .");
   {
-    CliLockGuard lock;
-    if (lock.held()) {
-      trace(FI_TRACE_DETAIL, "execSymCLI : Got the CLI execution lock .");
-    } else {
-      trace(FI_TRACE_ERROR,
-            "execSymCLI : The CLI execution lock cannot be had; running without it.");
+    CFiSemaphore& semaphore = cliExecutionLock();
+    CliLockGuard lock(semaphore);
+    if (!lock.held()) {
+      // Running without the lock could run two commands at once against
+      // one gatekeeper; the command is not run.
+      const std::string detail = "The CLI execution lock (semaphore key " +
+                                 std::to_string(semaphore.getKey()) +
+                                 ") cannot be taken: " + semaphore.lastErrorText() +
+                                 ". The command [" + fullCommand + "] is not run without it.";
+      trace(FI_TRACE_ERROR, "execSymCLI : %s", detail.c_str());
+      throw CFiError(semaphore.lastError(), CFiStringTool::str2tstr(detail),
+                     CFiStringTool::str2tstr(kSourceFile), __LINE__,
+                     tstring(L"CEmcSymCliTool::execSymCLI"));
     }
+    trace(FI_TRACE_DETAIL, "execSymCLI : Got the CLI execution lock .");
     result = pipe.Exec(fullCommand, output, std::string(), timeoutSec, std::string(), std::string(),
                        std::string());
   }
@@ -183,7 +194,7 @@ bool CEmcSymCliTool::isGatekeeperLocked(const Lines& output) {
 
 int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool throwOnError,
                                bool retryOnGatekeeperLock, uint32_t timeoutSec) {
-  cliLock();
+  cliExecutionLock();
   output.clear();
   std::unique_ptr<CFiExecPipeBase> pipe = createPipe();
   pipe->setTraceLog(m_traceLog);
@@ -240,7 +251,9 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
   for (const std::string& line : output) trace(FI_TRACE_ERROR, ">> %s", line.c_str());
   if (throwOnError) {
     const EFiExecPipe last = pipe->getLastError();
-    if (last.getCode() == result) throw last;
+    // A child that could not be started: the pipe's record names the cause
+    // (child creation or user switch, the system's reason and error).
+    if (last.getCode() == result || result == QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED) throw last;
     throw EFiExecPipe(last.getCommand().empty() ? full : last.getCommand(), result,
                       last.getMessage(), last.getExitStatus());
   }

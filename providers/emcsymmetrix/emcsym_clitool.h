@@ -15,13 +15,19 @@
 // A tool object is cheap: make one wherever commands must run. Any thread
 // may use its own tool object; the child runs are serialised by the lock.
 //
-// The CLI execution lock is the System V semaphore of key 2004, shared
-// with every process that uses the same key. The environment variable
-// QUELB_CLI_LOCK_KEY, read once when the lock is first needed, replaces the
-// key: a decimal key of its own, or 0 for a semaphore private to this
-// process (which tests use, so that parallel test processes do not wait
-// for each other and no system-wide semaphore is left behind). A value
-// that is not a decimal number is ignored.
+// The CLI execution lock is the platform's semaphore of key 2004
+// (CFiSemaphore), shared with every process of every user that uses the
+// same key. The environment variable QUELB_CLI_LOCK_KEY, read once when the
+// lock is first needed, replaces the key: a decimal key of its own, or 0
+// for a semaphore private to this process (which tests use, so that
+// parallel test processes do not wait for each other and no system-wide
+// semaphore is left behind). A value that is not a decimal number is
+// ignored. No command runs without the lock: a lock that cannot be taken
+// (for example a semaphore of the key that this user may not use) ends the
+// command with a CFiError that names the key and the system's reason.
+//
+// The tools are started under their names with the platform's executable
+// suffix (FI_EXE_SUFFIX: none on POSIX systems, ".exe" on Windows).
 #ifndef EMCSYM_CLITOOL_H
 #define EMCSYM_CLITOOL_H
 
@@ -34,17 +40,10 @@
 
 #include "cfiexecpipebase.h"
 #include "cfisaxhandler.h"
+#include "cfisemaphore.h"
 #include "cfitraceable.h"
 #include "cfitstring.h"
 #include "emcsym_records.h"
-
-// The file-name suffix of the SYMCLI executables on this platform (".exe"
-// on Windows, none on POSIX systems).
-#if defined(_WIN32)
-#define EMCSYM_EXE_SUFFIX ".exe"
-#else
-#define EMCSYM_EXE_SUFFIX ""
-#endif
 
 class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
  public:
@@ -64,8 +63,8 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   static const wchar_t* const SPLIT_TYPE_SNAP;    // "EMC_TimeFinder_Snap"
   static const wchar_t* const SPLIT_TYPE_MIRROR;  // "EMC_TimeFinder_Mirror"
 
-  // `symCliBinDir` is the directory of the SYMCLI executables; a "/" is
-  // added when it does not end in one. Traces go to `traceLog`, if any.
+  // `symCliBinDir` is the directory of the SYMCLI executables; the path
+  // separator is added when it does not end in one. Traces go to `traceLog`, if any.
   explicit CEmcSymCliTool(
       const quelb_pdk_4_4::tstring& symCliBinDir,
       const quelb_pdk_4_4::CFiTraceLogPtr& traceLog = quelb_pdk_4_4::CFiTraceLogPtr());
@@ -89,7 +88,11 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // Returns the pipe's result code (0 success). With throwOnError a failure
   // is thrown as EFiExecPipe instead; the thrown record carries the result
   // code of the run (a read time-out stays QLB_EXEC_PIPE_READ_TIMEOUT
-  // although the close that stopped the child recorded its exit status).
+  // although the close that stopped the child recorded its exit status),
+  // except for a child that could not be started, which is thrown as the
+  // pipe recorded it (QLB_EXEC_PIPE_CREATE_CHILD_PROCESS_FAILED with the
+  // system's reason, or the user switch's failure). A CLI execution lock
+  // that cannot be taken throws CFiError and runs nothing.
   // With retryOnGatekeeperLock a failure that shows a locked gatekeeper
   // (no output, or one of the four gatekeeper messages) is retried
   // LOCK_RETRY_ATTEMPTS times LOCK_RETRY_DELAY_IN_SEC apart; if the
@@ -245,6 +248,9 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
  protected:
   // Makes the pipe of one execSymCLI call (auto-close on). Tests replace it.
   virtual std::unique_ptr<quelb_pdk_4_4::CFiExecPipeBase> createPipe();
+  // The CLI execution lock: the process-wide one, made on first use. Tests
+  // replace it.
+  virtual quelb_pdk_4_4::CFiSemaphore& cliExecutionLock();
 
  private:
   // One run of `fullCommand` under the CLI execution lock.

@@ -6,6 +6,8 @@
 #include <new>
 #include <unordered_set>
 
+#include "cfistringtool.h"
+
 namespace quelb_pdk_4_4 {
 
 namespace {
@@ -47,10 +49,10 @@ void fiAppendFimLink(qlb_domain* node, const std::string& fimName, int32_t flags
                      const std::string& quiesceType) {
   qlb_fim_link* link = static_cast<qlb_fim_link*>(std::calloc(1, sizeof(qlb_fim_link)));
   if (!link) throw std::bad_alloc();
-  link->fl_entry[0].fle_text = ::strdup(fimName.c_str());
+  link->fl_entry[0].fle_text = CFiStringTool::strdup(fimName.c_str());
   link->fl_entry[0].fle_node = node;
   link->fl_entry[0].fle_value = flags;
-  link->fl_entry[1].fle_text = ::strdup(quiesceType.c_str());
+  link->fl_entry[1].fle_text = CFiStringTool::strdup(quiesceType.c_str());
   link->fl_entry[1].fle_node = node;
   link->fl_entry[1].fle_value = 0;
   if (!link->fl_entry[0].fle_text || !link->fl_entry[1].fle_text) {

@@ -1,11 +1,15 @@
 // The SYMCLI runner against the simulator: the command line it starts, the
 // gatekeeper retries and forced lock release (proved by the command log),
-// failures that are not retried, time-outs, and cleanXML.
+// failures that are not retried, time-outs, a CLI lock that cannot be
+// taken, tools that cannot be started, and cleanXML.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 
+#include "cfierror.h"
 #include "cfiexecpipeposix.h"
+#include "cfisemaphore.h"
 #include "emcsym_clierror.h"
 #include "provider_sim.h"
 
@@ -176,6 +180,86 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
   EXPECT_EQ(-1, ::kill(static_cast<pid_t>(logged[0].pid), 0));
   EXPECT_EQ(ESRCH, errno);
   EXPECT_EQ(1, traceCount("Process has timmedout (5 sec)"));
+}
+
+// A CLI lock that the system refuses, as it refuses a semaphore of another
+// user that this user may not use.
+class RefusedLock : public CFiSemaphore {
+ public:
+  RefusedLock() : CFiSemaphore(4711) { m_lastError = EACCES; }
+  int wait() override { return -1; }
+  int post() override { return -1; }
+};
+
+class ToolWithRefusedLock : public CEmcSymCliTool {
+ public:
+  explicit ToolWithRefusedLock(const tstring& bin) : CEmcSymCliTool(bin) {}
+
+ protected:
+  CFiSemaphore& cliExecutionLock() override { return m_lock; }
+
+ private:
+  RefusedLock m_lock;
+};
+
+TEST_F(RunnerTest, NoCommandRunsWithoutTheCliLock) {
+  ToolWithRefusedLock tool(CFiStringTool::str2tstr(bin_));
+  tool.setTraceLog(traceLog_);
+  for (bool throwOnError : {true, false}) {
+    std::vector<std::string> output;
+    try {
+      tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, throwOnError, true, 600);
+      FAIL() << "no exception";
+    } catch (const CFiError& e) {
+      EXPECT_EQ(EACCES, e.code());
+      const std::string detail = CFiStringTool::tstr2str(e.detail());
+      EXPECT_NE(std::string::npos,
+                detail.find("(semaphore key 4711) cannot be taken: Permission denied"))
+          << detail;
+    }
+  }
+  EXPECT_TRUE(runs().empty());
+  EXPECT_EQ(2, traceCount("cannot be taken: Permission denied"));
+  EXPECT_EQ(0, traceCount("Got the CLI execution lock"));
+}
+
+TEST_F(RunnerTest, ToolThatCannotBeStartedIsReportedWithTheSystemsReason) {
+  testenv::TempDir dir;
+  struct Case {
+    const char* tool;
+    const char* content;
+    mode_t mode;
+    int error;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"symcfg", "#!/bin/sh\necho listed\n", 0644, EACCES, "Permission denied"},
+      {"symdev", "#!/nonexistent/interpreter\n", 0755, ENOENT, "No such file or directory"},
+      {"symmir", "not a program\n", 0755, ENOEXEC, "Exec format error"},
+  };
+  CEmcSymCliTool tool(CFiStringTool::str2tstr(dir.path()), traceLog_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tool);
+    const std::string path = dir.file(c.tool);
+    testenv::writeFile(path, c.content);
+    ASSERT_EQ(0, chmod(path.c_str(), c.mode));
+    const std::wstring command = CFiStringTool::str2wstr(std::string(c.tool) + " list ");
+    std::vector<std::string> output;
+    // The result the pipe gives a failed child creation...
+    EXPECT_EQ(QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED,
+              tool.execSymCLI(command, output, false, false, 600));
+    // ...and, thrown, the record that names the cause.
+    try {
+      tool.execSymCLI(command, output, true, false, 600);
+      FAIL() << "no exception";
+    } catch (const EFiExecPipe& e) {
+      EXPECT_EQ(QLB_EXEC_PIPE_CREATE_CHILD_PROCESS_FAILED, e.getCode());
+      EXPECT_EQ(c.error, e.getExitStatus());
+      EXPECT_EQ(CFiStringTool::str2wstr(c.reason), e.getMessage());
+    }
+    EXPECT_EQ(2, traceCount("cannot start [" + path + "], Error Code: " + std::to_string(c.error) +
+                            ", Reason: " + c.reason));
+  }
 }
 
 TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {

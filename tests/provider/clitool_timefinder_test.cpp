@@ -2,7 +2,10 @@
 // sequence on two arrays at once: every step runs exactly one command per
 // array, naming only that array and its own pair file.
 #include <algorithm>
+#include <cerrno>
+#include <stdexcept>
 
+#include "cfitempfile.h"
 #include "emcsym_clierror.h"
 #include "emcsym_pairfile.h"
 #include "provider_sim.h"
@@ -312,6 +315,24 @@ TEST_F(TimeFinderTest, SplitTypePrefersCloneOverSnapOverMirror) {
   EXPECT_TRUE(tool_.determineSplitType(source, target, splitType));
   EXPECT_EQ(CEmcSymCliTool::SPLIT_TYPE_MIRROR, splitType);
   EXPECT_EQ(1u, runs().size());
+}
+
+int fullDisk(const std::string&, quelb_pdk_4_4::CFiTempFile::Step step, std::size_t) {
+  return step == quelb_pdk_4_4::CFiTempFile::STEP_WRITE ? ENOSPC : 0;
+}
+
+TEST_F(TimeFinderTest, NoCommandRunsOnAPairFileThatCouldNotBeWritten) {
+  SEmcSymDevInfo source;
+  source.symid = kArray1;
+  source.devName = "0040";
+  SEmcSymDevInfo target = source;
+  target.devName = "0080";
+  clearLog();
+  using quelb_pdk_4_4::CFiTempFile;
+  CFiTempFile::FaultFunction previous = CFiTempFile::setFault(&fullDisk);
+  EXPECT_THROW(tool_.symCloneSplit(source, target), std::runtime_error);
+  CFiTempFile::setFault(previous);
+  EXPECT_TRUE(runs().empty());
 }
 
 }  // namespace

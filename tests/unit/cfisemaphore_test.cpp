@@ -1,4 +1,5 @@
-// CLI execution lock: a System V semaphore shared across processes.
+// CLI execution lock: a System V semaphore shared across processes and
+// users.
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -30,6 +33,50 @@ void removeKey(int key) {
 
 // A key of this test process only.
 int privateTestKey() { return 0x51A00000 + (getpid() & 0xFFFF); }
+
+// Makes the semaphore of `key` with count 1, as a creator does, then gives
+// it `mode`.
+bool makeInitialised(int key, int mode) {
+  int id = semget(key, 1, IPC_CREAT | IPC_EXCL | 0600);
+  struct sembuf up = {0, 1, 0};
+  if (id < 0 || semop(id, &up, 1) != 0) return false;
+  struct semid_ds info;
+  union {
+    int val;
+    struct semid_ds* buf;
+  } arg;
+  arg.buf = &info;
+  if (semctl(id, 0, IPC_STAT, arg) != 0) return false;
+  info.sem_perm.mode = static_cast<unsigned short>(mode);
+  return semctl(id, 0, IPC_SET, arg) == 0;
+}
+
+// Takes and gives back the semaphore of `key` in a child process running
+// as `uid` (a switch needs root). "taken", or the system's reason for the
+// failure as the semaphore reports it.
+std::string takeAs(uid_t uid, int key) {
+  int report[2];
+  if (pipe(report) != 0) return "no pipe";
+  pid_t child = fork();
+  if (child == 0) {
+    close(report[0]);
+    if (uid != geteuid() && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(3);
+    CFiSemaphorePosix sem(key);
+    std::string text = sem.wait() == 0 && sem.post() == 0 ? "taken" : sem.lastErrorText();
+    ssize_t sent = write(report[1], text.data(), text.size());
+    (void)sent;
+    _exit(0);
+  }
+  close(report[1]);
+  std::string text;
+  char buffer[256];
+  ssize_t got;
+  while ((got = read(report[0], buffer, sizeof buffer)) > 0) text.append(buffer, got);
+  close(report[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : "child failed";
+}
 
 void appendMark(const std::string& path, char mark) {
   int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
@@ -133,5 +180,52 @@ TEST(Semaphore, HolderKilledWhileHoldingDoesNotBlockTheNext) {
   removeKey(key);
   EXPECT_EQ(sem.post(), 0);  // the hold went with it; a fresh one is free
   EXPECT_EQ(semValue(sem.getSemId()), 1);
+  removeKey(key);
+}
+
+TEST(Semaphore, EveryLocalUserCanTakeItAndAnUnusableOneSaysWhy) {
+  const int key = privateTestKey() + 1;
+  const uid_t self = geteuid();
+  const uid_t other = 65534;  // nobody
+  struct Case {
+    const char* name;
+    int existingMode;  // made beforehand with this mode; 0: made by the class
+    bool asOther;      // taken by another user (only root can switch)
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"made here, taken by this user", 0, false, "taken"},
+      {"made here, taken by another user", 0, true, "taken"},
+      // A semaphore left by an older version (0600) is not another user's.
+      {"0600 of root, taken by another user", 0600, true, "Permission denied"},
+      // Read-only even for its owner (root is not held by modes).
+      {"0400 of its own user", 0400, false, self == 0 ? "taken" : "Permission denied"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.asOther && self != 0) {
+      std::cout << "[ SKIPPED  ] " << c.name << ": switching users needs root\n";
+      continue;
+    }
+    removeKey(key);
+    // Made in this process, by the class or by hand.
+    std::unique_ptr<CFiSemaphorePosix> made;
+    if (c.existingMode == 0) {
+      made.reset(new CFiSemaphorePosix(key));
+    } else {
+      ASSERT_TRUE(makeInitialised(key, c.existingMode));
+    }
+    EXPECT_EQ(c.expected, takeAs(c.asOther ? other : self, key));
+    if (c.existingMode == 0) {
+      struct semid_ds info;
+      union {
+        int val;
+        struct semid_ds* buf;
+      } arg;
+      arg.buf = &info;
+      ASSERT_EQ(0, semctl(semget(key, 1, 0), 0, IPC_STAT, arg));
+      EXPECT_EQ(0666, info.sem_perm.mode & 0777);
+    }
+  }
   removeKey(key);
 }

@@ -1,0 +1,188 @@
+// The platform seam from the tests' side: a replaced environment reaches
+// every reader of the library, and a write or close that fails through the
+// temporary-file service leaves no file behind and is reported with the
+// system's reason, for pair files and configuration files alike.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "cficonfiguration.h"
+#include "cfienvironment.h"
+#include "cfiregistryposix.h"
+#include "cfistringtool.h"
+#include "cfitempfile.h"
+#include "emcsym_pairfile.h"
+#include "isolated_install.h"
+#include "test_env.h"
+
+using namespace quelb_pdk_4_4;
+
+namespace {
+
+// The replacement environment of the test in progress.
+std::map<std::string, std::string>& fakeEnvironment() {
+  static std::map<std::string, std::string> variables;
+  return variables;
+}
+
+bool readFake(const char* name, std::string& value) {
+  auto it = fakeEnvironment().find(name);
+  if (it == fakeEnvironment().end()) return false;
+  value = it->second;
+  return true;
+}
+
+// Installs the replacement environment for the life of the object.
+class FakeEnvironment {
+ public:
+  explicit FakeEnvironment(std::map<std::string, std::string> variables) {
+    fakeEnvironment() = std::move(variables);
+    previous_ = fiSetEnvironmentFunction(&readFake);
+  }
+  ~FakeEnvironment() {
+    fiSetEnvironmentFunction(previous_);
+    fakeEnvironment().clear();
+  }
+
+ private:
+  FiEnvironmentFunction previous_;
+};
+
+SEmcSymDevInfo dev(const std::string& name) {
+  SEmcSymDevInfo info;
+  info.devName = name;
+  return info;
+}
+
+TEST(PlatformSeam, AReplacedEnvironmentReachesEveryReader) {
+  testenv::TempDir dir("norvel_seam");
+  const std::string processTmpdir = fiGetEnvironment("TMPDIR");
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> variables;
+    std::string temporaryDirectory;
+    std::string registryFile;
+  };
+  const Case cases[] = {
+      {"set",
+       {{"TMPDIR", dir.path()}, {"QUELB_REGISTRY", "/srv/quelb.reg"}},
+       dir.path() + "/",
+       "/srv/quelb.reg"},
+      {"set with a final separator",
+       {{"TMPDIR", dir.path() + "/"}},
+       dir.path() + "/",
+       "/etc/quelb/registry.reg"},
+      {"empty reads as unset",
+       {{"TMPDIR", ""}, {"QUELB_REGISTRY", ""}},
+       "/tmp/",
+       "/etc/quelb/registry.reg"},
+      {"unset", {}, "/tmp/", "/etc/quelb/registry.reg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeEnvironment environment(c.variables);
+    EXPECT_EQ(c.temporaryDirectory, CFiTempFile::temporaryDirectory());
+    EXPECT_EQ(c.registryFile, CFiRegistryPosix::registryFilePath());
+  }
+
+  // Pair files go where the replaced TMPDIR says; the process's own
+  // environment is not touched.
+  FakeEnvironment environment({{"TMPDIR", dir.path()}});
+  {
+    CEmcSymPairFile files({dev("0040")}, {dev("00C0")});
+    EXPECT_EQ(dir.path() + "/hvq_fi", files.getFilesByIndex()[0].substr(0, dir.path().size() + 7));
+    EXPECT_EQ(1u, testenv::listDir(dir.path()).size());
+  }
+  EXPECT_TRUE(testenv::listDir(dir.path()).empty());
+  fiSetEnvironmentFunction(nullptr);
+  EXPECT_EQ(processTmpdir, fiGetEnvironment("TMPDIR"));
+}
+
+// The fault the current case injects.
+CFiTempFile::Step g_faultStep;
+int g_faultError;
+
+int injectFault(const std::string&, CFiTempFile::Step step, std::size_t) {
+  return step == g_faultStep ? g_faultError : 0;
+}
+
+class InjectedFault {
+ public:
+  InjectedFault(CFiTempFile::Step step, int error) {
+    g_faultStep = step;
+    g_faultError = error;
+    previous_ = CFiTempFile::setFault(&injectFault);
+  }
+  ~InjectedFault() { CFiTempFile::setFault(previous_); }
+
+ private:
+  CFiTempFile::FaultFunction previous_;
+};
+
+TEST(TempFileFaults, AFailedWriteOrCloseLeavesNoFileAndNamesTheReason) {
+  testenv::IsolatedInstall install;
+  testenv::TempDir tmp("norvel_seam");
+  testenv::ScopedEnv tmpdir("TMPDIR", tmp.path().c_str());
+  testenv::makeDirs(install.scratch("conf"));
+  const std::string confDir = install.scratch("conf") + "/";
+  const std::string original = "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000008\n";
+  testenv::writeFile(confDir + "norvel.conf", original);
+
+  struct Case {
+    CFiTempFile::Step step;
+    int error;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {CFiTempFile::STEP_WRITE, ENOSPC, "cannot write"},
+      {CFiTempFile::STEP_CLOSE, EIO, "cannot close"},
+  };
+  for (const Case& c : cases) {
+    const std::string why = std::string(c.reason) + " ";
+    const std::string systemText =
+        c.error == ENOSPC ? "No space left on device" : "Input/output error";
+    SCOPED_TRACE(systemText);
+    InjectedFault fault(c.step, c.error);
+
+    // Both forms of the pair file: the operation ends before any command.
+    for (int form = 0; form < 2; ++form) {
+      try {
+        if (form == 0) {
+          CEmcSymPairFile files(CEmcSymPairFile::PairLineMap{{"000190100001", {"0040 0080"}},
+                                                             {"000190100002", {"0200 0280"}}});
+        } else {
+          CEmcSymPairFile files({dev("0040")}, {dev("00C0")});
+        }
+        ADD_FAILURE() << "no exception for form " << form;
+      } catch (const std::runtime_error& e) {
+        const std::string text = e.what();
+        EXPECT_NE(std::string::npos, text.find(why + tmp.path() + "/hvq_fi")) << text;
+        EXPECT_NE(std::string::npos, text.find(": " + systemText + ")")) << text;
+        EXPECT_NE(std::string::npos, text.find("no command runs on it")) << text;
+      }
+      EXPECT_TRUE(testenv::listDir(tmp.path()).empty());
+    }
+
+    // The configuration writer keeps the old file and says why.
+    CFiConfiguration config(CFiStringTool::str2tstr(confDir),
+                            CFiStringTool::str2tstr("norvel.conf"), true);
+    ACE_Configuration_Section_Key section;
+    ASSERT_EQ(0, config.openSection(CFiStringTool::str2tstr("TUNING_PARAMS"), section, true));
+    ASSERT_EQ(0, config.setIntegerValue(CFiStringTool::str2tstr("LOCK_RETRY_ATTEMPTS"), 0));
+    EXPECT_NE(0, config.exportConfig());
+    EXPECT_EQ(original, testenv::readFile(confDir + "norvel.conf"));
+    EXPECT_EQ(std::vector<std::string>{"norvel.conf"}, testenv::listDir(confDir));
+    const std::string detail = CFiStringTool::tstr2str(config.getLastError().detail());
+    EXPECT_NE(std::string::npos, detail.find("Writing the configuration file failed: " + why +
+                                             confDir + "norvel.conf.write"))
+        << detail;
+    EXPECT_NE(std::string::npos, detail.find(": " + systemText)) << detail;
+    EXPECT_EQ(c.error, config.getLastError().code());
+  }
+}
+
+}  // namespace

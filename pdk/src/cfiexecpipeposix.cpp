@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -74,6 +73,27 @@ int aboveStandard(int fd) {
   ::close(fd);
   errno = error;
   return moved;
+}
+
+// The pipe of the merged output, both ends close-on-exec and above the
+// standard descriptors. 0, or the system error (both ends closed then).
+int makeOutputPipe(CFiUniqueFd& readEnd, CFiUniqueFd& writeEnd) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return errno;
+  writeEnd.reset(fds[1]);
+  readEnd.reset(aboveStandard(fds[0]));
+  if (!readEnd.valid()) {
+    int error = errno;
+    writeEnd.reset();
+    return error;
+  }
+  writeEnd.reset(aboveStandard(writeEnd.release()));
+  if (!writeEnd.valid()) {
+    int error = errno;
+    readEnd.reset();
+    return error;
+  }
+  return 0;
 }
 
 int pidfdOpen(pid_t pid) {
@@ -347,23 +367,11 @@ int CFiExecPipePosix::ExecPipe(const std::string& command, const std::string& wo
     return QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST;
   }
 
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) {
-    int error = errno;
-    trace(FI_TRACE_ERROR, "pipe2() FAILED with error code (%d)\n", error);
+  const int pipeError = makeOutputPipe(m_readFd, m_childWriteFd);
+  if (pipeError != 0) {
+    trace(FI_TRACE_ERROR, "pipe2() FAILED with error code (%d)\n", pipeError);
     m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_CREATE_PIPE_FAILED,
-                              CFiStringTool::str2wstr(errorText(error)), error);
-    return QLB_EXEC_PIPE_CREATE_PIPE_FAILED;
-  }
-  m_readFd.reset(fds[0]);
-  m_childWriteFd.reset(fds[1]);
-  m_readFd.reset(aboveStandard(m_readFd.release()));
-  m_childWriteFd.reset(aboveStandard(m_childWriteFd.release()));
-  if (!m_readFd.valid() || !m_childWriteFd.valid()) {
-    int error = errno;
-    trace(FI_TRACE_ERROR, "pipe2() FAILED with error code (%d)\n", error);
-    m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_CREATE_PIPE_FAILED,
-                              CFiStringTool::str2wstr(errorText(error)), error);
+                              CFiStringTool::str2wstr(errorText(pipeError)), pipeError);
     return QLB_EXEC_PIPE_CREATE_PIPE_FAILED;
   }
 

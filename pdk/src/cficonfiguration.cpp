@@ -2,6 +2,8 @@
 
 #include <ace/Configuration_Import_Export.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -48,7 +50,9 @@ CFiConfiguration::CFiConfiguration(const tstring& name) : m_heapOpen(false), m_n
     tstring directory;
     tstring fileName;
     CFiConfigurationPathTool::getConfigFileInfo(name, directory, fileName);
-    if (importConfig(directory, fileName) != 0) exportConfig();
+    if (importConfig(directory, fileName) != 0 && m_fault.empty() &&
+        CFiConfigurationPathTool::verify(m_path) != 0)
+      exportConfig();
   } catch (const CFiError& error) {
     setLastError(error);
   }
@@ -79,6 +83,7 @@ void CFiConfiguration::recordError(int status, const wchar_t* text, int line,
 
 int CFiConfiguration::importConfig(const tstring& directory, const tstring& fileName) {
   setLocation(directory, fileName);
+  m_fault = SFiConfigurationFault();
   int status = CFiConfigurationPathTool::verify(directory);
   if (status != 0) {
     recordError(status, L"Configuration path verification failed", __LINE__, kImportFunction);
@@ -104,7 +109,13 @@ int CFiConfiguration::importConfig(const tstring& directory, const tstring& file
 int CFiConfiguration::importFile(const std::string& path) {
   if (!m_heapOpen) return -1;
   std::string content;
-  if (!readWholeFile(path, content)) return -1;
+  if (!readWholeFile(path, content)) {
+    m_fault.kind = "unreadable";
+    m_fault.text = std::strerror(errno != 0 ? errno : EIO);
+    return -1;
+  }
+  m_fault = CFiConfigurationText::check(content);
+  if (!m_fault.empty()) return -1;
   std::string normalized = CFiConfigurationText::normalize(content);
   ACE_Registry_ImpExp importer(m_heap);
   if (normalized == content) return importer.import_config(path.c_str());
@@ -124,7 +135,8 @@ int CFiConfiguration::importFile(const std::string& path) {
 // replaces it: a reader sees the old file or the new one, never a part, and
 // a failed write leaves the old file as it was.
 int CFiConfiguration::exportConfig() {
-  if (!m_heapOpen || m_path.length() == 0) return -1;
+  if (!m_heapOpen || m_directory.length() == 0 || m_fileName.length() == 0 || !m_fault.empty())
+    return -1;
   std::string text;
   int status = CFiConfigurationText::exportText(m_heap, text);
   if (status != 0) {

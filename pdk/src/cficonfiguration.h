@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "cficonfigurationtext.h"
 #include "cfierror.h"
 #include "cfiexport.h"
 #include "cfitraceable.h"
@@ -42,7 +43,11 @@ class QLB_PDK_EXPORT CFiLastError {
 };
 
 // Hand-edited files are read safely: a last line without a line end, blanks
-// around "=" and indented value lines are accepted. String values are
+// around "=" and indented value lines are accepted. A file that exists but
+// cannot be read, or holds a line the reader would skip, is not imported
+// at all: fault() says why, and exportConfig() refuses to write over it,
+// so that a mistyped file is reported and never replaced (nothing the
+// user wrote is lost). String values are
 // stored in the heap (and so in the file) with "%", line feed and carriage
 // return encoded as "%25", "%0A" and "%0D"; the value operations encode and
 // decode, so every value reads back exactly as it was set. Whoever works on
@@ -54,8 +59,11 @@ class QLB_PDK_EXPORT CFiConfiguration : public virtual CFiLastError, public virt
   // Sets directory, file name and path; imports the file when `import`.
   CFiConfiguration(const tstring& directory, const tstring& fileName, bool import);
   // The configuration file of the name (<install>/ConfigFiles/<name>.conf):
-  // imports it, or, when that fails, writes the empty configuration so that
-  // the file exists afterwards (the import's error stays the last error).
+  // imports it, or, when it does not exist, writes the empty configuration
+  // so that the file exists afterwards (the import's error stays the last
+  // error). A file that exists but cannot be used is left as it is, and so
+  // is everything when no install path is known (see
+  // CFiConfigurationPathTool): this object then only holds defaults.
   explicit CFiConfiguration(const tstring& name);
   virtual ~CFiConfiguration();
 
@@ -63,7 +71,9 @@ class QLB_PDK_EXPORT CFiConfiguration : public virtual CFiLastError, public virt
   CFiConfiguration& operator=(const CFiConfiguration&) = delete;
 
   // Reads directory + file name into the heap (adding to what it holds).
-  // 0 on success; otherwise the status, with the last error set.
+  // 0 on success; otherwise the status, with the last error set. A file
+  // that exists but cannot be read or holds a bad line adds nothing and
+  // sets fault().
   int importConfig(const tstring& directory, const tstring& fileName);
   // Writes the heap to the path. The file is replaced in one step (written
   // beside it, then renamed), so a failed write never leaves half a file.
@@ -71,7 +81,12 @@ class QLB_PDK_EXPORT CFiConfiguration : public virtual CFiLastError, public virt
   // the old file stays as it was, nothing is left beside it, the last
   // error names the file and the system's reason, and the result is
   // non-zero.
+  // Refused (-1, nothing written) without a directory or after an import
+  // that found a fault.
   int exportConfig();
+
+  // Why the last import could not use an existing file; empty otherwise.
+  const SFiConfigurationFault& fault() const { return m_fault; }
 
   // Opens (with `create`, creates in memory) a section under the root, or
   // under `base`; the name may hold a path ("A\B"). On success the section
@@ -125,6 +140,7 @@ class QLB_PDK_EXPORT CFiConfiguration : public virtual CFiLastError, public virt
   tstring m_fileName;
   tstring m_path;
   ACE_Configuration_Section_Key m_currentSection;
+  SFiConfigurationFault m_fault;
 };
 
 // Locations under the installation directory. Every directory a location
@@ -133,8 +149,15 @@ class QLB_PDK_EXPORT CFiConfiguration : public virtual CFiLastError, public virt
 //
 // The install path always ends in "/" (one is appended when the registry or
 // the framework gives a path without it), and every location is the install
-// path followed directly by its directory. Without any install path the
-// locations are relative to the working directory.
+// path followed directly by its directory.
+//
+// Without any install path (no registry value, no install root of the
+// framework) every location is empty and no directory is created: the
+// library then writes no configuration, trace or cache file rather than
+// make every location relative to the working directory of the process
+// that loaded it. This departs on purpose from the older rule of relative
+// locations, which scattered ConfigFiles/, Logs/ and Messages/ into any
+// directory a host was started from.
 class QLB_PDK_EXPORT CFiConfigurationPathTool {
  public:
   // "InstallDir64" of HKEY_LOCAL_MACHINE\SOFTWARE\Dravonel\Quelb, or of its
@@ -162,7 +185,7 @@ class QLB_PDK_EXPORT CFiConfigurationPathTool {
   // <cache>/devHandle/<serial>/ and <cache>/luns/<serial>/ followed by the
   // identity string with every ":" (and "/") replaced by "_". Returns 0; for a text
   // that is no identity string, the parse error code, with the file placed
-  // directly in devHandle/ or luns/.
+  // directly in devHandle/ or luns/. Empty without an install path.
   static int getDevKey(const tstring& identity, tstring& path);
   static int getLunKey(const tstring& identity, tstring& path);
 

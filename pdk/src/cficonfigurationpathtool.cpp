@@ -72,10 +72,17 @@ int CFiConfigurationPathTool::getProgramFilesX86Dir(tstring& path) {
   return readRegistryDirectory(L"ProgramFilesDir (x86)", path);
 }
 
+// Without an install path there is no location: the directory stays
+// empty and nothing is created, so that the library never writes into the
+// working directory of whatever process loaded it.
 int CFiConfigurationPathTool::locationUnderInstall(const wchar_t* subdirectory,
                                                    tstring& directory) {
   tstring install;
   getInstallPath(install);
+  if (install.length() == 0) {
+    directory = tstring();
+    return 0;
+  }
   directory = install + fiWithSeparator(tstring(subdirectory));
   createDirectory(directory);
   return 0;
@@ -132,6 +139,10 @@ int CFiConfigurationPathTool::cacheKey(const wchar_t* kind, const tstring& ident
   }
   tstring directory;
   getCacheLocationInfo(directory);
+  if (directory.length() == 0) {
+    path = tstring();
+    return status;
+  }
   directory += fiWithSeparator(tstring(kind));
   if (!serial.empty() && serial != "." && serial != "..")
     directory += fiWithSeparator(pathComponent(serial));

@@ -1,5 +1,8 @@
 #include "cficonfigurationtext.h"
 
+#include <algorithm>
+#include <string>
+
 #include "boundedtext.h"
 
 namespace quelb_pdk_4_4 {
@@ -88,6 +91,60 @@ int hexDigit(char c) {
   return -1;
 }
 
+bool startsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+bool allHex(const std::string& text, size_t from, size_t to) {
+  for (size_t i = from; i < to; ++i)
+    if (hexDigit(text[i]) < 0) return false;
+  return true;
+}
+
+// hex:<bytes>: pairs of hexadecimal digits separated by commas, or none.
+bool isHexBytes(const std::string& bytes) {
+  if (bytes.empty()) return true;
+  size_t at = 0;
+  for (;;) {
+    if (at + 2 > bytes.size() || !allHex(bytes, at, at + 2)) return false;
+    at += 2;
+    if (at == bytes.size()) return true;
+    if (bytes[at] != ',') return false;
+    ++at;
+  }
+}
+
+// The value after "NAME"= in a normalised line.
+bool isValue(const std::string& value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return true;
+  if (startsWith(value, "dword:")) {
+    const size_t digits = value.size() - 6;
+    return digits >= 1 && digits <= 8 && allHex(value, 6, value.size());
+  }
+  if (startsWith(value, "hex:")) return isHexBytes(value.substr(4));
+  return false;
+}
+
+// The kind of fault of one normalised line ("" for a good one); `inSection`
+// tells whether a section line came before and is updated by this one.
+const char* lineFault(const std::string& line, bool& inSection) {
+  if (line.empty() || line[0] == ';' || line[0] == '#') return "";
+  if (line[0] == '[') {
+    const size_t end = line.find_last_not_of(kBlanks);
+    if (line[end] != ']' || end < 2) return "section";
+    inSection = true;
+    return "";
+  }
+  if (line[0] == '"') {
+    const size_t nameEnd = line.find('"', 1);
+    if (nameEnd == std::string::npos || nameEnd + 1 >= line.size() || line[nameEnd + 1] != '=')
+      return "line";
+    if (!isValue(line.substr(nameEnd + 2))) return "value";
+    return inSection ? "" : "orphan";
+  }
+  return "line";
+}
+
 }  // namespace
 
 std::string CFiConfigurationText::normalize(const std::string& text) {
@@ -106,6 +163,29 @@ std::string CFiConfigurationText::normalize(const std::string& text) {
     pos = end + 1;
   }
   return out;
+}
+
+SFiConfigurationFault CFiConfigurationText::check(const std::string& text) {
+  const std::string normalized = normalize(text);
+  bool inSection = false;
+  size_t pos = 0;
+  size_t rawPos = 0;
+  for (int number = 1; pos < normalized.size(); ++number) {
+    const size_t end = normalized.find('\n', pos);
+    const size_t rawEnd = std::min(text.find('\n', rawPos), text.size());
+    const char* kind = lineFault(normalized.substr(pos, end - pos), inSection);
+    if (*kind) {
+      SFiConfigurationFault fault;
+      fault.kind = kind;
+      fault.line = number;
+      fault.text = text.substr(rawPos, rawEnd - rawPos);
+      while (!fault.text.empty() && fault.text.back() == '\r') fault.text.pop_back();
+      return fault;
+    }
+    pos = end + 1;
+    rawPos = rawEnd + 1;
+  }
+  return SFiConfigurationFault();
 }
 
 std::string CFiConfigurationText::escapeValue(const std::string& value) {

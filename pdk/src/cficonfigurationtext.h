@@ -10,6 +10,11 @@
 // characters a value line cannot hold. exportText() writes a configuration
 // as ACE's registry export does, into memory, so that the writer can check
 // every write of the file itself.
+//
+// ACE's reader also skips, without a word, every line it does not
+// understand, so a mistyped file silently reads as one without the
+// settings. check() finds the first such line, so that a file that exists
+// but cannot be used is reported (with its line) instead.
 #ifndef QLB_PDK_CFICONFIGURATIONTEXT_H
 #define QLB_PDK_CFICONFIGURATIONTEXT_H
 
@@ -21,6 +26,25 @@
 
 namespace quelb_pdk_4_4 {
 
+// Why a configuration file that exists cannot be used; kind empty when it
+// can. The kinds are keywords that message texts select their wording by:
+//   "unreadable"  the file cannot be read (text: the system's reason)
+//   "section"     a "[" line without its closing "]" or with an empty name
+//   "value"       a "NAME"= line whose value is no "text", dword:<1 to 8
+//                 hex digits> or hex:<hex bytes separated by commas>
+//   "orphan"      a value line before the first section
+//   "line"        any other line that is no section, value, comment (";" or
+//                 "#") or blank line
+// For the line kinds, line is the 1-based line number and text the line as
+// written (without its line end).
+struct QLB_PDK_EXPORT SFiConfigurationFault {
+  std::string kind;
+  int line = 0;
+  std::string text;
+
+  bool empty() const { return kind.empty(); }
+};
+
 class QLB_PDK_EXPORT CFiConfigurationText {
  public:
   // The text with every line ended by a line feed (carriage returns before
@@ -28,6 +52,11 @@ class QLB_PDK_EXPORT CFiConfigurationText {
   // ("name" = value) written as "name"=value. A string value whose closing
   // quote is missing gets one. Section, comment and other lines are kept.
   static std::string normalize(const std::string& text);
+
+  // The first line of `text` that the reader would skip or refuse, after
+  // the forgiving rewrite of normalize(); an empty fault when every line
+  // is a blank line, a comment, a section or a value.
+  static SFiConfigurationFault check(const std::string& text);
 
   // Encodes "%" as "%25", line feed as "%0A" and carriage return as "%0D";
   // every other character is kept.

@@ -20,6 +20,9 @@ int CFiIcuMessageCatalog::init() {
   tstring directory;
   tstring fileName;
   CFiConfigurationPathTool::getMessageFileInfo(m_catalogName, directory, fileName);
+  // Without an install path there are no catalogs: nothing is looked up in
+  // the working directory.
+  if (directory.length() == 0) return 3;
   m_bundlePath = directory + fileName;
   const std::string path = fiWithSeparator(CFiStringTool::tstr2str(m_bundlePath));
 

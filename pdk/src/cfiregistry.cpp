@@ -11,4 +11,8 @@ int CFiRegistry::readString(const tstring& keyPath, const tstring& name, tstring
   return getStringValue(key, name, value);
 }
 
+std::string CFiRegistry::location() const { return "HKEY_LOCAL_MACHINE"; }
+
+SFiConfigurationFault CFiRegistry::fault() const { return SFiConfigurationFault(); }
+
 }  // namespace quelb_pdk_4_4

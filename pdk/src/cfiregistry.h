@@ -14,7 +14,9 @@
 #include <ace/Configuration.h>
 
 #include <memory>
+#include <string>
 
+#include "cficonfigurationtext.h"
 #include "cfiexport.h"
 #include "cfitstring.h"
 
@@ -40,6 +42,14 @@ class QLB_PDK_EXPORT CFiRegistry {
 
   // One string value of a key: openKey + getStringValue.
   int readString(const tstring& keyPath, const tstring& name, tstring& value);
+
+  // Where the registry is, for reports: "HKEY_LOCAL_MACHINE" here, the
+  // registry file on POSIX systems.
+  virtual std::string location() const;
+  // Why the registry exists but cannot be used; empty here. A registry
+  // file with a line its reader would skip is not read at all, and says
+  // which line.
+  virtual SFiConfigurationFault fault() const;
 };
 
 }  // namespace quelb_pdk_4_4

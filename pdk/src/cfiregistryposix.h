@@ -6,9 +6,11 @@
 //   [HKEY_LOCAL_MACHINE\SOFTWARE\Dravonel\Quelb]
 //   "InstallDir64"="/opt/quelb/"
 //
-// A missing or unreadable file reads like a registry without the key.
-// Read-only; the file is read when the object is made. Callers reach it
-// through CFiRegistry::localMachine().
+// A missing or unreadable file reads like a registry without the key; so
+// does a file with a line that is no section, value or comment (fault()
+// tells which line), rather than one half read. Read-only; the file is
+// read when the object is made. Callers reach it through
+// CFiRegistry::localMachine().
 #ifndef QLB_PDK_CFIREGISTRYPOSIX_H
 #define QLB_PDK_CFIREGISTRYPOSIX_H
 
@@ -34,6 +36,12 @@ class QLB_PDK_EXPORT CFiRegistryPosix : public CFiRegistry {
   int enumerateSubKey(const ACE_Configuration_Section_Key& key, int index, tstring& name) override;
   int getStringValue(const ACE_Configuration_Section_Key& key, const tstring& name,
                      tstring& value) override;
+
+  // The registry file.
+  std::string location() const override { return registryFilePath(); }
+  // Why the registry file exists but could not be used; empty when it was
+  // read or does not exist.
+  SFiConfigurationFault fault() const override { return m_file.fault(); }
 
  private:
   CFiConfiguration m_file;

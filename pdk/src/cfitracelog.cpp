@@ -181,7 +181,9 @@ void CFiTraceLog::initialize(const tstring& name, const tstring& directory, cons
     m_impl->path = m_impl->buildPath();
     path = CFiStringTool::tstr2str(m_impl->path);
   }
-  if (startLevel == 0) return;
+  // No trace directory (no install path): no trace file, rather than one
+  // in the working directory.
+  if (startLevel == 0 || dir.length() == 0) return;
 
   ACE_HANDLE handle = ACE_OS::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   if (handle == ACE_INVALID_HANDLE) {

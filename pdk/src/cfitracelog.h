@@ -47,7 +47,8 @@ class QLB_PDK_EXPORT CFiTraceLog : public virtual CFiRefCount {
   virtual ~CFiTraceLog();
 
   // Loads (or writes the defaults of) the settings of the component `name`
-  // and opens the trace file once when tracing is on.
+  // and opens the trace file once when tracing is on. Without a trace
+  // directory (no install path and no TRACEDIR) tracing stays off.
   void initialize(const tstring& name, const tstring& directory, const tstring& fileName, int level,
                   bool toStdout);
   bool isInitialized() const;

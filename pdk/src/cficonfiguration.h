@@ -166,6 +166,12 @@ class QLB_PDK_EXPORT CFiConfigurationPathTool {
   // status, with `path` set to the framework's install root when it was
   // empty and the framework has one.
   static int getInstallPath(tstring& path);
+  // The registry key getInstallPath reads InstallDir64 from
+  // ("SOFTWARE\Dravonel\Quelb", or its subkey of the consumer name).
+  static tstring getInstallKey();
+  // The registry file, and why it exists but could not be used (empty
+  // when it was read or does not exist); for reports at start-up.
+  static SFiConfigurationFault getRegistryFault(std::string& registryFile);
   // "ProgramFilesDir" / "ProgramFilesDir (x86)" of
   // HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion; "/opt"
   // when the registry does not name one. Returns the registry status.

@@ -49,11 +49,21 @@ int readRegistryDirectory(const wchar_t* value, tstring& path) {
 
 }  // namespace
 
-int CFiConfigurationPathTool::getInstallPath(tstring& path) {
+tstring CFiConfigurationPathTool::getInstallKey() {
   tstring key(kQuelbKey);
   std::string consumer = consumerName();
   if (!consumer.empty()) key += L"\\" + CFiStringTool::str2tstr(consumer);
+  return key;
+}
 
+SFiConfigurationFault CFiConfigurationPathTool::getRegistryFault(std::string& registryFile) {
+  const std::unique_ptr<CFiRegistry> registry = CFiRegistry::localMachine();
+  registryFile = registry->location();
+  return registry->fault();
+}
+
+int CFiConfigurationPathTool::getInstallPath(tstring& path) {
+  const tstring key = getInstallKey();
   tstring read;
   int status = CFiRegistry::localMachine()->readString(key, tstring(L"InstallDir64"), read);
   if (status == 0) {

@@ -2,6 +2,7 @@
 
 #include "cfiicumessage.h"
 #include "cfistringtool.h"
+#include "emcsym_clifailure.h"
 #include "norvel_singletons.h"
 
 using quelb_pdk_4_4::CFiIcuMessage;
@@ -30,20 +31,14 @@ CEmcSymCliException::CEmcSymCliException(int32_t code, const std::wstring& comma
                                          const std::string& sourceFile, int32_t line)
     : m_command(command), m_code(code), m_sourceFile(sourceFile), m_line(line) {}
 
-std::string CEmcSymCliException::outputText() const {
-  std::string text;
-  for (const std::string& line : m_output) {
-    text += CFiStringTool::trim(line);
-    text += '\n';
-  }
-  return text;
-}
+std::string CEmcSymCliException::outputText() const { return emcsymOutputText(m_output); }
 
 int CEmcSymCliException::pushCliError() const {
   CFiMessagePtr message(new CFiIcuMessage(
       MSG_ERROR_CLI_COMMAND_FAILED,
       {CFiIcuMessage::text(CFiStringTool::wstr2str(m_command)), CFiIcuMessage::text(m_sourceFile),
-       icu::Formattable(m_line), CFiIcuMessage::text(m_where), CFiIcuMessage::text(outputText())},
+       icu::Formattable(m_line), CFiIcuMessage::text(m_where), CFiIcuMessage::text(outputText()),
+       icu::Formattable(static_cast<int32_t>(m_output.size()))},
       QLB_SEV_ERROR, m_sourceFile, m_line));
   quelb_pdk_4_4::CFiPluginBase::ErrorManagerRef errors = norvel::errorManager();
   if (errors) errors->pushError(message);

@@ -10,7 +10,9 @@
 
 // The message of a CEmcSymCliException (severity 3). Its arguments:
 // {0} the command, {1} the source file, {2} the line, {3} the where text,
-// {4} the output lines, each trimmed and ended by a line feed.
+// {4} the output lines, each trimmed and ended by a line feed, and {5} the
+// number of output lines, by which the catalog words the two forms apart
+// (a command whose output could not be used, or a check of an operation).
 extern const char* const MSG_ERROR_CLI_COMMAND_FAILED;
 
 class CEmcSymCliException {
@@ -21,7 +23,11 @@ class CEmcSymCliException {
                       const std::vector<std::string>& output, const std::string& sourceFile,
                       int32_t line);
   // The form of the operations: `command` is the operation's name in
-  // brackets ("[symMirEstablish]"); no where text, no output.
+  // brackets ("[symMirEstablish]"); no where text, no output. The runner
+  // makes its operations' exceptions with the cleanXML form instead, the
+  // check that failed as the where text and no output
+  // (CEmcSymCliTool::checkFailed), so that the user reads which check
+  // failed ("Pair is not in split state (bad state = Synchronized)").
   CEmcSymCliException(int32_t code, const std::wstring& command, const std::string& sourceFile,
                       int32_t line);
 

@@ -3,12 +3,14 @@
 #include "emcsym_clitool.h"
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdlib>
 #include <mutex>
 #include <stdexcept>
 #include <xercesc/sax/SAXException.hpp>
 #include <xercesc/util/XMLException.hpp>
 
+#include "boundedtext.h"
 #include "cfienvironment.h"
 #include "cfierror.h"
 #include "cfiplatform.h"
@@ -249,14 +251,16 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
   trace(FI_TRACE_ERROR, "%s: CLI returned; status=%d, %d lines of stdout",
         throwOnError ? "ERROR" : "WARNING", result, static_cast<int>(output.size()));
   for (const std::string& line : output) trace(FI_TRACE_ERROR, ">> %s", line.c_str());
-  if (throwOnError) {
-    const EFiExecPipe last = pipe->getLastError();
-    // A child that could not be started: the pipe's record names the cause
-    // (child creation or user switch, the system's reason and error).
-    if (last.getCode() == result || result == QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED) throw last;
-    throw EFiExecPipe(last.getCommand().empty() ? full : last.getCommand(), result,
-                      last.getMessage(), last.getExitStatus());
-  }
+  const EFiExecPipe last = pipe->getLastError();
+  // A child that could not be started: the pipe's record names the cause
+  // (child creation or user switch, the system's reason and error).
+  const bool own = last.getCode() == result || result == QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED;
+  m_lastFailure = EEmcSymCliFailure(
+      own ? last
+          : EFiExecPipe(last.getCommand().empty() ? full : last.getCommand(), result,
+                        last.getMessage(), last.getExitStatus()),
+      output);
+  if (throwOnError) throw m_lastFailure;
   return result;
 }
 
@@ -284,6 +288,19 @@ void CEmcSymCliTool::releaseGatekeeperLocks() {
   for (const auto& array : locks) {
     for (int n : array.second) symCfgReleaseLock(array.first, n);
   }
+}
+
+void CEmcSymCliTool::traceCheck(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  m_failedCheck = boundedtext::vformatString(8192, format, args);
+  va_end(args);
+  trace(FI_TRACE_ERROR, "%s", m_failedCheck.c_str());
+}
+
+CEmcSymCliException CEmcSymCliTool::checkFailed(const wchar_t* operation, const char* sourceFile,
+                                                int line) const {
+  return CEmcSymCliException(3, operation, m_failedCheck, Lines(), sourceFile, line);
 }
 
 void CEmcSymCliTool::cleanXML(const std::wstring& command, Lines& lines) {

@@ -43,6 +43,8 @@
 #include "cfisemaphore.h"
 #include "cfitraceable.h"
 #include "cfitstring.h"
+#include "emcsym_clierror.h"
+#include "emcsym_clifailure.h"
 #include "emcsym_records.h"
 
 class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
@@ -100,8 +102,14 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // and the command runs once more. Commands that run while those locks are
   // being released do not start another release of their own: their
   // failure is final.
+  //
+  // A failure is thrown as EEmcSymCliFailure (an EFiExecPipe that also
+  // holds the output), and kept: lastFailure() is the record of the last
+  // failed run of this tool, so that a caller that goes on after a failure
+  // can still show its cause (EEmcSymCliFailure::push as a warning).
   int execSymCLI(const std::wstring& command, Lines& output, bool throwOnError,
                  bool retryOnGatekeeperLock, uint32_t timeoutSec);
+  const EEmcSymCliFailure& lastFailure() const { return m_lastFailure; }
 
   // Blanks every line before the one holding "<?xml" and after the first
   // one holding "</SymCLI_ML". Throws CEmcSymCliException ("[cleanXML]")
@@ -275,10 +283,14 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
                           quelb_pdk_4_4::CFiSaxParseHandler& handler, const char* sourceFile,
                           int line);
 
-  // One query of the state polls: the state of the first record.
+  // One query of the state polls: the state of the first record, and how
+  // far its copy is (", 40% copied", or empty when the output does not
+  // say).
   bool queryFirstState(const char* tool, const std::string& symid, const std::string& pairFile,
-                       std::string& state);
-  // The poll loop; on failure `badState` is the state that ended it.
+                       std::string& state, std::string& progress);
+  // The poll loop; on failure `badState` is the state that ended it. Each
+  // query traces (level 3) a line "Waiting for <tool> pairs to reach
+  // <state>: ..." that hosts show as progress.
   bool pollState(const char* tool, const Lines& symids, const Lines& pairFiles,
                  const std::string& inProgress, const std::string& done, std::string& badState);
   // Runs "<tool> -sid S -file F<action>" for every array of the map.
@@ -291,6 +303,12 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // when the gatekeeper stayed locked.
   int runMaskAdd(const std::wstring& command, bool* gatekeeperFailed);
   bool splitMirrorPairsForRestore(const std::vector<SEmcSymDevInfo>& sources);
+  // Traces a failed check at level 1 and keeps its text for the exception
+  // that ends the operation (its where text), so that the user reads the
+  // check and not only the operation's name.
+  void traceCheck(const char* format, ...) BT_PRINTF(2, 3);
+  // The exception of an operation whose last traced check failed.
+  CEmcSymCliException checkFailed(const wchar_t* operation, const char* sourceFile, int line) const;
 
   std::string m_binDir;
   // While this tool releases gatekeeper locks, the commands it runs for
@@ -299,6 +317,10 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // runtime (GCC 12, glibc 2.36) misreads the dynamic TLS of a dlopen'd
   // library and aborts.
   bool m_releasingLocks;
+  EEmcSymCliFailure m_lastFailure;
+  // The check that failed last (traceCheck), for the exceptions of the
+  // operations.
+  std::string m_failedCheck;
 };
 
 #endif  // EMCSYM_CLITOOL_H

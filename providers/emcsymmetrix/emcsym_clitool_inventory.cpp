@@ -194,8 +194,8 @@ std::string CEmcSymCliTool::findConfiguredTarget(const std::wstring& configuredT
   const std::string target = narrow(configuredTarget);
   const size_t separator = target.rfind("##");
   if (separator == std::string::npos) {
-    trace(FI_TRACE_ERROR, "Invalid target %s entered at config stage", target.c_str());
-    throw CEmcSymCliException(3, L"[findConfiguredTarget]", kSourceFile, __LINE__);
+    traceCheck("Invalid target %s entered at config stage", target.c_str());
+    throw checkFailed(L"[findConfiguredTarget]", kSourceFile, __LINE__);
   }
   const std::string devName = target.substr(separator + 2);
   trace(FI_TRACE_INFO, "DevId supplied in snapshot config spec is %s", devName.c_str());

@@ -88,7 +88,9 @@ std::vector<SEmcSymPairInfo> CEmcSymCliTool::getStatusOfPairs(const PairFileMap&
 }
 
 bool CEmcSymCliTool::queryFirstState(const char* tool, const std::string& symid,
-                                     const std::string& pairFile, std::string& state) {
+                                     const std::string& pairFile, std::string& state,
+                                     std::string& progress) {
+  progress.clear();
   const std::wstring command = toolCommand(
       tool, " -sid " + symid + " -file " + pairFile + " query " + getOutputFormatSuffix());
   Lines output;
@@ -100,12 +102,16 @@ bool CEmcSymCliTool::queryFirstState(const char* tool, const std::string& symid,
     const std::vector<SEmcSymPairInfo>& pairs = handler.getResult();
     if (pairs.empty()) return false;
     state = pairs.front().pairState;
+    if (!pairs.front().bcvDevInvalids.empty() && pairs.front().bcvDevInvalids != "0")
+      progress = ", " + pairs.front().bcvDevInvalids + " invalid tracks left";
     return true;
   }
   if (name == emcsym::kSymClone) {
     CEmcSymCloneQueryHandler handler;
     parseOutputOrThrow(command, output, handler, kSourceFile, __LINE__);
     state = handler.getResult().state;
+    if (!handler.getResult().percentCopied.empty())
+      progress = ", " + handler.getResult().percentCopied + "% copied";
   } else {
     CEmcSymSnapQueryHandler handler;
     parseOutputOrThrow(command, output, handler, kSourceFile, __LINE__);
@@ -119,9 +125,16 @@ bool CEmcSymCliTool::pollState(const char* tool, const Lines& symids, const Line
                                std::string& badState) {
   const size_t count = std::min(symids.size(), pairFiles.size());
   size_t i = 0;
-  while (i < count) {
+  for (int query = 1; i < count; ++query) {
     std::string state;
-    const bool found = queryFirstState(tool, symids[i], pairFiles[i], state);
+    std::string progress;
+    const bool found = queryFirstState(tool, symids[i], pairFiles[i], state, progress);
+    // The progress line a host may show while the array works: what is
+    // awaited and how far it is.
+    trace(FI_TRACE_INFO,
+          "Waiting for %s pairs to reach %s: %d of %d done, pair %d is %s%s (query %d)", tool,
+          done.c_str(), static_cast<int>(i), static_cast<int>(count), static_cast<int>(i + 1),
+          found ? state.c_str() : "not found", progress.c_str(), query);
     if (found && !inProgress.empty() && state == inProgress) {
       i = 0;
     } else if (found && !done.empty() && state == done) {
@@ -145,14 +158,14 @@ bool CEmcSymCliTool::symMirQuery(const Lines& symids, const Lines& pairFiles,
     done = "Restored";
   }
   if (pollState(emcsym::kSymMir, symids, pairFiles, inProgress, done, state)) return true;
-  trace(FI_TRACE_ERROR, "Invalid [%s] state (%s)", narrow(operation).c_str(), state.c_str());
+  traceCheck("Invalid [%s] state (%s)", narrow(operation).c_str(), state.c_str());
   return false;
 }
 
 bool CEmcSymCliTool::symMirQuerySplit(const Lines& symids, const Lines& pairFiles) {
   std::string state;
   if (pollState(emcsym::kSymMir, symids, pairFiles, std::string(), "Split", state)) return true;
-  trace(FI_TRACE_ERROR, "Pair is not in split state (bad state = %s)", state.c_str());
+  traceCheck("Pair is not in split state (bad state = %s)", state.c_str());
   return false;
 }
 
@@ -164,14 +177,14 @@ bool CEmcSymCliTool::symCloneQueryCopied(const Lines& symids, const Lines& pairF
 bool CEmcSymCliTool::symCloneQueryRestored(const Lines& symids, const Lines& pairFiles) {
   std::string state;
   if (pollState(emcsym::kSymClone, symids, pairFiles, "RestInProg", "Restored", state)) return true;
-  trace(FI_TRACE_ERROR, "Invalid restore state (%s)", state.c_str());
+  traceCheck("Invalid restore state (%s)", state.c_str());
   return false;
 }
 
 bool CEmcSymCliTool::symSnapQueryRestored(const Lines& symids, const Lines& pairFiles) {
   std::string state;
   if (pollState(emcsym::kSymSnap, symids, pairFiles, "RestInProg", "Restored", state)) return true;
-  trace(FI_TRACE_ERROR, "Invalid restore state (%s)", state.c_str());
+  traceCheck("Invalid restore state (%s)", state.c_str());
   return false;
 }
 
@@ -193,7 +206,7 @@ void CEmcSymCliTool::symMirEstablish(const PairFileMap& pairFiles,
   CEmcSymPairFile pairFile(sources, targets);
   if (!symMirQuery(symidsOf(sources), pairFile.getFilesByIndex(), operation)) {
     trace(FI_TRACE_ERROR, "Synchronization failed");
-    throw CEmcSymCliException(3, L"[symMirEstablish]", kSourceFile, __LINE__);
+    throw checkFailed(L"[symMirEstablish]", kSourceFile, __LINE__);
   }
 }
 
@@ -206,7 +219,7 @@ bool CEmcSymCliTool::splitMirrorPairsForRestore(const std::vector<SEmcSymDevInfo
         lines[source.symid].push_back(pair.stdDevName + " " + pair.bcvDevName);
         continue;
       }
-      trace(FI_TRACE_ERROR, "Invalid bcv state, cannot restore");
+      traceCheck("Invalid bcv state, cannot restore");
       return false;
     }
   }
@@ -225,16 +238,19 @@ bool CEmcSymCliTool::splitMirrorPairsForRestore(const std::vector<SEmcSymDevInfo
     }
     if (!busy) return true;
     if (remaining == 0) {
-      trace(FI_TRACE_ERROR,
-            "Invalid bcv state, after split operation state of [%s %s] pair should be [Split] but "
-            "it is [%s]. This may be due to some operation on BCV pair from outside of quelb.",
-            busy->stdDevName.c_str(), busy->bcvDevName.c_str(), busy->pairState.c_str());
+      traceCheck(
+          "Invalid bcv state, after split operation state of [%s %s] pair should be [Split] but "
+          "it is [%s]. This may be due to some operation on BCV pair from outside of quelb.",
+          busy->stdDevName.c_str(), busy->bcvDevName.c_str(), busy->pairState.c_str());
       return false;
     }
     trace(FI_TRACE_INFO,
           "Split for [%s %s] pair is in Progress. Going to sleep for 2 sec. Remaning retry count "
           "is [%d] ",
           busy->stdDevName.c_str(), busy->bcvDevName.c_str(), remaining);
+    trace(FI_TRACE_INFO, "Waiting for symmir pairs to reach Split: pair %s %s is %s (query %d)",
+          busy->stdDevName.c_str(), busy->bcvDevName.c_str(), busy->pairState.c_str(),
+          kSplitRetries - remaining + 1);
     fiSleep(kSplitPauseMs);
     --remaining;
     pairs = getStatusOfPairs(pairFiles.getFilesByKey());
@@ -245,8 +261,8 @@ bool CEmcSymCliTool::prepareForRestore(const std::wstring& splitType,
                                        const std::vector<SEmcSymDevInfo>& sources,
                                        const std::vector<SEmcSymDevInfo>& targets) {
   if (sources.size() != targets.size()) {
-    trace(FI_TRACE_ERROR, "prepareForRestore: %d source devices but %d target devices",
-          static_cast<int>(sources.size()), static_cast<int>(targets.size()));
+    traceCheck("prepareForRestore: %d source devices but %d target devices",
+               static_cast<int>(sources.size()), static_cast<int>(targets.size()));
     return false;
   }
   const size_t count = sources.size();
@@ -258,13 +274,13 @@ bool CEmcSymCliTool::prepareForRestore(const std::wstring& splitType,
       if (state == "Copied" || state == "Split") continue;
       if (state == "Restored") {
         if (symCloneSplit(sources[i], targets[i]) != 0) {
-          trace(FI_TRACE_ERROR, "Unable to split clone pair, cannot restore");
+          traceCheck("Unable to split clone pair, cannot restore");
           return false;
         }
         continue;
       }
-      trace(FI_TRACE_ERROR, "Invalid clone state, cannot restore from %s to %s",
-            sources[i].devName.c_str(), targets[i].devName.c_str());
+      traceCheck("Invalid clone state, cannot restore from %s to %s", sources[i].devName.c_str(),
+                 targets[i].devName.c_str());
       return false;
     }
     return true;
@@ -274,7 +290,7 @@ bool CEmcSymCliTool::prepareForRestore(const std::wstring& splitType,
       const SEmcSymSessionInfo* session =
           findSession(sources[i].snaps, sources[i].devName, targets[i].devName);
       if (!session || session->state != "CopyOnWrite") {
-        trace(FI_TRACE_ERROR, "Invalid snapshot state, cannot restore");
+        traceCheck("Invalid snapshot state, cannot restore");
         return false;
       }
     }
@@ -283,8 +299,8 @@ bool CEmcSymCliTool::prepareForRestore(const std::wstring& splitType,
   if (isSplitType(splitType, SPLIT_TYPE_MIRROR)) {
     return splitMirrorPairsForRestore(sources);
   }
-  trace(FI_TRACE_ERROR, "Invalid splitType, unable to restore");
-  throw CEmcSymCliException(3, L"[prepareForRestore]", kSourceFile, __LINE__);
+  traceCheck("Invalid splitType, unable to restore");
+  throw checkFailed(L"[prepareForRestore]", kSourceFile, __LINE__);
 }
 
 void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFileMap& pairFiles,
@@ -294,7 +310,7 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
   const std::vector<std::string>& files = pairFile.getFilesByIndex();
   const std::vector<std::string> symids = symidsOf(sources);
   if (!prepareForRestore(splitType, sources, targets)) {
-    throw CEmcSymCliException(3, L"[restoreFromCopy]", kSourceFile, __LINE__);
+    throw checkFailed(L"[restoreFromCopy]", kSourceFile, __LINE__);
   }
 
   const bool clone = isSplitType(splitType, SPLIT_TYPE_CLONE);
@@ -315,13 +331,13 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
   if (clone) {
     if (!symCloneQueryRestored(symids, files)) {
       trace(FI_TRACE_ERROR, "Clone restore failed");
-      throw CEmcSymCliException(3, L"[restoreFromCopy]", kSourceFile, __LINE__);
+      throw checkFailed(L"[restoreFromCopy]", kSourceFile, __LINE__);
     }
     runPerArray(emcsym::kSymClone, pairFiles, " split -noprompt", true);
   } else if (snap) {
     if (!symSnapQueryRestored(symids, files)) {
       trace(FI_TRACE_ERROR, "Snapshot restore failed");
-      throw CEmcSymCliException(3, L"[restoreFromCopy]", kSourceFile, __LINE__);
+      throw checkFailed(L"[restoreFromCopy]", kSourceFile, __LINE__);
     }
     for (size_t i = 0; i < targets.size(); ++i) {
       Lines output;
@@ -333,7 +349,7 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
   } else {
     if (!symMirQuery(symids, files, L"RESTORE")) {
       trace(FI_TRACE_ERROR, "Mirror restore failed");
-      throw CEmcSymCliException(3, L"[restoreFromCopy]", kSourceFile, __LINE__);
+      throw checkFailed(L"[restoreFromCopy]", kSourceFile, __LINE__);
     }
     runPerArray(emcsym::kSymMir, pairFiles, " split -noprompt", true);
   }
@@ -364,5 +380,5 @@ bool CEmcSymCliTool::determineSplitType(const SEmcSymDevInfo& source, const SEmc
     return true;
   }
   trace(FI_TRACE_ERROR, "BCV pair not in split state");
-  throw CEmcSymCliException(3, L"[determineSplitType]", kSourceFile, __LINE__);
+  throw checkFailed(L"[determineSplitType]", kSourceFile, __LINE__);
 }

@@ -22,10 +22,14 @@ icu::Formattable text(const std::string& value) { return CFiIcuMessage::text(val
 
 }  // namespace
 
+int CEmcSymOperationGuard::caught(const EEmcSymCliFailure& e) const {
+  e.push(m_errors, QLB_SEV_ERROR, SOURCE_FILE, m_line);
+  return failureResult();
+}
+
 int CEmcSymOperationGuard::caught(const EFiExecPipe& e) const {
-  push(m_errors, "MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", QLB_SEV_ERROR, m_line,
-       {text(fiExecPipeCodeName(e.getCode())), text(e.getCommand()), text(SOURCE_FILE),
-        icu::Formattable(m_line)});
+  EEmcSymCliFailure::push(m_errors, e, std::vector<std::string>(), QLB_SEV_ERROR, SOURCE_FILE,
+                          m_line);
   return failureResult();
 }
 

@@ -4,7 +4,8 @@
 // operation's failure result:
 //
 //   caught               message (severity 3), arguments
-//   EFiExecPipe          MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION: code name, command, file, line
+//   EFiExecPipe          MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION: code name, command, file, line,
+//                        then exit status, output lines and their number (EEmcSymCliFailure)
 //   CEmcSymCliException  MSG_ERROR_CLI_COMMAND_FAILED (pushCliError)
 //   CFiError             MSG_ERROR_UNHANDLED_FIERROR_EXCEPTION: detail, function, file, line
 //   CFiUdidException     MSG_ERROR_UDID_PARSING_EXCEPTION: text, parse code
@@ -15,6 +16,12 @@
 // File and line are those of the guarded operation: the source file
 // "providers/emcsymmetrix/emcsym_plugin" and the line the operation gives.
 // Any other exception passes on.
+//
+// A pipe failure carries three arguments more than the four of the older
+// message: the exit status and the lines the SYMCLI tool printed, and
+// their number. The runner throws EEmcSymCliFailure, which holds them, so
+// that the user reads what the tool said ("Device 0FFF was not found")
+// instead of only the name of the result code.
 //
 // A CLI exception always ends the operation with 6. Every other caught
 // exception ends it with the result of its kind: init pushes
@@ -35,6 +42,7 @@
 #include "cfiexecpipe.h"
 #include "cfiudid.h"
 #include "emcsym_clierror.h"
+#include "emcsym_clifailure.h"
 
 class CEmcSymOperationGuard {
  public:
@@ -54,6 +62,8 @@ class CEmcSymOperationGuard {
   int run(Body&& body) const {
     try {
       return body();
+    } catch (const EEmcSymCliFailure& e) {
+      return caught(e);
     } catch (const quelb_pdk_4_4::EFiExecPipe& e) {
       return caught(e);
     } catch (const CEmcSymCliException& e) {
@@ -71,6 +81,7 @@ class CEmcSymOperationGuard {
 
  private:
   // Each pushes the message of its exception and returns failureResult().
+  int caught(const EEmcSymCliFailure& e) const;
   int caught(const quelb_pdk_4_4::EFiExecPipe& e) const;
   int caught(const quelb_pdk_4_4::CFiError& e) const;
   int caught(const quelb_pdk_4_4::CFiUdidException& e) const;

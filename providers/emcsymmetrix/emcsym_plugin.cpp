@@ -23,6 +23,7 @@ int CEmcSymPlugin::init() {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::init");
   return guarded(CEmcSymOperationGuard::INIT, __LINE__, [this] {
     registerMessageCatalog();
+    reportInstallation();
     // Node support: private data, snapshot methods and the configuration
     // parameter (emcsym_plugin_nodes.cpp).
     registerPrivateDataFactory();
@@ -46,6 +47,11 @@ void CEmcSymPlugin::registerMessageCatalog() {
 int CEmcSymPlugin::locateSymCli() {
   CEmcSymConfiguration config(m_providerName);
   config.setTraceLog(m_traceLog);
+  if (!config.fault().empty()) {
+    pushConfigurationFault(CFiStringTool::tstr2str(config.path()), config.fault(), QLB_SEV_ERROR,
+                           __LINE__);
+    return QLB_ERR_PROVIDER_INIT;
+  }
   m_symCliPath = config.importCliPathInfo();
   m_tuningParams = SEmcSymTuningParams();
   config.getTuningParams(m_tuningParams);

@@ -112,8 +112,15 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   void registerConfigParams();
   // init: the SYMCLI directory and the tuning parameters; 0 when the
   // directory exists, else MSG_ERROR_CLI_NOT_INSTALLED is pushed and 30
-  // returned.
+  // returned. A configuration file that exists but cannot be used pushes
+  // MSG_ERROR_CONFIG_FILE_UNREADABLE and returns 30 first.
   int locateSymCli();
+  // init: reports a registry file that cannot be used and a missing
+  // install path (emcsym_plugin_installation.cpp).
+  void reportInstallation();
+  void pushConfigurationFault(const std::string& file,
+                              const quelb_pdk_4_4::SFiConfigurationFault& fault,
+                              qlb_eseverity severity, int line);
 
   // delayedInit: discovery, version check and output form, array list and
   // sizes (emcsym_plugin_startup.cpp).
@@ -124,6 +131,12 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   // The enumerations' common check: false when the filter excludes this
   // provider (name, vendor or product).
   bool filterSelectsProvider(const quelb_pdk_4_4::CFiAttributeFilter& filter) const;
+  // Warnings for what the filter asks that cannot match: attributes the
+  // provider does not know and another provider, vendor or product
+  // (reportFilter), arrays that are not attached (reportArrayFilter, once
+  // the arrays are known).
+  void reportFilter(const quelb_pdk_4_4::CFiAttributeFilter& filter);
+  void reportArrayFilter(const quelb_pdk_4_4::CFiAttributeFilter& filter);
   // Whether the filter's enclosure id and name let the array pass.
   static bool filterSelectsArray(const quelb_pdk_4_4::CFiAttributeFilter& filter,
                                  const std::string& symid);

@@ -3,10 +3,16 @@
 // nodes), each narrowed by the framework's filter text. A filter that
 // excludes this provider is answered before any SYMCLI command runs, and
 // only then does the delayed initialisation discover the arrays.
+//
+// The filter is never ignored silently: an attribute the provider does not
+// know, and a provider, vendor, product, array or device the provider has
+// not, are each reported as a warning message (MSG_ERROR_FILTER_*), also
+// where the enumeration goes on or fails without a message of its own.
 #include <cinttypes>
 #include <map>
 
 #include "cfiattributefilter.h"
+#include "cfiicumessage.h"
 #include "cfilist.h"
 #include "cfistringtool.h"
 #include "cfitracelog.h"
@@ -21,6 +27,10 @@ namespace {
 const char kVendor[] = "EMC";
 const char kProduct[] = "SYMMETRIX";
 const uint64_t kBytesPerMegabyte = 1048576;
+
+// The attributes of the filter text that the enumerations read.
+const char* const kFilterAttributes[] = {"provider_name", "vendor_id",      "product_id",
+                                         "enclosure_id",  "enclosure_name", "udid"};
 
 // Bits of enumerateNodes' flags. The framework asks for device nodes with
 // DEVICES (or with no flag at all); the other two leave out the devices
@@ -45,6 +55,47 @@ std::string bareWwn(const std::string& wwn) {
 bool CEmcSymPlugin::filterSelectsProvider(const CFiAttributeFilter& filter) const {
   return filter.match("provider_name", CFiStringTool::tstr2str(m_providerName)) &&
          filter.match("vendor_id", kVendor) && filter.match("product_id", kProduct);
+}
+
+void CEmcSymPlugin::reportFilter(const CFiAttributeFilter& filter) {
+  std::string known;
+  for (const char* name : kFilterAttributes)
+    known += (known.empty() ? "" : ", ") + std::string(name);
+  for (const auto& attribute : filter.attributes()) {
+    bool isKnown = false;
+    for (const char* name : kFilterAttributes) isKnown = isKnown || attribute.first == name;
+    if (!isKnown)
+      pushMessage("MSG_ERROR_FILTER_UNKNOWN_ATTRIBUTE", QLB_SEV_WARNING, __LINE__,
+                  {CFiIcuMessage::text(attribute.first), CFiIcuMessage::text(known)});
+  }
+  const std::string provider = CFiStringTool::tstr2str(m_providerName);
+  const struct {
+    const char* name;
+    std::string ours;
+  } fixed[] = {{"provider_name", provider}, {"vendor_id", kVendor}, {"product_id", kProduct}};
+  for (const auto& attribute : fixed) {
+    if (!filter.match(attribute.name, attribute.ours))
+      pushMessage(
+          "MSG_ERROR_FILTER_MATCHES_NOTHING", QLB_SEV_WARNING, __LINE__,
+          {CFiIcuMessage::text(attribute.name), CFiIcuMessage::text(filter.value(attribute.name)),
+           CFiIcuMessage::text(attribute.ours)});
+  }
+}
+
+void CEmcSymPlugin::reportArrayFilter(const CFiAttributeFilter& filter) {
+  std::string local;
+  for (const SEmcSymArrayInfo& array : m_arrays) local += (local.empty() ? "" : ", ") + array.symid;
+  for (const char* name : {"enclosure_id", "enclosure_name"}) {
+    if (!filter.has(name)) continue;
+    bool found = false;
+    for (const SEmcSymArrayInfo& array : m_arrays) found = found || filter.match(name, array.symid);
+    if (found) continue;
+    trace(FI_TRACE_ERROR, "No array %s is attached to this host (local arrays: %s).",
+          filter.value(name).c_str(), local.c_str());
+    pushMessage("MSG_ERROR_FILTER_MATCHES_NOTHING", QLB_SEV_WARNING, __LINE__,
+                {CFiIcuMessage::text(name), CFiIcuMessage::text(filter.value(name)),
+                 CFiIcuMessage::text(local.empty() ? std::string("(none)") : local)});
+  }
 }
 
 bool CEmcSymPlugin::filterSelectsArray(const CFiAttributeFilter& filter, const std::string& symid) {
@@ -73,9 +124,11 @@ int CEmcSymPlugin::enumerateEnclosures(qlb_enclosure_node_list** result, int* co
 
 int CEmcSymPlugin::listEnclosures(qlb_enclosure_node_list** result, int* count, wchar_t* filter) {
   const CFiAttributeFilter attributes(filter);
+  reportFilter(attributes);
   if (!filterSelectsProvider(attributes)) return 0;
   if (invokeDelayedInit() != 0) return QLB_ERR_DELAYED_INIT;
   if (m_arrays.empty()) return 0;
+  reportArrayFilter(attributes);
 
   CFiEnclosureNodeListFactory factory(result, count);
   const tstring vendor = CFiStringTool::str2tstr(kVendor);
@@ -113,9 +166,11 @@ int CEmcSymPlugin::listNodes(qlb_node_list** result, int* count, int flags, wcha
   trace(FI_TRACE_DEBUG, "Debug: Specifed filter is [%S].", filter ? filter : L"");
   CFiNodeListFactory factory(result, count);
   const CFiAttributeFilter attributes(filter);
+  reportFilter(attributes);
   if (!filterSelectsProvider(attributes)) return 0;
   if (invokeDelayedInit() != 0) return QLB_ERR_DELAYED_INIT;
   if (attributes.has("udid")) return listSingleDevice(factory, attributes);
+  reportArrayFilter(attributes);
   return listArrayDevices(factory, attributes, flags, count);
 }
 
@@ -126,6 +181,9 @@ int CEmcSymPlugin::listSingleDevice(CFiNodeListFactory& factory, const CFiAttrib
     trace(FI_TRACE_WARNING,
           "Warning:vendor id [%s] in udid, specified as filter, doesn't match the array vendor",
           udid.vendor().c_str());
+    pushMessage("MSG_ERROR_FILTER_MATCHES_NOTHING", QLB_SEV_WARNING, __LINE__,
+                {CFiIcuMessage::text("udid"), CFiIcuMessage::text(filter.value("udid")),
+                 CFiIcuMessage::text(kVendor)});
     return 0;
   }
   CEmcSymCliTool tool(m_symCliPath, m_traceLog);
@@ -196,8 +254,10 @@ int CEmcSymPlugin::enumerateHostNodes(qlb_host_node_list** result, int* count, w
 int CEmcSymPlugin::listHostNodes(qlb_host_node_list** result, int* count, wchar_t* filter) {
   CFiHostNodeListFactory factory(result, count);
   const CFiAttributeFilter attributes(filter);
+  reportFilter(attributes);
   if (!filterSelectsProvider(attributes)) return 0;
   if (invokeDelayedInit() != 0) return QLB_ERR_DELAYED_INIT;
+  reportArrayFilter(attributes);
 
   CEmcSymCliTool tool(m_symCliPath, m_traceLog);
   for (const SEmcSymArrayInfo& array : m_arrays) {

@@ -186,17 +186,43 @@ TEST_F(Discovery, AFilterThatExcludesTheProviderRunsNothing) {
   EXPECT_EQ(1u, countCommands("symcfg discover"));
 }
 
-TEST_F(Discovery, EnclosureFiltersSelectArraysAndAnUnknownOneIsOnlyAnErrorForNodes) {
+TEST_F(Discovery, EnclosureFiltersSelectArraysAndWhatCannotMatchIsReported) {
   start();
   const std::string second = enclosures(L" enclosure_name = " + std::wstring(L"000190100002"));
   EXPECT_EQ(0u, second.find("0: " + kArray2 + "," + kArray2 + ",norvel,EMC,SYMMETRIX,"));
   EXPECT_EQ(std::string::npos, second.find(kArray1));
+  EXPECT_EQ("", lastError()) << "a filter that matches says nothing";
 
-  EXPECT_EQ("0:", enclosures(L"enclosure_id=000199999999"));
-  EXPECT_EQ("0:", hosts(L"enclosure_id=000199999999"));
-  EXPECT_EQ("3:", nodes(L"enclosure_id=000199999999"));
+  // An array that is not attached, an attribute nobody knows, another
+  // vendor: each is a warning; only the device listing also fails.
+  const std::function<std::string(const std::wstring&)> enclosureList =
+      [this](const std::wstring& f) { return enclosures(f); };
+  const std::function<std::string(const std::wstring&)> hostList = [this](const std::wstring& f) {
+    return hosts(f);
+  };
+  const std::function<std::string(const std::wstring&)> nodeList = [this](const std::wstring& f) {
+    return nodes(f);
+  };
+  const struct {
+    const std::function<std::string(const std::wstring&)>& list;
+    const wchar_t* filter;
+    const char* result;
+    const char* warning;
+  } cases[] = {
+      {enclosureList, L"enclosure_id=000199999999", "0:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
+      {hostList, L"enclosure_id=000199999999", "0:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
+      {nodeList, L"enclosure_id=000199999999", "3:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
+      {enclosureList, L"colour=blue", "0:", "MSG_ERROR_FILTER_UNKNOWN_ATTRIBUTE"},
+      {nodeList, L"vendor_id=HDS", "0:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
+  };
+  for (const auto& c : cases) {
+    const std::string listed = c.list(c.filter);
+    EXPECT_EQ(0u, listed.find(c.result)) << listed;
+    EXPECT_EQ(c.warning, lastErrorId()) << listed;  // reading it clears it
+  }
   EXPECT_LT(0, traced("Could not find the specified enclosure."));
-  EXPECT_EQ("", lastError());
+  EXPECT_LT(0, traced("No array 000199999999 is attached to this host (local arrays: " + kArray1 +
+                      ", " + kArray2 + ")."));
 
   const std::string devices = nodes(L"enclosure_id=000190100002", 0x10);
   EXPECT_EQ(0u, devices.find("0: EMC##SYMMETRIX##000190100002##0200,"));

@@ -146,7 +146,7 @@ TEST_F(Quelbctl, ImportDeportRestoreAndDisposeASnapshot) {
 
   expect({"--last-error", "dispose", kUdid + "0042", kUdid + "0082"}, 1,
          {"quelbctl: dispose returned 6: ",
-          "last error: norvel: The SYMCLI command [determineSplitType] failed."});
+          "last error: norvel: The provider step [determineSplitType] failed: Pair is not in split state"});
   expect({"restore", kSource + "=" + kUdid + "0081", "--flags", "2"}, 1,
          {"quelbctl: restore returned 3: "});
   expect({"import", kUdid + "0081", "--flags", "0x8"}, 1,

@@ -73,12 +73,23 @@ TEST_F(OperationGuard, EachExceptionGivesItsMessageAndArguments) {
   EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION,
                    []() -> int { throw std::runtime_error("bad state"); }));
   EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, []() -> int { throw 42; }));
+  // A failed run as the runner throws it: exit status and the tool's words.
+  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, []() -> int {
+              throw EEmcSymCliFailure(
+                  EFiExecPipe("\"/x/symdev\"  show 0FFF", QLB_EXEC_PIPE_CMD_FAILED, L"", 2),
+                  {"  Device 0FFF was not found ", ""});
+            }));
 
-  ASSERT_EQ(5u, recorder.messages.size());
+  ASSERT_EQ(6u, recorder.messages.size());
   EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION 3 " + kWhere +
                 " [QLB_EXEC_PIPE_READ_TIMEOUT] [\"/x/symcfg\"  list]"
-                " [providers/emcsymmetrix/emcsym_plugin] [77]",
+                " [providers/emcsymmetrix/emcsym_plugin] [77] [0] [] [0]",
             recorder.describe(0));
+  EXPECT_EQ(
+      "MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION 3 " + kWhere +
+          " [QLB_EXEC_PIPE_CMD_FAILED] [\"/x/symdev\"  show 0FFF]"
+          " [providers/emcsymmetrix/emcsym_plugin] [77] [2] [Device 0FFF was not found\n\n] [2]",
+      recorder.describe(5));
   EXPECT_EQ("MSG_ERROR_UNHANDLED_FIERROR_EXCEPTION 3 " + kWhere +
                 " [no detail] [CFiThing::do] [pdk/src/cfithing] [34]",
             recorder.describe(1));

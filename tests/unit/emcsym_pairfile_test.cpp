@@ -101,7 +101,7 @@ std::string textArgument(const CFiIcuMessage& message, int index) {
   return message.argument(index).getString(text).toUTF8String(utf8);
 }
 
-TEST(CliExceptionTest, PushCliErrorPushesTheFiveArgumentsAndReturns6) {
+TEST(CliExceptionTest, PushCliErrorPushesItsArgumentsAndReturns6) {
   RecordingHandler handler;
   norvel::errorManager()->registerHandler(&handler);
   CEmcSymCliException error(3, L"symcfg list ", "[cleanXML]", {"  first \r", "\tsecond"},
@@ -117,12 +117,13 @@ TEST(CliExceptionTest, PushCliErrorPushesTheFiveArgumentsAndReturns6) {
   EXPECT_EQ(QLB_SEV_ERROR, message->severity());
   const CFiIcuMessage* icu = dynamic_cast<const CFiIcuMessage*>(message.get());
   ASSERT_NE(nullptr, icu);
-  ASSERT_EQ(5, icu->argumentCount());
+  ASSERT_EQ(6, icu->argumentCount());
   EXPECT_EQ("symcfg list ", textArgument(*icu, 0));
   EXPECT_EQ("providers/emcsymmetrix/emcsym_clitool.cpp", textArgument(*icu, 1));
   EXPECT_EQ(42, icu->argument(2).getLong());
   EXPECT_EQ("[cleanXML]", textArgument(*icu, 3));
   EXPECT_EQ("first\nsecond\n", textArgument(*icu, 4));
+  EXPECT_EQ(2, icu->argument(5).getLong());  // the catalog words the two forms by it
 
   // The operations' form: no where text and no output.
   CEmcSymCliException short_(3, L"[symMirEstablish]", "f.cpp", 7);

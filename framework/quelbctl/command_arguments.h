@@ -1,9 +1,7 @@
-// The arguments of one quelbctl command after its name: options of the form
-// "--name VALUE" and plain words, in any order.
+// The commands of quelbctl and the arguments after a command's name:
+// options of the form "--name VALUE" and plain words, in any order.
 #ifndef QUELBCTL_COMMAND_ARGUMENTS_H
 #define QUELBCTL_COMMAND_ARGUMENTS_H
-
-#include <quelb/quelb_pgn.h>
 
 #include <functional>
 #include <initializer_list>
@@ -11,12 +9,30 @@
 #include <string>
 #include <vector>
 
+class Session;
+
 // What a command does once the provider is loaded and initialised; returns
-// quelbctl's exit status. Commands read their arguments before the
-// provider is loaded, so a mistyped command line never waits for the
-// provider: a command given bad arguments yields an empty action (after a
-// message on standard error) and quelbctl exits with 2.
-typedef std::function<int(const qlb_pgn_table&)> CommandAction;
+// quelbctl's exit status (0, or 1 when an operation of the provider
+// failed). Commands read their arguments before the provider is loaded, so
+// a mistyped command line never waits for the provider: bad arguments give
+// an empty action after usageError().
+typedef std::function<int(Session&)> CommandAction;
+
+// One command: its name, the synopsis of its arguments, a one-line summary
+// for the command list, the text of `quelbctl help NAME`, and the reader of
+// its arguments.
+struct CommandSpec {
+  const char* name;
+  const char* synopsis;
+  const char* summary;
+  const char* help;
+  CommandAction (*prepare)(const std::vector<std::string>& arguments);
+};
+
+// Records a usage error of `command`: the one line quelbctl prints ("...;
+// try 'quelbctl COMMAND --help'"). The last one recorded is usageErrorText().
+void usageError(const char* command, const std::string& text);
+const std::string& usageErrorText();
 
 struct CommandArguments {
   // Option name (with its "--") to value; the last of repeated options wins.
@@ -28,8 +44,8 @@ struct CommandArguments {
   // Parses `arguments` of `command`. Every option named in `valueOptions`
   // takes the next argument as its value; "--flags" must be a number
   // (decimal or 0x hex, 0 to 0x7fffffff). Words are accepted only when
-  // `wordsAllowed`. False, after a message on standard error, for an unknown
-  // option, a missing or bad value, or an unwanted word.
+  // `wordsAllowed`. False, after usageError(), for an unknown option, a
+  // missing or bad value, or an unwanted word.
   bool parse(const char* command, const std::vector<std::string>& arguments,
              std::initializer_list<const char*> valueOptions, bool wordsAllowed);
 

@@ -1,7 +1,7 @@
 // The copy commands of quelbctl: what the framework does with a snapshot
 // once it exists. Each builds the records the framework would build from
 // device identities (UDID##EMC##SYMMETRIX##<symid>##<device>), calls one
-// entry point, frees the records and prints what happened.
+// entry point, frees the records and says what happened.
 //
 //   import UDID [--flags N] [--host NAME]      import_resource (N default 0x1)
 //   deport UDID [--flags N] [--host NAME]      deport_resource (N default 0x10)
@@ -9,23 +9,16 @@
 //   restore SOURCE_UDID=SNAPSHOT_UDID [...] [--flags N]
 //                                              restore (N default 0)
 //
-// N is decimal or 0x hex. Each reads its arguments and returns the action
-// to run (empty after a message for bad arguments); the action returns 0,
-// or 1 when the provider's operation failed.
+// N is decimal or 0x hex. The action returns 0, or 1 when the provider's
+// operation failed.
 #ifndef QUELBCTL_COPY_COMMANDS_H
 #define QUELBCTL_COPY_COMMANDS_H
 
-#include <string>
-#include <vector>
-
 #include "command_arguments.h"
 
-// Usage lines of the four commands, for the help text.
-extern const char* const kCopyUsage;
-
-CommandAction prepareImport(const std::vector<std::string>& arguments);
-CommandAction prepareDeport(const std::vector<std::string>& arguments);
-CommandAction prepareDispose(const std::vector<std::string>& arguments);
-CommandAction prepareRestore(const std::vector<std::string>& arguments);
+extern const CommandSpec kImportCommand;
+extern const CommandSpec kDeportCommand;
+extern const CommandSpec kDisposeCommand;
+extern const CommandSpec kRestoreCommand;
 
 #endif  // QUELBCTL_COPY_COMMANDS_H

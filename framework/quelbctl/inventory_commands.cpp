@@ -1,22 +1,20 @@
 #include "inventory_commands.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <quelb/quelb_pgn.h>
 
-#include "report.h"
+#include "message_log.h"
+#include "session.h"
+#include "text_table.h"
 #include "utf8.h"
 
-const char* const kInventoryUsage =
-    "  enclosures [--filter TEXT]\n"
-    "                       the arrays the provider manages\n"
-    "  nodes [--flags N] [--filter TEXT]\n"
-    "                       their devices; N is the flags word (decimal or 0x..)\n"
-    "  hosts [--filter TEXT]\n"
-    "                       the hosts the arrays see, with their port WWNs\n"
-    "  TEXT is the framework's filter text: name=value items separated by\n"
-    "  commas, e.g. \"vendor_id=EMC,enclosure_id=000190100001\"\n";
-
 namespace {
+
+#define FILTER_HELP                                                                 \
+  "  --filter TEXT   the framework's filter text: name=value items separated by\n"  \
+  "                  commas, e.g. \"vendor_id=EMC,enclosure_id=000190100001\".\n"   \
+  "                  Names: provider_name, vendor_id, product_id, enclosure_id,\n"  \
+  "                  enclosure_name, udid (nodes only). The provider warns about\n" \
+  "                  a name it does not know and a value that matches nothing.\n"
 
 // The filter as the entry points take it: null when none was given.
 wchar_t* filterText(const CommandArguments& parsed, std::wstring& filter) {
@@ -25,73 +23,102 @@ wchar_t* filterText(const CommandArguments& parsed, std::wstring& filter) {
   return &filter[0];
 }
 
-int finish(const qlb_pgn_table& pgn, const char* operation, int rc, int count, const char* what) {
-  std::printf("%d %s\n", count, what);
-  // The list before what follows on standard error (failure, last error).
-  std::fflush(stdout);
-  if (rc == 0) return 0;
-  reportFailure(pgn, operation, rc);
-  return 1;
+// The count as a note (-v), the table in text mode; 0 or 1 by the result.
+int finish(Session& session, int rc, int count, const char* singular, const char* plural,
+           const TextTable& table) {
+  if (!session.json()) table.print(stdout);
+  session.note(countOf(count, singular, plural));
+  return rc == 0 ? 0 : 1;
 }
 
-int runEnclosures(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
+int runEnclosures(Session& session, const CommandArguments& parsed) {
   std::wstring filter;
   qlb_enclosure_node_list* list = nullptr;
   int count = 0;
-  const int rc = pgn.enumerate_enclosures(&list, &count, filterText(parsed, filter));
+  const int rc = session.call("enumerate_enclosures", [&] {
+    return session.pgn().enumerate_enclosures(&list, &count, filterText(parsed, filter));
+  });
+  TextTable table({"ID", "NAME", "VENDOR", "PRODUCT", "PROVIDER", "AVAILABLE", "TOTAL"});
+  JsonValue& items = session.result().set("enclosures", JsonValue::array());
   for (const qlb_enclosure_node_list* e = list; e; e = e->el_next) {
-    std::printf("enclosure %s  name %s  %s %s  provider %s  available %" PRIu64
-                " bytes  total %" PRIu64 " bytes\n",
-                narrow(e->el_id).c_str(), narrow(e->el_name).c_str(), narrow(e->el_vendor).c_str(),
-                narrow(e->el_product).c_str(), narrow(e->el_provider_name).c_str(), e->el_available,
-                e->el_total);
+    table.add({narrow(e->el_id), narrow(e->el_name), narrow(e->el_vendor), narrow(e->el_product),
+               narrow(e->el_provider_name), formatBytes(e->el_available, session.human()),
+               formatBytes(e->el_total, session.human())});
+    JsonValue item = JsonValue::object();
+    item.set("id", narrow(e->el_id));
+    item.set("name", narrow(e->el_name));
+    item.set("vendor", narrow(e->el_vendor));
+    item.set("product", narrow(e->el_product));
+    item.set("provider", narrow(e->el_provider_name));
+    item.set("available_bytes", e->el_available);
+    item.set("total_bytes", e->el_total);
+    items.push(item);
   }
   quelb_free_enclosure_list(list);
-  return finish(pgn, "enumerate_enclosures", rc, count, "enclosures");
+  return finish(session, rc, count, "enclosure", "enclosures", table);
 }
 
-int runNodes(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
+int runNodes(Session& session, const CommandArguments& parsed) {
   std::wstring filter;
   qlb_node_list* list = nullptr;
   int count = 0;
-  const int rc = pgn.enumerate_nodes(&list, &count, static_cast<int>(parsed.flags(0)),
-                                     filterText(parsed, filter));
+  const int flags = static_cast<int>(parsed.flags(0));
+  const int rc = session.call("enumerate_nodes", [&] {
+    return session.pgn().enumerate_nodes(&list, &count, flags, filterText(parsed, filter));
+  });
+  TextTable table({"NAME", "UDID", "SIZE", "PROVIDER"});
+  JsonValue& items = session.result().set("nodes", JsonValue::array());
   for (const qlb_node_list* n = list; n; n = n->nl_next) {
-    std::printf("node %s  id %s  size %" PRIu64 " bytes  provider %s\n", narrow(n->nl_name).c_str(),
-                narrow(n->nl_objid ? n->nl_objid->qid_text : nullptr).c_str(), n->nl_attr.na_size,
-                narrow(n->nl_text).c_str());
+    const std::string id = narrow(n->nl_objid ? n->nl_objid->qid_text : nullptr);
+    table.add({narrow(n->nl_name), id, formatBytes(n->nl_attr.na_size, session.human()),
+               narrow(n->nl_text)});
+    JsonValue item = JsonValue::object();
+    item.set("name", narrow(n->nl_name));
+    item.set("udid", id);
+    item.set("size_bytes", n->nl_attr.na_size);
+    item.set("provider", narrow(n->nl_text));
+    items.push(item);
   }
   quelb_free_node_list(list);
-  return finish(pgn, "enumerate_nodes", rc, count, "nodes");
+  return finish(session, rc, count, "node", "nodes", table);
 }
 
-int runHosts(const qlb_pgn_table& pgn, const CommandArguments& parsed) {
+int runHosts(Session& session, const CommandArguments& parsed) {
   std::wstring filter;
   qlb_host_node_list* list = nullptr;
   int count = 0;
-  const int rc = pgn.enumerate_host_nodes(&list, &count, filterText(parsed, filter));
+  const int rc = session.call("enumerate_host_nodes", [&] {
+    return session.pgn().enumerate_host_nodes(&list, &count, filterText(parsed, filter));
+  });
+  TextTable table({"HOST", "ARRAY", "PORTS"});
+  JsonValue& items = session.result().set("hosts", JsonValue::array());
   for (const qlb_host_node_list* h = list; h; h = h->hl_next) {
-    std::printf("host %s  array %s  ports", narrow(h->hl_host_name).c_str(),
-                narrow(h->hl_text).c_str());
-    for (int32_t i = 0; i < h->hl_port_count; ++i)
-      std::printf(" %s", narrow(h->hl_ports[i]).c_str());
-    std::printf("\n");
+    std::string ports;
+    JsonValue portList = JsonValue::array();
+    for (int32_t i = 0; i < h->hl_port_count; ++i) {
+      ports += (i ? "," : "") + narrow(h->hl_ports[i]);
+      portList.push(narrow(h->hl_ports[i]));
+    }
+    table.add({narrow(h->hl_host_name), narrow(h->hl_text), ports});
+    JsonValue item = JsonValue::object();
+    item.set("name", narrow(h->hl_host_name));
+    item.set("array", narrow(h->hl_text));
+    item.set("ports", portList);
+    items.push(item);
   }
   quelb_free_host_node_list(list);
-  return finish(pgn, "enumerate_host_nodes", rc, count, "hosts");
+  return finish(session, rc, count, "host", "hosts", table);
 }
 
-typedef int (*InventoryRun)(const qlb_pgn_table&, const CommandArguments&);
+typedef int (*InventoryRun)(Session&, const CommandArguments&);
 
 // Reads the options of an inventory command (no words) and binds them to `run`.
 CommandAction prepareInventory(const char* command, const std::vector<std::string>& arguments,
                                std::initializer_list<const char*> options, InventoryRun run) {
   CommandArguments parsed;
   if (!parsed.parse(command, arguments, options, false)) return nullptr;
-  return [parsed, run](const qlb_pgn_table& pgn) { return run(pgn, parsed); };
+  return [parsed, run](Session& session) { return run(session, parsed); };
 }
-
-}  // namespace
 
 CommandAction prepareEnclosures(const std::vector<std::string>& arguments) {
   return prepareInventory("enclosures", arguments, {"--filter"}, &runEnclosures);
@@ -104,3 +131,29 @@ CommandAction prepareNodes(const std::vector<std::string>& arguments) {
 CommandAction prepareHosts(const std::vector<std::string>& arguments) {
   return prepareInventory("hosts", arguments, {"--filter"}, &runHosts);
 }
+
+const char kEnclosuresHelp[] =
+    "Lists the arrays the provider manages: id, name, vendor, product, and their\n"
+    "available and total storage (bytes; -H for binary units).\n\n" FILTER_HELP
+    "\nJSON: result.enclosures[] with id, name, vendor, product, provider,\n"
+    "available_bytes, total_bytes.\n";
+const char kNodesHelp[] =
+    "Lists the devices of the arrays: name, device identity (UDID), size.\n\n"
+    "  --flags N       the framework's flags word (decimal or 0x hex, default 0):\n"
+    "                  0x10 devices, 0x40 leave out marked devices, 0x80 leave out\n"
+    "                  unmarked ones. Other kinds of node are not this provider's.\n" FILTER_HELP
+    "\nJSON: result.nodes[] with name, udid, size_bytes, provider.\n";
+const char kHostsHelp[] =
+    "Lists the hosts the arrays see, with the WWNs of their ports.\n\n" FILTER_HELP
+    "\nJSON: result.hosts[] with name, array, ports[].\n";
+
+}  // namespace
+
+const CommandSpec kEnclosuresCommand = {"enclosures", "enclosures [--filter TEXT]",
+                                        "the arrays the provider manages", kEnclosuresHelp,
+                                        &prepareEnclosures};
+const CommandSpec kNodesCommand = {"nodes", "nodes [--flags N] [--filter TEXT]",
+                                   "the devices of the arrays", kNodesHelp, &prepareNodes};
+const CommandSpec kHostsCommand = {"hosts", "hosts [--filter TEXT]",
+                                   "the hosts the arrays see, with their port WWNs", kHostsHelp,
+                                   &prepareHosts};

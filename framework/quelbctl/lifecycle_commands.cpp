@@ -6,19 +6,11 @@
 #include <memory>
 
 #include "config_value_list.h"
-#include "report.h"
+#include "message_log.h"
+#include "session.h"
 #include "source_node.h"
+#include "text_table.h"
 #include "utf8.h"
-
-const char* const kLifecycleUsage =
-    "  snapshot --method NAME UDID=TARGET [UDID=TARGET ...] [--session ID] [--import]\n"
-    "                       takes a snapshot of each source device UDID onto\n"
-    "                       its TARGET device of the same array: interpose,\n"
-    "                       init_node, config, select, prepare, make in one\n"
-    "                       session; NAME is EMC_TimeFinder_Mirror,\n"
-    "                       EMC_TimeFinder_Clone or EMC_TimeFinder_Snap and\n"
-    "                       holds for the sources after it; --import makes\n"
-    "                       each snapshot visible to this host\n";
 
 namespace {
 
@@ -89,21 +81,20 @@ bool SnapshotOptions::parse(const std::vector<std::string>& arguments) {
     }
     if (arg == "--method" || arg == "--session") {
       if (i + 1 >= arguments.size()) {
-        std::fprintf(stderr, "quelbctl: %s needs a value\n", arg.c_str());
+        usageError("snapshot", arg + " needs a value");
         return false;
       }
       const std::string& value = arguments[++i];
       if (arg == "--session") {
         if (value.empty()) {
-          std::fprintf(stderr, "quelbctl: --session needs a value\n");
+          usageError("snapshot", "--session needs a value");
           return false;
         }
         m_sessionId = value;
       } else if (!isMethod(value)) {
-        std::fprintf(stderr,
-                     "quelbctl: unknown snapshot method %s (EMC_TimeFinder_Mirror, "
-                     "EMC_TimeFinder_Clone or EMC_TimeFinder_Snap)\n",
-                     value.c_str());
+        usageError("snapshot", "unknown snapshot method " + value +
+                                   " (EMC_TimeFinder_Mirror, EMC_TimeFinder_Clone or "
+                                   "EMC_TimeFinder_Snap)");
         return false;
       } else {
         method = value;
@@ -111,13 +102,13 @@ bool SnapshotOptions::parse(const std::vector<std::string>& arguments) {
       continue;
     }
     if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "quelbctl: snapshot does not take %s\n", arg.c_str());
+      usageError("snapshot", "snapshot does not take " + arg);
       return false;
     }
     if (!addSource(arg, method)) return false;
   }
   if (m_sources.empty()) {
-    std::fprintf(stderr, "quelbctl: snapshot needs at least one UDID=TARGET\n");
+    usageError("snapshot", "snapshot needs at least one UDID=TARGET");
     return false;
   }
   return true;
@@ -125,7 +116,7 @@ bool SnapshotOptions::parse(const std::vector<std::string>& arguments) {
 
 bool SnapshotOptions::addSource(const std::string& text, const std::string& method) {
   if (method.empty()) {
-    std::fprintf(stderr, "quelbctl: --method must come before the source %s\n", text.c_str());
+    usageError("snapshot", "--method must come before the source " + text);
     return false;
   }
   const size_t equals = text.rfind('=');
@@ -136,10 +127,8 @@ bool SnapshotOptions::addSource(const std::string& text, const std::string& meth
     source.target = text.substr(equals + 1);
   }
   if (source.target.empty() || !splitIdentity(source.identity, source.symid, source.device)) {
-    std::fprintf(stderr,
-                 "quelbctl: a source is UDID##EMC##SYMMETRIX##<symid>##<device>=<target "
-                 "device>, not %s\n",
-                 text.c_str());
+    usageError("snapshot",
+               "a source is UDID##EMC##SYMMETRIX##<symid>##<device>=<target device>, not " + text);
     return false;
   }
   m_sources.push_back(source);
@@ -151,8 +140,8 @@ bool SnapshotOptions::addSource(const std::string& text, const std::string& meth
 // released and the out array freed when the run ends.
 class SnapshotRun {
  public:
-  SnapshotRun(const qlb_pgn_table& pgn, const SnapshotOptions& options)
-      : m_pgn(pgn), m_options(options) {}
+  SnapshotRun(Session& session, const SnapshotOptions& options)
+      : m_session(session), m_pgn(session.pgn()), m_options(options) {}
   ~SnapshotRun() { quelb_free_objid_array(m_snapshots, m_snapshotCount); }
   SnapshotRun(const SnapshotRun&) = delete;
   SnapshotRun& operator=(const SnapshotRun&) = delete;
@@ -165,11 +154,10 @@ class SnapshotRun {
   bool prepareNodes();
   // select, prepare and make in the session.
   bool takeSnapshot();
-  void printSnapshots() const;
+  void showSnapshots();
   bool importSnapshots();
-  // Reports a failed operation; false when rc is not 0.
-  bool succeeded(const char* operation, int rc) const;
 
+  Session& m_session;
   const qlb_pgn_table& m_pgn;
   const SnapshotOptions& m_options;
   std::vector<std::unique_ptr<SourceNode> > m_nodes;
@@ -179,36 +167,42 @@ class SnapshotRun {
 };
 
 int SnapshotRun::run() {
+  m_session.result().set("session", m_options.sessionId());
   const bool ok = prepareNodes() && takeSnapshot();
-  if (ok) printSnapshots();
+  if (ok) showSnapshots();
   const bool imported = ok && (!m_options.importSnapshots() || importSnapshots());
-  // Everything printed before the failure reports on standard error.
   std::fflush(stdout);
   return imported ? 0 : 1;
 }
 
-bool SnapshotRun::succeeded(const char* operation, int rc) const {
-  if (rc == 0) return true;
-  std::fflush(stdout);
-  reportFailure(m_pgn, operation, rc);
-  return false;
-}
-
 bool SnapshotRun::prepareNodes() {
+  JsonValue& sources = m_session.result().set("sources", JsonValue::array());
   for (const SourceArgument& source : m_options.sources()) {
     m_nodes.emplace_back(new SourceNode(m_pgn, source.identity, source.method));
     SourceNode& node = *m_nodes.back();
-    if (!node.interpose()) {
-      std::fflush(stdout);
-      std::fprintf(stderr, "quelbctl: the provider does not claim %s\n", source.identity.c_str());
+    bool claimed = false;
+    m_session.call("interpose", [&] {
+      claimed = node.interpose();
+      return 0;
+    });
+    if (!claimed) {
+      m_session.fail("the provider does not claim " + source.identity);
       return false;
     }
-    if (!succeeded("init_node", node.initialise())) return false;
+    if (m_session.call("init_node", [&] { return node.initialise(); }) != 0) return false;
     ConfigValueList values;
     values.set(kResourceSpecKey, source.symid + "##" + source.device + ";" + source.target);
-    if (!succeeded("config", node.configure(m_options.sessionId(), values.xml()))) return false;
-    std::printf("source %s  node %s  method %s  target %s\n", source.identity.c_str(),
-                node.name().c_str(), source.method.c_str(), source.target.c_str());
+    if (m_session.call("config",
+                       [&] { return node.configure(m_options.sessionId(), values.xml()); }) != 0)
+      return false;
+    JsonValue item = JsonValue::object();
+    item.set("udid", source.identity);
+    item.set("node", node.name());
+    item.set("method", source.method);
+    item.set("target", source.target);
+    sources.push(item);
+    m_session.note("source " + source.identity + ": node " + node.name() + ", method " +
+                   source.method + ", target " + source.target);
     m_splits.push_back(node.split());
   }
   return true;
@@ -217,48 +211,88 @@ bool SnapshotRun::prepareNodes() {
 bool SnapshotRun::takeSnapshot() {
   std::string session = m_options.sessionId();
   const int count = static_cast<int>(m_splits.size());
-  if (!succeeded("select", m_pgn.select(nullptr, &session[0], m_splits.data(), count)))
+  if (m_session.call("select", [&] {
+        return m_pgn.select(nullptr, &session[0], m_splits.data(), count);
+      }) != 0)
     return false;
-  if (!succeeded("prepare", m_pgn.prepare(nullptr, &session[0], m_splits.data(), count, 0)))
+  if (m_session.call("prepare", [&] {
+        return m_pgn.prepare(nullptr, &session[0], m_splits.data(), count, 0);
+      }) != 0)
     return false;
-  return succeeded("make", m_pgn.make(nullptr, &session[0], m_splits.data(), count, &m_snapshots,
-                                      &m_snapshotCount));
+  return m_session.call("make", [&] {
+    return m_pgn.make(nullptr, &session[0], m_splits.data(), count, &m_snapshots, &m_snapshotCount);
+  }) == 0;
 }
 
-void SnapshotRun::printSnapshots() const {
+void SnapshotRun::showSnapshots() {
+  JsonValue& snapshots = m_session.result().set("snapshots", JsonValue::array());
   for (int i = 0; i < m_snapshotCount && i < static_cast<int>(m_nodes.size()); ++i) {
     const quelb_objid* id = m_snapshots ? m_snapshots[i] : nullptr;
-    std::printf("snapshot %s -> %s\n", m_nodes[i]->identity().c_str(),
-                id ? narrow(id->qid_text).c_str() : "(none)");
+    const std::string snapshot = id ? narrow(id->qid_text) : std::string();
+    JsonValue item = JsonValue::object();
+    item.set("source", m_nodes[i]->identity());
+    item.set("snapshot", id ? JsonValue(snapshot) : JsonValue());
+    snapshots.push(item);
+    m_session.print("snapshot " + m_nodes[i]->identity() + " -> " +
+                    (id ? snapshot : std::string("(none)")));
   }
-  std::printf("%d snapshots in session %s\n", m_snapshotCount, m_options.sessionId().c_str());
+  m_session.note(countOf(m_snapshotCount, "snapshot", "snapshots") + " in session " +
+                 m_options.sessionId());
 }
 
 bool SnapshotRun::importSnapshots() {
+  JsonValue& imported = m_session.result().set("imported", JsonValue::array());
   char host[256] = {0};
   if (::gethostname(host, sizeof host - 1) != 0) {
-    std::fprintf(stderr, "quelbctl: the host name of this machine is unknown\n");
+    m_session.fail("the host name of this machine is unknown");
     return false;
   }
   std::wstring hostName = boundedtext::utf8ToWide(host);
   for (int i = 0; m_snapshots && i < m_snapshotCount; ++i) {
     if (!m_snapshots[i] || !m_snapshots[i]->qid_text) continue;
     std::wstring name = m_snapshots[i]->qid_text;
-    const int rc = m_pgn.import_resource(nullptr, &name[0], &hostName[0], nullptr, kImportVisible,
-                                         nullptr, nullptr);
-    if (!succeeded("import_resource", rc)) return false;
-    std::printf("imported %s to %s\n", narrow(name.c_str()).c_str(), host);
+    if (m_session.call("import_resource", [&] {
+          return m_pgn.import_resource(nullptr, &name[0], &hostName[0], nullptr, kImportVisible,
+                                       nullptr, nullptr);
+        }) != 0)
+      return false;
+    JsonValue item = JsonValue::object();
+    item.set("snapshot", narrow(name.c_str()));
+    item.set("host", std::string(host));
+    imported.push(item);
+    m_session.print("imported " + narrow(name.c_str()) + " to " + host);
   }
   return true;
 }
 
-}  // namespace
-
 CommandAction prepareSnapshot(const std::vector<std::string>& arguments) {
   auto options = std::make_shared<SnapshotOptions>();
   if (!options->parse(arguments)) return nullptr;
-  return [options](const qlb_pgn_table& pgn) {
-    SnapshotRun run(pgn, *options);
+  return [options](Session& session) {
+    SnapshotRun run(session, *options);
     return run.run();
   };
 }
+
+const char kSnapshotHelp[] =
+    "Takes a snapshot of each source device onto its target device of the same\n"
+    "array, the way the framework does, in this one process: interpose, init_node\n"
+    "and config (the target as snapshot_resource_spec) of every source, then\n"
+    "select, prepare and make in one session. Prints the snapshot's identity per\n"
+    "source. A Mirror snapshot waits until the pair is synchronised, then splits\n"
+    "it; a Clone snapshot establishes a full copy; a Snap snapshot creates and\n"
+    "activates a copy-on-write session.\n\n"
+    "  --method NAME   EMC_TimeFinder_Mirror, EMC_TimeFinder_Clone or\n"
+    "                  EMC_TimeFinder_Snap; holds for the sources after it\n"
+    "  UDID=TARGET     a source device identity and the name of its target device,\n"
+    "                  e.g. UDID##EMC##SYMMETRIX##000190100001##0040=0080\n"
+    "  --session ID    the snapshot session (default quelbctl-<process id>)\n"
+    "  --import        make each snapshot visible to this host afterwards\n\n"
+    "JSON: result with session, sources[] (udid, node, method, target),\n"
+    "snapshots[] (source, snapshot) and, with --import, imported[] (snapshot, host).\n";
+
+}  // namespace
+
+const CommandSpec kSnapshotCommand = {
+    "snapshot", "snapshot --method NAME UDID=TARGET... [--session ID] [--import]",
+    "take a snapshot of source devices onto their targets", kSnapshotHelp, &prepareSnapshot};

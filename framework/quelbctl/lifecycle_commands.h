@@ -14,26 +14,19 @@
 // interposer node, init_node it and configure its snapshot resource
 // ("<symid>##<source device>;<target device>", config operation 5 in
 // mode 1). Then select, prepare and make all sources in one session (ID,
-// default "quelbctl-<pid>"), print the snapshot identity of each source and,
+// default "quelbctl-<pid>"), show the snapshot identity of each source and,
 // with --import, make each snapshot visible to this host (import_resource
 // with flag 0x1). Every node is released again (deinit_node) and every
 // record the provider handed out is freed with the utility library, also
 // after a failure.
 //
-// Reads its arguments and returns the action to run (empty after a message
-// for bad arguments); the action returns 0, or 1 when an operation of the
-// provider failed (the operations after it are not run).
+// The action returns 0, or 1 when an operation of the provider failed
+// (the operations after it are not run).
 #ifndef QUELBCTL_LIFECYCLE_COMMANDS_H
 #define QUELBCTL_LIFECYCLE_COMMANDS_H
 
-#include <string>
-#include <vector>
-
 #include "command_arguments.h"
 
-// Usage lines of the command, for the help text.
-extern const char* const kLifecycleUsage;
-
-CommandAction prepareSnapshot(const std::vector<std::string>& arguments);
+extern const CommandSpec kSnapshotCommand;
 
 #endif  // QUELBCTL_LIFECYCLE_COMMANDS_H

@@ -27,8 +27,14 @@ bool ProviderLibrary::load(const std::string& path, const std::string& prefix) {
   QLB_PGN_OPERATIONS(RESOLVE)
 #undef RESOLVE
   if (!m_missing.empty()) {
-    m_error = path + " lacks " + std::to_string(m_missing.size()) + " of the " +
-              std::to_string(QLB_PGN_OPERATION_COUNT) + " entry points";
+    // One line however many are missing: the count and the first names.
+    std::string names;
+    for (size_t i = 0; i < m_missing.size() && i < 2; ++i) names += (i ? ", " : "") + m_missing[i];
+    if (m_missing.size() > 2) names += ", ...";
+    m_error = path + " is no provider library of prefix " + prefix + ": it lacks " +
+              std::to_string(m_missing.size()) + " of the " +
+              std::to_string(QLB_PGN_OPERATION_COUNT) + " entry points (" + names +
+              "; -v lists them)";
     return false;
   }
   return true;

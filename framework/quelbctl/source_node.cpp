@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "report.h"
+#include "message_log.h"
 #include "utf8.h"
 
 SourceNode::SourceNode(const qlb_pgn_table& pgn, const std::string& identity,

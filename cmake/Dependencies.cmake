@@ -14,3 +14,6 @@ set_target_properties(ace::ace PROPERTIES
   INTERFACE_LINK_LIBRARIES Threads::Threads)
 
 find_program(GENRB_EXECUTABLE genrb REQUIRED)
+
+# The manual pages are written in scdoc's format.
+find_program(SCDOC_EXECUTABLE scdoc REQUIRED)

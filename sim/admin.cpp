@@ -28,6 +28,7 @@ namespace {
 
 const char* kUsage =
     "usage: symsim [--db PATH] COMMAND ...\n"
+    "       symsim --version\n"
     "  init (--demo | SCENARIO_FILE)       create the database afresh from a scenario\n"
     "  show [--sid ID] [--devices] [--json] arrays, devices, pairs, sessions, hosts, masking\n"
     "  fault add KIND [--tool T] [--cmd C] [--sid ID] [--count N | --always] [--skip N]\n"
@@ -360,6 +361,10 @@ int runAdmin(const std::string& argv0, const std::vector<std::string>& args) {
     }
   }
   if (dbPath.empty()) dbPath = databasePath(argv0);
+  if (!rest.empty() && rest[0] == "--version") {
+    std::printf("symsim %s\n", SYMSIM_VERSION);
+    return 0;
+  }
   if (rest.empty() || rest[0] == "help" || rest[0] == "--help" || rest[0] == "-h") {
     std::fputs(kUsage, rest.empty() ? stderr : stdout);
     return rest.empty() ? kExitUsage : 0;

@@ -25,8 +25,15 @@ test-asan: build-asan
 # Every test, in the release build and then under the sanitizers.
 test: test-default test-asan
 
-demo: build
-	scripts/demo build/default
+# Only what the demo runs: the provider, the utility library, quelbctl, the
+# simulator, the message catalogs and the manual pages (no tests, no
+# benchmarks). DEMO_FLAGS=--full-log shows every SYMCLI command.
+DEMO_TARGETS = norvel quelbutil quelbctl symsim message_catalogs man_pages
+
+demo: bootstrap
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target $(DEMO_TARGETS)
+	scripts/demo $(DEMO_FLAGS) build/default
 
 bench: build
 	cmake --build --preset default --target bench

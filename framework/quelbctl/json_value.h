@@ -11,9 +11,9 @@
 #define QUELBCTL_JSON_VALUE_H
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <utility>
-#include <vector>
 
 class JsonValue {
  public:
@@ -54,8 +54,10 @@ class JsonValue {
   bool m_boolean = false;
   int64_t m_number = 0;
   std::string m_text;
-  std::vector<JsonValue> m_items;
-  std::vector<std::pair<std::string, JsonValue> > m_members;
+  // Deques: a reference that push() or set() returned stays valid while
+  // more items and members are added.
+  std::deque<JsonValue> m_items;
+  std::deque<std::pair<std::string, JsonValue> > m_members;
 };
 
 // `text` as a JSON string literal, quotes included.

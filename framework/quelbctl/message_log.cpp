@@ -1,5 +1,8 @@
 #include "message_log.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cwchar>
 
@@ -8,7 +11,7 @@
 namespace {
 
 const char kWaitingPrefix[] = "Waiting for ";
-const size_t kProgressWidth = 78;
+const size_t kProgressWidth = 79;
 
 const char* severityName(int severity) {
   switch (severity) {
@@ -130,8 +133,13 @@ void MessageLog::printIndented(const std::string& prefix, const std::string& tex
 
 void MessageLog::showProgress(const std::string& text) {
   if (!m_progress) return;
+  // One line that fits the terminal (80 columns when it does not say).
+  struct winsize size = {};
+  const size_t width = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 10
+                           ? size.ws_col - 1
+                           : kProgressWidth;
   std::string line = "waiting: " + text.substr(sizeof kWaitingPrefix - 1);
-  if (line.size() > kProgressWidth) line = line.substr(0, kProgressWidth - 3) + "...";
+  if (line.size() > width) line = line.substr(0, width - 3) + "...";
   // Carriage return, the line, then erase what an older, longer line left.
   std::fprintf(stderr, "\r%s\033[K", line.c_str());
   std::fflush(stderr);

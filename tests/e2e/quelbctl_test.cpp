@@ -1,14 +1,21 @@
 // quelbctl as a person runs it against the simulator: the inventory, copy
-// and snapshot commands, what they print, and how failures and bad
-// arguments are answered (status 1 for a failed operation, 2 for a command
-// line or a library that cannot be used).
+// and snapshot commands, what they print and answer in JSON, how every kind
+// of SYMCLI failure the simulator injects reaches the user, and how bad
+// command lines are answered (status 1 for a failed operation, 2 for a
+// command line, 3 for a provider that cannot start).
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include "isolated_install.h"
 #include "sim_env.h"
 #include "test_env.h"
+
+extern char** environ;
 
 namespace {
 
@@ -20,10 +27,32 @@ struct BadCall {
   const char* message;
 };
 
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Valid JSON text in the way a strict reader wants it: UTF-8 throughout and
+// no raw control character but the line ends between tokens.
+bool strictlyEncoded(const std::string& text) {
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 && c != '\n') return false;
+    size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
 class Quelbctl : public ::testing::Test {
  protected:
   void SetUp() override {
     install.linkBuiltMessages();
+    testenv::writeFile(install.registry(),
+                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n\"InstallDir64\"=\"" +
+                           install.root() + "\"\n");
     writeConfig(sim.bin());
     sim.initDemo();
   }
@@ -35,16 +64,27 @@ class Quelbctl : public ::testing::Test {
   void writeConfig(const std::string& symcli) {
     testenv::makeDirs(install.root() + "ConfigFiles");
     testenv::writeFile(install.configFile("norvel"),
-                       "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + symcli + "\"\n");
+                       "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + symcli +
+                           "\"\n[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000001\n");
   }
 
+  std::vector<std::string> environment() const {
+    return {"QUELB_SLEEP_SCALE=0", "QUELB_CLI_LOCK_KEY=0", "TMPDIR=" + pairFileDir.path()};
+  }
+  // Standard output and error together.
   simtest::ToolRun quelbctl(const std::vector<std::string>& arguments,
                             const std::string& library = testenv::norvelLibraryPath()) {
     std::vector<std::string> args = {"--lib", library};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    return simtest::runProgram(
-        testenv::quelbctlPath(), args,
-        {"QUELB_SLEEP_SCALE=0", "QUELB_CLI_LOCK_KEY=0", "TMPDIR=" + pairFileDir.path()});
+    return simtest::runProgram(testenv::quelbctlPath(), args, environment());
+  }
+  // Standard output alone.
+  simtest::ToolRun quelbctlOut(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = {"-c", "exec \"$0\" \"$@\" 2>/dev/null",
+                                     testenv::quelbctlPath(), "--lib",
+                                     testenv::norvelLibraryPath()};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    return simtest::runProgram("/bin/sh", args, environment());
   }
   // Runs quelbctl and expects `status` and every text in its output.
   void expect(const std::vector<std::string>& args, int status,
@@ -52,17 +92,16 @@ class Quelbctl : public ::testing::Test {
     const simtest::ToolRun r = quelbctl(args);
     EXPECT_EQ(status, r.status) << r.out;
     for (const std::string& text : texts)
-      EXPECT_NE(std::string::npos, r.out.find(text)) << text << "\n" << r.out;
+      EXPECT_TRUE(contains(r.out, text)) << text << "\n" << r.out;
   }
-  // Each call ends with 2 and its message before the provider is even
-  // initialised.
-  void expectRefused(const std::vector<BadCall>& calls) {
-    for (const BadCall& c : calls) {
-      const simtest::ToolRun r = quelbctl(c.args);
-      EXPECT_EQ(2, r.status) << r.out;
-      EXPECT_NE(std::string::npos, r.out.find(c.message)) << c.message << "\n" << r.out;
-      EXPECT_EQ(std::string::npos, r.out.find("interface version")) << r.out;
-    }
+  // The one JSON document of a --json run, checked to be strictly encoded.
+  simtest::Json json(const std::vector<std::string>& args, int status) {
+    std::vector<std::string> all = {"--json"};
+    all.insert(all.end(), args.begin(), args.end());
+    const simtest::ToolRun r = quelbctlOut(all);
+    EXPECT_EQ(status, r.status) << r.out;
+    EXPECT_TRUE(strictlyEncoded(r.out)) << r.out;
+    return simtest::parseJson(r.out);
   }
 
   // The SYMCLI runs logged after the start-up's discovery, "<tool> <args>"
@@ -90,22 +129,31 @@ class Quelbctl : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(Quelbctl, InfoAndALibraryWithoutEntryPoints) {
-  expect({"info"}, 0, {"claim pattern UDID##EMC##SYMMETRIX##", "EMC_TimeFinder_Snap"});
+TEST_F(Quelbctl, InfoHelpVersionAndALibraryWithoutEntryPoints) {
+  expect({"info"}, 0,
+         {"claims the devices whose identity holds UDID##EMC##SYMMETRIX##",
+          "EMC_TimeFinder_Snap    1.0"});
+  EXPECT_FALSE(contains(quelbctlOut({"info"}).out, "interface version")) << "only with -v";
+  expect({"-v", "info"}, 0, {"quelbctl: interface version 7.0.0.0", "quelbctl: registry "});
+  expect({"--version"}, 0, {"quelbctl 1."});
+  expect({"help", "restore"}, 0, {"usage: quelbctl [OPTIONS] restore SOURCE_UDID=SNAPSHOT_UDID"});
+  expect({"nodes", "--help"}, 0, {"usage: quelbctl [OPTIONS] nodes", "JSON: result.nodes[]"});
+  expect({"--help"}, 0, {"exit status:", "QUELB_REGISTRY", "  snapshot     "});
+
+  // A library without the entry points: one line, however many are missing.
   const simtest::ToolRun r = quelbctl({"info"}, testenv::binaryDir() + "/lib/libquelbutil.so");
-  EXPECT_EQ(2, r.status) << r.out;
-  EXPECT_NE(std::string::npos, r.out.find("lacks 70 of the 70 entry points")) << r.out;
-  EXPECT_NE(std::string::npos, r.out.find("missing norvel_fi_pgn_init")) << r.out;
+  EXPECT_EQ(3, r.status) << r.out;
+  EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
+  EXPECT_TRUE(contains(r.out, "it lacks 70 of the 70 entry points (norvel_fi_pgn_init,")) << r.out;
 }
 
-TEST_F(Quelbctl, ShowsBothLanguagesAndTheLastError) {
+TEST_F(Quelbctl, ShowsBothLanguagesTheLastErrorAndWarnsOfAnUnknownLanguage) {
   const std::string missing = install.scratch("absent/");
   writeConfig(missing);
   const std::string german =
-      "norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im "
-      "Verzeichnis \"" +
-      missing + "\" gibt es kein symcfg.";
-  expect({"--lang", "de", "--last-error", "info"}, 1,
+      "norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im Verzeichnis \"" + missing +
+      "\" gibt es kein symcfg.";
+  expect({"--lang", "de", "--last-error", "info"}, 3,
          {"[warning] " + german,
           "\n          norvel: The EMC SYMCLI tools were not found: there is no symcfg in the "
           "directory \"" +
@@ -113,22 +161,32 @@ TEST_F(Quelbctl, ShowsBothLanguagesAndTheLastError) {
           "quelbctl: init returned 30: norvel: Der Symmetrix-Provider konnte nicht "
           "initialisiert werden.",
           "last error: " + german, "\n            norvel: The EMC SYMCLI tools were not"});
+  expect({"--lang", "xx", "info"}, 3,
+         {"quelbctl: warning: the provider has no messages in language xx"});
 }
 
-TEST_F(Quelbctl, ListsArraysDevicesAndHosts) {
-  expect({"enclosures"}, 0,
-         {"enclosure 000190100002  name 000190100002  EMC SYMMETRIX  provider norvel"
-          "  available 2399997526016 bytes  total 4799995052032 bytes\n",
-          "\n2 enclosures\n"});
-  expect({"nodes", "--flags", "0x10", "--filter", "enclosure_id=000190100002"}, 0,
-         {"node EMC##SYMMETRIX##000190100002##0200  id UDID##EMC##SYMMETRIX##000190100002##0200"
-          "  size 4294967296 bytes  provider norvel\n",
-          "\n12 nodes\n"});
+TEST_F(Quelbctl, ListsArraysDevicesAndHostsAsTables) {
+  const simtest::ToolRun enclosures = quelbctlOut({"-H", "enclosures"});
+  EXPECT_EQ(0, enclosures.status);
+  EXPECT_EQ(
+      "ID            NAME          VENDOR  PRODUCT    PROVIDER  AVAILABLE  TOTAL\n"
+      "000190100001  000190100001  EMC     SYMMETRIX  norvel    2.9 TiB    8.7 TiB\n"
+      "000190100002  000190100002  EMC     SYMMETRIX  norvel    2.2 TiB    4.4 TiB\n",
+      enclosures.out);
+  expect({"-v", "nodes", "--flags", "0x10", "--filter", "enclosure_id=000190100002"}, 0,
+         {"EMC##SYMMETRIX##000190100002##0200  UDID##EMC##SYMMETRIX##000190100002##0200  "
+          "4294967296  norvel\n",
+          "quelbctl: 12 nodes\n"});
   sim.admin("set local_host_name thishost");
-  expect({"hosts", "--filter", "enclosure_id=000190100002"}, 0,
-         {"host thishost  array 000190100002  ports 10000000C9A00001 10000000C9A00002\n1 hosts\n"});
-  expect({"nodes", "--filter", "enclosure_id=000199999999"}, 1,
-         {"0 nodes\n", "quelbctl: enumerate_nodes returned 3: "});
+  expect(
+      {"-v", "hosts", "--filter", "enclosure_id=000190100002"}, 0,
+      {"HOST      ARRAY         PORTS\nthishost  000190100002  10000000C9A00001,10000000C9A00002\n",
+       "quelbctl: 1 host\n"});
+  // A filter that cannot match says so, and the failure of the listing too.
+  expect(
+      {"nodes", "--filter", "enclosure_id=000199999999,colour=blue"}, 1,
+      {"[warning] norvel: The filter names the attribute colour",
+       "no array 000199999999 is attached to this host", "quelbctl: enumerate_nodes returned 3: "});
 }
 
 TEST_F(Quelbctl, ImportDeportRestoreAndDisposeASnapshot) {
@@ -141,28 +199,27 @@ TEST_F(Quelbctl, ImportDeportRestoreAndDisposeASnapshot) {
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
   expect({"dispose", kSource, kUdid + "0081"}, 0,
          {"disposed of snapshot " + kUdid + "0081 of " + kSource + "\n"});
-  EXPECT_NE(std::string::npos, sim.admin("show").find("000190100001  0041 0081  Synchronized"))
+  EXPECT_TRUE(contains(sim.admin("show"), "000190100001  0041 0081  Synchronized"))
       << "re-established";
 
+  // A check of the provider names what it found.
   expect({"--last-error", "dispose", kUdid + "0042", kUdid + "0082"}, 1,
          {"quelbctl: dispose returned 6: ",
-          "last error: norvel: The provider step [determineSplitType] failed: Pair is not in split state"});
+          "last error: norvel: The provider step [determineSplitType] failed: Pair is not in "
+          "split state (bad state = Synchronized)."});
   expect({"restore", kSource + "=" + kUdid + "0081", "--flags", "2"}, 1,
          {"quelbctl: restore returned 3: "});
-  expect({"import", kUdid + "0081", "--flags", "0x8"}, 1,
-         {"quelbctl: import_resource returned 6: "});
   expect({"deport", "not-an-identity"}, 1, {"quelbctl: deport_resource returned 21"});
 }
 
-TEST_F(Quelbctl, TakesAMirrorSnapshotInOneProcess) {
+TEST_F(Quelbctl, TakesAMirrorSnapshotInOneProcessAndShowsATracedCause) {
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
   sim.admin("log --clear");
-  expect(
-      {"snapshot", "--session", "nightly", "--method", "EMC_TimeFinder_Mirror", kSource + "=0081"},
-      0,
-      {"source " + kSource + "  node <norvel>" + kSource +
-           "  method EMC_TimeFinder_Mirror  target 0081\n",
-       "snapshot " + kSource + " -> " + kUdid + "0081\n1 snapshots in session nightly\n"});
+  const std::vector<std::string> args = {
+      "snapshot", "--session", "nightly", "--method", "EMC_TimeFinder_Mirror", kSource + "=0081"};
+  const simtest::ToolRun taken = quelbctlOut(args);
+  EXPECT_EQ(0, taken.status);
+  EXPECT_EQ("snapshot " + kSource + " -> " + kUdid + "0081\n", taken.out);
 
   // select, prepare (the split pair is established and waited for), make.
   const std::vector<std::string> ran = commands();
@@ -172,13 +229,25 @@ TEST_F(Quelbctl, TakesAMirrorSnapshotInOneProcess) {
   EXPECT_EQ("symmir -sid 000190100001 -file F query", ran[2]);
   EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", ran[3]);
   EXPECT_EQ("symmir -sid 000190100001 -file F split -consistent -noprompt", ran.back());
+
+  // A pair still splitting: the provider pushes nothing, but traces why.
+  sim.admin("set split_queries 5");
+  sim.admin("state --sid 000190100001 pair 0041 0081 SplitInProg");
+  expect(args, 1,
+         {"quelbctl: prepare returned 6: ",
+          "quelbctl: the provider traced: Invalid STD-BCV pair state (SplitInProg)\n"});
+  sim.admin("state --sid 000190100001 pair 0041 0081 SplitInProg");
+  const simtest::Json answer = json(args, 1);
+  EXPECT_EQ("prepare", answer["error"]["operation"].string);
+  ASSERT_EQ(1u, answer["error"]["cause"].size());
+  EXPECT_EQ("Invalid STD-BCV pair state (SplitInProg)", answer["error"]["cause"][0].string);
 }
 
 TEST_F(Quelbctl, ImportsEachSnapshotToThisHostWhenAsked) {
   expect({"snapshot", "--method", "EMC_TimeFinder_Snap",
           "UDID##EMC##SYMMETRIX##000190100002##0201=0301", "--import"},
          0,
-         {"-> UDID##EMC##SYMMETRIX##000190100002##0301\n1 snapshots in session quelbctl-",
+         {"-> UDID##EMC##SYMMETRIX##000190100002##0301\n",
           "imported UDID##EMC##SYMMETRIX##000190100002##0301 to "});
   bool masked = false;
   for (const std::string& line : commands())
@@ -186,39 +255,189 @@ TEST_F(Quelbctl, ImportsEachSnapshotToThisHostWhenAsked) {
                         line.find(" add devs 0301") != std::string::npos);
   EXPECT_TRUE(masked) << "the snap device is masked to this host";
 
-  // A device the provider does not claim, and a target the array lacks.
   expect({"snapshot", "--method", "EMC_TimeFinder_Clone", "UDID##HDS##OPEN##1##0041=00C1"}, 1,
-         {"the provider does not claim UDID##HDS##OPEN##1##0041"});
-  const simtest::ToolRun r =
-      quelbctl({"snapshot", "--method", "EMC_TimeFinder_Clone", kSource + "=0FFF"});
-  EXPECT_EQ(1, r.status) << r.out;
-  EXPECT_NE(std::string::npos, r.out.find("quelbctl: select returned 6")) << r.out;
-  EXPECT_EQ(std::string::npos, r.out.find("snapshots in session")) << r.out;
+         {"quelbctl: the provider does not claim UDID##HDS##OPEN##1##0041"});
+  // A target the array lacks: the tool's own words reach the user.
+  expect({"snapshot", "--method", "EMC_TimeFinder_Clone", kSource + "=0FFF"}, 1,
+         {"show 0FFF -output XML_ATTRIBUTE  failed with exit status 2. Its output:\n",
+          "Device 0FFF was not found", "quelbctl: select returned 6"});
 }
 
-TEST_F(Quelbctl, BadArgumentsAreRefusedBeforeTheProviderIsAsked) {
-  expectRefused({
+// Every kind of failure the simulator injects reaches the user with the
+// command, its exit status and the tool's output, as text and as JSON. A
+// lock is released by the provider itself, and a hang is the runner's
+// tests' (it lasts the ten-minute time-out).
+TEST_F(Quelbctl, EachInjectedFaultShowsCommandExitStatusAndOutput) {
+  const std::string command = "/symdev\"  -sid 000190100001 -fibre -nobcv  list";
+  const struct {
+    std::vector<std::string> fault;
+    int status;
+    std::vector<std::string> texts;
+  } cases[] = {
+      {{"fail", "--exit", "7", "--message", "Controller \"A\"\toffline"},
+       1,
+       {command, "failed with exit status 7. Its output:\n", "Controller \"A\"\toffline"}},
+      {{"gatekeeper", "--msg", "3"},
+       1,
+       {command, "failed with exit status 2", "A gate keeper cannot be opened"}},
+      {{"gatekeeper", "--msg", "none"}, 1, {command, "It printed nothing."}},
+      {{"noxml"},
+       1,
+       {"symdev -sid 000190100001 -fibre -nobcv  list", "ended with exit status 0, but its output",
+        "The command completed, but its report could not be formatted."}},
+      {{"truncate"}, 1, {"ended with exit status 0, but its output", "<?xml version=\"1.0\""}},
+      {{"delay", "--ms", "1"}, 0, {}},
+      {{"lock", "--sid", "000190100001"}, 0, {}},
+  };
+  for (const auto& c : cases) {
+    sim.admin("fault clear");
+    std::vector<std::string> add = {"fault", "add"};
+    add.insert(add.end(), c.fault.begin(), c.fault.end());
+    if (c.fault[0] != "lock")
+      add.insert(add.end(), {"--tool", "symdev", "--cmd", "list", "--always"});
+    const simtest::ToolRun added = sim.run("symsim", add);
+    ASSERT_EQ(0, added.status) << c.fault[0] << ": " << added.out;
+    const simtest::ToolRun text = quelbctl({"nodes"});
+    EXPECT_EQ(c.status, text.status) << c.fault[0] << "\n" << text.out;
+    const simtest::Json answer = json({"nodes"}, c.status);
+    EXPECT_EQ(c.status, static_cast<int>(answer["status"].number)) << c.fault[0];
+    std::string last;
+    for (const simtest::Json& m : answer["messages"].items) last = m["text"].string;
+    for (const std::string& part : c.texts) {
+      EXPECT_TRUE(contains(text.out, part)) << c.fault[0] << ": " << part << "\n" << text.out;
+      EXPECT_TRUE(contains(last, part)) << c.fault[0] << ": " << part << "\n" << last;
+    }
+  }
+}
+
+TEST_F(Quelbctl, JsonAnswersParseAndHoldTheDocumentedFields) {
+  sim.admin("state --sid 000190100001 pair 0041 0081 Split");
+  const struct {
+    std::vector<std::string> args;
+    const char* before;               // what the simulator is told first, or ""
+    const char* list;                 // the array under "result", or ""
+    std::vector<const char*> fields;  // of "result", or of the list's first item
+  } cases[] = {
+      {{"info"}, "", "providers", {"name", "interface", "values", "claim_patterns"}},
+      {{"info"}, "", "snapshot_methods", {"name", "version", "values"}},
+      {{"enclosures"},
+       "",
+       "enclosures",
+       {"id", "name", "vendor", "product", "provider", "available_bytes", "total_bytes"}},
+      {{"nodes"}, "", "nodes", {"name", "udid", "size_bytes", "provider"}},
+      {{"hosts"}, "", "hosts", {"name", "array", "ports"}},
+      {{"import", kUdid + "0081"}, "", "", {"udid", "host", "flags"}},
+      {{"deport", kUdid + "0081"}, "", "", {"udid", "host", "flags"}},
+      {{"snapshot", "--method", "EMC_TimeFinder_Clone", kUdid + "0042=00C2", "--import"},
+       "",
+       "",
+       {"session", "sources", "snapshots", "imported"}},
+      {{"restore", kUdid + "0042=" + kUdid + "00C2"},
+       "state --sid 000190100001 clone 0042 00C2 Copied",
+       "pairs",
+       {"source", "snapshot"}},
+      {{"dispose", kUdid + "0042", kUdid + "00C2"}, "", "", {"source", "snapshot"}},
+  };
+  for (const auto& c : cases) {
+    if (*c.before) sim.admin(c.before);
+    std::vector<std::string> args = {"--last-error"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const simtest::Json answer = json(args, 0);
+    const std::string name = c.args[0];
+    EXPECT_EQ(name, answer["command"].string);
+    EXPECT_EQ("7.0.0.0", answer["interface_version"].string) << name;
+    EXPECT_EQ(simtest::Json::Null, answer["error"].type) << name;
+    EXPECT_EQ(simtest::Json::Array, answer["messages"].type) << name;
+    EXPECT_EQ(simtest::Json::Null, answer["last_error"].type) << name;
+    const simtest::Json* holder = &answer["result"];
+    if (*c.list) {
+      ASSERT_LT(0u, (*holder)[c.list].size()) << name << " " << c.list;
+      holder = &(*holder)[c.list][0];
+    }
+    for (const char* field : c.fields)
+      EXPECT_EQ(1u, holder->fields.count(field)) << name << ": " << field;
+  }
+  // A failure and the last error: the error object and its text.
+  const simtest::Json failed = json({"--last-error", "nodes", "--filter", "enclosure_id=1"}, 1);
+  EXPECT_EQ(3, static_cast<int>(failed["error"]["code"].number));
+  EXPECT_EQ("enumerate_nodes", failed["error"]["operation"].string);
+  EXPECT_TRUE(contains(failed["last_error"]["text"].string, "no array 1 is attached"));
+  const simtest::Json usage = json({"nodes", "--flags", "x"}, 2);
+  EXPECT_TRUE(contains(usage["error"]["message"].string, "--flags wants a number, not x"));
+}
+
+TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
+  const BadCall calls[] = {
       {{"nodes", "--flags", "sixteen"}, "--flags wants a number, not sixteen"},
       {{"hosts", "--flags", "16"}, "hosts does not take --flags"},
       {{"enclosures", "--filter"}, "--filter needs a value"},
       {{"import"}, "import wants one device identity (UDID)"},
       {{"deport", "a", "b"}, "deport wants one device identity (UDID)"},
-      {{"import", "a", "--flags", "one"}, "--flags wants a number, not one"},
       {{"deport", "a", "--host"}, "--host needs a value"},
       {{"dispose", kSource}, "dispose wants a source and a snapshot device identity"},
       {{"dispose", "a", "b", "--host", "h"}, "dispose does not take --host"},
       {{"restore"}, "restore wants SOURCE_UDID=SNAPSHOT_UDID pairs"},
       {{"restore", "a=b", "=b"}, "restore wants SOURCE_UDID=SNAPSHOT_UDID, not =b"},
-      {{"restore", "a"}, "restore wants SOURCE_UDID=SNAPSHOT_UDID, not a"},
       {{"snapshot"}, "snapshot needs at least one UDID=TARGET"},
       {{"snapshot", kSource + "=0081"}, "--method must come before the source"},
       {{"snapshot", "--method", "EMC_SRDF", kSource + "=0081"}, "unknown snapshot method EMC_SRDF"},
-      {{"snapshot", "--method", "EMC_TimeFinder_Clone", kSource},
-       "a source is UDID##EMC##SYMMETRIX##"},
       {{"snapshot", "--method", "EMC_TimeFinder_Clone", "UDID##EMC##0041=00C1"},
        "a source is UDID##"},
-      {{"snapshot", "--method"}, "--method needs a value"},
       {{"snapshot", "--force"}, "snapshot does not take --force"},
-  });
+      {{"info", "extra"}, "info takes no word like extra"},
+      {{"frobnicate"}, "no command frobnicate; try 'quelbctl --help'"},
+      {{"--colour", "info"}, "unknown option --colour; try 'quelbctl --help'"},
+  };
+  for (const BadCall& c : calls) {
+    const simtest::ToolRun r = quelbctl(c.args);
+    EXPECT_EQ(2, r.status) << r.out;
+    EXPECT_TRUE(contains(r.out, c.message)) << c.message << "\n" << r.out;
+    EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
+    EXPECT_TRUE(contains(r.out, "--help'\n")) << r.out;
+  }
   EXPECT_EQ("[]", sim.admin("log --json").substr(0, 2)) << "no SYMCLI command ran";
+}
+
+// On a terminal the waits of a mirror snapshot show as one status line,
+// rewritten in place; elsewhere (every test above) nothing of it shows.
+TEST_F(Quelbctl, ShowsTheProgressOfAWaitOnATerminal) {
+  sim.admin("set copy_queries 3");
+  sim.admin("state --sid 000190100001 pair 0041 0081 Split");
+  std::vector<std::string> args = {testenv::quelbctlPath(),
+                                   "--lib",
+                                   testenv::norvelLibraryPath(),
+                                   "snapshot",
+                                   "--method",
+                                   "EMC_TimeFinder_Mirror",
+                                   kSource + "=0081"};
+  std::vector<std::string> env = environment();
+  for (char** e = environ; *e; ++e) env.push_back(*e);
+  std::vector<char*> argv, envp;
+  for (std::string& a : args) argv.push_back(&a[0]);
+  argv.push_back(nullptr);
+  for (std::string& e : env) envp.push_back(&e[0]);
+  envp.push_back(nullptr);
+  int terminal = -1;
+  struct winsize size = {};
+  size.ws_row = 24;
+  size.ws_col = 132;
+  const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, &size);
+  ASSERT_NE(-1, pid);
+  if (pid == 0) {
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(127);
+  }
+  std::string out;
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = ::read(terminal, buffer, sizeof buffer)) > 0) out.append(buffer, got);
+  ::close(terminal);
+  int raw = 0;
+  ::waitpid(pid, &raw, 0);
+  EXPECT_EQ(0, WEXITSTATUS(raw)) << out;
+  EXPECT_TRUE(contains(out,
+                       "\rwaiting: symmir pairs to reach Synchronized: 0 of 1 done, pair 1 is "
+                       "SyncInProg"))
+      << out;
+  EXPECT_TRUE(contains(out, "\r\033[K")) << "the line is removed again";
 }

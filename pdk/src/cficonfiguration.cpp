@@ -4,8 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 
 #include "cficonfigurationtext.h"
 #include "cfiplatform.h"
@@ -23,13 +22,19 @@ const wchar_t* const kExportFunction = L"quelb_pdk_4_4::CFiConfiguration::export
 
 std::string narrow(const tstring& s) { return CFiStringTool::tstr2str(s); }
 
+// The whole file; false with errno set when it cannot be read (also when
+// it is a directory).
 bool readWholeFile(const std::string& path, std::string& content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  content = buffer.str();
-  return !in.bad();
+  std::FILE* file = ACE_OS::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  char buffer[4096];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
+  const bool failed = std::ferror(file) != 0;
+  const int error = errno;
+  ACE_OS::fclose(file);
+  errno = error;
+  return !failed;
 }
 
 }  // namespace

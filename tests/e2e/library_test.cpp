@@ -1,6 +1,8 @@
 // libnorvel.so as the framework sees it: loaded with dlopen, reached only
 // through its exported entry points, its answers freed with the utility
 // library.
+#include <unistd.h>
+
 #include "loaded_provider.h"
 
 namespace {
@@ -72,6 +74,28 @@ TEST_F(Library, ProviderDefaultsThroughEntryPoints) {
   EXPECT_EQ(0, pgn.process_providerstate(&a, &blob, 1));
   EXPECT_EQ(0u, blob.blob_length);
   EXPECT_EQ(nullptr, blob.blob_data);
+}
+
+// Without an install path (no registry file, no install root of the
+// framework) the library writes nothing, not even into the working
+// directory, and says why in plain words: it has no message catalogs then.
+TEST_F(Library, WithoutAnInstallPathItWritesNothingAndSaysSo) {
+  testenv::ScopedEnv noRoot("QUELB_INSTALL_ROOT", nullptr);
+  testenv::TempDir workingDir("norvel_cwd");
+  char previous[4096];
+  ASSERT_NE(nullptr, ::getcwd(previous, sizeof previous));
+  ASSERT_EQ(0, ::chdir(workingDir.path().c_str()));
+  EXPECT_EQ(QLB_ERR_PROVIDER_INIT, pgn.init(&record, version));
+  started = true;
+  ASSERT_EQ(0, ::chdir(previous));
+  EXPECT_EQ(std::vector<std::string>(), testenv::listDir(workingDir.path()));
+  bool said = false;
+  for (const Pushed& p : pushed)
+    said =
+        said || (p.consumer.empty() && p.severity == QLB_SEV_ERROR &&
+                 p.fallback.find("norvel: no installation directory is known: the registry file " +
+                                 install.registry() + " does not exist") == 0);
+  EXPECT_TRUE(said);
 }
 
 }  // namespace

@@ -171,8 +171,12 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
   try {
     tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, true, false, 5);
     FAIL() << "no exception";
-  } catch (const EFiExecPipe& e) {
+  } catch (const EEmcSymCliFailure& e) {
+    // What the user reads: the code and the command (the hang printed nothing).
     EXPECT_EQ(QLB_EXEC_PIPE_READ_TIMEOUT, e.getCode());
+    EXPECT_NE(std::string::npos, e.getCommand().find("/symcfg\"  list")) << e.getCommand();
+    EXPECT_EQ(std::vector<std::string>(), e.getOutput());
+    EXPECT_EQ(QLB_EXEC_PIPE_READ_TIMEOUT, tool.lastFailure().getCode());
   }
   std::vector<LoggedRun> logged = runs();
   ASSERT_EQ(1u, logged.size());

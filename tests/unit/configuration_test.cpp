@@ -2,12 +2,14 @@
 // installation paths.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
 #include "cficonfiguration.h"
 #include "cficonfigurationtext.h"
 #include "cfistringtool.h"
+#include "cfitracelog.h"
 #include "isolated_install.h"
 
 using namespace quelb_pdk_4_4;
@@ -55,6 +57,33 @@ TEST(ConfigurationText, EscapingRoundTripsEveryValueAndKeepsHandWrittenPercents)
   EXPECT_EQ("50%", CFiConfigurationText::unescapeValue("50%"));
   EXPECT_EQ("x%4", CFiConfigurationText::unescapeValue("x%4"));
   EXPECT_EQ("a\nb", CFiConfigurationText::unescapeValue("a%0ab"));
+}
+
+TEST(ConfigurationText, CheckFindsTheFirstLineTheReaderWouldSkip) {
+  const struct {
+    const char* text;
+    const char* kind;  // "" for a usable text
+    int line;
+    const char* shown;
+  } cases[] = {
+      {"; c\r\n# c\n\n[S]\r\n  \"A\" = \"x\"\n\"B\"=dword:0000000a\n\"C\"=hex:01,ff\n\"D\"=\"open",
+       "", 0, ""},
+      {"[S]\nFILEPATH=/opt\r\n", "line", 2, "FILEPATH=/opt"},
+      {"[S]\n\"A\n", "line", 2, "\"A"},
+      {"[S\n\"A\"=\"b\"\n", "section", 1, "[S"},
+      {"[S] trailing\n", "section", 1, "[S] trailing"},
+      {"[]\n", "section", 1, "[]"},
+      {"[S]\n\"A\"=yes\n", "value", 2, "\"A\"=yes"},
+      {"[S]\n\"A\"=dword:123456789\n", "value", 2, "\"A\"=dword:123456789"},
+      {"[S]\n\"A\"=hex:0g\n", "value", 2, "\"A\"=hex:0g"},
+      {"\"A\"=\"b\"\n[S]\n", "orphan", 1, "\"A\"=\"b\""},
+  };
+  for (const auto& c : cases) {
+    const SFiConfigurationFault fault = CFiConfigurationText::check(c.text);
+    EXPECT_EQ(c.kind, fault.kind) << c.text;
+    EXPECT_EQ(c.line, fault.line) << c.text;
+    EXPECT_EQ(c.shown, fault.text) << c.text;
+  }
 }
 
 TEST(Configuration, ValuesRoundTripThroughTheFile) {
@@ -164,6 +193,27 @@ TEST(Configuration, NamedConfigurationWritesAnEmptyFileWhenNoneExists) {
   EXPECT_EQ(3u, attempts);
 }
 
+// A file the user wrote is never replaced because it could not be read.
+TEST(Configuration, AFileThatCannotBeUsedIsReportedAndNeverWrittenOver) {
+  IsolatedInstall install;
+  testenv::makeDirs(install.root() + "ConfigFiles");
+  const std::string mistyped = "[TUNING_PARAMS]\nLOCK_RETRY_ATTEMPTS=3\n";
+  testenv::writeFile(install.configFile("norvel"), mistyped);
+  CFiConfiguration config(T("norvel"));
+  EXPECT_EQ("line", config.fault().kind);
+  EXPECT_EQ(2, config.fault().line);
+  uint32_t attempts = 8;
+  EXPECT_NE(0, config.getIntegerValue(T("TUNING_PARAMS"), T("LOCK_RETRY_ATTEMPTS"), attempts));
+  EXPECT_EQ(8u, attempts) << "nothing of it is read";
+  EXPECT_EQ(-1, config.exportConfig());
+  CFiTraceLog log;  // would add its settings to a usable file
+  log.initialize(T("norvel"), tstring(), tstring(), 1, false);
+  EXPECT_FALSE(log.isInitialized());
+  EXPECT_EQ(mistyped, testenv::readFile(install.configFile("norvel")));
+  EXPECT_EQ(std::vector<std::string>{"norvel.conf"},
+            testenv::listDir(install.root() + "ConfigFiles"));
+}
+
 class InstallPath : public ::testing::Test {
  protected:
   std::string installPath(int* status = nullptr) {
@@ -229,6 +279,30 @@ TEST_F(InstallPath, AConsumerReadsOnlyItsOwnSubkey) {
     EXPECT_EQ("", installPath(&status));
     EXPECT_NE(0, status);
   }
+}
+
+// Without an install path there is no location at all, and nothing is
+// written into the working directory.
+TEST_F(InstallPath, WithoutOneThereIsNoLocationAndNothingIsWritten) {
+  testenv::ScopedEnv root("QUELB_INSTALL_ROOT", nullptr);
+  testenv::TempDir workingDir("norvel_cwd");
+  char previous[4096];
+  ASSERT_NE(nullptr, ::getcwd(previous, sizeof previous));
+  ASSERT_EQ(0, ::chdir(workingDir.path().c_str()));
+  tstring directory, file, path;
+  CFiConfigurationPathTool::getConfigFileInfo(T("norvel"), directory, file);
+  EXPECT_EQ("", N(directory));
+  CFiConfigurationPathTool::getTraceFileInfo(T("norvel"), directory, file);
+  EXPECT_EQ("", N(directory));
+  CFiConfigurationPathTool::getLunKey(T("UDID##EMC##SYMMETRIX##1##0ABC"), path);
+  EXPECT_EQ("", N(path));
+  CFiConfiguration config(T("norvel"));
+  EXPECT_NE(0, config.exportConfig());
+  CFiTraceLog log;
+  log.initialize(T("norvel"), tstring(), tstring(), 1, false);
+  EXPECT_FALSE(log.isInitialized());
+  ASSERT_EQ(0, ::chdir(previous));
+  EXPECT_EQ(std::vector<std::string>(), testenv::listDir(workingDir.path()));
 }
 
 TEST_F(InstallPath, DeviceCacheKeysLiveInTheSerialsDirectory) {

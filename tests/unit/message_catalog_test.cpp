@@ -6,8 +6,10 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "cfiicucatalog.h"
+#include "cfiicumessage.h"
 #include "cfimsgcatalogmgr.h"
 #include "cfistringtool.h"
 #include "isolated_install.h"
@@ -237,6 +239,84 @@ TEST_F(ProviderCatalog, ReadsTheBundlesOfTheInstallation) {
     }
   }
   icu::Locale::setDefault(previous, status);
+  manager->unregisterFactory(&factory);
+}
+
+// The messages that name a failure's cause choose their wording by their
+// arguments (select and plural forms): each form, formatted in both
+// languages, holds its arguments and no pattern syntax.
+TEST_F(ProviderCatalog, CauseMessagesFormatEveryFormInBothLanguages) {
+  manager->registerFactory(&factory);
+  const auto text = [](const char* value) { return CFiIcuMessage::text(std::string(value)); };
+  const struct {
+    const char* id;
+    std::vector<icu::Formattable> arguments;
+    std::vector<const char*> root;  // in the default text
+    std::vector<const char*> both;  // in both texts
+  } cases[] = {
+      {"MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION",
+       {text("QLB_EXEC_PIPE_CMD_FAILED"), text("\"/s/symmir\"  -sid 1 split"), text("f"), 7, 1067,
+        text("Device busy\nTry later\n"), 2},
+       {"failed with exit status 1067. Its output:\nDevice busy\nTry later"},
+       {"\"/s/symmir\"  -sid 1 split", "1067", "Device busy\nTry later"}},
+      {"MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION",
+       {text("QLB_EXEC_PIPE_READ_TIMEOUT"), text("symcfg list"), text("f"), 7, 0, text(""), 0},
+       {"gave no answer within its time-out", "It printed nothing."},
+       {"symcfg list"}},
+      {"MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION",
+       {text("QLB_EXEC_PIPE_EXE_DOES_NOT_EXIST"), text("symdev list"), text("f"), 7, 0, text(""),
+        0},
+       {"the program does not exist"},
+       {"symdev list"}},
+      {"MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION",
+       {text("QLB_EXEC_PIPE_CREATE_PIPE_FAILED"), text("symdev list"), text("f"), 7, 0, text(""),
+        0},
+       {"could not be run (QLB_EXEC_PIPE_CREATE_PIPE_FAILED)"},
+       {"symdev list"}},
+      {"MSG_ERROR_CLI_COMMAND_FAILED",
+       {text("[determineSplitType]"), text("f"), 9, text("Pair is not in split state"), text(""),
+        0},
+       {"The provider step [determineSplitType] failed: Pair is not in split state."},
+       {"[determineSplitType]", "Pair is not in split state"}},
+      {"MSG_ERROR_CLI_COMMAND_FAILED",
+       {text("symcfg list"), text("f"), 9, text("[cleanXML]"), text("no XML\n"), 1},
+       {"ended with exit status 0", "[cleanXML]. Its output:\nno XML"},
+       {"symcfg list", "no XML"}},
+      {"MSG_ERROR_CONFIG_FILE_UNREADABLE",
+       {text("/etc/x.conf"), 1234, text("value"), text("\"A\"=yes")},
+       {"line 1234 has a value that is none of"},
+       {"/etc/x.conf", "1234", "\"A\"=yes"}},
+      {"MSG_ERROR_CONFIG_FILE_UNREADABLE",
+       {text("/etc/x.conf"), 0, text("unreadable"), text("Permission denied")},
+       {"it cannot be read (Permission denied)"},
+       {"/etc/x.conf", "Permission denied"}},
+      {"MSG_ERROR_FILTER_UNKNOWN_ATTRIBUTE",
+       {text("colour"), text("vendor_id, udid")},
+       {"does not know"},
+       {"colour", "vendor_id, udid"}},
+      {"MSG_ERROR_FILTER_MATCHES_NOTHING",
+       {text("enclosure_id"), text("0999"), text("0001, 0002")},
+       {"no array 0999 is attached to this host; the local arrays are 0001, 0002"},
+       {"enclosure_id=0999", "0001, 0002"}},
+      {"MSG_ERROR_FILTER_MATCHES_NOTHING",
+       {text("vendor_id"), text("HDS"), text("EMC")},
+       {"this provider answers only for EMC"},
+       {"vendor_id=HDS"}},
+  };
+  for (const auto& c : cases) {
+    CFiMessagePtr message(new CFiIcuMessage(
+        c.id, c.arguments.data(), static_cast<int32_t>(c.arguments.size()), QLB_SEV_ERROR, "f", 1));
+    const std::string english = N(manager->getLocalizedMessage(message, "root"));
+    const std::string german = N(manager->getLocalizedMessage(message, "de"));
+    EXPECT_NE(english, german) << c.id;
+    for (const char* part : c.root) EXPECT_NE(std::string::npos, english.find(part)) << english;
+    for (const std::string& formatted : {english, german}) {
+      for (const char* part : c.both)
+        EXPECT_NE(std::string::npos, formatted.find(part)) << part << " in " << formatted;
+      EXPECT_EQ(std::string::npos, formatted.find_first_of("{}")) << formatted;
+      EXPECT_EQ(std::string::npos, formatted.find("<MSG")) << formatted;
+    }
+  }
   manager->unregisterFactory(&factory);
 }
 

@@ -65,7 +65,8 @@ class Quelbctl : public ::testing::Test {
     testenv::makeDirs(install.root() + "ConfigFiles");
     testenv::writeFile(install.configFile("norvel"),
                        "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + symcli +
-                           "\"\n[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000001\n");
+                           "\"\n[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000001\n"
+                           "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000001\n");
   }
 
   std::vector<std::string> environment() const {

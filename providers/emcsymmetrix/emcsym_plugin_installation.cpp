@@ -62,6 +62,6 @@ void CEmcSymPlugin::reportInstallation() {
       key +
       "] of the registry file, or point QUELB_REGISTRY at the registry file of an "
       "installation.";
-  trace(FI_TRACE_ERROR, "%s", text.c_str());
+  // No trace: without an install path there is no trace file either.
   if (m_errorManager) m_errorManager->pushError(text.c_str(), QLB_SEV_ERROR);
 }

@@ -1,5 +1,5 @@
 # The two commands of the README: `make demo` and `make test`.
-.PHONY: all bootstrap build build-asan test test-default test-asan demo bench install clean
+.PHONY: all bootstrap build build-asan test test-default test-asan demo bench install clean windows-deps
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -39,6 +39,11 @@ demo: bootstrap
 bench: build
 	cmake --build --preset default --target bench
 	scripts/run-bench build/default
+
+# The third-party libraries of the Windows build, cross-built once into
+# build/windows-deps/current and checked under Wine.
+windows-deps: bootstrap
+	scripts/windows-deps -j $(JOBS) --check
 
 install: build
 	cmake --install build/default --prefix $(or $(PREFIX),/opt/quelb)

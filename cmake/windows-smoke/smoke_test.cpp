@@ -1,8 +1,8 @@
 // Smoke test of the Windows dependency prefix: each library is linked,
 // loaded from its DLL under Wine and used the way the project uses it.
-#include <ace/Init_ACE.h>
 #include <ace/Configuration.h>
 #include <ace/Configuration_Import_Export.h>
+#include <ace/Init_ACE.h>
 #include <ace/OS_NS_unistd.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +13,10 @@
 #include <unicode/uclean.h>
 #include <unicode/ures.h>
 #include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
@@ -20,10 +24,6 @@
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLString.hpp>
-
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -75,8 +75,9 @@ TEST(Ace, ConfigurationHeapRoundTripsThroughARegistryFileAndTheWindowsRegistry) 
     }
     char data[64] = {};
     DWORD size = sizeof data;
-    EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, "Software\\NorvelWindowsSmoke\\Consumer",
-                                          "Name", RRF_RT_REG_SZ, nullptr, data, &size));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegGetValueA(HKEY_CURRENT_USER, "Software\\NorvelWindowsSmoke\\Consumer", "Name",
+                           RRF_RT_REG_SZ, nullptr, data, &size));
     EXPECT_STREQ("norvel", data);
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeA(HKEY_CURRENT_USER, path));
   }
@@ -184,7 +185,8 @@ TEST(Icu, BundlesFallBackToRootAndFormatNumbersPluralsAndDates) {
 
   EXPECT_EQ("1 device of 1,234.5 GB", format(french.devices, "en", {1, 1234.5}));
   EXPECT_EQ("3 Geräte mit 1.234,5 GB", format(german.devices, "de", {3, 1234.5}));
-  EXPECT_EQ("1234.5 and 42", format(icu::UnicodeString::fromUTF8("{0} and {1}"), "en_US_POSIX", {1234.5, 42}));
+  EXPECT_EQ("1234.5 and 42",
+            format(icu::UnicodeString::fromUTF8("{0} and {1}"), "en_US_POSIX", {1234.5, 42}));
   const UDate midsummer2024 = 1719835200000.0;  // 2024-07-01 12:00 UTC
   EXPECT_EQ("2024", format(icu::UnicodeString::fromUTF8("{0,date,yyyy}"), "en_US_POSIX",
                            {icu::Formattable(midsummer2024, icu::Formattable::kIsDate)}));
@@ -214,9 +216,10 @@ std::vector<std::string> query(sqlite3* db, const char* sql) {
 TEST(Sqlite, InMemoryQueryAndWriteAheadLogOnAFile) {
   sqlite3* db = nullptr;
   ASSERT_EQ(SQLITE_OK, sqlite3_open(":memory:", &db));
-  EXPECT_THAT(query(db, "CREATE TABLE device(name TEXT, size INTEGER);"
-                        "INSERT INTO device VALUES ('0A1B', 10), ('0A1C', 32);"
-                        "SELECT count(*), sum(size) FROM device;"),
+  EXPECT_THAT(query(db,
+                    "CREATE TABLE device(name TEXT, size INTEGER);"
+                    "INSERT INTO device VALUES ('0A1B', 10), ('0A1C', 32);"
+                    "SELECT count(*), sum(size) FROM device;"),
               ElementsAre("2", "42"));
   sqlite3_close(db);
 

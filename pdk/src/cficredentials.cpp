@@ -33,11 +33,9 @@ std::string unquote(const std::string& text) {
   return first < last ? text.substr(first + 1, last - first - 1) : std::string();
 }
 
-// A header holds "[" and "]". A value line, which begins with its quoted
-// name, is never one, so that a password such as "pa[ss]" stays a value.
-bool isHeader(const std::string& line) {
-  return contains(line, "[") && contains(line, "]") && line.front() != '"';
-}
+// A header is any line that holds "[" and "]", a quoted value line
+// included: a password such as "pa[ss]" ends the section it stands in.
+bool isHeader(const std::string& line) { return contains(line, "[") && contains(line, "]"); }
 
 // A port: decimal digits only, within the range of a 32-bit int.
 bool readPort(const std::string& text, int32_t& port) {

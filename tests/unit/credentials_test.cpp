@@ -59,19 +59,23 @@ class Credentials : public ::testing::Test {
 TEST_F(Credentials, OnlyThreeTokenServiceSectionsOfTheVendorCount) {
   const std::string text =
       section("STORAGE_MANAGEMENT_SERVICE\\EMC_SYMMETRIX_SERVER\\1",
-              "\"HOSTNAME\" = \"mgmt01\"\r\n\"USERNAME\"=\"admin\"\n\"PASSWORD\"=\"pa[ss]=\"x\"\n"
+              "\"HOSTNAME\" = \"mgmt01\"\r\n\"USERNAME\"=\"admin\"\n\"PASSWORD\"=\"pa=ss\"x\"\n"
               "\"PORT\"=dword:2707\n\"DATA\"=\"extra\"\n\"OTHER\"=junk\nHOSTNAME=\"bad\"\n\n") +
       section("STORAGE_MANAGEMENT_SERVICE\\EMC_SYMMETRIX_SERVER",
               "\"HOSTNAME\"=\"two\"\n" + kUserAndPassword) +
       section("OTHER_KEY\\EMC_SYMMETRIX_SERVER\\2", "\"HOSTNAME\"=\"other\"\n" + kUserAndPassword) +
       section("STORAGE_MANAGEMENT_SERVICE\\XYZ_SERVER\\3",
               "\"HOSTNAME\"=\"xyz\"\n" + kUserAndPassword) +
-      section(
-          "storage_management_service\\EMC_SYMMETRIX_SERVER\\4",
-          "\"HOSTNAME\"=\"mgmt02\"\n\"PORT\"=dword:0000000a\n\"PORT\"=\"x1\"\n" + kUserAndPassword);
+      section("storage_management_service\\EMC_SYMMETRIX_SERVER\\4",
+              "\"HOSTNAME\"=\"mgmt02\"\n\"PORT\"=dword:0000000a\n\"PORT\"=\"x1\"\n" +
+                  kUserAndPassword) +
+      // A quoted line that holds "[" and "]" is a header all the same: it
+      // ends this section before its password.
+      section("STORAGE_MANAGEMENT_SERVICE\\EMC_SYMMETRIX_SERVER\\5",
+              "\"HOSTNAME\"=\"mgmt03\"\n\"USERNAME\"=\"admin\"\n\"PASSWORD\"=\"pa[ss]\"\n");
   std::vector<SFiCredential> found = parse(text, false);
   ASSERT_EQ((std::vector<std::string>{"mgmt01", "mgmt02"}), hosts(found));
-  EXPECT_EQ("pa[ss]=\"x", N(found[0].password));
+  EXPECT_EQ("pa=ss\"x", N(found[0].password));
   EXPECT_EQ(2707, found[0].port);
   EXPECT_EQ("extra", N(found[0].data));
   EXPECT_EQ(-1, found[1].port);
@@ -83,7 +87,7 @@ TEST_F(Credentials, OnlyThreeTokenServiceSectionsOfTheVendorCount) {
   EXPECT_EQ(1, traces.count("WARNING: Invalid dword value 'x1' for key section 'PORT'"));
   EXPECT_EQ(QLB_SEV_INFO, traces.severityOf("INFO: adding array credentials for: vendor EMC, "
                                             "product SYMMETRIX, server mgmt01, username admin"));
-  EXPECT_EQ(0, traces.count("secret") + traces.count("pa[ss]"));
+  EXPECT_EQ(0, traces.count("secret") + traces.count("pa=ss"));
 }
 
 TEST_F(Credentials, OpenArrayFlagSelectsSectionsAndWhetherInvalidOnesCount) {

@@ -247,11 +247,8 @@ int CFiValueRecordList::parseWith(CFiValueListHandler& handler, const wchar_t* t
   int result = QLB_ERR_INVALID_ARG;
   try {
     if (parseText(handler, text)) {
-      const CFiValueListHandler::Records& records = handler.getRecords();
-      if (handler.isFinished()) {
-        m_records = records;
-        result = 0;
-      }
+      m_records = handler.getRecords();
+      result = 0;
     }
   } catch (const xercesc::SAXException&) {
   }
@@ -309,11 +306,8 @@ int CFiConfigParamInfoList::parse(const wchar_t* text) {
   CFiConfigParamHandler handler;
   try {
     if (parseText(handler, text)) {
-      const CFiConfigParamHandler::Params& params = handler.getParams();
-      if (handler.isFinished()) {
-        m_params = params;
-        result = 0;
-      }
+      m_params = handler.getParams();
+      result = 0;
     }
   } catch (const xercesc::SAXException&) {
   }

@@ -159,11 +159,11 @@ class QLB_PDK_EXPORT CFiValueRecordList {
   CFiValueRecordList& operator=(const CFiValueRecordList& other) = default;
 
   // Replaces the records with those the handler reads from the XML text
-  // and returns 0. Returns 3 when the parser rejects the text, or when the
-  // document never closes the list element (a document of another kind);
-  // then the records stay as they were. Either way the cached text is
-  // regenerated from the records afterwards, so it always describes them.
-  // A null text is rejected likewise.
+  // and returns 0. Returns 3 only when the XML parser rejects the text (or
+  // the text is null); then the records stay as they were. A well-formed
+  // document without the list element holds no records: it empties the
+  // list. Either way the cached text is regenerated from the records
+  // afterwards, so it always describes them.
   int parseWith(CFiValueListHandler& handler, const wchar_t* text);
 
  private:
@@ -213,9 +213,9 @@ class QLB_PDK_EXPORT CFiConfigParamInfoList {
   // key and the default value.
   CFiConfigParamDataList getDefaultDataList() const;
 
-  // Replaces the descriptions with those of a "ConfigParamList" document;
-  // 0, or 3 when it is rejected as the value lists reject theirs
-  // (descriptions unchanged, text regenerated from them).
+  // Replaces the descriptions with those the XML text holds (those of its
+  // "ConfigParam" elements); 0, or 3 when the XML parser rejects it as the
+  // value lists do (descriptions unchanged, text regenerated from them).
   int parse(const wchar_t* text);
 
  private:

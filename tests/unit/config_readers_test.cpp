@@ -41,8 +41,9 @@ TEST(ConfigReaders, ValueListRoundTripKeepsEscapesAndValueLists) {
   ASSERT_EQ(0, optionsRead.parse(options.getXML().c_str()));
   ASSERT_EQ(0, optionsRead.getValue("fs", value));
   EXPECT_EQ("x&y", value);
-  EXPECT_EQ(QLB_ERR_INVALID_ARG, optionsRead.parse(written.getXML().c_str()));  // other kind
-  EXPECT_EQ(1u, optionsRead.size());
+  // A well-formed document of another kind holds no format options.
+  EXPECT_EQ(0, optionsRead.parse(written.getXML().c_str()));
+  EXPECT_EQ(0u, optionsRead.size());
 }
 
 TEST(ConfigReaders, LaterRecordOfAKeyWinsAndValuesAfterAValueListAreSingleAgain) {
@@ -63,14 +64,13 @@ TEST(ConfigReaders, LaterRecordOfAKeyWinsAndValuesAfterAValueListAreSingleAgain)
   EXPECT_NE(std::string::npos, xml(list.getXML()).find("<valueList>"));  // regenerated
 }
 
-TEST(ConfigReaders, RejectedDocumentsLeaveTheRecords) {
+TEST(ConfigReaders, RejectedDocumentsLeaveTheRecordsOtherDocumentsHoldNone) {
   CFiConfigParamDataList list;
   list.setValue("keep", "me");
   const std::string before = xml(list.getXML());
   const char* rejected[] = {
       "<ConfigValueList><ConfigValue><key>k</key></ConfigValueList>",  // not well formed
       "",                                                              // empty
-      "<ConfigParamList></ConfigParamList>",                           // another document
       "<ConfigValueList><ConfigValue><key>k</key><value>v</value></ConfigValue>",  // unclosed
   };
   for (const char* doc : rejected) {
@@ -80,14 +80,21 @@ TEST(ConfigReaders, RejectedDocumentsLeaveTheRecords) {
   EXPECT_EQ(QLB_ERR_INVALID_ARG, list.parse(nullptr));
   EXPECT_EQ(before, xml(list.getXML()));
 
-  ASSERT_EQ(0, list.parse(L"<ConfigValueList></ConfigValueList>"));
-  EXPECT_EQ(0u, list.size());
+  // Only the parser's rejection is an error: well-formed documents without
+  // the list element, or of another kind, hold no records.
+  for (const wchar_t* empty : {L"<ConfigValueList></ConfigValueList>",
+                               L"<ConfigParamList></ConfigParamList>", L"<other/>"}) {
+    list.setValue("keep", "me");
+    EXPECT_EQ(0, list.parse(empty));
+    EXPECT_EQ(0u, list.size());
+  }
 
   CFiConfigParamInfoList info;
   info.addParamInfo(CFiConfigParamInfo("keep", "", 0, "", false, false));
   EXPECT_EQ(QLB_ERR_INVALID_ARG, info.parse(L"<ConfigParamList><ConfigParam>"));
-  EXPECT_EQ(QLB_ERR_INVALID_ARG, info.parse(L"<ConfigValueList></ConfigValueList>"));
   EXPECT_EQ((std::vector<std::string>{"keep"}), info.getKeys());
+  EXPECT_EQ(0, info.parse(L"<ConfigValueList></ConfigValueList>"));
+  EXPECT_EQ(0u, info.size());
 }
 
 TEST(ConfigReaders, DescriptionRoundTripForEveryType) {

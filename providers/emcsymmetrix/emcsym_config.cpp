@@ -6,7 +6,6 @@
 #include "cfiplatform.h"
 #include "cfiregistry.h"
 #include "cfistringtool.h"
-#include "norvel_singletons.h"
 
 using namespace quelb_pdk_4_4;
 
@@ -31,19 +30,21 @@ CFiError registryError(int status, const wchar_t* text, int line) {
 
 }  // namespace
 
-CEmcSymConfiguration::CEmcSymConfiguration() : CFiConfiguration(norvel::providerName()) {}
+const wchar_t* const CEmcSymConfiguration::PROVIDER_NAME = L"norvel";
+
+CEmcSymConfiguration::CEmcSymConfiguration() : CFiConfiguration(tstring(PROVIDER_NAME)) {}
 
 CEmcSymConfiguration::CEmcSymConfiguration(const tstring& providerName)
     : CFiConfiguration(providerName) {}
 
-// An empty FILEPATH counts as no FILEPATH: "/" would name the root
-// directory, which is no SYMCLI installation.
+// A FILEPATH that is present is used as read, even an empty one (which
+// becomes "/"): only a missing one falls back to the registry.
 tstring CEmcSymConfiguration::importCliPathInfo() {
   ACE_Configuration_Section_Key section;
   tstring path;
   if (openSection(tstring(L"CLI_TOOL_INFO"), section, true) == 0 &&
-      getStringValue(tstring(L"FILEPATH"), path) == 0 && path.length() > 0) {
-    path = fiWithSeparator(path);
+      getStringValue(tstring(L"FILEPATH"), path) == 0) {
+    path = path.length() == 0 ? tstring(1, FI_PATH_SEPARATOR) : fiWithSeparator(path);
     trace(FI_TRACE_INFO, "SYMCLI path from the configuration file: %s",
           CFiStringTool::tstr2str(path).c_str());
     return path;

@@ -29,14 +29,17 @@ struct SEmcSymTuningParams {
 
 class CEmcSymConfiguration : public quelb_pdk_4_4::CFiConfiguration {
  public:
-  // The configuration of the provider name ("norvel").
+  // The provider name, which names the provider's configuration file.
+  static const wchar_t* const PROVIDER_NAME;  // "norvel"
+
+  // The configuration of PROVIDER_NAME.
   CEmcSymConfiguration();
   explicit CEmcSymConfiguration(const quelb_pdk_4_4::tstring& providerName);
 
   // The SYMCLI bin directory, always ending in "/" when it comes from the
-  // registry or the fallback: FILEPATH of CLI_TOOL_INFO (a "/" appended
-  // when missing); else SYMAPI_HOME_DIR + "/bin/"; else the Program Files
-  // directory + "/EMC/SYMCLI/bin/" (/opt/EMC/SYMCLI/bin/ on this platform).
+  // registry or the fallback: FILEPATH of CLI_TOOL_INFO as read (a "/"
+  // appended when missing, so an empty one gives "/"); else SYMAPI_HOME_DIR + "/bin/"; else the
+  // Program Files directory + "/EMC/SYMCLI/bin/" (/opt/EMC/SYMCLI/bin/ on this platform).
   quelb_pdk_4_4::tstring importCliPathInfo();
 
   // SYMAPI_HOME_DIR of HKEY_LOCAL_MACHINE\SOFTWARE\EMC\SYMCLI\V6.0, else of

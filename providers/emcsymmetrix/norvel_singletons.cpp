@@ -1,12 +1,13 @@
 #include "norvel_singletons.h"
 
 #include "cfisingleton.h"
+#include "emcsym_config.h"
 #include "emcsym_plugin.h"
 
 namespace norvel {
 
 const tstring& providerName() {
-  static const tstring name(L"norvel");
+  static const tstring name(CEmcSymConfiguration::PROVIDER_NAME);
   return name;
 }
 

@@ -34,9 +34,9 @@ TEST_F(ProviderConfiguration, FilePathGetsItsFinalSeparator) {
   EXPECT_EQ("/emc/symcli/bin/", cliPath());
   writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"/emc/symcli/bin/\"\n");
   EXPECT_EQ("/emc/symcli/bin/", cliPath());
-  // An empty FILEPATH is no FILEPATH.
+  // An empty FILEPATH is used as read: the separator alone.
   writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"\"\n");
-  EXPECT_EQ("/opt/EMC/SYMCLI/bin/", cliPath());
+  EXPECT_EQ("/", cliPath());
 }
 
 TEST_F(ProviderConfiguration, RegistryThenProgramFiles) {

@@ -164,7 +164,9 @@ class QLB_PDK_EXPORT CFiConfigurationPathTool {
   // subkey named by the framework's consumer name when there is one (only
   // there). Returns 0 when read from the registry; otherwise the registry
   // status, with `path` set to the framework's install root when it was
-  // empty and the framework has one.
+  // empty and the framework has one. Deliberately, a path without a final
+  // "/" gets one: every location is the path with a name appended, and
+  // without the separator "/opt/quelb" would give "/opt/quelbLogs/".
   static int getInstallPath(tstring& path);
   // The registry key getInstallPath reads InstallDir64 from
   // ("SOFTWARE\Dravonel\Quelb", or its subkey of the consumer name).

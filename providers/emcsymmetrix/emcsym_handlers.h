@@ -180,8 +180,9 @@ class CEmcSymMaskdbListAssignmentHandler
 //
 // A Device starts with empty pair, session and port lists; its other
 // fields keep what the previous device set until its own attributes
-// replace them. Ports belong to their device: keeping them across devices
-// would hand every later device the ports of all earlier ones.
+// replace them. The port list is emptied on purpose, like the others:
+// ports belong to their device, and keeping them across devices would hand
+// every later device the ports of all earlier ones.
 class CEmcSymDevShowHandler : public CEmcSymResultHandler<std::deque<SEmcSymDevInfo>> {
  protected:
   void onStart(const XMLCh* element) override;

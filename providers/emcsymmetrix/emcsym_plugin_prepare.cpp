@@ -37,7 +37,8 @@ struct PairsToPrepare {
 // A group node in the list ends the call at once with 0, before any
 // command that changes an array. A node whose private data holds no
 // selected pair (the provider did not claim it, or select has not chosen
-// its target in this process) contributes nothing. A Mirror pair in a
+// its target in this process) deliberately contributes nothing: without a
+// target, a command for it would name no array and no device. A Mirror pair in a
 // state other than "Split", "Synchronized" or "Restored" ends the call
 // with 6 before anything is established; it is traced, not pushed.
 int CEmcSymPlugin::prepare(char*, qlb_splitnode** list, int count, int) {

@@ -45,14 +45,12 @@ bool readNumber(const std::string& text, long& number) {
 
 }  // namespace
 
-CFiPblmOps::CFiPblmOps() : m_minLunNum(0), m_maxLunNum(LUN_POSITIONS - 1), m_lunMaps(nullptr) {}
+CFiPblmOps::CFiPblmOps() : m_minLunNum(0), m_maxLunNum(LUN_POSITIONS - 1) {}
 
+// Unlinks the maps one by one, so that a long list is not freed by a chain
+// of nested destructors.
 CFiPblmOps::~CFiPblmOps() {
-  while (m_lunMaps) {
-    lunNum* next = m_lunMaps->next;
-    delete m_lunMaps;
-    m_lunMaps = next;
-  }
+  while (m_lunMaps) m_lunMaps = std::move(m_lunMaps->next);
 }
 
 bool CFiPblmOps::inRange(long number) const {
@@ -182,15 +180,16 @@ int CFiPblmOps::getKeyValue(const char* path, int& lun) {
 // --- maps ------------------------------------------------------------------
 
 int CFiPblmOps::allocLunNumEle(lunNum*& out) {
-  lunNum* element = new (std::nothrow) lunNum;
+  std::unique_ptr<lunNum> element(new (std::nothrow) lunNum);
   if (!element) {
     trace(FI_TRACE_ERROR, "CFiPblmOps::allocLunNumEle: new memory allocation failure.");
     return FI_PBLM_NO_MEMORY;
   }
-  element->next = m_lunMaps;
   element->used.reset();
   for (uint32_t n = 0; n < getMinLunNum() && n < LUN_POSITIONS; ++n) element->used.set(n);
-  out = element;
+  element->next = std::move(m_lunMaps);
+  m_lunMaps = std::move(element);
+  out = m_lunMaps.get();
   return FI_PBLM_SUCCESS;
 }
 
@@ -198,13 +197,12 @@ CFiPblmOps::lunNum* CFiPblmOps::addEnclMap(const char* enclosureId) {
   lunNum* element = nullptr;
   if (allocLunNumEle(element) != FI_PBLM_SUCCESS) return nullptr;
   element->enclosureId = enclosureId;
-  m_lunMaps = element;
   return element;
 }
 
 void CFiPblmOps::fillBitMap(const char* enclosureId, const std::string& path) {
-  lunNum* map = m_lunMaps;
-  while (map && map->enclosureId != enclosureId) map = map->next;
+  lunNum* map = m_lunMaps.get();
+  while (map && map->enclosureId != enclosureId) map = map->next.get();
   if (!map && !(map = addEnclMap(enclosureId))) {
     trace(FI_TRACE_ERROR, "CFiPblmOps::fillBitMap new memory alloc failure.");
     return;
@@ -286,7 +284,7 @@ bool CFiPblmOps::getEnclMap(const char* enclosureId, lunNum*& out) {
       return false;
     }
   }
-  for (lunNum* map = m_lunMaps; map; map = map->next) {
+  for (lunNum* map = m_lunMaps.get(); map; map = map->next.get()) {
     if (CFiStringTool::CompareNoCase(map->enclosureId, std::string(enclosureId))) {
       trace(FI_TRACE_DEBUG, "CFiPblmOps::getEnclMap got Lun Map for enclId=[%s].\n", enclosureId);
       out = map;
@@ -348,7 +346,7 @@ bool CFiPblmOps::getNewValue(const char* enclosureId, std::vector<int>& numbers)
 
 void CFiPblmOps::resetLunNum(const char* path, uint32_t lun) {
   if (missing(path) || lun >= LUN_POSITIONS) return;
-  for (lunNum* map = m_lunMaps; map; map = map->next) {
+  for (lunNum* map = m_lunMaps.get(); map; map = map->next.get()) {
     if (std::strstr(path, map->enclosureId.c_str()) == nullptr) continue;
     map->used.reset(lun);
     trace(FI_TRACE_DEBUG, "CFiPblmOps::resetLunNum has reset lun num [%d] in the lun map.\n",

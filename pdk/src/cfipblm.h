@@ -20,6 +20,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -91,9 +92,10 @@ class QLB_PDK_EXPORT CFiPblmOps : public virtual CFiTraceable {
   int rmLunCacheRecord(const char* enclosureId, uint32_t lun);
 
  private:
-  // The map of one enclosure; the maps form a list, newest first.
+  // The map of one enclosure; the maps form a list, newest first, each
+  // owning the rest of the list.
   struct lunNum {
-    lunNum* next;
+    std::unique_ptr<lunNum> next;
     std::bitset<LUN_POSITIONS> used;
     std::string enclosureId;
   };
@@ -105,11 +107,11 @@ class QLB_PDK_EXPORT CFiPblmOps : public virtual CFiTraceable {
   uint32_t getMaxLunNum() const { return m_maxLunNum; }
   bool inRange(long number) const;
 
-  // A new map in front of the list (positions below the minimum set); the
-  // caller makes it the head. 0, or 5 when it cannot be allocated.
+  // A new map (positions below the minimum set) linked in front of the
+  // list and made its head; `out` points to it. 0, or 5 when it cannot be
+  // allocated (the list unchanged).
   int allocLunNumEle(lunNum*& out);
-  // allocLunNumEle for `enclosureId`, made the head of the list; null when
-  // no memory was left.
+  // allocLunNumEle for `enclosureId`; null when no memory was left.
   lunNum* addEnclMap(const char* enclosureId);
   // Appends the record's first line to values. 0 or 26.
   int getCacheRecord(const char* path, std::vector<std::string>& values);
@@ -136,7 +138,7 @@ class QLB_PDK_EXPORT CFiPblmOps : public virtual CFiTraceable {
 
   uint32_t m_minLunNum;
   uint32_t m_maxLunNum;
-  lunNum* m_lunMaps;
+  std::unique_ptr<lunNum> m_lunMaps;
 };
 
 }  // namespace quelb_pdk_4_4

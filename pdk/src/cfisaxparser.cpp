@@ -86,37 +86,38 @@ class CFiSaxParser::SchemaResolver : public xercesc::EntityResolver {
   std::u16string m_path;
 };
 
+// One use of the Xerces platform: Initialize on construction (which
+// throws XMLException on failure), Terminate on destruction, both under
+// platformLock().
+class CFiSaxParser::PlatformUse {
+ public:
+  PlatformUse() {
+    std::lock_guard<std::mutex> guard(platformLock());
+    holdPlatform();
+    xercesc::XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale);
+  }
+  ~PlatformUse() {
+    std::lock_guard<std::mutex> guard(platformLock());
+    xercesc::XMLPlatformUtils::Terminate();
+  }
+  PlatformUse(const PlatformUse&) = delete;
+  PlatformUse& operator=(const PlatformUse&) = delete;
+};
+
 CFiSaxParser::CFiSaxParser(xercesc::DefaultHandler* handler, const char* schema)
-    : m_handler(nullptr),
-      m_reader(nullptr),
-      m_security(nullptr),
-      m_schemaResolver(nullptr),
-      m_platformHeld(false) {
+    : m_handler(nullptr) {
   init();
   if (handler) setHandler(handler);
   if (schema) setInputSchema(schema);
 }
 
-CFiSaxParser::~CFiSaxParser() {
-  delete m_reader;
-  delete m_security;
-  delete m_schemaResolver;
-  if (m_platformHeld) {
-    std::lock_guard<std::mutex> guard(platformLock());
-    xercesc::XMLPlatformUtils::Terminate();
-  }
-}
+CFiSaxParser::~CFiSaxParser() {}
 
 void CFiSaxParser::init() {
   if (m_reader) return;
   try {
-    if (!m_platformHeld) {
-      std::lock_guard<std::mutex> guard(platformLock());
-      holdPlatform();
-      xercesc::XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale);
-      m_platformHeld = true;
-    }
-    m_reader = xercesc::XMLReaderFactory::createXMLReader();
+    if (!m_platform) m_platform.reset(new PlatformUse);
+    m_reader.reset(xercesc::XMLReaderFactory::createXMLReader());
     m_reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
     m_reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
     m_reader->setFeature(XMLUni::fgXercesSchema, false);
@@ -125,13 +126,12 @@ void CFiSaxParser::init() {
     // Untrusted input: nothing outside the document is ever read.
     m_reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
     m_reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
-    m_security = new xercesc::SecurityManager();
+    m_security.reset(new xercesc::SecurityManager());
     m_security->setEntityExpansionLimit(kEntityExpansionLimit);
-    m_reader->setProperty(XMLUni::fgXercesSecurityManager, m_security);
+    m_reader->setProperty(XMLUni::fgXercesSecurityManager, m_security.get());
   } catch (const xercesc::XMLException&) {
     // The parser stays unusable; parse() reports it.
-    delete m_reader;
-    m_reader = nullptr;
+    m_reader.reset();
   }
 }
 
@@ -149,9 +149,10 @@ void CFiSaxParser::setInputSchema(const char* schema) {
   if (!m_reader || !schema) return;
   try {
     std::u16string path = toXmlText(schema);
-    delete m_schemaResolver;
-    m_schemaResolver = new SchemaResolver(path);
-    m_reader->setEntityResolver(m_schemaResolver);
+    // The reader is given the new resolver before the old one goes.
+    std::unique_ptr<SchemaResolver> resolver(new SchemaResolver(path));
+    m_reader->setEntityResolver(resolver.get());
+    m_schemaResolver = std::move(resolver);
     m_reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
     m_reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
     m_reader->setFeature(XMLUni::fgXercesSchema, true);

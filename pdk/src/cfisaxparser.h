@@ -55,13 +55,16 @@ class QLB_PDK_EXPORT CFiSaxParser {
   void parse(const std::vector<std::string>& lines);
 
  private:
+  class PlatformUse;
   class SchemaResolver;
 
-  xercesc::DefaultHandler* m_handler;
-  xercesc::SAX2XMLReader* m_reader;
-  xercesc::SecurityManager* m_security;
-  SchemaResolver* m_schemaResolver;
-  bool m_platformHeld;
+  xercesc::DefaultHandler* m_handler;  // not owned
+  // Declared in the order they are needed: they go in the reverse order,
+  // the reader first (it refers to the others) and the platform use last.
+  std::unique_ptr<PlatformUse> m_platform;
+  std::unique_ptr<xercesc::SecurityManager> m_security;
+  std::unique_ptr<SchemaResolver> m_schemaResolver;
+  std::unique_ptr<xercesc::SAX2XMLReader> m_reader;
 };
 
 }  // namespace quelb_pdk_4_4

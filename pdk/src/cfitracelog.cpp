@@ -158,7 +158,7 @@ struct CFiTraceLog::Impl {
 
 CFiTraceLog::CFiTraceLog() : m_impl(new Impl) {}
 
-CFiTraceLog::~CFiTraceLog() { delete m_impl; }
+CFiTraceLog::~CFiTraceLog() {}
 
 void CFiTraceLog::initialize(const tstring& name, const tstring& directory, const tstring& fileName,
                              int level, bool toStdout) {

@@ -11,6 +11,7 @@
 #include <ace/Time_Value.h>
 
 #include <cstdarg>
+#include <memory>
 #include <string>
 
 #include "boundedtext.h"
@@ -45,6 +46,10 @@ class QLB_PDK_EXPORT CFiTraceLog : public virtual CFiRefCount {
 
   CFiTraceLog();
   virtual ~CFiTraceLog();
+  // One trace log per component: its settings and file are not shared by
+  // copies.
+  CFiTraceLog(const CFiTraceLog&) = delete;
+  CFiTraceLog& operator=(const CFiTraceLog&) = delete;
 
   // Loads (or writes the defaults of) the settings of the component `name`
   // and opens the trace file once when tracing is on. Without a trace
@@ -72,7 +77,7 @@ class QLB_PDK_EXPORT CFiTraceLog : public virtual CFiRefCount {
 
  private:
   struct Impl;
-  Impl* m_impl;
+  std::unique_ptr<Impl> m_impl;
 };
 
 typedef CFiSmartPtr<CFiTraceLog, CFiNullAllocator<CFiTraceLog> > CFiTraceLogPtr;

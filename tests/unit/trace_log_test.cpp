@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,11 @@ using namespace quelb_pdk_4_4;
 using testenv::IsolatedInstall;
 
 namespace {
+
+// A copy would share (and delete twice) the log's settings and file state.
+static_assert(!std::is_copy_constructible<CFiTraceLog>::value &&
+                  !std::is_copy_assignable<CFiTraceLog>::value,
+              "a trace log is not copyable");
 
 tstring T(const std::string& s) { return CFiStringTool::str2tstr(s); }
 std::string N(const tstring& s) { return CFiStringTool::tstr2str(s); }

@@ -1,9 +1,10 @@
 #include "emcsym_clierror.h"
 
+#include "cfierrormgr.h"
 #include "cfiicumessage.h"
+#include "cfisingleton.h"
 #include "cfistringtool.h"
 #include "emcsym_clifailure.h"
-#include "norvel_singletons.h"
 
 using quelb_pdk_4_4::CFiIcuMessage;
 using quelb_pdk_4_4::CFiMessagePtr;
@@ -40,7 +41,10 @@ int CEmcSymCliException::pushCliError() const {
        icu::Formattable(m_line), CFiIcuMessage::text(m_where), CFiIcuMessage::text(outputText()),
        icu::Formattable(static_cast<int32_t>(m_output.size()))},
       QLB_SEV_ERROR, m_sourceFile, m_line));
-  quelb_pdk_4_4::CFiPluginBase::ErrorManagerRef errors = norvel::errorManager();
+  // The process-wide error manager, through the kit's accessor (the one the
+  // entry points fill), so that this record does not depend on them.
+  quelb_pdk_4_4::CFiSingletonAccessor<quelb_pdk_4_4::CFiErrorManager>::Ptr errors =
+      quelb_pdk_4_4::CFiSingletonAccessor<quelb_pdk_4_4::CFiErrorManager>::access(false);
   if (errors) errors->pushError(message);
   return kOperationFailed;
 }

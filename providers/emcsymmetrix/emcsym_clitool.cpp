@@ -26,7 +26,6 @@ using emcsym::toolCommand;
 
 namespace {
 
-const char kSourceFile[] = "providers/emcsymmetrix/emcsym_clitool.cpp";
 const char kDefaultSuffix[] = " -output XML_ATTRIBUTE ";
 
 // Searched for, in this order, in the output of a failed command.
@@ -251,15 +250,12 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
   trace(FI_TRACE_ERROR, "%s: CLI returned; status=%d, %d lines of stdout",
         throwOnError ? "ERROR" : "WARNING", result, static_cast<int>(output.size()));
   for (const std::string& line : output) trace(FI_TRACE_ERROR, ">> %s", line.c_str());
+  // The pipe's last error as it stands: after a read time-out that is the
+  // record of the close that stopped the child (code 11, exit status 1067);
+  // for a child that could not be started, the cause the pipe recorded.
   const EFiExecPipe last = pipe->getLastError();
-  // A child that could not be started: the pipe's record names the cause
-  // (child creation or user switch, the system's reason and error).
-  const bool own = last.getCode() == result || result == QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED;
   m_lastFailure = EEmcSymCliFailure(
-      own ? last
-          : EFiExecPipe(last.getCommand().empty() ? full : last.getCommand(), result,
-                        last.getMessage(), last.getExitStatus()),
-      output);
+      last.getCode() != QLB_EXEC_PIPE_SUCCESS ? last : EFiExecPipe(full, result), output);
   if (throwOnError) throw m_lastFailure;
   return result;
 }
@@ -306,11 +302,13 @@ CEmcSymCliException CEmcSymCliTool::checkFailed(const wchar_t* operation, const 
 void CEmcSymCliTool::cleanXML(const std::wstring& command, Lines& lines) {
   size_t end = 0;
   if (CFiStringTool::find(lines, "</SymCLI_ML", end, false) == std::string::npos) {
-    throw CEmcSymCliException(3, command, "[cleanXML]", lines, kSourceFile, __LINE__);
+    throw CEmcSymCliException(3, command, "[cleanXML]", lines, emcsym::kCliToolSourceFile,
+                              __LINE__);
   }
   size_t start = 0;
   if (CFiStringTool::find(lines, "<?xml", start, false) == std::string::npos) {
-    throw CEmcSymCliException(3, command, "[cleanXML]", lines, kSourceFile, __LINE__);
+    throw CEmcSymCliException(3, command, "[cleanXML]", lines, emcsym::kCliToolSourceFile,
+                              __LINE__);
   }
   for (size_t i = 0; i < lines.size(); ++i) {
     if (i < start || i > end) lines[i].clear();
@@ -389,9 +387,8 @@ bool CEmcSymCliTool::parseOutput(const std::wstring& command, Lines& output,
 }
 
 void CEmcSymCliTool::parseOutputOrThrow(const std::wstring& command, Lines& output,
-                                        CFiSaxParseHandler& handler, const char* sourceFile,
-                                        int line) {
+                                        CFiSaxParseHandler& handler, int line) {
   if (!parseOutput(command, output, handler, "CEmcSymCliTool")) {
-    throw CEmcSymCliException(3, command, "[parseXML]", output, sourceFile, line);
+    throw CEmcSymCliException(3, command, "[parseXML]", output, emcsym::kCliToolSourceFile, line);
   }
 }

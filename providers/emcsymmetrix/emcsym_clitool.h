@@ -88,20 +88,20 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // Runs `command` ("<tool> <arguments>", e.g. L"symcfg list ") as
   // "\"<bin dir><tool>\"  <arguments>"; `output` receives its lines.
   // Returns the pipe's result code (0 success). With throwOnError a failure
-  // is thrown as EFiExecPipe instead; the thrown record carries the result
-  // code of the run (a read time-out stays QLB_EXEC_PIPE_READ_TIMEOUT
-  // although the close that stopped the child recorded its exit status),
-  // except for a child that could not be started, which is thrown as the
-  // pipe recorded it (QLB_EXEC_PIPE_CREATE_CHILD_PROCESS_FAILED with the
-  // system's reason, or the user switch's failure). A CLI execution lock
-  // that cannot be taken throws CFiError and runs nothing.
+  // is thrown instead: the pipe's last error, which after a read time-out
+  // is the record of the close that stopped the child (code
+  // QLB_EXEC_PIPE_CMD_FAILED, exit status 1067), not the time-out itself,
+  // and for a child that could not be started the cause the pipe recorded
+  // (QLB_EXEC_PIPE_CREATE_CHILD_PROCESS_FAILED with the system's reason, or
+  // the user switch's failure). A CLI execution lock that cannot be taken
+  // throws CFiError and runs nothing.
   // With retryOnGatekeeperLock a failure that shows a locked gatekeeper
   // (no output, or one of the four gatekeeper messages) is retried
   // LOCK_RETRY_ATTEMPTS times LOCK_RETRY_DELAY_IN_SEC apart; if the
   // gatekeeper stays locked, the symcfg locks of the arrays are released
-  // and the command runs once more. Commands that run while those locks are
-  // being released do not start another release of their own: their
-  // failure is final.
+  // and the command runs once more. On purpose, commands that run while
+  // those locks are being released do not start another release of their
+  // own (their failure is final): a release must not recurse into itself.
   //
   // A failure is thrown as EEmcSymCliFailure (an EFiExecPipe that also
   // holds the output), and kept: lastFailure() is the record of the last
@@ -130,8 +130,10 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   int symCfgDiscover();
   // The locally attached arrays; empty when the output cannot be parsed.
   std::vector<SEmcSymArrayInfo> getSymmetrixList();
-  // Sums of the available and total megabytes of the array's disks. 0, or
-  // the failed command's result code (3 for output that cannot be read).
+  // Sums of the available and total megabytes of the array's disks, each
+  // value added as its decimal conversion gives it (a negative one lowers
+  // the sum, text that is no number adds 0). 0, or the failed command's
+  // result code (3 for output that cannot be read).
   int getSymmetrixSize(const std::string& symid, uint64_t& availableMegabytes,
                        uint64_t& totalMegabytes);
   // The version text of "symcli -output XML" (e.g. "V7.0.0.0"); empty when
@@ -158,7 +160,8 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
 
   // Registers this host's HBAs under its name at the arrays (symmask
   // discover hba -rename), retrying with array discovery and refresh of
-  // `symid`. The HBA records of the last run; empty when it failed.
+  // `symid`. The HBA records the last run printed, even when it failed;
+  // empty when a failed run printed no document.
   std::vector<SEmcSymHbaInfo> symMaskDiscoverHba(const std::string& symid);
   // The HBA records of `symid` that belong to the host (this host when
   // `hostName` is empty).
@@ -278,10 +281,10 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // cleanXML's exception passes on.
   bool parseOutput(const std::wstring& command, Lines& output,
                    quelb_pdk_4_4::CFiSaxParseHandler& handler, const char* what);
-  // As parseOutput, but a parse error is thrown as CEmcSymCliException.
+  // As parseOutput, but a parse error is thrown as CEmcSymCliException
+  // ("[parseXML]") raised at `line`.
   void parseOutputOrThrow(const std::wstring& command, Lines& output,
-                          quelb_pdk_4_4::CFiSaxParseHandler& handler, const char* sourceFile,
-                          int line);
+                          quelb_pdk_4_4::CFiSaxParseHandler& handler, int line);
 
   // One query of the state polls: the state of the first record, and how
   // far its copy is (", 40% copied", or empty when the output does not

@@ -14,7 +14,6 @@ using emcsym::toolCommand;
 
 namespace {
 
-const char kSourceFile[] = "providers/emcsymmetrix/emcsym_clitool_inventory.cpp";
 const char kNoMaskingDatabase[] =
     "symmaskdb returned an error, please verify that a path to device masking database / VLOGIX "
     "db device exists";
@@ -60,11 +59,9 @@ int CEmcSymCliTool::getSymmetrixSize(const std::string& symid, uint64_t& availab
   for (const SEmcSymDiskInfo& disk : handler.getResult()) {
     trace(FI_TRACE_DEBUG, " getSymmetrixSize: [%s] Available [%s] Total [%s]", disk.ident.c_str(),
           disk.availMegabytes.c_str(), disk.megabytes.c_str());
-    // Negative texts count as nothing rather than wrapping around.
-    const long available = std::atol(disk.availMegabytes.c_str());
-    const long total = std::atol(disk.megabytes.c_str());
-    if (available > 0) availableMegabytes += static_cast<uint64_t>(available);
-    if (total > 0) totalMegabytes += static_cast<uint64_t>(total);
+    // Added as the conversion gives them: a negative value lowers the sum.
+    availableMegabytes += static_cast<uint64_t>(std::atol(disk.availMegabytes.c_str()));
+    totalMegabytes += static_cast<uint64_t>(std::atol(disk.megabytes.c_str()));
   }
   return 0;
 }
@@ -195,7 +192,7 @@ std::string CEmcSymCliTool::findConfiguredTarget(const std::wstring& configuredT
   const size_t separator = target.rfind("##");
   if (separator == std::string::npos) {
     traceCheck("Invalid target %s entered at config stage", target.c_str());
-    throw checkFailed(L"[findConfiguredTarget]", kSourceFile, __LINE__);
+    throw checkFailed(L"[findConfiguredTarget]", emcsym::kCliToolSourceFile, __LINE__);
   }
   const std::string devName = target.substr(separator + 2);
   trace(FI_TRACE_INFO, "DevId supplied in snapshot config spec is %s", devName.c_str());

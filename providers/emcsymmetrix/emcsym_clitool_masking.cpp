@@ -69,13 +69,16 @@ std::vector<SEmcSymHbaInfo> CEmcSymCliTool::symMaskDiscoverHba(const std::string
       fiSleep(kDiscoverHbaPauseMs);
     }
   }
-  if (result != 0) {
+  // The records are those of the last run's output, even when it failed.
+  CEmcSymMaskHbaHandler handler;
+  try {
+    if (!parseOutput(command, output, handler, "CEmcSymCliTool::symMaskDiscoverHba")) {
+      return std::vector<SEmcSymHbaInfo>();
+    }
+  } catch (const CEmcSymCliException&) {
+    if (result == 0) throw;
     trace(FI_TRACE_ERROR, "CEmcSymCliTool::symMaskDiscoverHba: the HBAs cannot be discovered (%d)",
           result);
-    return std::vector<SEmcSymHbaInfo>();
-  }
-  CEmcSymMaskHbaHandler handler;
-  if (!parseOutput(command, output, handler, "CEmcSymCliTool::symMaskDiscoverHba")) {
     return std::vector<SEmcSymHbaInfo>();
   }
   return handler.getResult();
@@ -348,12 +351,12 @@ int CEmcSymCliTool::symMaskAdd(const SEmcSymDevInfo& device,
     for (const auto& director : device.ports) {
       for (const std::string& port : director.second) {
         ++combinations;
-        const bool valid = hostInfo.findEntry(wwn, director.first, port);
+        const bool valid = hostInfo.findEntry(wwn, director.first, port, m_traceLog);
         if (!valid) {
           trace(FI_TRACE_WARNING,
                 "Assigning device %s to director/port that is not accessible to the HBA port %s",
                 device.devName.c_str(), wwn.c_str());
-          hostInfo.print();
+          hostInfo.print(m_traceLog);
           ++inaccessible;
         }
         const std::wstring command = toolCommand(

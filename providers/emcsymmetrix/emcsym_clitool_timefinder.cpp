@@ -16,7 +16,6 @@ using emcsym::toolCommand;
 
 namespace {
 
-const char kSourceFile[] = "providers/emcsymmetrix/emcsym_clitool_timefinder.cpp";
 // Further queries while a BCV split before a restore is in progress.
 const int kSplitRetries = 300;
 const unsigned long kSplitPauseMs = 2000;
@@ -80,7 +79,7 @@ std::vector<SEmcSymPairInfo> CEmcSymCliTool::getStatusOfPairs(const PairFileMap&
     Lines output;
     execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
     CEmcSymMirQueryHandler handler;
-    parseOutputOrThrow(command, output, handler, kSourceFile, __LINE__);
+    parseOutputOrThrow(command, output, handler, __LINE__);
     const std::vector<SEmcSymPairInfo>& found = handler.getResult();
     pairs.insert(pairs.end(), found.begin(), found.end());
   }
@@ -98,7 +97,7 @@ bool CEmcSymCliTool::queryFirstState(const char* tool, const std::string& symid,
   const std::string name(tool);
   if (name == emcsym::kSymMir) {
     CEmcSymMirQueryHandler handler;
-    parseOutputOrThrow(command, output, handler, kSourceFile, __LINE__);
+    parseOutputOrThrow(command, output, handler, __LINE__);
     const std::vector<SEmcSymPairInfo>& pairs = handler.getResult();
     if (pairs.empty()) return false;
     state = pairs.front().pairState;
@@ -108,13 +107,13 @@ bool CEmcSymCliTool::queryFirstState(const char* tool, const std::string& symid,
   }
   if (name == emcsym::kSymClone) {
     CEmcSymCloneQueryHandler handler;
-    parseOutputOrThrow(command, output, handler, kSourceFile, __LINE__);
+    parseOutputOrThrow(command, output, handler, __LINE__);
     state = handler.getResult().state;
     if (!handler.getResult().percentCopied.empty())
       progress = ", " + handler.getResult().percentCopied + "% copied";
   } else {
     CEmcSymSnapQueryHandler handler;
-    parseOutputOrThrow(command, output, handler, kSourceFile, __LINE__);
+    parseOutputOrThrow(command, output, handler, __LINE__);
     state = handler.getResult().state;
   }
   return !state.empty();
@@ -206,7 +205,7 @@ void CEmcSymCliTool::symMirEstablish(const PairFileMap& pairFiles,
   CEmcSymPairFile pairFile(sources, targets);
   if (!symMirQuery(symidsOf(sources), pairFile.getFilesByIndex(), operation)) {
     trace(FI_TRACE_ERROR, "Synchronization failed");
-    throw checkFailed(L"[symMirEstablish]", kSourceFile, __LINE__);
+    throw checkFailed(L"[symMirEstablish]", emcsym::kCliToolSourceFile, __LINE__);
   }
 }
 
@@ -300,7 +299,7 @@ bool CEmcSymCliTool::prepareForRestore(const std::wstring& splitType,
     return splitMirrorPairsForRestore(sources);
   }
   traceCheck("Invalid splitType, unable to restore");
-  throw checkFailed(L"[prepareForRestore]", kSourceFile, __LINE__);
+  throw checkFailed(L"[prepareForRestore]", emcsym::kCliToolSourceFile, __LINE__);
 }
 
 void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFileMap& pairFiles,
@@ -310,7 +309,7 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
   const std::vector<std::string>& files = pairFile.getFilesByIndex();
   const std::vector<std::string> symids = symidsOf(sources);
   if (!prepareForRestore(splitType, sources, targets)) {
-    throw checkFailed(L"[restoreFromCopy]", kSourceFile, __LINE__);
+    throw checkFailed(L"[restoreFromCopy]", emcsym::kCliToolSourceFile, __LINE__);
   }
 
   const bool clone = isSplitType(splitType, SPLIT_TYPE_CLONE);
@@ -331,13 +330,13 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
   if (clone) {
     if (!symCloneQueryRestored(symids, files)) {
       trace(FI_TRACE_ERROR, "Clone restore failed");
-      throw checkFailed(L"[restoreFromCopy]", kSourceFile, __LINE__);
+      throw checkFailed(L"[restoreFromCopy]", emcsym::kCliToolSourceFile, __LINE__);
     }
     runPerArray(emcsym::kSymClone, pairFiles, " split -noprompt", true);
   } else if (snap) {
     if (!symSnapQueryRestored(symids, files)) {
       trace(FI_TRACE_ERROR, "Snapshot restore failed");
-      throw checkFailed(L"[restoreFromCopy]", kSourceFile, __LINE__);
+      throw checkFailed(L"[restoreFromCopy]", emcsym::kCliToolSourceFile, __LINE__);
     }
     for (size_t i = 0; i < targets.size(); ++i) {
       Lines output;
@@ -349,7 +348,7 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
   } else {
     if (!symMirQuery(symids, files, L"RESTORE")) {
       trace(FI_TRACE_ERROR, "Mirror restore failed");
-      throw checkFailed(L"[restoreFromCopy]", kSourceFile, __LINE__);
+      throw checkFailed(L"[restoreFromCopy]", emcsym::kCliToolSourceFile, __LINE__);
     }
     runPerArray(emcsym::kSymMir, pairFiles, " split -noprompt", true);
   }
@@ -380,5 +379,5 @@ bool CEmcSymCliTool::determineSplitType(const SEmcSymDevInfo& source, const SEmc
     return true;
   }
   trace(FI_TRACE_ERROR, "BCV pair not in split state");
-  throw checkFailed(L"[determineSplitType]", kSourceFile, __LINE__);
+  throw checkFailed(L"[determineSplitType]", emcsym::kCliToolSourceFile, __LINE__);
 }

@@ -13,6 +13,11 @@
 
 namespace emcsym {
 
+// The source file every CEmcSymCliException of the tool names, whichever
+// of the tool's source files raised it: users and support know the runner
+// by this one name.
+const char kCliToolSourceFile[] = "providers/emcsymmetrix/emcsym_clitool.cpp";
+
 // The SYMCLI tools, without the platform's executable suffix.
 const char kSymCfg[] = "symcfg";
 const char kSymMir[] = "symmir";

@@ -1,7 +1,6 @@
 #include "emcsym_records.h"
 
 #include "cfistringtool.h"
-#include "norvel_singletons.h"
 
 using quelb_pdk_4_4::CFiStringTool;
 using quelb_pdk_4_4::CFiTraceLogPtr;
@@ -10,8 +9,7 @@ using quelb_pdk_4_4::FI_TRACE_DETAIL;
 using quelb_pdk_4_4::FI_TRACE_ERROR;
 using quelb_pdk_4_4::FI_TRACE_INFO;
 
-void SEmcSymMaskHostInfo::print() const {
-  CFiTraceLogPtr log = norvel::traceLog(false);
+void SEmcSymMaskHostInfo::print(const CFiTraceLogPtr& log) const {
   if (log.isNull()) return;
   log->trace(FI_TRACE_INFO, "SEmcSymMaskHostInfo [%s] [%s]", hostNodeName.c_str(), symid.c_str());
   for (const auto& entry : logins) {
@@ -26,8 +24,7 @@ void SEmcSymMaskHostInfo::print() const {
 }
 
 bool SEmcSymMaskHostInfo::findEntry(const std::string& wwn, const std::string& director,
-                                    const std::string& port) const {
-  CFiTraceLogPtr log = norvel::traceLog(false);
+                                    const std::string& port, const CFiTraceLogPtr& log) const {
   auto found = logins.find(wwn);
   if (found == logins.end()) {
     if (!log.isNull()) log->trace(FI_TRACE_DETAIL, "DID NOT Find entry for wwn[%s]", wwn.c_str());

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cfitracelog.h"
+
 // One array of `symcfg list`.
 struct SEmcSymArrayInfo {
   bool local = true;
@@ -114,13 +116,15 @@ struct SEmcSymMaskHostInfo {
   // Originator port WWN -> login.
   std::map<std::string, SEmcSymMaskHbaInfo> logins;
 
-  // Traces the host, its logins and their director ports through the
-  // provider's trace log.
-  void print() const;
+  // Traces the host, its logins and their director ports to `traceLog`
+  // (nothing when it is null).
+  void print(const quelb_pdk_4_4::CFiTraceLogPtr& traceLog) const;
   // True when the login stored under `wwn` (exact key) is seen on the
-  // director port (director, port), both compared case-insensitively.
-  bool findEntry(const std::string& wwn, const std::string& director,
-                 const std::string& port) const;
+  // director port (director, port), both compared case-insensitively. The
+  // lookup and each comparison are traced to `traceLog`, when given.
+  bool findEntry(
+      const std::string& wwn, const std::string& director, const std::string& port,
+      const quelb_pdk_4_4::CFiTraceLogPtr& traceLog = quelb_pdk_4_4::CFiTraceLogPtr()) const;
 };
 
 #endif  // EMCSYM_RECORDS_H

@@ -2,6 +2,8 @@
 // what they read, the masking adds with their reachable and unreachable
 // director ports and gatekeeper retries, remove and refresh, the refresh
 // retries, and the host name rules.
+#include <sys/stat.h>
+
 #include <set>
 
 #include "cfiexecpipe.h"
@@ -56,8 +58,60 @@ TEST_F(MaskingTest, InventoryArraysDisksVersionDevicesAndAssignments) {
   EXPECT_EQ(1, traceCount("Device 00C0 is currently not assigned to any hbas"));
 
   EXPECT_EQ("00C3", tool_.findConfiguredTarget(L"UDID##EMC##SYMMETRIX##000190100001##00C3"));
-  EXPECT_THROW(tool_.findConfiguredTarget(L"00C3"), CEmcSymCliException);
+  try {
+    tool_.findConfiguredTarget(L"00C3");
+    ADD_FAILURE() << "no exception";
+  } catch (const CEmcSymCliException& e) {
+    EXPECT_EQ(L"[findConfiguredTarget]", e.getCommand());
+    EXPECT_EQ(kCliToolSource, e.getSourceFile());
+  }
   EXPECT_EQ(1, traceCount("Invalid target 00C3 entered at config stage"));
+}
+
+// A SYMCLI bin directory of stand-in tools, each printing a fixed text and
+// exiting with a fixed status, for output the simulator does not print.
+class StandInTools {
+ public:
+  void add(const std::string& tool, const std::string& output, int status) {
+    const std::string script = dir_.file(tool);
+    testenv::writeFile(
+        script, "#!/bin/sh\ncat <<'EOF'\n" + output + "EOF\nexit " + std::to_string(status) + "\n");
+    ASSERT_EQ(0, ::chmod(script.c_str(), 0755));
+  }
+  tstring bin() const { return CFiStringTool::str2tstr(dir_.path()); }
+
+ private:
+  testenv::TempDir dir_{"stand_in_tools"};
+};
+
+const std::string kXmlHead = "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<SymCLI_ML>\n";
+
+TEST_F(MaskingTest, OutputTheSimulatorDoesNotPrint) {
+  StandInTools tools;
+  // Disk sizes are added as their decimal conversion gives them, negative
+  // ones included.
+  tools.add("symdisk",
+            kXmlHead +
+                "<Disk ident=\"DF-1A\" megabytes=\"1000\" avail_megabytes=\"300\"/>\n"
+                "<Disk ident=\"DF-2A\" megabytes=\"-200\" avail_megabytes=\"-100\"/>\n"
+                "<Disk ident=\"DF-3A\" megabytes=\"12x\" avail_megabytes=\"x\"/>\n"
+                "</SymCLI_ML>\n",
+            0);
+  // An HBA discovery that keeps failing still yields what its last run printed.
+  tools.add("symmask",
+            kXmlHead + "<Symmetrix symid=\"" + kArray1 + "\"><Host_HBA WWN=\"" + kHba1 +
+                "\" awwn_node_name=\"h\" awwn_port_name=\"p\"/></Symmetrix>\n</SymCLI_ML>\n",
+            1);
+  writeConfig(0, 0);
+  CEmcSymCliTool tool(tools.bin());
+  uint64_t available = 0, total = 0;
+  EXPECT_EQ(0, tool.getSymmetrixSize(kArray1, available, total));
+  EXPECT_EQ(200u, available);
+  EXPECT_EQ(812u, total);
+
+  std::vector<SEmcSymHbaInfo> hbas = tool.symMaskDiscoverHba(kArray1);
+  ASSERT_EQ(1u, hbas.size());
+  EXPECT_EQ(kHba1, hbas[0].wwn);
 }
 
 TEST_F(MaskingTest, AddRunsEveryCombinationAndCountsTheReachableOnes) {
@@ -84,6 +138,9 @@ TEST_F(MaskingTest, AddRunsEveryCombinationAndCountsTheReachableOnes) {
                           "device 00C0 are not accessible due to misconfiguration of the array."));
   EXPECT_EQ(2, traceCount("Assigning device 00C0 to director/port that is not accessible to the "
                           "HBA port"));
+  // The host info is printed, and its lookups traced, to the tool's log.
+  EXPECT_EQ(2, traceCount("SEmcSymMaskHostInfo ["));
+  EXPECT_EQ(4, traceCount("Found entry for wwn["));
 
   // Nothing reachable: every add still runs, and the result is 3.
   clearLog();

@@ -172,11 +172,14 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
     tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, true, false, 5);
     FAIL() << "no exception";
   } catch (const EEmcSymCliFailure& e) {
-    // What the user reads: the code and the command (the hang printed nothing).
-    EXPECT_EQ(QLB_EXEC_PIPE_READ_TIMEOUT, e.getCode());
+    // What is thrown is the pipe's last error: the close that stopped the
+    // child replaced the time-out with the killed child's exit status. The
+    // hang printed nothing.
+    EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, e.getCode());
+    EXPECT_EQ(1067, e.getExitStatus());
     EXPECT_NE(std::string::npos, e.getCommand().find("/symcfg\"  list")) << e.getCommand();
     EXPECT_EQ(std::vector<std::string>(), e.getOutput());
-    EXPECT_EQ(QLB_EXEC_PIPE_READ_TIMEOUT, tool.lastFailure().getCode());
+    EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool.lastFailure().getCode());
   }
   std::vector<LoggedRun> logged = runs();
   ASSERT_EQ(1u, logged.size());
@@ -287,6 +290,7 @@ TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
       EXPECT_EQ(3, e.getCode());
       EXPECT_EQ(L"symcfg list ", e.getCommand());
       EXPECT_EQ("[cleanXML]", e.getWhere());
+      EXPECT_EQ(kCliToolSource, e.getSourceFile());
       EXPECT_EQ(bad, e.getOutput());
     }
   }

@@ -69,6 +69,7 @@ class TimeFinderTest : public ProviderSimTest {
     try {
       step();
     } catch (const CEmcSymCliException& e) {
+      EXPECT_EQ(kCliToolSource, e.getSourceFile());
       return e.getCommand();
     }
     return std::wstring();

@@ -25,6 +25,8 @@ namespace providertest {
 // The two local arrays of the demo scenario.
 inline const std::string kArray1 = "000190100001";
 inline const std::string kArray2 = "000190100002";
+// The source file that every CEmcSymCliException of the CLI tool names.
+inline const std::string kCliToolSource = "providers/emcsymmetrix/emcsym_clitool.cpp";
 
 // One run of the simulator's command log.
 struct LoggedRun {

@@ -315,7 +315,6 @@ TEST(SymHandlers, LoginsGroupByHostAndDropUnusableOnes) {
   EXPECT_TRUE(hosta.findEntry("10000000c9aaaa01", "14a", "1"));   // director case ignored
   EXPECT_FALSE(hosta.findEntry("10000000c9aaaa01", "04A", "1"));  // pairs, not parts
   EXPECT_FALSE(hosta.findEntry("10000000C9AAAA01", "04A", "0"));  // the WWN key is exact
-  hosta.print();
   EXPECT_EQ(hosts.count("hostc"), 1u);
   EXPECT_EQ(hosts.count("hostb"), 0u);
   EXPECT_EQ(hosts.count("NULL"), 0u);

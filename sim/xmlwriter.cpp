@@ -1,38 +1,13 @@
 #include "xmlwriter.h"
 
+#include "xmlescape.h"
+
 namespace symsim {
 
 XmlWriter::XmlWriter() {
   out_ = "<?xml version=\"1.0\" standalone=\"yes\" ?>\n";
   out_ += "<SymCLI_ML>\n";
   open_.push_back("SymCLI_ML");
-}
-
-std::string xmlEscape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
 }
 
 void XmlWriter::indent() { out_.append(open_.size() * 2, ' '); }
@@ -45,7 +20,7 @@ void XmlWriter::start(const std::string& name, const Attributes& attrs) {
     out_ += ' ';
     out_ += a.first;
     out_ += "=\"";
-    out_ += xmlEscape(orNa(a.second));
+    out_ += boundedtext::xmlEscape(orNa(a.second));
     out_ += '"';
   }
 }
@@ -63,7 +38,7 @@ void XmlWriter::leaf(const std::string& name, const Attributes& attrs) {
 
 void XmlWriter::textElement(const std::string& name, const std::string& text) {
   indent();
-  out_ += '<' + name + '>' + xmlEscape(text) + "</" + name + ">\n";
+  out_ += '<' + name + '>' + boundedtext::xmlEscape(text) + "</" + name + ">\n";
 }
 
 void XmlWriter::close() {

@@ -38,9 +38,6 @@ class XmlWriter {
   std::vector<std::string> open_;
 };
 
-// Escapes &, <, >, " and ' for an attribute value or element text.
-std::string xmlEscape(const std::string& text);
-
 // Absent values print as "N/A".
 inline std::string orNa(const std::string& value) { return value.empty() ? "N/A" : value; }
 

@@ -1,38 +1,13 @@
 #include "config_value_list.h"
 
 #include "utf8.h"
+#include "xmlescape.h"
 
 namespace {
 
-std::string escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 // "\t<name>value</name>\n"
 std::string valueLine(const char* name, const std::string& value) {
-  return std::string("\t<") + name + ">" + escaped(value) + "</" + name + ">\n";
+  return std::string("\t<") + name + ">" + boundedtext::xmlEscape(value) + "</" + name + ">\n";
 }
 
 }  // namespace

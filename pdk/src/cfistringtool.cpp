@@ -12,6 +12,7 @@
 
 #include "boundedtext.h"
 #include "utf8.h"
+#include "xmlescape.h"
 
 namespace quelb_pdk_4_4 {
 
@@ -473,12 +474,10 @@ std::string CFiStringTool::xmlBracketValue(const std::string& name, const std::s
          xmlBracket(name, false, true);
 }
 
+// The shared escaping gives what replacing "&" first, then "<", ">", the
+// double quote and "'" gives.
 std::string CFiStringTool::convertToXmlSpecialCharacters(const std::string& s) {
-  std::string out = searchreplace(s, "&", "&amp;");
-  out = searchreplace(out, "<", "&lt;");
-  out = searchreplace(out, ">", "&gt;");
-  out = searchreplace(out, "\"", "&quot;");
-  return searchreplace(out, "'", "&#39;");
+  return boundedtext::xmlEscape(s);
 }
 
 std::string CFiStringTool::convertFromXmlSpecialCharacters(const std::string& s) {

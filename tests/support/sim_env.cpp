@@ -246,7 +246,7 @@ class XmlParser {
         out += '>';
       else if (e == "quot")
         out += '"';
-      else if (e == "apos")
+      else if (e == "apos" || e == "#39")
         out += '\'';
       else
         fail("unknown entity " + e);

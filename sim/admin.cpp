@@ -16,9 +16,10 @@
 #include "errors.h"
 #include "faults.h"
 #include "model.h"
+#include "model_log.h"
+#include "model_schema.h"
 #include "paths.h"
 #include "scenario.h"
-#include "schema.h"
 #include "text.h"
 #include "tools.h"
 
@@ -75,8 +76,7 @@ int cmdInit(const std::string& dbPath, const std::vector<std::string>& rest) {
     {
       Database db(temp, true);
       loadScenario(db, text, source);
-      db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
-      db.exec("PRAGMA journal_mode=DELETE");
+      makeSelfContained(db);
     }
     removeDatabase(dbPath);
     if (std::rename(temp.c_str(), dbPath.c_str()) != 0)
@@ -89,11 +89,10 @@ int cmdInit(const std::string& dbPath, const std::vector<std::string>& rest) {
     throw;
   }
   Database db(dbPath, false);
-  Model model(db);
+  const Totals held = totals(db);
   std::printf("Created %s from %s: %lld arrays, %lld devices, %lld hosts.\n", dbPath.c_str(),
-              source.c_str(), static_cast<long long>(db.scalar("SELECT count(*) FROM arrays", 0)),
-              static_cast<long long>(db.scalar("SELECT count(*) FROM devices", 0)),
-              static_cast<long long>(db.scalar("SELECT count(*) FROM hosts", 0)));
+              source.c_str(), static_cast<long long>(held.arrays),
+              static_cast<long long>(held.devices), static_cast<long long>(held.hosts));
   return 0;
 }
 
@@ -274,13 +273,7 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
     ArrayRow array = model.findArray(a.value("--sid"));
     int64_t n = a.number("--lockn", 1);
     if (n > 15) throw UsageError("lock numbers run from 0 to 15");
-    Statement st(
-        db, "INSERT OR REPLACE INTO locks(array_id, number, holder, since) VALUES(?, ?, ?, ?)");
-    st.bind(1, array.id)
-        .bind(2, n)
-        .bind(3, a.value("--holder", "symsim fault"))
-        .bind(4, model.now())
-        .run();
+    model.holdLock(array.id, n, a.value("--holder", "symsim fault"));
     tx.commit();
     std::printf("Lock %lld held on %s until \"symcfg -sid %s -lockn %lld release\".\n",
                 static_cast<long long>(n), array.symid.c_str(), array.symid.c_str(),
@@ -334,7 +327,7 @@ int dispatch(const std::string& dbPath, const std::string& command,
     if (!a.positional().empty()) throw UsageError("log takes no arguments");
     if (a.has("--clear")) {
       Transaction tx(db);
-      db.exec("DELETE FROM runs");
+      clearRunLog(db);
       tx.commit();
       return 0;
     }

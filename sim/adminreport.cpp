@@ -7,7 +7,8 @@
 #include "boundedtext.h"
 #include "faults.h"
 #include "model.h"
-#include "schema.h"
+#include "model_log.h"
+#include "model_schema.h"
 #include "text.h"
 
 namespace symsim {
@@ -96,7 +97,7 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
   JsonObject settings;
   text += "Database " + dbPath + "\nSettings:";
   for (const SettingInfo& s : allSettings()) {
-    std::string v = getSetting(db, s.key, s.fallback);
+    std::string v = model.setting(s.key, s.fallback);
     settings.str(s.key, v);
     if (!v.empty()) text += " " + std::string(s.key) + "=" + v;
   }
@@ -110,43 +111,27 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
     std::map<std::string, std::vector<std::string>> byType;
     std::vector<std::string> deviceJson;
     std::string deviceText;
-    {
-      Statement st(db,
-                   "SELECT id, name, type, megabytes, status, dgroup FROM devices WHERE array_id = "
-                   "? ORDER BY name");
-      st.bind(1, a.id);
-      while (st.step()) {
-        byType[st.text(2)].push_back(st.text(1));
-        if (!devices) continue;
-        std::vector<std::string> dp;
-        for (const PortRow& p : model.devicePorts(st.integer(0)))
-          dp.push_back(portName(p.director, static_cast<int64_t>(p.port)));
-        deviceJson.push_back(JsonObject()
-                                 .str("name", st.text(1))
-                                 .str("type", st.text(2))
-                                 .num("megabytes", st.integer(3))
-                                 .str("status", st.text(4))
-                                 .str("group", st.text(5))
-                                 .raw("ports", jsonList(dp))
-                                 .text());
-        deviceText += "    " + st.text(1) + "  " + padRight(st.text(2), 5) + " " +
-                      std::to_string(st.integer(3)) + " MB  " + st.text(4) +
-                      (st.text(5).empty() ? "" : "  group " + st.text(5)) + "  " + join(dp, " ") +
-                      "\n";
-      }
+    for (const DeviceRow& d : model.devices(a.id)) {
+      byType[d.type].push_back(d.name);
+      if (!devices) continue;
+      std::vector<std::string> dp;
+      for (const PortRow& p : model.devicePorts(d.id))
+        dp.push_back(portName(p.director, static_cast<int64_t>(p.port)));
+      deviceJson.push_back(JsonObject()
+                               .str("name", d.name)
+                               .str("type", d.type)
+                               .num("megabytes", d.megabytes)
+                               .str("status", d.status)
+                               .str("group", d.dgroup)
+                               .raw("ports", jsonList(dp))
+                               .text());
+      deviceText += "    " + d.name + "  " + padRight(d.type, 5) + " " +
+                    std::to_string(d.megabytes) + " MB  " + d.status +
+                    (d.dgroup.empty() ? "" : "  group " + d.dgroup) + "  " + join(dp, " ") + "\n";
     }
     std::vector<std::string> locks;
-    {
-      Statement st(db, "SELECT number FROM locks WHERE array_id = ? ORDER BY number");
-      st.bind(1, a.id);
-      while (st.step()) locks.push_back(std::to_string(st.integer(0)));
-    }
-    int64_t disks = 0;
-    {
-      Statement st(db, "SELECT count(*) FROM disks WHERE array_id = ?");
-      st.bind(1, a.id);
-      if (st.step()) disks = st.integer(0);
-    }
+    for (const LockRow& lock : model.locks(a.id)) locks.push_back(std::to_string(lock.number));
+    const int64_t disks = static_cast<int64_t>(model.disks(a.id).size());
     JsonObject counts;
     std::string countText;
     for (const char* type : {"std", "bcv", "clone", "vdev"}) {
@@ -175,15 +160,7 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
     text += deviceText;
 
     // Pairs and sessions, settled as a query would see them (without counting).
-    Statement pairs(db,
-                    "SELECT pr.bcv_id FROM pairs pr JOIN devices d ON d.id = pr.std_id WHERE "
-                    "d.array_id = ? ORDER BY pr.id");
-    pairs.bind(1, a.id);
-    std::vector<int64_t> bcvs;
-    while (pairs.step()) bcvs.push_back(pairs.integer(0));
-    for (int64_t bcv : bcvs) {
-      CopyRow row;
-      if (!model.pairOfBcv(bcv, &row)) continue;
+    for (CopyRow& row : model.pairsOfArray(a.id)) {
       DeviceRow s = model.deviceById(row.first), b = model.deviceById(row.second);
       CopyView v = model.observe(row, s.megabytes, false);
       jsonPairs.push_back(JsonObject()
@@ -195,60 +172,43 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
                               .text());
       pairsText += "  " + a.symid + "  " + s.name + " " + b.name + "  " + v.state + "\n";
     }
-    Statement sess(
-        db,
-        "SELECT s.kind, s.src_id, s.tgt_id FROM sessions s JOIN devices d ON d.id = s.src_id "
-        "WHERE d.array_id = ? ORDER BY s.kind, s.id");
-    sess.bind(1, a.id);
-    std::vector<std::pair<std::string, std::pair<int64_t, int64_t>>> ss;
-    while (sess.step()) ss.push_back({sess.text(0), {sess.integer(1), sess.integer(2)}});
-    for (const auto& s : ss) {
-      CopyRow row;
-      if (!model.session(s.first, s.second.first, s.second.second, &row)) continue;
+    for (CopyRow& row : model.sessionsOfArray(a.id)) {
       DeviceRow src = model.deviceById(row.first), tgt = model.deviceById(row.second);
       CopyView v = model.observe(row, src.megabytes, false);
       jsonSessions.push_back(JsonObject()
                                  .str("symid", a.symid)
-                                 .str("kind", s.first)
+                                 .str("kind", row.kind)
                                  .str("source", src.name)
                                  .str("target", tgt.name)
                                  .str("state", v.state)
                                  .str("last_action", row.lastAction)
                                  .text());
-      sessionsText += "  " + a.symid + "  " + padRight(s.first, 5) + " " + src.name + " " +
+      sessionsText += "  " + a.symid + "  " + padRight(row.kind, 5) + " " + src.name + " " +
                       tgt.name + "  " + v.state + "\n";
     }
 
-    Statement mask(
-        db,
-        "SELECT m.id, p.director, p.port, m.wwn FROM maskdb m JOIN ports p ON p.id = m.port_id "
-        "WHERE p.array_id = ? ORDER BY p.id, m.wwn");
-    mask.bind(1, a.id);
-    while (mask.step()) {
+    for (const MaskRecordRow& record : model.maskRecords(a.id, false)) {
       std::vector<std::string> applied, added, removed;
-      Statement devs(
-          db,
-          "SELECT d.name, md.pending FROM mask_devs md JOIN devices d ON d.id = md.device_id "
-          "WHERE md.record_id = ? ORDER BY d.name");
-      devs.bind(1, mask.integer(0));
-      while (devs.step()) {
-        int64_t pending = devs.integer(1);
-        (pending == 0 ? applied : pending == 1 ? added : removed).push_back(devs.text(0));
+      for (const MaskedDevice& d : model.maskedDevices(record.id, true)) {
+        (d.pending == Model::kApplied ? applied
+         : d.pending == Model::kAdded ? added
+                                      : removed)
+            .push_back(d.name);
       }
       std::string node, port;
-      model.alias(a.id, mask.text(3), &node, &port);
-      std::string where = portName(mask.text(1), mask.integer(2));
+      model.alias(a.id, record.wwn, &node, &port);
+      std::string where = portName(record.director, record.port);
       jsonMasking.push_back(JsonObject()
                                 .str("symid", a.symid)
                                 .str("port", where)
-                                .str("wwn", mask.text(3))
+                                .str("wwn", record.wwn)
                                 .str("awwn_node_name", node)
                                 .str("awwn_port_name", port)
                                 .raw("devices", jsonList(applied))
                                 .raw("added", jsonList(added))
                                 .raw("removed", jsonList(removed))
                                 .text());
-      maskText += "  " + a.symid + "  " + padRight(where, 10) + " " + mask.text(3) + " (" + node +
+      maskText += "  " + a.symid + "  " + padRight(where, 10) + " " + record.wwn + " (" + node +
                   "/" + port + "): " + (applied.empty() ? "-" : compressDevices(applied));
       if (!added.empty()) maskText += "  added, not refreshed: " + compressDevices(added);
       if (!removed.empty()) maskText += "  removed, not refreshed: " + compressDevices(removed);
@@ -293,35 +253,30 @@ void printShow(Database& db, const std::string& dbPath, const std::string& sid, 
 }
 
 void printLog(Database& db, const std::string& tool, int64_t last, bool json) {
-  std::string sql =
-      "SELECT id, pid, tool, args, command, symid, pair_file, started, duration_ms, exit_status, "
-      "fault, message "
-      "FROM runs";
-  if (!tool.empty()) sql += " WHERE tool = ?1";
-  sql += " ORDER BY id";
-  Statement st(db, sql.c_str());
-  if (!tool.empty()) st.bind(1, tool);
   struct Run {
     std::string json, text;
   };
   std::vector<Run> runs;
-  while (st.step()) {
-    bool finished = !st.isNull(9);
+  auto orNull = [](const std::optional<std::string>& value) {
+    return value ? jsonString(*value) : std::string("null");
+  };
+  for (const RunRow& run : loggedRuns(db, tool)) {
+    const std::string exit = run.exitStatus ? std::to_string(*run.exitStatus) : "null";
     JsonObject o;
-    o.num("id", st.integer(0))
-        .num("pid", st.integer(1))
-        .str("tool", st.text(2))
-        .raw("args", st.text(3))
-        .raw("command", st.isNull(4) ? "null" : jsonString(st.text(4)))
-        .raw("sid", st.isNull(5) ? "null" : jsonString(st.text(5)))
-        .raw("pair_file", st.isNull(6) ? "null" : jsonString(st.text(6)))
-        .raw("started", fixed(st.real(7), 3))
-        .raw("duration_ms", st.isNull(8) ? "null" : fixed(st.real(8), 3))
-        .raw("exit_status", finished ? std::to_string(st.integer(9)) : "null")
-        .raw("fault", st.isNull(10) ? "null" : jsonString(st.text(10)))
-        .raw("message", st.isNull(11) ? "null" : jsonString(st.text(11)));
+    o.num("id", run.id)
+        .num("pid", run.pid)
+        .str("tool", run.tool)
+        .raw("args", run.argsJson)
+        .raw("command", orNull(run.command))
+        .raw("sid", orNull(run.symid))
+        .raw("pair_file", orNull(run.pairFile))
+        .raw("started", fixed(run.started, 3))
+        .raw("duration_ms", run.durationMs ? fixed(*run.durationMs, 3) : "null")
+        .raw("exit_status", exit)
+        .raw("fault", orNull(run.fault))
+        .raw("message", orNull(run.message));
     // The arguments as a command line, from the stored JSON array.
-    std::string argsText = st.text(3);
+    const std::string& argsText = run.argsJson;
     std::string line;
     bool inString = false, escaped = false;
     for (char c : argsText.substr(1, argsText.size() >= 2 ? argsText.size() - 2 : 0)) {
@@ -342,19 +297,19 @@ void printLog(Database& db, const std::string& tool, int64_t last, bool json) {
         line += ' ';
       }
     }
-    std::string t = padRight(std::to_string(st.integer(0)), 5) + timeText(st.real(7)) + "  " +
-                    padRight(finished ? std::to_string(st.integer(9)) : "-", 4) +
-                    padRight(st.isNull(8) ? "-" : fixed(st.real(8), 1) + "ms", 10) + st.text(2) +
-                    " " + line;
-    if (!st.isNull(10)) t += "   [fault " + st.text(10) + "]";
+    std::string t = padRight(std::to_string(run.id), 5) + timeText(run.started) + "  " +
+                    padRight(run.exitStatus ? exit : "-", 4) +
+                    padRight(run.durationMs ? fixed(*run.durationMs, 1) + "ms" : "-", 10) +
+                    run.tool + " " + line;
+    if (run.fault) t += "   [fault " + *run.fault + "]";
     t += "\n";
-    if (!st.isNull(6)) {
+    if (run.pairFile) {
       std::vector<std::string> lines;
-      for (const std::string& l : split(st.text(6), '\n'))
+      for (const std::string& l : split(*run.pairFile, '\n'))
         if (!trim(l).empty()) lines.push_back(trim(l));
       t += "     file: " + join(lines, " | ") + "\n";
     }
-    if (!st.isNull(11)) t += "     " + st.text(11) + "\n";
+    if (run.message) t += "     " + *run.message + "\n";
     runs.push_back({o.text(), t});
   }
   size_t from = last > 0 && static_cast<size_t>(last) < runs.size()
@@ -405,20 +360,16 @@ void printFaults(Database& db, bool json) {
     if (f.exitStatus) text += " exit=" + std::to_string(f.exitStatus);
     text += "\n";
   }
-  {
-    Statement st(db,
-                 "SELECT a.symid, l.number, l.holder FROM locks l JOIN arrays a ON a.id = "
-                 "l.array_id ORDER BY a.id, l.number");
-    while (st.step()) {
-      items.push_back(JsonObject()
-                          .str("kind", "lock")
-                          .str("symid", st.text(0))
-                          .num("lockn", st.integer(1))
-                          .str("holder", st.text(2))
-                          .text());
-      text += "-   lock       sid=" + st.text(0) + " lockn=" + std::to_string(st.integer(1)) +
-              " holder=\"" + st.text(2) + "\"\n";
-    }
+  Model model(db);
+  for (const LockRow& lock : model.locks(0)) {
+    items.push_back(JsonObject()
+                        .str("kind", "lock")
+                        .str("symid", lock.symid)
+                        .num("lockn", lock.number)
+                        .str("holder", lock.holder)
+                        .text());
+    text += "-   lock       sid=" + lock.symid + " lockn=" + std::to_string(lock.number) +
+            " holder=\"" + lock.holder + "\"\n";
   }
   if (json)
     print("[" + join(items, ",\n") + "]\n");

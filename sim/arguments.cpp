@@ -73,6 +73,7 @@ ParsedCommand parseCommand(const ToolGrammar& g, const std::vector<std::string>&
                      raw.words[spec->words.size() + static_cast<size_t>(spec->operands)]);
 
   ParsedCommand cmd;
+  cmd.spec = spec;
   cmd.name = spec->name;
   for (const auto& v : raw.values) {
     if (v.first == "-output") {

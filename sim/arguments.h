@@ -11,8 +11,11 @@
 
 namespace symsim {
 
+struct Context;
+
 // One command a tool accepts, for example symmaskdb's
-// "-sid S -dev D list assignment".
+// "-sid S -dev D list assignment", with the handler that runs it. A tool's
+// table of these is the one place where a command is named.
 struct CommandSpec {
   std::string name;                 // canonical name: "list assignment"
   std::vector<std::string> words;   // the fixed positional words, in order
@@ -21,10 +24,13 @@ struct CommandSpec {
   std::set<std::string> optional;   // value options that may be given
   std::set<std::string> needFlags;  // flags that select this command
   std::set<std::string> flags;      // further flags that may be given
+  void (*run)(Context&) = nullptr;  // acts on the model, leaves the output in the context
+  bool blockedByLock = true;        // a held symcfg lock on its array refuses it
 };
 
 // A command line matched against a tool's specs.
 struct ParsedCommand {
+  const CommandSpec* spec = nullptr;  // the matched command of the tool's grammar
   std::string name;
   std::map<std::string, std::string> values;  // "-sid" -> "000190100001"
   std::set<std::string> flags;                // "-noprompt", ...
@@ -35,7 +41,8 @@ struct ParsedCommand {
   std::string value(const std::string& option) const;
 };
 
-// What a tool knows: its value options, its flags and its commands.
+// What a tool knows: its value options, its flags and its commands. A
+// grammar lives as long as the program (ParsedCommand points into it).
 struct ToolGrammar {
   std::set<std::string> valueOptions;  // "-output" is implied
   std::set<std::string> flagOptions;

@@ -39,65 +39,22 @@ std::string diskLetters(int64_t n) {
 
 DeviceReport::DeviceReport(Model& model, const ArrayRow& array, int64_t deviceId, bool query)
     : model_(model), array_(array), query_(query) {
-  Database& db = model.db();
-  // One query per kind of detail; a filter on the array or on one device.
-  const char* where = deviceId ? "d.id = ?1" : "d.array_id = ?1";
-  int64_t key = deviceId ? deviceId : array.id;
-  {
-    std::string sql =
-        "SELECT dp.device_id, p.director, p.port, dp.lun FROM device_ports dp JOIN ports p ON p.id "
-        "= dp.port_id "
-        "JOIN devices d ON d.id = dp.device_id WHERE " +
-        std::string(where) + " ORDER BY dp.device_id, p.id";
-    Statement st(db, sql.c_str());
-    st.bind(1, key);
-    while (st.step()) ports_[st.integer(0)].push_back({st.text(1), st.integer(2), st.integer(3)});
+  const DeviceScope scope{array.id, deviceId};
+  for (const DevicePortRow& p : model.devicePortsIn(scope))
+    ports_[p.deviceId].push_back({p.director, p.port, p.lun});
+  for (const CopyRow& pair : model.pairsIn(scope)) {
+    copies_.push_back(pair);
+    CopyRow* c = &copies_.back();
+    pairsByStd_[c->first].push_back(c);
+    pairByBcv_[c->second] = c;
   }
-  {
-    std::string sql =
-        "SELECT pr.id, pr.std_id, pr.bcv_id, pr.state, pr.last_action, pr.started, pr.queries FROM "
-        "pairs pr "
-        "JOIN devices d ON d.id IN (pr.std_id, pr.bcv_id) WHERE " +
-        std::string(where) + " GROUP BY pr.id ORDER BY pr.id";
-    Statement st(db, sql.c_str());
-    st.bind(1, key);
-    while (st.step()) {
-      copies_.push_back({st.integer(0), "pair", st.integer(1), st.integer(2), st.text(3),
-                         st.text(4), st.real(5), st.integer(6)});
-      CopyRow* c = &copies_.back();
-      pairsByStd_[c->first].push_back(c);
-      pairByBcv_[c->second] = c;
-    }
+  for (const CopyRow& session : model.sessionsIn(scope)) {
+    copies_.push_back(session);
+    CopyRow* c = &copies_.back();
+    sessions_[c->first].push_back(c);
+    if (c->second != c->first) sessions_[c->second].push_back(c);
   }
-  {
-    std::string sql =
-        "SELECT s.id, s.src_id, s.tgt_id, s.state, s.last_action, s.started, s.queries, s.kind "
-        "FROM sessions s "
-        "JOIN devices d ON d.id IN (s.src_id, s.tgt_id) WHERE " +
-        std::string(where) + " GROUP BY s.id ORDER BY s.id";
-    Statement st(db, sql.c_str());
-    st.bind(1, key);
-    while (st.step()) {
-      copies_.push_back({st.integer(0), st.text(7), st.integer(1), st.integer(2), st.text(3),
-                         st.text(4), st.real(5), st.integer(6)});
-      CopyRow* c = &copies_.back();
-      sessions_[c->first].push_back(c);
-      if (c->second != c->first) sessions_[c->second].push_back(c);
-    }
-  }
-  {
-    // Devices the local host sees: masked to one of its HBAs, as applied by
-    // the last refresh.
-    std::string sql =
-        "SELECT DISTINCT md.device_id FROM mask_devs md JOIN maskdb m ON m.id = md.record_id "
-        "JOIN hbas h ON h.wwn = m.wwn JOIN hosts ho ON ho.id = h.host_id JOIN devices d ON d.id = "
-        "md.device_id "
-        "WHERE ho.local = 1 AND md.pending != 1 AND " +
-        std::string(where);
-    Statement st(db, sql.c_str());
-    st.bind(1, key);
-    while (st.step()) visible_.insert(st.integer(0));
-  }
+  visible_ = model.locallyVisibleIn(scope);
 }
 
 const DeviceRow& DeviceReport::partner(int64_t id) {

@@ -1,13 +1,12 @@
 // Faults set on purpose with "symsim fault add": each matches runs by tool,
-// command and array, and is consumed by the runs it fires on.
+// command and array, and is consumed by the runs it fires on (the model
+// stores them: model_log.h).
 #ifndef SYMSIM_FAULTS_H
 #define SYMSIM_FAULTS_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "database.h"
 
 namespace symsim {
 
@@ -42,15 +41,10 @@ bool isFaultKind(const std::string& kind);
 // The four messages a tool prints when it cannot use the gatekeeper.
 const char* gatekeeperMessage(int64_t which);
 
-int64_t addFault(Database& db, const Fault& fault);
-std::vector<Fault> listFaults(Database& db);
-// Removes one fault, or all with id 0. Returns the number removed.
-int clearFaults(Database& db, int64_t id);
-
-// Finds the first live fault matching the run and counts the run against
-// it. Returns false when no fault fires.
-bool takeFault(Database& db, const std::string& tool, const std::string& command,
-               const std::string& symid, Fault* fired);
+// Whether the fault applies to a run of `tool` with the command `command`
+// on the array `symid` (either ID may be the other's last digits).
+bool faultMatches(const Fault& fault, const std::string& tool, const std::string& command,
+                  const std::string& symid);
 
 }  // namespace symsim
 

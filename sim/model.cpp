@@ -9,7 +9,8 @@
 #include <cstring>
 
 #include "errors.h"
-#include "schema.h"
+#include "model_rows.h"
+#include "model_schema.h"
 #include "text.h"
 
 namespace symsim {
@@ -47,34 +48,6 @@ ArrayRow readArray(Statement& st) {
 const char* kArrayColumns =
     "SELECT id, symid, local, model, microcode, cache_mb, discovered FROM arrays ";
 
-DeviceRow readDevice(Statement& st) {
-  DeviceRow d;
-  d.id = st.integer(0);
-  d.arrayId = st.integer(1);
-  d.name = st.text(2);
-  d.type = st.text(3);
-  d.megabytes = st.integer(4);
-  d.pdName = st.text(5);
-  d.ldName = st.text(6);
-  d.dgroup = st.text(7);
-  d.status = st.text(8);
-  d.attachedBcv = st.text(9);
-  return d;
-}
-
-CopyRow readCopy(Statement& st, const std::string& kind) {
-  CopyRow c;
-  c.id = st.integer(0);
-  c.kind = kind;
-  c.first = st.integer(1);
-  c.second = st.integer(2);
-  c.state = st.text(3);
-  c.lastAction = st.text(4);
-  c.started = st.real(5);
-  c.queries = st.integer(6);
-  return c;
-}
-
 const char* tableOf(const CopyRow& row) { return row.kind == "pair" ? "pairs" : "sessions"; }
 
 }  // namespace
@@ -101,6 +74,10 @@ Model::Model(Database& db) : db_(db) {
   rules_.splitQueries = static_cast<int64_t>(settingNumber(db, setting::kSplitQueries, 1));
   rules_.copyRateMb = settingNumber(db, setting::kCopyRate, 200);
   rules_.splitSeconds = settingNumber(db, setting::kSplitSeconds, 1);
+}
+
+std::string Model::setting(const std::string& key, const std::string& fallback) {
+  return getSetting(db_, key, fallback);
 }
 
 ArrayRow Model::findArray(const std::string& sid) {
@@ -136,23 +113,20 @@ ArrayRow Model::arrayById(int64_t id) {
   return readArray(st);
 }
 
-static const char* kDeviceColumns =
-    "SELECT id, array_id, name, type, megabytes, pd_name, ld_name, dgroup, status, attached_bcv "
-    "FROM devices ";
-
 DeviceRow Model::findDevice(const ArrayRow& array, const std::string& name) {
   std::string dev = canonicalDevice(name);
-  Statement st(db_, (std::string(kDeviceColumns) + "WHERE array_id = ? AND name = ?").c_str());
+  Statement st(db_,
+               (std::string(rows::kDeviceColumns) + "WHERE d.array_id = ? AND d.name = ?").c_str());
   st.bind(1, array.id).bind(2, dev);
   if (!st.step()) throw CliError("Device " + dev + " was not found on Symmetrix " + array.symid);
-  return readDevice(st);
+  return rows::device(st);
 }
 
 DeviceRow Model::deviceById(int64_t id) {
-  Statement st(db_, (std::string(kDeviceColumns) + "WHERE id = ?").c_str());
+  Statement st(db_, (std::string(rows::kDeviceColumns) + "WHERE d.id = ?").c_str());
   st.bind(1, id);
   if (!st.step()) throw CliError("device record " + std::to_string(id) + " is missing");
-  return readDevice(st);
+  return rows::device(st);
 }
 
 std::vector<DeviceRow> Model::findDevices(const ArrayRow& array, const std::string& list) {
@@ -216,7 +190,7 @@ std::vector<CopyRow> Model::pairsOf(int64_t deviceId) {
                "SELECT id, std_id, bcv_id, state, last_action, started, queries FROM pairs "
                "WHERE std_id = ?1 OR bcv_id = ?1 ORDER BY id");
   st.bind(1, deviceId);
-  while (st.step()) out.push_back(readCopy(st, "pair"));
+  while (st.step()) out.push_back(rows::copy(st, "pair"));
   return out;
 }
 
@@ -226,7 +200,7 @@ bool Model::pairOfBcv(int64_t bcvId, CopyRow* row) {
                "bcv_id = ?");
   st.bind(1, bcvId);
   if (!st.step()) return false;
-  *row = readCopy(st, "pair");
+  *row = rows::copy(st, "pair");
   return true;
 }
 
@@ -236,7 +210,7 @@ std::vector<CopyRow> Model::sessionsOf(const std::string& kind, int64_t deviceId
                "SELECT id, src_id, tgt_id, state, last_action, started, queries FROM sessions "
                "WHERE kind = ?1 AND (src_id = ?2 OR tgt_id = ?2) ORDER BY id");
   st.bind(1, kind).bind(2, deviceId);
-  while (st.step()) out.push_back(readCopy(st, kind));
+  while (st.step()) out.push_back(rows::copy(st, kind));
   return out;
 }
 
@@ -246,7 +220,7 @@ bool Model::session(const std::string& kind, int64_t srcId, int64_t tgtId, CopyR
                "WHERE kind = ? AND src_id = ? AND tgt_id = ?");
   st.bind(1, kind).bind(2, srcId).bind(3, tgtId);
   if (!st.step()) return false;
-  *row = readCopy(st, kind);
+  *row = rows::copy(st, kind);
   return true;
 }
 

@@ -76,6 +76,67 @@ struct HbaRow {
   std::string portName;  // awwn port name; the WWN when none was given
 };
 
+struct DiskRow {
+  std::string ident;
+  int64_t megabytes = 0;
+  int64_t availMb = 0;
+};
+
+struct LockRow {
+  std::string symid;
+  int64_t number = 0;
+  std::string holder;
+};
+
+// A login of an HBA through a director port of an array.
+struct LoginRow {
+  std::string symid;
+  int64_t hostId = 0;
+  std::string wwn;
+  std::string director;  // key form
+  int64_t port = 0;
+  bool loggedIn = false;
+  bool onFabric = false;
+};
+
+// A record of an array's masking database: an HBA (its WWN) through a
+// director port. Id 0: a registered login without a record of its own.
+struct MaskRecordRow {
+  int64_t id = 0;
+  std::string director;  // key form
+  int64_t port = 0;
+  std::string wwn;
+};
+
+// A device of a masking record, with its state since the last refresh.
+struct MaskedDevice {
+  std::string name;
+  int64_t megabytes = 0;
+  int64_t pending = 0;  // kApplied, kAdded or kRemoved
+};
+
+// A front-end port of a device, with the LUN it has there.
+struct DevicePortRow {
+  int64_t deviceId = 0;
+  std::string director;  // key form
+  int64_t port = 0;
+  int64_t lun = 0;
+};
+
+// The devices a query covers: one device, or with deviceId 0 every device
+// of the array.
+struct DeviceScope {
+  int64_t arrayId = 0;
+  int64_t deviceId = 0;
+};
+
+// Which devices a listing shows.
+struct DeviceFilter {
+  bool noBcv = false;    // BCVs left out
+  bool onlyBcv = false;  // only BCVs
+  bool fibre = false;    // only devices mapped to a front-end port
+};
+
 // Progress rules read from the settings once per run.
 struct ProgressRules {
   bool timeMode = false;
@@ -93,6 +154,8 @@ class Model {
   // Seconds since the epoch, moved by the clock_offset setting.
   double now() const { return now_; }
   const ProgressRules& rules() const { return rules_; }
+  // A setting's value; `fallback` when it was never set.
+  std::string setting(const std::string& key, const std::string& fallback);
 
   // An array by full Symmetrix ID or by a unique ending of it.
   ArrayRow findArray(const std::string& sid);
@@ -141,6 +204,71 @@ class Model {
 
   // Whether a lock is held on the array (a held symcfg lock blocks commands).
   bool locked(int64_t arrayId);
+
+  // --- Inventory (model_inventory.cpp) ---------------------------------------
+  // The array's devices in name order.
+  std::vector<DeviceRow> devices(int64_t arrayId, const DeviceFilter& filter = DeviceFilter());
+  int64_t deviceCount(int64_t arrayId);
+  void setDeviceStatus(int64_t deviceId, const std::string& status);
+  std::vector<DiskRow> disks(int64_t arrayId);
+  // symcfg discover: the array (every array with 0) is listed again.
+  void markDiscovered(int64_t arrayId);
+  // The locks held on the array, by number; with 0 on every array.
+  std::vector<LockRow> locks(int64_t arrayId);
+  void holdLock(int64_t arrayId, int64_t number, const std::string& holder);
+  // False when the lock was not held.
+  bool releaseLock(int64_t arrayId, int64_t number);
+  // What the device reports of `scope` show: ports, pairs, sessions and
+  // the devices the local host sees (masked to one of its HBAs, as the
+  // last refresh applied it).
+  std::vector<DevicePortRow> devicePortsIn(const DeviceScope& scope);
+  std::vector<CopyRow> pairsIn(const DeviceScope& scope);
+  std::vector<CopyRow> sessionsIn(const DeviceScope& scope);
+  std::set<int64_t> locallyVisibleIn(const DeviceScope& scope);
+  // The pairs whose standard device, and the sessions whose source, is on
+  // the array (sessions by kind).
+  std::vector<CopyRow> pairsOfArray(int64_t arrayId);
+  std::vector<CopyRow> sessionsOfArray(int64_t arrayId);
+
+  // --- Hosts, logins and masking (model_masking.cpp) ---------------------------
+  // Logins of the array by host (then HBA, port), and by port (then HBA).
+  std::vector<LoginRow> loginsByHost(int64_t arrayId);
+  std::vector<LoginRow> loginsByPort(int64_t arrayId);
+  // The logins of one HBA on every array, by array and port.
+  std::vector<LoginRow> loginsOfHba(int64_t hbaId);
+  bool logsIn(int64_t hbaId, int64_t arrayId);
+  // Whether the array's masking database has a name for the WWN.
+  bool hasAlias(int64_t arrayId, const std::string& wwn);
+  // Registers the HBA under its host's name; `rename` also replaces a name
+  // given before.
+  void registerAlias(int64_t arrayId, const std::string& wwn, bool rename);
+  // The WWNs the array has names for, in order.
+  std::vector<std::string> aliasWwns(int64_t arrayId);
+
+  // States of a masked device since the last refresh.
+  static const int64_t kApplied = 0;
+  static const int64_t kAdded = 1;
+  static const int64_t kRemoved = 2;
+  static const int64_t kNotMasked = -1;
+  // The record of the WWN through the port: its id, 0 when there is none
+  // and `create` is false.
+  int64_t maskRecord(int64_t portId, const std::string& wwn, bool create);
+  // The device's state in the record, kNotMasked when it has none.
+  int64_t maskState(int64_t recordId, int64_t deviceId);
+  // Sets it (kNotMasked removes the device from the record).
+  void setMaskState(int64_t recordId, int64_t deviceId, int64_t state);
+  // symmask refresh: the array applies what was added and removed.
+  void applyMasking(int64_t arrayId);
+  // The records of the array by port and WWN; with `withLogins` also the
+  // registered logins that have no record (id 0).
+  std::vector<MaskRecordRow> maskRecords(int64_t arrayId, bool withLogins);
+  // The devices of a record in name order, those removed since the last
+  // refresh included only with `withRemoved`.
+  std::vector<MaskedDevice> maskedDevices(int64_t recordId, bool withRemoved);
+  // The records (as applied or added) that grant the device.
+  std::vector<MaskRecordRow> assignmentsOf(int64_t deviceId);
+  // The distinct devices granted to the WWN on the array.
+  std::vector<MaskedDevice> devicesMaskedTo(int64_t arrayId, const std::string& wwn);
 
  private:
   Database& db_;

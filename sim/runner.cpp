@@ -13,6 +13,7 @@
 #include "database.h"
 #include "errors.h"
 #include "faults.h"
+#include "model_log.h"
 #include "text.h"
 
 namespace symsim {
@@ -110,21 +111,18 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
   bool lockedOut = false;
   try {
     Transaction tx(*db);
-    Statement st(*db,
-                 "INSERT INTO runs(pid, tool, args, command, symid, pair_file, started) VALUES(?, "
-                 "?, ?, ?, ?, ?, ?)");
-    st.bind(1, static_cast<int64_t>(getpid()))
-        .bind(2, tool.name)
-        .bind(3, argsJson(args))
-        .bind(4, parsed ? cmd.name.c_str() : nullptr)
-        .bind(5, parsed && cmd.values.count("-sid") ? cmd.value("-sid").c_str() : nullptr)
-        .bind(6, pairRead ? pairText.c_str() : nullptr)
-        .bind(7, realSeconds())
-        .run();
-    runId = db->lastInsertId();
+    RunRow run;
+    run.pid = static_cast<int64_t>(getpid());
+    run.tool = tool.name;
+    run.argsJson = argsJson(args);
+    if (parsed) run.command = cmd.name;
+    if (parsed && cmd.values.count("-sid")) run.symid = cmd.value("-sid");
+    if (pairRead) run.pairFile = pairText;
+    run.started = realSeconds();
+    runId = logRunStart(*db, run);
     if (parsed) {
       faulted = takeFault(*db, tool.name, cmd.name, cmd.value("-sid"), &fault);
-      if (!faulted && tool.blockedByLock(cmd) && !cmd.value("-sid").empty()) {
+      if (!faulted && cmd.spec->blockedByLock && !cmd.value("-sid").empty()) {
         Model model(*db);
         try {
           lockedOut = model.locked(model.findArray(cmd.value("-sid")).id);
@@ -167,7 +165,8 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
       Transaction tx(*db);
       Model model(*db);
       Context ctx{model, cmd, pairText, pairRead, ""};
-      tool.execute(ctx);
+      if (!cmd.spec->run) throw CliError("the command \"" + cmd.name + "\" has no handler");
+      cmd.spec->run(ctx);
       if (faulted && fault.kind == "hang") {
         // Midway: the changes are made but not committed. Like a real tool
         // that stalls, it has announced the operation first.
@@ -195,15 +194,7 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
   try {
     Transaction tx(*db);
-    Statement st(
-        *db,
-        "UPDATE runs SET exit_status = ?, duration_ms = ?, fault = ?, message = ? WHERE id = ?");
-    st.bind(1, r.status)
-        .bind(2, ms)
-        .bind(3, r.fault.empty() ? nullptr : r.fault.c_str())
-        .bind(4, r.message.empty() ? nullptr : r.message.c_str())
-        .bind(5, runId)
-        .run();
+    logRunEnd(*db, runId, r.status, ms, r.fault, r.message);
     tx.commit();
   } catch (const DatabaseError& e) {
     r.err += std::string(tool.name) + ": could not record the run: " + e.what() + "\n";

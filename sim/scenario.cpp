@@ -6,7 +6,8 @@
 
 #include "boundedtext.h"
 #include "errors.h"
-#include "schema.h"
+#include "model_build.h"
+#include "model_schema.h"
 #include "text.h"
 
 namespace symsim {
@@ -31,7 +32,7 @@ const std::set<std::string> kSnapStates = {"Created", "CopyOnWrite", "RestInProg
 
 class Loader {
  public:
-  Loader(Database& db, const std::string& source) : db_(db), source_(source) {}
+  Loader(ModelBuilder& model, const std::string& source) : model_(model), source_(source) {}
 
   void load(const std::string& text) {
     int number = 0;
@@ -129,32 +130,21 @@ class Loader {
     std::vector<std::string> w = words(line.rest);
     if (w.empty()) fail(line, "\"set\" needs a name and a value");
     if (!findSetting(w[0])) fail(line, "unknown setting \"" + w[0] + "\"");
-    setSetting(db_, w[0], trim(line.rest.substr(w[0].size())));
+    model_.setSetting(w[0], trim(line.rest.substr(w[0].size())));
   }
 
   void applyHost(const Line& line) {
     expect(line, 1, 1, {"name", "address"});
     bool local = line.args[0] == "local";
     if (!local && line.options.count("name")) fail(line, "only the local host takes name=");
-    Statement st(db_, "INSERT INTO hosts(name, address, local) VALUES(?, ?, ?)");
     std::string name = local ? option(line, "name", "") : line.args[0];
-    std::string address = option(line, "address", "");
-    st.bind(1, name.empty() ? nullptr : name.c_str())
-        .bind(2, address.empty() ? nullptr : address.c_str())
-        .bind(3, local ? 1 : 0)
-        .run();
-    hostId_ = db_.lastInsertId();
+    hostId_ = model_.addHost(name, option(line, "address", ""), local);
   }
 
   void applyHba(const Line& line) {
     if (!hostId_) fail(line, "\"hba\" must follow a \"host\" line");
     expect(line, 1, 1, {"port"});
-    std::string port = option(line, "port", "");
-    Statement st(db_, "INSERT INTO hbas(host_id, wwn, port_name) VALUES(?, ?, ?)");
-    st.bind(1, hostId_)
-        .bind(2, canonicalWwn(line.args[0]))
-        .bind(3, port.empty() ? nullptr : port.c_str())
-        .run();
+    model_.addHba(hostId_, canonicalWwn(line.args[0]), option(line, "port", ""));
   }
 
   void applyArray(const Line& line) {
@@ -162,17 +152,14 @@ class Loader {
     std::string attachment = line.args.size() > 1 ? toLower(line.args[1]) : "local";
     if (attachment != "local" && attachment != "remote")
       fail(line, "attachment must be local or remote");
-    Statement st(db_,
-                 "INSERT INTO arrays(symid, local, model, microcode, cache_mb, discovered) "
-                 "VALUES(?, ?, ?, ?, ?, ?)");
-    st.bind(1, line.args[0])
-        .bind(2, attachment == "local" ? 1 : 0)
-        .bind(3, option(line, "model", "DMX4-24"))
-        .bind(4, option(line, "microcode", "5773"))
-        .bind(5, number(line, option(line, "cache", "65536"), "cache size"))
-        .bind(6, flag(line, "discovered", true) ? 1 : 0)
-        .run();
-    arrayId_ = db_.lastInsertId();
+    ArrayRow array;
+    array.symid = line.args[0];
+    array.local = attachment == "local";
+    array.model = option(line, "model", "DMX4-24");
+    array.microcode = option(line, "microcode", "5773");
+    array.cacheMb = number(line, option(line, "cache", "65536"), "cache size");
+    array.discovered = flag(line, "discovered", true);
+    arrayId_ = model_.addArray(array);
     ports_.clear();
     devices_.clear();
   }
@@ -193,7 +180,6 @@ class Loader {
 
   void applyPort(const Line& line) {
     expect(line, 1, 64, {});
-    Statement st(db_, "INSERT INTO ports(array_id, director, port, wwn) VALUES(?, ?, ?, ?)");
     for (const std::string& spec : line.args) {
       size_t colon = spec.find_last_of(':');
       std::string key = colon == std::string::npos ? "" : directorKey(spec.substr(0, colon));
@@ -205,21 +191,16 @@ class Loader {
       std::string wwn = boundedtext::formatString(32, "50000972%04llX%04llX",
                                                   static_cast<unsigned long long>(arrayId_),
                                                   static_cast<unsigned long long>(ports_.size()));
-      st.bind(1, arrayId_).bind(2, key).bind(3, port).bind(4, wwn).run();
-      ports_[id] = db_.lastInsertId();
+      ports_[id] = model_.addPort(arrayId_, key, port, wwn);
     }
   }
 
   void applyDisks(const Line& line) {
-    Statement st(db_, "INSERT INTO disks(array_id, ident, megabytes, avail_mb) VALUES(?, ?, ?, ?)");
     if (line.keyword == "disk") {
       expect(line, 1, 1, {"size", "avail"});
       int64_t size = number(line, option(line, "size", "140000"), "size");
-      st.bind(1, arrayId_)
-          .bind(2, line.args[0])
-          .bind(3, size)
-          .bind(4, number(line, option(line, "avail", "0"), "avail"))
-          .run();
+      model_.addDisk(arrayId_, line.args[0], size,
+                     number(line, option(line, "avail", "0"), "avail"));
       return;
     }
     expect(line, 1, 1, {"size", "avail"});
@@ -227,13 +208,12 @@ class Loader {
     int64_t size = number(line, option(line, "size", "140000"), "size");
     int64_t avail = number(line, option(line, "avail", "0"), "avail");
     if (avail > size) fail(line, "avail is larger than size");
-    int64_t first = db_.scalar(
-        ("SELECT count(*) FROM disks WHERE array_id = " + std::to_string(arrayId_)).c_str(), 0);
+    int64_t first = model_.diskCount(arrayId_);
     for (int64_t i = first; i < first + count; ++i) {
       std::string ident = "DF-" + std::to_string(i % 16 + 1) +
                           std::string(1, static_cast<char>('A' + (i / 16) % 26)) +
                           (i >= 16 * 26 ? std::to_string(i / (16 * 26)) : "");
-      st.bind(1, arrayId_).bind(2, ident).bind(3, size).bind(4, avail).run();
+      model_.addDisk(arrayId_, ident, size, avail);
     }
   }
 
@@ -273,27 +253,21 @@ class Loader {
     std::string bcv = option(line, "bcv", "");
     if (!bcv.empty()) bcv = canonicalDevice(bcv);
 
-    Statement dev(db_,
-                  "INSERT INTO devices(array_id, name, type, megabytes, pd_name, ld_name, dgroup, "
-                  "status, attached_bcv) "
-                  "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    Statement map(db_, "INSERT INTO device_ports(device_id, port_id, lun) VALUES(?, ?, ?)");
+    DeviceRow row;
+    row.arrayId = arrayId_;
+    row.type = type;
+    row.megabytes = size;
+    row.pdName = pd;
+    row.ldName = ld;
+    row.dgroup = group;
+    row.status = status == "ready" ? "Ready" : "Not Ready";
+    row.attachedBcv = bcv;
     for (uint64_t n = r.first; n <= r.second; ++n) {
-      std::string name = deviceName(n);
-      if (devices_.count(name)) fail(line, "device " + name + " declared twice");
-      dev.bind(1, arrayId_)
-          .bind(2, name)
-          .bind(3, type)
-          .bind(4, size)
-          .bind(5, pd.empty() ? nullptr : pd.c_str())
-          .bind(6, ld.empty() ? nullptr : ld.c_str())
-          .bind(7, group.empty() ? nullptr : group.c_str())
-          .bind(8, status == "ready" ? "Ready" : "Not Ready")
-          .bind(9, bcv.empty() ? nullptr : bcv.c_str())
-          .run();
-      int64_t id = db_.lastInsertId();
-      devices_[name] = {id, type};
-      for (int64_t p : portIds) map.bind(1, id).bind(2, p).bind(3, lun_[p]++).run();
+      row.name = deviceName(n);
+      if (devices_.count(row.name)) fail(line, "device " + row.name + " declared twice");
+      int64_t id = model_.addDevice(row);
+      devices_[row.name] = {id, type};
+      for (int64_t p : portIds) model_.mapDevice(id, p, lun_[p]++);
     }
   }
 
@@ -311,18 +285,9 @@ class Loader {
     if (b.second != "bcv") fail(line, "device " + canonicalDevice(bcvName) + " is not a BCV");
     if (s.second == "bcv" || s.second == "vdev")
       fail(line, "device " + canonicalDevice(stdName) + " cannot be a standard device");
-    Statement attach(db_,
-                     "UPDATE devices SET attached_bcv = coalesce(attached_bcv, ?) WHERE id = ?");
-    attach.bind(1, canonicalDevice(bcvName)).bind(2, s.first).run();
+    model_.attachBcv(s.first, canonicalDevice(bcvName));
     if (state == "NeverEstab") return;
-    Statement st(
-        db_,
-        "INSERT INTO pairs(std_id, bcv_id, state, last_action, started) VALUES(?, ?, ?, ?, 0)");
-    st.bind(1, s.first)
-        .bind(2, b.first)
-        .bind(3, state)
-        .bind(4, state == "Split" ? "Split" : "Establish")
-        .run();
+    model_.addPair(s.first, b.first, state, state == "Split" ? "Split" : "Establish");
   }
 
   void applyPairs(const Line& line) {
@@ -349,73 +314,42 @@ class Loader {
     if (clone == (tgt.second == "vdev"))
       fail(line, clone ? "a clone target cannot be a virtual device"
                        : "a snap target must be a virtual device");
-    Statement st(db_,
-                 "INSERT INTO sessions(kind, src_id, tgt_id, state, last_action, started) "
-                 "VALUES(?, ?, ?, ?, 'Create', 0)");
-    st.bind(1, line.keyword).bind(2, src.first).bind(3, tgt.first).bind(4, state).run();
+    model_.addSession(line.keyword, src.first, tgt.first, state);
   }
 
   int64_t hbaId(const Line& line, const std::string& wwn) {
-    Statement st(db_, "SELECT id FROM hbas WHERE wwn = ?");
-    st.bind(1, canonicalWwn(wwn));
-    if (!st.step()) fail(line, "HBA " + wwn + " is not declared by an \"hba\" line");
-    return st.integer(0);
+    int64_t id = model_.hbaId(canonicalWwn(wwn));
+    if (!id) fail(line, "HBA " + wwn + " is not declared by an \"hba\" line");
+    return id;
   }
 
   void applyLogin(const Line& line) {
     expect(line, 2, 64, {"logged_in", "on_fabric", "registered"});
     int64_t hba = hbaId(line, line.args[0]);
-    Statement st(
-        db_,
-        "INSERT OR REPLACE INTO logins(port_id, hba_id, logged_in, on_fabric) VALUES(?, ?, ?, ?)");
     for (size_t i = 1; i < line.args.size(); ++i)
-      st.bind(1, portId(line, line.args[i]))
-          .bind(2, hba)
-          .bind(3, flag(line, "logged_in", true) ? 1 : 0)
-          .bind(4, flag(line, "on_fabric", true) ? 1 : 0)
-          .run();
-    if (flag(line, "registered", true)) {
-      Statement al(
-          db_, "INSERT OR IGNORE INTO aliases(array_id, wwn, node, port) VALUES(?, ?, NULL, NULL)");
-      al.bind(1, arrayId_).bind(2, canonicalWwn(line.args[0])).run();
-    }
+      model_.addLogin(portId(line, line.args[i]), hba, flag(line, "logged_in", true),
+                      flag(line, "on_fabric", true));
+    if (flag(line, "registered", true)) model_.registerAlias(arrayId_, canonicalWwn(line.args[0]));
   }
 
   void applyAlias(const Line& line) {
     expect(line, 1, 1, {"node", "port"});
-    std::string node = option(line, "node", "");
-    std::string port = option(line, "port", "");
-    Statement st(db_,
-                 "INSERT OR REPLACE INTO aliases(array_id, wwn, node, port) VALUES(?, ?, ?, ?)");
-    st.bind(1, arrayId_)
-        .bind(2, canonicalWwn(line.args[0]))
-        .bind(3, node.empty() ? nullptr : node.c_str())
-        .bind(4, port.empty() ? nullptr : port.c_str())
-        .run();
+    model_.setAlias(arrayId_, canonicalWwn(line.args[0]), option(line, "node", ""),
+                    option(line, "port", ""));
   }
 
   void applyMask(const Line& line) {
     expect(line, 3, 3, {});
     std::string wwn = canonicalWwn(line.args[0]);
     int64_t port = portId(line, line.args[1]);
-    Statement rec(db_, "INSERT OR IGNORE INTO maskdb(port_id, wwn) VALUES(?, ?)");
-    rec.bind(1, port).bind(2, wwn).run();
-    Statement find(db_, "SELECT id FROM maskdb WHERE port_id = ? AND wwn = ?");
-    find.bind(1, port).bind(2, wwn);
-    find.step();
-    int64_t record = find.integer(0);
-    Statement mapped(db_, "SELECT 1 FROM device_ports WHERE device_id = ? AND port_id = ?");
-    Statement add(db_,
-                  "INSERT OR IGNORE INTO mask_devs(record_id, device_id, pending) VALUES(?, ?, 0)");
+    int64_t record = model_.maskRecord(port, wwn);
     for (const std::string& item : split(line.args[2], ',')) {
       auto r = range(line, item);
       for (uint64_t n = r.first; n <= r.second; ++n) {
         auto d = device(line, deviceName(n));
-        mapped.bind(1, d.first).bind(2, port);
-        bool ok = mapped.step();
-        mapped.reset();
-        if (!ok) fail(line, "device " + deviceName(n) + " is not mapped to " + line.args[1]);
-        add.bind(1, record).bind(2, d.first).run();
+        if (!model_.deviceOnPort(d.first, port))
+          fail(line, "device " + deviceName(n) + " is not mapped to " + line.args[1]);
+        model_.maskDevice(record, d.first);
       }
     }
   }
@@ -424,12 +358,10 @@ class Loader {
     expect(line, 1, 1, {"holder"});
     int64_t n = number(line, line.args[0], "lock number");
     if (n > 15) fail(line, "lock numbers run from 0 to 15");
-    Statement st(
-        db_, "INSERT OR REPLACE INTO locks(array_id, number, holder, since) VALUES(?, ?, ?, 0)");
-    st.bind(1, arrayId_).bind(2, n).bind(3, option(line, "holder", "scenario")).run();
+    model_.holdLock(arrayId_, n, option(line, "holder", "scenario"));
   }
 
-  Database& db_;
+  ModelBuilder& model_;
   std::string source_;
   int64_t hostId_ = 0;
   int64_t arrayId_ = 0;
@@ -442,12 +374,11 @@ class Loader {
 
 void loadScenario(Database& db, const std::string& text, const std::string& source) {
   Transaction tx(db);
-  createSchema(db);
-  for (const SettingInfo& s : allSettings()) setSetting(db, s.key, s.fallback);
-  Loader loader(db, source);
+  ModelBuilder model(db);
+  model.reset();
+  Loader loader(model, source);
   loader.load(text);
-  if (db.scalar("SELECT count(*) FROM arrays", 0) == 0)
-    throw ScenarioError(source + ": the scenario defines no array");
+  if (model.arrayCount() == 0) throw ScenarioError(source + ": the scenario defines no array");
   tx.commit();
 }
 

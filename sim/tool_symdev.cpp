@@ -26,21 +26,11 @@ void listDevices(Context& ctx) {
   for (const ArrayRow& a : arrays) {
     DeviceReport report(ctx.model, a, 0, true);
     xml.open("Symmetrix", {{"symid", a.symid}});
-    std::string sql =
-        "SELECT id, array_id, name, type, megabytes, pd_name, ld_name, dgroup, status, "
-        "attached_bcv FROM devices d "
-        "WHERE array_id = ?";
-    if (noBcv) sql += " AND type != 'bcv'";
-    if (onlyBcv) sql += " AND type = 'bcv'";
-    if (fibre) sql += " AND EXISTS (SELECT 1 FROM device_ports dp WHERE dp.device_id = d.id)";
-    sql += " ORDER BY name";
-    Statement st(ctx.model.db(), sql.c_str());
-    st.bind(1, a.id);
-    while (st.step()) {
-      DeviceRow d{st.integer(0), st.integer(1), st.text(2), st.text(3), st.integer(4),
-                  st.text(5),    st.text(6),    st.text(7), st.text(8), st.text(9)};
-      report.write(xml, d, verbose);
-    }
+    DeviceFilter filter;
+    filter.noBcv = noBcv;
+    filter.onlyBcv = onlyBcv;
+    filter.fibre = fibre;
+    for (const DeviceRow& d : ctx.model.devices(a.id, filter)) report.write(xml, d, verbose);
     xml.close();
   }
   ctx.out = xml.finish();
@@ -56,16 +46,18 @@ void showDevice(Context& ctx) {
   ctx.out = xml.finish();
 }
 
-void setReady(Context& ctx, bool ready) {
+void setReadiness(Context& ctx, bool ready) {
   ArrayRow a = ctx.array();
   std::string status = ready ? "Ready" : "Not Ready";
   for (const DeviceRow& d : ctx.model.findDevices(a, ctx.cmd.operands[0])) {
-    Statement st(ctx.model.db(), "UPDATE devices SET status = ? WHERE id = ?");
-    st.bind(1, status).bind(2, d.id).run();
+    ctx.model.setDeviceStatus(d.id, status);
     ctx.out += "'" + std::string(ready ? "Ready" : "Not Ready") +
                "' Device operation successfully completed for device " + d.name + ".\n";
   }
 }
+
+void makeReady(Context& ctx) { setReadiness(ctx, true); }
+void makeNotReady(Context& ctx) { setReadiness(ctx, false); }
 
 }  // namespace
 
@@ -75,10 +67,11 @@ const ToolGrammar& symdevGrammar() {
     t.valueOptions = {"-sid"};
     t.flagOptions = {"-noprompt", "-fibre", "-nobcv", "-bcv", "-v"};
     t.commands = {
-        CommandSpec{"list", {"list"}, 0, {}, {"-sid"}, {}, {"-fibre", "-nobcv", "-bcv", "-v"}},
-        CommandSpec{"show", {"show"}, 1, {"-sid"}, {}, {}, {}},
-        CommandSpec{"ready", {"ready"}, 1, {"-sid"}, {}, {}, {"-noprompt"}},
-        CommandSpec{"not_ready", {"not_ready"}, 1, {"-sid"}, {}, {}, {"-noprompt"}},
+        CommandSpec{
+            "list", {"list"}, 0, {}, {"-sid"}, {}, {"-fibre", "-nobcv", "-bcv", "-v"}, listDevices},
+        CommandSpec{"show", {"show"}, 1, {"-sid"}, {}, {}, {}, showDevice},
+        CommandSpec{"ready", {"ready"}, 1, {"-sid"}, {}, {}, {"-noprompt"}, makeReady},
+        CommandSpec{"not_ready", {"not_ready"}, 1, {"-sid"}, {}, {}, {"-noprompt"}, makeNotReady},
     };
     t.usage =
         "usage: symdev [-sid SymmID] list [-v] [-fibre] [-nobcv | -bcv]\n"
@@ -88,16 +81,6 @@ const ToolGrammar& symdevGrammar() {
     return t;
   }();
   return g;
-}
-
-void symdevExecute(Context& ctx) {
-  const std::string& n = ctx.cmd.name;
-  if (n == "list")
-    listDevices(ctx);
-  else if (n == "show")
-    showDevice(ctx);
-  else
-    setReady(ctx, n == "ready");
 }
 
 }  // namespace symsim

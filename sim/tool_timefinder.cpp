@@ -54,21 +54,30 @@ std::string wrongState(const std::string& what, const DevicePair& p, const std::
 
 const char* kControlFlags[] = {"-noprompt", "-consistent", "-full", "-symforce", "-restored", "-v"};
 
-ToolGrammar timefinderGrammar(
-    const std::vector<std::pair<std::string, std::set<std::string>>>& actions,
-    const std::string& tool) {
+// One action of a TimeFinder tool: its word, its flags and its handler.
+struct Action {
+  std::string name;
+  std::set<std::string> flags;
+  void (*run)(Context&);
+};
+
+ToolGrammar timefinderGrammar(const std::vector<Action>& actions, const std::string& tool) {
   ToolGrammar t;
   t.valueOptions = {"-sid", "-file"};
   for (const char* f : kControlFlags) t.flagOptions.insert(f);
   std::string names;
-  for (const auto& a : actions) {
-    t.commands.push_back(CommandSpec{a.first, {a.first}, 0, {"-sid", "-file"}, {}, {}, a.second});
-    names += (names.empty() ? "" : "|") + a.first;
+  for (const Action& a : actions) {
+    t.commands.push_back(
+        CommandSpec{a.name, {a.name}, 0, {"-sid", "-file"}, {}, {}, a.flags, a.run});
+    names += (names.empty() ? "" : "|") + a.name;
   }
   t.usage = "usage: " + tool + " -sid SymmID -file DeviceFile " + names +
             " [-noprompt] [-consistent] ...\n       [-output XML | XML_ATTRIBUTE] (query)\n";
   return t;
 }
+
+// The device pairs of the command's device file, on the array of -sid.
+std::vector<DevicePair> filePairs(Context& ctx) { return resolvePairs(ctx, ctx.array()); }
 
 // ---- symmir ----
 
@@ -76,7 +85,8 @@ bool pairOf(Context& ctx, const DevicePair& p, CopyRow* row) {
   return ctx.model.pairOfBcv(p.second.id, row) && row->first == p.first.id;
 }
 
-void mirEstablish(Context& ctx, const std::vector<DevicePair>& pairs) {
+void mirEstablish(Context& ctx) {
+  const std::vector<DevicePair> pairs = filePairs(ctx);
   bool full = ctx.cmd.has("-full");
   std::vector<CopyRow> existing(pairs.size());
   std::vector<bool> has(pairs.size(), false);
@@ -117,7 +127,8 @@ void mirEstablish(Context& ctx, const std::vector<DevicePair>& pairs) {
   if (full) ctx.out = "'Full Establish' operation succeeded for the device file.\n";
 }
 
-void mirSplit(Context& ctx, const std::vector<DevicePair>& pairs) {
+void mirSplit(Context& ctx) {
+  const std::vector<DevicePair> pairs = filePairs(ctx);
   std::vector<CopyRow> rows(pairs.size());
   std::vector<std::string> next(pairs.size());
   for (size_t i = 0; i < pairs.size(); ++i) {
@@ -137,7 +148,8 @@ void mirSplit(Context& ctx, const std::vector<DevicePair>& pairs) {
   ctx.out = "'Split' operation succeeded for the device file.\n";
 }
 
-void mirRestore(Context& ctx, const std::vector<DevicePair>& pairs) {
+void mirRestore(Context& ctx) {
+  const std::vector<DevicePair> pairs = filePairs(ctx);
   std::vector<CopyRow> rows(pairs.size());
   for (size_t i = 0; i < pairs.size(); ++i) {
     const DevicePair& p = pairs[i];
@@ -150,7 +162,9 @@ void mirRestore(Context& ctx, const std::vector<DevicePair>& pairs) {
   ctx.out = "'Incremental Restore' operation succeeded for the device file.\n";
 }
 
-void mirQuery(Context& ctx, const ArrayRow& array, const std::vector<DevicePair>& pairs) {
+void mirQuery(Context& ctx) {
+  const ArrayRow array = ctx.array();
+  const std::vector<DevicePair> pairs = resolvePairs(ctx, array);
   XmlWriter xml;
   for (const DevicePair& p : pairs) {
     requireType(p.second, p.second.type == "bcv", "is not a BCV device");
@@ -270,112 +284,92 @@ void terminate(Context& ctx, const std::string& kind, const std::vector<DevicePa
   ctx.out = "'Terminate' operation succeeded for the device file.\n";
 }
 
+// The commands of symclone and symsnap, each over the pairs of the file.
+void createSessions(Context& ctx, const std::string& kind, bool establish) {
+  const std::vector<DevicePair> pairs = filePairs(ctx);
+  checkNewSessions(ctx, kind, pairs);
+  for (const DevicePair& p : pairs)
+    ctx.model.createCopy(kind, p.first.id, p.second.id, establish ? "CopyInProg" : "Created",
+                         establish ? "Establish" : "Create");
+  ctx.out = "'" + std::string(establish ? "Establish" : "Create") +
+            "' operation succeeded for the device file.\n";
+}
+
+void moveSessions(Context& ctx, const std::string& kind, const std::set<std::string>& from,
+                  const std::string& to, const std::string& action) {
+  const std::vector<DevicePair> pairs = filePairs(ctx);
+  std::vector<CopyRow> rows = requireSessions(ctx, kind, pairs, ctx.cmd.name);
+  changeState(ctx, rows, pairs, from, to, action, kind);
+  if (kind == "snap" && to == "RestInProg") {
+    // The virtual device is not ready to its host until made ready again.
+    for (const DevicePair& p : pairs) ctx.model.setDeviceStatus(p.second.id, "Not Ready");
+  }
+  ctx.out = "'" + ctx.cmd.name + "' operation succeeded for the device file.\n";
+}
+
+void queryFile(Context& ctx, const std::string& kind) {
+  const ArrayRow array = ctx.array();
+  sessionQuery(ctx, array, kind, resolvePairs(ctx, array));
+}
+
+void cloneEstablish(Context& ctx) { createSessions(ctx, "clone", true); }
+void cloneCreate(Context& ctx) { createSessions(ctx, "clone", false); }
+void cloneActivate(Context& ctx) {
+  moveSessions(ctx, "clone", {"Created"}, "CopyInProg", "Activate");
+}
+void cloneSplit(Context& ctx) {
+  moveSessions(ctx, "clone", {"Copied", "Restored"}, "Split", "Split");
+}
+void cloneRestore(Context& ctx) {
+  moveSessions(ctx, "clone", {"Copied", "Split"}, "RestInProg", "Restore");
+}
+void cloneTerminate(Context& ctx) { terminate(ctx, "clone", filePairs(ctx)); }
+void cloneQuery(Context& ctx) { queryFile(ctx, "clone"); }
+
+void snapCreate(Context& ctx) { createSessions(ctx, "snap", false); }
+void snapActivate(Context& ctx) {
+  moveSessions(ctx, "snap", {"Created"}, "CopyOnWrite", "Activate");
+}
+void snapRestore(Context& ctx) {
+  moveSessions(ctx, "snap", {"CopyOnWrite"}, "RestInProg", "Restore");
+}
+void snapTerminate(Context& ctx) { terminate(ctx, "snap", filePairs(ctx)); }
+void snapQuery(Context& ctx) { queryFile(ctx, "snap"); }
+
 }  // namespace
 
 const ToolGrammar& symmirGrammar() {
-  static const ToolGrammar g = timefinderGrammar({{"establish", {"-noprompt", "-full", "-v"}},
-                                                  {"split", {"-noprompt", "-consistent", "-v"}},
-                                                  {"restore", {"-noprompt", "-full", "-v"}},
-                                                  {"query", {"-v"}}},
-                                                 "symmir");
+  static const ToolGrammar g =
+      timefinderGrammar({{"establish", {"-noprompt", "-full", "-v"}, mirEstablish},
+                         {"split", {"-noprompt", "-consistent", "-v"}, mirSplit},
+                         {"restore", {"-noprompt", "-full", "-v"}, mirRestore},
+                         {"query", {"-v"}, mirQuery}},
+                        "symmir");
   return g;
-}
-
-void symmirExecute(Context& ctx) {
-  ArrayRow array = ctx.array();
-  std::vector<DevicePair> pairs = resolvePairs(ctx, array);
-  const std::string& n = ctx.cmd.name;
-  if (n == "establish")
-    mirEstablish(ctx, pairs);
-  else if (n == "split")
-    mirSplit(ctx, pairs);
-  else if (n == "restore")
-    mirRestore(ctx, pairs);
-  else
-    mirQuery(ctx, array, pairs);
 }
 
 const ToolGrammar& symcloneGrammar() {
   static const ToolGrammar g =
-      timefinderGrammar({{"establish", {"-noprompt", "-full", "-consistent", "-v"}},
-                         {"create", {"-noprompt", "-v"}},
-                         {"activate", {"-noprompt", "-consistent", "-v"}},
-                         {"split", {"-noprompt", "-v"}},
-                         {"restore", {"-noprompt", "-v"}},
-                         {"terminate", {"-noprompt", "-symforce", "-v"}},
-                         {"query", {"-v"}}},
+      timefinderGrammar({{"establish", {"-noprompt", "-full", "-consistent", "-v"}, cloneEstablish},
+                         {"create", {"-noprompt", "-v"}, cloneCreate},
+                         {"activate", {"-noprompt", "-consistent", "-v"}, cloneActivate},
+                         {"split", {"-noprompt", "-v"}, cloneSplit},
+                         {"restore", {"-noprompt", "-v"}, cloneRestore},
+                         {"terminate", {"-noprompt", "-symforce", "-v"}, cloneTerminate},
+                         {"query", {"-v"}, cloneQuery}},
                         "symclone");
   return g;
 }
 
-void symcloneExecute(Context& ctx) {
-  ArrayRow array = ctx.array();
-  std::vector<DevicePair> pairs = resolvePairs(ctx, array);
-  const std::string& n = ctx.cmd.name;
-  const std::string kind = "clone";
-  if (n == "establish" || n == "create") {
-    checkNewSessions(ctx, kind, pairs);
-    bool establish = n == "establish";
-    for (const DevicePair& p : pairs)
-      ctx.model.createCopy(kind, p.first.id, p.second.id, establish ? "CopyInProg" : "Created",
-                           establish ? "Establish" : "Create");
-    ctx.out = "'" + std::string(establish ? "Establish" : "Create") +
-              "' operation succeeded for the device file.\n";
-  } else if (n == "query") {
-    sessionQuery(ctx, array, kind, pairs);
-  } else if (n == "terminate") {
-    terminate(ctx, kind, pairs);
-  } else {
-    std::vector<CopyRow> rows = requireSessions(ctx, kind, pairs, n);
-    if (n == "activate")
-      changeState(ctx, rows, pairs, {"Created"}, "CopyInProg", "Activate", kind);
-    else if (n == "split")
-      changeState(ctx, rows, pairs, {"Copied", "Restored"}, "Split", "Split", kind);
-    else
-      changeState(ctx, rows, pairs, {"Copied", "Split"}, "RestInProg", "Restore", kind);
-    ctx.out = "'" + n + "' operation succeeded for the device file.\n";
-  }
-}
-
 const ToolGrammar& symsnapGrammar() {
-  static const ToolGrammar g =
-      timefinderGrammar({{"create", {"-noprompt", "-v"}},
-                         {"activate", {"-noprompt", "-consistent", "-v"}},
-                         {"restore", {"-noprompt", "-v"}},
-                         {"terminate", {"-noprompt", "-symforce", "-restored", "-v"}},
-                         {"query", {"-v"}}},
-                        "symsnap");
+  static const ToolGrammar g = timefinderGrammar(
+      {{"create", {"-noprompt", "-v"}, snapCreate},
+       {"activate", {"-noprompt", "-consistent", "-v"}, snapActivate},
+       {"restore", {"-noprompt", "-v"}, snapRestore},
+       {"terminate", {"-noprompt", "-symforce", "-restored", "-v"}, snapTerminate},
+       {"query", {"-v"}, snapQuery}},
+      "symsnap");
   return g;
-}
-
-void symsnapExecute(Context& ctx) {
-  ArrayRow array = ctx.array();
-  std::vector<DevicePair> pairs = resolvePairs(ctx, array);
-  const std::string& n = ctx.cmd.name;
-  const std::string kind = "snap";
-  if (n == "create") {
-    checkNewSessions(ctx, kind, pairs);
-    for (const DevicePair& p : pairs)
-      ctx.model.createCopy(kind, p.first.id, p.second.id, "Created", "Create");
-    ctx.out = "'Create' operation succeeded for the device file.\n";
-  } else if (n == "query") {
-    sessionQuery(ctx, array, kind, pairs);
-  } else if (n == "terminate") {
-    terminate(ctx, kind, pairs);
-  } else {
-    std::vector<CopyRow> rows = requireSessions(ctx, kind, pairs, n);
-    if (n == "activate") {
-      changeState(ctx, rows, pairs, {"Created"}, "CopyOnWrite", "Activate", kind);
-    } else {
-      changeState(ctx, rows, pairs, {"CopyOnWrite"}, "RestInProg", "Restore", kind);
-      // The virtual device is not ready to its host until made ready again.
-      for (const DevicePair& p : pairs) {
-        Statement st(ctx.model.db(), "UPDATE devices SET status = 'Not Ready' WHERE id = ?");
-        st.bind(1, p.second.id).run();
-      }
-    }
-    ctx.out = "'" + n + "' operation succeeded for the device file.\n";
-  }
 }
 
 }  // namespace symsim

@@ -7,19 +7,10 @@ namespace symsim {
 
 namespace {
 
-bool alwaysBlocked(const ParsedCommand&) { return true; }
-bool neverBlocked(const ParsedCommand&) { return false; }
-
 const Tool kTools[] = {
-    {"symcfg", symcfgGrammar, symcfgExecute, symcfgBlocked},
-    {"symmir", symmirGrammar, symmirExecute, alwaysBlocked},
-    {"symclone", symcloneGrammar, symcloneExecute, alwaysBlocked},
-    {"symsnap", symsnapGrammar, symsnapExecute, alwaysBlocked},
-    {"symmask", symmaskGrammar, symmaskExecute, alwaysBlocked},
-    {"symmaskdb", symmaskdbGrammar, symmaskdbExecute, alwaysBlocked},
-    {"symdev", symdevGrammar, symdevExecute, alwaysBlocked},
-    {"symdisk", symdiskGrammar, symdiskExecute, alwaysBlocked},
-    {"symcli", symcliGrammar, symcliExecute, neverBlocked},
+    {"symcfg", symcfgGrammar},   {"symmir", symmirGrammar},   {"symclone", symcloneGrammar},
+    {"symsnap", symsnapGrammar}, {"symmask", symmaskGrammar}, {"symmaskdb", symmaskdbGrammar},
+    {"symdev", symdevGrammar},   {"symdisk", symdiskGrammar}, {"symcli", symcliGrammar},
 };
 
 }  // namespace

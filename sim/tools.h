@@ -1,6 +1,6 @@
-// The nine SYMCLI tools of the simulator: each has a grammar (the command
-// lines it accepts) and an executor that acts on the model inside the run's
-// transaction and leaves its output in the context.
+// The nine SYMCLI tools of the simulator: each has a grammar, the command
+// lines it accepts, whose every command names the handler that acts on the
+// model inside the run's transaction and leaves its output in the context.
 #ifndef SYMSIM_TOOLS_H
 #define SYMSIM_TOOLS_H
 
@@ -36,9 +36,6 @@ struct Context {
 struct Tool {
   const char* name;
   const ToolGrammar& (*grammar)();
-  void (*execute)(Context&);
-  // Whether a held symcfg lock on the command's array blocks the command.
-  bool (*blockedByLock)(const ParsedCommand&);
 };
 
 // The tool started under `name`, or null.
@@ -46,26 +43,17 @@ const Tool* findTool(const std::string& name);
 // The nine tool names, in a fixed order.
 const std::vector<std::string>& toolNames();
 
-// Per-tool entry points (one source file each).
+// The grammars of the tools (one source file per tool or family), each
+// with the handlers of its commands.
 const ToolGrammar& symcfgGrammar();
-void symcfgExecute(Context& ctx);
-bool symcfgBlocked(const ParsedCommand& cmd);
 const ToolGrammar& symdiskGrammar();
-void symdiskExecute(Context& ctx);
 const ToolGrammar& symcliGrammar();
-void symcliExecute(Context& ctx);
 const ToolGrammar& symdevGrammar();
-void symdevExecute(Context& ctx);
 const ToolGrammar& symmirGrammar();
-void symmirExecute(Context& ctx);
 const ToolGrammar& symcloneGrammar();
-void symcloneExecute(Context& ctx);
 const ToolGrammar& symsnapGrammar();
-void symsnapExecute(Context& ctx);
 const ToolGrammar& symmaskGrammar();
-void symmaskExecute(Context& ctx);
 const ToolGrammar& symmaskdbGrammar();
-void symmaskdbExecute(Context& ctx);
 
 }  // namespace symsim
 

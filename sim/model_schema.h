@@ -1,7 +1,8 @@
-// The tables of a simulator database and its settings.
-#ifndef SYMSIM_SCHEMA_H
-#define SYMSIM_SCHEMA_H
+// The model's tables, its settings, and the database as a whole.
+#ifndef SYMSIM_MODEL_SCHEMA_H
+#define SYMSIM_MODEL_SCHEMA_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,18 @@ namespace symsim {
 
 // Drops whatever the database holds and creates empty tables.
 void createSchema(Database& db);
+
+// How much the database holds.
+struct Totals {
+  int64_t arrays = 0;
+  int64_t devices = 0;
+  int64_t hosts = 0;
+};
+Totals totals(Database& db);
+
+// Folds the journal into the file and leaves a single file behind, so that
+// the database can be moved into place.
+void makeSelfContained(Database& db);
 
 // Settings are text values keyed by name; a missing key reads as `fallback`.
 std::string getSetting(Database& db, const std::string& key, const std::string& fallback);
@@ -41,4 +54,4 @@ const SettingInfo* findSetting(const std::string& key);
 
 }  // namespace symsim
 
-#endif  // SYMSIM_SCHEMA_H
+#endif  // SYMSIM_MODEL_SCHEMA_H

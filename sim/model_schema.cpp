@@ -1,4 +1,4 @@
-#include "schema.h"
+#include "model_schema.h"
 
 namespace symsim {
 
@@ -100,6 +100,19 @@ CREATE TABLE runs(id INTEGER PRIMARY KEY, pid INTEGER NOT NULL, tool TEXT NOT NU
   command TEXT, symid TEXT, pair_file TEXT, started REAL NOT NULL, duration_ms REAL, exit_status INTEGER,
   fault TEXT, message TEXT);
 )SQL");
+}
+
+Totals totals(Database& db) {
+  Totals t;
+  t.arrays = db.scalar("SELECT count(*) FROM arrays", 0);
+  t.devices = db.scalar("SELECT count(*) FROM devices", 0);
+  t.hosts = db.scalar("SELECT count(*) FROM hosts", 0);
+  return t;
+}
+
+void makeSelfContained(Database& db) {
+  db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+  db.exec("PRAGMA journal_mode=DELETE");
 }
 
 std::string getSetting(Database& db, const std::string& key, const std::string& fallback) {

@@ -1,6 +1,7 @@
 // Tests against the SYMCLI simulator: a private install of the tool names
-// with its own database, child-process runs through the tool names (no
-// shell), and small readers for the XML and JSON the simulator prints.
+// with its own database and child-process runs through the tool names (no
+// shell). The readers of what the simulator prints are sim_xml.h and
+// sim_json.h, included here for the tests' convenience.
 #ifndef NORVEL_TESTS_SIM_ENV_H
 #define NORVEL_TESTS_SIM_ENV_H
 
@@ -9,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "sim_json.h"
+#include "sim_xml.h"
 #include "test_env.h"
 
 namespace simtest {
@@ -46,8 +49,9 @@ class Child {
   std::string buffered_;
 };
 
-// Splits a command line at blanks, honouring double quotes, as the
-// provider's pipe does.
+// Splits a command line with the pipe's own splitter (blanks outside double
+// quotes); a blank line gives no argument. Throws std::runtime_error for a
+// line the pipe could not split.
 std::vector<std::string> splitCommandLine(const std::string& line);
 
 // A temporary directory with the tool names installed in bin/ and the
@@ -82,39 +86,6 @@ class SimEnv {
 // Runs a program directly; SYMSIM_DB is removed from its environment.
 ToolRun runProgram(const std::string& path, const std::vector<std::string>& args,
                    const std::vector<std::string>& env = {});
-
-// A parsed XML element: name, attributes, children, text.
-struct XmlNode {
-  std::string name;
-  std::map<std::string, std::string> attrs;
-  std::vector<std::unique_ptr<XmlNode>> children;
-  std::string text;
-
-  std::string attr(const std::string& name) const;
-  // Every element of that name below this one (depth first, in order).
-  std::vector<const XmlNode*> all(const std::string& name) const;
-  const XmlNode* first(const std::string& name) const;
-};
-
-// Parses the one document in `output` (lines before "<?xml" and after the
-// root are ignored, as the provider does). Throws std::runtime_error for
-// output without a well-formed SymCLI_ML document.
-std::unique_ptr<XmlNode> parseXml(const std::string& output);
-
-// A parsed JSON value (enough for the simulator's log and reports).
-struct Json {
-  enum Type { Null, Bool, Number, String, Array, Object } type = Null;
-  bool boolean = false;
-  double number = 0;
-  std::string string;
-  std::vector<Json> items;
-  std::map<std::string, Json> fields;
-
-  const Json& operator[](const std::string& key) const;
-  const Json& operator[](size_t index) const { return items.at(index); }
-  size_t size() const { return type == Array ? items.size() : fields.size(); }
-};
-Json parseJson(const std::string& text);
 
 }  // namespace simtest
 

@@ -10,6 +10,7 @@
 #include "cfistringtool.h"
 #include "emcsym_plugin.h"
 #include "isolated_install.h"
+#include "message_recorder.h"
 
 using namespace quelb_pdk_4_4;
 using testenv::IsolatedInstall;
@@ -116,16 +117,6 @@ TEST_F(ProviderConfiguration, TuningAndRestoreTimeoutDefaultAndOverride) {
   EXPECT_EQ(120u, CEmcSymConfiguration().getRestoreTimeout());
 }
 
-// Records the messages pushed to the framework.
-class RecordingHandler : public CFiErrorHandlerBase {
- public:
-  int handle(const CFiMessagePtr& message) override {
-    messages.push_back(message);
-    return 0;
-  }
-  std::vector<CFiMessagePtr> messages;
-};
-
 class PluginInit : public ProviderConfiguration {
  protected:
   void SetUp() override {
@@ -140,7 +131,7 @@ class PluginInit : public ProviderConfiguration {
   CFiPluginBase::CatalogManagerRef catalogs{new CFiMessageCatalogManager};
   CFiPluginBase::ErrorManagerRef errors{new CFiErrorManager};
   CFiSmartPtr<CEmcSymPlugin> plugin{new CEmcSymPlugin};
-  RecordingHandler handler;
+  testenv::MessageRecorder handler;
 };
 
 TEST_F(PluginInit, ExistingSymcliDirectoryAndTuningAreTaken) {

@@ -11,37 +11,11 @@
 #include <vector>
 
 #include "cfiicumessage.h"
-#include "cfistringtool.h"
+#include "message_recorder.h"
 
 using namespace quelb_pdk_4_4;
 
 namespace {
-
-// Keeps every message pushed.
-class Recorder : public CFiErrorHandlerBase {
- public:
-  int handle(const CFiMessagePtr& message) override {
-    messages.push_back(message);
-    return 0;
-  }
-  // "<id> <severity> <file>:<line> [arguments...]" of message i.
-  std::string describe(size_t i) const {
-    CFiIcuMessage* m = dynamic_cast<CFiIcuMessage*>(messages.at(i).get());
-    std::string text = m->messageId() + " " + std::to_string(m->severity()) + " " +
-                       m->sourceFile() + ":" + std::to_string(m->line());
-    for (int32_t a = 0; a < m->argumentCount(); ++a) {
-      const icu::Formattable& arg = m->argument(a);
-      icu::UnicodeString s;
-      text +=
-          " [" +
-          (arg.getType() == icu::Formattable::kString ? CFiStringTool::ustr2str(arg.getString(s))
-                                                      : std::to_string(arg.getLong())) +
-          "]";
-    }
-    return text;
-  }
-  std::vector<CFiMessagePtr> messages;
-};
 
 class OperationGuard : public ::testing::Test {
  protected:
@@ -54,7 +28,7 @@ class OperationGuard : public ::testing::Test {
   }
 
   CFiErrorManagerPtr errors;
-  Recorder recorder;
+  testenv::MessageRecorder recorder;
 };
 
 const std::string kWhere = "providers/emcsymmetrix/emcsym_plugin:77";

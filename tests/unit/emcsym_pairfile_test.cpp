@@ -12,6 +12,7 @@
 #include "cfierrormgr.h"
 #include "cfiicumessage.h"
 #include "emcsym_clierror.h"
+#include "message_recorder.h"
 #include "norvel_singletons.h"
 #include "test_env.h"
 
@@ -85,24 +86,8 @@ TEST_F(PairFileTest, FilesAreGoneAfterAnExceptionAndMissingDirectoryIsNoCrash) {
   EXPECT_EQ("", files.getFilesByKey().at("000190100001"));
 }
 
-// Records the messages pushed on the process-wide error manager.
-class RecordingHandler : public CFiErrorHandlerBase {
- public:
-  int handle(const CFiMessagePtr& message) override {
-    messages.push_back(message);
-    return 0;
-  }
-  std::vector<CFiMessagePtr> messages;
-};
-
-std::string textArgument(const CFiIcuMessage& message, int index) {
-  icu::UnicodeString text;
-  std::string utf8;
-  return message.argument(index).getString(text).toUTF8String(utf8);
-}
-
 TEST(CliExceptionTest, PushCliErrorPushesItsArgumentsAndReturns6) {
-  RecordingHandler handler;
+  testenv::MessageRecorder handler;
   norvel::errorManager()->registerHandler(&handler);
   CEmcSymCliException error(3, L"symcfg list ", "[cleanXML]", {"  first \r", "\tsecond"},
                             "providers/emcsymmetrix/emcsym_clitool.cpp", 42);
@@ -112,18 +97,12 @@ TEST(CliExceptionTest, PushCliErrorPushesItsArgumentsAndReturns6) {
   norvel::errorManager(true);
 
   ASSERT_EQ(1u, handler.messages.size());
-  CFiMessagePtr message = handler.messages[0];
-  EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", message->messageId());
-  EXPECT_EQ(QLB_SEV_ERROR, message->severity());
-  const CFiIcuMessage* icu = dynamic_cast<const CFiIcuMessage*>(message.get());
-  ASSERT_NE(nullptr, icu);
-  ASSERT_EQ(6, icu->argumentCount());
-  EXPECT_EQ("symcfg list ", textArgument(*icu, 0));
-  EXPECT_EQ("providers/emcsymmetrix/emcsym_clitool.cpp", textArgument(*icu, 1));
-  EXPECT_EQ(42, icu->argument(2).getLong());
-  EXPECT_EQ("[cleanXML]", textArgument(*icu, 3));
-  EXPECT_EQ("first\nsecond\n", textArgument(*icu, 4));
-  EXPECT_EQ(2, icu->argument(5).getLong());  // the catalog words the two forms by it
+  // The sixth argument, the number of output lines, words the two forms.
+  EXPECT_EQ(
+      "MSG_ERROR_CLI_COMMAND_FAILED 3 providers/emcsymmetrix/emcsym_clitool.cpp:42 "
+      "[symcfg list ] [providers/emcsymmetrix/emcsym_clitool.cpp] [42] [[cleanXML]] "
+      "[first\nsecond\n] [2]",
+      handler.describe(0));
 
   // The operations' form: no where text and no output.
   CEmcSymCliException short_(3, L"[symMirEstablish]", "f.cpp", 7);

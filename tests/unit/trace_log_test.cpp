@@ -16,6 +16,7 @@
 #include "cfistringtool.h"
 #include "cfitracelog.h"
 #include "isolated_install.h"
+#include "message_recorder.h"
 
 using namespace quelb_pdk_4_4;
 using testenv::IsolatedInstall;
@@ -44,17 +45,6 @@ void traceUnchecked(CFiTraceLog& log, int level, const char* format, ...) {
   log.vtrace(level, format, args);
   va_end(args);
 }
-
-// Records the text pushes the trace log forwards.
-class RecordingHandler : public CFiErrorHandlerBase {
- public:
-  int handle(const char* text, qlb_eseverity severity) override {
-    texts.push_back(std::make_pair(std::string(text), severity));
-    return 0;
-  }
-  int handle(const CFiMessagePtr&) override { return 0; }
-  std::vector<std::pair<std::string, qlb_eseverity> > texts;
-};
 
 class TraceLogTest : public ::testing::Test {
  protected:
@@ -116,7 +106,7 @@ TEST_F(TraceLogTest, LevelsAreWrittenUpToTheConfiguredOneAndAllAreForwarded) {
   EXPECT_EQ(0, config.getStringValue(T("DEBUG_TRACE_INFO"), T("TRACEFILE"), file));
 
   CFiErrorManagerPtr errors(new CFiErrorManager);
-  RecordingHandler handler;
+  testenv::MessageRecorder handler;
   errors->registerHandler(&handler);
   log->registerErrorManager(errors);
   for (int l = 1; l <= 7; ++l) log->trace(l, "line of level %d", l);
@@ -203,7 +193,7 @@ TEST_F(TraceLogTest, LongMessagesAreCutAtTheLargestBuffer) {
   writeSettings("\"TRACELEVEL\"=dword:00000001\n");
   CFiTraceLogPtr log = start();
   CFiErrorManagerPtr errors(new CFiErrorManager);
-  RecordingHandler handler;
+  testenv::MessageRecorder handler;
   errors->registerHandler(&handler);
   log->registerErrorManager(errors);
 

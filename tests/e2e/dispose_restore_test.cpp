@@ -93,7 +93,7 @@ TEST_F(DisposeRestore, DisposeTakesTheMethodOfEachPairFromTheArray) {
 
 TEST_F(DisposeRestore, DisposeOfAPairThatIsNotSplitFailsAndLeavesItAlone) {
   start();
-  EXPECT_EQ(6, dispose("0042", "0082"));
+  EXPECT_EQ(QLB_ERR_FAILED, dispose("0042", "0082"));
   EXPECT_EQ(1, traced("BCV pair not in split state"));
   EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
   EXPECT_EQ(0u, countCommands(kMirFile, " establish"));
@@ -111,18 +111,22 @@ TEST_F(DisposeRestore, DisposeRefusesMissingNodesAndOtherDispositionsBeforeAnyCo
   testenv::FrameworkNode source(identity("0041"));
   testenv::FrameworkNode snapshot(identity("0081"));
   qlb_domain bare = {};
-  EXPECT_EQ(3, pgn.dispose(nullptr, snapshot.get(), nullptr, QLB_DISPOSITION_DETACH));
-  EXPECT_EQ(3, pgn.dispose(&bare, snapshot.get(), nullptr, QLB_DISPOSITION_DETACH));
-  EXPECT_EQ(3, pgn.dispose(source.get(), nullptr, nullptr, QLB_DISPOSITION_DETACH));
-  EXPECT_EQ(3, pgn.dispose(source.get(), &bare, nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG,
+            pgn.dispose(nullptr, snapshot.get(), nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG,
+            pgn.dispose(&bare, snapshot.get(), nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG,
+            pgn.dispose(source.get(), nullptr, nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.dispose(source.get(), &bare, nullptr, QLB_DISPOSITION_DETACH));
   force("pair 0041 0081 Split");
-  EXPECT_EQ(6, pgn.dispose(source.get(), snapshot.get(), nullptr, 0));
+  EXPECT_EQ(QLB_ERR_FAILED, pgn.dispose(source.get(), snapshot.get(), nullptr, 0));
   EXPECT_EQ(1, traced("Invalid detach disposition: 0"));
   EXPECT_EQ(std::vector<std::string>(), commands());
   EXPECT_EQ("Split", pairState(kArray1, "0041", "0081"));
 
   testenv::FrameworkNode unparsable(L"EMC##SYMMETRIX##000190100001##0041");
-  EXPECT_EQ(6, pgn.dispose(unparsable.get(), snapshot.get(), nullptr, QLB_DISPOSITION_DETACH));
+  EXPECT_EQ(QLB_ERR_FAILED,
+            pgn.dispose(unparsable.get(), snapshot.get(), nullptr, QLB_DISPOSITION_DETACH));
   EXPECT_EQ("MSG_ERROR_UDID_PARSING_EXCEPTION", lastErrorId());
 }
 
@@ -131,7 +135,7 @@ TEST_F(DisposeRestore, DisposeRefusesMissingNodesAndOtherDispositionsBeforeAnyCo
 TEST_F(DisposeRestore, RestoreTakesNoFlagsOrTheStartOrPartialBitAndResyncDoesNothing) {
   start();
   force("pair 0041 0081 Split");
-  EXPECT_EQ(3, restore({{"0041", "0081"}}, 0x2));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, restore({{"0041", "0081"}}, 0x2));
   EXPECT_EQ(1, traced("Restore flags (2) do not include QLB_RESTORE_START, QLB_RESTORE_PARTIAL "
                       "or QLB_RESTORE_DEFAULT"));
   EXPECT_EQ(std::vector<std::string>(), commands());
@@ -161,8 +165,8 @@ TEST_F(DisposeRestore, RestoreSkipsEntriesWithoutIdentitiesAndRepeatedSources) {
   quelb_objid* none[] = {nullptr, &noText};
   quelb_objid* snapshots[] = {snapshot, snapshot};
   long status = 0;
-  EXPECT_EQ(3, pgn.restore(none, snapshots, 2, nullptr, nullptr, 0, &status));
-  EXPECT_EQ(3, pgn.restore(nullptr, nullptr, 2, nullptr, nullptr, 0, &status));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.restore(none, snapshots, 2, nullptr, nullptr, 0, &status));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.restore(nullptr, nullptr, 2, nullptr, nullptr, 0, &status));
   EXPECT_EQ(2, traced("vdiskList vector is empty -- unable to continue restore"));
   EXPECT_EQ(std::vector<std::string>(), commands());
 
@@ -188,7 +192,7 @@ TEST_F(DisposeRestore, TheMethodOfTheFirstPairRestoresEveryPair) {
   start();
   force("clone 0042 00C2 Copied");
   force("pair 0041 0081 Split");
-  EXPECT_EQ(6, restore({{"0042", "00C2"}, {"0041", "0081"}}));
+  EXPECT_EQ(QLB_ERR_FAILED, restore({{"0042", "00C2"}, {"0041", "0081"}}));
   EXPECT_EQ(1, traced("Invalid clone state, cannot restore from 0041 to 0081"));
   EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
   EXPECT_EQ(0u, countCommands("symmir", " restore"));

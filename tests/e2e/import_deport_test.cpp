@@ -171,7 +171,7 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   writeConfig(simConfig() + "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000000\n");
   start(kScenario);
   sim.admin("fault add fail --tool symmask --cmd \"list hba\" --message \"No host bus adapters\"");
-  EXPECT_EQ(3, importDevice("0080", 0x1));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, importDevice("0080", 0x1));
   EXPECT_EQ("MSG_ERROR_HOST_NOT_FOUND", lastErrorId());
   EXPECT_EQ(1, traced("CEmcSymCliTool::Failed to get HBA and Director port Info."));
   EXPECT_EQ(0u, adds("0080") + removes("0080") + refreshes());
@@ -179,7 +179,7 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   // Every add of 0090 is refused as unreachable: no refresh, no wait.
   clearLog();
   pushed.clear();
-  EXPECT_EQ(6, importDevice("0090", 0x1));
+  EXPECT_EQ(QLB_ERR_FAILED, importDevice("0090", 0x1));
   EXPECT_EQ(2u, adds("0090"));
   EXPECT_EQ(0u, refreshes());
   EXPECT_EQ(0, traced("Sleeeping after unmask operation"));
@@ -187,7 +187,7 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   // A refresh that keeps failing: the masking change stays, no wait.
   clearLog();
   sim.admin("fault add fail --tool symmask --cmd refresh --always --message refused");
-  EXPECT_EQ(6, importDevice("0041", 0x2));
+  EXPECT_EQ(QLB_ERR_FAILED, importDevice("0041", 0x2));
   EXPECT_EQ(4u, adds("0041"));
   EXPECT_EQ(1, traced("Refresh command is failing even after retry returning failiure."));
   EXPECT_EQ(0, traced("Sleeeping after unmask operation"));
@@ -202,6 +202,6 @@ TEST_F(ImportDeport, DeportTreeHidesNothing) {
   EXPECT_EQ(1, traced("CEmcSymPlugin::deportTree: calling importNode for node "
                       "[UDID##EMC##SYMMETRIX##000190100001##0080] with flag "
                       "QLB_MODE_DEPORT_RESOURCE"));
-  EXPECT_EQ(3, pgn.deport_tree(first.get(), nullptr, &access));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.deport_tree(first.get(), nullptr, &access));
   EXPECT_EQ(std::vector<std::string>(), commands());
 }

@@ -144,7 +144,7 @@ TEST_F(MaskingTest, AddRunsEveryCombinationAndCountsTheReachableOnes) {
 
   // Nothing reachable: every add still runs, and the result is 3.
   clearLog();
-  EXPECT_EQ(3, tool_.symMaskAdd(dev, wwns, SEmcSymMaskHostInfo()));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, tool_.symMaskAdd(dev, wwns, SEmcSymMaskHostInfo()));
   EXPECT_EQ(4u, runs("symmask").size());
   EXPECT_EQ(1, traceCount("Since there were no valid mappings the device import will fail."));
 }
@@ -219,7 +219,7 @@ TEST_F(MaskingTest, HostLoginsHbasAndDirectorPortsOfThisHost) {
   EXPECT_EQ(local, info.hostNodeName);
   ASSERT_EQ(2u, info.logins.size());
   EXPECT_EQ(2u, info.logins[kHba1].directorPorts.size());
-  EXPECT_EQ(19, tool_.getHostLoginInfo(kArray1, "no-such-host.invalid", info));
+  EXPECT_EQ(QLB_ERR_NOT_FOUND, tool_.getHostLoginInfo(kArray1, "no-such-host.invalid", info));
 
   std::vector<SEmcSymHbaInfo> kept = tool_.validateHostName(kArray1, std::string());
   ASSERT_EQ(2u, kept.size());

@@ -287,7 +287,7 @@ TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
       tool_.cleanXML(L"symcfg list ", copy);
       FAIL() << "no exception";
     } catch (const CEmcSymCliException& e) {
-      EXPECT_EQ(3, e.getCode());
+      EXPECT_EQ(QLB_ERR_INVALID_ARG, e.getCode());
       EXPECT_EQ(L"symcfg list ", e.getCommand());
       EXPECT_EQ("[cleanXML]", e.getWhere());
       EXPECT_EQ(kCliToolSource, e.getSourceFile());

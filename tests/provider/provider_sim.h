@@ -7,6 +7,7 @@
 #define NORVEL_TESTS_PROVIDER_SIM_H
 
 #include <gtest/gtest.h>
+#include <quelb/quelb_records.h>
 
 #include <cstdint>
 #include <string>

@@ -119,7 +119,7 @@ TEST_F(Credentials, FrameworkTextIsOptionalButNotEmpty) {
   const std::string file = install.scratch("credentials.reg");
   ScopedEnv env("QUELB_CREDENTIALS_FILE", file.c_str());
   testenv::writeFile(file, "");
-  EXPECT_EQ(31, parser.parse("EMC", "SYMMETRIX", found, false));
+  EXPECT_EQ(QLB_ERR_NO_CREDENTIALS, parser.parse("EMC", "SYMMETRIX", found, false));
   EXPECT_TRUE(found.empty());
   testenv::writeFile(file, section("STORAGE_MANAGEMENT_SERVICE\\EMC_SYMMETRIX\\1",
                                    "\"HOSTNAME\"=\"h\xc3\xa4st\"\n" + kUserAndPassword));

@@ -4,6 +4,7 @@
 #include "emcsym_guard.h"
 
 #include <gtest/gtest.h>
+#include <quelb/quelb_records.h>
 
 #include <new>
 #include <stdexcept>
@@ -37,18 +38,18 @@ const std::string kWhere = "providers/emcsymmetrix/emcsym_plugin:77";
 
 TEST_F(OperationGuard, EachExceptionGivesItsMessageAndArguments) {
   const CFiUdidException udid("V##P", 2);
-  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, [&]() -> int {
+  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, [&]() -> int {
               throw EFiExecPipe("\"/x/symcfg\"  list", QLB_EXEC_PIPE_READ_TIMEOUT);
             }));
-  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, []() -> int {
+  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, []() -> int {
               throw CFiError(12, L"no detail", L"pdk/src/cfithing", 34, L"CFiThing::do");
             }));
-  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, [&]() -> int { throw udid; }));
-  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION,
-                   []() -> int { throw std::runtime_error("bad state"); }));
-  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, []() -> int { throw 42; }));
+  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, [&]() -> int { throw udid; }));
+  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION,
+                                []() -> int { throw std::runtime_error("bad state"); }));
+  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, []() -> int { throw 42; }));
   // A failed run as the runner throws it: exit status and the tool's words.
-  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, []() -> int {
+  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, []() -> int {
               throw EEmcSymCliFailure(
                   EFiExecPipe("\"/x/symdev\"  show 0FFF", QLB_EXEC_PIPE_CMD_FAILED, L"", 2),
                   {"  Device 0FFF was not found ", ""});
@@ -77,15 +78,15 @@ TEST_F(OperationGuard, EachExceptionGivesItsMessageAndArguments) {
 }
 
 TEST_F(OperationGuard, InitReportsItsFailureAndDelayedInitKeepsGoing) {
-  EXPECT_EQ(30, run(CEmcSymOperationGuard::INIT, []() -> int { throw 1; }));
+  EXPECT_EQ(QLB_ERR_PROVIDER_INIT, run(CEmcSymOperationGuard::INIT, []() -> int { throw 1; }));
   ASSERT_EQ(2u, recorder.messages.size());
   EXPECT_EQ("MSG_ERROR_UNHANDLED_INT_EXCEPTION", recorder.messages[0]->messageId());
   EXPECT_EQ("MSG_ERROR_INITIALIZATION_FAILED 2 " + kWhere, recorder.describe(1));
 
   // A runtime error inside the delayed initialisation: message, then 0.
   recorder.messages.clear();
-  EXPECT_EQ(0, run(CEmcSymOperationGuard::DELAYED_INIT,
-                   []() -> int { throw std::runtime_error("lost"); }));
+  EXPECT_EQ(QLB_SUCCESS, run(CEmcSymOperationGuard::DELAYED_INIT,
+                             []() -> int { throw std::runtime_error("lost"); }));
   ASSERT_EQ(1u, recorder.messages.size());
   EXPECT_EQ("MSG_ERROR_UNHANDLED_RUNTIME_EXCEPTION", recorder.messages[0]->messageId());
   // It stays the thread's last error.
@@ -93,13 +94,14 @@ TEST_F(OperationGuard, InitReportsItsFailureAndDelayedInitKeepsGoing) {
 }
 
 TEST_F(OperationGuard, ACliExceptionEndsEveryKindWith6AndOtherExceptionsPassOn) {
-  EXPECT_EQ(4, run(CEmcSymOperationGuard::OPERATION, [] { return 4; }));
+  EXPECT_EQ(QLB_ERR_NOT_IMPLEMENTED,
+            run(CEmcSymOperationGuard::OPERATION, [] { return QLB_ERR_NOT_IMPLEMENTED; }));
   const CEmcSymCliException cli(3, L"[symMirEstablish]", "providers/emcsymmetrix/emcsym_clitool",
                                 9);
   for (CEmcSymOperationGuard::Kind kind :
        {CEmcSymOperationGuard::INIT, CEmcSymOperationGuard::DELAYED_INIT,
         CEmcSymOperationGuard::OPERATION})
-    EXPECT_EQ(6, run(kind, [&]() -> int { throw cli; }));
+    EXPECT_EQ(QLB_ERR_FAILED, run(kind, [&]() -> int { throw cli; }));
   EXPECT_THROW(run(CEmcSymOperationGuard::OPERATION, []() -> int { throw std::bad_alloc(); }),
                std::bad_alloc);
   EXPECT_THROW(run(CEmcSymOperationGuard::OPERATION, []() -> int { throw std::logic_error("x"); }),

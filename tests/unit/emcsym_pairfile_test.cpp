@@ -5,6 +5,7 @@
 #include "emcsym_pairfile.h"
 
 #include <gtest/gtest.h>
+#include <quelb/quelb_records.h>
 #include <sys/stat.h>
 
 #include <stdexcept>
@@ -92,7 +93,7 @@ TEST(CliExceptionTest, PushCliErrorPushesItsArgumentsAndReturns6) {
   CEmcSymCliException error(3, L"symcfg list ", "[cleanXML]", {"  first \r", "\tsecond"},
                             "providers/emcsymmetrix/emcsym_clitool.cpp", 42);
   EXPECT_EQ("first\nsecond\n", error.outputText());
-  EXPECT_EQ(6, error.pushCliError());
+  EXPECT_EQ(QLB_ERR_FAILED, error.pushCliError());
   norvel::errorManager()->unregisterHandler(&handler);
   norvel::errorManager(true);
 

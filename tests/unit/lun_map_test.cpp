@@ -112,12 +112,14 @@ TEST_F(LunMap, RecordsAreWrittenAndReadBoundedAndMarkTheirNumbers) {
   EXPECT_EQ("7", readFile(dir + "a"));
   values[0] = "150";  // written, outside the range: not marked
   EXPECT_EQ(0, ops.setKeyValue((dir + "b").c_str(), values, "SYM1"));
-  EXPECT_EQ(3, ops.setKeyValue((dir + "c").c_str(), values, nullptr));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_INVALID_ARG, ops.setKeyValue((dir + "c").c_str(), values, nullptr));
   EXPECT_EQ("150", readFile(dir + "c"));
-  EXPECT_EQ(3, ops.setKeyValue(nullptr, values, "SYM1"));
-  EXPECT_EQ(3, ops.setKeyValue((dir + "d").c_str(), std::vector<std::string>(), "SYM1"));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_INVALID_ARG, ops.setKeyValue(nullptr, values, "SYM1"));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_INVALID_ARG,
+            ops.setKeyValue((dir + "d").c_str(), std::vector<std::string>(), "SYM1"));
   EXPECT_FALSE(fileExists(dir + "d"));
-  EXPECT_EQ(26, ops.setKeyValue((dir + "no/such").c_str(), values, "SYM1"));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_FILE_ERROR,
+            ops.setKeyValue((dir + "no/such").c_str(), values, "SYM1"));
   EXPECT_EQ(1,
             traces.count("CFiPblmOps::setKeyValue ERROR: fopen failure file=[" + dir + "no/such]"));
   std::vector<int> numbers = freeNumbers("SYM1");
@@ -132,10 +134,10 @@ TEST_F(LunMap, RecordsAreWrittenAndReadBoundedAndMarkTheirNumbers) {
   EXPECT_EQ(-1, lunAt(dir + "long"));
   EXPECT_EQ(0, ops.getKeyValue((dir + "none").c_str(), read));
   EXPECT_EQ(1u, read.size());
-  EXPECT_EQ(3, ops.getKeyValue(nullptr, read));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_INVALID_ARG, ops.getKeyValue(nullptr, read));
   writeFile(dir + "e", "");
-  EXPECT_EQ(26, ops.getKeyValue((dir + "e").c_str(), read));
-  EXPECT_EQ(26, ops.getKeyValue(dir.c_str(), read));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_FILE_ERROR, ops.getKeyValue((dir + "e").c_str(), read));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_FILE_ERROR, ops.getKeyValue(dir.c_str(), read));
 
   const std::vector<std::pair<std::string, int> > texts{{"42\n", 42}, {"255", 255}, {"256", -1},
                                                         {"-3", -1},   {"abc", -1},  {" 9x", 9}};
@@ -184,7 +186,7 @@ TEST_F(LunMap, RemovingARecordFreesItsNumberOnlyUnderLuns) {
   EXPECT_EQ(254u, freeNumbers("SYM1").size());
 
   EXPECT_EQ(0, ops.rmCacheRecord((dir + "none").c_str()));
-  EXPECT_EQ(3, ops.rmCacheRecord(""));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_INVALID_ARG, ops.rmCacheRecord(""));
   EXPECT_EQ(1, traces.count("INFO:CFiPblmOps::rmCacheRecord - key is empty, nothing to remove."));
 }
 
@@ -206,12 +208,12 @@ TEST_F(LunMap, RemovingALunTakesEveryRecordOfItAndTheirDeviceRecords) {
                             "devicepath=[UDID##EMC##SYMMETRIX##"));
 
   ops.setLunNumRange(5, 100);
-  EXPECT_EQ(3, ops.rmLunCacheRecord(kSerial, 4));
-  EXPECT_EQ(3, ops.rmLunCacheRecord(kSerial, 101));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_INVALID_ARG, ops.rmLunCacheRecord(kSerial, 4));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_INVALID_ARG, ops.rmLunCacheRecord(kSerial, 101));
   EXPECT_TRUE(fileExists(lunKey(kDevC)));
-  EXPECT_EQ(3, ops.rmLunCacheRecord("", 6));
-  EXPECT_EQ(1, ops.rmLunCacheRecord("SYM9", 6));
-  EXPECT_EQ(1, ops.rmLunCacheRecord("..", 6));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_INVALID_ARG, ops.rmLunCacheRecord("", 6));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_SCAN_FAILED, ops.rmLunCacheRecord("SYM9", 6));
+  EXPECT_EQ(CFiPblmOps::FI_PBLM_SCAN_FAILED, ops.rmLunCacheRecord("..", 6));
   EXPECT_EQ(2, traces.count("CFiPblmOps::rmLunCacheRecord refreshCache returned failure for lun "
                             "num [6]."));
   EXPECT_TRUE(fileExists(lunKey(kDevC)));

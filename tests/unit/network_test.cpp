@@ -1,6 +1,7 @@
 // Host resolution against this machine's own names only (localhost and the
 // loopback address, answered from the hosts file); no test needs DNS.
 #include <gtest/gtest.h>
+#include <quelb/quelb_records.h>
 #include <unistd.h>
 
 #include <climits>
@@ -27,7 +28,7 @@ TEST(Network, TokenAndAddressValidation) {
   for (const char* ok : {"0", "9", "255", "00255", "000"})
     EXPECT_EQ(0, CFiNetwork::IsTokenValid(ok)) << ok;
   for (const char* bad : {"", "256", "-1", "+1", "1a", " 1", "99999999999999999999999", "2550"})
-    EXPECT_EQ(3, CFiNetwork::IsTokenValid(bad)) << bad;
+    EXPECT_EQ(QLB_ERR_INVALID_ARG, CFiNetwork::IsTokenValid(bad)) << bad;
 
   EXPECT_TRUE(CFiNetwork::validateIPAddress("10.0.0.1"));
   EXPECT_TRUE(CFiNetwork::validateIPAddress("255.255.255.255"));
@@ -42,9 +43,9 @@ TEST(Network, ForwardAndReverseLookupOfTheLoopback) {
   EXPECT_EQ("127.0.0.1", address);
   EXPECT_EQ(0, CFiNetwork::getHostbyName("127.0.0.1", address));
   EXPECT_EQ("127.0.0.1", address);
-  EXPECT_EQ(3, CFiNetwork::getHostbyName(kUnresolvable, address));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, CFiNetwork::getHostbyName(kUnresolvable, address));
   EXPECT_EQ("", address);
-  EXPECT_EQ(3, CFiNetwork::getHostbyName("", address));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, CFiNetwork::getHostbyName("", address));
 
   std::string name;
   ASSERT_EQ(0, CFiNetwork::getHostbyAddr("127.0.0.1", name));
@@ -54,12 +55,12 @@ TEST(Network, ForwardAndReverseLookupOfTheLoopback) {
   EXPECT_EQ(0, CFiNetwork::getHostbyAddr("127.000.000.001", same));
   EXPECT_EQ(name, same);
   // No valid address: the text itself comes back, with a failure.
-  EXPECT_EQ(3, CFiNetwork::getHostbyAddr("127.0.0.300", name));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, CFiNetwork::getHostbyAddr("127.0.0.300", name));
   EXPECT_EQ("127.0.0.300", name);
 
   std::string fqdn;
-  EXPECT_EQ(3, CFiNetwork::getFQDN(static_cast<const char*>(nullptr), fqdn));
-  EXPECT_EQ(3, CFiNetwork::getFQDN(kUnresolvable, fqdn));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, CFiNetwork::getFQDN(static_cast<const char*>(nullptr), fqdn));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, CFiNetwork::getFQDN(kUnresolvable, fqdn));
 }
 
 TEST(Network, ResolveFillsTheRecordByTheKindOfName) {

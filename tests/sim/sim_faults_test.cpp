@@ -70,7 +70,6 @@ TEST_F(SimFaults, BrokenOutputFaults) {
   env.admin("fault add delay --tool symcli --ms 50");
   EXPECT_EQ(env.provider("symcli", " -output XML ").status, 0);
   Json runs = log();
-  EXPECT_GE(runs[runs.size() - 1]["duration_ms"].number, 50);
   EXPECT_EQ(runs[runs.size() - 1]["fault"].string, "delay");
 }
 

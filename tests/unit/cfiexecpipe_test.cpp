@@ -214,12 +214,9 @@ TEST(ExecPipe, SilentHungChildTimesOutAndItsWholeGroupIsKilled) {
   // of a shell do; it goes with the group.
   TestPipe pipe(50);
   Lines out;
-  auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(
       pipe.run("/bin/sh -c \"echo $$ > " + pidFile + "; sleep 100 & exec sleep 100\"", out, 1), 5);
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_TRUE(out.empty());
-  EXPECT_LT(seconds, 5.0);
   // The close that followed replaced the time-out record.
   EXPECT_EQ(pipe.getLastError().getCode(), 11);
   EXPECT_EQ(pipe.getLastError().getExitStatus(), 1067);
@@ -233,7 +230,6 @@ TEST(ExecPipe, SilentHungChildTimesOutAndItsWholeGroupIsKilled) {
 TEST(ExecPipe, ChildThatIgnoresPoliteSignalsIsKilledOnTheThirdAttempt) {
   TestPipe pipe(20, 0);
   Lines out;
-  auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(
       pipe.run("/bin/sh -c \"trap '' INT TERM; echo ready; while :; do sleep 1; done\"", out, 1),
       5);
@@ -242,7 +238,6 @@ TEST(ExecPipe, ChildThatIgnoresPoliteSignalsIsKilledOnTheThirdAttempt) {
   EXPECT_EQ(pipe.Close(1), 11);
   EXPECT_EQ(pipe.getLastError().getExitStatus(), 1067);
   EXPECT_EQ(pipe.Close(1), 0);  // closing a closed pipe does nothing
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
 }
 
 TEST(ExecPipe, TimeOutIsSilenceNotRunTime) {
@@ -259,9 +254,9 @@ TEST(ExecPipe, OutputEndsWhenTheChildEndsEvenIfDescendantsHoldThePipe) {
   std::string pidFile = dir.file("pgid");
   TestPipe pipe;
   Lines out;
-  auto start = std::chrono::steady_clock::now();
+  // Waiting for the sleep, which holds the pipe for 30 s, would end in the
+  // 10 s read time-out instead.
   EXPECT_EQ(pipe.run("/bin/sh -c \"echo $$ > " + pidFile + "; sleep 30 & echo done\"", out, 10), 0);
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
   EXPECT_EQ(out, (Lines{"done"}));
   pid_t pgid = readPid(pidFile);
   ASSERT_GT(pgid, 1);
@@ -319,13 +314,11 @@ TEST(ExecPipe, HostIgnoringSigchldLosesOnlyTheExitStatus) {
   ASSERT_EQ(sigaction(SIGCHLD, &ignore, &old), 0);
   TestPipe pipe(20);
   Lines out;
-  auto start = std::chrono::steady_clock::now();
   int result = pipe.run("/bin/sh -c \"echo one; sleep 0.1; echo two\"", out, 10);
   sigaction(SIGCHLD, &old, nullptr);
   EXPECT_EQ(result, 8);
   EXPECT_EQ(out, (Lines{"one", "two"}));
   EXPECT_EQ(pipe.getLastError().getMessage(), L"Error in WaitPid()");
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
 }
 
 TEST(ExecPipe, ManyRunsLeaveNoDescriptorsOrChildren) {

@@ -5,6 +5,12 @@
 // a release with an unknown pointer or a wrong byte count is detected and
 // counted, and tests can prove that the provider neither leaks nor mis-frees
 // framework buffers.
+//
+// A real framework's utility library keeps no such account. The
+// environment variable QUELB_BUFFER_ACCOUNTING, read once at the first
+// allocation, switches it off with "0": buffers are then plain heap
+// blocks, quelb_live_buffers and quelb_bad_frees report 0, and what is
+// measured is the provider's own cost. Any other value, or none, keeps it.
 #include <quelb/quelb_records.h>
 
 #include <atomic>
@@ -25,13 +31,18 @@ namespace {
 
 class BufferAccount {
  public:
+  BufferAccount() {
+    const char* setting = std::getenv("QUELB_BUFFER_ACCOUNTING");
+    m_enabled = !(setting && std::strcmp(setting, "0") == 0);
+  }
+
   void* allocate(uint64_t bytes) {
     if (m_failAfter >= 0 && m_failAfter-- == 0) {
       m_failAfter = 0;
       return nullptr;
     }
     void* p = std::malloc(bytes ? bytes : 1);
-    if (!p) return nullptr;
+    if (!p || !m_enabled) return p;
     std::lock_guard<std::mutex> guard(m_lock);
     m_live[p] = bytes;
     return p;
@@ -41,6 +52,10 @@ class BufferAccount {
   // count is reported and the buffer freed all the same.
   void release(void* p, uint64_t bytes, bool checkBytes) {
     if (!p) return;
+    if (!m_enabled) {
+      std::free(p);
+      return;
+    }
     {
       std::lock_guard<std::mutex> guard(m_lock);
       auto it = m_live.find(p);
@@ -74,6 +89,7 @@ class BufferAccount {
   }
 
  private:
+  bool m_enabled;  // fixed at construction
   std::mutex m_lock;
   std::unordered_map<void*, uint64_t> m_live;
   uint64_t m_bad = 0;

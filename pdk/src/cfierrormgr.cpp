@@ -1,5 +1,7 @@
 #include "cfierrormgr.h"
 
+#include <cstring>
+
 #include "cfithreadid.h"
 #include "utf8.h"
 
@@ -22,7 +24,7 @@ CFiErrorHandler::CFiErrorHandler(qlb_init_rec* initRecord,
 
 int CFiErrorHandler::handle(const char* text, qlb_eseverity severity) {
   if (!m_initRecord || !m_initRecord->ir_callback) return 0;
-  std::wstring wide = boundedtext::utf8ToWide(text ? std::string(text) : std::string());
+  std::wstring wide = text ? boundedtext::utf8ToWide(text, std::strlen(text)) : std::wstring();
   m_initRecord->ir_callback(m_initRecord, L"", wide.c_str(), severity);
   return 0;
 }
@@ -40,32 +42,38 @@ int CFiErrorHandler::handle(const CFiMessagePtr& message) {
   return 0;
 }
 
-CFiErrorManager::CFiErrorManager() {}
+CFiErrorManager::CFiErrorManager() : m_handlers(std::make_shared<const Handlers>()) {}
 
 CFiErrorManager::~CFiErrorManager() {}
 
 void CFiErrorManager::registerHandler(CFiErrorHandlerBase* handler) {
+  if (!handler) return;
   std::lock_guard<std::mutex> guard(m_lock);
-  if (handler) m_handlers.push_back(handler);
+  auto next = std::make_shared<Handlers>(*m_handlers);
+  next->push_back(handler);
+  m_handlers = std::move(next);
 }
 
 void CFiErrorManager::unregisterHandler(CFiErrorHandlerBase* handler) {
   std::lock_guard<std::mutex> guard(m_lock);
-  for (auto it = m_handlers.begin(); it != m_handlers.end(); ++it) {
+  auto next = std::make_shared<Handlers>(*m_handlers);
+  for (auto it = next->begin(); it != next->end(); ++it) {
     if (*it == handler) {
-      m_handlers.erase(it);
+      next->erase(it);
+      m_handlers = std::move(next);
       return;
     }
   }
 }
 
-std::vector<CFiErrorHandlerBase*> CFiErrorManager::handlersCopy() {
+std::shared_ptr<const CFiErrorManager::Handlers> CFiErrorManager::handlers() {
   std::lock_guard<std::mutex> guard(m_lock);
   return m_handlers;
 }
 
 void CFiErrorManager::pushError(const char* text, qlb_eseverity severity) {
-  for (CFiErrorHandlerBase* handler : handlersCopy()) handler->handle(text, severity);
+  const std::shared_ptr<const Handlers> current = handlers();
+  for (CFiErrorHandlerBase* handler : *current) handler->handle(text, severity);
 }
 
 void CFiErrorManager::pushError(const CFiMessagePtr& message) {
@@ -76,7 +84,8 @@ void CFiErrorManager::pushError(const CFiMessagePtr& message) {
     previous = slot;  // released outside the lock
     slot = message;
   }
-  for (CFiErrorHandlerBase* handler : handlersCopy()) handler->handle(CFiMessagePtr(message));
+  const std::shared_ptr<const Handlers> current = handlers();
+  for (CFiErrorHandlerBase* handler : *current) handler->handle(CFiMessagePtr(message));
 }
 
 const qlb_msg_info* CFiErrorManager::getLastError() {

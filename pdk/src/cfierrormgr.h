@@ -11,6 +11,7 @@
 #include <quelb/quelb_records.h>
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -76,11 +77,15 @@ class QLB_PDK_EXPORT CFiErrorManager : public virtual CFiRefCount {
   CFiMessagePtr lastMessage();
 
  private:
-  std::vector<CFiErrorHandlerBase*> handlersCopy();
+  typedef std::vector<CFiErrorHandlerBase*> Handlers;
+  // The handlers as registered now. Registering replaces the list, so a
+  // push holds a list that no later change touches, without copying it:
+  // every traced line is pushed.
+  std::shared_ptr<const Handlers> handlers();
 
-  std::mutex m_lock;  // guards both containers; handlers run outside it
+  std::mutex m_lock;  // guards both members; handlers run outside it
   std::map<long, CFiMessagePtr> m_lastErrors;
-  std::vector<CFiErrorHandlerBase*> m_handlers;
+  std::shared_ptr<const Handlers> m_handlers;
 };
 
 typedef CFiSmartPtr<CFiErrorManager, CFiNullAllocator<CFiErrorManager> > CFiErrorManagerPtr;

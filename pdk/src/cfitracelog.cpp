@@ -50,11 +50,53 @@ tstring dateText(const ACE_Time_Value& time) {
   return CFiStringTool::str2tstr(text);
 }
 
+// Appends `value` in decimal, `digits` wide with leading zeros.
+void appendDecimal(std::string& text, unsigned long value, int digits) {
+  char buffer[24];
+  int n = 0;
+  do {
+    buffer[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0 || n < digits);
+  while (n > 0) text += buffer[--n];
+}
+
 std::string timestamp(const ACE_Time_Value& time) {
   ACE_TCHAR text[64];
   if (!ACE::timestamp(time, text, sizeof text / sizeof text[0])) return "<time error>";
   return text;
 }
+
+// The text of ACE::timestamp ("2026-12-04 10:20:30.123456"), with the part
+// up to the microseconds made once per second: every traced line needs a
+// timestamp, and making it in full is a good part of tracing a line.
+class TimestampCache {
+ public:
+  std::string text(const ACE_Time_Value& time) {
+    const time_t second = time.sec();
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      if (second == m_second) {
+        std::string result = m_prefix;
+        appendDecimal(result, static_cast<unsigned long>(time.usec()), 6);
+        return result;
+      }
+    }
+    std::string full = timestamp(time);
+    const size_t dot = full.rfind('.');
+    if (dot != std::string::npos && full.size() - dot == 7) {
+      std::lock_guard<std::mutex> guard(m_lock);
+      m_second = second;
+      m_prefix = full.substr(0, dot + 1);
+    }
+    return full;
+  }
+
+ private:
+  std::mutex m_lock;
+  time_t m_second = -1;
+  std::string m_prefix;  // "2026-12-04 10:20:30."
+};
 
 // Drops a trailing, incomplete UTF-8 sequence left by a cut.
 void trimPartialCharacter(std::string& text) {
@@ -73,30 +115,35 @@ void trimPartialCharacter(std::string& text) {
 
 // The message in a buffer of 1024 bytes, grown (to the reported length
 // plus 2) up to 8192 bytes; a longer message is cut to fit the largest
-// buffer. False when the format cannot be used.
+// buffer. False when the format cannot be used. The first buffer is on the
+// stack: most lines fit it.
 bool formatMessage(const char* format, std::va_list args, std::string& message) {
-  std::vector<char> buffer;
+  char first[kFirstBufferSize];
+  std::vector<char> grown;
+  char* buffer = first;
   size_t size = kFirstBufferSize;
   for (;;) {
-    buffer.resize(size);
     std::va_list attempt;
     va_copy(attempt, args);
-    int needed = boundedtext::vformat(buffer.data(), size, format, attempt);
+    int needed = boundedtext::vformat(buffer, size, format, attempt);
     va_end(attempt);
     if (needed < 0) return false;
     if (static_cast<size_t>(needed) < size) break;
     size_t next = static_cast<size_t>(needed) + 2;
     if (next > kLargestBufferSize) next = kLargestBufferSize;
     if (next <= size) {
-      message.assign(buffer.data());
+      message.assign(buffer);
       trimPartialCharacter(message);
       return true;
     }
     size = next;
+    grown.resize(size);
+    buffer = grown.data();
   }
-  message.assign(buffer.data());
+  message.assign(buffer);
   return true;
 }
+
 
 qlb_eseverity severityOfLevel(int level) {
   switch (level) {
@@ -139,6 +186,7 @@ struct CFiTraceLog::Impl {
   std::atomic<bool> runtimeUpdate{false};
   std::atomic<int> level{12345};
   ErrorManagerPtr errorManager;
+  TimestampCache stamps;
 
   // Directory, the separator unless the directory ends in one, file name,
   // ".", date.
@@ -216,16 +264,21 @@ void CFiTraceLog::trace(int level, const char* format, ...) {
 void CFiTraceLog::vtrace(int level, const char* format, std::va_list args) {
   if (m_impl->runtimeUpdate) updateTraceLevelFromConfigFile();
   if (!format || !*format || !m_impl->initialized) return;
+  const bool written = level <= m_impl->level;
+  ErrorManagerPtr errorManager = m_impl->errorManager;
+  // A line that is neither written nor forwarded has no effect.
+  if (!written && !errorManager) return;
   try {
     std::string message;
     if (!formatMessage(format, args, message)) return;
-    const unsigned long pid = fiCurrentProcessId();
     const unsigned int tid = fiCurrentThreadId();
     const ACE_Time_Value time = now();
-    const std::string stamp = timestamp(time);
-    const size_t limit = message.size() + m_impl->narrowName.size() + 256;
+    const std::string stamp = m_impl->stamps.text(time);
 
-    if (level <= m_impl->level) {
+    if (written) {
+      // Only the written lines show the process id.
+      const unsigned long pid = fiCurrentProcessId();
+      const size_t limit = message.size() + m_impl->narrowName.size() + 256;
       appendLine(m_impl->currentPath(time),
                  boundedtext::formatString(limit, "%s <Pid - %lu / Thread id - %u> %s\n",
                                            stamp.c_str(), pid, tid, message.c_str()));
@@ -237,11 +290,19 @@ void CFiTraceLog::vtrace(int level, const char* format, std::va_list args) {
         std::fflush(stdout);
       }
     }
-    ErrorManagerPtr errorManager = m_impl->errorManager;
     if (errorManager) {
-      std::string forwarded = boundedtext::formatString(limit, "%s:%s <Thread id - %u> %s\n",
-                                                        m_impl->narrowName.c_str(), stamp.c_str(),
-                                                        tid, message.c_str());
+      // "<name>:<timestamp> <Thread id - <tid>> <message>\n", put together
+      // without a format pass.
+      std::string forwarded;
+      forwarded.reserve(m_impl->narrowName.size() + stamp.size() + message.size() + 32);
+      forwarded += m_impl->narrowName;
+      forwarded += ':';
+      forwarded += stamp;
+      forwarded += " <Thread id - ";
+      appendDecimal(forwarded, tid, 1);
+      forwarded += "> ";
+      forwarded += message;
+      forwarded += '\n';
       errorManager->pushError(forwarded.c_str(), severityOfLevel(level));
     }
   } catch (const std::bad_alloc&) {

@@ -1,5 +1,7 @@
 #include "cfiudid.h"
 
+#include <cstring>
+
 #include "cfistringtool.h"
 
 namespace quelb_pdk_4_4 {
@@ -62,8 +64,23 @@ std::string CFiUdid::prefix() const {
   return CFiStringTool::tostrupper(MARKER + m_vendor + kSeparator + m_product + kSeparator);
 }
 
+// Built in one string and upper-cased in place: the enumeration makes one
+// per device.
 std::string CFiUdid::toString() const {
-  return prefix() + CFiStringTool::tostrupper(m_serial + kSeparator + m_device);
+  std::string text;
+  text.reserve(std::strlen(MARKER) + m_vendor.size() + m_product.size() + m_serial.size() +
+               m_device.size() + 3 * kSeparatorLength);
+  text += MARKER;
+  text += m_vendor;
+  text += kSeparator;
+  text += m_product;
+  text += kSeparator;
+  text += m_serial;
+  text += kSeparator;
+  text += m_device;
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
 }
 
 tstring CFiUdid::toWide() const { return CFiStringTool::str2tstr(toString()); }

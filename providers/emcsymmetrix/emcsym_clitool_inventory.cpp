@@ -145,7 +145,9 @@ void CEmcSymCliTool::getSymDevList(const std::string& symid, std::vector<SEmcSym
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   CEmcSymDevShowHandler handler;
   if (parseOutput(command, output, handler, "CEmcSymCliTool::getSymDevList")) {
-    devices.assign(handler.getResult().begin(), handler.getResult().end());
+    std::deque<SEmcSymDevInfo> found = handler.takeResult();
+    devices.reserve(found.size());
+    for (SEmcSymDevInfo& device : found) devices.push_back(std::move(device));
   }
 }
 

@@ -356,9 +356,25 @@ void CEmcSymDevShowHandler::onEnd(const XMLCh* element) {
     return;
   }
   switch (kindOf(element)) {
-    case DEVICE:
-      m_result.push_back(m_device);
+    case DEVICE: {
+      // The record moves into the result; what the next device inherits
+      // (the fields its own attributes do not replace) is copied back. The
+      // lists are emptied at the next device's start anyway.
+      m_result.push_back(std::move(m_device));
+      const SEmcSymDevInfo& added = m_result.back();
+      m_device = SEmcSymDevInfo();
+      m_device.symid = added.symid;
+      m_device.pdName = added.pdName;
+      m_device.ldName = added.ldName;
+      m_device.devName = added.devName;
+      m_device.devGroup = added.devGroup;
+      m_device.status = added.status;
+      m_device.attachedBcv = added.attachedBcv;
+      m_device.capacityMegabytes = added.capacityMegabytes;
+      m_device.deviceMark = added.deviceMark;
+      m_device.note = added.note;
       break;
+    }
     case PAIR:
       m_device.pairs.push_back(m_pair);
       break;

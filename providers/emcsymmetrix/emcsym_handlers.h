@@ -77,6 +77,12 @@ class CEmcSymResultHandler : public CEmcSymOutputHandler {
     throwLastError();
     return m_result;
   }
+  // The result moved out (the handler is left empty), for callers that
+  // keep large results. Rethrows a recorded parse error like getResult.
+  Result takeResult() {
+    throwLastError();
+    return std::move(m_result);
+  }
 
  protected:
   void onStart(const XMLCh*) override {}

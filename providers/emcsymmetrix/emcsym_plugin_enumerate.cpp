@@ -213,15 +213,19 @@ int CEmcSymPlugin::listArrayDevices(CFiNodeListFactory& factory, const CFiAttrib
     trace(FI_TRACE_ERROR, "collected information on %d devices for array %s",
           static_cast<int>(devices.size()), array.symid.c_str());
     CFiUdid udid(std::string(EMC_SYM_CLAIM_PATTERN) + array.symid + "##0000");
+    // The identity of the last device added (made once per device): the
+    // check of the next device names it, as the identity is set only once
+    // the device passes.
+    std::string identity = udid.toString();
     int addedHere = 0;
     for (const SEmcSymDevInfo& device : devices) {
       const std::string key = deviceKey(device);
       trace(FI_TRACE_DEBUG, " Checking disk [%s] UDID [%s] for filtering.", key.c_str(),
-            udid.toString().c_str());
+            identity.c_str());
       if (device.deviceMark ? (flags & kFlagSkipMarked) != 0 : (flags & kFlagSkipUnmarked) != 0)
         continue;
       udid.setDevice(device.devName);
-      const std::string identity = udid.toString();
+      identity = udid.toString();
       trace(FI_TRACE_DEBUG, " Adding disk [%s] UDID [%s].", key.c_str(), identity.c_str());
       factory.add(deviceNode(device, identity));
       ++addedHere;

@@ -1,5 +1,6 @@
 // The trace log: start-up rule, levels, runtime update, daily file, the cut
 // of long lines, forwarding to the error manager, whole-line appends.
+#include <ace/ACE.h>
 #include <gtest/gtest.h>
 
 #include <cstdarg>
@@ -159,7 +160,15 @@ TEST_F(TraceLogTest, RuntimeUpdateRereadsTheLevelOnEveryCall) {
 }
 
 time_t g_fakeNow = 0;
-ACE_Time_Value fakeClock() { return ACE_Time_Value(g_fakeNow); }
+suseconds_t g_fakeUsec = 0;
+ACE_Time_Value fakeClock() { return ACE_Time_Value(g_fakeNow, g_fakeUsec); }
+
+// ACE's timestamp text of a time: what every line starts with.
+std::string aceStamp(time_t seconds, suseconds_t usec) {
+  char text[64];
+  ACE::timestamp(ACE_Time_Value(seconds, usec), text, sizeof text);
+  return text;
+}
 
 time_t localTime(int year, int month, int day, int hour) {
   struct tm parts = {};
@@ -171,7 +180,7 @@ time_t localTime(int year, int month, int day, int hour) {
   return std::mktime(&parts);
 }
 
-TEST_F(TraceLogTest, TheFileChangesWithTheDay) {
+TEST_F(TraceLogTest, TheFileChangesWithTheDayAndLinesCarryTheirTime) {
   writeSettings("\"TRACELEVEL\"=dword:00000003\n\"TRACEDIR\"=\"" + install.root() + "day\"\n");
   testenv::makeDirs(install.root() + "day");
   g_fakeNow = localTime(2026, 12, 4, 23);
@@ -187,6 +196,18 @@ TEST_F(TraceLogTest, TheFileChangesWithTheDay) {
   EXPECT_EQ(1u, linesOf(testenv::readFile(dayOne)).size());
   EXPECT_NE(std::string::npos, testenv::readFile(dayOne).find("before midnight"));
   EXPECT_NE(std::string::npos, logText(log).find("after midnight"));
+
+  // Lines within one second keep the time to the microsecond.
+  for (suseconds_t usec : {999999, 5, 0, 123456}) {
+    g_fakeUsec = usec;
+    log->trace(FI_TRACE_INFO, "at %ld", static_cast<long>(usec));
+  }
+  const std::vector<std::string> lines = linesOf(logText(log));
+  ASSERT_EQ(5u, lines.size());
+  const suseconds_t expected[] = {0, 999999, 5, 0, 123456};
+  for (size_t i = 0; i < lines.size(); ++i)
+    EXPECT_EQ(0u, lines[i].find(aceStamp(g_fakeNow, expected[i]) + " <Pid - ")) << lines[i];
+  g_fakeUsec = 0;
 }
 
 TEST_F(TraceLogTest, LongMessagesAreCutAtTheLargestBuffer) {

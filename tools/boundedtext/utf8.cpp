@@ -13,15 +13,18 @@ bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 }  // namespace
 
+// Both conversions write into a string sized once (UTF-8 never has fewer
+// bytes than characters; the wide size is counted first), not character
+// by character: they run for every traced line.
 std::wstring utf8ToWide(const char* text, std::size_t length) {
-  std::wstring out;
-  out.reserve(length);
+  std::wstring out(length, L'\0');
+  wchar_t* o = &out[0];
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   std::size_t i = 0;
   while (i < length) {
     unsigned char c = p[i];
     if (c < 0x80) {
-      out.push_back(static_cast<wchar_t>(c));
+      *o++ = static_cast<wchar_t>(c);
       ++i;
       continue;
     }
@@ -41,7 +44,7 @@ std::wstring utf8ToWide(const char* text, std::size_t length) {
       value = c & 0x07;
       minimum = 0x10000;
     } else {
-      out.push_back(kReplacement);
+      *o++ = kReplacement;
       ++i;
       continue;
     }
@@ -54,39 +57,54 @@ std::wstring utf8ToWide(const char* text, std::size_t length) {
       value = (value << 6) | (p[i + k] & 0x3F);
     }
     if (!ok || value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-      out.push_back(kReplacement);
+      *o++ = kReplacement;
       ++i;
       continue;
     }
-    out.push_back(static_cast<wchar_t>(value));
+    *o++ = static_cast<wchar_t>(value);
     i += need + 1;
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
 std::wstring utf8ToWide(const std::string& text) { return utf8ToWide(text.data(), text.size()); }
 
+namespace {
+
+// The code point a wide character stands for; U+FFFD for one that is no
+// Unicode scalar value.
+unsigned long scalarOf(wchar_t c) {
+  unsigned long v = static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(c));
+  return v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF) ? 0xFFFD : v;
+}
+
+}  // namespace
+
 std::string wideToUtf8(const wchar_t* text, std::size_t length) {
-  std::string out;
-  out.reserve(length);
+  std::size_t bytes = 0;
   for (std::size_t i = 0; i < length; ++i) {
-    unsigned long v =
-        static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(text[i]));
-    if (v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) v = 0xFFFD;
+    unsigned long v = scalarOf(text[i]);
+    bytes += v < 0x80 ? 1 : v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
+  }
+  std::string out(bytes, '\0');
+  char* o = &out[0];
+  for (std::size_t i = 0; i < length; ++i) {
+    unsigned long v = scalarOf(text[i]);
     if (v < 0x80) {
-      out.push_back(static_cast<char>(v));
+      *o++ = static_cast<char>(v);
     } else if (v < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (v >> 6)));
-      out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+      *o++ = static_cast<char>(0xC0 | (v >> 6));
+      *o++ = static_cast<char>(0x80 | (v & 0x3F));
     } else if (v < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (v >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+      *o++ = static_cast<char>(0xE0 | (v >> 12));
+      *o++ = static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (v & 0x3F));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (v >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((v >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+      *o++ = static_cast<char>(0xF0 | (v >> 18));
+      *o++ = static_cast<char>(0x80 | ((v >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (v & 0x3F));
     }
   }
   return out;

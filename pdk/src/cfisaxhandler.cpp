@@ -129,8 +129,18 @@ std::wstring CFiSaxParseHandler::toWString(const XMLCh* text) {
   return CFiStringTool::str2wstr(toString(text));
 }
 
+// Attribute values are mostly short ASCII texts: those are assigned in one
+// step, the rest converted unit by unit.
 void CFiSaxParseHandler::assignUtf8(std::string& out, const XMLCh* text) {
   out.clear();
+  if (!text) return;
+  std::size_t n = 0;
+  while (text[n] != 0 && text[n] < 0x80) ++n;
+  if (text[n] == 0) {
+    out.resize(n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<char>(text[i]);
+    return;
+  }
   appendUtf8Until(out, text, static_cast<std::size_t>(-1));
 }
 

@@ -32,6 +32,7 @@
 #define EMCSYM_CLITOOL_H
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -151,7 +152,8 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
 
   // The array's fibre devices without BCVs, or with `verbose` every device
   // in full.
-  void getSymDevList(const std::string& symid, std::vector<SEmcSymDevInfo>& devices, bool verbose);
+  // A deque: the records the handler built are handed over, not copied.
+  void getSymDevList(const std::string& symid, std::deque<SEmcSymDevInfo>& devices, bool verbose);
   // The record of one device; an empty record when the output holds none.
   SEmcSymDevInfo getSymDev(const std::string& symid, const std::string& devName);
   // The masking-database assignments of a device; empty when it has none.

@@ -135,7 +135,7 @@ int CEmcSymCliTool::getHostLoginMap(const std::string& symid,
   return 0;
 }
 
-void CEmcSymCliTool::getSymDevList(const std::string& symid, std::vector<SEmcSymDevInfo>& devices,
+void CEmcSymCliTool::getSymDevList(const std::string& symid, std::deque<SEmcSymDevInfo>& devices,
                                    bool verbose) {
   devices.clear();
   const std::wstring command =
@@ -145,9 +145,7 @@ void CEmcSymCliTool::getSymDevList(const std::string& symid, std::vector<SEmcSym
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   CEmcSymDevShowHandler handler;
   if (parseOutput(command, output, handler, "CEmcSymCliTool::getSymDevList")) {
-    std::deque<SEmcSymDevInfo> found = handler.takeResult();
-    devices.reserve(found.size());
-    for (SEmcSymDevInfo& device : found) devices.push_back(std::move(device));
+    devices = handler.takeResult();
   }
 }
 

@@ -241,6 +241,29 @@ CEmcSymDevShowHandler::Kind CEmcSymDevShowHandler::kindOf(const XMLCh* element) 
   }
 }
 
+void CEmcSymDevShowHandler::copyInherited(const SEmcSymDevInfo& from, SEmcSymDevInfo& to) {
+  to.symid = from.symid;
+  to.pdName = from.pdName;
+  to.ldName = from.ldName;
+  to.devName = from.devName;
+  to.devGroup = from.devGroup;
+  to.status = from.status;
+  to.attachedBcv = from.attachedBcv;
+  to.capacityMegabytes = from.capacityMegabytes;
+  to.deviceMark = from.deviceMark;
+  to.note = from.note;
+}
+
+SEmcSymDevInfo& CEmcSymDevShowHandler::current() {
+  if (m_open) return m_result.back();
+  if (!m_scratchReady) {
+    m_scratch = SEmcSymDevInfo();
+    if (!m_result.empty()) copyInherited(m_result.back(), m_scratch);
+    m_scratchReady = true;
+  }
+  return m_scratch;
+}
+
 void CEmcSymDevShowHandler::onStart(const XMLCh* element) {
   m_kind = m_inMeta ? OTHER : kindOf(element);
   switch (m_kind) {
@@ -248,12 +271,26 @@ void CEmcSymDevShowHandler::onStart(const XMLCh* element) {
       m_inMeta = true;
       m_kind = OTHER;
       break;
-    case DEVICE:
-      m_device.pairs.clear();
-      m_device.clones.clear();
-      m_device.snaps.clear();
-      m_device.ports.clear();
+    case DEVICE: {
+      // The record is built where it will stay; it starts with what the
+      // previous device left (its lists empty), or what was read since.
+      const bool fromScratch = !m_open && m_scratchReady;
+      m_result.emplace_back();
+      SEmcSymDevInfo& next = m_result.back();
+      m_inheritFrom = fromScratch           ? &m_scratch
+                      : m_result.size() > 1 ? &m_result[m_result.size() - 2]
+                                            : nullptr;
+      if (m_inheritFrom) {
+        next.symid = m_inheritFrom->symid;
+        next.capacityMegabytes = m_inheritFrom->capacityMegabytes;
+        next.deviceMark = m_inheritFrom->deviceMark;
+        next.note = m_inheritFrom->note;
+      }
+      m_deviceFieldsSet = 0;
+      m_open = true;
+      m_scratchReady = false;
       break;
+    }
     case CLONE:
       m_inClone = true;
       m_inSnap = false;
@@ -270,24 +307,35 @@ void CEmcSymDevShowHandler::onStart(const XMLCh* element) {
 void CEmcSymDevShowHandler::onAttribute(const XMLCh*, const XMLCh* name) {
   switch (m_kind) {
     case SYMMETRIX:
-      if (is(name, "id") || is(name, "symid")) readValue(m_device.symid);
+      if (is(name, "id") || is(name, "symid")) readValue(current().symid);
       break;
     case CAPACITY:
-      if (is(name, "megabytes")) CFiStringTool::str2uint(value(), m_device.capacityMegabytes);
+      if (is(name, "megabytes")) CFiStringTool::str2uint(value(), current().capacityMegabytes);
       break;
     case DEVICE:
-      if (is(name, "pd_name")) {
-        readValue(m_device.pdName);
-      } else if (is(name, "ld_name")) {
-        readValue(m_device.ldName);
-      } else if (is(name, "dev_name")) {
-        readValue(m_device.devName);
-      } else if (is(name, "device_group")) {
-        readValue(m_device.devGroup);
-      } else if (is(name, "status")) {
-        readValue(m_device.status);
-      } else if (is(name, "attached_bcv")) {
-        readValue(m_device.attachedBcv);
+      // By first letter: a listing has many attributes per device.
+      switch (name[0]) {
+        case u'p':
+          if (is(name, "pd_name")) readDeviceField(current().pdName, kPdName);
+          break;
+        case u'l':
+          if (is(name, "ld_name")) readDeviceField(current().ldName, kLdName);
+          break;
+        case u'd':
+          if (is(name, "dev_name")) {
+            readDeviceField(current().devName, kDevName);
+          } else if (is(name, "device_group")) {
+            readDeviceField(current().devGroup, kDevGroup);
+          }
+          break;
+        case u's':
+          if (is(name, "status")) readDeviceField(current().status, kStatus);
+          break;
+        case u'a':
+          if (is(name, "attached_bcv")) readDeviceField(current().attachedBcv, kAttachedBcv);
+          break;
+        default:
+          break;
       }
       break;
     case PORT:
@@ -346,8 +394,25 @@ void CEmcSymDevShowHandler::onAttribute(const XMLCh*, const XMLCh* name) {
   }
 }
 
+void CEmcSymDevShowHandler::readDeviceField(std::string& field, unsigned bit) {
+  readValue(field);
+  m_deviceFieldsSet |= bit;
+}
+
 void CEmcSymDevShowHandler::onAttributesDone(const XMLCh*) {
-  if (m_kind == PORT) m_device.ports[m_portDirector].push_back(m_port);
+  if (m_kind == PORT) current().ports[m_portDirector].push_back(m_port);
+  if (m_kind != DEVICE || !m_inheritFrom) return;
+  // The identity fields the Device element did not give are the previous
+  // device's (copied only now: a listing gives them all).
+  SEmcSymDevInfo& device = m_result.back();
+  const SEmcSymDevInfo& from = *m_inheritFrom;
+  if (!(m_deviceFieldsSet & kPdName)) device.pdName = from.pdName;
+  if (!(m_deviceFieldsSet & kLdName)) device.ldName = from.ldName;
+  if (!(m_deviceFieldsSet & kDevName)) device.devName = from.devName;
+  if (!(m_deviceFieldsSet & kDevGroup)) device.devGroup = from.devGroup;
+  if (!(m_deviceFieldsSet & kStatus)) device.status = from.status;
+  if (!(m_deviceFieldsSet & kAttachedBcv)) device.attachedBcv = from.attachedBcv;
+  m_inheritFrom = nullptr;
 }
 
 void CEmcSymDevShowHandler::onEnd(const XMLCh* element) {
@@ -356,34 +421,25 @@ void CEmcSymDevShowHandler::onEnd(const XMLCh* element) {
     return;
   }
   switch (kindOf(element)) {
-    case DEVICE: {
-      // The record moves into the result; what the next device inherits
-      // (the fields its own attributes do not replace) is copied back. The
-      // lists are emptied at the next device's start anyway.
-      m_result.push_back(std::move(m_device));
-      const SEmcSymDevInfo& added = m_result.back();
-      m_device = SEmcSymDevInfo();
-      m_device.symid = added.symid;
-      m_device.pdName = added.pdName;
-      m_device.ldName = added.ldName;
-      m_device.devName = added.devName;
-      m_device.devGroup = added.devGroup;
-      m_device.status = added.status;
-      m_device.attachedBcv = added.attachedBcv;
-      m_device.capacityMegabytes = added.capacityMegabytes;
-      m_device.deviceMark = added.deviceMark;
-      m_device.note = added.note;
+    case DEVICE:
+      // Every end of a Device appends a record: the one built since its
+      // start, or (for a Device ended inside another) a copy of what was read.
+      if (m_open) {
+        m_open = false;
+      } else {
+        SEmcSymDevInfo copy = current();
+        m_result.push_back(std::move(copy));
+      }
       break;
-    }
     case PAIR:
-      m_device.pairs.push_back(m_pair);
+      current().pairs.push_back(m_pair);
       break;
     case CLONE:
-      m_device.clones.push_back(m_clone);
+      current().clones.push_back(m_clone);
       m_inClone = false;
       break;
     case SNAP:
-      m_device.snaps.push_back(m_snap);
+      current().snaps.push_back(m_snap);
       m_inSnap = false;
       break;
     default:

@@ -215,7 +215,32 @@ class CEmcSymDevShowHandler : public CEmcSymResultHandler<std::deque<SEmcSymDevI
   static Kind kindOf(const XMLCh* element);
 
   Kind m_kind = OTHER;  // of the element whose attributes are being read
-  SEmcSymDevInfo m_device;
+  // The fields a device keeps from the one before it: all but the lists.
+  static void copyInherited(const SEmcSymDevInfo& from, SEmcSymDevInfo& to);
+
+  // The result is a deque: records are built in place, so the one being
+  // filled must not move as the result grows.
+  // The record being filled: the newest one of the result inside a Device
+  // element; else a scratch record, made from the last device when an
+  // element between devices sets a field (the next device starts from it).
+  SEmcSymDevInfo& current();
+  // A Device attribute read into `field`, noted in m_deviceFieldsSet.
+  void readDeviceField(std::string& field, unsigned bit);
+  enum : unsigned {
+    kPdName = 1,
+    kLdName = 2,
+    kDevName = 4,
+    kDevGroup = 8,
+    kStatus = 16,
+    kAttachedBcv = 32
+  };
+  bool m_open = false;
+  // While a Device element's attributes are read: the record it inherits
+  // from, and which of its identity fields its attributes gave.
+  const SEmcSymDevInfo* m_inheritFrom = nullptr;
+  unsigned m_deviceFieldsSet = 0;
+  SEmcSymDevInfo m_scratch;
+  bool m_scratchReady = true;
   SEmcSymPairInfo m_pair;
   SEmcSymSessionInfo m_clone;
   SEmcSymSessionInfo m_snap;

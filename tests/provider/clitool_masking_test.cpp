@@ -28,7 +28,7 @@ TEST_F(MaskingTest, InventoryArraysDisksVersionDevicesAndAssignments) {
   EXPECT_EQ(32u * 286102u, total);
   EXPECT_EQ("V7.0.0.0", tool_.getSymCliVersion());
 
-  std::vector<SEmcSymDevInfo> devices;
+  std::deque<SEmcSymDevInfo> devices;
   tool_.getSymDevList(kArray1, devices, false);
   ASSERT_FALSE(devices.empty());
   for (const SEmcSymDevInfo& dev : devices) EXPECT_NE("0080", dev.devName);

@@ -21,6 +21,8 @@ std::wstring utf8ToWide(const char* text, std::size_t length) {
   wchar_t* o = &out[0];
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   std::size_t i = 0;
+  // Most text is ASCII: widened byte for byte up to the first other byte.
+  while (i < length && p[i] < 0x80) *o++ = static_cast<wchar_t>(p[i++]);
   while (i < length) {
     unsigned char c = p[i];
     if (c < 0x80) {
@@ -82,6 +84,16 @@ unsigned long scalarOf(wchar_t c) {
 }  // namespace
 
 std::string wideToUtf8(const wchar_t* text, std::size_t length) {
+  // Most text is ASCII: copied byte for byte.
+  std::size_t ascii = 0;
+  while (ascii < length &&
+         static_cast<std::make_unsigned_t<wchar_t>>(text[ascii]) < 0x80)
+    ++ascii;
+  if (ascii == length) {
+    std::string out(length, '\0');
+    for (std::size_t i = 0; i < length; ++i) out[i] = static_cast<char>(text[i]);
+    return out;
+  }
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < length; ++i) {
     unsigned long v = scalarOf(text[i]);

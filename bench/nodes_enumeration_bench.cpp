@@ -1,0 +1,223 @@
+// The enumeration of one array of 64,000 devices (sim/scenarios/scale.scn)
+// against the simulator, timed as the library's own time: the elapsed time
+// less the run times the simulator logged for its tools. Tracing is on at
+// level 1, as a first start of the provider leaves it.
+//
+// BM_QuelbctlNodes runs `quelbctl nodes` as a person would, once with the
+// utility library's buffer accounting (argument 1) and once without it (0),
+// which a real framework's utility library does not have. The target is
+// 0.4 s for the library's own time.
+// BM_NodesEnumeration_EntryPoint calls enumerate_nodes of the loaded
+// library in this process and frees the list, as a framework does
+// (without the buffer accounting).
+//
+// Each repetition is one run (a run takes seconds); the medians are the
+// figures to read.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <quelb/quelb_pgn.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+double secondsSince(const std::chrono::steady_clock::time_point& start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs a program without a shell, standard output and error to /dev/null
+// unless `output` is given; returns its exit status (-1 when it cannot run).
+int run(const std::vector<std::string>& args, std::string* output = nullptr) {
+  std::string capture;
+  char captureName[] = "/tmp/nodes_bench_XXXXXX";
+  int captureFd = -1;
+  if (output) {
+    captureFd = mkstemp(captureName);
+    if (captureFd < 0) return -1;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (output) {
+    posix_spawn_file_actions_adddup2(&actions, captureFd, 1);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  }
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = -1;
+  if (rc == 0) {
+    int raw = 0;
+    while (waitpid(pid, &raw, 0) < 0) {
+    }
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  }
+  if (output) {
+    std::ifstream in(captureName);
+    output->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    close(captureFd);
+    unlink(captureName);
+  }
+  return status;
+}
+
+// A private installation with the simulator's tools, the scale scenario
+// and the provider's configuration naming those tools; made once.
+class Scene {
+ public:
+  Scene() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/nodes_bench_XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed");
+    dir_ = name.data();
+    bin_ = dir_ + "/bin";
+    root_ = dir_ + "/root/";
+    if (run({SYMSIM_PATH, "install", bin_}) != 0) throw std::runtime_error("symsim install");
+    if (run({bin_ + "/symsim", "init", NORVEL_SOURCE_DIR "/sim/scenarios/scale.scn"}) != 0)
+      throw std::runtime_error("symsim init");
+    run({"/bin/mkdir", "-p", root_ + "ConfigFiles", dir_ + "/tmp"});
+    symlink(NORVEL_BINARY_DIR "/Messages", (root_ + "Messages").c_str());
+    std::ofstream(root_ + "ConfigFiles/norvel.conf")
+        << "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" << bin_ << "\"\n";
+    setenv("QUELB_INSTALL_ROOT", root_.c_str(), 1);
+    setenv("QUELB_REGISTRY", (dir_ + "/no_registry.reg").c_str(), 1);
+    setenv("QUELB_SLEEP_SCALE", "0", 1);
+    setenv("QUELB_CLI_LOCK_KEY", "0", 1);
+    setenv("TMPDIR", (dir_ + "/tmp").c_str(), 1);
+    // The benchmarks measure without the utility library's accounting
+    // unless they ask for it.
+    setenv("QUELB_BUFFER_ACCOUNTING", "0", 1);
+    unsetenv("SYMSIM_DB");
+    unsetenv("QUELB_CONSUMER");
+    // The first start writes the trace settings (tracing off); later
+    // starts trace at level 1.
+    run({QUELBCTL_PATH, "--lib", NORVEL_LIB_PATH, "enclosures"});
+  }
+  ~Scene() { run({"/bin/rm", "-rf", dir_}); }
+
+  // Empties the simulator's command log.
+  void clearLog() const { run({bin_ + "/symsim", "log", "--clear"}); }
+  // The run times the simulator logged since the last clearLog, in seconds.
+  double loggedSeconds() const {
+    std::string log;
+    run({bin_ + "/symsim", "log", "--json"}, &log);
+    double ms = 0;
+    const std::string key = "\"duration_ms\":";
+    for (size_t at = log.find(key); at != std::string::npos; at = log.find(key, at + 1))
+      ms += std::strtod(log.c_str() + at + key.size(), nullptr);
+    return ms / 1000;
+  }
+
+ private:
+  std::string dir_;
+  std::string bin_;
+  std::string root_;
+};
+
+Scene& scene() {
+  static Scene s;
+  return s;
+}
+
+void BM_QuelbctlNodes(benchmark::State& state) {
+  Scene& s = scene();
+  setenv("QUELB_BUFFER_ACCOUNTING", state.range(0) ? "1" : "0", 1);
+  double wall = 0;
+  double sim = 0;
+  for (auto _ : state) {
+    s.clearLog();
+    const auto start = std::chrono::steady_clock::now();
+    const int status = run({QUELBCTL_PATH, "--lib", NORVEL_LIB_PATH, "nodes"});
+    const double elapsed = secondsSince(start);
+    if (status != 0) state.SkipWithError("quelbctl nodes failed");
+    const double logged = s.loggedSeconds();
+    wall += elapsed;
+    sim += logged;
+    state.SetIterationTime(elapsed - logged);
+  }
+  state.counters["wall_s"] = benchmark::Counter(wall, benchmark::Counter::kAvgIterations);
+  state.counters["sim_s"] = benchmark::Counter(sim, benchmark::Counter::kAvgIterations);
+  setenv("QUELB_BUFFER_ACCOUNTING", "0", 1);
+}
+
+void quietCallback(qlb_init_rec*, const wchar_t*, const wchar_t*, int) {}
+
+void BM_NodesEnumeration_EntryPoint(benchmark::State& state) {
+  Scene& s = scene();
+  void* library = dlopen(NORVEL_LIB_PATH, RTLD_NOW | RTLD_LOCAL);
+  if (!library) {
+    state.SkipWithError("cannot load the provider library");
+    return;
+  }
+  auto init = reinterpret_cast<qlb_pgn_init_t>(dlsym(library, "norvel_fi_pgn_init"));
+  auto fini = reinterpret_cast<qlb_pgn_fini_t>(dlsym(library, "norvel_fi_pgn_fini"));
+  auto enumerate =
+      reinterpret_cast<qlb_pgn_enumerate_nodes_t>(dlsym(library, "norvel_fi_pgn_enumerate_nodes"));
+  qlb_locale_desc locale = {"root"};
+  qlb_init_rec record = {};
+  record.ir_callback = &quietCallback;
+  record.ir_locale = &locale;
+  uint16_t version[4] = {0, 0, 0, 0};
+  if (init(&record, version) != 0) state.SkipWithError("init failed");
+  double wall = 0;
+  double sim = 0;
+  int64_t nodes = 0;
+  for (auto _ : state) {
+    s.clearLog();
+    qlb_node_list* list = nullptr;
+    int count = 0;
+    const auto start = std::chrono::steady_clock::now();
+    if (enumerate(&list, &count, 0, nullptr) != 0) state.SkipWithError("enumerate_nodes failed");
+    quelb_free_node_list(list);
+    const double elapsed = secondsSince(start);
+    const double logged = s.loggedSeconds();
+    wall += elapsed;
+    sim += logged;
+    nodes += count;
+    state.SetIterationTime(elapsed - logged);
+  }
+  fini();
+  dlclose(library);
+  state.counters["wall_s"] = benchmark::Counter(wall, benchmark::Counter::kAvgIterations);
+  state.counters["sim_s"] = benchmark::Counter(sim, benchmark::Counter::kAvgIterations);
+  state.counters["nodes"] = benchmark::Counter(static_cast<double>(nodes),
+                                               benchmark::Counter::kAvgIterations);
+}
+
+}  // namespace
+
+BENCHMARK(BM_QuelbctlNodes)
+    ->ArgName("accounting")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NodesEnumeration_EntryPoint)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

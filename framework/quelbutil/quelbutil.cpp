@@ -31,10 +31,7 @@ namespace {
 
 class BufferAccount {
  public:
-  BufferAccount() {
-    const char* setting = std::getenv("QUELB_BUFFER_ACCOUNTING");
-    m_enabled = !(setting && std::strcmp(setting, "0") == 0);
-  }
+  BufferAccount() { m_enabled = quelbutil::environment("QUELB_BUFFER_ACCOUNTING") != "0"; }
 
   void* allocate(uint64_t bytes) {
     if (m_failAfter >= 0 && m_failAfter-- == 0) {

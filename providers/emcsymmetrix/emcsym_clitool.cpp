@@ -162,7 +162,7 @@ int CEmcSymCliTool::runLocked(CFiExecPipeBase& pipe, const std::string& fullComm
                                  ". The command [" + fullCommand + "] is not run without it.";
       trace(FI_TRACE_ERROR, "execSymCLI : %s", detail.c_str());
       throw CFiError(semaphore.lastError(), CFiStringTool::str2tstr(detail),
-                     CFiStringTool::str2tstr(kSourceFile), __LINE__,
+                     CFiStringTool::str2tstr(emcsym::kCliToolSourceFile), __LINE__,
                      tstring(L"CEmcSymCliTool::execSymCLI"));
     }
     trace(FI_TRACE_DETAIL, "execSymCLI : Got the CLI execution lock .");

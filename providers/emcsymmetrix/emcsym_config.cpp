@@ -44,7 +44,8 @@ tstring CEmcSymConfiguration::importCliPathInfo() {
   tstring path;
   if (openSection(tstring(L"CLI_TOOL_INFO"), section, true) == 0 &&
       getStringValue(tstring(L"FILEPATH"), path) == 0) {
-    path = path.length() == 0 ? tstring(1, FI_PATH_SEPARATOR) : fiWithSeparator(path);
+    const wchar_t separator[2] = {FI_PATH_SEPARATOR, L'\0'};
+    path = path.length() == 0 ? tstring(separator) : fiWithSeparator(path);
     trace(FI_TRACE_INFO, "SYMCLI path from the configuration file: %s",
           CFiStringTool::tstr2str(path).c_str());
     return path;

@@ -100,7 +100,10 @@ class Scene {
     std::ofstream(root_ + "ConfigFiles/norvel.conf")
         << "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" << bin_ << "\"\n";
     setenv("QUELB_INSTALL_ROOT", root_.c_str(), 1);
-    setenv("QUELB_REGISTRY", (dir_ + "/no_registry.reg").c_str(), 1);
+    // An empty registry: no key, as on a machine without the framework's.
+    const std::string registry = dir_ + "/registry.reg";
+    std::ofstream(registry).flush();
+    setenv("QUELB_REGISTRY", registry.c_str(), 1);
     setenv("QUELB_SLEEP_SCALE", "0", 1);
     setenv("QUELB_CLI_LOCK_KEY", "0", 1);
     setenv("TMPDIR", (dir_ + "/tmp").c_str(), 1);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -14,18 +15,10 @@
 
 namespace {
 
-const char* const kMethods[] = {"EMC_TimeFinder_Mirror", "EMC_TimeFinder_Clone",
-                                "EMC_TimeFinder_Snap"};
 const char kResourceSpecKey[] = "snapshot_resource_spec";
 const char kIdentityMarker[] = "UDID##";
 // import_resource: make the resource visible to the host.
 const int kImportVisible = 0x1;
-
-bool isMethod(const std::string& name) {
-  for (const char* method : kMethods)
-    if (name == method) return true;
-  return false;
-}
 
 // One source of the snapshot as given on the command line.
 struct SourceArgument {
@@ -91,10 +84,8 @@ bool SnapshotOptions::parse(const std::vector<std::string>& arguments) {
           return false;
         }
         m_sessionId = value;
-      } else if (!isMethod(value)) {
-        usageError("snapshot", "unknown snapshot method " + value +
-                                   " (EMC_TimeFinder_Mirror, EMC_TimeFinder_Clone or "
-                                   "EMC_TimeFinder_Snap)");
+      } else if (value.empty()) {
+        usageError("snapshot", "--method needs a value");
         return false;
       } else {
         method = value;
@@ -150,6 +141,8 @@ class SnapshotRun {
   int run();
 
  private:
+  // Whether the provider offers every method asked for (enumerate_fims).
+  bool methodsOffered();
   // interpose, init_node and config of every source.
   bool prepareNodes();
   // select, prepare and make in the session.
@@ -168,11 +161,31 @@ class SnapshotRun {
 
 int SnapshotRun::run() {
   m_session.result().set("session", m_options.sessionId());
-  const bool ok = prepareNodes() && takeSnapshot();
+  const bool ok = methodsOffered() && prepareNodes() && takeSnapshot();
   if (ok) showSnapshots();
   const bool imported = ok && (!m_options.importSnapshots() || importSnapshots());
   std::fflush(stdout);
   return imported ? 0 : 1;
+}
+
+bool SnapshotRun::methodsOffered() {
+  qlb_fim_list* fims = nullptr;
+  if (m_session.call("enumerate_fims", [&] { return m_pgn.enumerate_fims(&fims); }) != 0) {
+    quelb_free_fim_list(fims);
+    return false;
+  }
+  std::vector<std::string> offered;
+  for (const qlb_fim_list* f = fims; f; f = f->fl_next) offered.push_back(narrow(f->fl_name));
+  quelb_free_fim_list(fims);
+  for (const SourceArgument& source : m_options.sources()) {
+    if (std::find(offered.begin(), offered.end(), source.method) != offered.end()) continue;
+    std::string names;
+    for (const std::string& name : offered) names += (names.empty() ? "" : ", ") + name;
+    m_session.fail("the provider offers no snapshot method " + source.method + " (it offers " +
+                   (names.empty() ? std::string("none") : names) + ")");
+    return false;
+  }
+  return true;
 }
 
 bool SnapshotRun::prepareNodes() {
@@ -282,8 +295,9 @@ const char kSnapshotHelp[] =
     "source. A Mirror snapshot waits until the pair is synchronised, then splits\n"
     "it; a Clone snapshot establishes a full copy; a Snap snapshot creates and\n"
     "activates a copy-on-write session.\n\n"
-    "  --method NAME   EMC_TimeFinder_Mirror, EMC_TimeFinder_Clone or\n"
-    "                  EMC_TimeFinder_Snap; holds for the sources after it\n"
+    "  --method NAME   a snapshot method the provider offers (quelbctl info lists\n"
+    "                  them; norvel's: EMC_TimeFinder_Mirror, EMC_TimeFinder_Clone\n"
+    "                  and EMC_TimeFinder_Snap); holds for the sources after it\n"
     "  UDID=TARGET     a source device identity and the name of its target device,\n"
     "                  e.g. UDID##EMC##SYMMETRIX##000190100001##0040=0080\n"
     "  --session ID    the snapshot session (default quelbctl-<process id>)\n"

@@ -381,7 +381,6 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
       {{"restore", "a=b", "=b"}, "restore wants SOURCE_UDID=SNAPSHOT_UDID, not =b"},
       {{"snapshot"}, "snapshot needs at least one UDID=TARGET"},
       {{"snapshot", kSource + "=0081"}, "--method must come before the source"},
-      {{"snapshot", "--method", "EMC_SRDF", kSource + "=0081"}, "unknown snapshot method EMC_SRDF"},
       {{"snapshot", "--method", "EMC_TimeFinder_Clone", "UDID##EMC##0041=00C1"},
        "a source is UDID##"},
       {{"snapshot", "--force"}, "snapshot does not take --force"},
@@ -396,6 +395,14 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
     EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
     EXPECT_TRUE(contains(r.out, "--help'\n")) << r.out;
   }
+  // The methods are the provider's: one it does not offer is refused once
+  // it has said which it offers, before any node is touched.
+  const simtest::ToolRun unknown = quelbctl({"snapshot", "--method", "EMC_SRDF", kSource + "=0081"});
+  EXPECT_EQ(1, unknown.status) << unknown.out;
+  EXPECT_TRUE(contains(unknown.out, "offers no snapshot method EMC_SRDF (it offers "
+                                    "EMC_TimeFinder_Clone, EMC_TimeFinder_Mirror, "
+                                    "EMC_TimeFinder_Snap)"))
+      << unknown.out;
   EXPECT_EQ("[]", sim.admin("log --json").substr(0, 2)) << "no SYMCLI command ran";
 }
 

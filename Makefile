@@ -1,5 +1,6 @@
 # The two commands of the README: `make demo` and `make test`.
-.PHONY: all bootstrap build build-asan test test-default test-asan demo bench install clean windows-deps
+.PHONY: all bootstrap build build-asan test test-default test-asan test-package demo bench install \
+        package clean windows-deps
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -22,8 +23,18 @@ test-default: build
 test-asan: build-asan
 	ctest --preset asan
 
-# Every test, in the release build and then under the sanitizers.
-test: test-default test-asan
+# The Debian packages, from the default build tree, and their test: lintian,
+# the packages unpacked into a scratch root, the demo lifecycle and the
+# kit's example provider from there (nothing is installed on this machine).
+package: build
+	scripts/package build/default
+
+test-package: package
+	tests/package/package_test.sh build/packages
+
+# Every test, in the release build and then under the sanitizers, and the
+# packages.
+test: test-default test-asan test-package
 
 # Only what the demo runs: the provider, the utility library, quelbctl, the
 # simulator, the message catalogs and the manual pages, unoptimised (no

@@ -31,6 +31,10 @@ int finish(Session& session, int rc, int count, const char* singular, const char
   return rc == 0 ? 0 : 1;
 }
 
+// Each listing fills either its table (text mode) or its JSON array, not
+// both: a listing of tens of thousands of devices is made once, in the form
+// printed.
+
 int runEnclosures(Session& session, const CommandArguments& parsed) {
   std::wstring filter;
   qlb_enclosure_node_list* list = nullptr;
@@ -39,12 +43,17 @@ int runEnclosures(Session& session, const CommandArguments& parsed) {
     return session.pgn().enumerate_enclosures(&list, &count, filterText(parsed, filter));
   });
   TextTable table({"ID", "NAME", "VENDOR", "PRODUCT", "PROVIDER", "AVAILABLE", "TOTAL"});
-  JsonValue& items = session.result().set("enclosures", JsonValue::array());
+  JsonValue* items =
+      session.json() ? &session.result().set("enclosures", JsonValue::array()) : nullptr;
   for (const qlb_enclosure_node_list* e = list; e; e = e->el_next) {
-    table.add({narrow(e->el_id), narrow(e->el_name), narrow(e->el_vendor), narrow(e->el_product),
-               narrow(e->el_provider_name), formatBytes(e->el_available, session.human()),
-               formatBytes(e->el_total, session.human())});
-    JsonValue item = JsonValue::object();
+    if (!items) {
+      table.add({narrow(e->el_id), narrow(e->el_name), narrow(e->el_vendor),
+                 narrow(e->el_product), narrow(e->el_provider_name),
+                 formatBytes(e->el_available, session.human()),
+                 formatBytes(e->el_total, session.human())});
+      continue;
+    }
+    JsonValue& item = items->push(JsonValue::object());
     item.set("id", narrow(e->el_id));
     item.set("name", narrow(e->el_name));
     item.set("vendor", narrow(e->el_vendor));
@@ -52,7 +61,6 @@ int runEnclosures(Session& session, const CommandArguments& parsed) {
     item.set("provider", narrow(e->el_provider_name));
     item.set("available_bytes", e->el_available);
     item.set("total_bytes", e->el_total);
-    items.push(item);
   }
   quelb_free_enclosure_list(list);
   return finish(session, rc, count, "enclosure", "enclosures", table);
@@ -67,17 +75,19 @@ int runNodes(Session& session, const CommandArguments& parsed) {
     return session.pgn().enumerate_nodes(&list, &count, flags, filterText(parsed, filter));
   });
   TextTable table({"NAME", "UDID", "SIZE", "PROVIDER"});
-  JsonValue& items = session.result().set("nodes", JsonValue::array());
+  JsonValue* items = session.json() ? &session.result().set("nodes", JsonValue::array()) : nullptr;
   for (const qlb_node_list* n = list; n; n = n->nl_next) {
-    const std::string id = narrow(n->nl_objid ? n->nl_objid->qid_text : nullptr);
-    table.add({narrow(n->nl_name), id, formatBytes(n->nl_attr.na_size, session.human()),
-               narrow(n->nl_text)});
-    JsonValue item = JsonValue::object();
+    std::string id = narrow(n->nl_objid ? n->nl_objid->qid_text : nullptr);
+    if (!items) {
+      table.add({narrow(n->nl_name), std::move(id),
+                 formatBytes(n->nl_attr.na_size, session.human()), narrow(n->nl_text)});
+      continue;
+    }
+    JsonValue& item = items->push(JsonValue::object());
     item.set("name", narrow(n->nl_name));
-    item.set("udid", id);
+    item.set("udid", std::move(id));
     item.set("size_bytes", n->nl_attr.na_size);
     item.set("provider", narrow(n->nl_text));
-    items.push(item);
   }
   quelb_free_node_list(list);
   return finish(session, rc, count, "node", "nodes", table);
@@ -91,20 +101,20 @@ int runHosts(Session& session, const CommandArguments& parsed) {
     return session.pgn().enumerate_host_nodes(&list, &count, filterText(parsed, filter));
   });
   TextTable table({"HOST", "ARRAY", "PORTS"});
-  JsonValue& items = session.result().set("hosts", JsonValue::array());
+  JsonValue* items = session.json() ? &session.result().set("hosts", JsonValue::array()) : nullptr;
   for (const qlb_host_node_list* h = list; h; h = h->hl_next) {
-    std::string ports;
-    JsonValue portList = JsonValue::array();
-    for (int32_t i = 0; i < h->hl_port_count; ++i) {
-      ports += (i ? "," : "") + narrow(h->hl_ports[i]);
-      portList.push(narrow(h->hl_ports[i]));
+    if (!items) {
+      std::string ports;
+      for (int32_t i = 0; i < h->hl_port_count; ++i)
+        ports += (i ? "," : "") + narrow(h->hl_ports[i]);
+      table.add({narrow(h->hl_host_name), narrow(h->hl_text), ports});
+      continue;
     }
-    table.add({narrow(h->hl_host_name), narrow(h->hl_text), ports});
-    JsonValue item = JsonValue::object();
+    JsonValue& item = items->push(JsonValue::object());
     item.set("name", narrow(h->hl_host_name));
     item.set("array", narrow(h->hl_text));
-    item.set("ports", portList);
-    items.push(item);
+    JsonValue& portList = item.set("ports", JsonValue::array());
+    for (int32_t i = 0; i < h->hl_port_count; ++i) portList.push(narrow(h->hl_ports[i]));
   }
   quelb_free_host_node_list(list);
   return finish(session, rc, count, "host", "hosts", table);

@@ -44,10 +44,9 @@ void newline(std::string& out, int indent, int depth) {
   out.append(static_cast<size_t>(indent * depth), ' ');
 }
 
-}  // namespace
-
-std::string jsonQuote(const std::string& text) {
-  std::string out = "\"";
+// Appends `text` as a JSON string literal to `out`.
+void appendQuoted(std::string& out, const std::string& text) {
+  out += '"';
   for (size_t at = 0; at < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[at]);
     switch (c) {
@@ -94,24 +93,31 @@ std::string jsonQuote(const std::string& text) {
     ++at;
   }
   out += '"';
+}
+
+}  // namespace
+
+std::string jsonQuote(const std::string& text) {
+  std::string out;
+  appendQuoted(out, text);
   return out;
 }
 
-JsonValue& JsonValue::push(const JsonValue& item) {
+JsonValue& JsonValue::push(JsonValue item) {
   if (m_type == NUL) m_type = ARRAY;
-  m_items.push_back(item);
+  m_items.push_back(std::move(item));
   return m_items.back();
 }
 
-JsonValue& JsonValue::set(const std::string& name, const JsonValue& value) {
+JsonValue& JsonValue::set(const std::string& name, JsonValue value) {
   if (m_type == NUL) m_type = OBJECT;
   for (auto& member : m_members) {
     if (member.first == name) {
-      member.second = value;
+      member.second = std::move(value);
       return member.second;
     }
   }
-  m_members.emplace_back(name, value);
+  m_members.emplace_back(name, std::move(value));
   return m_members.back().second;
 }
 
@@ -134,7 +140,7 @@ void JsonValue::writeTo(std::string& out, int indent, int depth) const {
       out += std::to_string(m_number);
       return;
     case STRING:
-      out += jsonQuote(m_text);
+      appendQuoted(out, m_text);
       return;
     case ARRAY:
       if (m_items.empty()) {
@@ -142,10 +148,10 @@ void JsonValue::writeTo(std::string& out, int indent, int depth) const {
         return;
       }
       out += '[';
-      for (size_t i = 0; i < m_items.size(); ++i) {
-        if (i) out += ',';
+      for (auto item = m_items.begin(); item != m_items.end(); ++item) {
+        if (item != m_items.begin()) out += ',';
         newline(out, indent, depth + 1);
-        m_items[i].writeTo(out, indent, depth + 1);
+        item->writeTo(out, indent, depth + 1);
       }
       newline(out, indent, depth);
       out += ']';
@@ -156,12 +162,12 @@ void JsonValue::writeTo(std::string& out, int indent, int depth) const {
         return;
       }
       out += '{';
-      for (size_t i = 0; i < m_members.size(); ++i) {
-        if (i) out += ',';
+      for (auto member = m_members.begin(); member != m_members.end(); ++member) {
+        if (member != m_members.begin()) out += ',';
         newline(out, indent, depth + 1);
-        out += jsonQuote(m_members[i].first);
+        appendQuoted(out, member->first);
         out += indent > 0 ? ": " : ":";
-        m_members[i].second.writeTo(out, indent, depth + 1);
+        member->second.writeTo(out, indent, depth + 1);
       }
       newline(out, indent, depth);
       out += '}';

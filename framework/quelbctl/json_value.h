@@ -11,7 +11,7 @@
 #define QUELBCTL_JSON_VALUE_H
 
 #include <cstdint>
-#include <deque>
+#include <list>
 #include <string>
 #include <utility>
 
@@ -38,10 +38,12 @@ class JsonValue {
   Type type() const { return m_type; }
 
   // Appends to an array (a null value becomes an empty array first).
-  JsonValue& push(const JsonValue& item);
+  // Returns the item; pass a temporary (or std::move) to add it without
+  // a copy.
+  JsonValue& push(JsonValue item);
   // Sets an object member, replacing one of the same name (a null value
   // becomes an empty object first). Returns the member.
-  JsonValue& set(const std::string& name, const JsonValue& value);
+  JsonValue& set(const std::string& name, JsonValue value);
 
   // The document as text; `indent` spaces per level, 0 for one line.
   std::string write(int indent = 2) const;
@@ -54,10 +56,11 @@ class JsonValue {
   bool m_boolean = false;
   int64_t m_number = 0;
   std::string m_text;
-  // Deques: a reference that push() or set() returned stays valid while
-  // more items and members are added.
-  std::deque<JsonValue> m_items;
-  std::deque<std::pair<std::string, JsonValue> > m_members;
+  // Lists: a reference that push() or set() returned stays valid while
+  // more items and members are added, and an empty list allocates nothing
+  // (a document of tens of thousands of nodes holds that many values).
+  std::list<JsonValue> m_items;
+  std::list<std::pair<std::string, JsonValue> > m_members;
 };
 
 // `text` as a JSON string literal, quotes included.

@@ -45,6 +45,21 @@ bool isBareMessageId(const std::string& text) {
   return true;
 }
 
+// Whether a traced line, as received, is a progress line: its message
+// (what tracedMessage() returns) starts with "Waiting for ".
+bool isWaitingLine(const wchar_t* line) {
+  const wchar_t* message = line;
+  if (const wchar_t* thread = std::wcsstr(line, L" <Thread id - ")) {
+    if (const wchar_t* end = std::wcsstr(thread, L"> ")) message = end + 2;
+  }
+  return std::wcsncmp(message, L"Waiting for ", sizeof kWaitingPrefix - 1) == 0;
+}
+
+// Whether a text is empty once its trailing line ends are removed.
+bool isBlank(const wchar_t* text) {
+  return !text || std::wcsspn(text, L"\r\n") == std::wcslen(text);
+}
+
 }  // namespace
 
 std::string narrow(const wchar_t* text) {
@@ -59,7 +74,12 @@ MessageLog& MessageLog::instance() {
 
 void MessageLog::receive(qlb_init_rec*, const wchar_t* consumerText, const wchar_t* defaultText,
                          int severity) {
-  instance().handle(withoutTrailingLineEnds(narrow(consumerText)),
+  MessageLog& log = instance();
+  // A provider traces tens of thousands of lines while it lists a large
+  // array: a traced line that is neither kept, shown nor a progress line
+  // is dropped before it is converted.
+  if (isBlank(consumerText) && !log.usesTracedLine(defaultText, severity)) return;
+  log.handle(withoutTrailingLineEnds(narrow(consumerText)),
                     withoutTrailingLineEnds(narrow(defaultText)), severity);
 }
 
@@ -68,6 +88,13 @@ void MessageLog::configure(bool quiet, int verbosity, bool json, bool progress) 
   m_verbosity = verbosity;
   m_json = json;
   m_progress = progress;
+}
+
+bool MessageLog::usesTracedLine(const wchar_t* line, int severity) const {
+  if (severity == QLB_SEV_ERROR) return true;  // kept for the call's cause
+  if (!m_json && (m_verbosity >= 2 || (m_verbosity == 1 && severity == QLB_SEV_WARNING)))
+    return true;
+  return m_progress && line && isWaitingLine(line);
 }
 
 void MessageLog::beginCall() {

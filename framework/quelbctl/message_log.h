@@ -63,6 +63,9 @@ class MessageLog {
 
  private:
   MessageLog() = default;
+  // Whether handle() does anything with a traced line of this severity:
+  // keeps it, prints it or shows it as the progress line.
+  bool usesTracedLine(const wchar_t* line, int severity) const;
   void handle(const std::string& consumer, const std::string& fallback, int severity);
   void showProgress(const std::string& text);
   void clearProgress();

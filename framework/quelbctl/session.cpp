@@ -117,15 +117,15 @@ int Session::finish(int status) {
   document.set("status", status);
   document.set("interface_version",
                m_interfaceVersion.empty() ? JsonValue() : JsonValue(m_interfaceVersion));
-  document.set("result", m_result);
-  document.set("error", m_error);
+  // The run ends here: its result and error move into the document.
+  document.set("result", std::move(m_result));
+  document.set("error", std::move(m_error));
   JsonValue& messages = document.set("messages", JsonValue::array());
   for (const MessageLog::Message& m : MessageLog::instance().messages()) {
-    JsonValue item = JsonValue::object();
+    JsonValue& item = messages.push(JsonValue::object());
     item.set("severity", m.severity);
     item.set("text", m.text);
     item.set("default_text", m.defaultText);
-    messages.push(item);
   }
   if (m_lastErrorAsked) document.set("last_error", m_lastError);
   std::fputs(document.write().c_str(), stdout);

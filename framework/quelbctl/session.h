@@ -73,8 +73,8 @@ class Session {
   // (get_last_error, get_locale_message per language, del_last_error).
   void showLastError(const std::string& language);
 
-  // Ends the run with `status`: writes the JSON document in JSON mode.
-  // Returns the status.
+  // Ends the run with `status`: writes the JSON document in JSON mode (the
+  // result and error move into it; call once). Returns the status.
   int finish(int status);
 
  private:

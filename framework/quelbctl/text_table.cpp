@@ -14,25 +14,33 @@ size_t width(const std::string& text) {
 
 }  // namespace
 
-void TextTable::print(FILE* out) const {
-  if (m_rows.empty()) return;
-  std::vector<size_t> widths(m_headings.size(), 0);
-  for (size_t i = 0; i < m_headings.size(); ++i) widths[i] = width(m_headings[i]);
-  for (const auto& row : m_rows)
-    for (size_t i = 0; i < row.size() && i < widths.size(); ++i)
-      widths[i] = std::max(widths[i], width(row[i]));
+TextTable::TextTable(std::vector<std::string> headings)
+    : m_headings(std::move(headings)), m_cells(m_headings), m_widths(m_headings.size(), 0) {
+  for (size_t i = 0; i < m_headings.size(); ++i) m_widths[i] = width(m_headings[i]);
+}
 
-  auto printRow = [&](const std::vector<std::string>& row) {
-    std::string line;
-    for (size_t i = 0; i < widths.size(); ++i) {
-      const std::string cell = i < row.size() ? row[i] : std::string();
+void TextTable::add(std::vector<std::string> row) {
+  row.resize(m_headings.size());
+  for (size_t i = 0; i < row.size(); ++i) {
+    m_widths[i] = std::max(m_widths[i], width(row[i]));
+    m_cells.push_back(std::move(row[i]));
+  }
+}
+
+void TextTable::print(FILE* out) const {
+  if (empty() || m_headings.empty()) return;
+  const size_t columns = m_headings.size();
+  std::string line;
+  for (size_t at = 0; at < m_cells.size(); at += columns) {
+    line.clear();
+    for (size_t i = 0; i < columns; ++i) {
+      const std::string& cell = m_cells[at + i];
       line += cell;
-      if (i + 1 < widths.size()) line.append(widths[i] - width(cell) + 2, ' ');
+      if (i + 1 < columns) line.append(m_widths[i] - width(cell) + 2, ' ');
     }
-    std::fprintf(out, "%s\n", line.c_str());
-  };
-  printRow(m_headings);
-  for (const auto& row : m_rows) printRow(row);
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), out);
+  }
 }
 
 std::string formatBytes(uint64_t bytes, bool human) {

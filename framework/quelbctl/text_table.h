@@ -11,18 +11,22 @@
 
 class TextTable {
  public:
-  explicit TextTable(std::vector<std::string> headings) : m_headings(std::move(headings)) {}
+  explicit TextTable(std::vector<std::string> headings);
 
-  // A row of as many cells as there are headings.
-  void add(std::vector<std::string> row) { m_rows.push_back(std::move(row)); }
-  bool empty() const { return m_rows.empty(); }
+  // A row of as many cells as there are headings (missing cells are empty,
+  // extra ones dropped).
+  void add(std::vector<std::string> row);
+  bool empty() const { return m_cells.size() == m_headings.size(); }
 
   // Prints the headings and the rows; nothing at all without rows.
   void print(FILE* out) const;
 
  private:
   std::vector<std::string> m_headings;
-  std::vector<std::vector<std::string> > m_rows;
+  // The headings, then every row, one cell after the other: tables of tens
+  // of thousands of rows are kept in one vector.
+  std::vector<std::string> m_cells;
+  std::vector<size_t> m_widths;  // of each column, headings included
 };
 
 // A byte count as people read it: "4294967296" plainly, or with `human`

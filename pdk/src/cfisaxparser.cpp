@@ -170,6 +170,9 @@ void CFiSaxParser::parse(const std::string& document) {
   const XMLByte* bytes = reinterpret_cast<const XMLByte*>(document.data());
   try {
     xercesc::MemBufInputSource source(bytes, document.size(), kSystemId, false);
+    // The reader reads the caller's bytes in place: the document outlives
+    // the parse, and a listing of many devices is megabytes long.
+    source.setCopyBufToStream(false);
     m_reader->parse(source);
   } catch (const xercesc::SAXParseException& e) {
     throw fiDetachSaxParseException(e);

@@ -1,20 +1,26 @@
 // The platform seam from the tests' side: a replaced environment reaches
 // every reader of the library, and a write or close that fails through the
 // temporary-file service leaves no file behind and is reported with the
-// system's reason, for pair files and configuration files alike.
+// system's reason, for pair files and configuration files alike; the
+// thread id that traced lines carry is the kernel's in every thread, also
+// in a child made by fork after the parent asked for its own.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "cficonfiguration.h"
 #include "cfienvironment.h"
 #include "cfiregistryposix.h"
 #include "cfistringtool.h"
 #include "cfitempfile.h"
+#include "cfithreadid.h"
 #include "emcsym_pairfile.h"
 #include "isolated_install.h"
 #include "test_env.h"
@@ -183,6 +189,25 @@ TEST(TempFileFaults, AFailedWriteOrCloseLeavesNoFileAndNamesTheReason) {
     EXPECT_NE(std::string::npos, detail.find(": " + systemText)) << detail;
     EXPECT_EQ(c.error, config.getLastError().code());
   }
+}
+
+TEST(PlatformSeam, TheThreadIdIsTheKernelsInEveryThreadAndAfterAFork) {
+  // Asked twice: the second answer is the kept one.
+  auto matches = [] {
+    return fiCurrentThreadId() == static_cast<unsigned>(::gettid()) &&
+           fiCurrentThreadId() == static_cast<unsigned>(::gettid());
+  };
+  EXPECT_TRUE(matches()) << "this thread";
+  bool inThread = false;
+  std::thread([&] { inThread = matches(); }).join();
+  EXPECT_TRUE(inThread) << "another thread";
+  const pid_t child = ::fork();
+  ASSERT_LE(0, child);
+  if (child == 0)
+    ::_exit(matches() && fiCurrentProcessId() == static_cast<unsigned long>(::getpid()) ? 0 : 1);
+  int status = -1;
+  ASSERT_EQ(child, ::waitpid(child, &status, 0));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a forked child";
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 #include "cfisaxparser.h"
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <stdexcept>
 #include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/sax/EntityResolver.hpp>
+#include <xercesc/sax/InputSource.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/BinInputStream.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
@@ -68,6 +72,50 @@ std::u16string toXmlText(const std::string& text) {
   }
   return out;
 }
+
+// Lines read one after the other as one stream of bytes, in place.
+class LinesInputStream : public xercesc::BinInputStream {
+ public:
+  explicit LinesInputStream(const std::vector<std::string>& lines) : m_lines(lines) {}
+
+  XMLFilePos curPos() const override { return m_position; }
+
+  XMLSize_t readBytes(XMLByte* const toFill, const XMLSize_t maxToRead) override {
+    XMLSize_t filled = 0;
+    while (filled < maxToRead && m_line < m_lines.size()) {
+      const std::string& line = m_lines[m_line];
+      const std::size_t n = std::min<std::size_t>(maxToRead - filled, line.size() - m_offset);
+      std::memcpy(toFill + filled, line.data() + m_offset, n);
+      filled += n;
+      m_offset += n;
+      if (m_offset == line.size()) {
+        ++m_line;
+        m_offset = 0;
+      }
+    }
+    m_position += filled;
+    return filled;
+  }
+
+  const XMLCh* getContentType() const override { return nullptr; }
+
+ private:
+  const std::vector<std::string>& m_lines;
+  std::size_t m_line = 0;    // the line read next
+  std::size_t m_offset = 0;  // in that line
+  XMLFilePos m_position = 0;
+};
+
+// The source of a document given as lines; the lines outlive the parse.
+class LinesInputSource : public xercesc::InputSource {
+ public:
+  LinesInputSource(const std::vector<std::string>& lines, const char* systemId)
+      : xercesc::InputSource(systemId), m_lines(lines) {}
+  xercesc::BinInputStream* makeStream() const override { return new LinesInputStream(m_lines); }
+
+ private:
+  const std::vector<std::string>& m_lines;
+};
 
 }  // namespace
 
@@ -166,13 +214,22 @@ void CFiSaxParser::setInputSchema(const char* schema) {
 }
 
 void CFiSaxParser::parse(const std::string& document) {
-  if (!m_reader) throw std::runtime_error("CFiSaxParser: the XML reader could not be created");
   const XMLByte* bytes = reinterpret_cast<const XMLByte*>(document.data());
+  xercesc::MemBufInputSource source(bytes, document.size(), kSystemId, false);
+  // The reader reads the caller's bytes in place: the document outlives
+  // the parse, and a listing of many devices is megabytes long.
+  source.setCopyBufToStream(false);
+  parseSource(source);
+}
+
+void CFiSaxParser::parse(const std::vector<std::string>& lines) {
+  const LinesInputSource source(lines, kSystemId);
+  parseSource(source);
+}
+
+void CFiSaxParser::parseSource(const xercesc::InputSource& source) {
+  if (!m_reader) throw std::runtime_error("CFiSaxParser: the XML reader could not be created");
   try {
-    xercesc::MemBufInputSource source(bytes, document.size(), kSystemId, false);
-    // The reader reads the caller's bytes in place: the document outlives
-    // the parse, and a listing of many devices is megabytes long.
-    source.setCopyBufToStream(false);
     m_reader->parse(source);
   } catch (const xercesc::SAXParseException& e) {
     throw fiDetachSaxParseException(e);
@@ -184,15 +241,6 @@ void CFiSaxParser::parse(const std::string& document) {
     throw fiDetachSaxParseException(
         xercesc::SAXParseException(e.getMessage(), nullptr, toXmlText(kSystemId).c_str(), 0, 0));
   }
-}
-
-void CFiSaxParser::parse(const std::vector<std::string>& lines) {
-  std::size_t size = 0;
-  for (const std::string& line : lines) size += line.size() + 1;
-  std::string document;
-  document.reserve(size);
-  for (const std::string& line : lines) document += line;
-  parse(document);
 }
 
 }  // namespace quelb_pdk_4_4

@@ -51,12 +51,17 @@ class QLB_PDK_EXPORT CFiSaxParser {
   // XMLException of the reader, whose message it carries),
   // xercesc::SAXException or std::bad_alloc.
   void parse(const std::string& document);
-  // Joins the lines without any separator and parses the result.
+  // Parses the lines as one document, as if joined without any separator
+  // (the lines are read in place, not joined).
   void parse(const std::vector<std::string>& lines);
 
  private:
   class PlatformUse;
   class SchemaResolver;
+
+  // Parses `source`, turning what the reader throws into what parse()
+  // promises.
+  void parseSource(const xercesc::InputSource& source);
 
   xercesc::DefaultHandler* m_handler;  // not owned
   // Declared in the order they are needed: they go in the reverse order,

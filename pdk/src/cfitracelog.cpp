@@ -53,12 +53,13 @@ tstring dateText(const ACE_Time_Value& time) {
 // Appends `value` in decimal, `digits` wide with leading zeros.
 void appendDecimal(std::string& text, unsigned long value, int digits) {
   char buffer[24];
-  int n = 0;
+  char* const end = buffer + sizeof buffer;
+  char* first = end;
   do {
-    buffer[n++] = static_cast<char>('0' + value % 10);
+    *--first = static_cast<char>('0' + value % 10);
     value /= 10;
-  } while (value != 0 || n < digits);
-  while (n > 0) text += buffer[--n];
+  } while (value != 0 || end - first < digits);
+  text.append(first, end);
 }
 
 std::string timestamp(const ACE_Time_Value& time) {
@@ -77,7 +78,9 @@ class TimestampCache {
     {
       std::lock_guard<std::mutex> guard(m_lock);
       if (second == m_second) {
-        std::string result = m_prefix;
+        std::string result;
+        result.reserve(m_prefix.size() + 6);
+        result += m_prefix;
         appendDecimal(result, static_cast<unsigned long>(time.usec()), 6);
         return result;
       }
@@ -143,7 +146,6 @@ bool formatMessage(const char* format, std::va_list args, std::string& message) 
   message.assign(buffer);
   return true;
 }
-
 
 qlb_eseverity severityOfLevel(int level) {
   switch (level) {

@@ -149,8 +149,10 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   int listArrayDevices(quelb_pdk_4_4::CFiNodeListFactory& factory,
                        const quelb_pdk_4_4::CFiAttributeFilter& filter, int flags, int* count);
   int listHostNodes(qlb_host_node_list** result, int* count, wchar_t* filter);
-  // The node element of a device, named by the identity `udid`.
-  quelb_pdk_4_4::CFiNode deviceNode(const SEmcSymDevInfo& device, const std::string& udid) const;
+  // The node element of a device whose name is `key` (deviceKey), named by
+  // the identity `udid`.
+  quelb_pdk_4_4::CFiNode deviceNode(const SEmcSymDevInfo& device, const std::string& key,
+                                    const std::string& udid) const;
 
   // Pushes a message raised in this file at `line` to the error manager.
   void pushMessage(const char* messageId, qlb_eseverity severity, int line,

@@ -42,7 +42,11 @@ const int kFlagSkipUnmarked = 0x80;
 // "EMC##SYMMETRIX##<symid>##<device>": how a device is named to the
 // framework and in the trace.
 std::string deviceKey(const SEmcSymDevInfo& device) {
-  return std::string(kVendor) + "##" + kProduct + "##" + device.symid + "##" + device.devName;
+  static const char kPrefix[] = "EMC##SYMMETRIX##";
+  std::string key;
+  key.reserve(sizeof kPrefix + device.symid.size() + device.devName.size() + 2);
+  key.append(kPrefix, sizeof kPrefix - 1).append(device.symid).append("##").append(device.devName);
+  return key;
 }
 
 // A port WWN as the framework expects it: the bare hexadecimal digits.
@@ -102,14 +106,15 @@ bool CEmcSymPlugin::filterSelectsArray(const CFiAttributeFilter& filter, const s
   return filter.match("enclosure_id", symid) && filter.match("enclosure_name", symid);
 }
 
-CFiNode CEmcSymPlugin::deviceNode(const SEmcSymDevInfo& device, const std::string& udid) const {
+CFiNode CEmcSymPlugin::deviceNode(const SEmcSymDevInfo& device, const std::string& key,
+                                  const std::string& udid) const {
   qlb_node_attr attributes = {};
   attributes.na_value1 = 0;
   attributes.na_value2 = 0;
   attributes.na_value3 = 1;
   attributes.na_size = static_cast<uint64_t>(device.capacityMegabytes) * kBytesPerMegabyte;
-  return CFiNode(attributes, CFiStringTool::str2tstr(deviceKey(device)),
-                 CFiStringTool::str2tstr(udid), m_providerName);
+  return CFiNode(attributes, CFiStringTool::str2tstr(key), CFiStringTool::str2tstr(udid),
+                 m_providerName);
 }
 
 // --- enclosures ----------------------------------------------------------------
@@ -189,9 +194,9 @@ int CEmcSymPlugin::listSingleDevice(CFiNodeListFactory& factory, const CFiAttrib
   CEmcSymCliTool tool(m_symCliPath, m_traceLog);
   const SEmcSymDevInfo device = tool.getSymDev(udid.serial(), udid.device());
   const std::string identity = udid.toString();
-  trace(FI_TRACE_DEBUG, " Returning disk [%s] UDID [%s].", deviceKey(device).c_str(),
-        identity.c_str());
-  factory.add(deviceNode(device, identity));
+  const std::string key = deviceKey(device);
+  trace(FI_TRACE_DEBUG, " Returning disk [%s] UDID [%s].", key.c_str(), identity.c_str());
+  factory.add(deviceNode(device, key, identity));
   return 0;
 }
 
@@ -218,7 +223,10 @@ int CEmcSymPlugin::listArrayDevices(CFiNodeListFactory& factory, const CFiAttrib
     // the device passes.
     std::string identity = udid.toString();
     int addedHere = 0;
-    for (const SEmcSymDevInfo& device : devices) {
+    // Each record is released once its node is made, so that the nodes
+    // reuse the records' memory rather than take more of the system.
+    for (; !devices.empty(); devices.pop_front()) {
+      const SEmcSymDevInfo& device = devices.front();
       const std::string key = deviceKey(device);
       trace(FI_TRACE_DEBUG, " Checking disk [%s] UDID [%s] for filtering.", key.c_str(),
             identity.c_str());
@@ -227,7 +235,7 @@ int CEmcSymPlugin::listArrayDevices(CFiNodeListFactory& factory, const CFiAttrib
       udid.setDevice(device.devName);
       identity = udid.toString();
       trace(FI_TRACE_DEBUG, " Adding disk [%s] UDID [%s].", key.c_str(), identity.c_str());
-      factory.add(deviceNode(device, identity));
+      factory.add(deviceNode(device, key, identity));
       ++addedHere;
     }
     if (addedHere == 0) trace(FI_TRACE_WARNING, "No disks are added for current enclosure.");

@@ -73,6 +73,16 @@ TEST(SaxParser, LinesJoinWithoutSeparatorIntoOneDocument) {
   EXPECT_EQ(parseLines({"<?xml version=\"1.0\" standalone=\"yes\" ?>", "<r><Sym",
                         "metrix id=\"0001\"/></r>"}),
             (std::vector<std::string>{"<r>", "<Symmetrix id=0001>", "</Symmetrix>", "</r>"}));
+  // A character split between lines, with an empty line between its parts.
+  EXPECT_EQ(parseLines({"<a>\xC3", "", "\xA9</a>"}),
+            (std::vector<std::string>{"<a>", "\xC3\xA9", "</a>"}));
+  // More lines than the reader takes in one read.
+  std::vector<std::string> many(1, "<a>");
+  for (int i = 0; i < 20000; ++i) many.push_back("<b n=\"" + std::to_string(i) + "\"/>");
+  many.push_back("</a>");
+  const std::vector<std::string> events = parseLines(many);
+  ASSERT_EQ(events.size(), 2u * 20000 + 2);
+  EXPECT_EQ(events[2 * 19999 + 1], "<b n=19999>");
 }
 
 TEST(SaxParser, CharacterDataPiecesAppendInOrderAsUtf8) {

@@ -129,18 +129,25 @@ std::wstring CFiSaxParseHandler::toWString(const XMLCh* text) {
   return CFiStringTool::str2wstr(toString(text));
 }
 
-// Attribute values are mostly short ASCII texts: those are assigned in one
-// step, the rest converted unit by unit.
+// Attribute values are mostly short ASCII texts: those are narrowed on the
+// stack in one pass and assigned in one step, the rest converted unit by
+// unit.
 void CFiSaxParseHandler::assignUtf8(std::string& out, const XMLCh* text) {
-  out.clear();
-  if (!text) return;
-  std::size_t n = 0;
-  while (text[n] != 0 && text[n] < 0x80) ++n;
-  if (text[n] == 0) {
-    out.resize(n);
-    for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<char>(text[i]);
+  if (!text) {
+    out.clear();
     return;
   }
+  char narrow[64];
+  std::size_t n = 0;
+  while (n < sizeof narrow && text[n] != 0 && text[n] < 0x80) {
+    narrow[n] = static_cast<char>(text[n]);
+    ++n;
+  }
+  if (n < sizeof narrow && text[n] == 0) {
+    out.assign(narrow, n);
+    return;
+  }
+  out.clear();
   appendUtf8Until(out, text, static_cast<std::size_t>(-1));
 }
 

@@ -143,11 +143,11 @@ void CFiSaxParseHandler::assignUtf8(std::string& out, const XMLCh* text) {
     narrow[n] = static_cast<char>(text[n]);
     ++n;
   }
+  out.clear();
   if (n < sizeof narrow && text[n] == 0) {
-    out.assign(narrow, n);
+    out.append(narrow, n);
     return;
   }
-  out.clear();
   appendUtf8Until(out, text, static_cast<std::size_t>(-1));
 }
 

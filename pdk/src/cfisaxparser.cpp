@@ -117,6 +117,24 @@ class LinesInputSource : public xercesc::InputSource {
   const std::vector<std::string>& m_lines;
 };
 
+// Parses `source` with `reader`, turning what the reader throws into what
+// CFiSaxParser::parse promises.
+void parseWith(xercesc::SAX2XMLReader* reader, const xercesc::InputSource& source) {
+  if (!reader) throw std::runtime_error("CFiSaxParser: the XML reader could not be created");
+  try {
+    reader->parse(source);
+  } catch (const xercesc::SAXParseException& e) {
+    throw fiDetachSaxParseException(e);
+  } catch (const xercesc::SAXException& e) {
+    throw xercesc::SAXException(e.getMessage(), fiSaxExceptionMemoryManager());
+  } catch (const xercesc::OutOfMemoryException&) {
+    throw std::bad_alloc();
+  } catch (const xercesc::XMLException& e) {
+    throw fiDetachSaxParseException(
+        xercesc::SAXParseException(e.getMessage(), nullptr, toXmlText(kSystemId).c_str(), 0, 0));
+  }
+}
+
 }  // namespace
 
 // Hands the reader the one schema file the caller named; every other
@@ -219,28 +237,12 @@ void CFiSaxParser::parse(const std::string& document) {
   // The reader reads the caller's bytes in place: the document outlives
   // the parse, and a listing of many devices is megabytes long.
   source.setCopyBufToStream(false);
-  parseSource(source);
+  parseWith(m_reader.get(), source);
 }
 
 void CFiSaxParser::parse(const std::vector<std::string>& lines) {
   const LinesInputSource source(lines, kSystemId);
-  parseSource(source);
-}
-
-void CFiSaxParser::parseSource(const xercesc::InputSource& source) {
-  if (!m_reader) throw std::runtime_error("CFiSaxParser: the XML reader could not be created");
-  try {
-    m_reader->parse(source);
-  } catch (const xercesc::SAXParseException& e) {
-    throw fiDetachSaxParseException(e);
-  } catch (const xercesc::SAXException& e) {
-    throw xercesc::SAXException(e.getMessage(), fiSaxExceptionMemoryManager());
-  } catch (const xercesc::OutOfMemoryException&) {
-    throw std::bad_alloc();
-  } catch (const xercesc::XMLException& e) {
-    throw fiDetachSaxParseException(
-        xercesc::SAXParseException(e.getMessage(), nullptr, toXmlText(kSystemId).c_str(), 0, 0));
-  }
+  parseWith(m_reader.get(), source);
 }
 
 }  // namespace quelb_pdk_4_4

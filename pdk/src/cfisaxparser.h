@@ -59,10 +59,6 @@ class QLB_PDK_EXPORT CFiSaxParser {
   class PlatformUse;
   class SchemaResolver;
 
-  // Parses `source`, turning what the reader throws into what parse()
-  // promises.
-  void parseSource(const xercesc::InputSource& source);
-
   xercesc::DefaultHandler* m_handler;  // not owned
   // Declared in the order they are needed: they go in the reverse order,
   // the reader first (it refers to the others) and the platform use last.

@@ -1,5 +1,7 @@
 #include "cficredentials.h"
 
+#include <cctype>
+
 #include <quelb/quelb_records.h>
 
 #include <cstring>
@@ -113,13 +115,28 @@ bool CFiCredentialsParser::opensSection(const std::string& line, const std::stri
   return true;
 }
 
+namespace {
+
+// Whether a name may stand for a secret ("PASSWORD", "Passphrase", a
+// misspelt "PASSWD"): then its value is never traced, whatever its form.
+bool namesSecret(const std::string& name) {
+  std::string upper;
+  for (char c : name) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper.find("PASS") != std::string::npos || upper.find("SECRET") != std::string::npos;
+}
+
+}  // namespace
+
 // Blanks around the "=" are allowed, as in the configuration files.
 void CFiCredentialsParser::readValue(const std::string& line, SFiCredential& credential) const {
   const size_t equals = line.find('=');
   const std::string rawName = CFiStringTool::trim(line.substr(0, equals));
   const std::string rawValue = CFiStringTool::trim(line.substr(equals + 1));
   if (!quoted(rawName)) {
-    trace(FI_TRACE_WARNING, "WARNING: Invalid credentials section '%s'", line.c_str());
+    // A line that names a secret is not traced: where its name ends is
+    // unknown, so any part of it may be the secret.
+    trace(FI_TRACE_WARNING, "WARNING: Invalid credentials section '%s'",
+          namesSecret(line) ? "<a line naming a password, not shown>" : line.c_str());
     return;
   }
   const std::string name = unquote(rawName);
@@ -130,8 +147,8 @@ void CFiCredentialsParser::readValue(const std::string& line, SFiCredential& cre
   } else if (quoted(rawValue)) {
     value = unquote(rawValue);
   } else {
-    trace(FI_TRACE_WARNING, "WARNING: Invalid value '%s' for key section '%s'", rawValue.c_str(),
-          name.c_str());
+    trace(FI_TRACE_WARNING, "WARNING: Invalid value '%s' for key section '%s'",
+          namesSecret(name) ? "<value not shown>" : rawValue.c_str(), name.c_str());
     return;
   }
 

@@ -60,7 +60,10 @@ TEST_F(Credentials, OnlyThreeTokenServiceSectionsOfTheVendorCount) {
   const std::string text =
       section("STORAGE_MANAGEMENT_SERVICE\\EMC_SYMMETRIX_SERVER\\1",
               "\"HOSTNAME\" = \"mgmt01\"\r\n\"USERNAME\"=\"admin\"\n\"PASSWORD\"=\"pa=ss\"x\"\n"
-              "\"PORT\"=dword:2707\n\"DATA\"=\"extra\"\n\"OTHER\"=junk\nHOSTNAME=\"bad\"\n\n") +
+              "\"PORT\"=dword:2707\n\"DATA\"=\"extra\"\n\"OTHER\"=junk\nHOSTNAME=\"bad\"\n"
+              // Malformed secrets: none of them may reach the trace.
+              "\"PASSWORD\"=zqA1\nPASSWORD=\"zqB2\"\n\"PASSWORD=zqC3\"\n"
+              "\"Passwd\"=zqD4 x\n\n") +
       section("STORAGE_MANAGEMENT_SERVICE\\EMC_SYMMETRIX_SERVER",
               "\"HOSTNAME\"=\"two\"\n" + kUserAndPassword) +
       section("OTHER_KEY\\EMC_SYMMETRIX_SERVER\\2", "\"HOSTNAME\"=\"other\"\n" + kUserAndPassword) +
@@ -87,7 +90,10 @@ TEST_F(Credentials, OnlyThreeTokenServiceSectionsOfTheVendorCount) {
   EXPECT_EQ(1, traces.count("WARNING: Invalid dword value 'x1' for key section 'PORT'"));
   EXPECT_EQ(QLB_SEV_INFO, traces.severityOf("INFO: adding array credentials for: vendor EMC, "
                                             "product SYMMETRIX, server mgmt01, username admin"));
-  EXPECT_EQ(0, traces.count("secret") + traces.count("pa=ss"));
+  EXPECT_EQ(0, traces.count("secret") + traces.count("pa=ss") + traces.count("zq"));
+  EXPECT_EQ(2, traces.count("WARNING: Invalid credentials section '<a line naming a password, "
+                            "not shown>'"));
+  EXPECT_EQ(2, traces.count("WARNING: Invalid value '<value not shown>'"));
 }
 
 TEST_F(Credentials, OpenArrayFlagSelectsSectionsAndWhetherInvalidOnesCount) {

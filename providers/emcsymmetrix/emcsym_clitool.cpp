@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstdarg>
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <stdexcept>
@@ -19,6 +21,7 @@
 #include "emcsym_clierror.h"
 #include "emcsym_clitool_util.h"
 #include "emcsym_handlers.h"
+#include "emcsym_names.h"
 
 using namespace quelb_pdk_4_4;
 using emcsym::narrow;
@@ -105,6 +108,23 @@ std::string joinLines(const std::vector<std::string>& lines, const char* separat
     text += lines[i];
   }
   return text;
+}
+
+std::string sidArgument(const std::string& symid, const wchar_t* operation) {
+  return " -sid " + checkedName(NAME_SYMID, symid, operation);
+}
+
+std::string fileArgument(const std::string& path) {
+  size_t end = path.size();
+  while (end > 0 && path[end - 1] == '\\') --end;
+  std::string quoted = " -file \"";
+  for (size_t i = 0; i < end; ++i) {
+    if (path[i] == '"') quoted += '\\';
+    quoted += path[i];
+  }
+  quoted += '"';
+  quoted.append(path, end, std::string::npos);
+  return quoted;
 }
 
 SEmcSymTuningParams readTuningParams(const CFiTraceLogPtr& traceLog) {
@@ -202,7 +222,20 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
   const std::string full = fullCommand(command);
   trace(FI_TRACE_INFO, "Executing CLI command: [%s]", full.c_str());
 
+  // A run inside the retries of another command is itself a retry.
+  const bool nested = insideRetries();
+  if (nested) takeRetryRun();
+  // One retry run: counted, and its time charged to the budget.
+  auto retryRun = [&]() {
+    takeRetryRun();
+    const auto from = std::chrono::steady_clock::now();
+    const int code = runLocked(*pipe, full, output, timeoutSec);
+    chargeRetryTime(from);
+    return code;
+  };
+  const auto from = std::chrono::steady_clock::now();
   int result = runLocked(*pipe, full, output, timeoutSec);
+  if (nested) chargeRetryTime(from);
   if (result == 0) return 0;
 
   auto traceOutput = [&]() {
@@ -215,16 +248,16 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
           full.c_str(), static_cast<long>(pipe->getLastError().getExitStatus()));
   }
 
-  if (retryOnGatekeeperLock && !m_releasingLocks && isGatekeeperLocked(output)) {
+  if (retryOnGatekeeperLock && !nested && isGatekeeperLocked(output)) {
     const SEmcSymTuningParams params = emcsym::readTuningParams(m_traceLog);
     bool locked = true;
     for (uint32_t attempt = 1; attempt <= params.lockRetryAttempts && locked; ++attempt) {
       trace(FI_TRACE_WARNING,
             "Gate keeper is locked. Retrying [%u/%u] till the lock on the gate keeper is release.",
             attempt, params.lockRetryAttempts);
-      fiSleep(static_cast<unsigned long>(params.lockRetryDelayInSec) * 1000UL);
+      retryPause(static_cast<unsigned long>(params.lockRetryDelayInSec) * 1000UL);
       trace(FI_TRACE_DETAIL, "Retrying CLI command: [%s]", full.c_str());
-      result = runLocked(*pipe, full, output, timeoutSec);
+      result = retryRun();
       if (result == 0) {
         trace(FI_TRACE_DETAIL, "Command passed on retry.");
         return 0;
@@ -236,13 +269,16 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
         locked = false;
       }
     }
-    if (locked) {
+    // The locks are released once per operation: a second release would
+    // find the same holder (or none) and only add runs.
+    if (locked && !m_locksReleased) {
+      m_locksReleased = true;
       trace(FI_TRACE_WARNING, "Gate keeper is locked. Releasing the lock on the gate keeper.");
       releaseGatekeeperLocks();
       trace(FI_TRACE_DETAIL,
             "execSymCLI : Retrying command [%s] after deleting the lock forcefully.", full.c_str());
       output.clear();
-      result = runLocked(*pipe, full, output, timeoutSec);
+      result = retryRun();
     }
   }
   if (result == 0) return 0;
@@ -254,10 +290,48 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
   // record of the close that stopped the child (code 11, exit status 1067);
   // for a child that could not be started, the cause the pipe recorded.
   const EFiExecPipe last = pipe->getLastError();
-  m_lastFailure = EEmcSymCliFailure(
-      last.getCode() != QLB_EXEC_PIPE_SUCCESS ? last : EFiExecPipe(full, result), output);
+  recordFailure(EEmcSymCliFailure(
+      last.getCode() != QLB_EXEC_PIPE_SUCCESS ? last : EFiExecPipe(full, result), output));
   if (throwOnError) throw m_lastFailure;
   return result;
+}
+
+void CEmcSymCliTool::retryPause(unsigned long ms) {
+  if (!m_retryBudget.takeTime(ms)) retryBoundReached();
+  if (ms > 0) fiSleep(ms);
+}
+
+void CEmcSymCliTool::takeRetryRun() {
+  if (!m_retryBudget.takeRun()) retryBoundReached();
+}
+
+void CEmcSymCliTool::chargeRetryTime(std::chrono::steady_clock::time_point from) {
+  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - from);
+  if (!m_retryBudget.takeTime(static_cast<uint64_t>(spent.count()))) retryBoundReached();
+}
+
+void CEmcSymCliTool::retryBoundReached() const {
+  const size_t kShownLines = 10;
+  const Lines& output = m_lastFailure.getOutput();
+  const Lines shown(output.begin(), output.begin() + static_cast<long>(std::min(
+                                                         output.size(), kShownLines)));
+  const std::string where = "the operation stopped retrying after " + m_retryBudget.describe() +
+                            "; the last failed command was [" + m_lastFailure.getCommand() +
+                            "], exit status " + std::to_string(m_lastFailure.getExitStatus()) +
+                            ", output: " + emcsym::joinLines(shown, " | ");
+  trace(FI_TRACE_ERROR, "%s", where.c_str());
+  throw CEmcSymCliException(3, L"[execSymCLI]", where, Lines(), emcsym::kCliToolSourceFile,
+                            __LINE__);
+}
+
+void CEmcSymCliTool::recordFailure(const EEmcSymCliFailure& failure) {
+  m_lastFailure = failure;
+  ++m_failureCount;
+}
+
+void CEmcSymCliTool::recordUnreadable(const std::wstring& command, const Lines& output) {
+  recordFailure(EEmcSymCliFailure(EFiExecPipe(fullCommand(command), QLB_EXEC_PIPE_SUCCESS), output));
 }
 
 void CEmcSymCliTool::releaseGatekeeperLocks() {
@@ -321,8 +395,8 @@ CEmcSymCliTool::LockMap CEmcSymCliTool::symCfgGetLockList() {
     const std::vector<SEmcSymArrayInfo> arrays = getSymmetrixList();
     for (const SEmcSymArrayInfo& array : arrays) {
       Lines output;
-      execSymCLI(toolCommand(emcsym::kSymCfg,
-                             " -sid " + array.symid + " -lock list " + getOutputFormatSuffix()),
+      execSymCLI(toolCommand(emcsym::kSymCfg, emcsym::sidArgument(array.symid, L"[symCfgGetLockList]") +
+                                                  " -lock list " + getOutputFormatSuffix()),
                  output, false, false, DEFAULT_TIMEOUT_SEC);
       size_t first = 0;
       while (first < output.size() && CFiStringTool::trim(output[first]).empty()) {
@@ -349,7 +423,8 @@ CEmcSymCliTool::LockMap CEmcSymCliTool::symCfgGetLockList() {
 int CEmcSymCliTool::symCfgReleaseLock(const std::string& symid, int lockNumber) {
   trace(FI_TRACE_WARNING, "Releasing lock %d for symmetrix %s.", lockNumber, symid.c_str());
   Lines output;
-  return execSymCLI(toolCommand(emcsym::kSymCfg, " -sid " + symid + " -noprompt -lockn " +
+  return execSymCLI(toolCommand(emcsym::kSymCfg, emcsym::sidArgument(symid, L"[symCfgReleaseLock]") +
+                                                     " -noprompt -lockn " +
                                                      std::to_string(lockNumber) + " release "),
                     output, false, false, DEFAULT_TIMEOUT_SEC);
 }
@@ -383,12 +458,14 @@ bool CEmcSymCliTool::parseOutput(const std::wstring& command, Lines& output,
   if (error.empty()) return true;
   trace(FI_TRACE_ERROR, "%s: the output of [%s] cannot be parsed: %s", what,
         narrow(command).c_str(), error.c_str());
+  m_parseError = error;
   return false;
 }
 
 void CEmcSymCliTool::parseOutputOrThrow(const std::wstring& command, Lines& output,
                                         CFiSaxParseHandler& handler, int line) {
   if (!parseOutput(command, output, handler, "CEmcSymCliTool")) {
-    throw CEmcSymCliException(3, command, "[parseXML]", output, emcsym::kCliToolSourceFile, line);
+    throw CEmcSymCliException(3, command, "[parseXML] (" + m_parseError + ")", output,
+                              emcsym::kCliToolSourceFile, line);
   }
 }

@@ -31,6 +31,7 @@
 #ifndef EMCSYM_CLITOOL_H
 #define EMCSYM_CLITOOL_H
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -47,6 +48,7 @@
 #include "emcsym_clierror.h"
 #include "emcsym_clifailure.h"
 #include "emcsym_records.h"
+#include "emcsym_retrybudget.h"
 
 class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
  public:
@@ -104,6 +106,14 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // those locks are being released do not start another release of their
   // own (their failure is final): a release must not recurse into itself.
   //
+  // Retries are bounded per tool object, that is per operation
+  // (CEmcSymRetryBudget: 200 retry runs, 600 s); reaching a bound throws
+  // CEmcSymCliException ("[execSymCLI]") naming it. Inside the retries of
+  // another command (a refresh, an add, the HBA discovery) a command does
+  // not retry on its own, and the forced lock release runs at most once
+  // per tool: the outer retries already repeat it, and nesting them would
+  // multiply the runs.
+  //
   // A failure is thrown as EEmcSymCliFailure (an EFiExecPipe that also
   // holds the output), and kept: lastFailure() is the record of the last
   // failed run of this tool, so that a caller that goes on after a failure
@@ -111,6 +121,10 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   int execSymCLI(const std::wstring& command, Lines& output, bool throwOnError,
                  bool retryOnGatekeeperLock, uint32_t timeoutSec);
   const EEmcSymCliFailure& lastFailure() const { return m_lastFailure; }
+  // How many failures this tool has recorded (failed runs and outputs that
+  // could not be read); a caller compares it before and after a step to
+  // learn whether lastFailure() belongs to that step.
+  int failureCount() const { return m_failureCount; }
 
   // Blanks every line before the one holding "<?xml" and after the first
   // one holding "</SymCLI_ML". Throws CEmcSymCliException ("[cleanXML]")
@@ -129,16 +143,20 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // --- Inventory, devices, hosts -----------------------------------------
   // symcfg discover. Throws EFiExecPipe on failure.
   int symCfgDiscover();
-  // The locally attached arrays; empty when the output cannot be parsed.
+  // The locally attached arrays. Output that cannot be parsed is thrown as
+  // CEmcSymCliException ("[parseXML]", with the output), so that start-up
+  // names the cause instead of reporting that no array is attached.
   std::vector<SEmcSymArrayInfo> getSymmetrixList();
   // Sums of the available and total megabytes of the array's disks, each
   // value added as its decimal conversion gives it (a negative one lowers
   // the sum, text that is no number adds 0). 0, or the failed command's
-  // result code (3 for output that cannot be read).
+  // result code (3 for output that cannot be read). lastFailure() holds
+  // the cause of a non-zero result (an unreadable output is recorded with
+  // code QLB_EXEC_PIPE_SUCCESS and the output).
   int getSymmetrixSize(const std::string& symid, uint64_t& availableMegabytes,
                        uint64_t& totalMegabytes);
-  // The version text of "symcli -output XML" (e.g. "V7.0.0.0"); empty when
-  // the output cannot be parsed.
+  // The version text of "symcli -output XML" (e.g. "V7.0.0.0"); output
+  // that cannot be parsed is thrown as CEmcSymCliException ("[parseXML]").
   std::string getSymCliVersion();
 
   // Host node names of the array's masking database, without repeats.
@@ -153,6 +171,8 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // The array's fibre devices without BCVs, or with `verbose` every device
   // in full.
   // A deque: the records the handler built are handed over, not copied.
+  // Output that cannot be parsed is thrown as CEmcSymCliException
+  // ("[parseXML]"): an unreadable listing is no empty array.
   void getSymDevList(const std::string& symid, std::deque<SEmcSymDevInfo>& devices, bool verbose);
   // The record of one device; an empty record when the output holds none.
   SEmcSymDevInfo getSymDev(const std::string& symid, const std::string& devName);
@@ -198,9 +218,12 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // when the gatekeeper stayed locked for 10 attempts of one add.
   int symMaskAdd(const SEmcSymDevInfo& device, const std::vector<std::string>& hbaWwns,
                  const SEmcSymMaskHostInfo& hostInfo);
-  // Removes one assignment, pauses 1 s and refreshes its array. Failures
-  // are traced only.
-  void symMaskRemove(const SEmcSymAssignment& assignment);
+  // Removes one assignment, pauses 1 s and refreshes its array. 0 when
+  // both succeeded; otherwise the result of the step that failed first,
+  // and *failedStep (when given) is "remove" or "refresh" with
+  // lastFailure() holding its cause. The caller decides whether a failure
+  // ends its operation; the device may still be visible to that HBA.
+  int symMaskRemove(const SEmcSymAssignment& assignment, const char** failedStep = nullptr);
   // Refreshes the masking view of `symid` (all arrays when empty), retrying
   // with the tuning parameters. 0, or the last run's result code.
   int symMaskRefresh(const std::string& symid);
@@ -250,8 +273,9 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
                        const std::vector<SEmcSymDevInfo>& sources,
                        const std::vector<SEmcSymDevInfo>& targets);
   // Terminates the clone or snap sessions of every array (no command for a
-  // mirror). Failures are traced only.
-  void deleteCopy(const std::wstring& splitType, const PairFileMap& pairFiles);
+  // mirror). Every array is tried; 0, or the result of the last terminate
+  // that failed (lastFailure() holds its cause).
+  int deleteCopy(const std::wstring& splitType, const PairFileMap& pairFiles);
   // The method that copies source to target: a clone session of the pair
   // on the source, else a snap session, else a split BCV pair. Throws
   // CEmcSymCliException ("[determineSplitType]") when none applies.
@@ -278,15 +302,41 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   bool isGatekeeperLocked(const Lines& output);
   // Releases the listed symcfg locks, or locks 1 to 15 of every array.
   void releaseGatekeeperLocks();
+  // The retry budget (emcsym_retrybudget.h): a pause between retries, and
+  // the count of one retry run. Both throw when a bound is reached.
+  void retryPause(unsigned long ms);
+  void takeRetryRun();
+  // Charges the time since `from` (a retry run's start) to the budget.
+  void chargeRetryTime(std::chrono::steady_clock::time_point from);
+  // Throws the CEmcSymCliException of a reached bound.
+  [[noreturn]] void retryBoundReached() const;
+  // Marks the retries of an outer command for the life of a scope: the
+  // commands run inside count as retry runs and do not retry on their own.
+  class RetryScope {
+   public:
+    explicit RetryScope(CEmcSymCliTool& tool) : m_tool(tool) { ++m_tool.m_retryDepth; }
+    ~RetryScope() { --m_tool.m_retryDepth; }
+    RetryScope(const RetryScope&) = delete;
+    RetryScope& operator=(const RetryScope&) = delete;
+
+   private:
+    CEmcSymCliTool& m_tool;
+  };
+  bool insideRetries() const { return m_retryDepth > 0 || m_releasingLocks; }
   // Trims the output to its document and parses it with `handler`. False,
   // traced with `what`, when the reader or the handler reports an error;
   // cleanXML's exception passes on.
   bool parseOutput(const std::wstring& command, Lines& output,
                    quelb_pdk_4_4::CFiSaxParseHandler& handler, const char* what);
   // As parseOutput, but a parse error is thrown as CEmcSymCliException
-  // ("[parseXML]") raised at `line`.
+  // ("[parseXML] (<the reader's or handler's error>)") raised at `line`.
   void parseOutputOrThrow(const std::wstring& command, Lines& output,
                           quelb_pdk_4_4::CFiSaxParseHandler& handler, int line);
+  // Keeps `failure` as lastFailure() and counts it.
+  void recordFailure(const EEmcSymCliFailure& failure);
+  // Records output of `command` that could not be read (code
+  // QLB_EXEC_PIPE_SUCCESS, the output as it was printed).
+  void recordUnreadable(const std::wstring& command, const Lines& output);
 
   // One query of the state polls: the state of the first record, and how
   // far its copy is (", 40% copied", or empty when the output does not
@@ -298,9 +348,10 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // <state>: ..." that hosts show as progress.
   bool pollState(const char* tool, const Lines& symids, const Lines& pairFiles,
                  const std::string& inProgress, const std::string& done, std::string& badState);
-  // Runs "<tool> -sid S -file F<action>" for every array of the map.
-  void runPerArray(const char* tool, const PairFileMap& pairFiles, const std::string& action,
-                   bool throwOnError);
+  // Runs "<tool> -sid S -file F<action>" for every array of the map; 0, or
+  // the result of the last run that failed.
+  int runPerArray(const char* tool, const PairFileMap& pairFiles, const std::string& action,
+                  bool throwOnError);
   // symCfgDiscover inside the retries of other commands: a failure is
   // traced and does not end them.
   void discoverArrays();
@@ -323,9 +374,17 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // library and aborts.
   bool m_releasingLocks;
   EEmcSymCliFailure m_lastFailure;
+  int m_failureCount = 0;
+  CEmcSymRetryBudget m_retryBudget;
+  // How many RetryScopes are open.
+  int m_retryDepth = 0;
+  // Whether this tool has already released the gatekeeper locks.
+  bool m_locksReleased = false;
   // The check that failed last (traceCheck), for the exceptions of the
   // operations.
   std::string m_failedCheck;
+  // The error of the last output parseOutput could not parse.
+  std::string m_parseError;
 };
 
 #endif  // EMCSYM_CLITOOL_H

@@ -7,6 +7,7 @@
 #include "emcsym_clitool.h"
 #include "emcsym_clitool_util.h"
 #include "emcsym_handlers.h"
+#include "emcsym_names.h"
 
 using namespace quelb_pdk_4_4;
 using emcsym::narrow;
@@ -31,9 +32,7 @@ std::vector<SEmcSymArrayInfo> CEmcSymCliTool::getSymmetrixList() {
   Lines output;
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   CEmcSymCfgListHandler handler;
-  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getSymmetrixList")) {
-    return std::vector<SEmcSymArrayInfo>();
-  }
+  parseOutputOrThrow(command, output, handler, __LINE__);
   return handler.getResult();
 }
 
@@ -42,7 +41,8 @@ int CEmcSymCliTool::getSymmetrixSize(const std::string& symid, uint64_t& availab
   availableMegabytes = 0;
   totalMegabytes = 0;
   const std::wstring command =
-      toolCommand(emcsym::kSymDisk, " list  -sid " + symid + getOutputFormatSuffix());
+      toolCommand(emcsym::kSymDisk, " list " + emcsym::sidArgument(symid, L"[getSymmetrixSize]") +
+                                      getOutputFormatSuffix());
   Lines output;
   const int result = execSymCLIStatus(command, output);
   if (result != 0) {
@@ -50,10 +50,15 @@ int CEmcSymCliTool::getSymmetrixSize(const std::string& symid, uint64_t& availab
     return result;
   }
   CEmcSymMaskDiskHandler handler;
+  const Lines printed = output;
   try {
-    if (!parseOutput(command, output, handler, "CEmcSymCliTool::getSymmetrixSize")) return 3;
+    if (!parseOutput(command, output, handler, "CEmcSymCliTool::getSymmetrixSize")) {
+      recordUnreadable(command, printed);
+      return 3;
+    }
   } catch (const CEmcSymCliException&) {
     trace(FI_TRACE_ERROR, "CEmcSymCliTool::getSymmetrixSize: no XML document in the disk list");
+    recordUnreadable(command, printed);
     return 3;
   }
   for (const SEmcSymDiskInfo& disk : handler.getResult()) {
@@ -71,15 +76,14 @@ std::string CEmcSymCliTool::getSymCliVersion() {
   Lines output;
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   CEmcSymVersionHandler handler;
-  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getSymCliVersion")) {
-    return std::string();
-  }
+  parseOutputOrThrow(command, output, handler, __LINE__);
   return handler.getResult();
 }
 
 std::vector<std::string> CEmcSymCliTool::symMaskdbListDatabase(const std::string& symid) {
-  const std::wstring command = toolCommand(
-      emcsym::kSymMaskDb, " -sid " + symid + " list database " + getOutputFormatSuffix());
+  const std::wstring command =
+      toolCommand(emcsym::kSymMaskDb, emcsym::sidArgument(symid, L"[symMaskdbListDatabase]") +
+                                          " list database " + getOutputFormatSuffix());
   Lines output;
   const int result = execSymCLIStatus(command, output);
   if (result != 0) {
@@ -104,8 +108,9 @@ std::vector<std::string> CEmcSymCliTool::symMaskdbListDatabase(const std::string
 
 std::map<std::string, std::vector<std::string> > CEmcSymCliTool::getHostMap(
     const std::string& symid) {
-  const std::wstring command = toolCommand(
-      emcsym::kSymMaskDb, " -sid " + symid + " list database " + getOutputFormatSuffix());
+  const std::wstring command =
+      toolCommand(emcsym::kSymMaskDb, emcsym::sidArgument(symid, L"[getHostMap]") +
+                                          " list database " + getOutputFormatSuffix());
   Lines output;
   if (execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC) != 0) {
     trace(FI_TRACE_ERROR, "%s", kNoMaskingDatabase);
@@ -122,7 +127,8 @@ int CEmcSymCliTool::getHostLoginMap(const std::string& symid,
                                     std::map<std::string, SEmcSymMaskHostInfo>& hosts) {
   hosts.clear();
   const std::wstring command =
-      toolCommand(emcsym::kSymMask, " -sid " + symid + " list logins " + getOutputFormatSuffix());
+      toolCommand(emcsym::kSymMask, emcsym::sidArgument(symid, L"[getHostLoginMap]") +
+                                        " list logins " + getOutputFormatSuffix());
   Lines output;
   const int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
   if (result != 0) {
@@ -139,19 +145,20 @@ void CEmcSymCliTool::getSymDevList(const std::string& symid, std::deque<SEmcSymD
                                    bool verbose) {
   devices.clear();
   const std::wstring command =
-      toolCommand(emcsym::kSymDev, " -sid " + symid + (verbose ? " -v " : " -fibre -nobcv ") +
+      toolCommand(emcsym::kSymDev, emcsym::sidArgument(symid, L"[getSymDevList]") + (verbose ? " -v " : " -fibre -nobcv ") +
                                        " list " + getOutputFormatSuffix());
   Lines output;
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   CEmcSymDevShowHandler handler;
-  if (parseOutput(command, output, handler, "CEmcSymCliTool::getSymDevList")) {
-    devices = handler.takeResult();
-  }
+  parseOutputOrThrow(command, output, handler, __LINE__);
+  devices = handler.takeResult();
 }
 
 SEmcSymDevInfo CEmcSymCliTool::getSymDev(const std::string& symid, const std::string& devName) {
   const std::wstring command =
-      toolCommand(emcsym::kSymDev, " -sid " + symid + " show " + devName + getOutputFormatSuffix());
+      toolCommand(emcsym::kSymDev, emcsym::sidArgument(symid, L"[getSymDev]") + " show " +
+                                       emcsym::checkedName(emcsym::NAME_DEVICE, devName, L"[getSymDev]") +
+                                       getOutputFormatSuffix());
   Lines output;
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   CEmcSymDevShowHandler handler;
@@ -167,7 +174,10 @@ SEmcSymDevInfo CEmcSymCliTool::getSymDev(const std::string& symid, const std::st
 std::vector<SEmcSymAssignment> CEmcSymCliTool::getDevAssignmentMap(const std::string& symid,
                                                                    const std::string& devName) {
   const std::wstring command =
-      toolCommand(emcsym::kSymMaskDb, " -sid " + symid + " -dev " + devName + " list assignment " +
+      toolCommand(emcsym::kSymMaskDb, emcsym::sidArgument(symid, L"[getDevAssignmentMap]") + " -dev " +
+                                          emcsym::checkedName(emcsym::NAME_DEVICE, devName,
+                                                              L"[getDevAssignmentMap]") +
+                                          " list assignment " +
                                           getOutputFormatSuffix());
   Lines output;
   const int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
@@ -196,5 +206,6 @@ std::string CEmcSymCliTool::findConfiguredTarget(const std::wstring& configuredT
   }
   const std::string devName = target.substr(separator + 2);
   trace(FI_TRACE_INFO, "DevId supplied in snapshot config spec is %s", devName.c_str());
-  return devName;
+  // Taken as it is, "0040;x" or "0040 -force" would reach a command line.
+  return emcsym::checkedName(emcsym::NAME_DEVICE, devName, L"[findConfiguredTarget]");
 }

@@ -1,4 +1,6 @@
 // CEmcSymCliTool: host and HBA discovery and LUN masking.
+#include <memory>
+
 #include "cfiexecpipe.h"
 #include "cfinetwork.h"
 #include "cfisleep.h"
@@ -6,9 +8,12 @@
 #include "emcsym_clitool.h"
 #include "emcsym_clitool_util.h"
 #include "emcsym_handlers.h"
+#include "emcsym_names.h"
 
 using namespace quelb_pdk_4_4;
 using emcsym::narrow;
+using emcsym::checkedName;
+using emcsym::sidArgument;
 using emcsym::toolCommand;
 
 namespace {
@@ -51,12 +56,15 @@ std::vector<SEmcSymHbaInfo> CEmcSymCliTool::symMaskDiscoverHba(const std::string
   const std::wstring command =
       toolCommand(emcsym::kSymMask, " discover hba -rename " + getOutputFormatSuffix());
   Lines output;
+  // Inside another command's retries the discovery runs once.
+  const bool retryHere = !insideRetries();
   int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
   if (result == 0) {
     trace(FI_TRACE_INFO, "symmask command is sucessfull.");
-  } else {
+  } else if (retryHere) {
     trace(FI_TRACE_WARNING,
           "symmask discover hba -rename command is failing checking array connectivity");
+    RetryScope retrying(*this);
     discoverArrays();
     symMaskRefresh(symid);
     trace(FI_TRACE_INFO,
@@ -66,7 +74,7 @@ std::vector<SEmcSymHbaInfo> CEmcSymCliTool::symMaskDiscoverHba(const std::string
       if (result == 0) break;
       discoverArrays();
       symMaskRefresh(symid);
-      fiSleep(kDiscoverHbaPauseMs);
+      retryPause(kDiscoverHbaPauseMs);
     }
   }
   // The records are those of the last run's output, even when it failed.
@@ -128,11 +136,16 @@ std::vector<std::string> CEmcSymCliTool::symGetHbaList(const std::string& symid,
   std::wstring command;
   Lines output;
   auto run = [&]() {
-    command = toolCommand(emcsym::kSymMaskDb, " -sid " + symid + " -host " + name +
-                                                  " list capacity " + getOutputFormatSuffix());
+    command = toolCommand(emcsym::kSymMaskDb,
+                          sidArgument(symid, L"[symGetHbaList]") + " -host " +
+                              checkedName(emcsym::NAME_HOST, name, L"[symGetHbaList]") +
+                              " list capacity " + getOutputFormatSuffix());
     return execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
   };
   int result = run();
+  // The runs after the first are retries: the commands inside do not retry
+  // on their own.
+  RetryScope retrying(*this);
   if (result != 0) {
     symMaskDiscoverHba(symid);
     result = run();
@@ -184,7 +197,8 @@ std::vector<SEmcSymDirectorPort> CEmcSymCliTool::symGetDirectorPortList(
     const std::string& symid, const std::string& hostName) {
   const std::wstring command =
       toolCommand(emcsym::kSymCfg,
-                  " -sid " + symid + " list -connections -sorthost " + getOutputFormatSuffix());
+                  sidArgument(symid, L"[symGetDirectorPortList]") +
+                      " list -connections -sorthost " + getOutputFormatSuffix());
   Lines output;
   const int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
   if (result != 0) {
@@ -323,6 +337,8 @@ int CEmcSymCliTool::runMaskAdd(const std::wstring& command, bool* gatekeeperFail
   *gatekeeperFailed = false;
   Lines output;
   for (int attempt = 1;; ++attempt) {
+    // The attempts after the first are this command's own retries.
+    std::unique_ptr<RetryScope> retrying(attempt > 1 ? new RetryScope(*this) : nullptr);
     const int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
     if (result == 0) return 0;
     if (!findError(output, kGatekeeperNotOpened)) {
@@ -337,7 +353,7 @@ int CEmcSymCliTool::runMaskAdd(const std::wstring& command, bool* gatekeeperFail
       *gatekeeperFailed = true;
       return result;
     }
-    fiSleep(kMaskAddPauseMs);
+    retryPause(kMaskAddPauseMs);
   }
 }
 
@@ -359,9 +375,14 @@ int CEmcSymCliTool::symMaskAdd(const SEmcSymDevInfo& device,
           hostInfo.print(m_traceLog);
           ++inaccessible;
         }
+        const wchar_t* const operation = L"[symMaskAdd]";
         const std::wstring command = toolCommand(
-            emcsym::kSymMask, " -sid " + device.symid + " -wwn " + wwn + " -dir " + director.first +
-                                  " -port " + port + " -noprompt" + " add devs " + device.devName);
+            emcsym::kSymMask,
+            sidArgument(device.symid, operation) + " -wwn " +
+                checkedName(emcsym::NAME_WWN, wwn, operation) + " -dir " +
+                checkedName(emcsym::NAME_DIRECTOR, director.first, operation) + " -port " +
+                checkedName(emcsym::NAME_PORT, port, operation) + " -noprompt" + " add devs " +
+                checkedName(emcsym::NAME_DEVICE, device.devName, operation));
         bool gatekeeperFailed = false;
         const int result = runMaskAdd(command, &gatekeeperFailed);
         if (gatekeeperFailed) return result;
@@ -384,29 +405,47 @@ int CEmcSymCliTool::symMaskAdd(const SEmcSymDevInfo& device,
   return kNoValidMapping;
 }
 
-void CEmcSymCliTool::symMaskRemove(const SEmcSymAssignment& assignment) {
+int CEmcSymCliTool::symMaskRemove(const SEmcSymAssignment& assignment, const char** failedStep) {
+  const wchar_t* const operation = L"[symMaskRemove]";
   const std::wstring command = toolCommand(
-      emcsym::kSymMask, " -sid " + assignment.symid + " -wwn " + assignment.portWwn + " -dir " +
-                            assignment.director + " -port " + assignment.port + " -force" +
-                            " remove devs " + assignment.devNumber);
+      emcsym::kSymMask,
+      sidArgument(assignment.symid, operation) + " -wwn " +
+          checkedName(emcsym::NAME_WWN, assignment.portWwn, operation) + " -dir " +
+          checkedName(emcsym::NAME_DIRECTOR, assignment.director, operation) + " -port " +
+          checkedName(emcsym::NAME_PORT, assignment.port, operation) + " -force" +
+          " remove devs " + checkedName(emcsym::NAME_DEVICE, assignment.devNumber, operation));
   Lines output;
-  execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
+  const int removed = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
+  // The cause of a failed remove, before the refresh's runs replace it.
+  const EEmcSymCliFailure removeFailure = m_lastFailure;
   fiSleep(kMaskRemovePauseMs);
-  symMaskRefresh(assignment.symid);
+  const int refreshed = symMaskRefresh(assignment.symid);
+  if (removed != 0) {
+    m_lastFailure = removeFailure;
+    if (failedStep) *failedStep = "remove";
+    return removed;
+  }
+  if (refreshed != 0 && failedStep) *failedStep = "refresh";
+  return refreshed;
 }
 
 int CEmcSymCliTool::symMaskRefresh(const std::string& symid) {
   const SEmcSymTuningParams params = emcsym::readTuningParams(m_traceLog);
   const unsigned long delayMs = static_cast<unsigned long>(params.lockRetryDelayInSec) * 1000UL;
   const std::wstring command = toolCommand(
-      emcsym::kSymMask, (symid.empty() ? std::string() : " -sid " + symid) + " refresh -noprompt");
+      emcsym::kSymMask,
+      (symid.empty() ? std::string() : sidArgument(symid, L"[symMaskRefresh]")) +
+          " refresh -noprompt");
   Lines output;
   trace(FI_TRACE_INFO, "Running symmask refresh command");
+  // Inside another command's retries the refresh runs once.
+  const bool retryHere = !insideRetries();
   int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
-  if (result == 0) return 0;
+  if (result == 0 || !retryHere) return result;
   trace(FI_TRACE_WARNING, "Refresh command failed, retrying");
+  RetryScope retrying(*this);
   for (uint32_t attempt = 1; attempt <= params.lockRetryAttempts; ++attempt) {
-    fiSleep(delayMs);
+    retryPause(delayMs);
     result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
     if (result == 0) {
       trace(FI_TRACE_INFO, "Refresh command passed after retry.");
@@ -417,7 +456,7 @@ int CEmcSymCliTool::symMaskRefresh(const std::string& symid) {
   }
   for (uint32_t attempt = 1; attempt <= params.lockRetryAttempts; ++attempt) {
     discoverArrays();
-    fiSleep(delayMs);
+    retryPause(delayMs);
     result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
     if (result == 0) {
       trace(FI_TRACE_INFO, "Refresh command passed after retry for array discovery.");

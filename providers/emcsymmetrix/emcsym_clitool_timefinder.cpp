@@ -6,6 +6,7 @@
 #include "emcsym_clierror.h"
 #include "emcsym_clitool.h"
 #include "emcsym_clitool_util.h"
+#include "emcsym_names.h"
 #include "emcsym_config.h"
 #include "emcsym_handlers.h"
 #include "emcsym_pairfile.h"
@@ -41,23 +42,30 @@ const SEmcSymSessionInfo* findSession(const std::vector<SEmcSymSessionInfo>& ses
 
 }  // namespace
 
-void CEmcSymCliTool::runPerArray(const char* tool, const PairFileMap& pairFiles,
-                                 const std::string& action, bool throwOnError) {
+int CEmcSymCliTool::runPerArray(const char* tool, const PairFileMap& pairFiles,
+                                const std::string& action, bool throwOnError) {
+  int failed = 0;
   for (const auto& entry : pairFiles) {
     Lines output;
-    execSymCLI(toolCommand(tool, " -sid " + entry.first + " -file " + entry.second + action),
-               output, throwOnError, true, DEFAULT_TIMEOUT_SEC);
+    const int result =
+        execSymCLI(toolCommand(tool, emcsym::sidArgument(entry.first, L"[runPerArray]") +
+                                          emcsym::fileArgument(entry.second) + action),
+                   output, throwOnError, true, DEFAULT_TIMEOUT_SEC);
+    if (result != 0) failed = result;
   }
+  return failed;
 }
 
 void CEmcSymCliTool::symSnapCreate(const PairFileMap& pairFiles) {
   for (const auto& entry : pairFiles) {
     Lines output;
     execSymCLI(toolCommand(emcsym::kSymSnap,
-                           " create -sid " + entry.first + " -file " + entry.second + " -noprompt"),
+                           " create" + emcsym::sidArgument(entry.first, L"[symSnapCreate]") +
+                               emcsym::fileArgument(entry.second) + " -noprompt"),
                output, true, true, DEFAULT_TIMEOUT_SEC);
-    execSymCLI(toolCommand(emcsym::kSymSnap, " activate -sid " + entry.first + " -file " +
-                                                 entry.second + " -noprompt"),
+    execSymCLI(toolCommand(emcsym::kSymSnap, " activate" +
+                                                 emcsym::sidArgument(entry.first, L"[symSnapCreate]") +
+                                                 emcsym::fileArgument(entry.second) + " -noprompt"),
                output, true, true, DEFAULT_TIMEOUT_SEC);
   }
 }
@@ -74,7 +82,8 @@ std::vector<SEmcSymPairInfo> CEmcSymCliTool::getStatusOfPairs(const PairFileMap&
   std::vector<SEmcSymPairInfo> pairs;
   for (const auto& entry : pairFiles) {
     const std::wstring command =
-        toolCommand(emcsym::kSymMir, " -sid " + entry.first + " -file " + entry.second + " query " +
+        toolCommand(emcsym::kSymMir, emcsym::sidArgument(entry.first, L"[getStatusOfPairs]") +
+                                         emcsym::fileArgument(entry.second) + " query " +
                                          getOutputFormatSuffix());
     Lines output;
     execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
@@ -91,7 +100,8 @@ bool CEmcSymCliTool::queryFirstState(const char* tool, const std::string& symid,
                                      std::string& progress) {
   progress.clear();
   const std::wstring command = toolCommand(
-      tool, " -sid " + symid + " -file " + pairFile + " query " + getOutputFormatSuffix());
+      tool, emcsym::sidArgument(symid, L"[queryFirstState]") + emcsym::fileArgument(pairFile) +
+                " query " + getOutputFormatSuffix());
   Lines output;
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   const std::string name(tool);
@@ -192,8 +202,9 @@ int CEmcSymCliTool::symCloneSplit(const SEmcSymDevInfo& source, const SEmcSymDev
                            std::vector<SEmcSymDevInfo>(1, target));
   Lines output;
   return execSymCLI(
-      toolCommand(emcsym::kSymClone, " -sid " + source.symid + " -file " +
-                                         pairFile.getFilesByIndex()[0] + " split -noprompt"),
+      toolCommand(emcsym::kSymClone, emcsym::sidArgument(source.symid, L"[symCloneSplit]") +
+                                         emcsym::fileArgument(pairFile.getFilesByIndex()[0]) +
+                                         " split -noprompt"),
       output, true, true, DEFAULT_TIMEOUT_SEC);
 }
 
@@ -323,7 +334,8 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
           static_cast<int>(timeoutSec));
     Lines output;
     execSymCLI(
-        toolCommand(tool, " -sid " + entry.first + " -file " + entry.second + " restore -noprompt"),
+        toolCommand(tool, emcsym::sidArgument(entry.first, L"[restoreFromCopy]") +
+                              emcsym::fileArgument(entry.second) + " restore -noprompt"),
         output, true, true, timeoutSec);
   }
 
@@ -341,7 +353,10 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
     for (size_t i = 0; i < targets.size(); ++i) {
       Lines output;
       execSymCLI(toolCommand(emcsym::kSymDev,
-                             " -sid " + symids[i] + " ready " + targets[i].devName + " -noprompt"),
+                             emcsym::sidArgument(symids[i], L"[restoreFromCopy]") + " ready " +
+                                 emcsym::checkedName(emcsym::NAME_DEVICE, targets[i].devName,
+                                                     L"[restoreFromCopy]") +
+                                 " -noprompt"),
                  output, true, true, DEFAULT_TIMEOUT_SEC);
     }
     runPerArray(emcsym::kSymSnap, pairFiles, " terminate -restored -noprompt", true);
@@ -354,12 +369,14 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
   }
 }
 
-void CEmcSymCliTool::deleteCopy(const std::wstring& splitType, const PairFileMap& pairFiles) {
+int CEmcSymCliTool::deleteCopy(const std::wstring& splitType, const PairFileMap& pairFiles) {
   if (isSplitType(splitType, SPLIT_TYPE_CLONE)) {
-    runPerArray(emcsym::kSymClone, pairFiles, " terminate -symforce -noprompt", false);
-  } else if (isSplitType(splitType, SPLIT_TYPE_SNAP)) {
-    runPerArray(emcsym::kSymSnap, pairFiles, " terminate -symforce -noprompt", false);
+    return runPerArray(emcsym::kSymClone, pairFiles, " terminate -symforce -noprompt", false);
   }
+  if (isSplitType(splitType, SPLIT_TYPE_SNAP)) {
+    return runPerArray(emcsym::kSymSnap, pairFiles, " terminate -symforce -noprompt", false);
+  }
+  return 0;
 }
 
 bool CEmcSymCliTool::determineSplitType(const SEmcSymDevInfo& source, const SEmcSymDevInfo& target,

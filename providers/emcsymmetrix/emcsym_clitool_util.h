@@ -40,6 +40,18 @@ inline std::string narrow(const std::wstring& text) {
   return quelb_pdk_4_4::CFiStringTool::wstr2str(text);
 }
 
+// " -sid <symid>", the Symmetrix ID checked against its form first
+// (emcsym_names.h): a value of another form throws CEmcSymCliException
+// naming `operation` and the value.
+std::string sidArgument(const std::string& symid, const wchar_t* operation);
+
+// " -file <path>" with the path as one argument whatever it holds (a blank
+// of TMPDIR, say): in double quotes, an inner double quote written \",
+// and backslashes at its end placed after the closing quote, so that
+// neither the runner's splitter nor the Windows argument rules read a
+// closing quote as a character.
+std::string fileArgument(const std::string& path);
+
 // The lines joined with `separator` between them.
 std::string joinLines(const std::vector<std::string>& lines, const char* separator);
 

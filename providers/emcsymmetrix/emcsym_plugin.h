@@ -157,6 +157,15 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   // Pushes a message raised in this file at `line` to the error manager.
   void pushMessage(const char* messageId, qlb_eseverity severity, int line,
                    std::initializer_list<icu::Formattable> arguments);
+  // Pushes MSG_WARNING_CLI_FAILURE_IGNORED (severity warning: the operation
+  // goes on and keeps its result) or MSG_ERROR_MASKING_FAILED for a step of
+  // `kind` ("mask_remove", "mask_refresh", "array_size", "terminate",
+  // "mask_add") that failed: device, array and the HBA WWN or target
+  // device it concerns, then the failed run (result code name, command,
+  // exit status, output).
+  void pushCliFailure(const char* messageId, qlb_eseverity severity, int line, const char* kind,
+                      const std::string& device, const std::string& array,
+                      const std::string& other, const EEmcSymCliFailure& failure);
 
   std::unique_ptr<quelb_pdk_4_4::CFiIcuMessageCatalogFactory> m_catalogFactory;
   quelb_pdk_4_4::tstring m_symCliPath;

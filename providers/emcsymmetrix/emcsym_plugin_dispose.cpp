@@ -59,9 +59,14 @@ int CEmcSymPlugin::dispose(qlb_domain* primary, qlb_domain* target, qlb_splitnod
       tool.symMirEstablish(m_pairFiles, sources, targets, L"DELETE");
     } else if (splitType == CEmcSymCliTool::SPLIT_TYPE_CLONE ||
                splitType == CEmcSymCliTool::SPLIT_TYPE_SNAP) {
-      // A terminate that fails is traced by the tool; the snapshot is
-      // released as far as this provider is concerned.
-      tool.deleteCopy(splitType, m_pairFiles);
+      // A terminate that fails does not fail dispose (the framework
+      // releases the snapshot either way), but the user is told that the
+      // session may still hold the target.
+      if (tool.deleteCopy(splitType, m_pairFiles) != 0) {
+        pushCliFailure("MSG_WARNING_CLI_FAILURE_IGNORED", QLB_SEV_WARNING, __LINE__, "terminate",
+                       sources[0].devName, sourceUdid.serial(), targets[0].devName,
+                       tool.lastFailure());
+      }
     } else {
       trace(FI_TRACE_ERROR, "dispose:: invalid splitType [%S] specified", splitType.c_str());
       pushMessage("MSG_ERROR_INVALID_SPLIT_TYPE", QLB_SEV_ERROR, __LINE__,

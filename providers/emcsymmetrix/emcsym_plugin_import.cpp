@@ -64,21 +64,50 @@ int CEmcSymPlugin::importNode(const tstring& name, const std::vector<tstring>&, 
 
     const std::vector<std::string> localWwns = wwnsOf(localHbas);
     const bool removeOtherHosts = removeOthers != deport;
+    // A removal that fails does not end the operation (the others and the
+    // refresh still run, and its result stays), but the user learns that
+    // the device may still be visible to that HBA.
+    auto remove = [&](const SEmcSymAssignment& assignment) {
+      const char* failedStep = "remove";
+      if (tool.symMaskRemove(assignment, &failedStep) == 0) return;
+      pushCliFailure("MSG_WARNING_CLI_FAILURE_IGNORED", QLB_SEV_WARNING, __LINE__,
+                     std::string(failedStep) == "remove" ? "mask_remove" : "mask_refresh",
+                     assignment.devNumber, assignment.symid, assignment.portWwn,
+                     tool.lastFailure());
+    };
+    // symMaskAdd fails either because a run failed (its cause is the
+    // tool's last failure) or because no combination was usable.
+    auto add = [&]() {
+      const int failuresBefore = tool.failureCount();
+      if (tool.symMaskAdd(device, localWwns, hostInfo) == 0) return true;
+      if (tool.failureCount() != failuresBefore) {
+        pushCliFailure("MSG_ERROR_MASKING_FAILED", QLB_SEV_ERROR, __LINE__, "mask_add",
+                       device.devName, symid, std::string(), tool.lastFailure());
+      } else {
+        pushMessage("MSG_ERROR_NO_VALID_MAPPING", QLB_SEV_ERROR, __LINE__,
+                    {CFiIcuMessage::text(device.devName), CFiIcuMessage::text(symid),
+                     CFiIcuMessage::text(hostInfo.hostNodeName)});
+      }
+      return false;
+    };
     bool added = false;
     for (const SEmcSymAssignment& assignment : assignments) {
       if (!isLocalAssignment(assignment, localHbas)) {
-        if (removeOtherHosts) tool.symMaskRemove(assignment);
+        if (removeOtherHosts) remove(assignment);
       } else if (deport) {
-        tool.symMaskRemove(assignment);
+        remove(assignment);
       } else if (!added) {
-        if (tool.symMaskAdd(device, localWwns, hostInfo) != 0) return QLB_ERR_FAILED;
+        if (!add()) return QLB_ERR_FAILED;
         added = true;
       }
     }
-    if (!deport && !added && tool.symMaskAdd(device, localWwns, hostInfo) != 0)
-      return QLB_ERR_FAILED;
+    if (!deport && !added && !add()) return QLB_ERR_FAILED;
 
-    if (tool.symMaskRefresh(symid) != 0) return QLB_ERR_FAILED;
+    if (tool.symMaskRefresh(symid) != 0) {
+      pushCliFailure("MSG_ERROR_MASKING_FAILED", QLB_SEV_ERROR, __LINE__, "mask_refresh",
+                     udid.device(), symid, std::string(), tool.lastFailure());
+      return QLB_ERR_FAILED;
+    }
     const unsigned int waitSec = m_tuningParams.postUnmaskWaitInSec;
     trace(FI_TRACE_DEBUG, "Sleeeping after unmask operation for [%d] sec",
           static_cast<int>(waitSec));

@@ -40,6 +40,12 @@ int CEmcSymPlugin::discoverArrays() {
   const std::string version = tool.getSymCliVersion();
   if (version.size() < 3) {
     trace(FI_TRACE_ERROR, "Unexpected Version String Found version= [%s]", version.c_str());
+    // Said to the user too: start-up fails here and nothing else names why.
+    CEmcSymCliException(3, L"[delayedInit]",
+                        "symcli -output XML printed the version text \"" + version +
+                            "\", which holds no version number",
+                        std::vector<std::string>(), CEmcSymOperationGuard::SOURCE_FILE, __LINE__)
+        .pushCliError();
     return QLB_ERR_PROVIDER_INIT;
   }
   m_symCliVersion = version.substr(1, 3);
@@ -63,6 +69,9 @@ void CEmcSymPlugin::readArraySizes(CEmcSymCliTool& tool) {
       trace(FI_TRACE_WARNING,
             " Unable to get availableStorageSpace and totalStorageSpace for the sid [%s].",
             array.symid.c_str());
+      // Discovery goes on with sizes of 0; the user learns why they are 0.
+      pushCliFailure("MSG_WARNING_CLI_FAILURE_IGNORED", QLB_SEV_WARNING, __LINE__, "array_size",
+                     std::string(), array.symid, std::string(), tool.lastFailure());
       continue;
     }
     trace(FI_TRACE_DEBUG,

@@ -136,7 +136,12 @@ TEST_F(Discovery, AShortVersionTextEndsStartUpBeforeTheArraysAreListed) {
   EXPECT_LT(0, traced("Unexpected Version String Found version= [V6]"));
   const std::vector<std::string> expected = {"symcfg discover", "symcli -output XML"};
   EXPECT_EQ(expected, ran());
-  EXPECT_EQ("", lastError()) << "nothing is pushed for a short version";
+  // Start-up fails here, so the user is told why.
+  EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
+  EXPECT_NE(std::string::npos,
+            lastMessage().find("The provider step [delayedInit] failed: symcli -output XML "
+                               "printed the version text \"V6\", which holds no version number"))
+      << lastMessage();
 
   // Not retried: the array list stays empty.
   EXPECT_EQ("0:", enclosures(L"", true));

@@ -86,6 +86,20 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   auto missing = source(kArray1, "0FFF", kClone, kArray1 + "##0FFF;00C7");
   EXPECT_EQ(QLB_ERR_FAILED, select({missing->split()}));
   EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());
+
+  // A target that is no device name is refused before any command: none
+  // of it may reach a command line as an argument of its own.
+  for (const std::string target : {"00C5 -force", "00C5\tx", "X##00C5\"", "00C5 x"}) {
+    SCOPED_TRACE(target);
+    auto odd = source(kArray1, "0045", kClone, kArray1 + "##0045;" + target);
+    clearLog();
+    EXPECT_EQ(QLB_ERR_FAILED, select({odd->split()}));
+    EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
+    EXPECT_NE(std::string::npos, lastMessage().find("[findConfiguredTarget] failed: the device "
+                                                    "name \"00C5"))
+        << lastMessage();
+    EXPECT_EQ(0u, countCommands("symdev -sid 000190100001 show 00C5"));
+  }
 }
 
 TEST_F(SnapshotEdges, PrepareStopsAtGroupNodesAndRefusesBadMirrorStates) {

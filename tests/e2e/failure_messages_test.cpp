@@ -1,0 +1,189 @@
+// Failures the user can provoke end with a message that names their cause:
+// the command, its exit status and the tool's output. Where the operation
+// keeps its result (a removal or a terminate that failed, sizes that
+// cannot be read), the message is a warning; where it fails, an error.
+// Also: retries are bounded per operation, and the bound is in the
+// message when it is reached.
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include <functional>
+
+#include "loaded_provider.h"
+
+namespace {
+
+using e2etest::kArray1;
+
+std::wstring identity(const std::string& device) {
+  return e2etest::wide(e2etest::udid(kArray1, device));
+}
+
+// A document with both of its markers whose elements do not nest.
+const char kBrokenXml[] =
+    "<?xml version=\"1.0\"?>\n<SymCLI_ML>\n<Symmetrix><Device></Symmetrix>\n</SymCLI_ML>\n";
+
+class FailureMessages : public e2etest::LoadedProvider {
+ protected:
+  int deport(const std::string& device, int flags) {
+    std::wstring name = identity(device);
+    return pgn.deport_resource(nullptr, &name[0], nullptr, nullptr, flags);
+  }
+  int import(const std::string& device, int flags) {
+    std::wstring name = identity(device);
+    return pgn.import_resource(nullptr, &name[0], nullptr, nullptr, flags, nullptr, nullptr);
+  }
+  int dispose(const std::string& source, const std::string& target) {
+    testenv::FrameworkNode sourceNode(identity(source));
+    testenv::FrameworkNode targetNode(identity(target));
+    qlb_splitnode split = {nullptr, sourceNode.get(), nullptr};
+    return pgn.dispose(sourceNode.get(), targetNode.get(), &split, QLB_DISPOSITION_DETACH);
+  }
+  int listNodes() {
+    qlb_node_list* list = nullptr;
+    int count = 0;
+    const int rc = pgn.enumerate_nodes(&list, &count, 0x10, nullptr);
+    if (list) quelb_free_node_list(list);
+    return rc;
+  }
+  int listEnclosures() {
+    qlb_enclosure_node_list* list = nullptr;
+    int count = 0;
+    const int rc = pgn.enumerate_enclosures(&list, &count, nullptr);
+    if (list) quelb_free_enclosure_list(list);
+    return rc;
+  }
+  // Replaces a simulated tool by a script that prints `output` and exits 0,
+  // until restoreTools().
+  void replaceTool(const std::string& tool, const std::string& output) {
+    const std::string path = sim.bin() + "/" + tool;
+    ASSERT_EQ(0, ::rename(path.c_str(), (path + ".real").c_str()));
+    testenv::writeFile(path, "#!/bin/sh\ncat <<'EOF'\n" + output + "EOF\n");
+    ASSERT_EQ(0, ::chmod(path.c_str(), 0755));
+    replaced.push_back(path);
+  }
+  void restoreTools() {
+    for (const std::string& path : replaced) {
+      EXPECT_EQ(0, ::rename((path + ".real").c_str(), path.c_str()));
+    }
+    replaced.clear();
+  }
+  std::vector<std::string> replaced;
+  // The pushed catalog message that holds every part; "" when none does.
+  const Pushed* pushedWith(const std::vector<std::string>& parts) const {
+    for (const Pushed& p : pushed) {
+      bool all = !p.consumer.empty();
+      for (const std::string& part : parts) all = all && p.consumer.find(part) != std::string::npos;
+      if (all) return &p;
+    }
+    return nullptr;
+  }
+};
+
+struct Cell {
+  const char* name;
+  // Set before the provider discovers the arrays: faults, forced states.
+  std::function<void()> arrange;
+  std::function<int()> operation;
+  int result;
+  int severity;
+  std::vector<std::string> parts;
+};
+
+TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
+  const std::vector<Cell> cells = {
+      {"sizes that cannot be read",
+       [this] {
+         sim.admin("fault add fail --tool symdisk --message \"Disk listing refused\" --exit 3 "
+                     "--always");
+       },
+       [this] { return listEnclosures(); }, 0, QLB_SEV_WARNING,
+       {"The storage sizes of array 000190100001 are reported as 0",
+        "symdisk\"  list  -sid 000190100001", "failed with exit status 3", "Disk listing refused"}},
+      {"a device listing that cannot be parsed",
+       [this] { replaceTool("symdev", kBrokenXml); },
+       [this] { return listNodes(); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
+       {"symdev -sid 000190100001 -fibre -nobcv  list", "[parseXML] (", "<Device></Symmetrix>"}},
+      {"an array listing that cannot be parsed",
+       [this] { replaceTool("symcfg", kBrokenXml); },
+       [this] { return listEnclosures(); }, QLB_ERR_DELAYED_INIT,
+       QLB_SEV_ERROR, {"symcfg list", "[parseXML] ("}},
+      {"a removal that fails during deport",
+       [this] {
+         sim.admin("fault add fail --tool symmask --cmd remove --message \"Device busy\" "
+                     "--exit 5 --always");
+       },
+       [this] { return deport("0040", 0x10); }, 0, QLB_SEV_WARNING,
+       {"The device 0040 of array 000190100001 may still be visible to the host bus adapter "
+        "10000000C9A0000",
+        "-force remove devs 0040", "exit status 5", "Device busy"}},
+      {"a terminate that fails during dispose",
+       [this] {
+         sim.admin("state --sid 000190100001 clone 0044 00C4 Copied");
+         sim.admin("fault add fail --tool symclone --cmd terminate --message refused --always");
+       },
+       [this] { return dispose("0044", "00C4"); }, 0, QLB_SEV_WARNING,
+       {"The copy session from device 0044 to device 00C4 of array 000190100001 may still exist",
+        "terminate -symforce", "refused"}},
+      {"a refresh that keeps failing during import",
+       [this] {
+         sim.admin("fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" "
+                     "--always");
+       },
+       [this] { return import("0041", 0x1); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
+       {"The masking view of array 000190100001 could not be refreshed for device 0041",
+        "refresh -noprompt", "Refresh refused"}},
+      {"adds that keep failing during import",
+       [this] {
+         sim.admin("fault add fail --tool symmask --cmd add --message \"Add refused\" --always");
+       },
+       [this] { return import("0041", 0x1); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
+       {"The device 0041 of array 000190100001 could not be made visible to this host",
+        "-noprompt add devs 0041", "Add refused"}},
+  };
+  for (const Cell& cell : cells) {
+    SCOPED_TRACE(cell.name);
+    // Each cell on a fresh simulator and provider.
+    if (started) pgn.fini();
+    started = false;
+    start(std::string(), false);
+    cell.arrange();
+    EXPECT_EQ(cell.result, cell.operation());
+    const Pushed* message = pushedWith(cell.parts);
+    std::string shown;
+    for (const Pushed& p : pushed) shown += p.consumer.empty() ? "" : p.consumer + "\n";
+    ASSERT_NE(nullptr, message) << "messages:\n" << shown;
+    EXPECT_EQ(cell.severity, message->severity);
+    EXPECT_EQ(nullptr, pushedWith({"messages before this one"}));
+    pushed.clear();
+    restoreTools();
+  }
+}
+
+TEST_F(FailureMessages, RetriesAreBoundedPerOperationAndTheBoundIsNamed) {
+  // A refresh that always finds the gatekeeper busy, during a deport of a
+  // device with two local assignments: the refresh's own retries and the
+  // runner's no longer multiply.
+  start();
+  sim.admin("fault add gatekeeper --msg 3 --tool symmask --cmd refresh --always");
+  EXPECT_EQ(QLB_ERR_FAILED, deport("0040", 0x10));
+  EXPECT_GT(200u, runs().size());
+  EXPECT_EQ("MSG_ERROR_MASKING_FAILED", lastErrorId());
+
+  // Long pauses: the 600 s of retries run out first, and the user reads it.
+  pgn.fini();
+  started = false;
+  writeConfig(simConfig() + "[TUNING_PARAMS]\n\"LOCK_RETRY_DELAY_IN_SEC\"=dword:0000003c\n");
+  start();
+  sim.admin("fault add gatekeeper --msg 3 --tool symmask --cmd refresh --always");
+  EXPECT_EQ(QLB_ERR_FAILED, deport("0040", 0x10));
+  EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
+  EXPECT_NE(std::string::npos,
+            lastMessage().find("the operation stopped retrying after "))
+      << lastMessage();
+  EXPECT_NE(std::string::npos, lastMessage().find("(bounds: 200 runs, 600 s per operation)"));
+  EXPECT_NE(std::string::npos, lastMessage().find("refresh -noprompt"));
+}
+
+}  // namespace

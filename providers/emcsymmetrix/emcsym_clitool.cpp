@@ -238,9 +238,17 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
   if (nested) chargeRetryTime(from);
   if (result == 0) return 0;
 
+  // Traces the failed run's output and keeps it as the last failure: the
+  // pipe's last error as it stands (after a read time-out that is the
+  // record of the close that stopped the child, code 11 and exit status
+  // 1067; for a child that could not be started, the cause the pipe
+  // recorded).
   auto traceOutput = [&]() {
     trace(FI_TRACE_WARNING, "execSymCLI : Command output \n%s",
           emcsym::joinLines(output, "").c_str());
+    const EFiExecPipe last = pipe->getLastError();
+    recordFailure(EEmcSymCliFailure(
+        last.getCode() != QLB_EXEC_PIPE_SUCCESS ? last : EFiExecPipe(full, result), output));
   };
   traceOutput();
   if (result == QLB_EXEC_PIPE_CMD_FAILED) {
@@ -279,6 +287,7 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
             "execSymCLI : Retrying command [%s] after deleting the lock forcefully.", full.c_str());
       output.clear();
       result = retryRun();
+      if (result != 0) traceOutput();
     }
   }
   if (result == 0) return 0;
@@ -286,12 +295,6 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
   trace(FI_TRACE_ERROR, "%s: CLI returned; status=%d, %d lines of stdout",
         throwOnError ? "ERROR" : "WARNING", result, static_cast<int>(output.size()));
   for (const std::string& line : output) trace(FI_TRACE_ERROR, ">> %s", line.c_str());
-  // The pipe's last error as it stands: after a read time-out that is the
-  // record of the close that stopped the child (code 11, exit status 1067);
-  // for a child that could not be started, the cause the pipe recorded.
-  const EFiExecPipe last = pipe->getLastError();
-  recordFailure(EEmcSymCliFailure(
-      last.getCode() != QLB_EXEC_PIPE_SUCCESS ? last : EFiExecPipe(full, result), output));
   if (throwOnError) throw m_lastFailure;
   return result;
 }

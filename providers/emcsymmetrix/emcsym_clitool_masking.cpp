@@ -1,5 +1,5 @@
 // CEmcSymCliTool: host and HBA discovery and LUN masking.
-#include <memory>
+#include <optional>
 
 #include "cfiexecpipe.h"
 #include "cfinetwork.h"
@@ -11,8 +11,8 @@
 #include "emcsym_names.h"
 
 using namespace quelb_pdk_4_4;
-using emcsym::narrow;
 using emcsym::checkedName;
+using emcsym::narrow;
 using emcsym::sidArgument;
 using emcsym::toolCommand;
 
@@ -338,7 +338,8 @@ int CEmcSymCliTool::runMaskAdd(const std::wstring& command, bool* gatekeeperFail
   Lines output;
   for (int attempt = 1;; ++attempt) {
     // The attempts after the first are this command's own retries.
-    std::unique_ptr<RetryScope> retrying(attempt > 1 ? new RetryScope(*this) : nullptr);
+    std::optional<RetryScope> retrying;
+    if (attempt > 1) retrying.emplace(*this);
     const int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
     if (result == 0) return 0;
     if (!findError(output, kGatekeeperNotOpened)) {

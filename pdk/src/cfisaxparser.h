@@ -10,12 +10,17 @@
 //
 // Documents are untrusted: the reader never loads an external DTD and never
 // resolves an external entity by itself, so no document can make the
-// library open a file or a network address; entity expansion is bounded.
-// The one file it may open is a schema the caller names with
-// setInputSchema.
+// library open a file or a network address. The one file it may open is a
+// schema the caller names with setInputSchema. Every parse runs under the
+// limits of SFiSaxLimits (cfisaxlimits.h): nesting depth, attribute length,
+// a total budget for entity expansion and a memory budget for the reader,
+// so that time and memory stay linear in the size of the document; a
+// document that breaks one fails with a SAXParseException that names the
+// limit (also reported to the handler as a fatal error).
 #ifndef QLB_PDK_CFISAXPARSER_H
 #define QLB_PDK_CFISAXPARSER_H
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +29,7 @@
 #include <xercesc/util/SecurityManager.hpp>
 
 #include "cfiexport.h"
+#include "cfisaxlimits.h"
 
 namespace quelb_pdk_4_4 {
 
@@ -48,21 +54,38 @@ class QLB_PDK_EXPORT CFiSaxParser {
   // Parses the document in place (no copy) under the system id
   // "quelb_sax_parser". Well-formedness errors go to the handler; what the
   // reader throws propagates as xercesc::SAXParseException (also for
-  // XMLException of the reader, whose message it carries),
-  // xercesc::SAXException or std::bad_alloc.
+  // XMLException of the reader, whose message it carries, and for a broken
+  // limit), xercesc::SAXException or std::bad_alloc.
   void parse(const std::string& document);
-  // Parses the lines as one document, as if joined without any separator
-  // (the lines are read in place, not joined).
+  // Parses the lines as one document, joined without any separator. The
+  // reader takes them where they are: no joined copy is made.
   void parse(const std::vector<std::string>& lines);
+
+  // The limits of the next parses (the defaults of SFiSaxLimits unless
+  // changed here).
+  const SFiSaxLimits& limits() const { return m_limits; }
+  void setLimits(const SFiSaxLimits& limits);
 
  private:
   class PlatformUse;
   class SchemaResolver;
 
+  // Creates the reader (with its memory budget) and sets it up.
+  void createReader();
+  // Drops the reader for a new one; null when that fails.
+  void replaceReader();
+  // Parses `source`, a document of `size` bytes, under the limits.
+  void parseSource(const xercesc::InputSource& source, std::size_t size);
+
+  SFiSaxLimits m_limits;
   xercesc::DefaultHandler* m_handler;  // not owned
+  std::string m_schema;                // the schema of setInputSchema, empty without
   // Declared in the order they are needed: they go in the reverse order,
-  // the reader first (it refers to the others) and the platform use last.
+  // the reader first (it refers to the others and allocates through the
+  // budget) and the platform use last.
   std::unique_ptr<PlatformUse> m_platform;
+  std::unique_ptr<CFiSaxMemoryBudget> m_budget;
+  std::unique_ptr<CFiSaxLimitGuard> m_guard;
   std::unique_ptr<xercesc::SecurityManager> m_security;
   std::unique_ptr<SchemaResolver> m_schemaResolver;
   std::unique_ptr<xercesc::SAX2XMLReader> m_reader;

@@ -17,6 +17,7 @@ const char* const QLB_EXEC_PIPE_NAMES[QLB_EXEC_PIPE_CODE_COUNT] = {
     "QLB_EXEC_PIPE_CMD_FAILED",
     "QLB_EXEC_PIPE_CMD_KILLED",
     "QLB_EXEC_PIPE_CMD_ERROR_UNEXPECTED",
+    "QLB_EXEC_PIPE_OUTPUT_LIMIT",
 };
 
 const char* fiExecPipeCodeName(int code) {

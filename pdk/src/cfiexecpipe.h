@@ -25,10 +25,13 @@ enum EFiExecPipeCode {
   QLB_EXEC_PIPE_CANNOT_IMPERSONATE = 10,
   QLB_EXEC_PIPE_CMD_FAILED = 11,
   QLB_EXEC_PIPE_CMD_KILLED = 12,
-  QLB_EXEC_PIPE_CMD_ERROR_UNEXPECTED = 13
+  QLB_EXEC_PIPE_CMD_ERROR_UNEXPECTED = 13,
+  // Added to the framework's table: the output broke one of the limits the
+  // caller set (CFiExecPipeBase::setOutputLimits); the run was stopped.
+  QLB_EXEC_PIPE_OUTPUT_LIMIT = 14
 };
 
-enum { QLB_EXEC_PIPE_CODE_COUNT = 14 };
+enum { QLB_EXEC_PIPE_CODE_COUNT = 15 };
 
 // The names of the codes above, indexed by code ("QLB_EXEC_PIPE_SUCCESS", ...).
 QLB_PDK_EXPORT extern const char* const QLB_EXEC_PIPE_NAMES[QLB_EXEC_PIPE_CODE_COUNT];

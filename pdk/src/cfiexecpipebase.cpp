@@ -1,10 +1,51 @@
 #include "cfiexecpipebase.h"
 
+#include <cstring>
+
+#include "cfistringtool.h"
+
 namespace quelb_pdk_4_4 {
 
 namespace {
 // Every run ends with a close that waits this long per attempt.
 const uint32_t kCloseTimeoutSec = 10;
+
+// Counts a run's output against the limits; names the one broken.
+class OutputBudget {
+ public:
+  OutputBudget(const SFiOutputLimits& limits, std::size_t pieceSize)
+      : m_limits(limits), m_pieceSize(pieceSize) {}
+
+  // Counts one line as ReadLine gave it. Empty, or the broken limit.
+  std::string add(std::size_t length) {
+    m_bytes += length + 1;
+    ++m_lines;
+    // A full piece is a line cut by the buffer: the next piece goes on it.
+    m_lineBytes = m_lastCut ? m_lineBytes + length : length;
+    m_lastCut = length >= m_pieceSize;
+    if (m_limits.maxBytes && m_bytes > m_limits.maxBytes) {
+      return "the output is longer than the limit of " + std::to_string(m_limits.maxBytes) +
+             " bytes";
+    }
+    if (m_limits.maxLineBytes && m_lineBytes > m_limits.maxLineBytes) {
+      return "an output line is longer than the limit of " + std::to_string(m_limits.maxLineBytes) +
+             " bytes";
+    }
+    if (m_limits.maxLines && m_lines > m_limits.maxLines) {
+      return "the output has more than the limit of " + std::to_string(m_limits.maxLines) +
+             " lines";
+    }
+    return std::string();
+  }
+
+ private:
+  const SFiOutputLimits m_limits;
+  const std::size_t m_pieceSize;
+  std::size_t m_bytes = 0;
+  std::size_t m_lines = 0;
+  std::size_t m_lineBytes = 0;
+  bool m_lastCut = false;
+};
 }  // namespace
 
 CFiExecPipeBase::CFiExecPipeBase(int autoClose)
@@ -55,6 +96,7 @@ int CFiExecPipeBase::ExecMain(const std::string& command, std::vector<std::strin
   if (result != QLB_EXEC_PIPE_SUCCESS) return result;
 
   output.clear();
+  OutputBudget budget(m_outputLimits, LINE_BUFFER_SIZE - 1);
   while (true) {
     line[0] = '\0';
     if (IsAbortRequested() != 0) break;
@@ -67,7 +109,18 @@ int CFiExecPipeBase::ExecMain(const std::string& command, std::vector<std::strin
       return QLB_EXEC_PIPE_READ_TIMEOUT;
     }
     if (got != 1) break;
-    output.emplace_back(line.data());
+    const std::size_t length = std::strlen(line.data());
+    const std::string broken = budget.add(length);
+    if (!broken.empty()) {
+      // Stop the child now; the close's own verdict (a child killed or
+      // ended by the closed pipe) gives way to the limit.
+      trace(FI_TRACE_ERROR, "Command [%s] stopped: %s", command.c_str(), broken.c_str());
+      Close(kCloseTimeoutSec);
+      m_lastError =
+          EFiExecPipe(command, QLB_EXEC_PIPE_OUTPUT_LIMIT, CFiStringTool::str2wstr(broken));
+      return QLB_EXEC_PIPE_OUTPUT_LIMIT;
+    }
+    output.emplace_back(line.data(), length);
   }
   return Close(kCloseTimeoutSec);
 }

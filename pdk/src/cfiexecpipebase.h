@@ -23,6 +23,15 @@
 
 namespace quelb_pdk_4_4 {
 
+// Bounds on what one run may print; 0 leaves a bound off. Each stored line
+// costs its bytes, its line end and a string object of its own, so the
+// size and the count together bound the memory of a run's output.
+struct SFiOutputLimits {
+  std::size_t maxBytes = 0;      // all lines, one byte each for their ends
+  std::size_t maxLineBytes = 0;  // one line, however many pieces it came in
+  std::size_t maxLines = 0;      // lines stored, a long line's pieces each
+};
+
 class QLB_PDK_EXPORT CFiExecPipeBase : public virtual CFiTraceable {
  public:
   // Size of the line buffer of a run; ReadLine receives one byte less.
@@ -79,6 +88,14 @@ class QLB_PDK_EXPORT CFiExecPipeBase : public virtual CFiTraceable {
   // Asks the running Exec to stop before its next line and close the run.
   virtual void Abort();
 
+  // The limits of the next runs (none by default). A run whose output
+  // breaks one is stopped at once: the lines read so far stay in the
+  // output, the child is closed (and killed if it goes on), and Exec
+  // returns QLB_EXEC_PIPE_OUTPUT_LIMIT with a last error whose message
+  // names the limit.
+  void setOutputLimits(const SFiOutputLimits& limits) { m_outputLimits = limits; }
+  const SFiOutputLimits& getOutputLimits() const { return m_outputLimits; }
+
  protected:
   // Resets the platform state of a run; nothing here.
   virtual void Init();
@@ -96,6 +113,7 @@ class QLB_PDK_EXPORT CFiExecPipeBase : public virtual CFiTraceable {
   std::string m_password;
   std::string m_reserved;
   bool m_autoClose;
+  SFiOutputLimits m_outputLimits;
 };
 
 }  // namespace quelb_pdk_4_4

@@ -17,13 +17,36 @@ namespace {
 const int kOperationFailed = 6;
 }  // namespace
 
+std::vector<std::string> emcsymQuotedOutput(const std::vector<std::string>& output) {
+  const std::size_t kept = CEmcSymCliException::quotedCount(output);
+  std::vector<std::string> lines(output.begin(), output.begin() + static_cast<long>(kept));
+  // A first line too long to keep whole keeps its beginning.
+  if (kept == 0 && !output.empty()) {
+    lines.push_back(output[0].substr(0, CEmcSymCliException::QUOTED_BYTES));
+  }
+  if (lines.size() < output.size()) {
+    lines.push_back("[... " + std::to_string(output.size() - lines.size()) + " more lines]");
+  }
+  return lines;
+}
+
+std::size_t CEmcSymCliException::quotedCount(const std::vector<std::string>& output) {
+  std::size_t bytes = 0;
+  std::size_t count = 0;
+  for (; count < output.size() && count < QUOTED_LINES; ++count) {
+    bytes += output[count].size();
+    if (bytes > QUOTED_BYTES) break;
+  }
+  return count;
+}
+
 CEmcSymCliException::CEmcSymCliException(int32_t code, const std::wstring& command,
                                          const std::string& where,
                                          const std::vector<std::string>& output,
                                          const std::string& sourceFile, int32_t line)
     : m_command(command),
       m_code(code),
-      m_output(output),
+      m_output(emcsymQuotedOutput(output)),
       m_where(where),
       m_sourceFile(sourceFile),
       m_line(line) {}

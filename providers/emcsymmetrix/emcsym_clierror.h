@@ -4,6 +4,7 @@
 #ifndef EMCSYM_CLIERROR_H
 #define EMCSYM_CLIERROR_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,8 +18,19 @@ extern const char* const MSG_ERROR_CLI_COMMAND_FAILED;
 
 class CEmcSymCliException {
  public:
+  // What is kept of a command's output: its first lines, at most this many
+  // and this many bytes, then one line "[... N more lines]". The message
+  // shows the user where the output went wrong; a tool gone wrong may
+  // print up to CEmcSymCliTool::MAX_OUTPUT_BYTES, and a copy of all of it
+  // (and of its text in the message, and of its wide form) would cost
+  // many times that.
+  static constexpr std::size_t QUOTED_LINES = 200;
+  static constexpr std::size_t QUOTED_BYTES = 16 * 1024;
+  // How many of the first lines of `output` fit those bounds.
+  static std::size_t quotedCount(const std::vector<std::string>& output);
+
   // The form of cleanXML: the command, where it failed ("[cleanXML]") and
-  // the output that could not be used.
+  // the output that could not be used (its first lines, see QUOTED_LINES).
   CEmcSymCliException(int32_t code, const std::wstring& command, const std::string& where,
                       const std::vector<std::string>& output, const std::string& sourceFile,
                       int32_t line);
@@ -55,5 +67,10 @@ class CEmcSymCliException {
   std::string m_sourceFile;
   int32_t m_line;
 };
+
+// The first lines of `output` within CEmcSymCliException's quoting bounds
+// (the start of a first line too long for them), then "[... N more lines]"
+// when lines were left out.
+std::vector<std::string> emcsymQuotedOutput(const std::vector<std::string>& output);
 
 #endif  // EMCSYM_CLIERROR_H

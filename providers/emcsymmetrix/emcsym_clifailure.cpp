@@ -2,6 +2,7 @@
 
 #include "cfiicumessage.h"
 #include "cfistringtool.h"
+#include "emcsym_clierror.h"
 
 using namespace quelb_pdk_4_4;
 
@@ -14,16 +15,31 @@ std::string emcsymOutputText(const std::vector<std::string>& output) {
   return text;
 }
 
+EEmcSymCliFailure::EEmcSymCliFailure(const EFiExecPipe& run, const std::vector<std::string>& output)
+    : EFiExecPipe(run), m_output(emcsymQuotedOutput(output)), m_lineCount(output.size()) {}
+
+void EEmcSymCliFailure::push(CFiErrorManager* errors, qlb_eseverity severity,
+                             const std::string& sourceFile, int line) const {
+  push(errors, *this, m_output, m_lineCount, severity, sourceFile, line);
+}
+
 void EEmcSymCliFailure::push(CFiErrorManager* errors, const EFiExecPipe& failure,
                              const std::vector<std::string>& output, qlb_eseverity severity,
                              const std::string& sourceFile, int line) {
+  push(errors, failure, emcsymQuotedOutput(output), output.size(), severity, sourceFile, line);
+}
+
+void EEmcSymCliFailure::push(CFiErrorManager* errors, const EFiExecPipe& failure,
+                             const std::vector<std::string>& output, std::size_t lineCount,
+                             qlb_eseverity severity, const std::string& sourceFile, int line) {
   if (!errors) return;
-  errors->pushError(CFiMessagePtr(
-      new CFiIcuMessage("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION",
-                        {CFiIcuMessage::text(fiExecPipeCodeName(failure.getCode())),
-                         CFiIcuMessage::text(failure.getCommand()), CFiIcuMessage::text(sourceFile),
-                         icu::Formattable(line), icu::Formattable(failure.getExitStatus()),
-                         CFiIcuMessage::text(emcsymOutputText(output)),
-                         icu::Formattable(static_cast<int32_t>(output.size()))},
-                        severity, sourceFile, line)));
+  std::string code = fiExecPipeCodeName(failure.getCode());
+  if (!failure.getMessage().empty()) code += ": " + CFiStringTool::wstr2str(failure.getMessage());
+  errors->pushError(CFiMessagePtr(new CFiIcuMessage(
+      "MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION",
+      {CFiIcuMessage::text(code), CFiIcuMessage::text(failure.getCommand()),
+       CFiIcuMessage::text(sourceFile), icu::Formattable(line),
+       icu::Formattable(failure.getExitStatus()), CFiIcuMessage::text(emcsymOutputText(output)),
+       icu::Formattable(static_cast<int32_t>(lineCount))},
+      severity, sourceFile, line)));
 }

@@ -102,10 +102,15 @@ const wchar_t* const CEmcSymCliTool::SPLIT_TYPE_MIRROR = L"EMC_TimeFinder_Mirror
 namespace emcsym {
 
 std::string joinLines(const std::vector<std::string>& lines, const char* separator) {
+  const size_t quoted = CEmcSymCliException::quotedCount(lines);
   std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
+  for (size_t i = 0; i < quoted; ++i) {
     if (i > 0) text += separator;
     text += lines[i];
+  }
+  if (quoted < lines.size()) {
+    if (quoted > 0) text += separator;
+    text += "[... " + std::to_string(lines.size() - quoted) + " more lines]";
   }
   return text;
 }
@@ -219,6 +224,11 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
   output.clear();
   std::unique_ptr<CFiExecPipeBase> pipe = createPipe();
   pipe->setTraceLog(m_traceLog);
+  SFiOutputLimits limits;
+  limits.maxBytes = MAX_OUTPUT_BYTES;
+  limits.maxLineBytes = MAX_OUTPUT_LINE_BYTES;
+  limits.maxLines = MAX_OUTPUT_LINES;
+  pipe->setOutputLimits(limits);
   const std::string full = fullCommand(command);
   trace(FI_TRACE_INFO, "Executing CLI command: [%s]", full.c_str());
 
@@ -256,7 +266,9 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
           full.c_str(), static_cast<long>(pipe->getLastError().getExitStatus()));
   }
 
-  if (retryOnGatekeeperLock && !nested && isGatekeeperLocked(output)) {
+  // Output beyond the limits is a tool gone wrong, not a busy gatekeeper.
+  if (retryOnGatekeeperLock && !nested && result != QLB_EXEC_PIPE_OUTPUT_LIMIT &&
+      isGatekeeperLocked(output)) {
     const SEmcSymTuningParams params = emcsym::readTuningParams(m_traceLog);
     bool locked = true;
     for (uint32_t attempt = 1; attempt <= params.lockRetryAttempts && locked; ++attempt) {
@@ -294,7 +306,11 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
 
   trace(FI_TRACE_ERROR, "%s: CLI returned; status=%d, %d lines of stdout",
         throwOnError ? "ERROR" : "WARNING", result, static_cast<int>(output.size()));
-  for (const std::string& line : output) trace(FI_TRACE_ERROR, ">> %s", line.c_str());
+  const size_t traced = CEmcSymCliException::quotedCount(output);
+  for (size_t i = 0; i < traced; ++i) trace(FI_TRACE_ERROR, ">> %s", output[i].c_str());
+  if (traced < output.size()) {
+    trace(FI_TRACE_ERROR, ">> [... %d more lines]", static_cast<int>(output.size() - traced));
+  }
   if (throwOnError) throw m_lastFailure;
   return result;
 }
@@ -442,6 +458,11 @@ int CEmcSymCliTool::execSymCLIStatus(const std::wstring& command, Lines& output)
 
 bool CEmcSymCliTool::parseOutput(const std::wstring& command, Lines& output,
                                  CFiSaxParseHandler& handler, const char* what) {
+  return parseFailure(command, output, handler, what).empty();
+}
+
+std::string CEmcSymCliTool::parseFailure(const std::wstring& command, Lines& output,
+                                         CFiSaxParseHandler& handler, const char* what) {
   cleanXML(command, output);
   std::string error;
   try {
@@ -458,17 +479,17 @@ bool CEmcSymCliTool::parseOutput(const std::wstring& command, Lines& output,
     error = CFiSaxParseHandler::toString(handler.getLastError().getMessage());
     if (error.empty()) error = "parse error";
   }
-  if (error.empty()) return true;
+  if (error.empty()) return error;
   trace(FI_TRACE_ERROR, "%s: the output of [%s] cannot be parsed: %s", what,
         narrow(command).c_str(), error.c_str());
-  m_parseError = error;
-  return false;
+  return error;
 }
 
 void CEmcSymCliTool::parseOutputOrThrow(const std::wstring& command, Lines& output,
                                         CFiSaxParseHandler& handler, int line) {
-  if (!parseOutput(command, output, handler, "CEmcSymCliTool")) {
-    throw CEmcSymCliException(3, command, "[parseXML] (" + m_parseError + ")", output,
+  const std::string error = parseFailure(command, output, handler, "CEmcSymCliTool");
+  if (!error.empty()) {
+    throw CEmcSymCliException(3, command, "[parseXML] (" + error + ")", output,
                               emcsym::kCliToolSourceFile, line);
   }
 }

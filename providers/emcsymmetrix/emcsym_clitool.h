@@ -32,6 +32,7 @@
 #define EMCSYM_CLITOOL_H
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -62,6 +63,17 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   static const uint32_t DEFAULT_TIMEOUT_SEC = 600;
   // The IPC key of the CLI execution lock.
   static const int CLI_LOCK_KEY = 2004;
+
+  // What one command may print before it is stopped (QLB_EXEC_PIPE_OUTPUT_LIMIT,
+  // never retried). The largest output the provider reads is the device
+  // listing of a full array: 65,536 devices, a few lines of well under
+  // 1 KiB each per device, some tens of MiB in all. The limits leave ample
+  // room above that and stop a tool gone wrong before its output costs the
+  // process more than a few hundred MiB: stored lines take their bytes plus
+  // a string object each (32 bytes), so the line count is bounded too.
+  static constexpr std::size_t MAX_OUTPUT_BYTES = 128u * 1024 * 1024;
+  static constexpr std::size_t MAX_OUTPUT_LINE_BYTES = 1024 * 1024;
+  static constexpr std::size_t MAX_OUTPUT_LINES = 2u * 1024 * 1024;
 
   // The split types: the names of the three TimeFinder methods.
   static const wchar_t* const SPLIT_TYPE_CLONE;   // "EMC_TimeFinder_Clone"
@@ -105,6 +117,10 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // and the command runs once more. On purpose, commands that run while
   // those locks are being released do not start another release of their
   // own (their failure is final): a release must not recurse into itself.
+  // Output beyond the MAX_OUTPUT_* limits stops the run at once with
+  // QLB_EXEC_PIPE_OUTPUT_LIMIT (the pipe's message names the limit), never
+  // retried. A failure traces the first lines of the output
+  // (CEmcSymCliException::QUOTED_LINES), not all of it.
   //
   // Retries are bounded per tool object, that is per operation
   // (CEmcSymRetryBudget: 200 retry runs, 600 s); reaching a bound throws
@@ -115,9 +131,10 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // multiply the runs.
   //
   // A failure is thrown as EEmcSymCliFailure (an EFiExecPipe that also
-  // holds the output), and kept: lastFailure() is the record of the last
-  // failed run of this tool, so that a caller that goes on after a failure
-  // can still show its cause (EEmcSymCliFailure::push as a warning).
+  // holds the first lines of the output), and kept: lastFailure() is the
+  // record of the last failed run of this tool, so that a caller that goes
+  // on after a failure can still show its cause (EEmcSymCliFailure::push as
+  // a warning).
   int execSymCLI(const std::wstring& command, Lines& output, bool throwOnError,
                  bool retryOnGatekeeperLock, uint32_t timeoutSec);
   const EEmcSymCliFailure& lastFailure() const { return m_lastFailure; }
@@ -328,6 +345,9 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // cleanXML's exception passes on.
   bool parseOutput(const std::wstring& command, Lines& output,
                    quelb_pdk_4_4::CFiSaxParseHandler& handler, const char* what);
+  // parseOutput's work: empty, or the reason the output cannot be parsed.
+  std::string parseFailure(const std::wstring& command, Lines& output,
+                           quelb_pdk_4_4::CFiSaxParseHandler& handler, const char* what);
   // As parseOutput, but a parse error is thrown as CEmcSymCliException
   // ("[parseXML] (<the reader's or handler's error>)") raised at `line`.
   void parseOutputOrThrow(const std::wstring& command, Lines& output,
@@ -383,8 +403,6 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // The check that failed last (traceCheck), for the exceptions of the
   // operations.
   std::string m_failedCheck;
-  // The error of the last output parseOutput could not parse.
-  std::string m_parseError;
 };
 
 #endif  // EMCSYM_CLITOOL_H

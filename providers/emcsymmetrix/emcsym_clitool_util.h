@@ -52,7 +52,10 @@ std::string sidArgument(const std::string& symid, const wchar_t* operation);
 // closing quote as a character.
 std::string fileArgument(const std::string& path);
 
-// The lines joined with `separator` between them.
+// The lines joined with `separator` between them, as traces quote a
+// command's output: the first lines within the bounds of
+// CEmcSymCliException::quotedCount (a trace line is cut at 8 KiB anyway),
+// then "[... N more lines]" for what was left out.
 std::string joinLines(const std::vector<std::string>& lines, const char* separator);
 
 // The tuning parameters of the provider configuration, read afresh.

@@ -147,6 +147,30 @@ TEST_F(RunnerTest, OtherFailuresAreNotRetried) {
   EXPECT_EQ(1u, recordedSleeps().size());
 }
 
+TEST_F(RunnerTest, OutputBeyondTheLimitsIsStoppedAndNotRetried) {
+  // A tool gone wrong: one line of 2 MB, which also names the gatekeeper.
+  testenv::TempDir dir;
+  const std::string runs = dir.file("runs");
+  testenv::writeFile(dir.file("symdev"), "#!/bin/sh\necho run >> " + runs +
+                                             "\necho \"A gate keeper cannot be opened\"\n"
+                                             "head -c 2000000 /dev/zero | tr '\\0' x\n");
+  ASSERT_EQ(0, chmod(dir.file("symdev").c_str(), 0755));
+  CEmcSymCliTool tool(CFiStringTool::str2tstr(dir.path()), traceLog_);
+  std::vector<std::string> output;
+  try {
+    tool.execSymCLI(L"symdev list ", output, true, true, 600);
+    FAIL() << "no exception";
+  } catch (const EFiExecPipe& e) {
+    EXPECT_EQ(QLB_EXEC_PIPE_OUTPUT_LIMIT, e.getCode());
+    EXPECT_EQ(L"an output line is longer than the limit of 1048576 bytes", e.getMessage());
+  }
+  EXPECT_EQ("run\n", testenv::readFile(runs));
+  EXPECT_TRUE(recordedSleeps().empty());
+  // The failure's trace quotes the output's first lines, not a megabyte.
+  EXPECT_EQ(1, traceCount(">> A gate keeper cannot be opened"));
+  EXPECT_EQ(1, traceCount(">> [... 127 more lines]"));
+}
+
 // A pipe whose time-out unit is 20 ms, so that a hang ends quickly.
 class FastPipe : public CFiExecPipePosix {
  public:
@@ -292,6 +316,21 @@ TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
       EXPECT_EQ("[cleanXML]", e.getWhere());
       EXPECT_EQ(kCliToolSource, e.getSourceFile());
       EXPECT_EQ(bad, e.getOutput());
+    }
+  }
+
+  // The exception keeps the first lines of a long output, and the start of
+  // a long first line, not all of it.
+  std::vector<std::string> many(1000, "garbage");
+  std::vector<std::string> wide = {std::string(100000, 'w')};
+  for (std::vector<std::string>* output : {&many, &wide}) {
+    try {
+      tool_.cleanXML(L"symcfg list ", *output);
+      FAIL() << "no exception";
+    } catch (const CEmcSymCliException& e) {
+      const std::vector<std::string>& kept = e.getOutput();
+      ASSERT_EQ(output == &many ? 201u : 1u, kept.size());
+      EXPECT_EQ(output == &many ? "[... 800 more lines]" : std::string(16384, 'w'), kept.back());
     }
   }
 

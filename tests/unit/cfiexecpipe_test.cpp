@@ -17,6 +17,7 @@
 
 #include "cfierrormgr.h"
 #include "cfiexecpipeposix.h"
+#include "cfistringtool.h"
 #include "cfitracelog.h"
 #include "isolated_install.h"
 #include "test_env.h"
@@ -137,6 +138,57 @@ TEST(ExecPipe, LongLinesArriveIn8191BytePieces) {
   // Exactly 8191 bytes fill the piece; the line feed then ends an empty line.
   EXPECT_TRUE(out[3] == std::string(8191, '0'));
   EXPECT_EQ(out[4], "");
+}
+
+TEST(ExecPipe, OutputBeyondALimitStopsTheRunAndNamesTheLimit) {
+  using quelb_pdk_4_4::SFiOutputLimits;
+  auto limits = [](std::size_t bytes, std::size_t lineBytes, std::size_t lines) {
+    SFiOutputLimits l;
+    l.maxBytes = bytes;
+    l.maxLineBytes = lineBytes;
+    l.maxLines = lines;
+    return l;
+  };
+  struct Case {
+    const char* what;
+    SFiOutputLimits limits;
+    std::string command;
+    std::size_t kept;     // lines in the output afterwards
+    const char* message;  // null: the run succeeds
+  };
+  const std::string twoLines = "printf \"abcde\\nfghij\\n\"";  // 12 bytes with line ends
+  const std::string longLine = "printf \"%020000d\\n\" 0";     // one line, three pieces
+  const std::vector<Case> cases = {
+      {"bytes at the limit", limits(12, 0, 0), twoLines, 2, nullptr},
+      {"bytes beyond it", limits(11, 0, 0), twoLines, 1,
+       "the output is longer than the limit of 11 bytes"},
+      {"a long line within the limit", limits(0, 20000, 0), longLine, 3, nullptr},
+      {"a long line beyond it", limits(0, 19999, 0), longLine, 2,
+       "an output line is longer than the limit of 19999 bytes"},
+      {"lines at the limit", limits(0, 0, 2), twoLines, 2, nullptr},
+      {"lines beyond it", limits(0, 0, 1), twoLines, 1,
+       "the output has more than the limit of 1 lines"},
+      {"endless output", limits(1000000, 0, 0), "yes", 500000,
+       "the output is longer than the limit of 1000000 bytes"},
+  };
+  const int children = testenv::childProcessCount();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestPipe pipe(20);
+    pipe.setOutputLimits(c.limits);
+    Lines out;
+    const int result = pipe.run(c.command, out);
+    EXPECT_EQ(out.size(), c.kept);
+    if (!c.message) {
+      EXPECT_EQ(result, 0);
+      continue;
+    }
+    EXPECT_EQ(result, quelb_pdk_4_4::QLB_EXEC_PIPE_OUTPUT_LIMIT);
+    EXPECT_EQ(pipe.getLastError().getCode(), quelb_pdk_4_4::QLB_EXEC_PIPE_OUTPUT_LIMIT);
+    EXPECT_EQ(quelb_pdk_4_4::CFiStringTool::wstr2str(pipe.getLastError().getMessage()), c.message);
+  }
+  // A child stopped for its output is gone, however it went on printing.
+  EXPECT_EQ(testenv::childProcessCount(), children);
 }
 
 TEST(ExecPipe, ExitStatusesAndStartFailuresHaveTheirOwnCodes) {

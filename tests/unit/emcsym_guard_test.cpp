@@ -54,8 +54,16 @@ TEST_F(OperationGuard, EachExceptionGivesItsMessageAndArguments) {
                   EFiExecPipe("\"/x/symdev\"  show 0FFF", QLB_EXEC_PIPE_CMD_FAILED, L"", 2),
                   {"  Device 0FFF was not found ", ""});
             }));
+  // The pipe's own words follow the code's name.
+  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, [&]() -> int {
+              throw EFiExecPipe("symdev list", QLB_EXEC_PIPE_OUTPUT_LIMIT, L"over 5 bytes");
+            }));
 
-  ASSERT_EQ(6u, recorder.messages.size());
+  ASSERT_EQ(7u, recorder.messages.size());
+  EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION 3 " + kWhere +
+                " [QLB_EXEC_PIPE_OUTPUT_LIMIT: over 5 bytes] [symdev list]"
+                " [providers/emcsymmetrix/emcsym_plugin] [77] [0] [] [0]",
+            recorder.describe(6));
   EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION 3 " + kWhere +
                 " [QLB_EXEC_PIPE_READ_TIMEOUT] [\"/x/symcfg\"  list]"
                 " [providers/emcsymmetrix/emcsym_plugin] [77] [0] [] [0]",

@@ -147,7 +147,11 @@ void CFiIcuMessage::deserialize(const qlb_msg_info* record) {
     if (boundedtext::scan(text.c_str() + header, "<SERIALIZED_MESSAGE MSGID=%s SEVERITY=%d>", id,
                           sizeof id, &severity) >= 1)
       m_messageId = id;
-    m_severity = static_cast<qlb_eseverity>(severity);
+    // A severity the framework does not define (a record from elsewhere)
+    // is taken as an error, so that the message is not hidden.
+    m_severity = severity >= QLB_SEV_NONE && severity <= QLB_SEV_TRACE
+                     ? static_cast<qlb_eseverity>(severity)
+                     : QLB_SEV_ERROR;
 
     size_t headerEnd = text.find('>', header);
     size_t tag = headerEnd == std::string::npos ? headerEnd : text.find(kArgumentTag, headerEnd);

@@ -12,7 +12,7 @@
 // in "%g" form), 2 long, 3 string; other types are written without a value
 // and dropped when read back. A message without arguments serializes to an
 // empty text. A value runs up to the next "<": a string argument holding
-// "<" comes back cut there.
+// "<" comes back cut there. A SEVERITY outside 0 to 4 reads as 3 (error).
 #ifndef QLB_PDK_CFIICUMESSAGE_H
 #define QLB_PDK_CFIICUMESSAGE_H
 

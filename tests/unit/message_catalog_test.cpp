@@ -93,6 +93,15 @@ TEST(IcuMessage, EmptyHeaderlessAndBrokenRecords) {
   icu::UnicodeString value;
   EXPECT_EQ("tail", CFiStringTool::ustr2str(message.argument(1).getString(value)));
   EXPECT_EQ("bey", CFiStringTool::ustr2str(message.argument(2).getString(value)));
+
+  // A severity the framework does not know reads as an error (found by
+  // fuzzing: it was stored as an enumeration value outside the type).
+  for (const char* severity : {"8", "-1", "2147483647"}) {
+    const std::string odd = std::string("<SERIALIZED_MESSAGE MSGID=MSG_C SEVERITY=") + severity +
+                            ">\n\t<ARGVALUE INDEX=0 TYPE=2>1</ARGVALUE>\n</SERIALIZED_MESSAGE>\n";
+    qlb_msg_info record = {const_cast<char*>(odd.c_str()), static_cast<uint32_t>(odd.size())};
+    EXPECT_EQ(QLB_SEV_ERROR, CFiIcuMessage(&record).severity()) << severity;
+  }
 }
 
 TEST(IcuMessage, FormatsNumbersPlainlyAndFallsBackToThePattern) {

@@ -1,6 +1,8 @@
 #include "cfiexecpipebase.h"
 
+#include <algorithm>
 #include <cstring>
+#include <deque>
 
 #include "cfistringtool.h"
 
@@ -45,6 +47,45 @@ class OutputBudget {
   std::size_t m_lines = 0;
   std::size_t m_lineBytes = 0;
   bool m_lastCut = false;
+};
+
+// The lines of a run as they arrive, packed one after another, each ended
+// by a NUL (ReadLine's lines hold none), in blocks that are never moved.
+// The caller's list gets them at the end, sized once, while the blocks are
+// freed as they are emptied: at no time is more held than the packed text
+// and the list's string objects. Lines that grow a list one by one, or
+// pass through a second container, cost up to three times their string
+// objects while the list moves to a larger block; for the short lines of
+// a tool gone wrong that is many times the output.
+class PackedLines {
+ public:
+  void add(const char* line, std::size_t length) {
+    if (m_blocks.empty() || m_blocks.back().size() + length + 1 > m_blocks.back().capacity()) {
+      m_blocks.emplace_back();
+      m_blocks.back().reserve(std::max(kBlockSize, length + 1));
+    }
+    m_blocks.back().append(line, length).push_back('\0');
+    ++m_count;
+  }
+
+  void handOver(std::vector<std::string>& output) {
+    output.reserve(output.size() + m_count);
+    for (std::string& block : m_blocks) {
+      for (std::size_t at = 0; at < block.size();) {
+        const std::size_t length = std::strlen(block.data() + at);
+        output.emplace_back(block.data() + at, length);
+        at += length + 1;
+      }
+      std::string().swap(block);
+    }
+    m_blocks.clear();
+    m_count = 0;
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = 256 * 1024;
+  std::deque<std::string> m_blocks;
+  std::size_t m_count = 0;
 };
 }  // namespace
 
@@ -97,6 +138,8 @@ int CFiExecPipeBase::ExecMain(const std::string& command, std::vector<std::strin
 
   output.clear();
   OutputBudget budget(m_outputLimits, LINE_BUFFER_SIZE - 1);
+  PackedLines lines;
+  auto handOver = [&output, &lines]() { lines.handOver(output); };
   while (true) {
     line[0] = '\0';
     if (IsAbortRequested() != 0) break;
@@ -106,6 +149,7 @@ int CFiExecPipeBase::ExecMain(const std::string& command, std::vector<std::strin
       // Left open: the auto-close (or the destructor) stops the child.
       m_lastError = EFiExecPipe(command, QLB_EXEC_PIPE_READ_TIMEOUT);
       trace(FI_TRACE_ERROR, "Process has timmedout (%d sec)", static_cast<int>(timeoutSec));
+      handOver();
       return QLB_EXEC_PIPE_READ_TIMEOUT;
     }
     if (got != 1) break;
@@ -118,10 +162,12 @@ int CFiExecPipeBase::ExecMain(const std::string& command, std::vector<std::strin
       Close(kCloseTimeoutSec);
       m_lastError =
           EFiExecPipe(command, QLB_EXEC_PIPE_OUTPUT_LIMIT, CFiStringTool::str2wstr(broken));
+      handOver();
       return QLB_EXEC_PIPE_OUTPUT_LIMIT;
     }
-    output.emplace_back(line.data(), length);
+    lines.add(line.data(), length);
   }
+  handOver();
   return Close(kCloseTimeoutSec);
 }
 

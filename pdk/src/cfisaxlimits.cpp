@@ -1,6 +1,5 @@
 #include "cfisaxlimits.h"
 
-#include <cstdlib>
 #include <new>
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -35,7 +34,7 @@ void* CFiSaxMemoryBudget::allocate(XMLSize_t size) {
     m_refused = true;
     throw xercesc::OutOfMemoryException();
   }
-  void* block = std::malloc(size + kHeader);
+  void* block = ::operator new(size + kHeader, std::nothrow);
   if (!block) throw xercesc::OutOfMemoryException();
   *static_cast<std::size_t*>(block) = size;
   m_held += size;
@@ -46,7 +45,7 @@ void CFiSaxMemoryBudget::deallocate(void* p) {
   if (!p) return;
   void* block = static_cast<char*>(p) - kHeader;
   m_held -= *static_cast<std::size_t*>(block);
-  std::free(block);
+  ::operator delete(block);
 }
 
 // --- CFiSaxLimitGuard -------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,8 +76,11 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
 
   // The lifecycle members: pair lines chosen by select, per Symmetrix ID,
   // and the names of the pair files the last operation wrote, per
-  // Symmetrix ID. Not locked: the framework runs one lifecycle operation at
-  // a time.
+  // Symmetrix ID. They are shared by every session of the provider. A
+  // framework may call from several threads at once, so select, prepare,
+  // make, dispose and restore each hold m_lifecycleLock for their whole
+  // run and run one at a time (their SYMCLI commands would anyway, under
+  // the CLI lock); unguarded, two of them would change these maps at once.
   typedef std::map<std::string, std::vector<std::string> > PairLines;
   typedef std::map<std::string, std::string> PairFileNames;
   const PairLines& selectedPairs() const { return m_selectedPairs; }
@@ -173,6 +177,7 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   std::vector<SEmcSymArrayInfo> m_arrays;
   std::string m_symCliVersion;
 
+  std::mutex m_lifecycleLock;
   PairLines m_selectedPairs;
   PairFileNames m_pairFiles;
   PairFileNames m_preparedPairFiles;

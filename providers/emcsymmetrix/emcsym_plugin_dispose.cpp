@@ -14,6 +14,7 @@ using namespace quelb_pdk_4_4;
 int CEmcSymPlugin::dispose(qlb_domain* primary, qlb_domain* target, qlb_splitnode*,
                            qlb_disposition disposition) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::dispose");
+  std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&]() -> int {
     CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     if (!primary) {

@@ -38,6 +38,7 @@ using namespace quelb_pdk_4_4;
 //     identity that names no device.
 int CEmcSymPlugin::makeSnapshots(SessionRef& session) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::makeSnapshots");
+  std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&] {
     CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     CEmcSymPairFile selectedFiles(m_selectedPairs);

@@ -43,6 +43,7 @@ struct PairsToPrepare {
 // with 6 before anything is established; it is traced, not pushed.
 int CEmcSymPlugin::prepare(char*, qlb_splitnode** list, int count, int) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::prepare");
+  std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&] {
     CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     CEmcSymPairFile selectedFiles(m_selectedPairs);

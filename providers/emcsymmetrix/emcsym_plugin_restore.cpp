@@ -41,6 +41,7 @@ bool isKnownSplitType(const std::wstring& splitType) {
 int CEmcSymPlugin::restore(quelb_objid** sources, quelb_objid** targets, long count, wchar_t*,
                            wchar_t*, long flags, long*) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::restore");
+  std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&]() -> int {
     CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     if (flags != 0 && (flags & (kRestoreStart | kRestorePartial)) == 0) {

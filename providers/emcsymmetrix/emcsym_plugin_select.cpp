@@ -32,6 +32,7 @@ using namespace quelb_pdk_4_4;
 // stay selected.
 int CEmcSymPlugin::select(char*, qlb_splitnode** list, int count) {
   CFiTraceLogFunction scope(m_traceLog, "CEmcSymPlugin::select");
+  std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
   return guarded(CEmcSymOperationGuard::OPERATION, __LINE__, [&] {
     CEmcSymCliTool tool(m_symCliPath, m_traceLog);
     // Source device name -> target device name, for this call.

@@ -1,8 +1,11 @@
 # The two commands of the README: `make demo` and `make test`.
-.PHONY: all bootstrap build build-asan test test-default test-asan test-package demo bench install \
-        package clean windows-deps
+.PHONY: all bootstrap build build-asan build-tsan build-fuzz test test-default test-asan test-tsan \
+        test-fuzz test-package fuzz demo bench install package clean windows-deps
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# How long `make fuzz` runs each fuzz target, and `make test` in its smoke run.
+FUZZ_SECONDS ?= 600
+FUZZ_SMOKE_SECONDS ?= 10
 
 all: build
 
@@ -32,9 +35,29 @@ package: build
 test-package: package
 	tests/package/package_test.sh build/packages
 
-# Every test, in the release build and then under the sanitizers, and the
-# packages.
-test: test-default test-asan test-package
+# ThreadSanitizer over the tests that run threads (only they are built).
+build-tsan: bootstrap
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+
+test-tsan: build-tsan
+	ctest --preset tsan
+
+# The fuzz targets (clang): a short run of each in `make test`, so that a
+# regression shows; FUZZ_SECONDS of each, one after another, in `make fuzz`.
+build-fuzz: bootstrap
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+
+test-fuzz: build-fuzz
+	scripts/fuzz build/fuzz $(FUZZ_SMOKE_SECONDS)
+
+fuzz: build-fuzz
+	scripts/fuzz build/fuzz $(FUZZ_SECONDS)
+
+# Every test, in the release build, under the sanitizers, under
+# ThreadSanitizer, a short run of every fuzz target, and the packages.
+test: test-default test-asan test-tsan test-fuzz test-package
 
 # Only what the demo runs: the provider, the utility library, quelbctl, the
 # simulator, the message catalogs and the manual pages, unoptimised (no

@@ -1,0 +1,165 @@
+// Many framework threads in the library at once, as a framework may call
+// it: enumerations, snapshots in sessions of their own, failures and their
+// last errors, message lookups, configuration reads and writes, and tracing
+// while the trace level changes under it. The threads that read get the
+// answers they would get alone. The snapshot sessions share the provider's
+// selected pairs (a make acts on every pair selected so far, whatever its
+// session), so what each one ends with depends on the order the threads
+// come in: each call either succeeds or fails as an operation fails, and
+// nothing is left behind. Run under ThreadSanitizer by
+// `make test-tsan`, which proves the shared state is guarded.
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "loaded_provider.h"
+
+namespace e2etest {
+namespace {
+
+// Rounds of the repeating threads; each round runs SYMCLI commands.
+const int kRounds = 3;
+
+class ThreadStress : public SnapshotTest {
+ protected:
+  void SetUp() override {
+    LoadedProvider::SetUp();
+    // The framework's callback is called from every thread.
+    record.ir_callback = &collectLocked;
+    record.ir_user = this;
+    writeConfig(configWithLevel(6));
+    start();
+  }
+
+  // The configuration with the trace level read again at every line.
+  std::string configWithLevel(int level) const {
+    char text[64];
+    std::snprintf(text, sizeof text, "\"TRACELEVEL\"=dword:%08x\n", level);
+    return simConfig().substr(0, simConfig().find("\"TRACELEVEL\"")) + text +
+           "\"TRACERUNTIMEUPDATE\"=dword:00000001\n";
+  }
+
+  static void collectLocked(qlb_init_rec* rec, const wchar_t* consumer, const wchar_t* fallback,
+                            int severity) {
+    ThreadStress* self = static_cast<ThreadStress*>(rec->ir_user);
+    std::lock_guard<std::mutex> hold(self->pushedLock);
+    self->pushed.push_back({N(consumer), N(fallback), severity});
+  }
+
+  // A mirror snapshot of `device` onto its BCV `target`, in its own
+  // session: every step succeeds or fails as an operation fails (6); the
+  // last one it reached is the last one run.
+  void snapshot(const std::string& device, const std::string& target, const char* session) {
+    auto node = source(kArray1, device, kMirror, kArray1 + "##" + device + ";" + target);
+    const std::vector<std::function<int()>> steps = {
+        [&] { return select({node->split()}, session); },
+        [&] { return prepare({node->split()}, session); },
+        [&] { return make({node->split()}, nullptr, session); },
+    };
+    const char* names[] = {"select", "prepare", "make"};
+    for (size_t i = 0; i < steps.size(); ++i) {
+      const int result = steps[i]();
+      if (result == 0) continue;
+      EXPECT_EQ(QLB_ERR_FAILED, result) << names[i];
+      return;
+    }
+  }
+
+  void enumerate() {
+    for (int round = 0; round < kRounds; ++round) {
+      qlb_enclosure_node_list* arrays = nullptr;
+      int arrayCount = 0;
+      EXPECT_EQ(0, pgn.enumerate_enclosures(&arrays, &arrayCount, nullptr));
+      EXPECT_EQ(2, arrayCount);
+      quelb_free_enclosure_list(arrays);
+      std::wstring filter = wide("enclosure_id=" + kArray2);
+      qlb_node_list* nodes = nullptr;
+      int nodeCount = 0;
+      EXPECT_EQ(0, pgn.enumerate_nodes(&nodes, &nodeCount, 0x10, &filter[0]));
+      EXPECT_EQ(12, nodeCount);  // the array's devices but its BCVs
+      quelb_free_node_list(nodes);
+      qlb_host_node_list* hosts = nullptr;
+      int hostCount = 0;
+      EXPECT_EQ(0, pgn.enumerate_host_nodes(&hosts, &hostCount, nullptr));
+      EXPECT_LT(0, hostCount);
+      quelb_free_host_node_list(hosts);
+    }
+  }
+
+  // A failure of this thread's own, its last error and its texts.
+  void failAndLookUp() {
+    for (int round = 0; round < kRounds * 4; ++round) {
+      std::wstring filter = L"udid=EMC##SYMMETRIX##" + std::to_wstring(round);
+      qlb_node_list* nodes = nullptr;
+      int count = 0;
+      EXPECT_EQ(QLB_ERR_FAILED, pgn.enumerate_nodes(&nodes, &count, 0x10, &filter[0]));
+      quelb_free_node_list(nodes);
+      qlb_msg_info* last = nullptr;
+      ASSERT_EQ(0, pgn.get_last_error(&last));
+      ASSERT_NE(nullptr, last);
+      const std::string text(last->mi_text, last->mi_length);
+      EXPECT_NE(std::string::npos, text.find("MSGID=MSG_ERROR_UDID_PARSING_EXCEPTION")) << text;
+      EXPECT_NE(std::string::npos, text.find(N(filter.c_str() + 5))) << text;
+      wchar_t* localized = nullptr;
+      EXPECT_EQ(0, pgn.get_locale_message(nullptr, last, round % 2 ? "de" : nullptr, &localized));
+      EXPECT_NE(std::string::npos, N(localized).find("UDID##")) << N(localized);
+      pgn.del_locale_message(&localized);
+      pgn.del_last_error(&last);
+      const wchar_t* code = nullptr;
+      EXPECT_EQ(0, pgn.errmsg(round % 2 ? 6 : 30, &code));
+      EXPECT_NE(nullptr, code);
+    }
+  }
+
+  // Reads and writes of one node's configuration, and the shared
+  // descriptions.
+  void configure() {
+    SourceNode node(pgn, udid(kArray1, "0044"), kClone);
+    for (int round = 0; round < kRounds * 4; ++round) {
+      EXPECT_EQ(0, node.configure(kArray1 + "##0044;00C" + std::to_string(4 + round % 2)));
+      for (int operation : {1, 4}) {  // the values, the descriptions
+        qlb_confspec spec = {1, 0, nullptr};
+        char session[] = "cfg";
+        EXPECT_EQ(0, pgn.config(node.node(), operation, session, &spec));
+        ASSERT_NE(nullptr, spec.cs_text);
+        EXPECT_NE(std::wstring::npos, std::wstring(spec.cs_text).find(L"snapshot_resource_spec"));
+        std::free(spec.cs_text);
+      }
+    }
+  }
+
+  // The trace level as an administrator changes it while the provider runs.
+  void changeTraceLevel() {
+    for (int round = 0; round < kRounds * 8; ++round) {
+      const std::string next = install.configFile("norvel") + ".new";
+      testenv::writeFile(next, configWithLevel(round % 2 ? 6 : 2));
+      ASSERT_EQ(0, std::rename(next.c_str(), install.configFile("norvel").c_str()));
+      std::this_thread::yield();
+    }
+  }
+
+  std::mutex pushedLock;
+};
+
+TEST_F(ThreadStress, EntryPointsAnswerEveryThreadAsIfItWereAlone) {
+  const std::vector<std::function<void()>> work = {
+      [this] { enumerate(); },
+      [this] { snapshot("0040", "0080", "first"); },
+      [this] { snapshot("0041", "0081", "second"); },
+      [this] { snapshot("0042", "0082", "third"); },
+      [this] { failAndLookUp(); },
+      [this] { configure(); },
+      [this] { changeTraceLevel(); },
+  };
+  std::vector<std::thread> threads;
+  for (const std::function<void()>& w : work) threads.emplace_back(w);
+  for (std::thread& t : threads) t.join();
+
+  std::lock_guard<std::mutex> hold(pushedLock);
+  EXPECT_LT(0, traced("Entering Function CEmcSymPlugin::enumerateNodes"));
+}
+
+}  // namespace
+}  // namespace e2etest

@@ -34,7 +34,10 @@ void EEmcSymCliFailure::push(CFiErrorManager* errors, const EFiExecPipe& failure
                              qlb_eseverity severity, const std::string& sourceFile, int line) {
   if (!errors) return;
   std::string code = fiExecPipeCodeName(failure.getCode());
-  if (!failure.getMessage().empty()) code += ": " + CFiStringTool::wstr2str(failure.getMessage());
+  // An output limit is named by the pipe's message; the other codes' words
+  // are the exit status and output the message carries anyway.
+  if (failure.getCode() == QLB_EXEC_PIPE_OUTPUT_LIMIT && !failure.getMessage().empty())
+    code += ": " + CFiStringTool::wstr2str(failure.getMessage());
   errors->pushError(CFiMessagePtr(new CFiIcuMessage(
       "MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION",
       {CFiIcuMessage::text(code), CFiIcuMessage::text(failure.getCommand()),

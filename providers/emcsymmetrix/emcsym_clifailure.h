@@ -10,8 +10,8 @@
 //
 // The message pushed is MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION with seven
 // arguments: the four every pipe failure carries ({0} the name of the
-// result code, followed by ": " and the pipe's own message when it has one,
-// such as the output limit a command broke; {1} the command, {2} the source
+// result code, for QLB_EXEC_PIPE_OUTPUT_LIMIT followed by ": " and the
+// pipe's message that names the limit; {1} the command, {2} the source
 // file, {3} the line) and three more that name the cause ({4} the exit
 // status, {5} the output lines, each trimmed and ended by a line feed,
 // {6} the number of output lines). A pipe failure without a run record

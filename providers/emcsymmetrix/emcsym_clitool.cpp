@@ -489,6 +489,8 @@ void CEmcSymCliTool::parseOutputOrThrow(const std::wstring& command, Lines& outp
                                         CFiSaxParseHandler& handler, int line) {
   const std::string error = parseFailure(command, output, handler, "CEmcSymCliTool");
   if (!error.empty()) {
+    // The reader's reason (a limit the output broke, or where it is not
+    // well-formed) goes with the where text to the user.
     throw CEmcSymCliException(3, command, "[parseXML] (" + error + ")", output,
                               emcsym::kCliToolSourceFile, line);
   }

@@ -43,7 +43,12 @@ void configurationFile(const std::string& text) {
   (void)configuration.getRestoreTimeout();
 }
 
+// Only the registry reads see the input's registry: what writes files (the
+// configuration, which creates its directories under the installation the
+// registry names) is made before, under the scratch installation, so that
+// no input can make the target create a directory anywhere else.
 void registryFile(const std::string& text) {
+  CEmcSymConfiguration configuration;
   const std::string file = fuzz::ScratchDir::file("fuzz.reg");
   fuzz::ScratchDir::write(file, text);
   setenv("QUELB_REGISTRY", file.c_str(), 1);
@@ -51,7 +56,6 @@ void registryFile(const std::string& text) {
   CFiConfigurationPathTool::getInstallPath(path);
   CFiConfigurationPathTool::getProgramFilesDir(path);
   try {
-    CEmcSymConfiguration configuration;
     (void)configuration.getSymCliDirFromRegistry();
   } catch (const CFiError&) {
   }

@@ -59,11 +59,15 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     return nullptr;
   }
 }
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+  return operator new(size, tag);
+}
 void operator delete(void* p) noexcept { release(p); }
 void operator delete[](void* p) noexcept { release(p); }
 void operator delete(void* p, std::size_t) noexcept { release(p); }
 void operator delete[](void* p, std::size_t) noexcept { release(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
 
 namespace {
 

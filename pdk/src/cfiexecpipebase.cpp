@@ -50,7 +50,8 @@ class OutputBudget {
 };
 
 // The lines of a run as they arrive, packed one after another, each ended
-// by a NUL (ReadLine's lines hold none), in blocks that are never moved.
+// by a NUL (a line is taken as a C text, up to its first NUL byte, as the
+// list always took it), in blocks that are never moved.
 // The caller's list gets them at the end, sized once, while the blocks are
 // freed as they are emptied: at no time is more held than the packed text
 // and the list's string objects. Lines that grow a list one by one, or

@@ -22,9 +22,11 @@
 #include <string>
 #include <vector>
 
+#include "cfisaxparser.h"
 #include "cfistringtool.h"
 #include "emcsym_clierror.h"
 #include "emcsym_clitool.h"
+#include "emcsym_handlers.h"
 
 // --- allocation accounting (the benchmarks run on one thread) ---------------
 
@@ -188,6 +190,40 @@ static void Sizes(benchmark::internal::Benchmark* b) {
   b->ArgNames({"shape", "scale"});
 }
 BENCHMARK(BM_ToolOutput)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The host listing of a masking database (symmaskdb list database), every
+// record a host of its own: its handler keeps each host once, and looking a
+// name up must not cost more as the list grows.
+void BM_MaskdbDatabaseHosts(benchmark::State& state) {
+  std::vector<std::string> lines = {kDeclaration, "<SymCLI_ML><Symmetrix symid=\"000190100001\">"};
+  for (long i = 0; i < state.range(0); ++i) {
+    lines.push_back("<Db_Record awwn_node_name=\"host" + std::to_string(i) +
+                    ".example.com\" awwn_port_name=\"hba0\"/>");
+  }
+  lines.push_back("</Symmetrix></SymCLI_ML>");
+  std::size_t hosts = 0;
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    CEmcSymMaskdbListDatabaseHandler handler;
+    {
+      quelb_pdk_4_4::CFiSaxParser parser(&handler);
+      parser.parse(lines);
+    }
+    hosts = handler.getResult().size();
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  if (hosts != static_cast<std::size_t>(state.range(0))) state.SkipWithError("hosts lost");
+  state.counters["ns_per_record"] =
+      seconds * 1e9 /
+      (static_cast<double>(state.range(0)) * static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_MaskdbDatabaseHosts)
+    ->Arg(20000)
+    ->Arg(80000)
+    ->Arg(320000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);

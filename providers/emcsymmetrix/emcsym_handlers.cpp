@@ -108,10 +108,7 @@ void CEmcSymMirQueryHandler::onEnd(const XMLCh* element) {
 void CEmcSymMaskdbListDatabaseHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (!isNoCase(element, "Db_Record") || !isNoCase(name, "awwn_node_name")) return;
   const std::string& node = value();
-  for (const std::string& known : m_result) {
-    if (known == node) return;
-  }
-  m_result.push_back(node);
+  if (m_seen.insert(node).second) m_result.push_back(node);
 }
 
 // --- CEmcSymVersionHandler ---------------------------------------------------

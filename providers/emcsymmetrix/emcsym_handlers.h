@@ -16,6 +16,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 #include <xercesc/sax2/Attributes.hpp>
 
@@ -117,6 +118,11 @@ class CEmcSymMirQueryHandler : public CEmcSymResultHandler<std::vector<SEmcSymPa
 class CEmcSymMaskdbListDatabaseHandler : public CEmcSymResultHandler<std::vector<std::string>> {
  protected:
   void onAttribute(const XMLCh* element, const XMLCh* name) override;
+
+ private:
+  // The names in the result, looked up in constant time: a listing of n
+  // records must not cost n times the hosts found so far.
+  std::unordered_set<std::string> m_seen;
 };
 
 // symcli version query: the version attribute of SYMCLI, or the text of a

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -155,7 +156,7 @@ void BM_ToolOutput(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     const long long before = g_live;
     g_peak = before;
-    std::vector<SEmcSymDevInfo> list;
+    std::deque<SEmcSymDevInfo> list;
     try {
       tool.getSymDevList("000190100001", list, false);
     } catch (const CEmcSymCliException&) {

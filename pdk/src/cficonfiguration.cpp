@@ -1,6 +1,7 @@
 #include "cficonfiguration.h"
 
 #include <ace/Configuration_Import_Export.h>
+#include <ace/OS_NS_stdio.h>
 
 #include <cerrno>
 #include <cstring>

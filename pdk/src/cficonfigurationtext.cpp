@@ -1,5 +1,7 @@
 #include "cficonfigurationtext.h"
 
+#include <ace/SString.h>
+
 #include <algorithm>
 #include <string>
 

@@ -14,13 +14,22 @@ class Tokenizer {
   explicit Tokenizer(const wchar_t* text) : m_buffer(text, text + std::wcslen(text)) {
     m_buffer.push_back(L'\0');
     m_next = m_buffer.data();
-    m_state = nullptr;
   }
 
   // The next token, or null when the text is used up.
   const wchar_t* next(const wchar_t* delimiters) {
-    wchar_t* token = std::wcstok(m_next, delimiters, &m_state);
-    m_next = nullptr;
+    // wcstok's own three-argument form is not in every C library.
+    wchar_t* token = m_next + std::wcsspn(m_next, delimiters);
+    if (*token == L'\0') {
+      m_next = token;
+      return nullptr;
+    }
+    wchar_t* end = token + std::wcscspn(token, delimiters);
+    m_next = end;
+    if (*end != L'\0') {
+      *end = L'\0';
+      m_next = end + 1;
+    }
     return token;
   }
 
@@ -33,7 +42,6 @@ class Tokenizer {
  private:
   std::vector<wchar_t> m_buffer;
   wchar_t* m_next;
-  wchar_t* m_state;
 };
 
 const wchar_t kBlank[] = L" ";

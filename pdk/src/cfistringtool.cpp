@@ -61,11 +61,15 @@ char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 
 // Unicode simple case mapping from ICU's tables: the same in every locale.
 // Values that are no code point are left alone.
+bool isCodePointValue(unsigned long long v) { return v <= 0x10FFFF; }
+// wchar_t is unsigned 16 bits on Windows, signed 32 bits on Linux: a
+// negative one converts to a value beyond any code point.
+bool isCodePoint(wchar_t c) { return isCodePointValue(static_cast<unsigned long long>(c)); }
 wchar_t upperWide(wchar_t c) {
-  return (c >= 0 && c <= 0x10FFFF) ? static_cast<wchar_t>(u_toupper(static_cast<UChar32>(c))) : c;
+  return isCodePoint(c) ? static_cast<wchar_t>(u_toupper(static_cast<UChar32>(c))) : c;
 }
 wchar_t lowerWide(wchar_t c) {
-  return (c >= 0 && c <= 0x10FFFF) ? static_cast<wchar_t>(u_tolower(static_cast<UChar32>(c))) : c;
+  return isCodePoint(c) ? static_cast<wchar_t>(u_tolower(static_cast<UChar32>(c))) : c;
 }
 
 bool isCSpace(char c) {

@@ -6,7 +6,6 @@
 #include "norvel_entry.h"
 
 #include <quelb/quelb_pgn.h>
-#include <unicode/uclean.h>
 
 #include <cstdlib>
 #include <cwchar>
@@ -489,9 +488,3 @@ NORVEL_EXPORT int norvel_fi_pgn_set_import_options(qlb_splitnode* single, qlb_sp
   SingleNodeList<qlb_splitnode> nodes(single, list, count);
   return plugin->setImportOptions(nodes.list(), nodes.count(), hosts, transportable, reserved);
 }
-
-// ---------------------------------------------------------------------------
-// Module unload: ICU's caches go with the library.
-// ---------------------------------------------------------------------------
-
-__attribute__((destructor)) static void norvelModuleUnload() { u_cleanup(); }

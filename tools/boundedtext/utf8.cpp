@@ -8,6 +8,8 @@ namespace boundedtext {
 namespace {
 
 const wchar_t kReplacement = 0xFFFD;
+// Wide text is UTF-16 where wchar_t has 16 bits (Windows), UTF-32 otherwise.
+const bool kUtf16 = sizeof(wchar_t) == 2;
 
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
@@ -63,7 +65,14 @@ std::wstring utf8ToWide(const char* text, std::size_t length) {
       ++i;
       continue;
     }
-    *o++ = static_cast<wchar_t>(value);
+    if (kUtf16 && value > 0xFFFF) {
+      // Two UTF-16 units, never more than the four bytes they came from.
+      value -= 0x10000;
+      *o++ = static_cast<wchar_t>(0xD800 | (value >> 10));
+      *o++ = static_cast<wchar_t>(0xDC00 | (value & 0x3FF));
+    } else {
+      *o++ = static_cast<wchar_t>(value);
+    }
     i += need + 1;
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
@@ -74,10 +83,24 @@ std::wstring utf8ToWide(const std::string& text) { return utf8ToWide(text.data()
 
 namespace {
 
-// The code point a wide character stands for; U+FFFD for one that is no
-// Unicode scalar value.
-unsigned long scalarOf(wchar_t c) {
-  unsigned long v = static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(c));
+unsigned long unitOf(wchar_t c) {
+  return static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(c));
+}
+
+// The code point that starts at text[i], and how many units it takes: two
+// for a UTF-16 surrogate pair, one otherwise. U+FFFD for what is no Unicode
+// scalar value (a lone surrogate, a value beyond U+10FFFF).
+unsigned long scalarAt(const wchar_t* text, std::size_t i, std::size_t length,
+                       std::size_t& units) {
+  units = 1;
+  unsigned long v = unitOf(text[i]);
+  if (kUtf16 && v >= 0xD800 && v <= 0xDBFF && i + 1 < length) {
+    unsigned long low = unitOf(text[i + 1]);
+    if (low >= 0xDC00 && low <= 0xDFFF) {
+      units = 2;
+      return 0x10000 + ((v - 0xD800) << 10) + (low - 0xDC00);
+    }
+  }
   return v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF) ? 0xFFFD : v;
 }
 
@@ -95,14 +118,15 @@ std::string wideToUtf8(const wchar_t* text, std::size_t length) {
     return out;
   }
   std::size_t bytes = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    unsigned long v = scalarOf(text[i]);
+  std::size_t units = 1;
+  for (std::size_t i = 0; i < length; i += units) {
+    unsigned long v = scalarAt(text, i, length, units);
     bytes += v < 0x80 ? 1 : v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
   }
   std::string out(bytes, '\0');
   char* o = &out[0];
-  for (std::size_t i = 0; i < length; ++i) {
-    unsigned long v = scalarOf(text[i]);
+  for (std::size_t i = 0; i < length; i += units) {
+    unsigned long v = scalarAt(text, i, length, units);
     if (v < 0x80) {
       *o++ = static_cast<char>(v);
     } else if (v < 0x800) {

@@ -1,8 +1,5 @@
 #include "admin.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +9,7 @@
 
 #include "adminargs.h"
 #include "adminreport.h"
+#include "platform.h"
 #include "boundedtext.h"
 #include "errors.h"
 #include "faults.h"
@@ -164,18 +162,15 @@ int cmdInstall(const std::vector<std::string>& rest) {
   std::string partial;
   for (const std::string& piece : split(dir, '/')) {
     partial += piece + "/";
-    if (!piece.empty()) ::mkdir(partial.c_str(), 0755);
+    if (!piece.empty()) makeDirectory(partial);
   }
-  struct stat st;
-  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    throw CliError("cannot create the directory " + dir);
+  if (!isDirectory(dir)) throw CliError("cannot create the directory " + dir);
   std::vector<std::string> names = toolNames();
   names.push_back("symsim");
   for (const std::string& name : names) {
-    std::string link = dir + "/" + name;
-    ::unlink(link.c_str());
-    if (::symlink(target.c_str(), link.c_str()) != 0)
-      throw CliError("cannot create " + link + ": " + std::strerror(errno));
+    std::string link = dir + "/" + name + kExecutableSuffix;
+    std::string why;
+    if (!placeTool(target, link, why)) throw CliError("cannot create " + link + ": " + why);
   }
   std::printf("Installed %zu tool names in %s (links to %s).\n", names.size(), dir.c_str(),
               target.c_str());

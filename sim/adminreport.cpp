@@ -9,6 +9,7 @@
 #include "model.h"
 #include "model_log.h"
 #include "model_schema.h"
+#include "platform.h"
 #include "text.h"
 
 namespace symsim {
@@ -50,7 +51,7 @@ std::string portName(const std::string& director, int64_t port) {
 std::string timeText(double seconds) {
   time_t t = static_cast<time_t>(seconds);
   struct tm tmv;
-  localtime_r(&t, &tmv);
+  localTime(t, tmv);
   char buf[32];
   strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tmv);
   return buf;

@@ -1,27 +1,17 @@
 #include "model.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <sys/time.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstring>
 
 #include "errors.h"
 #include "model_rows.h"
 #include "model_schema.h"
+#include "platform.h"
 #include "text.h"
 
 namespace symsim {
 
 namespace {
-
-double realNow() {
-  struct timeval tv;
-  gettimeofday(&tv, nullptr);
-  return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1e6;
-}
 
 double settingNumber(Database& db, const char* key, double fallback) {
   std::string v = getSetting(db, key, "");
@@ -400,26 +390,6 @@ std::string longHostAlias(const std::string& address) {
   size_t secondLength = second == std::string::npos ? rest.size() : second;
   if (secondLength == 3) rest = rest.substr(1);
   return "HOST." + rest;
-}
-
-std::string machineHostName() {
-  char buf[256];
-  if (gethostname(buf, sizeof buf) != 0) return "localhost";
-  buf[sizeof buf - 1] = '\0';
-  return buf;
-}
-
-std::string resolveAddress(const std::string& host) {
-  struct addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  struct addrinfo* res = nullptr;
-  if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0 || !res) return "";
-  char buf[INET_ADDRSTRLEN] = "";
-  const auto* in = reinterpret_cast<const struct sockaddr_in*>(res->ai_addr);
-  inet_ntop(AF_INET, &in->sin_addr, buf, sizeof buf);
-  freeaddrinfo(res);
-  return buf;
 }
 
 }  // namespace symsim

@@ -1,7 +1,5 @@
 #include "runner.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -14,6 +12,7 @@
 #include "errors.h"
 #include "faults.h"
 #include "model_log.h"
+#include "platform.h"
 #include "text.h"
 
 namespace symsim {
@@ -52,9 +51,6 @@ bool readPairFile(const std::string& path, std::string* text) {
   return true;
 }
 
-[[noreturn]] void hangForever() {
-  for (;;) pause();
-}
 
 // Cuts an XML document about halfway, at a line end.
 std::string cutHalfway(const std::string& out) {
@@ -112,7 +108,7 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
   try {
     Transaction tx(*db);
     RunRow run;
-    run.pid = static_cast<int64_t>(getpid());
+    run.pid = static_cast<int64_t>(processId());
     run.tool = tool.name;
     run.argsJson = argsJson(args);
     if (parsed) run.command = cmd.name;

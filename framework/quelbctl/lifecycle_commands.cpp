@@ -1,12 +1,12 @@
 #include "lifecycle_commands.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "config_value_list.h"
+#include "host_platform.h"
 #include "message_log.h"
 #include "session.h"
 #include "source_node.h"
@@ -60,7 +60,7 @@ class SnapshotOptions {
   bool addSource(const std::string& text, const std::string& method);
 
   std::vector<SourceArgument> m_sources;
-  std::string m_sessionId = "quelbctl-" + std::to_string(::getpid());
+  std::string m_sessionId = "quelbctl-" + std::to_string(host::processId());
   bool m_import = false;
 };
 
@@ -255,12 +255,12 @@ void SnapshotRun::showSnapshots() {
 
 bool SnapshotRun::importSnapshots() {
   JsonValue& imported = m_session.result().set("imported", JsonValue::array());
-  char host[256] = {0};
-  if (::gethostname(host, sizeof host - 1) != 0) {
+  std::string machine;
+  if (!host::machineName(machine)) {
     m_session.fail("the host name of this machine is unknown");
     return false;
   }
-  std::wstring hostName = boundedtext::utf8ToWide(host);
+  std::wstring hostName = boundedtext::utf8ToWide(machine);
   for (int i = 0; m_snapshots && i < m_snapshotCount; ++i) {
     if (!m_snapshots[i] || !m_snapshots[i]->qid_text) continue;
     std::wstring name = m_snapshots[i]->qid_text;
@@ -271,9 +271,9 @@ bool SnapshotRun::importSnapshots() {
       return false;
     JsonValue item = JsonValue::object();
     item.set("snapshot", narrow(name.c_str()));
-    item.set("host", std::string(host));
+    item.set("host", machine);
     imported.push(item);
-    m_session.print("imported " + narrow(name.c_str()) + " to " + host);
+    m_session.print("imported " + narrow(name.c_str()) + " to " + machine);
   }
   return true;
 }

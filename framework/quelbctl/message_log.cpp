@@ -1,11 +1,9 @@
 #include "message_log.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cwchar>
 
+#include "host_platform.h"
 #include "utf8.h"
 
 namespace {
@@ -161,10 +159,8 @@ void MessageLog::printIndented(const std::string& prefix, const std::string& tex
 void MessageLog::showProgress(const std::string& text) {
   if (!m_progress) return;
   // One line that fits the terminal (80 columns when it does not say).
-  struct winsize size = {};
-  const size_t width = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 10
-                           ? size.ws_col - 1
-                           : kProgressWidth;
+  const size_t columns = host::stderrColumns();
+  const size_t width = columns > 10 ? columns - 1 : kProgressWidth;
   std::string line = "waiting: " + text.substr(sizeof kWaitingPrefix - 1);
   if (line.size() > width) line = line.substr(0, width - 3) + "...";
   // Carriage return, the line, then erase what an older, longer line left.

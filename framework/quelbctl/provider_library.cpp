@@ -1,8 +1,8 @@
 #include "provider_library.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
+
+#include "host_platform.h"
 
 ProviderLibrary::ProviderLibrary() : m_handle(nullptr) { std::memset(&m_table, 0, sizeof m_table); }
 
@@ -11,16 +11,16 @@ ProviderLibrary::~ProviderLibrary() { unload(); }
 bool ProviderLibrary::load(const std::string& path, const std::string& prefix) {
   unload();
   m_missing.clear();
-  m_handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string why;
+  m_handle = host::loadLibrary(path, why);
   if (!m_handle) {
-    const char* why = ::dlerror();
-    m_error = "cannot load " + path + ": " + (why ? why : "unknown error");
+    m_error = "cannot load " + path + ": " + why;
     return false;
   }
 #define RESOLVE(op)                                          \
   {                                                          \
     std::string name = prefix + "_fi_pgn_" #op;              \
-    void* symbol = ::dlsym(m_handle, name.c_str());          \
+    void* symbol = host::librarySymbol(m_handle, name);       \
     if (!symbol) m_missing.push_back(name);                  \
     m_table.op = reinterpret_cast<qlb_pgn_##op##_t>(symbol); \
   }
@@ -41,7 +41,7 @@ bool ProviderLibrary::load(const std::string& path, const std::string& prefix) {
 }
 
 void ProviderLibrary::unload() {
-  if (m_handle) ::dlclose(m_handle);
+  if (m_handle) host::unloadLibrary(m_handle);
   m_handle = nullptr;
   std::memset(&m_table, 0, sizeof m_table);
 }

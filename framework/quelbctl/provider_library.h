@@ -1,4 +1,4 @@
-// ProviderLibrary: loads a provider plug-in with dlopen and resolves its 70
+// ProviderLibrary: loads a provider plug-in (dlopen, LoadLibrary) and resolves its 70
 // entry points by name, as the framework does.
 #ifndef QUELBCTL_PROVIDER_LIBRARY_H
 #define QUELBCTL_PROVIDER_LIBRARY_H

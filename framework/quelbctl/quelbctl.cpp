@@ -3,7 +3,6 @@
 // options, exit statuses and environment variables; session.h gives the
 // shape of the --json answer.
 #include <quelb/quelb_pgn.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +11,7 @@
 
 #include "command_arguments.h"
 #include "copy_commands.h"
+#include "host_platform.h"
 #include "info_command.h"
 #include "inventory_commands.h"
 #include "lifecycle_commands.h"
@@ -113,14 +113,9 @@ void printCommandHelp(const CommandSpec& command) {
 
 // The directory of the running program.
 std::string programDirectory(const char* argv0) {
-  char self[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string path = argv0;
-  if (n > 0) {
-    self[n] = '\0';
-    path = self;
-  }
-  const size_t slash = path.rfind('/');
+  const std::string self = host::executablePath();
+  const std::string path = self.empty() ? std::string(argv0) : self;
+  const size_t slash = path.find_last_of(std::string("/") + host::separator());
   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
@@ -128,7 +123,7 @@ std::string programDirectory(const char* argv0) {
 std::string defaultLibrary(const std::string& programDir) {
   for (const char* candidate : {"/../lib/", "/../lib/x86_64-linux-gnu/", "/"}) {
     const std::string path = programDir + candidate + QUELBCTL_DEFAULT_LIB;
-    if (::access(path.c_str(), R_OK) == 0) return path;
+    if (host::readable(path)) return path;
   }
   return QUELBCTL_DEFAULT_LIB;
 }
@@ -216,11 +211,12 @@ int helpAsked(const Options& options, std::string& usage) {
 // would silently come in the default language.
 void checkLanguage(const Options& options, const std::string& installDir) {
   if (options.language.empty() || installDir.empty()) return;
+  const bool separated = installDir.back() == '/' || installDir.back() == host::separator();
   const std::string bundles =
-      installDir + (installDir.back() == '/' ? "" : "/") + "Messages/lib" + options.prefix + "/";
+      installDir + (separated ? "" : "/") + "Messages/lib" + options.prefix + "/";
   std::string language = options.language;
   for (;;) {
-    if (::access((bundles + language + ".res").c_str(), R_OK) == 0) return;
+    if (host::readable(bundles + language + ".res")) return;
     const size_t underscore = language.rfind('_');
     if (underscore == std::string::npos) break;
     language.erase(underscore);
@@ -288,7 +284,7 @@ int main(int argc, char** argv) {
 
   Session session(options.command, options.settings);
   MessageLog::instance().configure(options.quiet, options.verbosity, options.settings.json,
-                                   ::isatty(STDERR_FILENO) == 1);
+                                   host::stderrIsTerminal());
   CommandAction action;
   if (usage.empty()) {
     const CommandSpec* command = findCommand(options.command);

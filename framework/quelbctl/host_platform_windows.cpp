@@ -1,0 +1,79 @@
+// quelbctl's operating-system calls on Windows: wide calls, UTF-8 text.
+#include <winsock2.h>
+#include <windows.h>
+#include <io.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "host_platform.h"
+#include "utf8.h"
+
+namespace host {
+
+namespace {
+
+std::string systemText(DWORD error) {
+  wchar_t* text = nullptr;
+  DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string result = "error " + std::to_string(error);
+  if (length > 0 && text) {
+    while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r')) --length;
+    result = boundedtext::wideToUtf8(text, length);
+  }
+  if (text) LocalFree(text);
+  return result;
+}
+
+}  // namespace
+
+std::string executablePath() {
+  std::vector<wchar_t> path(MAX_PATH);
+  while (true) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return std::string();
+    if (n < path.size()) return boundedtext::wideToUtf8(path.data(), n);
+    path.resize(path.size() * 2);
+  }
+}
+
+bool machineName(std::string& name) {
+  wchar_t text[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+  if (!GetComputerNameW(text, &length)) return false;
+  name = boundedtext::wideToUtf8(text, length);
+  return true;
+}
+
+unsigned long processId() { return static_cast<unsigned long>(GetCurrentProcessId()); }
+
+bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+std::size_t stderrColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
+  return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
+
+bool readable(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(boundedtext::utf8ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+char separator() { return '\\'; }
+
+void* loadLibrary(const std::string& path, std::string& why) {
+  HMODULE library = LoadLibraryW(boundedtext::utf8ToWide(path).c_str());
+  if (!library) why = systemText(GetLastError());
+  return reinterpret_cast<void*>(library);
+}
+
+void* librarySymbol(void* library, const std::string& name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name.c_str()));
+}
+
+void unloadLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+
+}  // namespace host

@@ -170,8 +170,15 @@ int CFiConfigurationPathTool::getLunKey(const tstring& identity, tstring& path) 
 }
 
 int CFiConfigurationPathTool::verify(const tstring& path) {
+  std::string name = CFiStringTool::tstr2str(path);
+  // A directory named with its final separator: the Windows C runtime's
+  // stat does not find it so; a root ("/", "C:\") keeps it.
+  const char separator = static_cast<char>(FI_PATH_SEPARATOR);
+  while (name.size() > 1 && (name.back() == separator || name.back() == '/') &&
+         !(name.size() == 3 && name[1] == ':'))
+    name.pop_back();
   ACE_stat info;
-  if (ACE_OS::stat(CFiStringTool::tstr2str(path).c_str(), &info) == 0) return 0;
+  if (ACE_OS::stat(name.c_str(), &info) == 0) return 0;
   return errno != 0 ? errno : -1;
 }
 

@@ -1,6 +1,7 @@
 # The two commands of the README: `make demo` and `make test`.
 .PHONY: all bootstrap build build-asan build-tsan build-fuzz test test-default test-asan test-tsan \
-        test-fuzz test-package fuzz demo bench install package clean windows-deps
+        test-fuzz test-package fuzz demo bench install package clean windows-deps windows \
+        test-windows demo-windows
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # How long `make fuzz` runs each fuzz target, and `make test` in its smoke run.
@@ -56,8 +57,9 @@ fuzz: build-fuzz
 	scripts/fuzz build/fuzz $(FUZZ_SECONDS)
 
 # Every test, in the release build, under the sanitizers, under
-# ThreadSanitizer, a short run of every fuzz target, and the packages.
-test: test-default test-asan test-tsan test-fuzz test-package
+# ThreadSanitizer, a short run of every fuzz target, the packages, and the
+# Windows build under Wine.
+test: test-default test-asan test-tsan test-fuzz test-package test-windows
 
 # Only what the demo runs: the provider, the utility library, quelbctl, the
 # simulator, the message catalogs and the manual pages, unoptimised (no
@@ -78,6 +80,26 @@ bench: build
 # build/windows-deps/current and checked under Wine.
 windows-deps: bootstrap
 	scripts/windows-deps -j $(JOBS) --check
+
+# The Windows build: norvel.dll, quelbutil.dll, quelbctl.exe, symsim.exe
+# and its nine tool names, the message bundles, and the zip of the
+# installation tree (build/windows/norvel-windows-x64.zip).
+WINDOWS_TARGETS = norvel quelbutil quelbctl symsim message_catalogs man_pages
+WINDOWS_ZIP = build/windows/norvel-windows-x64.zip
+
+windows: windows-deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target $(WINDOWS_TARGETS)
+	scripts/windows-stage --zip $(WINDOWS_ZIP) build/windows build/windows/norvel-windows-x64
+
+# The Windows build's tests under Wine (export table, lifecycle).
+test-windows: windows
+	ctest --preset windows
+	scripts/wine-run --wine-prefix build/windows/wine --stop
+
+# The snapshot lifecycle of the Windows build under Wine.
+demo-windows: windows
+	scripts/demo-windows build/windows
 
 install: build
 	cmake --install build/default --prefix $(or $(PREFIX),/opt/quelb)

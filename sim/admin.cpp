@@ -45,7 +45,7 @@ const char* kUsage =
 void removeDatabase(const std::string& path) {
   for (const char* suffix : {"", "-wal", "-shm"}) {
     std::string p = path + suffix;
-    if (::unlink(p.c_str()) != 0 && errno != ENOENT)
+    if (std::remove(p.c_str()) != 0 && errno != ENOENT)
       throw CliError("cannot remove " + p + ": " + std::strerror(errno));
   }
 }

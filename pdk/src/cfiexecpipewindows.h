@@ -68,7 +68,7 @@ class QLB_PDK_EXPORT CFiExecPipeWindows : public CFiExecPipeBase {
   ~CFiExecPipeWindows() override;
 
   // The exit status reported for a child this pipe had to terminate.
-  static const int KILLED_EXIT_STATUS = 1067;
+  static constexpr int KILLED_EXIT_STATUS = 1067;
 
  protected:
   int ExecPipe(const std::string& command, const std::string& workDir) override;

@@ -84,7 +84,8 @@ windows-deps: bootstrap
 # The Windows build: norvel.dll, quelbutil.dll, quelbctl.exe, symsim.exe
 # and its nine tool names, the message bundles, and the zip of the
 # installation tree (build/windows/norvel-windows-x64.zip).
-WINDOWS_TARGETS = norvel quelbutil quelbctl symsim message_catalogs man_pages
+WINDOWS_TARGETS = norvel quelbutil quelbpdk quelbctl symsim message_catalogs man_pages \
+  windows_platform_tests pipe_child
 WINDOWS_ZIP = build/windows/norvel-windows-x64.zip
 
 windows: windows-deps

@@ -3,6 +3,7 @@
 // wide text. The Windows twins of the POSIX platform tests.
 #include <winsock2.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,33 @@ TEST(WindowsPlatform, NamedSemaphoreIsSharedWithOtherProcesses) {
   EXPECT_EQ(held.lines, std::vector<std::string>{"held"});
   EXPECT_EQ(held.error.getExitStatus(), CFiExecPipeWindows::KILLED_EXIT_STATUS);
   EXPECT_EQ(run(probe).lines, std::vector<std::string>{"taken"});
+}
+
+// DllMain starts ACE and ICU's caches go at FreeLibrary: loading and
+// unloading the provider again and again keeps neither handles nor memory.
+TEST(WindowsPlatform, LoadingAndUnloadingTheProviderLeaksNothing) {
+  auto cycle = [] {
+    HMODULE library = LoadLibraryW(L"norvel.dll");
+    ASSERT_NE(library, nullptr);
+    EXPECT_NE(GetProcAddress(library, "norvel_fi_pgn_init"), nullptr);
+    EXPECT_EQ(GetProcAddress(library, "CFiExecPipeBase"), nullptr);
+    FreeLibrary(library);
+  };
+  cycle();  // the first load also loads the dependencies, which stay
+  DWORD handlesBefore = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+  PROCESS_MEMORY_COUNTERS_EX before;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&before),
+                       sizeof before);
+  for (int i = 0; i < 20; ++i) cycle();
+  DWORD handlesAfter = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+  PROCESS_MEMORY_COUNTERS_EX after;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&after),
+                       sizeof after);
+  EXPECT_EQ(handlesAfter, handlesBefore);
+  // Twenty cycles that each kept even 100 KiB would pass 2 MiB.
+  EXPECT_LT(after.PrivateUsage, before.PrivateUsage + 2 * 1024 * 1024);
 }
 
 // Keys of this test below HKEY_LOCAL_MACHINE, removed again at the end.

@@ -32,7 +32,9 @@ const char* kUsage =
     "  show [--sid ID] [--devices] [--json] arrays, devices, pairs, sessions, hosts, masking\n"
     "  fault add KIND [--tool T] [--cmd C] [--sid ID] [--count N | --always] [--skip N]\n"
     "            [--msg 1-4|none] [--message TEXT] [--exit N] [--ms N] [--midway]\n"
-    "      KIND: gatekeeper, fail, hang, delay, truncate, noxml\n"
+    "            [--after] [--bytes N]\n"
+    "      KIND: gatekeeper, fail, hang, delay, truncate, noxml, crash, garbage, empty,\n"
+    "            huge, longline\n"
     "  fault add lock --sid ID [--lockn N] [--holder TEXT]\n"
     "  fault list [--json] | fault clear [ID]\n"
     "  log [--json] [--tool T] [--last N] | log --clear\n"
@@ -258,8 +260,8 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
   if (action != "add") throw UsageError("fault add|list|clear");
   AdminArgs a(args,
               {"--tool", "--cmd", "--sid", "--count", "--skip", "--msg", "--message", "--exit",
-               "--ms", "--lockn", "--holder"},
-              {"--always", "--midway"});
+               "--ms", "--lockn", "--holder", "--bytes"},
+              {"--always", "--midway", "--after"});
   if (a.positional().size() != 1) throw UsageError("fault add needs one kind");
   std::string kind = a.positional()[0];
   if (kind == "lock") {
@@ -289,7 +291,10 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
   f.exitStatus = a.number("--exit", 0);
   if (f.exitStatus > 255) throw UsageError("--exit takes a status from 1 to 255");
   f.millis = a.number("--ms", kind == "delay" ? 1000 : 0);
-  f.midway = a.has("--midway");
+  // huge and longline keep their size where delay keeps its time.
+  if (kind == "huge") f.millis = a.number("--bytes", 16 << 20);
+  if (kind == "longline") f.millis = a.number("--bytes", 1 << 20);
+  f.midway = a.has("--midway") || a.has("--after");
   std::string which = a.value("--msg", "1");
   if (which == "none") {
     f.which = 0;

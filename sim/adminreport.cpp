@@ -357,6 +357,8 @@ void printFaults(Database& db, bool json) {
       text += " msg=" + (f.which ? std::to_string(f.which) : std::string("none"));
     if (f.kind == "delay") text += " ms=" + std::to_string(f.millis);
     if (f.kind == "hang" && f.midway) text += " midway";
+    if (f.kind == "crash" && f.midway) text += " after";
+    if (f.kind == "huge" || f.kind == "longline") text += " bytes=" + std::to_string(f.millis);
     if (!f.message.empty()) text += " message=\"" + f.message + "\"";
     if (f.exitStatus) text += " exit=" + std::to_string(f.exitStatus);
     text += "\n";

@@ -19,6 +19,17 @@ namespace symsim {
 //   delay       the run waits `millis` milliseconds, then runs normally
 //   truncate    the run's output stops halfway through its XML
 //   noxml       the run prints text without any XML document
+//   crash       the run dies of SIGSEGV before it prints anything; with
+//               `midway` (--after) it first makes its changes and prints
+//               its output in full
+//   garbage     the run prints bytes that are neither text nor XML (control
+//               characters, NULs, invalid UTF-8) and ends with status 0
+//   empty       the run prints nothing and ends with status 0
+//   huge        the run prints `millis` bytes of text lines (--bytes) before
+//               its normal output
+//   longline    the run prints one line of `millis` bytes (--bytes) before
+//               its normal output
+// A run that crashes or hangs has no exit status in the log.
 struct Fault {
   int64_t id = 0;
   std::string kind;
@@ -30,9 +41,9 @@ struct Fault {
   int64_t fired = 0;
   std::string message;
   int64_t exitStatus = 0;  // 0: the default failure status
-  int64_t millis = 0;
+  int64_t millis = 0;     // delay: milliseconds; huge, longline: bytes
   int64_t which = 1;
-  bool midway = false;
+  bool midway = false;    // hang --midway, crash --after
 };
 
 extern const char* const kFaultKinds[];

@@ -40,6 +40,9 @@ long processId();
 // Blocks until the process is killed: the hang faults. An interrupt
 // (SIGINT, Ctrl-C) ends the process as it would end a real tool.
 [[noreturn]] void hangForever();
+// Dies as a crashing tool does (a segmentation fault, an access
+// violation), without leaving a core file or opening an error dialog.
+[[noreturn]] void crashNow();
 
 }  // namespace symsim
 

@@ -1,11 +1,14 @@
 // The simulator's operating-system calls on POSIX systems.
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -64,6 +67,14 @@ long processId() { return static_cast<long>(getpid()); }
 
 [[noreturn]] void hangForever() {
   for (;;) pause();
+}
+
+[[noreturn]] void crashNow() {
+  struct rlimit none = {0, 0};
+  setrlimit(RLIMIT_CORE, &none);
+  std::signal(SIGSEGV, SIG_DFL);
+  std::raise(SIGSEGV);
+  std::abort();
 }
 
 std::string machineHostName() {

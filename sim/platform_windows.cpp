@@ -111,6 +111,13 @@ long processId() { return static_cast<long>(GetCurrentProcessId()); }
   for (;;) Sleep(INFINITE);
 }
 
+[[noreturn]] void crashNow() {
+  // The exit code of an access violation, without the error reporting a
+  // real one would start.
+  TerminateProcess(GetCurrentProcess(), 0xC0000005u);
+  for (;;) Sleep(INFINITE);
+}
+
 std::string machineHostName() {
   wchar_t text[MAX_COMPUTERNAME_LENGTH + 1];
   DWORD length = MAX_COMPUTERNAME_LENGTH + 1;

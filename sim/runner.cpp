@@ -1,6 +1,7 @@
 #include "runner.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -51,6 +52,28 @@ bool readPairFile(const std::string& path, std::string* text) {
   return true;
 }
 
+
+
+// Bytes that are neither text nor XML: control characters, NULs and
+// sequences that are not UTF-8, over a few lines.
+std::string garbageBytes() {
+  std::string out;
+  for (int line = 0; line < 4; ++line) {
+    for (int i = 0; i < 48; ++i) out += static_cast<char>((i * 37 + line * 11) % 256);
+    out.append("\xff\xfe<\0?xml\x01\n", 10);
+  }
+  return out;
+}
+
+// `bytes` bytes of text lines of 100 characters each.
+std::string fillerLines(int64_t bytes) {
+  const std::string line = std::string(99, 'x') + "\n";
+  std::string out;
+  out.reserve(static_cast<size_t>(bytes));
+  while (static_cast<int64_t>(out.size() + line.size()) <= bytes) out += line;
+  out.append(static_cast<size_t>(bytes) - out.size(), 'x');
+  return out;
+}
 
 // Cuts an XML document about halfway, at a line end.
 std::string cutHalfway(const std::string& out) {
@@ -137,6 +160,7 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
   if (faulted && fault.kind == "delay")
     std::this_thread::sleep_for(std::chrono::milliseconds(fault.millis));
   if (faulted && fault.kind == "hang" && !fault.midway) hangForever();
+  if (faulted && fault.kind == "crash" && !fault.midway) crashNow();
 
   bool done = !parsed;
   int failStatus = faulted && fault.exitStatus ? static_cast<int>(fault.exitStatus) : kExitFailed;
@@ -184,6 +208,18 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
     if (r.status == 0 && faulted && fault.kind == "truncate") r.out = cutHalfway(r.out);
     if (r.status == 0 && faulted && fault.kind == "noxml")
       r.out = "\nThe command completed, but its report could not be formatted.\n\n";
+    if (r.status == 0 && faulted && fault.kind == "garbage") r.out = garbageBytes();
+    if (r.status == 0 && faulted && fault.kind == "empty") r.out.clear();
+    if (r.status == 0 && faulted && fault.kind == "huge") r.out = fillerLines(fault.millis) + r.out;
+    if (r.status == 0 && faulted && fault.kind == "longline")
+      r.out = std::string(static_cast<size_t>(fault.millis), 'x') + "\n" + r.out;
+  }
+
+  if (faulted && fault.kind == "crash") {
+    // After its output: the changes are committed and the output is out.
+    std::fwrite(r.out.data(), 1, r.out.size(), stdout);
+    std::fflush(stdout);
+    crashNow();
   }
 
   double ms =

@@ -143,7 +143,9 @@ SEmcSymTuningParams readTuningParams(const CFiTraceLogPtr& traceLog) {
 }  // namespace emcsym
 
 CEmcSymCliTool::CEmcSymCliTool(const tstring& symCliBinDir, const CFiTraceLogPtr& traceLog)
-    : m_binDir(fiWithSeparator(CFiStringTool::tstr2str(symCliBinDir))), m_releasingLocks(false) {
+    : m_binDir(fiWithSeparator(CFiStringTool::tstr2str(symCliBinDir))),
+      m_releasingLocks(false),
+      m_commandTimeoutSec(0) {
   CFiTraceable::setTraceLog(traceLog);
 }
 
@@ -222,6 +224,11 @@ int CEmcSymCliTool::execSymCLI(const std::wstring& command, Lines& output, bool 
                                bool retryOnGatekeeperLock, uint32_t timeoutSec) {
   cliExecutionLock();
   output.clear();
+  if (timeoutSec == DEFAULT_TIMEOUT_SEC) {
+    if (m_commandTimeoutSec == 0)
+      m_commandTimeoutSec = emcsym::readTuningParams(m_traceLog).cliTimeoutInSec;
+    timeoutSec = m_commandTimeoutSec;
+  }
   std::unique_ptr<CFiExecPipeBase> pipe = createPipe();
   pipe->setTraceLog(m_traceLog);
   SFiOutputLimits limits;

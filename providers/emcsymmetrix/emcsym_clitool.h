@@ -59,7 +59,9 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // Symmetrix ID -> symcfg lock numbers held on that array.
   typedef std::map<std::string, std::set<int> > LockMap;
 
-  // Time-out of every command but the restore, in seconds.
+  // Time-out of every command but the restore, in seconds. execSymCLI
+  // replaces it with CLI_TIMEOUT_IN_SEC of TUNING_PARAMS when that is set
+  // (read once per tool object), so that a site, or a test, can shorten it.
   static const uint32_t DEFAULT_TIMEOUT_SEC = 600;
   // The IPC key of the CLI execution lock.
   static const int CLI_LOCK_KEY = 2004;
@@ -393,6 +395,7 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // runtime (GCC 12, glibc 2.36) misreads the dynamic TLS of a dlopen'd
   // library and aborts.
   bool m_releasingLocks;
+  uint32_t m_commandTimeoutSec;  // 0 until read from the configuration
   EEmcSymCliFailure m_lastFailure;
   int m_failureCount = 0;
   CEmcSymRetryBudget m_retryBudget;

@@ -112,6 +112,9 @@ int CEmcSymConfiguration::getTuningParams(SEmcSymTuningParams& params) {
       fresh.getIntegerValue(tstring(L"LOCK_RETRY_DELAY_IN_SEC"), params.lockRetryDelayInSec);
       fresh.getIntegerValue(tstring(L"LOCK_RETRY_ATTEMPTS"), params.lockRetryAttempts);
       fresh.getIntegerValue(tstring(L"POST_UNMASK_WAIT_IN_SEC"), params.postUnmaskWaitInSec);
+      uint32_t timeout = 0;
+      fresh.getIntegerValue(tstring(L"CLI_TIMEOUT_IN_SEC"), timeout);
+      if (timeout > 0) params.cliTimeoutInSec = timeout;
     }
   } catch (...) {
     // Whatever was read so far stays; the rest keep their defaults.

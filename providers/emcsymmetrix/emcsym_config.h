@@ -5,6 +5,9 @@
 //   [TUNING_PARAMS]   "LOCK_RETRY_ATTEMPTS"      dword, default 8
 //                     "LOCK_RETRY_DELAY_IN_SEC"  dword, default 2
 //                     "POST_UNMASK_WAIT_IN_SEC"  dword, default 0
+//                     "CLI_TIMEOUT_IN_SEC"       dword, default 600: the time-out
+//                                                of every command but the restore
+//                                                (0 keeps the default)
 //   [RESTORE_INFO]    "TIMEOUT"                  dword, default 6000 (seconds)
 //
 // Every setting is optional; a missing file, section or key leaves the
@@ -20,11 +23,13 @@
 
 // The tuning parameters of the SYMCLI runner and the masking commands.
 struct SEmcSymTuningParams {
-  SEmcSymTuningParams() : lockRetryAttempts(8), lockRetryDelayInSec(2), postUnmaskWaitInSec(0) {}
+  SEmcSymTuningParams()
+      : lockRetryAttempts(8), lockRetryDelayInSec(2), postUnmaskWaitInSec(0), cliTimeoutInSec(600) {}
 
   uint32_t lockRetryAttempts;    // further runs while the gatekeeper is locked
   uint32_t lockRetryDelayInSec;  // seconds between those runs
   uint32_t postUnmaskWaitInSec;  // seconds to wait after a masking change
+  uint32_t cliTimeoutInSec;      // time-out of a command (the restore has its own)
 };
 
 class CEmcSymConfiguration : public quelb_pdk_4_4::CFiConfiguration {

@@ -73,6 +73,48 @@ TEST_F(SimFaults, BrokenOutputFaults) {
   EXPECT_EQ(runs[runs.size() - 1]["fault"].string, "delay");
 }
 
+// The kinds the fault matrix adds: what each prints and how it ends, and
+// that a crash after its output keeps the work done.
+TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
+  const std::string show = kShow;
+  const struct {
+    const char* add;
+    int status;
+    size_t minBytes;
+    bool document;  // the normal document is in the output
+    bool ended;     // the log has an exit status
+  } cases[] = {
+      {"crash", 128 + SIGSEGV, 0, false, false},
+      {"crash --after", 128 + SIGSEGV, 100, true, false},
+      {"garbage", 0, 100, false, true},
+      {"empty", 0, 0, false, true},
+      {"huge --bytes 300000", 0, 300000, true, true},
+      {"longline --bytes 70000", 0, 70000, true, true},
+  };
+  for (const auto& c : cases) {
+    env.admin(std::string("fault add ") + c.add + " --tool symdev --cmd show");
+    ToolRun r = env.provider("symdev", show);
+    EXPECT_EQ(r.status, c.status) << c.add;
+    EXPECT_GE(r.out.size(), c.minBytes) << c.add;
+    if (std::string(c.add) == "empty") EXPECT_EQ(r.out, "");
+    if (std::string(c.add) == "crash") EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.out.find("</SymCLI_ML>") != std::string::npos, c.document) << c.add;
+    Json runs = log();
+    EXPECT_EQ(runs[runs.size() - 1]["exit_status"].type == Json::Number, c.ended) << c.add;
+  }
+  // The longest line of the long-line fault is the injected one.
+  env.admin("fault add longline --bytes 5000 --tool symdev --cmd show");
+  ToolRun r = env.provider("symdev", show);
+  EXPECT_EQ(r.out.find('\n'), 5000u);
+
+  // A split that crashes after its output has split the pair.
+  env.admin("fault add crash --after --tool symmir --cmd split");
+  std::string file = env.pairFile("p", "0040 0080\n");
+  EXPECT_EQ(env.provider("symmir", " -sid " + kSid + " -file " + file + " split -noprompt").status,
+            128 + SIGSEGV);
+  EXPECT_NE(env.admin("show").find("SplitInProg"), std::string::npos) << env.admin("show");
+}
+
 TEST_F(SimFaults, ACommandKilledHalfwayChangesNothing) {
   std::string file = env.pairFile("p", "0040 0080\n0042 0082\n");
   env.admin("state --sid " + kSid + " pair 0042 0082 Synchronized");

@@ -102,17 +102,20 @@ TEST_F(ProviderConfiguration, TuningAndRestoreTimeoutDefaultAndOverride) {
   SEmcSymTuningParams params;
   EXPECT_EQ(0, config.getTuningParams(params));
   EXPECT_EQ(8u, params.lockRetryAttempts);
+  EXPECT_EQ(600u, params.cliTimeoutInSec);
   EXPECT_EQ(6000u, config.getRestoreTimeout());
 
   // The tuning is read from the file each time; the rest at construction.
   writeConfig(
       "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000000\n"
       "\"POST_UNMASK_WAIT_IN_SEC\"=dword:0000000f\n\"LOCK_RETRY_DELAY_IN_SEC\"=\"5\"\n"
+      "\"CLI_TIMEOUT_IN_SEC\"=dword:00000003\n"
       "[RESTORE_INFO]\n\"TIMEOUT\"=dword:00000078\n");
   EXPECT_EQ(0, config.getTuningParams(params));
   EXPECT_EQ(0u, params.lockRetryAttempts);
   EXPECT_EQ(2u, params.lockRetryDelayInSec);  // a string is no number: unchanged
   EXPECT_EQ(15u, params.postUnmaskWaitInSec);
+  EXPECT_EQ(3u, params.cliTimeoutInSec);
   EXPECT_EQ(6000u, config.getRestoreTimeout());
   EXPECT_EQ(120u, CEmcSymConfiguration().getRestoreTimeout());
 }

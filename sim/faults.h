@@ -41,9 +41,9 @@ struct Fault {
   int64_t fired = 0;
   std::string message;
   int64_t exitStatus = 0;  // 0: the default failure status
-  int64_t millis = 0;     // delay: milliseconds; huge, longline: bytes
+  int64_t millis = 0;      // delay: milliseconds; huge, longline: bytes
   int64_t which = 1;
-  bool midway = false;    // hang --midway, crash --after
+  bool midway = false;  // hang --midway, crash --after
 };
 
 extern const char* const kFaultKinds[];

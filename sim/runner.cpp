@@ -1,8 +1,8 @@
 #include "runner.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -65,13 +65,15 @@ std::string garbageBytes() {
   return out;
 }
 
-// `bytes` bytes of text lines of 100 characters each.
+// `bytes` bytes of text lines of 100 characters each (the last one
+// shorter), every one ended by a line feed.
 std::string fillerLines(int64_t bytes) {
   const std::string line = std::string(99, 'x') + "\n";
   std::string out;
   out.reserve(static_cast<size_t>(bytes));
   while (static_cast<int64_t>(out.size() + line.size()) <= bytes) out += line;
-  out.append(static_cast<size_t>(bytes) - out.size(), 'x');
+  if (static_cast<int64_t>(out.size()) < bytes)
+    out += std::string(static_cast<size_t>(bytes) - out.size() - 1, 'x') + "\n";
   return out;
 }
 

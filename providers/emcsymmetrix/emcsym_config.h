@@ -24,7 +24,10 @@
 // The tuning parameters of the SYMCLI runner and the masking commands.
 struct SEmcSymTuningParams {
   SEmcSymTuningParams()
-      : lockRetryAttempts(8), lockRetryDelayInSec(2), postUnmaskWaitInSec(0), cliTimeoutInSec(600) {}
+      : lockRetryAttempts(8),
+        lockRetryDelayInSec(2),
+        postUnmaskWaitInSec(0),
+        cliTimeoutInSec(600) {}
 
   uint32_t lockRetryAttempts;    // further runs while the gatekeeper is locked
   uint32_t lockRetryDelayInSec;  // seconds between those runs

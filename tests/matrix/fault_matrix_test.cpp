@@ -1,0 +1,647 @@
+// The fault matrix: every operation of the provider, run through quelbctl,
+// against every fault kind the simulator injects on every SYMCLI command
+// that operation runs. One cell is (operation, command, fault kind); each
+// cell starts from fresh simulated arrays and checks that
+//   - quelbctl ends normally (status 0 or 1, never a signal),
+//   - the result is the one the behaviour defines (kExpected below),
+//   - a failure names its cause: the tool that failed and what it did,
+//   - no pair file is left, no child process of the run is alive and the
+//     CLI lock (a semaphore of the cell's own) is free again,
+//   - without the fault, the same operation then succeeds.
+// The commands of an operation are found by running it once without a
+// fault, so a new operation or fault kind is one line of its table. Cells
+// that fail today only because the provider keeps a failure to itself are
+// listed in kKnownGaps; they are printed, not failed. Each operation is one
+// test (one ctest entry); its cells run a few at a time.
+//
+// The waits: QUELB_SLEEP_SCALE=0 makes the provider's sleeps instant, and a
+// hang ends at the runner's time-out, set to one second by
+// CLI_TIMEOUT_IN_SEC (and the restore's TIMEOUT), after which the pipe
+// stops the child within another second.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/sem.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "isolated_install.h"
+#include "sim_env.h"
+#include "test_env.h"
+
+namespace {
+
+const std::string kU1 = "UDID##EMC##SYMMETRIX##000190100001##";
+
+// An operation: what the arrays need first (symsim commands, each a list
+// of words) and the quelbctl command line. `discovery` marks the one row
+// whose cells include the start-up's discovery commands; every other row
+// faults only the commands after it.
+struct Operation {
+  const char* name;
+  std::vector<std::vector<std::string>> before;
+  std::vector<std::string> args;
+  bool discovery;
+};
+
+std::vector<std::string> state(const std::string& what) {
+  std::vector<std::string> words = {"state", "--sid", "000190100001"};
+  std::istringstream in(what);
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+const Operation kOperations[] = {
+    {"discovery_and_enclosures", {}, {"enclosures"}, true},
+    {"nodes", {}, {"nodes"}, false},
+    {"hosts", {}, {"hosts"}, false},
+    {"snapshot_mirror",
+     {},
+     {"snapshot", "--method", "EMC_TimeFinder_Mirror", kU1 + "0041=0081"},
+     false},
+    {"snapshot_clone",
+     {},
+     {"snapshot", "--method", "EMC_TimeFinder_Clone", kU1 + "0042=00C2"},
+     false},
+    {"snapshot_snap",
+     {},
+     {"snapshot", "--method", "EMC_TimeFinder_Snap", kU1 + "0043=0103"},
+     false},
+    {"import", {state("pair 0041 0081 Split")}, {"import", kU1 + "0081"}, false},
+    {"deport", {}, {"deport", kU1 + "0045", "--flags", "0x20"}, false},
+    {"restore_mirror",
+     {state("pair 0041 0081 Split")},
+     {"restore", kU1 + "0041=" + kU1 + "0081"},
+     false},
+    {"restore_clone",
+     {state("clone 0042 00C2 Copied")},
+     {"restore", kU1 + "0042=" + kU1 + "00C2"},
+     false},
+    {"restore_snap",
+     {state("snap 0043 0103 CopyOnWrite")},
+     {"restore", kU1 + "0043=" + kU1 + "0103"},
+     false},
+    {"dispose_mirror",
+     {state("pair 0041 0081 Split")},
+     {"dispose", kU1 + "0041", kU1 + "0081"},
+     false},
+    {"dispose_clone",
+     {state("clone 0042 00C2 Copied")},
+     {"dispose", kU1 + "0042", kU1 + "00C2"},
+     false},
+    {"dispose_snap",
+     {state("snap 0043 0103 CopyOnWrite")},
+     {"dispose", kU1 + "0043", kU1 + "0103"},
+     false},
+};
+
+// What a cell may end with.
+enum Expect {
+  kSucceeds,     // status 0
+  kFailsNamed,   // status 1, the output names the tool and `cause`
+  kEitherNamed,  // either; a failure names the tool (a limit's error)
+};
+
+// How the fault acts on the command, which decides what the behaviour
+// defines (see expected()).
+enum Effect {
+  kOnceRetried,  // fails once with a lock message or no output: retried
+  kOnceFails,    // fails once with a message of its own
+  kAlwaysFails,  // fails on every run
+  kBadOutput,    // ends with status 0 but its output is no document
+  kLateFailure,  // did its work, then failed (output printed)
+  kBigOutput,    // status 0, a document after very much text
+};
+
+// A fault kind: its name, the words of "symsim fault add", its effect and
+// the text a failure message must hold besides the tool's name ("" none).
+struct FaultKind {
+  const char* name;
+  std::vector<std::string> add;
+  Effect effect;
+  const char* cause;
+};
+
+const FaultKind kFaultKinds[] = {
+    {"gatekeeper busy once", {"gatekeeper", "--msg", "3"}, kOnceRetried, ""},
+    {"gatekeeper busy always",
+     {"gatekeeper", "--msg", "3", "--always"},
+     kAlwaysFails,
+     "A gate keeper cannot be opened"},
+    {"failure once",
+     {"fail", "--exit", "3", "--message", "Injected failure 4711"},
+     kOnceFails,
+     "Injected failure 4711"},
+    {"failure always",
+     {"fail", "--exit", "3", "--message", "Injected failure 4711", "--always"},
+     kAlwaysFails,
+     "Injected failure 4711"},
+    {"hang", {"hang"}, kOnceRetried, ""},
+    {"hang midway", {"hang", "--midway"}, kLateFailure, "operation execution is in progress"},
+    {"crash before output", {"crash"}, kOnceRetried, ""},
+    {"crash after output", {"crash", "--after"}, kLateFailure, ""},
+    {"garbage", {"garbage"}, kBadOutput, ""},
+    {"no XML", {"noxml"}, kBadOutput, ""},
+    {"truncated XML", {"truncate"}, kBadOutput, ""},
+    {"empty output", {"empty"}, kBadOutput, ""},
+    {"huge output", {"huge", "--bytes", "4194304"}, kBigOutput, ""},
+    {"over-long lines", {"longline", "--bytes", "1048576"}, kBigOutput, ""},
+};
+
+// What an operation does when a command fails for good: by default it
+// fails. Some commands are the behaviour's own exceptions.
+enum Policy {
+  kFailsOperation,
+  kRetriesItself,     // a failure of its own is run again before giving up
+  kOneOfMany,         // run once per path; the operation needs one to work,
+                      // and a message must name the one that failed
+  kReportsAndGoesOn,  // the operation goes on (and may succeed); a message
+                      // must still name the command
+  kIgnored,           // its result is not examined and nothing depends on it
+};
+
+// By "operation|command" first, then by command.
+const std::map<std::string, Policy> kPolicies = {
+    // Start-up: a rescan whose result is not examined (also run between
+    // the retries of a masking refresh).
+    {"symcfg discover", kIgnored},
+    // Start-up reports a failed version query or array listing and returns
+    // 0; the operation then finds no arrays.
+    {"symcli version", kReportsAndGoesOn},
+    {"symcfg list", kReportsAndGoesOn},
+    // Start-up leaves the sizes of an array it cannot size at zero.
+    {"symdisk list", kReportsAndGoesOn},
+    // Host listing skips an array whose logins cannot be read.
+    {"symmask list logins", kReportsAndGoesOn},
+    // Import and deport go on without the device's assignments.
+    {"symmaskdb list assignment", kReportsAndGoesOn},
+    // A removal that fails does not stop a deport.
+    {"symmask remove", kReportsAndGoesOn},
+    // The refresh runs again (and rediscovers the arrays) before it gives up.
+    {"symmask refresh", kRetriesItself},
+    // An add runs for every HBA and director port; one that works is enough.
+    {"symmask add", kOneOfMany},
+    // A forced terminate that fails does not stop a dispose, nor the
+    // clearing of old sessions before a snapshot.
+    {"symclone terminate", kReportsAndGoesOn},
+    {"symsnap terminate", kReportsAndGoesOn},
+    // After a snap restore the restored session must end: a failure fails.
+    {"restore_snap|symsnap terminate", kFailsOperation},
+};
+
+Policy policyOf(const std::string& operation, const std::string& key) {
+  auto found = kPolicies.find(operation + "|" + key);
+  if (found == kPolicies.end()) found = kPolicies.find(key);
+  return found == kPolicies.end() ? kFailsOperation : found->second;
+}
+
+// Cells that fail today only because a failure is kept silent; printed,
+// not failed. "operation|command|fault kind" -> what is missing. Emptied
+// as the provider learns to warn; a gap that passes fails the test.
+const std::map<std::string, std::string> kKnownGaps = {
+    {"discovery_and_enclosures|symdisk list|gatekeeper busy always",
+     "no warning that the array's sizes could not be read (reported as 0)"},
+    {"discovery_and_enclosures|symdisk list|failure once",
+     "no warning that the array's sizes could not be read (reported as 0)"},
+    {"discovery_and_enclosures|symdisk list|failure always",
+     "no warning that the array's sizes could not be read (reported as 0)"},
+    {"discovery_and_enclosures|symdisk list|hang midway",
+     "no warning that the array's sizes could not be read (reported as 0)"},
+    {"discovery_and_enclosures|symdisk list|crash after output",
+     "no warning that the array's sizes could not be read (reported as 0)"},
+    {"discovery_and_enclosures|symdisk list|garbage",
+     "no warning that the array's sizes could not be read (reported as 0)"},
+    {"discovery_and_enclosures|symdisk list|no XML",
+     "no warning that the array's sizes could not be read (reported as 0)"},
+    {"discovery_and_enclosures|symdisk list|truncated XML",
+     "no warning that the array's sizes could not be read (reported as 0)"},
+    {"discovery_and_enclosures|symdisk list|empty output",
+     "no warning that the array's sizes could not be read (reported as 0)"},
+    {"dispose_clone|symclone terminate|gatekeeper busy always",
+     "no warning that the clone session may still exist"},
+    {"dispose_clone|symclone terminate|failure once",
+     "no warning that the clone session may still exist"},
+    {"dispose_clone|symclone terminate|failure always",
+     "no warning that the clone session may still exist"},
+    {"dispose_clone|symclone terminate|hang midway",
+     "no warning that the clone session may still exist"},
+    {"dispose_clone|symclone terminate|crash after output",
+     "no warning that the clone session may still exist"},
+    {"dispose_snap|symsnap terminate|gatekeeper busy always",
+     "no warning that the snap session may still exist"},
+    {"dispose_snap|symsnap terminate|failure once",
+     "no warning that the snap session may still exist"},
+    {"dispose_snap|symsnap terminate|failure always",
+     "no warning that the snap session may still exist"},
+    {"dispose_snap|symsnap terminate|hang midway",
+     "no warning that the snap session may still exist"},
+    {"dispose_snap|symsnap terminate|crash after output",
+     "no warning that the snap session may still exist"},
+    {"hosts|symmask list logins|gatekeeper busy always",
+     "no warning that the hosts of an array are left out"},
+    {"hosts|symmask list logins|failure once",
+     "no warning that the hosts of an array are left out"},
+    {"hosts|symmask list logins|failure always",
+     "no warning that the hosts of an array are left out"},
+    {"hosts|symmask list logins|hang midway", "no warning that the hosts of an array are left out"},
+    {"hosts|symmask list logins|crash after output",
+     "no warning that the hosts of an array are left out"},
+    {"snapshot_clone|symclone terminate|gatekeeper busy always",
+     "no warning that the clone session may still exist"},
+    {"snapshot_clone|symclone terminate|failure once",
+     "no warning that the clone session may still exist"},
+    {"snapshot_clone|symclone terminate|failure always",
+     "no warning that the clone session may still exist"},
+    {"snapshot_clone|symclone terminate|hang midway",
+     "no warning that the clone session may still exist"},
+    {"snapshot_clone|symclone terminate|crash after output",
+     "no warning that the clone session may still exist"},
+    {"snapshot_snap|symsnap terminate|gatekeeper busy always",
+     "no warning that the snap session may still exist"},
+    {"snapshot_snap|symsnap terminate|failure once",
+     "no warning that the snap session may still exist"},
+    {"snapshot_snap|symsnap terminate|failure always",
+     "no warning that the snap session may still exist"},
+    {"snapshot_snap|symsnap terminate|hang midway",
+     "no warning that the snap session may still exist"},
+    {"snapshot_snap|symsnap terminate|crash after output",
+     "no warning that the snap session may still exist"},
+    {"import|symmaskdb list assignment|gatekeeper busy always",
+     "no warning that the device's assignments could not be read"},
+    {"import|symmaskdb list assignment|failure once",
+     "no warning that the device's assignments could not be read"},
+    {"import|symmaskdb list assignment|failure always",
+     "no warning that the device's assignments could not be read"},
+    {"import|symmaskdb list assignment|hang midway",
+     "no warning that the device's assignments could not be read"},
+    {"import|symmaskdb list assignment|crash after output",
+     "no warning that the device's assignments could not be read"},
+    {"import|symmaskdb list assignment|garbage",
+     "no warning that the device's assignments could not be read"},
+    {"import|symmaskdb list assignment|no XML",
+     "no warning that the device's assignments could not be read"},
+    {"import|symmaskdb list assignment|truncated XML",
+     "no warning that the device's assignments could not be read"},
+    {"import|symmaskdb list assignment|empty output",
+     "no warning that the device's assignments could not be read"},
+    {"import|symmask list hba|gatekeeper busy always",
+     "the error names neither symmask list hba nor its output"},
+    {"import|symmask list hba|failure once",
+     "the error names neither symmask list hba nor its output"},
+    {"import|symmask list hba|failure always",
+     "the error names neither symmask list hba nor its output"},
+    {"import|symmask list hba|hang midway",
+     "the error names neither symmask list hba nor its output"},
+    {"import|symmask list hba|crash after output",
+     "the error names neither symmask list hba nor its output"},
+    {"import|symmask add|gatekeeper busy always",
+     "the error names no command (\"the messages before this one\" with none before it)"},
+    {"import|symmask add|failure once", "no warning that one run of symmask add failed"},
+    {"import|symmask add|failure always",
+     "the error names no command (\"the messages before this one\" with none before it)"},
+    {"import|symmask add|hang midway", "no warning that one run of symmask add failed"},
+    {"import|symmask add|crash after output", "no warning that one run of symmask add failed"},
+    {"import|symmask refresh|gatekeeper busy always",
+     "the error names no command (\"the messages before this one\" with none before it)"},
+    {"import|symmask refresh|failure always",
+     "the error names no command (\"the messages before this one\" with none before it)"},
+    {"deport|symmaskdb list assignment|gatekeeper busy always",
+     "no warning that the device's assignments could not be read"},
+    {"deport|symmaskdb list assignment|failure once",
+     "no warning that the device's assignments could not be read"},
+    {"deport|symmaskdb list assignment|failure always",
+     "no warning that the device's assignments could not be read"},
+    {"deport|symmaskdb list assignment|hang midway",
+     "no warning that the device's assignments could not be read"},
+    {"deport|symmaskdb list assignment|crash after output",
+     "no warning that the device's assignments could not be read"},
+    {"deport|symmask list hba|gatekeeper busy always",
+     "the error names neither symmask list hba nor its output"},
+    {"deport|symmask list hba|failure once",
+     "the error names neither symmask list hba nor its output"},
+    {"deport|symmask list hba|failure always",
+     "the error names neither symmask list hba nor its output"},
+    {"deport|symmask list hba|hang midway",
+     "the error names neither symmask list hba nor its output"},
+    {"deport|symmask list hba|crash after output",
+     "the error names neither symmask list hba nor its output"},
+    {"deport|symmask remove|gatekeeper busy always",
+     "no warning that the device may still be visible to the host"},
+    {"deport|symmask remove|failure once",
+     "no warning that the device may still be visible to the host"},
+    {"deport|symmask remove|failure always",
+     "no warning that the device may still be visible to the host"},
+    {"deport|symmask remove|hang midway",
+     "no warning that the device may still be visible to the host"},
+    {"deport|symmask remove|crash after output",
+     "no warning that the device may still be visible to the host"},
+    {"deport|symmask refresh|gatekeeper busy always",
+     "the error names no command (\"the messages before this one\" with none before it)"},
+    {"deport|symmask refresh|failure always",
+     "the error names no command (\"the messages before this one\" with none before it)"},
+};
+
+// What the behaviour defines for a fault of `effect` on a command of `policy`,
+// which prints a document to be read when `reads`; `named` tells whether a
+// message must name the command even when the operation succeeds.
+Expect expected(Policy policy, bool reads, Effect effect, bool* named) {
+  *named = false;
+  if (effect == kOnceRetried || policy == kIgnored) return kSucceeds;
+  if (effect == kBigOutput) return kEitherNamed;
+  if (effect == kBadOutput && !reads) return kSucceeds;
+  const bool once = effect == kOnceFails || effect == kLateFailure;
+  if (once && policy == kRetriesItself) return kSucceeds;
+  if (once && policy == kOneOfMany) {
+    *named = true;
+    return kSucceeds;
+  }
+  if (policy == kReportsAndGoesOn) {
+    *named = true;
+    return kEitherNamed;
+  }
+  return kFailsNamed;
+}
+
+// One SYMCLI run of the simulator's log.
+struct LoggedRun {
+  std::string key;  // "<tool> <command>"
+  bool reads = false;
+  long pid = 0;
+};
+
+std::vector<LoggedRun> loggedRuns(const simtest::Json& log) {
+  std::vector<LoggedRun> runs;
+  for (const simtest::Json& entry : log.items) {
+    LoggedRun run;
+    run.key = entry["tool"].string + " " + entry["command"].string;
+    for (const simtest::Json& a : entry["args"].items)
+      run.reads = run.reads || a.string == "-output";
+    run.pid = static_cast<long>(entry["pid"].number);
+    runs.push_back(run);
+  }
+  return runs;
+}
+
+// The end of a long output, where quelbctl prints its messages.
+std::string tail(const std::string& text) {
+  return text.size() <= 1500 ? text : "..." + text.substr(text.size() - 1500);
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// What one cell found; `problem` is empty when the cell passed.
+struct CellResult {
+  std::string id;  // "operation|command|fault kind"
+  int status = -1;
+  std::string problem;
+  std::string output;
+};
+
+void PrintTo(const Operation& op, std::ostream* out) { *out << op.name; }
+
+class FaultMatrix : public ::testing::TestWithParam<Operation> {
+ protected:
+  void SetUp() override {
+    install.linkBuiltMessages();
+    testenv::writeFile(install.registry(),
+                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n\"InstallDir64\"=\"" +
+                           install.root() + "\"\n");
+    testenv::makeDirs(install.root() + "ConfigFiles");
+    // Few retries keep a command that always fails cheap; one second of
+    // time-out ends a hang.
+    testenv::writeFile(install.configFile("norvel"),
+                       "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + sim.bin() +
+                           "\"\n[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000001\n"
+                           "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000002\n"
+                           "\"CLI_TIMEOUT_IN_SEC\"=dword:00000001\n"
+                           "[RESTORE_INFO]\n\"TIMEOUT\"=dword:00000001\n");
+  }
+
+  // A scratch place of one cell: its own database and TMPDIR.
+  // Its CLI lock has a key of its own, so that cells running side by side
+  // do not wait for each other and the lock can be checked afterwards.
+  struct Cell {
+    explicit Cell(int index) : dir("matrix_cell"), lockKey(cellLockKey(index)) {
+      testenv::makeDirs(tmp());
+    }
+    ~Cell() {
+      const int id = ::semget(lockKey, 1, 0);
+      if (id >= 0) ::semctl(id, 0, IPC_RMID);
+    }
+    std::string db() const { return dir.file("symsim.db"); }
+    std::string tmp() const { return dir.file("tmp"); }
+    testenv::TempDir dir;
+    key_t lockKey;
+  };
+  // Unique among the cells of this process and, through the process id,
+  // among the matrix tests that run at the same time.
+  static key_t cellLockKey(int index) {
+    return static_cast<key_t>((0x4d << 24) | ((::getpid() & 0x3ff) << 14) | (index & 0x3fff));
+  }
+
+  simtest::ToolRun admin(const Cell& cell, const std::vector<std::string>& args) const {
+    std::vector<std::string> all = {"--db", cell.db()};
+    all.insert(all.end(), args.begin(), args.end());
+    return simtest::runProgram(sim.bin() + "/symsim", all);
+  }
+  simtest::ToolRun quelbctl(const Cell& cell, const std::vector<std::string>& args) const {
+    std::vector<std::string> all = {"--lib", testenv::norvelLibraryPath()};
+    all.insert(all.end(), args.begin(), args.end());
+    return simtest::runProgram(
+        testenv::quelbctlPath(), all,
+        {"QUELB_SLEEP_SCALE=0", "QUELB_CLI_LOCK_KEY=" + std::to_string(cell.lockKey),
+         "TMPDIR=" + cell.tmp(), "SYMSIM_DB=" + cell.db()});
+  }
+  // Fresh arrays (a copy of the demo database made once, whose log is
+  // empty) in the state the operation needs; "" or what failed.
+  std::string prepare(const Cell& cell, const Operation& op) const {
+    // The shared-memory index is rebuilt from the database and its log.
+    ::unlink((cell.db() + "-shm").c_str());
+    for (const char* suffix : {"", "-wal"}) {
+      if (testenv::fileExists(demo.db() + suffix))
+        testenv::writeFile(cell.db() + suffix, testenv::readFile(demo.db() + suffix));
+      else
+        ::unlink((cell.db() + suffix).c_str());
+    }
+    for (const std::vector<std::string>& words : op.before) {
+      simtest::ToolRun r = admin(cell, words);
+      if (r.status != 0) return "symsim " + words[0] + ": " + r.out;
+    }
+    return "";
+  }
+  std::vector<LoggedRun> log(const Cell& cell) const {
+    return loggedRuns(simtest::parseJson(admin(cell, {"log", "--json"}).out));
+  }
+  // Pair files in the cell's TMPDIR, runs of the log still alive and a CLI
+  // lock not given back (its semaphore is at 1 when free).
+  std::string leftovers(const Cell& cell, const std::vector<LoggedRun>& runs) const {
+    std::string found;
+    const int lock = ::semget(cell.lockKey, 1, 0);
+    if (lock >= 0 && ::semctl(lock, 0, GETVAL) != 1) found += " the CLI lock is still taken;";
+    for (const std::string& f : testenv::listDir(cell.tmp())) found += " pair file " + f + ";";
+    for (const LoggedRun& run : runs)
+      if (run.pid > 0 && (::kill(static_cast<pid_t>(run.pid), 0) == 0 || errno != ESRCH))
+        found += " child " + std::to_string(run.pid) + " (" + run.key + ") alive;";
+    return found;
+  }
+
+  // The reference run without a fault: the commands to fault, each with
+  // the number of its runs that come before it (the fault skips them).
+  struct Target {
+    std::string key;
+    bool reads;
+    int skip;
+  };
+  std::vector<Target> targets(const Operation& op) {
+    EXPECT_EQ(0, admin(demo, {"init", "--demo"}).status);
+    Cell cell(0x3ffe);
+    EXPECT_EQ("", prepare(cell, op));
+    size_t discoveryRuns = 0;
+    if (!op.discovery) {
+      simtest::ToolRun r = quelbctl(cell, {"enclosures"});
+      EXPECT_EQ(0, r.status) << r.out;
+      discoveryRuns = log(cell).size();
+      EXPECT_EQ("", prepare(cell, op));
+    }
+    simtest::ToolRun r = quelbctl(cell, op.args);
+    EXPECT_EQ(0, r.status) << "the operation fails without a fault:\n" << r.out;
+    std::vector<LoggedRun> runs = log(cell);
+    std::vector<Target> all;
+    std::set<std::string> seen;
+    for (size_t i = discoveryRuns; i < runs.size(); ++i) {
+      if (!seen.insert(runs[i].key).second) continue;
+      int skip = 0;
+      for (size_t k = 0; k < i; ++k) skip += runs[k].key == runs[i].key;
+      all.push_back({runs[i].key, runs[i].reads, skip});
+    }
+    return all;
+  }
+
+  CellResult runCell(int index, const Operation& op, const Target& target,
+                     const FaultKind& kind) const {
+    CellResult result;
+    result.id = std::string(op.name) + "|" + target.key + "|" + kind.name;
+    Cell cell(index);
+    std::string failed = prepare(cell, op);
+    if (!failed.empty()) {
+      result.problem = failed;
+      return result;
+    }
+    const std::string tool = target.key.substr(0, target.key.find(' '));
+    const std::string command = target.key.substr(tool.size() + 1);
+    std::vector<std::string> add = {"fault", "add"};
+    add.insert(add.end(), kind.add.begin(), kind.add.end());
+    add.insert(add.end(),
+               {"--tool", tool, "--cmd", command, "--skip", std::to_string(target.skip)});
+    simtest::ToolRun added = admin(cell, add);
+    if (added.status != 0) {
+      result.problem = "symsim fault add: " + added.out;
+      return result;
+    }
+
+    simtest::ToolRun r = quelbctl(cell, op.args);
+    result.status = r.status;
+    result.output = r.out;
+    const simtest::Json faults = simtest::parseJson(admin(cell, {"fault", "list", "--json"}).out);
+    const bool fired = faults.items.size() == 1 && faults[0]["fired"].number > 0;
+    std::string problems;
+    if (!fired) problems += " the fault never fired;";
+    if (r.status != 0 && r.status != 1)
+      problems += " quelbctl ended with status " + std::to_string(r.status) + ";";
+    bool named = false;
+    const Expect expect =
+        expected(policyOf(op.name, target.key), target.reads, kind.effect, &named);
+    if (expect == kSucceeds && r.status != 0) problems += " failed where it should succeed;";
+    if (expect == kFailsNamed && r.status != 1) problems += " succeeded where it should fail;";
+    if (r.status == 1 && !contains(r.out, tool))
+      problems += " the failure does not name " + tool + ";";
+    if (r.status == 1 && expect == kFailsNamed && *kind.cause && !contains(r.out, kind.cause))
+      problems += std::string(" the failure does not say \"") + kind.cause + "\";";
+    if (contains(r.out, "The messages before this one") && !contains(r.out, "[error] ") &&
+        !contains(r.out, "[warning] ") && !contains(r.out, "[message] "))
+      problems += " a message points to messages before it, and there are none;";
+    if (named && r.status == 0 && !contains(r.out, tool))
+      problems += " no message names the failed " + tool + ";";
+    problems += leftovers(cell, log(cell));
+
+    // Without the fault the operation succeeds again, from its starting
+    // state, with the same CLI lock and TMPDIR: what the fault left there
+    // would stop it.
+    failed = prepare(cell, op);
+    simtest::ToolRun again = quelbctl(cell, op.args);
+    if (!failed.empty() || again.status != 0)
+      problems += " the rerun without the fault failed: " + failed + tail(again.out) + ";";
+    problems += leftovers(cell, log(cell));
+    result.problem = problems;
+    return result;
+  }
+
+  testenv::IsolatedInstall install;
+  simtest::SimEnv sim;
+  Cell demo{0x3fff};
+  testenv::ScopedEnv noDatabase{"SYMSIM_DB", nullptr};
+};
+
+TEST_P(FaultMatrix, EveryFaultOfEveryCommand) {
+  const Operation& op = GetParam();
+  const std::vector<Target> all = targets(op);
+  ASSERT_FALSE(all.empty()) << op.name << " runs no SYMCLI command";
+
+  std::vector<std::pair<const Target*, const FaultKind*>> cells;
+  for (const Target& t : all)
+    for (const FaultKind& k : kFaultKinds) cells.push_back({&t, &k});
+  std::vector<CellResult> results(cells.size());
+  std::atomic<size_t> next{0};
+  // The cells wait for the disk and for hangs more than they work: a few
+  // at a time fill the time.
+  auto worker = [&]() {
+    for (size_t i; (i = next++) < cells.size();)
+      results[i] = runCell(static_cast<int>(i), op, *cells[i].first, *cells[i].second);
+  };
+  std::vector<std::thread> workers;
+  for (int w = 0; w < 6; ++w) workers.emplace_back(worker);
+  for (std::thread& w : workers) w.join();
+
+  int passed = 0, gaps = 0;
+  std::string summary;
+  for (const CellResult& r : results) {
+    const auto gap = kKnownGaps.find(r.id);
+    if (r.problem.empty()) {
+      ++passed;
+      EXPECT_TRUE(gap == kKnownGaps.end()) << r.id << " passes: remove it from kKnownGaps";
+      continue;
+    }
+    if (gap != kKnownGaps.end()) {
+      ++gaps;
+      summary += "  known gap  " + r.id + ": " + gap->second + "\n";
+      continue;
+    }
+    ADD_FAILURE() << r.id << " (status " << r.status << "):" << r.problem << "\n"
+                  << tail(r.output) << "\nas a known gap: {\"" << r.id << "\", \"" << r.problem
+                  << "\"},";
+  }
+  std::printf(
+      "[ matrix ] %s: %zu commands x %zu fault kinds = %zu cells: %d pass, %d known gaps, "
+      "%zu fail\n%s",
+      op.name, all.size(), sizeof kFaultKinds / sizeof kFaultKinds[0], results.size(), passed, gaps,
+      results.size() - passed - gaps, summary.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, FaultMatrix, ::testing::ValuesIn(kOperations),
+                         [](const ::testing::TestParamInfo<Operation>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace

@@ -161,13 +161,14 @@ SEmcSymDevInfo CEmcSymCliTool::getSymDev(const std::string& symid, const std::st
                                        getOutputFormatSuffix());
   Lines output;
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
+  // Output that cannot be read fails the call: an empty record would let
+  // selection go on with a pair that names no source device.
   CEmcSymDevShowHandler handler;
-  if (parseOutput(command, output, handler, "CEmcSymCliTool::getSymDev")) {
-    const std::deque<SEmcSymDevInfo>& devices = handler.getResult();
-    if (!devices.empty()) return devices.front();
-    trace(FI_TRACE_ERROR, "CEmcSymCliTool::getSymDev: no record of device %s on symmetrix %s",
-          devName.c_str(), symid.c_str());
-  }
+  parseOutputOrThrow(command, output, handler, __LINE__);
+  const std::deque<SEmcSymDevInfo>& devices = handler.getResult();
+  if (!devices.empty()) return devices.front();
+  trace(FI_TRACE_ERROR, "CEmcSymCliTool::getSymDev: no record of device %s on symmetrix %s",
+        devName.c_str(), symid.c_str());
   return SEmcSymDevInfo();
 }
 

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -158,7 +159,9 @@ TEST_F(InstalledTree, EachUnusableRegistryOrConfigurationIsOneMessageAndWritesNo
        goodRegistry,
        goodConf + "FILEPATH=/opt/symcli\n",
        {},
-       {"norvel: The file " + conf + " cannot be used: line 42 is no [SECTION]",
+       {"norvel: The file " + conf + " cannot be used: line " +
+            std::to_string(std::count(goodConf.begin(), goodConf.end(), '\n') + 1) +
+            " is no [SECTION]",
         "\"FILEPATH=/opt/symcli\"", "it was left as it is"}},
       {"an unreadable configuration",
        goodRegistry,

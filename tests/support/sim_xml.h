@@ -1,5 +1,5 @@
-// Reading the XML the simulator prints, for tests: a small parser of the
-// SymCLI_ML document of a tool's output.
+// Reading the XML the simulator prints, for tests: the SymCLI_ML document
+// of a tool's output as a tree of elements.
 #ifndef NORVEL_TESTS_SIM_XML_H
 #define NORVEL_TESTS_SIM_XML_H
 

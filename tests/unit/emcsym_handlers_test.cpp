@@ -354,9 +354,16 @@ TEST(SymHandlers, CapacityListsOriginatorPorts) {
             (std::vector<std::string>{"10000000c9aaaa01", "10000000c9aaaa02"}));
 }
 
-TEST(SymHandlers, ConnectionsCollectPerHostAddress) {
-  CEmcSymCfgListConnectionHandler handler;
-  parseToolOutput(handler, R"xml(<SymCLI_ML>
+// Director ports per host address (directors normalised, a host seen twice
+// collects both) and per HBA (directors as printed).
+TEST(SymHandlers, DirectorPortsPerHostAddressAndPerHba) {
+  const auto text = [](const std::map<std::string, std::vector<SEmcSymDirectorPort>>& ports) {
+    std::string all;
+    for (const auto& entry : ports) all += entry.first + " " + dpText(entry.second) + "| ";
+    return all;
+  };
+  CEmcSymCfgListConnectionHandler connections;
+  parseToolOutput(connections, R"xml(<SymCLI_ML>
   <Symmetrix symid="000190101234">
     <Host address="10.1.2.3" node_name="hosta">
       <Connection director="FA-4A" port="0"/>
@@ -370,15 +377,10 @@ TEST(SymHandlers, ConnectionsCollectPerHostAddress) {
     </Host>
   </Symmetrix>
 </SymCLI_ML>)xml");
-  const auto& hosts = handler.getResult();
-  ASSERT_EQ(hosts.size(), 2u);
-  EXPECT_EQ(dpText(hosts.at("10.1.2.3")), "04A:0 14A:1 16B:1 ");
-  EXPECT_EQ(dpText(hosts.at("10.1.2.4")), "03B:0 ");
-}
+  EXPECT_EQ(text(connections.getResult()), "10.1.2.3 04A:0 14A:1 16B:1 | 10.1.2.4 03B:0 | ");
 
-TEST(SymHandlers, HbaListKeepsDirectorsAsPrinted) {
-  CEmcSymMaskListHbaHandler handler;
-  parseToolOutput(handler, R"xml(<SymCLI_ML>
+  CEmcSymMaskListHbaHandler hbas;
+  parseToolOutput(hbas, R"xml(<SymCLI_ML>
   <Host_HBA WWN="10000000c9aaaa01" awwn_node_name="hosta">
     <Port director="FA-4A" port="0"/>
     <PORT director="FA-14A" port="1"/>
@@ -387,10 +389,8 @@ TEST(SymHandlers, HbaListKeepsDirectorsAsPrinted) {
     <Port director="FA-4A" port="1"/>
   </host_hba>
 </SymCLI_ML>)xml");
-  const auto& hbas = handler.getResult();
-  ASSERT_EQ(hbas.size(), 2u);
-  EXPECT_EQ(dpText(hbas.at("10000000c9aaaa01")), "FA-4A:0 FA-14A:1 ");
-  EXPECT_EQ(dpText(hbas.at("10000000c9aaaa02")), "FA-4A:1 ");
+  EXPECT_EQ(text(hbas.getResult()),
+            "10000000c9aaaa01 FA-4A:0 FA-14A:1 | 10000000c9aaaa02 FA-4A:1 | ");
 }
 
 TEST(SymHandlers, MalformedOutputSurfacesFromTheGetter) {

@@ -52,8 +52,8 @@ const Char* readNumber(const Char* p, int& value) {
   return p;
 }
 
-// Parses the specification after its "%"; returns the character after it,
-// or null when it is no valid specification.
+// Parses the conversion after its "%"; returns the character after it,
+// or null when it is no valid conversion.
 template <class Char>
 const Char* parseSpec(const Char* p, Spec<Char>& spec) {
   while (*p == '-' || *p == '+' || *p == ' ' || *p == '#' || *p == '0') spec.flags += *p++;
@@ -152,7 +152,7 @@ bool cFormat(std::wstring& out, const std::wstring& spec, T value) {
   return false;
 }
 
-// The specification as text, with the values of "*" written in.
+// The conversion as text, with the values of "*" written in.
 template <class Char>
 std::basic_string<Char> specText(const Spec<Char>& spec) {
   std::basic_string<Char> text(1, '%');

@@ -19,58 +19,15 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "allocation_counter.h"
 #include "cfisaxparser.h"
 #include "cfistringtool.h"
 #include "emcsym_clierror.h"
 #include "emcsym_clitool.h"
 #include "emcsym_handlers.h"
-
-// --- allocation accounting (the benchmarks run on one thread) ---------------
-
-namespace {
-long long g_live = 0;
-long long g_peak = 0;
-
-void* counted(std::size_t size) {
-  std::size_t* block = static_cast<std::size_t*>(std::malloc(size + sizeof(std::max_align_t)));
-  if (!block) throw std::bad_alloc();
-  *block = size;
-  g_live += static_cast<long long>(size);
-  if (g_live > g_peak) g_peak = g_live;
-  return reinterpret_cast<char*>(block) + sizeof(std::max_align_t);
-}
-
-void release(void* p) {
-  if (!p) return;
-  std::size_t* block =
-      reinterpret_cast<std::size_t*>(static_cast<char*>(p) - sizeof(std::max_align_t));
-  g_live -= static_cast<long long>(*block);
-  std::free(block);
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return counted(size); }
-void* operator new[](std::size_t size) { return counted(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return counted(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
 
 namespace {
 
@@ -154,8 +111,8 @@ void BM_ToolOutput(benchmark::State& state) {
   double seconds = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    const long long before = g_live;
-    g_peak = before;
+    const long long before = alloccount::liveBytes();
+    alloccount::resetPeak();
     std::deque<SEmcSymDevInfo> list;
     try {
       tool.getSymDevList("000190100001", list, false);
@@ -163,7 +120,7 @@ void BM_ToolOutput(benchmark::State& state) {
     } catch (const quelb_pdk_4_4::EFiExecPipe&) {
     }
     devices = list.size();
-    peak = g_peak - before;
+    peak = alloccount::peakBytes() - before;
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
   const double bytes = static_cast<double>(text.size());

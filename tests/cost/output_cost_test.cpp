@@ -8,65 +8,18 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 #include <xercesc/sax/SAXException.hpp>
 
+#include "allocation_counter.h"
 #include "cfisaxhandler.h"
 #include "cfisaxparser.h"
 #include "cfistringtool.h"
 #include "emcsym_clierror.h"
 #include "emcsym_clitool.h"
 #include "test_env.h"
-
-// --- allocation accounting -----------------------------------------------------
-
-namespace {
-std::atomic<long long> g_live{0};
-std::atomic<long long> g_peak{0};
-std::atomic<long long> g_count{0};
-
-void* counted(std::size_t size) {
-  void* block = std::malloc(size + alignof(std::max_align_t));
-  if (!block) throw std::bad_alloc();
-  *static_cast<std::size_t*>(block) = size;
-  const long long live = g_live += static_cast<long long>(size);
-  long long peak = g_peak.load();
-  while (live > peak && !g_peak.compare_exchange_weak(peak, live)) {
-  }
-  ++g_count;
-  return static_cast<char*>(block) + alignof(std::max_align_t);
-}
-
-void release(void* p) {
-  if (!p) return;
-  void* block = static_cast<char*>(p) - alignof(std::max_align_t);
-  g_live -= static_cast<long long>(*static_cast<std::size_t*>(block));
-  std::free(block);
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return counted(size); }
-void* operator new[](std::size_t size) { return counted(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return counted(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
 
 namespace {
 
@@ -84,9 +37,9 @@ struct Cost {
 // trimming and the parser.
 Cost costOf(const std::string& bin, const std::string& file) {
   testenv::ScopedEnv output("COST_OUTPUT", file.c_str());
-  const long long before = g_live.load();
-  g_peak = before;
-  const long long allocations = g_count.load();
+  const long long before = alloccount::liveBytes();
+  alloccount::resetPeak();
+  const long long allocations = alloccount::allocations();
   {
     CEmcSymCliTool tool(quelb_pdk_4_4::CFiStringTool::str2tstr(bin));
     std::vector<std::string> lines;
@@ -100,7 +53,7 @@ Cost costOf(const std::string& bin, const std::string& file) {
     } catch (const xercesc::SAXException&) {
     }
   }
-  return {g_peak.load() - before, g_count.load() - allocations};
+  return {alloccount::peakBytes() - before, alloccount::allocations() - allocations};
 }
 
 std::string repeat(const std::string& text, std::size_t times) {

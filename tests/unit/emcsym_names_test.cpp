@@ -16,7 +16,7 @@ namespace {
 TEST(EmcSymNames, EachFormAcceptsItsValuesAndNothingThatCouldAddAnArgument) {
   struct Case {
     NameKind kind;
-    const char* value;
+    std::string value;
     bool valid;
   };
   const Case cases[] = {
@@ -56,7 +56,7 @@ TEST(EmcSymNames, EachFormAcceptsItsValuesAndNothingThatCouldAddAnArgument) {
       {NAME_HOST, "-force", false},
       {NAME_HOST, "a b", false},
       {NAME_HOST, "host\"x", false},
-      {NAME_HOST, std::string(256, 'h').c_str(), false},
+      {NAME_HOST, std::string(256, 'h'), false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.valid, isValidName(c.kind, c.value)) << c.kind << " [" << c.value << "]";

@@ -27,11 +27,14 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <random>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -372,11 +375,12 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
 
   // A scratch place of one cell: its own database and TMPDIR.
   // Its CLI lock has a key of its own, so that cells running side by side
-  // do not wait for each other and the lock can be checked afterwards.
+  // (in this process and in the matrix tests that run beside it) do not
+  // wait for each other and the lock can be checked afterwards. The key is
+  // reserved by creating its semaphore here, free (at 1), as the provider
+  // would; a key in use by anyone else is never taken.
   struct Cell {
-    explicit Cell(int index) : dir("matrix_cell"), lockKey(cellLockKey(index)) {
-      testenv::makeDirs(tmp());
-    }
+    Cell() : dir("matrix_cell"), lockKey(reserveLockKey()) { testenv::makeDirs(tmp()); }
     ~Cell() {
       const int id = ::semget(lockKey, 1, 0);
       if (id >= 0) ::semctl(id, 0, IPC_RMID);
@@ -386,10 +390,19 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
     testenv::TempDir dir;
     key_t lockKey;
   };
-  // Unique among the cells of this process and, through the process id,
-  // among the matrix tests that run at the same time.
-  static key_t cellLockKey(int index) {
-    return static_cast<key_t>((0x4d << 24) | ((::getpid() & 0x3ff) << 14) | (index & 0x3fff));
+  static key_t reserveLockKey() {
+    static std::mutex mutex;
+    static std::mt19937 random{std::random_device{}()};
+    std::lock_guard<std::mutex> hold(mutex);
+    for (;;) {
+      const key_t key = static_cast<key_t>(0x4d000000 | (random() & 0xffffff));
+      const int id = ::semget(key, 1, IPC_CREAT | IPC_EXCL | 0600);
+      if (id < 0 && errno == EEXIST) continue;
+      if (id < 0) throw std::runtime_error(std::string("no CLI lock: ") + std::strerror(errno));
+      struct sembuf free = {0, 1, 0};
+      if (::semop(id, &free, 1) == 0) return key;
+      ::semctl(id, 0, IPC_RMID);
+    }
   }
 
   simtest::ToolRun admin(const Cell& cell, const std::vector<std::string>& args) const {
@@ -447,7 +460,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
   };
   std::vector<Target> targets(const Operation& op) {
     EXPECT_EQ(0, admin(demo, {"init", "--demo"}).status);
-    Cell cell(0x3ffe);
+    Cell cell;
     EXPECT_EQ("", prepare(cell, op));
     size_t discoveryRuns = 0;
     if (!op.discovery) {
@@ -470,11 +483,11 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
     return all;
   }
 
-  CellResult runCell(int index, const Operation& op, const Target& target,
+  CellResult runCell(const Operation& op, const Target& target,
                      const FaultKind& kind) const {
     CellResult result;
     result.id = std::string(op.name) + "|" + target.key + "|" + kind.name;
-    Cell cell(index);
+    Cell cell;
     std::string failed = prepare(cell, op);
     if (!failed.empty()) {
       result.problem = failed;
@@ -531,7 +544,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
 
   testenv::IsolatedInstall install;
   simtest::SimEnv sim;
-  Cell demo{0x3fff};
+  Cell demo;
   testenv::ScopedEnv noDatabase{"SYMSIM_DB", nullptr};
 };
 
@@ -549,7 +562,7 @@ TEST_P(FaultMatrix, EveryFaultOfEveryCommand) {
   // at a time fill the time.
   auto worker = [&]() {
     for (size_t i; (i = next++) < cells.size();)
-      results[i] = runCell(static_cast<int>(i), op, *cells[i].first, *cells[i].second);
+      results[i] = runCell(op, *cells[i].first, *cells[i].second);
   };
   std::vector<std::thread> workers;
   for (int w = 0; w < 6; ++w) workers.emplace_back(worker);

@@ -1,6 +1,8 @@
 #include "cfitempfile.h"
 
 #include <atomic>
+#include <mutex>
+#include <random>
 
 #include "cfiplatform.h"
 
@@ -9,6 +11,23 @@ namespace quelb_pdk_4_4 {
 namespace {
 
 std::atomic<CFiTempFile::FaultFunction> g_fault{nullptr};
+
+const char kSuffixCharacters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+const int kSuffixLength = 6;
+// Names tried before giving up when every one is taken.
+const int kCreateAttempts = 100;
+
+// One generator for all threads: not thread_local, as the sanitizers' leak
+// checker misreads the dynamic TLS of a library loaded with dlopen.
+std::string randomSuffix() {
+  static std::mutex lock;
+  static std::mt19937 generator{std::random_device{}()};
+  std::lock_guard<std::mutex> hold(lock);
+  std::uniform_int_distribution<int> pick(0, sizeof kSuffixCharacters - 2);
+  std::string suffix;
+  for (int i = 0; i < kSuffixLength; ++i) suffix += kSuffixCharacters[pick(generator)];
+  return suffix;
+}
 
 }  // namespace
 
@@ -44,13 +63,22 @@ bool CFiTempFile::create(const std::string& directory, const std::string& prefix
   m_error = 0;
   m_failedStep = "";
   const std::string where = directory.empty() ? temporaryDirectory() : fiWithSeparator(directory);
-  std::string path;
-  std::intptr_t handle = kNoHandle;
-  int error = platformCreate(where, prefix, access, path, handle);
-  if (error != 0) return fail("create a file in", where, error);
-  m_path = path;
-  m_handle = handle;
-  return true;
+  // The name is made here rather than by the system: a file is made only
+  // when no other has its name, in one step, so two writers never share one.
+  int error = 0;
+  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+    const std::string candidate = where + prefix + randomSuffix();
+    std::intptr_t handle = kNoHandle;
+    bool taken = false;
+    error = platformCreateNew(candidate, access, handle, taken);
+    if (error == 0) {
+      m_path = candidate;
+      m_handle = handle;
+      return true;
+    }
+    if (!taken) break;
+  }
+  return fail("create a file in", where, error);
 }
 
 bool CFiTempFile::write(const std::string& text) {

@@ -79,8 +79,10 @@ class QLB_PDK_EXPORT CFiTempFile {
 
  private:
   // The platform file's operations; each returns 0 or the system error.
-  static int platformCreate(const std::string& directory, const std::string& prefix, Access access,
-                            std::string& path, std::intptr_t& handle);
+  // platformCreateNew makes `path` only when no file has that name; when
+  // one has, it sets `taken` (and returns the system's "exists" error).
+  static int platformCreateNew(const std::string& path, Access access, std::intptr_t& handle,
+                               bool& taken);
   static int platformWrite(std::intptr_t handle, const char* data, std::size_t size);
   static int platformClose(std::intptr_t handle);
   static int platformReplace(const std::string& from, const std::string& to);

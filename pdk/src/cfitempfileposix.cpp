@@ -1,39 +1,15 @@
-// Temporary files on POSIX systems: open(O_CREAT | O_EXCL) under a name
-// with a random suffix, write(2), close(2), rename(2), unlink(2).
+// Temporary files on POSIX systems: open(O_CREAT | O_EXCL), write(2),
+// close(2), rename(2), unlink(2).
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>
-
-#include <mutex>
-#include <random>
 
 #include "cfienvironment.h"
 #include "cfiplatform.h"
 #include "cfitempfile.h"
 
 namespace quelb_pdk_4_4 {
-
-namespace {
-
-const char kSuffixCharacters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-const int kSuffixLength = 6;
-// Names tried before giving up when every one is taken.
-const int kCreateAttempts = 100;
-
-// One generator for all threads: not thread_local, as the sanitizers' leak
-// checker misreads the dynamic TLS of a library loaded with dlopen.
-std::string randomSuffix() {
-  static std::mutex lock;
-  static std::mt19937 generator{std::random_device{}()};
-  std::lock_guard<std::mutex> hold(lock);
-  std::uniform_int_distribution<int> pick(0, sizeof kSuffixCharacters - 2);
-  std::string suffix;
-  for (int i = 0; i < kSuffixLength; ++i) suffix += kSuffixCharacters[pick(generator)];
-  return suffix;
-}
-
-}  // namespace
 
 const std::intptr_t CFiTempFile::kNoHandle = -1;
 
@@ -43,20 +19,16 @@ std::string CFiTempFile::temporaryDirectory() {
   return fiWithSeparator(directory);
 }
 
-int CFiTempFile::platformCreate(const std::string& directory, const std::string& prefix,
-                                Access access, std::string& path, std::intptr_t& handle) {
+int CFiTempFile::platformCreateNew(const std::string& path, Access access, std::intptr_t& handle,
+                                   bool& taken) {
   const mode_t mode = access == PRIVATE ? 0600 : 0666;
-  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-    std::string candidate = directory + prefix + randomSuffix();
-    int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd >= 0) {
-      path = candidate;
-      handle = fd;
-      return 0;
-    }
-    if (errno != EEXIST) return errno;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0) {
+    taken = errno == EEXIST;
+    return errno;
   }
-  return EEXIST;
+  handle = fd;
+  return 0;
 }
 
 int CFiTempFile::platformWrite(std::intptr_t handle, const char* data, std::size_t size) {

@@ -1,15 +1,9 @@
-// Temporary files on Windows: CreateFileW(CREATE_NEW) under a name with a
-// random suffix, WriteFile, CloseHandle, MoveFileExW, DeleteFileW. Paths are
-// UTF-8 and go to the wide calls, so any name the file system takes works.
-//
-// The name is made here rather than by tempnam: CREATE_NEW makes the file
-// only when no other has the name, in one step, so two writers never share
-// a file. Errors are GetLastError codes (fiSystemErrorText reads them).
+// Temporary files on Windows: CreateFileW(CREATE_NEW), WriteFile,
+// CloseHandle, MoveFileExW, DeleteFileW. Paths are UTF-8 and go to the wide
+// calls, so any name the file system takes works. Errors are GetLastError
+// codes (fiSystemErrorText reads them).
 #include <winsock2.h>  // before windows.h, as ACE includes it too
 #include <windows.h>
-
-#include <mutex>
-#include <random>
 
 #include "cfienvironment.h"
 #include "cfiplatform.h"
@@ -19,21 +13,6 @@
 namespace quelb_pdk_4_4 {
 
 namespace {
-
-const char kSuffixCharacters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-const int kSuffixLength = 6;
-// Names tried before giving up when every one is taken.
-const int kCreateAttempts = 100;
-
-std::string randomSuffix() {
-  static std::mutex lock;
-  static std::mt19937 generator{std::random_device{}()};
-  std::lock_guard<std::mutex> hold(lock);
-  std::uniform_int_distribution<int> pick(0, sizeof kSuffixCharacters - 2);
-  std::string suffix;
-  for (int i = 0; i < kSuffixLength; ++i) suffix += kSuffixCharacters[pick(generator)];
-  return suffix;
-}
 
 std::wstring wide(const std::string& path) { return boundedtext::utf8ToWide(path); }
 
@@ -53,25 +32,20 @@ std::string CFiTempFile::temporaryDirectory() {
   return fiWithSeparator(directory);
 }
 
-int CFiTempFile::platformCreate(const std::string& directory, const std::string& prefix,
-                                Access access, std::string& path, std::intptr_t& handle) {
+int CFiTempFile::platformCreateNew(const std::string& path, Access access, std::intptr_t& handle,
+                                   bool& taken) {
   // A PRIVATE file keeps the directory's inherited access list, which on
   // Windows already limits it to its owner and the administrators.
   (void)access;
-  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-    std::string candidate = directory + prefix + randomSuffix();
-    HANDLE file = CreateFileW(wide(candidate).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      path = candidate;
-      handle = reinterpret_cast<std::intptr_t>(file);
-      return 0;
-    }
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-      return static_cast<int>(error);
+  HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    return static_cast<int>(error);
   }
-  return ERROR_FILE_EXISTS;
+  handle = reinterpret_cast<std::intptr_t>(file);
+  return 0;
 }
 
 int CFiTempFile::platformWrite(std::intptr_t handle, const char* data, std::size_t size) {

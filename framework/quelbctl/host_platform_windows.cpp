@@ -7,24 +7,17 @@
 #include <vector>
 
 #include "host_platform.h"
+#include "systemtext.h"
 #include "utf8.h"
 
 namespace host {
 
 namespace {
 
+// The system's text for a GetLastError code, or its number.
 std::string systemText(DWORD error) {
-  wchar_t* text = nullptr;
-  DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string result = "error " + std::to_string(error);
-  if (length > 0 && text) {
-    while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r')) --length;
-    result = boundedtext::wideToUtf8(text, length);
-  }
-  if (text) LocalFree(text);
-  return result;
+  const std::string text = boundedtext::systemErrorText(static_cast<int>(error));
+  return text.empty() ? "error " + std::to_string(error) : text;
 }
 
 }  // namespace

@@ -13,20 +13,9 @@ std::string emcSymNormaliseDirector(const std::string& director) {
 
 // --- CEmcSymOutputHandler ----------------------------------------------------
 
-bool CEmcSymOutputHandler::is(const XMLCh* name, const char* expected) {
+bool CEmcSymOutputHandler::isText(const XMLCh* name, const char* expected) {
   for (; *expected; ++name, ++expected) {
-    if (*name != static_cast<unsigned char>(*expected)) return false;
-  }
-  return *name == 0;
-}
-
-bool CEmcSymOutputHandler::isNoCase(const XMLCh* name, const char* expected) {
-  for (; *expected; ++name, ++expected) {
-    unsigned a = *name;
-    unsigned b = static_cast<unsigned char>(*expected);
-    if (a == b) continue;
-    unsigned lower = b | 0x20;
-    if ((a | 0x20) != lower || lower < 'a' || lower > 'z') return false;
+    if (!sameChar(*name, *expected)) return false;
   }
   return *name == 0;
 }
@@ -349,7 +338,7 @@ void CEmcSymDevShowHandler::onAttribute(const XMLCh*, const XMLCh* name) {
         readValue(session.state);
       } else if (is(name, "last_action")) {
         readValue(session.lastAction);
-      } else if (is(name, m_kind == CLONE ? "clone_state_flags" : "snap_state_flags")) {
+      } else if (m_kind == CLONE ? is(name, "clone_state_flags") : is(name, "snap_state_flags")) {
         readValue(session.stateFlags);
       } else if (is(name, "percent_copied")) {
         readValue(session.percentCopied);
@@ -546,7 +535,7 @@ void CEmcSymMaskDbHandler::onEnd(const XMLCh* element) {
 
 void CEmcSymSessionQueryHandler::onAttribute(const XMLCh* element, const XMLCh* name) {
   if (is(element, "Session")) {
-    if (is(name, m_stateAttribute)) readValue(m_result.state);
+    if (isText(name, m_stateAttribute)) readValue(m_result.state);
   } else if (is(element, "Source")) {
     if (is(name, "dev_name")) readValue(m_result.srcDevName);
   } else if (is(element, "Target")) {

@@ -17,6 +17,7 @@
 #include <set>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 #include <xercesc/sax2/Attributes.hpp>
 
@@ -57,13 +58,44 @@ class CEmcSymOutputHandler : public quelb_pdk_4_4::CFiSaxParseHandler {
   // Name comparisons without converting the name. The case-insensitive
   // form follows CFiStringTool::CompareNoCase: ASCII letters compared
   // upper-cased, everything else exactly.
-  static bool is(const XMLCh* name, const char* expected);
-  static bool isNoCase(const XMLCh* name, const char* expected);
+  //
+  // Against a literal the comparison is unrolled over the literal's
+  // characters and its terminator, each a constant of the code, and stops
+  // at the first difference (so it never reads past a shorter name's
+  // end): a listing compares names several times per device, and a loop
+  // over the literal costs about twice as much.
+  template <std::size_t N>
+  static bool is(const XMLCh* name, const char (&expected)[N]) {
+    return sameAt(name, expected, std::make_index_sequence<N>());
+  }
+  template <std::size_t N>
+  static bool isNoCase(const XMLCh* name, const char (&expected)[N]) {
+    return sameNoCaseAt(name, expected, std::make_index_sequence<N>());
+  }
+  // The same against a name known only at run time.
+  static bool isText(const XMLCh* name, const char* expected);
 
   // Set by handlers that read element text; others skip it.
   bool m_collectText = false;
 
  private:
+  static bool sameChar(XMLCh a, char b) { return a == static_cast<unsigned char>(b); }
+  static bool sameCharNoCase(XMLCh a, char b) {
+    const unsigned expected = static_cast<unsigned char>(b);
+    if (a == expected) return true;
+    const unsigned lower = expected | 0x20;
+    return lower >= 'a' && lower <= 'z' && (static_cast<unsigned>(a) | 0x20) == lower;
+  }
+  template <std::size_t N, std::size_t... I>
+  static bool sameAt(const XMLCh* name, const char (&expected)[N], std::index_sequence<I...>) {
+    return (sameChar(name[I], expected[I]) && ...);
+  }
+  template <std::size_t N, std::size_t... I>
+  static bool sameNoCaseAt(const XMLCh* name, const char (&expected)[N],
+                           std::index_sequence<I...>) {
+    return (sameCharNoCase(name[I], expected[I]) && ...);
+  }
+
   std::string m_value;
   const xercesc::Attributes* m_attributes = nullptr;
   XMLSize_t m_attributeIndex = 0;

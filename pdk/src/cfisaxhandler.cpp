@@ -129,26 +129,15 @@ std::wstring CFiSaxParseHandler::toWString(const XMLCh* text) {
   return CFiStringTool::str2wstr(toString(text));
 }
 
-// Attribute values are mostly short ASCII texts: those are narrowed on the
-// stack in one pass and assigned in one step, the rest converted unit by
-// unit.
+// Attribute values are mostly short ASCII texts: those are narrowed
+// straight into `out` in one pass; from the first other character on the
+// rest is converted unit by unit.
 void CFiSaxParseHandler::assignUtf8(std::string& out, const XMLCh* text) {
-  if (!text) {
-    out.clear();
-    return;
-  }
-  char narrow[64];
-  std::size_t n = 0;
-  while (n < sizeof narrow && text[n] != 0 && text[n] < 0x80) {
-    narrow[n] = static_cast<char>(text[n]);
-    ++n;
-  }
   out.clear();
-  if (n < sizeof narrow && text[n] == 0) {
-    out.append(narrow, n);
-    return;
-  }
-  appendUtf8Until(out, text, static_cast<std::size_t>(-1));
+  if (!text) return;
+  std::size_t n = 0;
+  for (; text[n] != 0 && text[n] < 0x80; ++n) out.push_back(static_cast<char>(text[n]));
+  if (text[n] != 0) appendUtf8Until(out, text + n, static_cast<std::size_t>(-1));
 }
 
 void CFiSaxParseHandler::appendUtf8(std::string& out, const XMLCh* text, std::size_t length) {

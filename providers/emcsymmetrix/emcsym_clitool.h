@@ -39,6 +39,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cfiexecpipebase.h"
@@ -184,7 +185,9 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // Host node name -> its host port names in the masking database.
   std::map<std::string, std::vector<std::string> > getHostMap(const std::string& symid);
   // Host node name -> the host's logins at the array. Returns 0, the
-  // failed command's result code, or 3 for output that cannot be read.
+  // failed command's result code, or 3 for output that cannot be read;
+  // lastFailure() then holds the cause (an unreadable output with code
+  // QLB_EXEC_PIPE_SUCCESS). Output without a document still throws.
   int getHostLoginMap(const std::string& symid, std::map<std::string, SEmcSymMaskHostInfo>& hosts);
 
   // The array's fibre devices without BCVs, or with `verbose` every device
@@ -195,9 +198,14 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   void getSymDevList(const std::string& symid, std::deque<SEmcSymDevInfo>& devices, bool verbose);
   // The record of one device; an empty record when the output holds none.
   SEmcSymDevInfo getSymDev(const std::string& symid, const std::string& devName);
-  // The masking-database assignments of a device; empty when it has none.
+  // The masking-database assignments of a device; empty when it has none
+  // and when they cannot be read. `unread` (when given) tells the two
+  // apart: true when the command failed for another reason than the device
+  // having no assignment, or its output could not be read (no document
+  // included); lastFailure() then holds the cause.
   std::vector<SEmcSymAssignment> getDevAssignmentMap(const std::string& symid,
-                                                     const std::string& devName);
+                                                     const std::string& devName,
+                                                     bool* unread = nullptr);
 
   // Registers this host's HBAs under its name at the arrays (symmask
   // discover hba -rename), retrying with array discovery and refresh of
@@ -222,7 +230,7 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // This host's HBAs and their director ports from "symmask list hba":
   // `hbas` gets one record per WWN (symid and WWN set), `hostInfo` one
   // login per WWN. 0, the failed command's result code, or 3 for output
-  // that cannot be read.
+  // that cannot be read (lastFailure() holds the cause of either).
   int GetHostInfo(const std::string& symid, std::vector<SEmcSymHbaInfo>& hbas,
                   SEmcSymMaskHostInfo& hostInfo);
   // The logins of the host whose short name (up to the first ".") matches,
@@ -235,8 +243,13 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // 0 when at least one of those combinations is reachable by its HBA
   // (hostInfo) and was added; 3 when none was; the command's result code
   // when the gatekeeper stayed locked for 10 attempts of one add.
+  // `failedAdds` (when given) gets the HBA WWN and the failed run of every
+  // add that failed for good and was passed over for the next combination,
+  // so that a caller whose add succeeded through another path can still
+  // say which path is missing.
+  typedef std::vector<std::pair<std::string, EEmcSymCliFailure> > FailedAdds;
   int symMaskAdd(const SEmcSymDevInfo& device, const std::vector<std::string>& hbaWwns,
-                 const SEmcSymMaskHostInfo& hostInfo);
+                 const SEmcSymMaskHostInfo& hostInfo, FailedAdds* failedAdds = nullptr);
   // Removes one assignment, pauses 1 s and refreshes its array. 0 when
   // both succeeded; otherwise the result of the step that failed first,
   // and *failedStep (when given) is "remove" or "refresh" with
@@ -295,6 +308,10 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // mirror). Every array is tried; 0, or the result of the last terminate
   // that failed (lastFailure() holds its cause).
   int deleteCopy(const std::wstring& splitType, const PairFileMap& pairFiles);
+  // True when a failed terminate only found no session of its kind for a
+  // pair of its file: the normal end of a clean-up before a new session,
+  // not a session left behind.
+  static bool foundNoSession(const EEmcSymCliFailure& failure);
   // The method that copies source to target: a clone session of the pair
   // on the source, else a snap session, else a split BCV pair. Throws
   // CEmcSymCliException ("[determineSplitType]") when none applies.

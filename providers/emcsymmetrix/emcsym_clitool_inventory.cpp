@@ -136,7 +136,11 @@ int CEmcSymCliTool::getHostLoginMap(const std::string& symid,
     return result;
   }
   CEmcSymMaskListLoginHandler handler;
-  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getHostLoginMap")) return 3;
+  const Lines printed = output;
+  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getHostLoginMap")) {
+    recordUnreadable(command, printed);
+    return 3;
+  }
   hosts = handler.getResult();
   return 0;
 }
@@ -173,7 +177,9 @@ SEmcSymDevInfo CEmcSymCliTool::getSymDev(const std::string& symid, const std::st
 }
 
 std::vector<SEmcSymAssignment> CEmcSymCliTool::getDevAssignmentMap(const std::string& symid,
-                                                                   const std::string& devName) {
+                                                                   const std::string& devName,
+                                                                   bool* unread) {
+  if (unread) *unread = false;
   const std::wstring command =
       toolCommand(emcsym::kSymMaskDb, emcsym::sidArgument(symid, L"[getDevAssignmentMap]") + " -dev " +
                                           emcsym::checkedName(emcsym::NAME_DEVICE, devName,
@@ -188,11 +194,23 @@ std::vector<SEmcSymAssignment> CEmcSymCliTool::getDevAssignmentMap(const std::st
     } else {
       trace(FI_TRACE_INFO, "Failed to find device assignement map for symdev %s with error %d.",
             devName.c_str(), result);
+      if (unread) *unread = true;
     }
     return std::vector<SEmcSymAssignment>();
   }
+  // Output that cannot be read is no reason to stop an import or deport:
+  // like a failed command, it leaves the assignments unknown.
   CEmcSymMaskdbListAssignmentHandler handler;
-  if (!parseOutput(command, output, handler, "CEmcSymCliTool::getDevAssignmentMap")) {
+  const Lines printed = output;
+  bool parsed = false;
+  try {
+    parsed = parseOutput(command, output, handler, "CEmcSymCliTool::getDevAssignmentMap");
+  } catch (const CEmcSymCliException&) {
+    trace(FI_TRACE_ERROR, "CEmcSymCliTool::getDevAssignmentMap: no XML document in the output");
+  }
+  if (!parsed) {
+    recordUnreadable(command, printed);
+    if (unread) *unread = true;
     return std::vector<SEmcSymAssignment>();
   }
   return handler.getResult();

@@ -269,7 +269,11 @@ int CEmcSymCliTool::GetHostInfo(const std::string& symid, std::vector<SEmcSymHba
     return result;
   }
   CEmcSymMaskListHbaHandler handler;
-  if (!parseOutput(command, output, handler, "CEmcSymCliTool::GetHostInfo")) return 3;
+  const Lines printed = output;
+  if (!parseOutput(command, output, handler, "CEmcSymCliTool::GetHostInfo")) {
+    recordUnreadable(command, printed);
+    return 3;
+  }
   hostInfo.symid = symid;
   hostInfo.hostNodeName = CFiNetwork::getComputerName();
   for (const auto& hba : handler.getResult()) {
@@ -360,7 +364,7 @@ int CEmcSymCliTool::runMaskAdd(const std::wstring& command, bool* gatekeeperFail
 
 int CEmcSymCliTool::symMaskAdd(const SEmcSymDevInfo& device,
                                const std::vector<std::string>& hbaWwns,
-                               const SEmcSymMaskHostInfo& hostInfo) {
+                               const SEmcSymMaskHostInfo& hostInfo, FailedAdds* failedAdds) {
   int combinations = 0;
   int inaccessible = 0;
   int validMappings = 0;
@@ -387,6 +391,7 @@ int CEmcSymCliTool::symMaskAdd(const SEmcSymDevInfo& device,
         bool gatekeeperFailed = false;
         const int result = runMaskAdd(command, &gatekeeperFailed);
         if (gatekeeperFailed) return result;
+        if (result != 0 && failedAdds) failedAdds->push_back({wwn, m_lastFailure});
         if (result == 0 && valid) ++validMappings;
       }
     }

@@ -379,6 +379,14 @@ int CEmcSymCliTool::deleteCopy(const std::wstring& splitType, const PairFileMap&
   return 0;
 }
 
+bool CEmcSymCliTool::foundNoSession(const EEmcSymCliFailure& failure) {
+  // The tools' own words for a pair of the file without a session, e.g.
+  // "No clone session exists for the device pair 0042 00C2".
+  return failure.getCode() == QLB_EXEC_PIPE_CMD_FAILED &&
+         (findError(failure.getOutput(), "No clone session exists") ||
+          findError(failure.getOutput(), "No snap session exists"));
+}
+
 bool CEmcSymCliTool::determineSplitType(const SEmcSymDevInfo& source, const SEmcSymDevInfo& target,
                                         std::wstring& splitType) {
   if (findSession(source.clones, source.devName, target.devName)) {

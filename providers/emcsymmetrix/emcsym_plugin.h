@@ -131,6 +131,11 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   int discoverArrays();
   // Stores each array's available and total storage in bytes.
   void readArraySizes(CEmcSymCliTool& tool);
+  // prepare: terminates the clone or snap sessions (`method`) of the
+  // prepared pairs, whose lines per array are `lines`; a failure other than
+  // finding no session is a warning (emcsym_plugin_prepare.cpp).
+  void terminateEarlierSessions(CEmcSymCliTool& tool, const std::wstring& method,
+                                const PairLines& lines);
 
   // The enumerations' common check: false when the filter excludes this
   // provider (name, vendor or product).
@@ -164,7 +169,7 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   // Pushes MSG_WARNING_CLI_FAILURE_IGNORED (severity warning: the operation
   // goes on and keeps its result) or MSG_ERROR_MASKING_FAILED for a step of
   // `kind` ("mask_remove", "mask_refresh", "array_size", "terminate",
-  // "mask_add") that failed: device, array and the HBA WWN or target
+  // "host_logins", "mask_assignments", "mask_add", "hba_list") that failed: device, array and the HBA WWN or target
   // device it concerns, then the failed run (result code name, command,
   // exit status, output).
   void pushCliFailure(const char* messageId, qlb_eseverity severity, int line, const char* kind,

@@ -275,7 +275,13 @@ int CEmcSymPlugin::listHostNodes(qlb_host_node_list** result, int* count, wchar_
   for (const SEmcSymArrayInfo& array : m_arrays) {
     if (!filterSelectsArray(attributes, array.symid)) continue;
     std::map<std::string, SEmcSymMaskHostInfo> hosts;
-    if (tool.getHostLoginMap(array.symid, hosts) != 0) continue;
+    // An array whose logins cannot be read is left out; the hosts of the
+    // others are still listed, and the user learns which array is missing.
+    if (tool.getHostLoginMap(array.symid, hosts) != 0) {
+      pushCliFailure("MSG_WARNING_CLI_FAILURE_IGNORED", QLB_SEV_WARNING, __LINE__, "host_logins",
+                     std::string(), array.symid, std::string(), tool.lastFailure());
+      continue;
+    }
     const tstring symid = CFiStringTool::str2tstr(array.symid);
     for (const auto& host : hosts) {
       CFiHostNode node(CFiStringTool::str2tstr(host.first), symid);

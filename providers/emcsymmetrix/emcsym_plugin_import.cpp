@@ -49,12 +49,24 @@ int CEmcSymPlugin::importNode(const tstring& name, const std::vector<tstring>&, 
     const CFiUdid udid(name);
     const std::string& symid = udid.serial();
     const SEmcSymDevInfo device = tool.getSymDev(symid, udid.device());
+    // Assignments that cannot be read do not stop the operation (the
+    // device is still added, and refreshed), but none of them is removed,
+    // and the user learns why.
+    bool assignmentsUnread = false;
     const std::vector<SEmcSymAssignment> assignments =
-        tool.getDevAssignmentMap(symid, udid.device());
+        tool.getDevAssignmentMap(symid, udid.device(), &assignmentsUnread);
+    if (assignmentsUnread) {
+      pushCliFailure("MSG_WARNING_CLI_FAILURE_IGNORED", QLB_SEV_WARNING, __LINE__,
+                     "mask_assignments", udid.device(), symid, std::string(), tool.lastFailure());
+    }
 
     std::vector<SEmcSymHbaInfo> localHbas;
     SEmcSymMaskHostInfo hostInfo;
-    tool.GetHostInfo(symid, localHbas, hostInfo);
+    // A listing that failed is named before the host is reported missing.
+    if (tool.GetHostInfo(symid, localHbas, hostInfo) != 0) {
+      pushCliFailure("MSG_ERROR_MASKING_FAILED", QLB_SEV_ERROR, __LINE__, "hba_list",
+                     udid.device(), symid, std::string(), tool.lastFailure());
+    }
     if (localHbas.empty()) {
       pushMessage("MSG_ERROR_HOST_NOT_FOUND", QLB_SEV_ERROR, __LINE__,
                   {CFiIcuMessage::text(std::string())});
@@ -76,10 +88,18 @@ int CEmcSymPlugin::importNode(const tstring& name, const std::vector<tstring>&, 
                      tool.lastFailure());
     };
     // symMaskAdd fails either because a run failed (its cause is the
-    // tool's last failure) or because no combination was usable.
+    // tool's last failure) or because no combination was usable. When it
+    // succeeds, each path whose add failed is still reported.
     auto add = [&]() {
       const int failuresBefore = tool.failureCount();
-      if (tool.symMaskAdd(device, localWwns, hostInfo) == 0) return true;
+      CEmcSymCliTool::FailedAdds failedAdds;
+      if (tool.symMaskAdd(device, localWwns, hostInfo, &failedAdds) == 0) {
+        for (const auto& failed : failedAdds) {
+          pushCliFailure("MSG_WARNING_CLI_FAILURE_IGNORED", QLB_SEV_WARNING, __LINE__, "mask_add",
+                         device.devName, symid, failed.first, failed.second);
+        }
+        return true;
+      }
       if (tool.failureCount() != failuresBefore) {
         pushCliFailure("MSG_ERROR_MASKING_FAILED", QLB_SEV_ERROR, __LINE__, "mask_add",
                        device.devName, symid, std::string(), tool.lastFailure());

@@ -34,6 +34,28 @@ struct PairsToPrepare {
 
 }  // namespace
 
+// Terminates the sessions of the prepared pairs, one array at a time. A
+// terminate that fails does not stop prepare: most often the pairs have no
+// session yet, which is the normal case and says nothing. Any other
+// failure is a warning for each pair of that array, since its session may
+// still exist.
+void CEmcSymPlugin::terminateEarlierSessions(CEmcSymCliTool& tool, const std::wstring& method,
+                                             const PairLines& lines) {
+  for (const auto& file : m_preparedPairFiles) {
+    if (tool.deleteCopy(method, CEmcSymCliTool::PairFileMap{file}) == 0) continue;
+    if (CEmcSymCliTool::foundNoSession(tool.lastFailure())) continue;
+    const auto pairsOfArray = lines.find(file.first);
+    if (pairsOfArray == lines.end()) continue;
+    for (const std::string& line : pairsOfArray->second) {
+      const size_t blank = line.find(' ');
+      pushCliFailure("MSG_WARNING_CLI_FAILURE_IGNORED", QLB_SEV_WARNING, __LINE__, "terminate",
+                     line.substr(0, blank), file.first,
+                     blank == std::string::npos ? std::string() : line.substr(blank + 1),
+                     tool.lastFailure());
+    }
+  }
+}
+
 // A group node in the list ends the call at once with 0, before any
 // command that changes an array. A node whose private data holds no
 // selected pair (the provider did not claim it, or select has not chosen
@@ -101,7 +123,7 @@ int CEmcSymPlugin::prepare(char*, qlb_splitnode** list, int count, int) {
     if (lastMethod == EMC_TIMEFINDER_MIRROR) {
       tool.symMirEstablish(m_preparedPairFiles, pairs.sources, pairs.targets, L"PREPARE");
     } else if (lastMethod == EMC_TIMEFINDER_CLONE || lastMethod == EMC_TIMEFINDER_SNAP) {
-      tool.deleteCopy(CFiStringTool::str2tstr(lastMethod).c_str(), m_preparedPairFiles);
+      terminateEarlierSessions(tool, CFiStringTool::str2tstr(lastMethod).c_str(), pairs.lines);
     }
     return 0;
   });

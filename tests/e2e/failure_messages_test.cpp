@@ -47,6 +47,13 @@ class FailureMessages : public e2etest::LoadedProvider {
     if (list) quelb_free_node_list(list);
     return rc;
   }
+  int listHosts() {
+    qlb_host_node_list* list = nullptr;
+    int count = 0;
+    const int rc = pgn.enumerate_host_nodes(&list, &count, nullptr);
+    if (list) quelb_free_host_node_list(list);
+    return rc;
+  }
   int listEnclosures() {
     qlb_enclosure_node_list* list = nullptr;
     int count = 0;
@@ -118,6 +125,38 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
        {"The device 0040 of array 000190100001 may still be visible to the host bus adapter "
         "10000000C9A0000",
         "-force remove devs 0040", "exit status 5", "Device busy"}},
+      {"logins that cannot be read while listing hosts",
+       [this] {
+         sim.admin("fault add fail --tool symmask --cmd \"list logins\" --message \"Logins "
+                   "refused\" --exit 4 --always");
+       },
+       [this] { return listHosts(); }, 0, QLB_SEV_WARNING,
+       {"The hosts that array 000190100001 sees are left out of the list",
+        "list logins", "exit status 4", "Logins refused"}},
+      {"assignments that cannot be read during deport",
+       [this] {
+         sim.admin("fault add fail --tool symmaskdb --cmd \"list assignment\" --message "
+                   "\"Database offline\" --always");
+       },
+       [this] { return deport("0040", 0x10); }, 0, QLB_SEV_WARNING,
+       {"The masking assignments of device 0040 of array 000190100001 could not be read",
+        "list assignment", "Database offline"}},
+      {"an HBA listing that fails during import",
+       [this] {
+         sim.admin("fault add fail --tool symmask --cmd \"list hba\" --message \"HBA "
+                   "listing refused\" --always");
+       },
+       [this] { return import("0041", 0x1); }, QLB_ERR_INVALID_ARG, QLB_SEV_ERROR,
+       {"The host bus adapters of this host could not be listed for device 0041",
+        "list hba", "HBA listing refused"}},
+      {"one add that fails during an import that another add completes",
+       [this] {
+         sim.admin("fault add fail --tool symmask --cmd add --message \"Path refused\"");
+       },
+       [this] { return import("0041", 0x1); }, 0, QLB_SEV_WARNING,
+       {"The device 0041 of array 000190100001 could not be made visible through one path of "
+        "the host bus adapter",
+        "-noprompt add devs 0041", "Path refused"}},
       {"a terminate that fails during dispose",
        [this] {
          sim.admin("state --sid 000190100001 clone 0044 00C4 Copied");

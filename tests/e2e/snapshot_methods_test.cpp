@@ -85,11 +85,31 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
   EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
   EXPECT_TRUE(sessions().empty());
 
-  // No session left: the terminate fails and prepare does not mind.
+  // No session left: the terminate fails and prepare does not mind, nor
+  // warn.
   clearLog();
+  const size_t pushedBefore = messages();
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
   ASSERT_EQ(1u, runs().size());
   EXPECT_NE(0, runs()[0].exitStatus);
+  EXPECT_EQ(pushedBefore, messages());
+
+  // Any other failure leaves the sessions in doubt: a warning per pair.
+  sim.admin("fault add fail --tool symclone --cmd terminate --message \"Terminate refused\"");
+  ASSERT_EQ(0, prepare({first->split(), second->split()}));
+  std::string warnings;
+  int inDoubt = 0;
+  for (const Pushed& p : pushed) {
+    if (p.severity != QLB_SEV_WARNING) continue;
+    warnings += p.consumer + "\n";
+    inDoubt += p.consumer.find("may still exist") != std::string::npos;
+  }
+  EXPECT_EQ(2, inDoubt) << warnings;
+  EXPECT_NE(std::string::npos,
+            warnings.find("The copy session from device 0043 to device 00C3 of array "
+                          "000190100001 may still exist"))
+      << warnings;
+  EXPECT_NE(std::string::npos, warnings.find("Terminate refused"));
 
   clearLog();
   std::vector<std::string> names;

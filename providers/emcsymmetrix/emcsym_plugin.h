@@ -169,9 +169,9 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   // Pushes MSG_WARNING_CLI_FAILURE_IGNORED (severity warning: the operation
   // goes on and keeps its result) or MSG_ERROR_MASKING_FAILED for a step of
   // `kind` ("mask_remove", "mask_refresh", "array_size", "terminate",
-  // "host_logins", "mask_assignments", "mask_add", "hba_list") that failed: device, array and the HBA WWN or target
-  // device it concerns, then the failed run (result code name, command,
-  // exit status, output).
+  // "host_logins", "mask_assignments", "mask_add", "hba_list") that
+  // failed: device, array and the HBA WWN or target device it concerns,
+  // then the failed run (result code name, command, exit status, output).
   void pushCliFailure(const char* messageId, qlb_eseverity severity, int line, const char* kind,
                       const std::string& device, const std::string& array,
                       const std::string& other, const EEmcSymCliFailure& failure);

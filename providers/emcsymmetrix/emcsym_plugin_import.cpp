@@ -64,8 +64,8 @@ int CEmcSymPlugin::importNode(const tstring& name, const std::vector<tstring>&, 
     SEmcSymMaskHostInfo hostInfo;
     // A listing that failed is named before the host is reported missing.
     if (tool.GetHostInfo(symid, localHbas, hostInfo) != 0) {
-      pushCliFailure("MSG_ERROR_MASKING_FAILED", QLB_SEV_ERROR, __LINE__, "hba_list",
-                     udid.device(), symid, std::string(), tool.lastFailure());
+      pushCliFailure("MSG_ERROR_MASKING_FAILED", QLB_SEV_ERROR, __LINE__, "hba_list", udid.device(),
+                     symid, std::string(), tool.lastFailure());
     }
     if (localHbas.empty()) {
       pushMessage("MSG_ERROR_HOST_NOT_FOUND", QLB_SEV_ERROR, __LINE__,

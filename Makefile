@@ -85,7 +85,7 @@ windows-deps: bootstrap
 # and its nine tool names, the message bundles, and the zip of the
 # installation tree (build/windows/norvel-windows-x64.zip).
 WINDOWS_TARGETS = norvel quelbutil quelbpdk quelbctl symsim message_catalogs man_pages \
-  windows_platform_tests pipe_child
+  windows_platform_tests pipe_child unit_tests sim_tests
 WINDOWS_ZIP = build/windows/norvel-windows-x64.zip
 
 windows: windows-deps

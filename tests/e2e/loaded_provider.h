@@ -1,5 +1,5 @@
 // LoadedProvider: base of end-to-end tests that drive libnorvel.so the way
-// the framework does, through dlopen and the exported entry points, against
+// the framework does, through dlopen (LoadLibrary on Windows) and the exported entry points, against
 // simulated arrays. It gives the test a private installation whose
 // norvel.conf names the simulator's tool directory and traces at level 6
 // (so traced lines reach the message callback), instant waits, a private
@@ -9,7 +9,6 @@
 #ifndef NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 #define NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <quelb/quelb_pgn.h>
 
@@ -21,6 +20,7 @@
 
 #include "framework_node.h"
 #include "isolated_install.h"
+#include "loaded_library.h"
 #include "sim_env.h"
 #include "test_env.h"
 #include "utf8.h"
@@ -65,10 +65,10 @@ class LoadedProvider : public ::testing::Test {
   void SetUp() override {
     install.linkBuiltMessages();
     writeConfig(simConfig());
-    handle = dlopen(testenv::norvelLibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(nullptr, handle) << dlerror();
+    library.reset(new testenv::LoadedLibrary(testenv::norvelLibraryPath()));
+    ASSERT_TRUE(library->loaded()) << library->error();
 #define RESOLVE(op) \
-  pgn.op = reinterpret_cast<qlb_pgn_##op##_t>(dlsym(handle, "norvel_fi_pgn_" #op));
+  pgn.op = reinterpret_cast<qlb_pgn_##op##_t>(library->symbol("norvel_fi_pgn_" #op));
     QLB_PGN_OPERATIONS(RESOLVE)
 #undef RESOLVE
     liveBefore = quelb_live_buffers();
@@ -79,7 +79,7 @@ class LoadedProvider : public ::testing::Test {
 
   void TearDown() override {
     if (started) pgn.fini();
-    if (handle) dlclose(handle);
+    library.reset();
     EXPECT_EQ(liveBefore, quelb_live_buffers()) << "framework buffers leaked";
     EXPECT_EQ(0u, quelb_bad_frees());
     EXPECT_EQ(std::vector<std::string>(), testenv::listDir(pairFileDir.path()))
@@ -251,7 +251,7 @@ class LoadedProvider : public ::testing::Test {
   // Made last, so that the directories above are not made inside it.
   testenv::TempDir pairFileDir{"norvel_pairfiles"};
   testenv::ScopedEnv pairFileEnv{"TMPDIR", pairFileDir.path().c_str()};
-  void* handle = nullptr;
+  std::unique_ptr<testenv::LoadedLibrary> library;
   qlb_pgn_table pgn = {};
   uint64_t liveBefore = 0;
   qlb_locale_desc locale = {nullptr};

@@ -84,17 +84,17 @@ TEST(SimAdmin, InstallLaysOutTheToolNamesAndTheDatabaseCanBeNamed) {
   EXPECT_EQ(testenv::listDir(env.bin()).size(), 10u);
   for (const char* tool : {"symcfg", "symmir", "symclone", "symsnap", "symmask", "symmaskdb",
                            "symdev", "symdisk", "symcli", "symsim"})
-    EXPECT_TRUE(testenv::fileExists(env.bin() + "/" + tool)) << tool;
+    EXPECT_TRUE(testenv::fileExists(env.tool(tool))) << tool;
 
   // The default database is symsim.db above the bin directory.
   env.initDemo();
   EXPECT_TRUE(testenv::fileExists(env.db()));
   // SYMSIM_DB names another one.
   std::string other = env.file("other.db");
-  ToolRun init = runProgram(env.bin() + "/symsim", {"init", "--demo"}, {"SYMSIM_DB=" + other});
+  ToolRun init = runProgram(env.tool("symsim"), {"init", "--demo"}, {"SYMSIM_DB=" + other});
   ASSERT_EQ(init.status, 0) << init.out;
   env.admin("set version V9.9.9.9");
-  ToolRun v = runProgram(env.bin() + "/symcli", {"-output", "XML"}, {"SYMSIM_DB=" + other});
+  ToolRun v = runProgram(env.tool("symcli"), {"-output", "XML"}, {"SYMSIM_DB=" + other});
   EXPECT_EQ(parseXml(v.out)->first("version")->text, "V7.0.0.0");
   ToolRun byOption = env.run("symsim", {"--db", other, "set", "version"});
   EXPECT_EQ(byOption.out, "V7.0.0.0\n");

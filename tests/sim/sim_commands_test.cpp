@@ -155,7 +155,7 @@ TEST_F(SimCommandLines, BadCommandLinesFailClearly) {
   // A tool with no database says so.
   testenv::TempDir other("symsim_nodb");
   ASSERT_EQ(runProgram(testenv::symsimPath(), {"install", other.path() + "/bin"}).status, 0);
-  ToolRun missing = runProgram(other.path() + "/bin/symcfg", {"list"});
+  ToolRun missing = runProgram(other.path() + "/bin/symcfg" + testenv::kExeSuffix, {"list"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.out.find("symsim init"), std::string::npos);
 }

@@ -2,7 +2,6 @@
 // database, and a command killed halfway. The gatekeeper, hang and lock
 // faults are proven through the provider's runner (clitool_runner_test).
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include "sim_env.h"
 #include "sim_scenario.h"
@@ -84,8 +83,8 @@ TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
     bool document;  // the normal document is in the output
     bool ended;     // the log has an exit status
   } cases[] = {
-      {"crash", 128 + SIGSEGV, 0, false, false},
-      {"crash --after", 128 + SIGSEGV, 100, true, false},
+      {"crash", kCrashedStatus, 0, false, false},
+      {"crash --after", kCrashedStatus, 100, true, false},
       {"garbage", 0, 100, false, true},
       {"empty", 0, 0, false, true},
       {"huge --bytes 300000", 0, 300000, true, true},
@@ -112,7 +111,7 @@ TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
   env.admin("fault add crash --after --tool symmir --cmd split");
   std::string file = env.pairFile("p", "0040 0080\n");
   EXPECT_EQ(env.provider("symmir", " -sid " + kSid + " -file " + file + " split -noprompt").status,
-            128 + SIGSEGV);
+            kCrashedStatus);
   EXPECT_NE(env.admin("show").find("SplitInProg"), std::string::npos) << env.admin("show");
 }
 
@@ -121,10 +120,10 @@ TEST_F(SimFaults, ACommandKilledHalfwayChangesNothing) {
   env.admin("state --sid " + kSid + " pair 0042 0082 Synchronized");
   env.admin("fault add hang --tool symmir --cmd split --midway");
   // The split makes its changes and hangs before it commits them.
-  Child child(env.bin() + "/symmir", {"-sid", kSid, "-file", file, "split", "-noprompt"});
+  Child child(env.tool("symmir"), {"-sid", kSid, "-file", file, "split", "-noprompt"});
   std::string out = child.readUntil("in progress");
   ASSERT_NE(out.find("in progress"), std::string::npos) << out;
-  EXPECT_EQ(child.kill(SIGKILL), 128 + SIGKILL);
+  EXPECT_EQ(child.kill(), kKilledStatus);
   ToolRun q =
       env.provider("symmir", " -sid " + kSid + " -file " + file + " query  -output XML_ATTRIBUTE ");
   ASSERT_EQ(q.status, 0) << q.out;
@@ -182,9 +181,9 @@ TEST_F(SimFaults, TwoProcessesShareOneDatabase) {
   int failures = 0;
   for (int i = 0; i < rounds; ++i) {
     const char* action = i % 2 == 0 ? "establish" : "split";
-    Child one(env.bin() + "/symmir", {"-sid", kSid, "-file", a, action, "-noprompt"});
-    Child two(env.bin() + "/symmir", {"-sid", kSid, "-file", b, action, "-noprompt"});
-    Child three(env.bin() + "/symmir",
+    Child one(env.tool("symmir"), {"-sid", kSid, "-file", a, action, "-noprompt"});
+    Child two(env.tool("symmir"), {"-sid", kSid, "-file", b, action, "-noprompt"});
+    Child three(env.tool("symmir"),
                 {"-sid", kSid, "-file", a, "query", "-output", "XML_ATTRIBUTE"});
     failures += one.finish().status != 0;
     failures += two.finish().status != 0;

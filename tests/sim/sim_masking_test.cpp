@@ -1,11 +1,7 @@
 // Masking: the database grants devices at once, the array applies them at
 // refresh; HBA registration under the host's name, long host names, and the
 // local host's address.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netdb.h>
-
-#include <cstring>
 
 #include "sim_env.h"
 #include "sim_scenario.h"
@@ -15,19 +11,6 @@ namespace {
 
 const std::string kSid = "000190100001";
 const std::string kSuffix = " -output XML_ATTRIBUTE ";
-
-std::string localAddress() {
-  struct addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  struct addrinfo* res = nullptr;
-  if (getaddrinfo(hostName().c_str(), nullptr, &hints, &res) != 0 || !res) return "";
-  char buf[INET_ADDRSTRLEN] = "";
-  inet_ntop(AF_INET, &reinterpret_cast<struct sockaddr_in*>(res->ai_addr)->sin_addr, buf,
-            sizeof buf);
-  freeaddrinfo(res);
-  return buf;
-}
 
 class SimMasking : public ::testing::Test {
  protected:
@@ -143,7 +126,8 @@ TEST_F(SimMasking, TheLocalHostIsThisMachineUnlessSet) {
   auto conn = read("symcfg", " -sid " + kSid + " list -connections -sorthost ");
   const XmlNode* local = conn->first("Host");
   EXPECT_EQ(local->attr("name"), hostName());
-  EXPECT_EQ(local->attr("address"), localAddress().empty() ? "N/A" : localAddress());
+  const std::string address = testenv::hostAddress(hostName());
+  EXPECT_EQ(local->attr("address"), address.empty() ? "N/A" : address);
 
   env.admin("set local_host_name simhost");
   env.admin("set local_host_address 192.0.2.7");

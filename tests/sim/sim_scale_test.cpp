@@ -4,7 +4,6 @@
 // less than the elapsed time, with a margin of half as much again, and in
 // optimised builds only.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,21 +21,13 @@ constexpr bool kTimed = false;
 constexpr bool kTimed = true;
 #endif
 
-// Processor time (user and system) of all children waited for so far.
-double childCpu() {
-  struct rusage ru;
-  getrusage(RUSAGE_CHILDREN, &ru);
-  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-         static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-
 // Runs `step`; returns its elapsed and its children's processor seconds.
 std::pair<double, double> measure(const std::function<void()>& step) {
   auto start = std::chrono::steady_clock::now();
-  double cpu = childCpu();
+  double cpu = childProcessorSeconds();
   step();
   return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-          childCpu() - cpu};
+          childProcessorSeconds() - cpu};
 }
 
 TEST(SimScale, SixtyFourThousandDevices) {

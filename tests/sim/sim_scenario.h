@@ -4,18 +4,14 @@
 #ifndef NORVEL_TESTS_SIM_SCENARIO_H
 #define NORVEL_TESTS_SIM_SCENARIO_H
 
-#include <unistd.h>
-
 #include <string>
+
+#include "test_env.h"
 
 namespace simtest {
 
 // The name the simulator gives the local host by default.
-inline std::string hostName() {
-  char name[256] = "";
-  gethostname(name, sizeof name - 1);
-  return name;
-}
+inline std::string hostName() { return testenv::hostName(); }
 
 inline const char* const kSmallScenario = R"(
 set version V7.0.0.0

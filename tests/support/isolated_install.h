@@ -5,8 +5,6 @@
 #ifndef NORVEL_TESTS_ISOLATED_INSTALL_H
 #define NORVEL_TESTS_ISOLATED_INSTALL_H
 
-#include <unistd.h>
-
 #include <string>
 
 #include "test_env.h"
@@ -35,10 +33,8 @@ class IsolatedInstall {
   // A scratch path outside the install root.
   std::string scratch(const std::string& name) const { return dir_.file(name); }
 
-  // Makes the message bundles of the build visible under the install root.
-  void linkBuiltMessages() const {
-    ::symlink((binaryDir() + "/Messages").c_str(), (root_ + "Messages").c_str());
-  }
+  // Copies the message bundles of the build under the install root.
+  void linkBuiltMessages() const { copyTree(binaryDir() + "/Messages", root_ + "Messages"); }
 
  private:
   TempDir dir_;

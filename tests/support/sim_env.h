@@ -23,35 +23,51 @@ struct ToolRun {
   std::string out;
 };
 
-// A child started without waiting for it; the destructor kills and reaps it.
+// The status of a child that Child::kill ended: 128 + SIGKILL, on Windows
+// too (the exit code it is terminated with).
+constexpr int kKilledStatus = 128 + 9;
+
+// The status of a tool that crashed: 128 + SIGSEGV, on Windows the code of
+// an access violation.
+extern const int kCrashedStatus;
+
+// Processor seconds (user and system) of every child reaped so far.
+double childProcessorSeconds();
+
+// A child started without waiting for it, its standard input empty, its
+// standard output and error merged into one pipe; the destructor kills and
+// reaps it. One implementation per platform: sim_env_posix.cpp (posix_spawn)
+// and sim_env_windows.cpp (CreateProcess).
 class Child {
  public:
-  // `env` entries ("NAME=value") are added to the child's environment.
+  // `env` entries ("NAME=value") are added to the child's environment;
+  // SYMSIM_DB is removed from it.
   Child(const std::string& path, const std::vector<std::string>& args,
         const std::vector<std::string>& env = {});
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  pid_t pid() const { return pid_; }
   // Reads output until `text` has appeared or the output ends; returns all read.
   std::string readUntil(const std::string& text);
   // Reads everything and waits for the exit.
   ToolRun finish();
   // Whether the child is still running (not reaped).
   bool running();
-  // Sends `sig` and reaps the child; returns the status as ToolRun::status does.
-  int kill(int sig);
+  // Kills the child at once and reaps it; returns kKilledStatus, or the
+  // status it had already ended with.
+  int kill();
 
  private:
-  pid_t pid_ = -1;
-  int fd_ = -1;
+  struct Process;
+  std::unique_ptr<Process> process_;
   std::string buffered_;
 };
 
-// Splits a command line with the pipe's own splitter (blanks outside double
-// quotes); a blank line gives no argument. Throws std::runtime_error for a
-// line the pipe could not split.
+// Splits a command line as the program it starts would see it: with the
+// POSIX pipe's own splitter (blanks outside double quotes), on Windows with
+// the system's rules (CommandLineToArgvW). A blank line gives no argument.
+// Throws std::runtime_error for a line that cannot be split.
 std::vector<std::string> splitCommandLine(const std::string& line);
 
 // A temporary directory with the tool names installed in bin/ and the
@@ -64,6 +80,8 @@ class SimEnv {
   std::string db() const { return temp_.path() + "/symsim.db"; }
   std::string file(const std::string& name) const { return temp_.file(name); }
 
+  // The path of bin/<tool>, with the platform's executable suffix.
+  std::string tool(const std::string& name) const;
   // Runs bin/<tool> with the arguments.
   ToolRun run(const std::string& tool, const std::vector<std::string>& args) const;
   // Runs bin/<tool> with a command line split like the provider's pipe.

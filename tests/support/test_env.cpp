@@ -1,47 +1,44 @@
 #include "test_env.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
+
+// Files and directories go through std::filesystem, which is the same on
+// both platforms; what differs (environment, descriptors, processes) is in
+// test_env_posix.cpp and test_env_windows.cpp.
+
+namespace fs = std::filesystem;
 
 namespace testenv {
 
 TempDir::TempDir(const std::string& prefix) {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "_XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed: " + pattern);
-  path_ = buf.data();
+  std::error_code error;
+  fs::path base = fs::temp_directory_path(error);
+  if (error) throw std::runtime_error("no temporary directory: " + error.message());
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = prefix + "_";
+    for (int i = 0; i < 8; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    // Separators as the platform writes them, then '/' for what tests append.
+    std::string candidate = (base / name).string();
+    if (fs::create_directory(candidate, error)) {
+      path_ = candidate;
+      return;
+    }
+    if (error) throw std::runtime_error("cannot create " + candidate + ": " + error.message());
+  }
+  throw std::runtime_error("cannot create a temporary directory under " + base.string());
 }
 
 TempDir::~TempDir() { removeTree(path_); }
 
 std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
-
-ScopedEnv::ScopedEnv(const std::string& name, const char* value) : name_(name) {
-  const char* old = std::getenv(name.c_str());
-  had_old_ = old != nullptr;
-  if (old) old_ = old;
-  if (value)
-    setenv(name.c_str(), value, 1);
-  else
-    unsetenv(name.c_str());
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (had_old_)
-    setenv(name_.c_str(), old_.c_str(), 1);
-  else
-    unsetenv(name_.c_str());
-}
 
 void writeFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -57,62 +54,32 @@ std::string readFile(const std::string& path) {
 }
 
 bool fileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
+  std::error_code error;
+  return fs::exists(fs::symlink_status(path, error));
 }
 
 void makeDirs(const std::string& path) {
-  std::string partial;
-  std::stringstream ss(path);
-  std::string piece;
-  if (!path.empty() && path[0] == '/') partial = "/";
-  while (std::getline(ss, piece, '/')) {
-    if (piece.empty()) continue;
-    partial += piece + "/";
-    ::mkdir(partial.c_str(), 0755);
-  }
+  std::error_code error;
+  fs::create_directories(path, error);
 }
 
 void removeTree(const std::string& path) {
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) return;
-  if (S_ISDIR(st.st_mode)) {
-    for (const std::string& name : listDir(path)) removeTree(path + "/" + name);
-    ::rmdir(path.c_str());
-  } else {
-    ::unlink(path.c_str());
-  }
+  std::error_code error;
+  fs::remove_all(path, error);
 }
 
 std::vector<std::string> listDir(const std::string& path) {
   std::vector<std::string> names;
-  DIR* d = ::opendir(path.c_str());
-  if (!d) return names;
-  while (struct dirent* e = ::readdir(d)) {
-    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-    names.push_back(e->d_name);
-  }
-  ::closedir(d);
+  std::error_code error;
+  for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error))
+    names.push_back(it->path().filename().string());
   return names;
 }
 
-int openDescriptorCount() { return static_cast<int>(listDir("/proc/self/fd").size()) - 1; }
-
-int childProcessCount() {
-  std::string self = std::to_string(getpid());
-  int count = 0;
-  for (const std::string& pid : listDir("/proc")) {
-    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string stat = readFile("/proc/" + pid + "/stat");
-    // pid (comm) state ppid ...
-    size_t close = stat.rfind(')');
-    if (close == std::string::npos) continue;
-    std::istringstream rest(stat.substr(close + 1));
-    std::string state, ppid;
-    rest >> state >> ppid;
-    if (ppid == self) ++count;
-  }
-  return count;
+void copyTree(const std::string& from, const std::string& to) {
+  std::error_code error;
+  fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
+  if (error) throw std::runtime_error("cannot copy " + from + " to " + to + ": " + error.message());
 }
 
 std::string sourceDir() { return NORVEL_SOURCE_DIR; }

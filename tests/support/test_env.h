@@ -1,15 +1,19 @@
 // Helpers shared by every test suite: temporary directories that clean up
 // after themselves, environment variables restored at scope end, and the
-// paths of the programs the build produced.
+// paths of the programs the build produced. The same on every platform:
+// test_env.cpp holds the portable part, test_env_posix.cpp and
+// test_env_windows.cpp what calls the operating system.
 #ifndef NORVEL_TESTS_TEST_ENV_H
 #define NORVEL_TESTS_TEST_ENV_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace testenv {
 
-// A fresh directory under $TMPDIR (or /tmp), removed with all its contents
+// A fresh directory under the system's temporary directory ($TMPDIR, else
+// /tmp; on Windows %TMP%), removed with all its contents
 // when the object goes.
 class TempDir {
  public:
@@ -47,11 +51,34 @@ bool fileExists(const std::string& path);
 void makeDirs(const std::string& path);
 void removeTree(const std::string& path);
 std::vector<std::string> listDir(const std::string& path);
+// Copies the directory `from` with everything in it to `to`; throws
+// std::runtime_error when it cannot.
+void copyTree(const std::string& from, const std::string& to);
 
-// Number of open file descriptors of this process.
+// The permission bits (owner, group, others) of `path`; none on Windows,
+// which keeps access rights in access control lists, or when `path` does
+// not exist.
+std::optional<unsigned> permissionBits(const std::string& path);
+// The permission bits a new directory gets (0777 less the umask); none on
+// Windows.
+std::optional<unsigned> defaultDirectoryBits();
+
+// This machine's host name, as the system reports it (on Windows the
+// computer name).
+std::string hostName();
+// The first IPv4 address `host` resolves to, dotted; empty when it resolves
+// to none.
+std::string hostAddress(const std::string& host);
+
+// Number of open file descriptors (on Windows: handles) of this process.
 int openDescriptorCount();
-// Number of direct child processes of this process (zombies included).
+// Number of direct child processes of this process (on POSIX systems
+// zombies included).
 int childProcessCount();
+
+// The suffix of executable file names: "" on POSIX systems, ".exe" on
+// Windows.
+extern const char* const kExeSuffix;
 
 // Paths of the built programs and of the source tree.
 std::string sourceDir();

@@ -1,8 +1,6 @@
 // Configuration files, hand-edited file safety, the registry file and the
 // installation paths.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -178,11 +176,8 @@ TEST(Configuration, NamedConfigurationWritesAnEmptyFileWhenNoneExists) {
   }
   ASSERT_TRUE(testenv::fileExists(install.configFile("norvel")));
   EXPECT_EQ("", testenv::readFile(install.configFile("norvel")));
-  struct stat info;
-  ASSERT_EQ(0, ::stat((install.root() + "ConfigFiles").c_str(), &info));
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  EXPECT_EQ(0755 & ~mask, info.st_mode & 0777);
+  EXPECT_EQ(testenv::defaultDirectoryBits().value_or(0) & 0755,
+            testenv::permissionBits(install.root() + "ConfigFiles").value_or(0));
 
   testenv::writeFile(install.configFile("norvel"),
                      "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000003\n");

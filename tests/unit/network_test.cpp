@@ -2,12 +2,11 @@
 // loopback address, answered from the hosts file); no test needs DNS.
 #include <gtest/gtest.h>
 #include <quelb/quelb_records.h>
-#include <unistd.h>
 
-#include <climits>
 #include <string>
 
 #include "cfinetwork.h"
+#include "test_env.h"
 
 using quelb_pdk_4_4::CFiHostInfo;
 using quelb_pdk_4_4::CFiNetwork;
@@ -85,8 +84,8 @@ TEST(Network, ResolveFillsTheRecordByTheKindOfName) {
   EXPECT_TRUE(empty.getHostName().empty() && empty.getIpAddress().empty() &&
               empty.getFQDN().empty());
 
-  char host[HOST_NAME_MAX + 1] = {};
-  ASSERT_EQ(0, gethostname(host, sizeof host - 1));
+  const std::string host = testenv::hostName();
+  ASSERT_FALSE(host.empty());
   EXPECT_EQ(host, CFiNetwork::getComputerName());
   EXPECT_EQ(host, CFiNetwork::resolve().getHostName());
 }

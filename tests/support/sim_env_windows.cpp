@@ -1,0 +1,176 @@
+// Child processes of sim_env.h on Windows: CreateProcess with one pipe for
+// standard output and error, the exit code, TerminateProcess.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <cstring>
+#include <stdexcept>
+
+#include "sim_env.h"
+
+namespace simtest {
+
+namespace {
+
+// `text` quoted so that the child's C runtime reads it back as one argument.
+std::string quoted(const std::string& text) {
+  if (!text.empty() && text.find_first_of(" \t\n\v\"") == std::string::npos) return text;
+  std::string out = "\"";
+  size_t backslashes = 0;
+  for (char c : text) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes before a quote are doubled, and the quote escaped.
+    out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, '\\');
+  return out + "\"";
+}
+
+// This process's environment without SYMSIM_DB, then `extra`, as the block
+// CreateProcess takes.
+std::string childEnvironment(const std::vector<std::string>& extra) {
+  std::string block;
+  char* strings = GetEnvironmentStringsA();
+  for (const char* e = strings; e && *e; e += std::strlen(e) + 1)
+    if (_strnicmp(e, "SYMSIM_DB=", 10) != 0) block.append(e).push_back('\0');
+  FreeEnvironmentStringsA(strings);
+  for (const std::string& e : extra) block.append(e).push_back('\0');
+  block.push_back('\0');
+  return block;
+}
+
+std::string errorText(const std::string& what) {
+  return what + " failed (error " + std::to_string(GetLastError()) + ")";
+}
+
+}  // namespace
+
+const int kCrashedStatus = static_cast<int>(0xC0000005u);
+
+// Processor time of the reaped children, in 100-nanosecond units.
+static std::atomic<unsigned long long> g_childTime{0};
+
+double childProcessorSeconds() { return static_cast<double>(g_childTime.load()) / 1e7; }
+
+struct Child::Process {
+  HANDLE process = nullptr;
+  HANDLE read = nullptr;
+
+  int reap() {
+    WaitForSingleObject(process, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    FILETIME created, exited, kernel, user;
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+      auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+      };
+      g_childTime += ticks(kernel) + ticks(user);
+    }
+    CloseHandle(process);
+    process = nullptr;
+    return static_cast<int>(code);
+  }
+};
+
+Child::Child(const std::string& path, const std::vector<std::string>& args,
+             const std::vector<std::string>& extra)
+    : process_(new Process) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE write = nullptr;
+  if (!CreatePipe(&process_->read, &write, &inherit, 0)) throw std::runtime_error(errorText("CreatePipe"));
+  SetHandleInformation(process_->read, HANDLE_FLAG_INHERIT, 0);
+  HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = write;
+  startup.hStdError = write;
+  std::string line = quoted(path);
+  for (const std::string& a : args) line += " " + quoted(a);
+  std::string env = childEnvironment(extra);
+  PROCESS_INFORMATION info = {};
+  BOOL started = CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                &env[0], nullptr, &startup, &info);
+  const std::string failure = started ? "" : errorText("starting " + path);
+  CloseHandle(write);
+  if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+  if (!started) {
+    CloseHandle(process_->read);
+    throw std::runtime_error(failure);
+  }
+  CloseHandle(info.hThread);
+  process_->process = info.hProcess;
+}
+
+Child::~Child() {
+  kill();
+  if (process_->read) CloseHandle(process_->read);
+}
+
+std::string Child::readUntil(const std::string& text) {
+  char buf[65536];
+  HANDLE& read = process_->read;
+  while (read && buffered_.find(text) == std::string::npos) {
+    DWORD n = 0;
+    if (!ReadFile(read, buf, sizeof buf, &n, nullptr) || n == 0) {
+      CloseHandle(read);
+      read = nullptr;
+      break;
+    }
+    buffered_.append(buf, n);
+  }
+  return buffered_;
+}
+
+ToolRun Child::finish() {
+  ToolRun r;
+  r.out = readUntil(std::string(1, '\0') + "never");
+  r.status = process_->reap();
+  return r;
+}
+
+bool Child::running() {
+  return process_->process && WaitForSingleObject(process_->process, 0) == WAIT_TIMEOUT;
+}
+
+int Child::kill() {
+  if (!process_->process) return -1;
+  TerminateProcess(process_->process, kKilledStatus);
+  return process_->reap();
+}
+
+std::vector<std::string> splitCommandLine(const std::string& line) {
+  std::vector<std::string> args;
+  if (line.find_first_not_of(" \t") == std::string::npos) return args;
+  if (line.find('\0') != std::string::npos)
+    throw std::runtime_error("cannot split the command line: " + line);
+  // A program name first: CommandLineToArgvW reads the first argument by
+  // other rules.
+  const std::string full = "program " + line;
+  int length = MultiByteToWideChar(CP_UTF8, 0, full.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, full.c_str(), -1, &wide[0], length);
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(wide.c_str(), &count);
+  if (!argv) throw std::runtime_error("cannot split the command line: " + line);
+  for (int i = 1; i < count; ++i) {
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, &arg[0], bytes, nullptr, nullptr);
+    arg.resize(static_cast<size_t>(bytes) - 1);
+    args.push_back(arg);
+  }
+  LocalFree(argv);
+  return args;
+}
+
+}  // namespace simtest

@@ -1,0 +1,86 @@
+// The environment, descriptor and process counts of test_env.h on POSIX
+// systems.
+#include <arpa/inet.h>
+#include <limits.h>
+#include <netdb.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+#include "test_env.h"
+
+namespace testenv {
+
+const char* const kExeSuffix = "";
+
+ScopedEnv::ScopedEnv(const std::string& name, const char* value) : name_(name) {
+  const char* old = std::getenv(name.c_str());
+  had_old_ = old != nullptr;
+  if (old) old_ = old;
+  if (value)
+    setenv(name.c_str(), value, 1);
+  else
+    unsetenv(name.c_str());
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_old_)
+    setenv(name_.c_str(), old_.c_str(), 1);
+  else
+    unsetenv(name_.c_str());
+}
+
+std::optional<unsigned> permissionBits(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return info.st_mode & 0777u;
+}
+
+std::optional<unsigned> defaultDirectoryBits() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0777u & ~mask;
+}
+
+std::string hostName() {
+  char host[HOST_NAME_MAX + 1] = {};
+  if (gethostname(host, sizeof host - 1) != 0) return "";
+  return host;
+}
+
+std::string hostAddress(const std::string& host) {
+  struct addrinfo hints;
+  std::memset(&hints, 0, sizeof hints);
+  hints.ai_family = AF_INET;
+  struct addrinfo* res = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0 || !res) return "";
+  char buf[INET_ADDRSTRLEN] = "";
+  inet_ntop(AF_INET, &reinterpret_cast<struct sockaddr_in*>(res->ai_addr)->sin_addr, buf,
+            sizeof buf);
+  freeaddrinfo(res);
+  return buf;
+}
+
+int openDescriptorCount() { return static_cast<int>(listDir("/proc/self/fd").size()) - 1; }
+
+int childProcessCount() {
+  std::string self = std::to_string(getpid());
+  int count = 0;
+  for (const std::string& pid : listDir("/proc")) {
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string stat = readFile("/proc/" + pid + "/stat");
+    // pid (comm) state ppid ...
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 1));
+    std::string state, ppid;
+    rest >> state >> ppid;
+    if (ppid == self) ++count;
+  }
+  return count;
+}
+
+}  // namespace testenv

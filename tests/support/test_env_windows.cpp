@@ -1,0 +1,86 @@
+// The environment, handle and process counts of test_env.h on Windows.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "test_env.h"
+
+namespace testenv {
+
+const char* const kExeSuffix = ".exe";
+
+// The C runtime's copy of the environment (getenv) and the process's own
+// (what children inherit) are both updated.
+static void setVariable(const std::string& name, const char* value) {
+  _putenv_s(name.c_str(), value ? value : "");
+  SetEnvironmentVariableA(name.c_str(), value);
+}
+
+ScopedEnv::ScopedEnv(const std::string& name, const char* value) : name_(name), had_old_(false) {
+  // The process's value, which may be empty (the C runtime's copy cannot be).
+  char buffer[32768];
+  SetLastError(ERROR_SUCCESS);
+  DWORD length = GetEnvironmentVariableA(name.c_str(), buffer, sizeof buffer);
+  if (length < sizeof buffer && (length > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND)) {
+    had_old_ = true;
+    old_.assign(buffer, length);
+  }
+  setVariable(name, value);
+}
+
+ScopedEnv::~ScopedEnv() { setVariable(name_, had_old_ ? old_.c_str() : nullptr); }
+
+std::optional<unsigned> permissionBits(const std::string&) { return std::nullopt; }
+
+std::optional<unsigned> defaultDirectoryBits() { return std::nullopt; }
+
+// The computer name, which the system gives as the host's name.
+std::string hostName() {
+  char host[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof host;
+  if (!GetComputerNameA(host, &size)) return "";
+  return std::string(host, size);
+}
+
+std::string hostAddress(const std::string& host) {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  if (!started) return "";
+  addrinfo hints;
+  std::memset(&hints, 0, sizeof hints);
+  hints.ai_family = AF_INET;
+  addrinfo* res = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0 || !res) return "";
+  char buf[INET_ADDRSTRLEN] = "";
+  inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr, buf, sizeof buf);
+  freeaddrinfo(res);
+  return buf;
+}
+
+int openDescriptorCount() {
+  DWORD count = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &count);
+  return static_cast<int>(count);
+}
+
+int childProcessCount() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  const DWORD self = GetCurrentProcessId();
+  int count = 0;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    if (entry.th32ParentProcessID == self) ++count;
+  CloseHandle(snapshot);
+  return count;
+}
+
+}  // namespace testenv

@@ -2,39 +2,24 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
 
 // Files and directories go through std::filesystem, which is the same on
-// both platforms; what differs (environment, descriptors, processes) is in
-// test_env_posix.cpp and test_env_windows.cpp.
+// both platforms; what differs (the temporary directory, environment,
+// descriptors, processes) is in test_env_posix.cpp and test_env_windows.cpp.
 
 namespace fs = std::filesystem;
 
 namespace testenv {
 
-TempDir::TempDir(const std::string& prefix) {
-  std::error_code error;
-  fs::path base = fs::temp_directory_path(error);
-  if (error) throw std::runtime_error("no temporary directory: " + error.message());
-  std::random_device seed;
-  std::mt19937_64 random(seed());
-  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = prefix + "_";
-    for (int i = 0; i < 8; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
-    // Separators as the platform writes them, then '/' for what tests append.
-    std::string candidate = (base / name).string();
-    if (fs::create_directory(candidate, error)) {
-      path_ = candidate;
-      return;
-    }
-    if (error) throw std::runtime_error("cannot create " + candidate + ": " + error.message());
-  }
-  throw std::runtime_error("cannot create a temporary directory under " + base.string());
-}
+// Creates a fresh directory under the system's temporary directory, named
+// `prefix` and a unique suffix; returns its path. Throws std::runtime_error
+// when it cannot. In the platform files.
+std::string makeTempDir(const std::string& prefix);
+
+TempDir::TempDir(const std::string& prefix) : path_(makeTempDir(prefix)) {}
 
 TempDir::~TempDir() { removeTree(path_); }
 

@@ -9,12 +9,26 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <stdexcept>
+#include <vector>
 
+#include "system_ids.h"
 #include "test_env.h"
 
 namespace testenv {
 
+std::string makeTempDir(const std::string& prefix);
+
 const char* const kExeSuffix = "";
+
+std::string makeTempDir(const std::string& prefix) {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "_XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed: " + pattern);
+  return buf.data();
+}
 
 ScopedEnv::ScopedEnv(const std::string& name, const char* value) : name_(name) {
   const char* old = std::getenv(name.c_str());
@@ -63,6 +77,9 @@ std::string hostAddress(const std::string& host) {
   freeaddrinfo(res);
   return buf;
 }
+
+unsigned long processId() { return static_cast<unsigned long>(::getpid()); }
+unsigned long threadId() { return static_cast<unsigned long>(::gettid()); }
 
 int openDescriptorCount() { return static_cast<int>(listDir("/proc/self/fd").size()) - 1; }
 

@@ -4,15 +4,35 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
+#include "system_ids.h"
 #include "test_env.h"
 
 namespace testenv {
 
+std::string makeTempDir(const std::string& prefix);
+
 const char* const kExeSuffix = ".exe";
+
+std::string makeTempDir(const std::string& prefix) {
+  char base[MAX_PATH + 1];
+  DWORD length = GetTempPathA(sizeof base, base);  // ends in a backslash
+  if (length == 0 || length > MAX_PATH) throw std::runtime_error("no temporary directory");
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const std::string path = std::string(base, length) + prefix + "_" +
+                             std::to_string(GetCurrentProcessId()) + "_" +
+                             std::to_string(++counter);
+    if (CreateDirectoryA(path.c_str(), nullptr)) return path;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  throw std::runtime_error("cannot create a temporary directory under " + std::string(base, length));
+}
 
 // The C runtime's copy of the environment (getenv) and the process's own
 // (what children inherit) are both updated.
@@ -63,6 +83,9 @@ std::string hostAddress(const std::string& host) {
   freeaddrinfo(res);
   return buf;
 }
+
+unsigned long processId() { return GetCurrentProcessId(); }
+unsigned long threadId() { return GetCurrentThreadId(); }
 
 int openDescriptorCount() {
   DWORD count = 0;

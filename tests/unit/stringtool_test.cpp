@@ -162,7 +162,7 @@ TEST(StringTool, HexadecimalIdentifiersAndAddressShapes) {
 TEST(StringTool, ConversionsAndCopiesKeepEveryCharacter) {
   const std::string utf8 = "Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x98\x80";
   const std::wstring wide = CFiStringTool::str2wstr(utf8);
-  EXPECT_EQ(std::wstring(L"Gr\x00fc\x00df \x20ac \x1F600"), wide);
+  EXPECT_EQ(std::wstring(L"Gr\u00fc\u00df \u20ac \U0001F600"), wide);  // UTF-16 on Windows
   EXPECT_EQ(utf8, CFiStringTool::wstr2str(wide));
   EXPECT_EQ(utf8, CFiStringTool::tstr2str(CFiStringTool::str2tstr(utf8)));
   EXPECT_EQ(wide, CFiStringTool::tstr2wstr(CFiStringTool::wstr2tstr(wide)));

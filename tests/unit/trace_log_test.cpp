@@ -18,6 +18,7 @@
 #include "cfitracelog.h"
 #include "isolated_install.h"
 #include "message_recorder.h"
+#include "system_ids.h"
 
 using namespace quelb_pdk_4_4;
 using testenv::IsolatedInstall;
@@ -91,7 +92,7 @@ TEST_F(TraceLogTest, FirstStartWritesDefaultsAndStaysOffNextStartTraces) {
   std::vector<std::string> lines = linesOf(logText(second));
   ASSERT_EQ(1u, lines.size());
   std::ostringstream tail;
-  tail << " <Pid - " << ::getpid() << " / Thread id - " << ::gettid() << "> failure seen";
+  tail << " <Pid - " << testenv::processId() << " / Thread id - " << testenv::threadId() << "> failure seen";
   EXPECT_EQ(tail.str(), lines[0].substr(lines[0].size() - tail.str().size()));
 }
 
@@ -126,7 +127,7 @@ TEST_F(TraceLogTest, LevelsAreWrittenUpToTheConfiguredOneAndAllAreForwarded) {
     const std::string& text = handler.texts[l - 1].first;
     EXPECT_EQ(expected[l - 1], handler.texts[l - 1].second) << l;
     EXPECT_EQ(0u, text.find("norvel:"));
-    EXPECT_NE(std::string::npos, text.find(" <Thread id - " + std::to_string(::gettid()) +
+    EXPECT_NE(std::string::npos, text.find(" <Thread id - " + std::to_string(testenv::threadId()) +
                                            "> line of level " + std::to_string(l) + "\n"));
   }
   errors->unregisterHandler(&handler);

@@ -131,9 +131,17 @@ std::string Child::readUntil(const std::string& text) {
   return buffered_;
 }
 
+// The tools write text with CRLF line ends on Windows; tests read it with
+// LF, as a text-mode read would give it.
+static std::string withLineFeeds(std::string text) {
+  std::string::size_type at = 0;
+  while ((at = text.find("\r\n", at)) != std::string::npos) text.erase(at, 1);
+  return text;
+}
+
 ToolRun Child::finish() {
   ToolRun r;
-  r.out = readUntil(std::string(1, '\0') + "never");
+  r.out = withLineFeeds(readUntil(std::string(1, '\0') + "never"));
   r.status = process_->reap();
   return r;
 }

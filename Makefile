@@ -82,8 +82,9 @@ windows-deps: bootstrap
 	scripts/windows-deps -j $(JOBS) --check
 
 # The Windows build: norvel.dll, quelbutil.dll, quelbctl.exe, symsim.exe
-# and its nine tool names, the message bundles, and the zip of the
-# installation tree (build/windows/norvel-windows-x64.zip).
+# and its nine tool names, the message bundles, the zip of the
+# installation tree (build/windows/norvel-windows-x64.zip), and the test
+# programs make test-windows runs.
 WINDOWS_TARGETS = norvel quelbutil quelbpdk quelbctl symsim message_catalogs man_pages \
   windows_platform_tests pipe_child unit_tests sim_tests
 WINDOWS_ZIP = build/windows/norvel-windows-x64.zip
@@ -93,7 +94,8 @@ windows: windows-deps
 	cmake --build --preset windows -j $(JOBS) --target $(WINDOWS_TARGETS)
 	scripts/windows-stage --zip $(WINDOWS_ZIP) build/windows build/windows/norvel-windows-x64
 
-# The Windows build's tests under Wine (export table, lifecycle).
+# The Windows build's tests under Wine (export table, platform services,
+# lifecycle, and the unit and simulator suites, one ctest entry each).
 test-windows: windows
 	ctest --preset windows
 	scripts/wine-run --wine-prefix build/windows/wine --stop

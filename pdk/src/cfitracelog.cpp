@@ -4,10 +4,8 @@
 #include "cfitracelog.h"
 
 #include <ace/ACE.h>
-#include <ace/OS_NS_fcntl.h>
 #include <ace/OS_NS_sys_time.h>
 #include <ace/OS_NS_time.h>
-#include <ace/OS_NS_unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include <new>
 #include <vector>
 
+#include "cfiappendfile.h"
 #include "cficonfiguration.h"
 #include "cfierrormgr.h"
 #include "cfiplatform.h"
@@ -160,14 +159,9 @@ qlb_eseverity severityOfLevel(int level) {
   }
 }
 
-// One write of the whole line to a file opened for appending, so that lines
-// of several threads and processes never mix.
-void appendLine(const std::string& path, const std::string& line) {
-  ACE_HANDLE handle = ACE_OS::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  if (handle == ACE_INVALID_HANDLE) return;
-  ACE_OS::write(handle, line.data(), line.size());
-  ACE_OS::close(handle);
-}
+// One append of the whole line, so that lines of several threads and
+// processes never mix.
+void appendLine(const std::string& path, const std::string& line) { fiAppendToFile(path, line); }
 
 }  // namespace
 
@@ -235,8 +229,7 @@ void CFiTraceLog::initialize(const tstring& name, const tstring& directory, cons
   // in the working directory.
   if (startLevel == 0 || dir.length() == 0) return;
 
-  ACE_HANDLE handle = ACE_OS::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  if (handle == ACE_INVALID_HANDLE) {
+  if (!fiAppendToFile(path, std::string())) {
     std::string report = boundedtext::formatString(
         path.size() + file.length() * 4 + dir.length() * 4 + 128,
         "[CFiTraceLog] Error: Tracefile [%s] initialization failed.[%s][%s]\n", path.c_str(),
@@ -245,7 +238,6 @@ void CFiTraceLog::initialize(const tstring& name, const tstring& directory, cons
     std::fflush(stdout);
     return;
   }
-  ACE_OS::close(handle);
   m_impl->initialized = true;
   updateTraceLevelFromConfigFile();
 }

@@ -14,6 +14,9 @@ std::string executablePath();
 // This machine's name; false when the system does not say.
 bool machineName(std::string& name);
 unsigned long processId();
+// The processor time this process has taken so far (user and system, all
+// threads, not its children), in seconds.
+double processorSeconds();
 // Whether standard error is a terminal, and its width in columns (0 when
 // unknown).
 bool stderrIsTerminal();

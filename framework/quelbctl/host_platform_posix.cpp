@@ -1,6 +1,7 @@
 // quelbctl's operating-system calls on POSIX systems.
 #include <dlfcn.h>
 #include <sys/ioctl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "host_platform.h"
@@ -22,6 +23,12 @@ bool machineName(std::string& name) {
 }
 
 unsigned long processId() { return static_cast<unsigned long>(::getpid()); }
+
+double processorSeconds() {
+  struct timespec now;
+  if (::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now) != 0) return 0;
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
 
 bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 

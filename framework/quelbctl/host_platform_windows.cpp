@@ -42,6 +42,16 @@ bool machineName(std::string& name) {
 
 unsigned long processId() { return static_cast<unsigned long>(GetCurrentProcessId()); }
 
+double processorSeconds() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  // Both times count 100-nanosecond intervals.
+  auto ticks = [](const FILETIME& t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+}
+
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 std::size_t stderrColumns() {

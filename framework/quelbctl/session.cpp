@@ -1,7 +1,9 @@
 #include "session.h"
 
+#include <chrono>
 #include <cstdio>
 
+#include "host_platform.h"
 #include "message_log.h"
 
 namespace {
@@ -36,8 +38,19 @@ Session::Session(const std::string& command, const Settings& settings)
 int Session::call(const char* operation, const std::function<int()>& run) {
   MessageLog& log = MessageLog::instance();
   log.beginCall();
+  const auto started = std::chrono::steady_clock::now();
+  const double processorAtStart = host::processorSeconds();
   const int rc = run();
+  const double processor = host::processorSeconds() - processorAtStart;
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   log.endCall();
+  // The provider runs in this process and its tools in their own, so the
+  // processor time is the provider's own work.
+  char took[160];
+  std::snprintf(took, sizeof took, "%s took %.3f s (%.3f s of processor time in this process)",
+                operation, elapsed, processor);
+  note(took);
   if (rc == 0) return 0;
 
   std::fflush(stdout);  // what was printed before comes first

@@ -56,7 +56,8 @@ class Session {
   // Runs one entry point: `run` returns its result. A non-zero result is
   // reported (one line with the provider's text of the code, then the
   // error lines it traced in the call when it pushed no readable message)
-  // and returned.
+  // and returned. With -v, a note says how long the call took, elapsed and
+  // in processor time of this process.
   int call(const char* operation, const std::function<int()>& run);
   // A failure found by quelbctl itself (one line).
   void fail(const std::string& message);

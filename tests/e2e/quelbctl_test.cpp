@@ -177,7 +177,8 @@ TEST_F(Quelbctl, ListsArraysDevicesAndHostsAsTables) {
   expect({"-v", "nodes", "--flags", "0x10", "--filter", "enclosure_id=000190100002"}, 0,
          {"EMC##SYMMETRIX##000190100002##0200  UDID##EMC##SYMMETRIX##000190100002##0200  "
           "4294967296  norvel\n",
-          "quelbctl: 12 nodes\n"});
+          "quelbctl: 12 nodes\n", "quelbctl: enumerate_nodes took ",
+          " s of processor time in this process)\n"});
   sim.admin("set local_host_name thishost");
   expect(
       {"-v", "hosts", "--filter", "enclosure_id=000190100002"}, 0,

@@ -39,58 +39,9 @@ class Discovery : public e2etest::LoadedProvider {
   // e.g. "symcfg list -output XML".
   std::vector<std::string> ran() const {
     std::vector<std::string> lines;
-    for (const e2etest::LoggedCommand& run : runs())
-      lines.push_back(run.output.empty() ? run.line : run.line + " -output " + run.output);
+    for (const e2etest::LoggedRun& run : runs())
+      lines.push_back(run.line() + (run.output.empty() ? "" : " -output " + run.output));
     return lines;
-  }
-
-  // Each enumeration as "<rc>: <element> | <element> ...", the list freed.
-  std::string enclosures(const std::wstring& filter, bool nullFilter = false) {
-    std::wstring text = filter;
-    qlb_enclosure_node_list* list = nullptr;
-    int count = 0;
-    int rc = pgn.enumerate_enclosures(&list, &count, nullFilter ? nullptr : &text[0]);
-    std::string out = std::to_string(rc) + ":";
-    int n = 0;
-    for (qlb_enclosure_node_list* e = list; e; e = e->el_next, ++n)
-      out += " " + N(e->el_id) + "," + N(e->el_name) + "," + N(e->el_provider_name) + "," +
-             N(e->el_vendor) + "," + N(e->el_product) + "," + std::to_string(e->el_available) +
-             "/" + std::to_string(e->el_total) + "," + std::to_string(e->el_value);
-    EXPECT_EQ(n, count);
-    quelb_free_enclosure_list(list);
-    return out;
-  }
-  std::string nodes(const std::wstring& filter, int flags = 0, bool nullFilter = false) {
-    std::wstring text = filter;
-    qlb_node_list* list = nullptr;
-    int count = 0;
-    int rc = pgn.enumerate_nodes(&list, &count, flags, nullFilter ? nullptr : &text[0]);
-    std::string out = std::to_string(rc) + ":";
-    int n = 0;
-    for (qlb_node_list* node = list; node; node = node->nl_next, ++n) {
-      const qlb_node_attr& a = node->nl_attr;
-      out += " " + N(node->nl_name) + "," + N(node->nl_objid->qid_text) + "," + N(node->nl_text) +
-             "," + std::to_string(a.na_value1) + "/" + std::to_string(a.na_value2) + "/" +
-             std::to_string(a.na_value3) + "/" + std::to_string(a.na_size);
-    }
-    EXPECT_EQ(n, count);
-    quelb_free_node_list(list);
-    return out;
-  }
-  std::string hosts(const std::wstring& filter) {
-    std::wstring text = filter;
-    qlb_host_node_list* list = nullptr;
-    int count = 0;
-    int rc = pgn.enumerate_host_nodes(&list, &count, &text[0]);
-    std::string out = std::to_string(rc) + ":";
-    int n = 0;
-    for (qlb_host_node_list* h = list; h; h = h->hl_next, ++n) {
-      out += " " + N(h->hl_host_name) + "@" + N(h->hl_text);
-      for (int32_t i = 0; i < h->hl_port_count; ++i) out += "," + N(h->hl_ports[i]);
-    }
-    EXPECT_EQ(n, count);
-    quelb_free_host_node_list(list);
-    return out;
   }
 };
 
@@ -104,7 +55,7 @@ TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormAndSizesAreByte
 
   // 1024 MB available and 4096 MB total; the remote array is not listed.
   EXPECT_EQ("0: 000190100011,000190100011,norvel,EMC,SYMMETRIX,1073741824/4294967296,0",
-            enclosures(L"", true));
+            enclosures(nullptr));
   const std::vector<std::string> expected = {
       "symcfg discover", "symcli -output XML", "symcfg list -output XML_ATTRIBUTE",
       "symdisk list -sid 000190100011 -output XML_ATTRIBUTE"};
@@ -132,7 +83,7 @@ TEST_F(Discovery, Version6Point3SwitchesEveryLaterCommandToPlainXml) {
 
 TEST_F(Discovery, AShortVersionTextEndsStartUpBeforeTheArraysAreListed) {
   start(std::string(kOneArray) + "set version V6\n", false);
-  EXPECT_EQ("1:", enclosures(L"", true));
+  EXPECT_EQ("1:", enclosures(nullptr));
   EXPECT_LT(0, traced("Unexpected Version String Found version= [V6]"));
   const std::vector<std::string> expected = {"symcfg discover", "symcli -output XML"};
   EXPECT_EQ(expected, ran());
@@ -144,14 +95,14 @@ TEST_F(Discovery, AShortVersionTextEndsStartUpBeforeTheArraysAreListed) {
       << lastMessage();
 
   // Not retried: the array list stays empty.
-  EXPECT_EQ("0:", enclosures(L"", true));
-  EXPECT_EQ("0:", nodes(L"", 0, true));
+  EXPECT_EQ("0:", enclosures(nullptr));
+  EXPECT_EQ("0:", nodes(nullptr));
   EXPECT_EQ(expected, ran());
 }
 
 TEST_F(Discovery, NoLocalArrayIsReportedOnceAndLeavesEmptyAnswers) {
   start("set version V7.0.0.0\narray 000190100019 remote\n  port FA-1A:0\n", false);
-  EXPECT_EQ("1:", nodes(L"", 0, true));
+  EXPECT_EQ("1:", nodes(nullptr));
   // A message without arguments crosses as an empty record; its text was pushed.
   qlb_msg_info* last = nullptr;
   EXPECT_EQ(0, pgn.get_last_error(&last));
@@ -164,7 +115,7 @@ TEST_F(Discovery, NoLocalArrayIsReportedOnceAndLeavesEmptyAnswers) {
   EXPECT_TRUE(reported);
 
   EXPECT_EQ("0:", hosts(L""));
-  EXPECT_EQ("0:", enclosures(L"", true));
+  EXPECT_EQ("0:", enclosures(nullptr));
   EXPECT_EQ(1u, countCommands("symcfg discover"));
   EXPECT_EQ(3u, ran().size());
 }
@@ -193,7 +144,7 @@ TEST_F(Discovery, AFilterThatExcludesTheProviderRunsNothing) {
 
 TEST_F(Discovery, EnclosureFiltersSelectArraysAndWhatCannotMatchIsReported) {
   start();
-  const std::string second = enclosures(L" enclosure_name = " + std::wstring(L"000190100002"));
+  const std::string second = enclosures(L" enclosure_name = 000190100002");
   EXPECT_EQ(0u, second.find("0: " + kArray2 + "," + kArray2 + ",norvel,EMC,SYMMETRIX,"));
   EXPECT_EQ(std::string::npos, second.find(kArray1));
   EXPECT_EQ("", lastError()) << "a filter that matches says nothing";
@@ -201,12 +152,12 @@ TEST_F(Discovery, EnclosureFiltersSelectArraysAndWhatCannotMatchIsReported) {
   // An array that is not attached, an attribute nobody knows, another
   // vendor: each is a warning; only the device listing also fails.
   const std::function<std::string(const std::wstring&)> enclosureList =
-      [this](const std::wstring& f) { return enclosures(f); };
+      [this](const std::wstring& f) { return enclosures(f.c_str()); };
   const std::function<std::string(const std::wstring&)> hostList = [this](const std::wstring& f) {
-    return hosts(f);
+    return hosts(f.c_str());
   };
   const std::function<std::string(const std::wstring&)> nodeList = [this](const std::wstring& f) {
-    return nodes(f);
+    return nodes(f.c_str());
   };
   const struct {
     const std::function<std::string(const std::wstring&)>& list;
@@ -270,7 +221,7 @@ TEST_F(Discovery, FlagsChooseWhetherDevicesAreListed) {
   EXPECT_TRUE(ran().empty());
 
   // 0x80 leaves out every device, whose mark is never set.
-  EXPECT_EQ("0:", nodes(L"", 0x10 | 0x80, true));
+  EXPECT_EQ("0:", nodes(nullptr, 0x10 | 0x80));
   size_t perArray = 0;
   for (const Pushed& p : pushed)
     perArray += p.fallback.find("No disks are added for current enclosure.") != std::string::npos;
@@ -278,7 +229,7 @@ TEST_F(Discovery, FlagsChooseWhetherDevicesAreListed) {
   EXPECT_LT(0, traced("Due to aggressive filtering ZERO disks are returned."));
 
   // 0x40 leaves out marked devices: none.
-  const std::string all = nodes(L"", 0x40 | 0x10, true);
+  const std::string all = nodes(nullptr, 0x40 | 0x10);
   EXPECT_NE(std::string::npos, all.find("##000190100001##0040,"));
   EXPECT_NE(std::string::npos, all.find("##000190100002##0303,"));
 }
@@ -286,7 +237,7 @@ TEST_F(Discovery, FlagsChooseWhetherDevicesAreListed) {
 TEST_F(Discovery, AFailingDeviceListKeepsTheDevicesOfEarlierArrays) {
   start();
   sim.admin("fault add noxml --tool symdev --sid " + kArray2);
-  const std::string partial = nodes(L"", 0, true);
+  const std::string partial = nodes(nullptr);
   EXPECT_EQ(0u, partial.find("6: EMC##SYMMETRIX##000190100001##0040,"));
   EXPECT_EQ(std::string::npos, partial.find(kArray2));
   EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());

@@ -13,36 +13,19 @@ namespace {
 using e2etest::kArray1;
 using e2etest::kArray2;
 
-std::wstring identity(const std::string& device, const std::string& symid = kArray1) {
-  return e2etest::wide(e2etest::udid(symid, device));
-}
+using e2etest::identity;
 
-// A source and snapshot device, each "<device>" on the first array or
-// "<symid>##<device>".
+// A source and snapshot device, each as identity() takes it.
 typedef std::pair<std::string, std::string> Pair;
-
-std::wstring identityOf(const std::string& spec) {
-  const size_t at = spec.find("##");
-  return at == std::string::npos ? identity(spec)
-                                 : identity(spec.substr(at + 2), spec.substr(0, at));
-}
 
 class DisposeRestore : public e2etest::LoadedProvider {
  protected:
-  int dispose(const std::string& source, const std::string& snapshot,
-              qlb_disposition disposition = QLB_DISPOSITION_DETACH) {
-    testenv::FrameworkNode sourceNode(identityOf(source));
-    testenv::FrameworkNode snapshotNode(identityOf(snapshot));
-    qlb_splitnode split = {nullptr, sourceNode.get(), nullptr};
-    return pgn.dispose(sourceNode.get(), snapshotNode.get(), &split, disposition);
-  }
-
   int restore(const std::vector<Pair>& pairs, long flags = 0) {
     std::vector<quelb_objid*> sources;
     std::vector<quelb_objid*> snapshots;
     for (const Pair& pair : pairs) {
-      sources.push_back(objid(identityOf(pair.first)));
-      snapshots.push_back(objid(identityOf(pair.second)));
+      sources.push_back(objid(identity(pair.first)));
+      snapshots.push_back(objid(identity(pair.second)));
     }
     long status = 0;
     const int rc = pgn.restore(sources.data(), snapshots.data(), static_cast<long>(pairs.size()),

@@ -14,53 +14,12 @@
 
 namespace {
 
-using e2etest::kArray1;
-
-std::wstring identity(const std::string& device) {
-  return e2etest::wide(e2etest::udid(kArray1, device));
-}
-
 // A document with both of its markers whose elements do not nest.
 const char kBrokenXml[] =
     "<?xml version=\"1.0\"?>\n<SymCLI_ML>\n<Symmetrix><Device></Symmetrix>\n</SymCLI_ML>\n";
 
 class FailureMessages : public e2etest::LoadedProvider {
  protected:
-  int deport(const std::string& device, int flags) {
-    std::wstring name = identity(device);
-    return pgn.deport_resource(nullptr, &name[0], nullptr, nullptr, flags);
-  }
-  int import(const std::string& device, int flags) {
-    std::wstring name = identity(device);
-    return pgn.import_resource(nullptr, &name[0], nullptr, nullptr, flags, nullptr, nullptr);
-  }
-  int dispose(const std::string& source, const std::string& target) {
-    testenv::FrameworkNode sourceNode(identity(source));
-    testenv::FrameworkNode targetNode(identity(target));
-    qlb_splitnode split = {nullptr, sourceNode.get(), nullptr};
-    return pgn.dispose(sourceNode.get(), targetNode.get(), &split, QLB_DISPOSITION_DETACH);
-  }
-  int listNodes() {
-    qlb_node_list* list = nullptr;
-    int count = 0;
-    const int rc = pgn.enumerate_nodes(&list, &count, 0x10, nullptr);
-    if (list) quelb_free_node_list(list);
-    return rc;
-  }
-  int listHosts() {
-    qlb_host_node_list* list = nullptr;
-    int count = 0;
-    const int rc = pgn.enumerate_host_nodes(&list, &count, nullptr);
-    if (list) quelb_free_host_node_list(list);
-    return rc;
-  }
-  int listEnclosures() {
-    qlb_enclosure_node_list* list = nullptr;
-    int count = 0;
-    const int rc = pgn.enumerate_enclosures(&list, &count, nullptr);
-    if (list) quelb_free_enclosure_list(list);
-    return rc;
-  }
   // Replaces a simulated tool by a script that prints `output` and exits 0,
   // until restoreTools().
   void replaceTool(const std::string& tool, const std::string& output) {
@@ -88,6 +47,7 @@ class FailureMessages : public e2etest::LoadedProvider {
   }
 };
 
+// An enumeration's result is the number its answer starts with.
 struct Cell {
   const char* name;
   // Set before the provider discovers the arrays: faults, forced states.
@@ -105,23 +65,23 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
          sim.admin("fault add fail --tool symdisk --message \"Disk listing refused\" --exit 3 "
                      "--always");
        },
-       [this] { return listEnclosures(); }, 0, QLB_SEV_WARNING,
+       [this] { return std::stoi(enclosures(nullptr)); }, 0, QLB_SEV_WARNING,
        {"The storage sizes of array 000190100001 are reported as 0",
         "symdisk\"  list  -sid 000190100001", "failed with exit status 3", "Disk listing refused"}},
       {"a device listing that cannot be parsed",
        [this] { replaceTool("symdev", kBrokenXml); },
-       [this] { return listNodes(); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
+       [this] { return std::stoi(nodes(nullptr, 0x10)); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
        {"symdev -sid 000190100001 -fibre -nobcv  list", "[parseXML] (", "<Device></Symmetrix>"}},
       {"an array listing that cannot be parsed",
        [this] { replaceTool("symcfg", kBrokenXml); },
-       [this] { return listEnclosures(); }, QLB_ERR_DELAYED_INIT,
+       [this] { return std::stoi(enclosures(nullptr)); }, QLB_ERR_DELAYED_INIT,
        QLB_SEV_ERROR, {"symcfg list", "[parseXML] ("}},
       {"a removal that fails during deport",
        [this] {
          sim.admin("fault add fail --tool symmask --cmd remove --message \"Device busy\" "
                      "--exit 5 --always");
        },
-       [this] { return deport("0040", 0x10); }, 0, QLB_SEV_WARNING,
+       [this] { return deportDevice("0040", 0x10); }, 0, QLB_SEV_WARNING,
        {"The device 0040 of array 000190100001 may still be visible to the host bus adapter "
         "10000000C9A0000",
         "-force remove devs 0040", "exit status 5", "Device busy"}},
@@ -130,7 +90,7 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
          sim.admin("fault add fail --tool symmask --cmd \"list logins\" --message \"Logins "
                    "refused\" --exit 4 --always");
        },
-       [this] { return listHosts(); }, 0, QLB_SEV_WARNING,
+       [this] { return std::stoi(hosts(nullptr)); }, 0, QLB_SEV_WARNING,
        {"The hosts that array 000190100001 sees are left out of the list",
         "list logins", "exit status 4", "Logins refused"}},
       {"assignments that cannot be read during deport",
@@ -138,7 +98,7 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
          sim.admin("fault add fail --tool symmaskdb --cmd \"list assignment\" --message "
                    "\"Database offline\" --always");
        },
-       [this] { return deport("0040", 0x10); }, 0, QLB_SEV_WARNING,
+       [this] { return deportDevice("0040", 0x10); }, 0, QLB_SEV_WARNING,
        {"The masking assignments of device 0040 of array 000190100001 could not be read",
         "list assignment", "Database offline"}},
       {"an HBA listing that fails during import",
@@ -146,14 +106,14 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
          sim.admin("fault add fail --tool symmask --cmd \"list hba\" --message \"HBA "
                    "listing refused\" --always");
        },
-       [this] { return import("0041", 0x1); }, QLB_ERR_INVALID_ARG, QLB_SEV_ERROR,
+       [this] { return importDevice("0041", 0x1); }, QLB_ERR_INVALID_ARG, QLB_SEV_ERROR,
        {"The host bus adapters of this host could not be listed for device 0041",
         "list hba", "HBA listing refused"}},
       {"one add that fails during an import that another add completes",
        [this] {
          sim.admin("fault add fail --tool symmask --cmd add --message \"Path refused\"");
        },
-       [this] { return import("0041", 0x1); }, 0, QLB_SEV_WARNING,
+       [this] { return importDevice("0041", 0x1); }, 0, QLB_SEV_WARNING,
        {"The device 0041 of array 000190100001 could not be made visible through one path of "
         "the host bus adapter",
         "-noprompt add devs 0041", "Path refused"}},
@@ -170,14 +130,14 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
          sim.admin("fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" "
                      "--always");
        },
-       [this] { return import("0041", 0x1); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
+       [this] { return importDevice("0041", 0x1); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
        {"The masking view of array 000190100001 could not be refreshed for device 0041",
         "refresh -noprompt", "Refresh refused"}},
       {"adds that keep failing during import",
        [this] {
          sim.admin("fault add fail --tool symmask --cmd add --message \"Add refused\" --always");
        },
-       [this] { return import("0041", 0x1); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
+       [this] { return importDevice("0041", 0x1); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
        {"The device 0041 of array 000190100001 could not be made visible to this host",
         "-noprompt add devs 0041", "Add refused"}},
   };
@@ -206,7 +166,7 @@ TEST_F(FailureMessages, RetriesAreBoundedPerOperationAndTheBoundIsNamed) {
   // runner's no longer multiply.
   start();
   sim.admin("fault add gatekeeper --msg 3 --tool symmask --cmd refresh --always");
-  EXPECT_EQ(QLB_ERR_FAILED, deport("0040", 0x10));
+  EXPECT_EQ(QLB_ERR_FAILED, deportDevice("0040", 0x10));
   EXPECT_GT(200u, runs().size());
   EXPECT_EQ("MSG_ERROR_MASKING_FAILED", lastErrorId());
 
@@ -216,7 +176,7 @@ TEST_F(FailureMessages, RetriesAreBoundedPerOperationAndTheBoundIsNamed) {
   writeConfig(simConfig() + "[TUNING_PARAMS]\n\"LOCK_RETRY_DELAY_IN_SEC\"=dword:0000003c\n");
   start();
   sim.admin("fault add gatekeeper --msg 3 --tool symmask --cmd refresh --always");
-  EXPECT_EQ(QLB_ERR_FAILED, deport("0040", 0x10));
+  EXPECT_EQ(QLB_ERR_FAILED, deportDevice("0040", 0x10));
   EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
   EXPECT_NE(std::string::npos,
             lastMessage().find("the operation stopped retrying after "))

@@ -45,10 +45,6 @@ const char kScenario[] =
     "  mask 10000000C9B00001 FA-4A:1 0080-0081\n"
     "  mask 10000000C9C00001 FA-13A:1 0080-0081\n";
 
-std::wstring identity(const std::string& device) {
-  return e2etest::wide(e2etest::udid(kArray, device));
-}
-
 std::vector<std::string> sorted(std::vector<std::string> items) {
   std::sort(items.begin(), items.end());
   return items;
@@ -56,15 +52,6 @@ std::vector<std::string> sorted(std::vector<std::string> items) {
 
 class ImportDeport : public e2etest::LoadedProvider {
  protected:
-  int importDevice(const std::string& device, int flags) {
-    std::wstring name = identity(device);
-    return pgn.import_resource(nullptr, &name[0], nullptr, nullptr, flags, nullptr, nullptr);
-  }
-  int deportDevice(const std::string& device, int flags) {
-    std::wstring name = identity(device);
-    return pgn.deport_resource(nullptr, &name[0], nullptr, nullptr, flags);
-  }
-
   size_t adds(const std::string& device) const {
     return countCommands("symmask -sid " + kArray + " -wwn ", " -noprompt add devs " + device);
   }
@@ -195,8 +182,8 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
 
 TEST_F(ImportDeport, DeportTreeHidesNothing) {
   start(kScenario);
-  testenv::FrameworkNode first(identity("0040"));
-  testenv::FrameworkNode second(identity("0080"));
+  testenv::FrameworkNode first(e2etest::identity("0040"));
+  testenv::FrameworkNode second(e2etest::identity("0080"));
   qlb_accessnode access = {first.get()};
   EXPECT_EQ(0, pgn.deport_tree(first.get(), second.get(), &access));
   EXPECT_EQ(1, traced("CEmcSymPlugin::deportTree: calling importNode for node "

@@ -42,16 +42,14 @@ const char kSnap[] = "EMC_TimeFinder_Snap";
 inline std::string udid(const std::string& symid, const std::string& device) {
   return "UDID##EMC##SYMMETRIX##" + symid + "##" + device;
 }
+// The identity of "<device>" on the first array or of "<symid>##<device>".
+inline std::wstring identity(const std::string& spec) {
+  const size_t at = spec.find("##");
+  return wide(at == std::string::npos ? udid(kArray1, spec)
+                                      : udid(spec.substr(0, at), spec.substr(at + 2)));
+}
 
-// One run of the simulator's command log: "<tool> <args>" without the
-// output option (kept apart), the contents of its -file and its exit
-// status (-1 for a run that did not end).
-struct LoggedCommand {
-  std::string line;
-  std::string output;
-  std::string pairFile;
-  int exitStatus = -1;
-};
+using simtest::LoggedRun;
 
 class LoadedProvider : public ::testing::Test {
  protected:
@@ -118,38 +116,79 @@ class LoadedProvider : public ::testing::Test {
   }
   void clearLog() const { sim.admin("log --clear"); }
 
-  std::vector<LoggedCommand> runs() const {
-    std::vector<LoggedCommand> all;
-    const simtest::Json log = simtest::parseJson(sim.admin("log --json"));
-    for (const simtest::Json& entry : log.items) {
-      LoggedCommand run;
-      run.line = entry["tool"].string;
-      const std::vector<simtest::Json>& args = entry["args"].items;
-      for (size_t a = 0; a < args.size(); ++a) {
-        if (args[a].string == "-output" && a + 1 < args.size())
-          run.output = args[++a].string;
-        else
-          run.line += " " + args[a].string;
-      }
-      run.pairFile = entry["pair_file"].string;
-      if (entry["exit_status"].type == simtest::Json::Number)
-        run.exitStatus = static_cast<int>(entry["exit_status"].number);
-      all.push_back(run);
-    }
-    return all;
+  // Each enumeration with a filter (none when null) as "<rc>: <element>
+  // <element> ...", the list freed.
+  std::string enclosures(const wchar_t* filter) {
+    std::wstring text = filter ? filter : L"";
+    qlb_enclosure_node_list* list = nullptr;
+    int count = 0;
+    int rc = pgn.enumerate_enclosures(&list, &count, filter ? &text[0] : nullptr);
+    std::string out = std::to_string(rc) + ":";
+    int n = 0;
+    for (qlb_enclosure_node_list* e = list; e; e = e->el_next, ++n)
+      out += " " + N(e->el_id) + "," + N(e->el_name) + "," + N(e->el_provider_name) + "," +
+             N(e->el_vendor) + "," + N(e->el_product) + "," + std::to_string(e->el_available) +
+             "/" + std::to_string(e->el_total) + "," + std::to_string(e->el_value);
+    EXPECT_EQ(n, count);
+    quelb_free_enclosure_list(list);
+    return out;
   }
+  std::string nodes(const wchar_t* filter, int flags = 0) {
+    std::wstring text = filter ? filter : L"";
+    qlb_node_list* list = nullptr;
+    int count = 0;
+    int rc = pgn.enumerate_nodes(&list, &count, flags, filter ? &text[0] : nullptr);
+    std::string out = std::to_string(rc) + ":";
+    int n = 0;
+    for (qlb_node_list* node = list; node; node = node->nl_next, ++n) {
+      const qlb_node_attr& a = node->nl_attr;
+      out += " " + N(node->nl_name) + "," + N(node->nl_objid->qid_text) + "," + N(node->nl_text) +
+             "," + std::to_string(a.na_value1) + "/" + std::to_string(a.na_value2) + "/" +
+             std::to_string(a.na_value3) + "/" + std::to_string(a.na_size);
+    }
+    EXPECT_EQ(n, count);
+    quelb_free_node_list(list);
+    return out;
+  }
+  std::string hosts(const wchar_t* filter) {
+    std::wstring text = filter ? filter : L"";
+    qlb_host_node_list* list = nullptr;
+    int count = 0;
+    int rc = pgn.enumerate_host_nodes(&list, &count, filter ? &text[0] : nullptr);
+    std::string out = std::to_string(rc) + ":";
+    int n = 0;
+    for (qlb_host_node_list* h = list; h; h = h->hl_next, ++n) {
+      out += " " + N(h->hl_host_name) + "@" + N(h->hl_text);
+      for (int32_t i = 0; i < h->hl_port_count; ++i) out += "," + N(h->hl_ports[i]);
+    }
+    EXPECT_EQ(n, count);
+    quelb_free_host_node_list(list);
+    return out;
+  }
+
+  // import_resource, deport_resource and dispose (detach by default) of
+  // devices named as identity() takes them.
+  int importDevice(const std::string& device, int flags) {
+    std::wstring name = identity(device);
+    return pgn.import_resource(nullptr, &name[0], nullptr, nullptr, flags, nullptr, nullptr);
+  }
+  int deportDevice(const std::string& device, int flags) {
+    std::wstring name = identity(device);
+    return pgn.deport_resource(nullptr, &name[0], nullptr, nullptr, flags);
+  }
+  int dispose(const std::string& source, const std::string& snapshot,
+              qlb_disposition disposition = QLB_DISPOSITION_DETACH) {
+    testenv::FrameworkNode sourceNode(identity(source));
+    testenv::FrameworkNode snapshotNode(identity(snapshot));
+    qlb_splitnode split = {nullptr, sourceNode.get(), nullptr};
+    return pgn.dispose(sourceNode.get(), snapshotNode.get(), &split, disposition);
+  }
+
+  std::vector<LoggedRun> runs() const { return simtest::loggedRuns(sim.admin("log --json")); }
   // The command lines run, with the pair-file path replaced by "F".
   std::vector<std::string> commands() const {
     std::vector<std::string> result;
-    for (const LoggedCommand& run : runs()) {
-      std::string line = run.line;
-      const size_t file = line.find(" -file ");
-      if (file != std::string::npos) {
-        const size_t end = line.find(' ', file + 7);
-        line.replace(file + 7, end == std::string::npos ? std::string::npos : end - file - 7, "F");
-      }
-      result.push_back(line);
-    }
+    for (const LoggedRun& run : runs()) result.push_back(run.line("F"));
     return result;
   }
   // How many command lines start with `prefix` and contain `part`.
@@ -163,9 +202,9 @@ class LoadedProvider : public ::testing::Test {
   // The device file of the first run that starts with `prefix` and
   // contains `part`, its lines joined by "|"; "<none>" when no run matches.
   std::string pairFileOf(const std::string& prefix, const std::string& part) const {
-    for (const LoggedCommand& run : runs()) {
-      if (run.line.compare(0, prefix.size(), prefix) != 0 ||
-          run.line.find(part) == std::string::npos)
+    for (const LoggedRun& run : runs()) {
+      const std::string line = run.line();
+      if (line.compare(0, prefix.size(), prefix) != 0 || line.find(part) == std::string::npos)
         continue;
       std::string lines = run.pairFile;
       while (!lines.empty() && lines.back() == '\n') lines.pop_back();

@@ -109,17 +109,9 @@ class Quelbctl : public ::testing::Test {
   // without the output option and with the pair-file path as "F".
   std::vector<std::string> commands() const {
     std::vector<std::string> lines;
-    const simtest::Json runs = simtest::parseJson(sim.admin("log --json"));
-    for (const simtest::Json& run : runs.items) {
-      const std::string& tool = run["tool"].string;
-      if (tool == "symcfg" || tool == "symcli" || tool == "symdisk") continue;
-      std::string line = tool;
-      for (const simtest::Json& arg : run["args"].items) {
-        if (arg.string == "-output") break;
-        line += " " + (arg.string.find("/hvq_fi") == std::string::npos ? arg.string : "F");
-      }
-      lines.push_back(line);
-    }
+    for (const simtest::LoggedRun& run : simtest::loggedRuns(sim.admin("log --json")))
+      if (run.tool != "symcfg" && run.tool != "symcli" && run.tool != "symdisk")
+        lines.push_back(run.line("F"));
     return lines;
   }
 

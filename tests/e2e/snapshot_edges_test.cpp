@@ -30,7 +30,7 @@ TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCal
 
   clearLog();
   EXPECT_EQ(0, prepare({node->split(), again.split()}));
-  std::vector<LoggedCommand> ran = runs();
+  std::vector<LoggedRun> ran = runs();
   ASSERT_EQ(1u, ran.size()) << "a synchronised pair is not established again";
   EXPECT_EQ("0040 0080\n", ran[0].pairFile);
   EXPECT_EQ(1, traced("prepare: skipping duplicate: 0040"));
@@ -71,7 +71,7 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   // The pairs chosen before the failure are kept, one pair file per array.
   clearLog();
   EXPECT_EQ(0, prepare({first->split(), other->split(), twice->split()}));
-  const std::vector<LoggedCommand> ran = runs();
+  const std::vector<LoggedRun> ran = runs();
   ASSERT_EQ(2u, ran.size());
   EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
   EXPECT_EQ("0040 00C0\n0041 00C1\n", ran[0].pairFile);

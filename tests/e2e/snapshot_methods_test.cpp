@@ -37,7 +37,7 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   // and polled until synchronised.
   clearLog();
   ASSERT_EQ(0, prepare({synced->split(), split->split()}));
-  std::vector<LoggedCommand> ran = runs();
+  std::vector<LoggedRun> ran = runs();
   ASSERT_GE(ran.size(), 3u);
   EXPECT_EQ("symmir -sid 000190100001 -file F query", commands()[0]);
   EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
@@ -79,7 +79,7 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
 
   clearLog();
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
-  std::vector<LoggedCommand> ran = runs();
+  std::vector<LoggedRun> ran = runs();
   ASSERT_EQ(1u, ran.size());
   EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
   EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
@@ -132,7 +132,7 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
 
   clearLog();
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
-  std::vector<LoggedCommand> ran = runs();
+  std::vector<LoggedRun> ran = runs();
   ASSERT_EQ(2u, ran.size());
   EXPECT_EQ("symsnap -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
   EXPECT_EQ("0044 0104\n", ran[0].pairFile);
@@ -154,7 +154,7 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
   ran = runs();
   EXPECT_EQ("0044 0104\n", ran[0].pairFile);
   EXPECT_EQ("0201 0301\n", ran[2].pairFile);
-  for (const LoggedCommand& run : ran) EXPECT_EQ(0, run.exitStatus) << run.line;
+  for (const LoggedRun& run : ran) EXPECT_EQ(0, run.exitStatus) << run.line();
   EXPECT_TRUE(hasSession("snap 0044 0104 CopyOnWrite"));
 }
 
@@ -170,9 +170,9 @@ TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePai
   std::vector<std::string> names = {"untouched"};
   EXPECT_EQ(QLB_ERR_FAILED, make({first->split(), second->split()}, &names));
   EXPECT_TRUE(names.empty()) << "no out array after a failed make";
-  const std::vector<LoggedCommand> ran = runs();
+  const std::vector<LoggedRun> ran = runs();
   ASSERT_EQ(2u, ran.size());
-  EXPECT_EQ(ran[0].line, ran[1].line);
+  EXPECT_EQ(ran[0].line(), ran[1].line());
   EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
   EXPECT_EQ(ran[0].pairFile, ran[1].pairFile);
   EXPECT_EQ(0, ran[0].exitStatus);

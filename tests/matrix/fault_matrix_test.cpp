@@ -235,27 +235,10 @@ Expect expected(Policy policy, bool reads, Effect effect, bool* named) {
   return kFailsNamed;
 }
 
-// One SYMCLI run of the simulator's log.
-struct LoggedRun {
-  std::string key;  // "<tool> <command>"
-  bool reads = false;
-  bool failed = false;  // ended with a non-zero exit status
-  long pid = 0;
-};
+using simtest::LoggedRun;
 
-std::vector<LoggedRun> loggedRuns(const simtest::Json& log) {
-  std::vector<LoggedRun> runs;
-  for (const simtest::Json& entry : log.items) {
-    LoggedRun run;
-    run.key = entry["tool"].string + " " + entry["command"].string;
-    for (const simtest::Json& a : entry["args"].items)
-      run.reads = run.reads || a.string == "-output";
-    run.failed = entry["exit_status"].number != 0;
-    run.pid = static_cast<long>(entry["pid"].number);
-    runs.push_back(run);
-  }
-  return runs;
-}
+// "<tool> <command>": what a cell faults.
+std::string keyOf(const LoggedRun& run) { return run.tool + " " + run.command; }
 
 // The end of a long output, where quelbctl prints its messages.
 std::string tail(const std::string& text) {
@@ -357,7 +340,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
     return "";
   }
   std::vector<LoggedRun> log(const Cell& cell) const {
-    return loggedRuns(simtest::parseJson(admin(cell, {"log", "--json"}).out));
+    return simtest::loggedRuns(admin(cell, {"log", "--json"}).out);
   }
   // Pair files in the cell's TMPDIR, runs of the log still alive and a CLI
   // lock not given back (its semaphore is at 1 when free).
@@ -368,7 +351,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
     for (const std::string& f : testenv::listDir(cell.tmp())) found += " pair file " + f + ";";
     for (const LoggedRun& run : runs)
       if (run.pid > 0 && (::kill(static_cast<pid_t>(run.pid), 0) == 0 || errno != ESRCH))
-        found += " child " + std::to_string(run.pid) + " (" + run.key + ") alive;";
+        found += " child " + std::to_string(run.pid) + " (" + keyOf(run) + ") alive;";
     return found;
   }
 
@@ -397,10 +380,11 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
     std::vector<Target> all;
     std::set<std::string> seen;
     for (size_t i = discoveryRuns; i < runs.size(); ++i) {
-      if (!seen.insert(runs[i].key).second) continue;
+      const std::string key = keyOf(runs[i]);
+      if (!seen.insert(key).second) continue;
       int skip = 0;
-      for (size_t k = 0; k < i; ++k) skip += runs[k].key == runs[i].key;
-      all.push_back({runs[i].key, runs[i].reads, skip, runs[i].failed});
+      for (size_t k = 0; k < i; ++k) skip += keyOf(runs[k]) == key;
+      all.push_back({key, !runs[i].output.empty(), skip, runs[i].exitStatus > 0});
     }
     return all;
   }

@@ -207,7 +207,7 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
   }
   std::vector<LoggedRun> logged = runs();
   ASSERT_EQ(1u, logged.size());
-  EXPECT_FALSE(logged[0].finished);
+  EXPECT_EQ(-1, logged[0].exitStatus);  // it did not end
   EXPECT_EQ(-1, ::kill(static_cast<pid_t>(logged[0].pid), 0));
   EXPECT_EQ(ESRCH, errno);
   EXPECT_EQ(1, traceCount("Process has timmedout (5 sec)"));

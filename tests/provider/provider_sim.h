@@ -29,20 +29,7 @@ inline const std::string kArray2 = "000190100002";
 // The source file that every CEmcSymCliException of the CLI tool names.
 inline const std::string kCliToolSource = "providers/emcsymmetrix/emcsym_clitool.cpp";
 
-// One run of the simulator's command log.
-struct LoggedRun {
-  int64_t pid = 0;
-  std::string tool;
-  std::vector<std::string> args;
-  std::string command;   // the simulator's name of the command ("list", "lock list", ...)
-  std::string sid;       // -sid, empty when none
-  std::string pairFile;  // contents of the -file, empty when none
-  bool finished = false;
-
-  // "<tool> <arg> <arg> ...", the output option left out.
-  std::string line() const;
-  bool hasArg(const std::string& arg) const;
-};
+using simtest::LoggedRun;
 
 // The sleeps of the library since the fixture started, in milliseconds.
 std::vector<unsigned long>& recordedSleeps();

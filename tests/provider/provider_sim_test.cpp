@@ -2,6 +2,7 @@
 // their command log, configuration, traces, pair-file directory, sleeps.
 #include "provider_sim.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -26,25 +27,6 @@ const bool kPrivateCliLock = [] {
 void recordSleep(unsigned long milliseconds) { recordedSleeps().push_back(milliseconds); }
 
 }  // namespace
-
-std::string LoggedRun::line() const {
-  std::string text = tool;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-output") {
-      ++i;
-      continue;
-    }
-    text += " " + args[i];
-  }
-  return text;
-}
-
-bool LoggedRun::hasArg(const std::string& arg) const {
-  for (const std::string& a : args) {
-    if (a == arg) return true;
-  }
-  return false;
-}
 
 std::vector<unsigned long>& recordedSleeps() {
   static std::vector<unsigned long> sleeps;
@@ -107,19 +89,11 @@ int ProviderSimTest::traceCount(const std::string& text) const {
 }
 
 std::vector<LoggedRun> ProviderSimTest::runs(const std::string& tool) const {
-  std::vector<LoggedRun> runs;
-  for (const simtest::Json& item : simtest::parseJson(sim_.admin("log --json")).items) {
-    if (!tool.empty() && item["tool"].string != tool) continue;
-    LoggedRun run;
-    run.pid = static_cast<int64_t>(item["pid"].number);
-    run.tool = item["tool"].string;
-    for (const simtest::Json& arg : item["args"].items) run.args.push_back(arg.string);
-    run.command = item["command"].string;
-    run.sid = item["sid"].string;
-    run.pairFile = item["pair_file"].string;
-    run.finished = item["exit_status"].type == simtest::Json::Number;
-    runs.push_back(run);
-  }
+  std::vector<LoggedRun> runs = simtest::loggedRuns(sim_.admin("log --json"));
+  if (!tool.empty())
+    runs.erase(std::remove_if(runs.begin(), runs.end(),
+                              [&](const LoggedRun& run) { return run.tool != tool; }),
+               runs.end());
   return runs;
 }
 

@@ -1,5 +1,6 @@
 #include "sim_json.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <stdexcept>
@@ -143,5 +144,41 @@ const Json& Json::operator[](const std::string& key) const {
 }
 
 Json parseJson(const std::string& text) { return JsonParser(text).parse(); }
+
+std::string LoggedRun::line(const char* pairFileAs) const {
+  std::string text = tool;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-output") {
+      ++i;
+      continue;
+    }
+    const bool file = pairFileAs && i > 0 && args[i - 1] == "-file";
+    text += " " + (file ? std::string(pairFileAs) : args[i]);
+  }
+  return text;
+}
+
+bool LoggedRun::hasArg(const std::string& arg) const {
+  return std::find(args.begin(), args.end(), arg) != args.end();
+}
+
+std::vector<LoggedRun> loggedRuns(const std::string& logJson) {
+  std::vector<LoggedRun> runs;
+  for (const Json& entry : parseJson(logJson).items) {
+    LoggedRun run;
+    run.pid = static_cast<int64_t>(entry["pid"].number);
+    run.tool = entry["tool"].string;
+    for (const Json& arg : entry["args"].items) run.args.push_back(arg.string);
+    for (size_t a = 0; a + 1 < run.args.size(); ++a)
+      if (run.args[a] == "-output") run.output = run.args[a + 1];
+    run.command = entry["command"].string;
+    run.sid = entry["sid"].string;
+    run.pairFile = entry["pair_file"].string;
+    if (entry["exit_status"].type == Json::Number)
+      run.exitStatus = static_cast<int>(entry["exit_status"].number);
+    runs.push_back(run);
+  }
+  return runs;
+}
 
 }  // namespace simtest

@@ -15,6 +15,8 @@ const char* const MSG_ERROR_CLI_COMMAND_FAILED = "MSG_ERROR_CLI_COMMAND_FAILED";
 namespace {
 // Result of an operation that failed.
 const int kOperationFailed = 6;
+// The output quoted for a command that printed nothing.
+const char* const kNoOutput = "[no output]";
 }  // namespace
 
 std::vector<std::string> emcsymQuotedOutput(const std::vector<std::string>& output) {
@@ -58,11 +60,19 @@ CEmcSymCliException::CEmcSymCliException(int32_t code, const std::wstring& comma
 std::string CEmcSymCliException::outputText() const { return emcsymOutputText(m_output); }
 
 int CEmcSymCliException::pushCliError() const {
+  // A command that printed nothing at all still failed on its output, not
+  // on a check: it is quoted as one marker line, so that the catalog picks
+  // the form that names the command and its exit status.
+  const bool aboutOutput =
+      m_where.compare(0, 10, "[cleanXML]") == 0 || m_where.compare(0, 10, "[parseXML]") == 0;
+  const std::vector<std::string> quoted =
+      aboutOutput && m_output.empty() ? std::vector<std::string>{kNoOutput} : m_output;
   CFiMessagePtr message(new CFiIcuMessage(
       MSG_ERROR_CLI_COMMAND_FAILED,
       {CFiIcuMessage::text(CFiStringTool::wstr2str(m_command)), CFiIcuMessage::text(m_sourceFile),
-       icu::Formattable(m_line), CFiIcuMessage::text(m_where), CFiIcuMessage::text(outputText()),
-       icu::Formattable(static_cast<int32_t>(m_output.size()))},
+       icu::Formattable(m_line), CFiIcuMessage::text(m_where),
+       CFiIcuMessage::text(emcsymOutputText(quoted)),
+       icu::Formattable(static_cast<int32_t>(quoted.size()))},
       QLB_SEV_ERROR, m_sourceFile, m_line));
   // The process-wide error manager, through the kit's accessor (the one the
   // entry points fill), so that this record does not depend on them.

@@ -54,9 +54,11 @@ class CEmcSymCliException {
   // followed by a line feed.
   std::string outputText() const;
 
-  // Pushes MSG_ERROR_CLI_COMMAND_FAILED with the five arguments on the
+  // Pushes MSG_ERROR_CLI_COMMAND_FAILED with the six arguments on the
   // process-wide error manager and returns 6, the status of a failed
-  // operation.
+  // operation. The cleanXML and parseXML forms of a command that printed
+  // nothing quote its output as the one line "[no output]", so that the
+  // user reads the command and its exit status, not a provider step.
   int pushCliError() const;
 
  private:

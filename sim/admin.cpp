@@ -42,7 +42,8 @@ const char* kUsage =
     "  set [NAME [VALUE]]                  show or change a setting\n"
     "  clock advance SECONDS               move the simulated clock forward\n"
     "  install DIR                         lay out the tool names in DIR\n"
-    "The database is $SYMSIM_DB, else symsim.db above the directory of the program.\n";
+    "The database is $SYMSIM_DB, else symsim.db above the directory of the program\n"
+    "(PREFIX/symcli/symsim.db for PREFIX/bin/symsim, the tools' in PREFIX/symcli/bin).\n";
 
 void removeDatabase(const std::string& path) {
   for (const char* suffix : {"", "-wal", "-shm"}) {

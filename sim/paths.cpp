@@ -43,7 +43,13 @@ std::string invocationDirectory(const std::string& argv0) {
 std::string databasePath(const std::string& argv0) {
   const char* env = std::getenv("SYMSIM_DB");
   if (env && *env) return env;
-  return invocationDirectory(argv0) + "/../symsim.db";
+  const std::string dir = invocationDirectory(argv0);
+  // The administration command of an installation (PREFIX/bin/symsim, not
+  // beside the tool names) uses the database of the tools it laid out in
+  // PREFIX/symcli/bin/, so that it shows and changes the arrays they serve.
+  if (!isExecutable(dir + "/symcfg") && isExecutable(dir + "/../symcli/bin/symcfg"))
+    return dir + "/../symcli/symsim.db";
+  return dir + "/../symsim.db";
 }
 
 }  // namespace symsim

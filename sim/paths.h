@@ -13,7 +13,9 @@ namespace symsim {
 std::string invocationDirectory(const std::string& argv0);
 
 // SYMSIM_DB when set, else "symsim.db" in the parent of the directory
-// holding the program.
+// holding the program; for a program with no tool names beside it whose
+// parent holds symcli/bin/ with them (PREFIX/bin/symsim of an installation
+// or a build tree), that directory's database, PREFIX/symcli/symsim.db.
 std::string databasePath(const std::string& argv0);
 
 // The final component of a path.

@@ -114,6 +114,8 @@ TEST_F(InstalledTree, WorksFromAnotherDirectoryAndWritesOnlyIntoItsPrefix) {
     EXPECT_EQ(0, r.status) << step[0] << "\n" << r.out;
   }
   EXPECT_TRUE(contains(run("bin/quelbctl", {"enclosures"}).out, "000190100002  EMC"));
+  // bin/symsim, the one on a newcomer's PATH, shows the arrays symcli/bin/ serves.
+  EXPECT_TRUE(contains(run("bin/symsim", {"show"}).out, "000190100002"));
   EXPECT_TRUE(
       contains(run("bin/quelbctl", {"-v", "info"}).out,
                "quelbctl: registry " + prefix + "/etc/quelb/registry.reg (this installation)"));

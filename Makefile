@@ -104,7 +104,12 @@ test-windows: windows
 demo-windows: windows
 	scripts/demo-windows build/windows
 
-install: build
+# Builds only what is installed (no tests or benchmarks), then installs it.
+INSTALL_TARGETS = norvel quelbutil quelbctl symsim message_catalogs man_pages quelbpdk
+
+install: bootstrap
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target $(INSTALL_TARGETS)
 	cmake --install build/default --prefix $(or $(PREFIX),/opt/quelb)
 
 clean:

@@ -1,10 +1,12 @@
 #include "admin.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 
 #include "adminargs.h"
@@ -43,7 +45,8 @@ const char* kUsage =
     "  clock advance SECONDS               move the simulated clock forward\n"
     "  install DIR                         lay out the tool names in DIR\n"
     "The database is $SYMSIM_DB, else symsim.db above the directory of the program\n"
-    "(PREFIX/symcli/symsim.db for PREFIX/bin/symsim, the tools' in PREFIX/symcli/bin).\n";
+    "(PREFIX/symcli/symsim.db for PREFIX/bin/symsim, the tools' in PREFIX/symcli/bin).\n"
+    "Exit status: 0 done, 1 wrong command line, 2 the command failed.\n";
 
 void removeDatabase(const std::string& path) {
   for (const char* suffix : {"", "-wal", "-shm"}) {
@@ -316,6 +319,10 @@ int dispatch(const std::string& dbPath, const std::string& command,
              const std::vector<std::string>& rest) {
   if (command == "init") return cmdInit(dbPath, rest);
   if (command == "install") return cmdInstall(rest);
+  static const char* const kDatabaseCommands[] = {"show", "log", "fault", "state", "set", "clock"};
+  if (std::find(std::begin(kDatabaseCommands), std::end(kDatabaseCommands), command) ==
+      std::end(kDatabaseCommands))
+    throw UsageError("unknown command \"" + command + "\"");
   Database db(dbPath, false);
   if (command == "show") {
     AdminArgs a(rest, {"--sid"}, {"--devices", "--json"});
@@ -359,7 +366,10 @@ int runAdmin(const std::string& argv0, const std::vector<std::string>& args) {
     std::printf("symsim %s\n", SYMSIM_VERSION);
     return 0;
   }
-  if (rest.empty() || rest[0] == "help" || rest[0] == "--help" || rest[0] == "-h") {
+  const bool help = std::find_if(rest.begin(), rest.end(), [](const std::string& a) {
+                      return a == "--help" || a == "-h";
+                    }) != rest.end();
+  if (rest.empty() || rest[0] == "help" || help) {
     std::fputs(kUsage, rest.empty() ? stderr : stdout);
     return rest.empty() ? kExitUsage : 0;
   }
@@ -368,7 +378,7 @@ int runAdmin(const std::string& argv0, const std::vector<std::string>& args) {
   try {
     return dispatch(dbPath, command, rest);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "symsim: %s\n\n%s", e.what(), kUsage);
+    std::fprintf(stderr, "symsim: %s; try 'symsim --help'\n", e.what());
     return kExitUsage;
   } catch (const CliError& e) {
     std::fprintf(stderr, "symsim: %s\n", e.what());

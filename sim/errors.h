@@ -13,7 +13,8 @@ constexpr int kExitUsage = 1;
 constexpr int kExitFailed = 2;
 
 // The command line is not one the tool accepts: the run prints the message
-// and the tool's usage and ends with kExitUsage.
+// and the tool's usage (the administration command: the message and a
+// pointer to --help, in one line) and ends with kExitUsage.
 class UsageError : public std::runtime_error {
  public:
   explicit UsageError(const std::string& what) : std::runtime_error(what) {}

@@ -2,6 +2,8 @@
 // installing the tool names, and where the database is.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sim_env.h"
 #include "sim_scenario.h"
 
@@ -72,8 +74,13 @@ TEST(SimAdmin, SettingsChangeWhatTheToolsReport) {
                                              {"set", "copy_rate", "0"},
                                              {"set", "nonsense", "1"},
                                              {"clock", "advance", "soon"},
-                                             {"frobnicate"}})
-    EXPECT_EQ(env.run("symsim", bad).status, 1) << bad[0] << " " << bad.back();
+                                             {"frobnicate"}}) {
+    // One line that points to --help, not the whole usage.
+    ToolRun r = env.run("symsim", bad);
+    EXPECT_EQ(r.status, 1) << bad[0] << " " << bad.back();
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_NE(r.out.find("; try 'symsim --help'"), std::string::npos) << r.out;
+  }
   Json one = parseJson(env.admin("show --sid 000190100002 --devices --json"));
   ASSERT_EQ(one["arrays"].size(), 1u);
   EXPECT_EQ(one["arrays"][0]["device_list"].size(), 4u);

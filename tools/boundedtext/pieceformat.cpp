@@ -373,7 +373,13 @@ int pieceVswprintf(wchar_t* buf, std::size_t size, const wchar_t* fmt, std::va_l
     buf[0] = L'\0';
     return -1;
   }
-  if (pieces == 0) return std::vswprintf(buf, size, fmt, ap);
+  if (pieces == 0) {
+    // The Windows C runtime returns the length the whole text would have
+    // when it is cut, and may leave the buffer unterminated.
+    int n = std::vswprintf(buf, size, fmt, ap);
+    buf[size - 1] = L'\0';
+    return n >= 0 && static_cast<std::size_t>(n) < size ? n : -1;
+  }
   Args args;
   va_copy(args.ap, ap);
   std::wstring out;

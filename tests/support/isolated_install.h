@@ -15,26 +15,36 @@ class IsolatedInstall {
  public:
   IsolatedInstall()
       : dir_("norvel_install"),
-        root_(dir_.path() + "/root/"),
-        registry_(dir_.path() + "/registry.reg"),
+        root_(dir_.file("root/")),
+        registry_(dir_.file("registry.reg")),
         registryEnv_("QUELB_REGISTRY", registry_.c_str()),
         rootEnv_("QUELB_INSTALL_ROOT", root_.c_str()),
         consumerEnv_("QUELB_CONSUMER", nullptr) {
     makeDirs(root_);
   }
 
-  // The install root, ending in "/".
+  // The install root, ending in the platform's separator.
   const std::string& root() const { return root_; }
   // The registry file (not created).
   const std::string& registry() const { return registry_; }
   std::string configFile(const std::string& name) const {
-    return root_ + "ConfigFiles/" + name + ".conf";
+    return nativePath(root_ + "ConfigFiles/" + name + ".conf");
   }
   // A scratch path outside the install root.
   std::string scratch(const std::string& name) const { return dir_.file(name); }
 
+  // Once the bundles were read, ICU lets go of them here, so that the
+  // directory can be removed: objects that used them must be declared after
+  // the install (and so be gone first).
+  ~IsolatedInstall() {
+    if (bundlesCopied_) releaseIcuFiles();
+  }
+
   // Copies the message bundles of the build under the install root.
-  void linkBuiltMessages() const { copyTree(binaryDir() + "/Messages", root_ + "Messages"); }
+  void linkBuiltMessages() {
+    copyTree(binaryDir() + "/Messages", root_ + "Messages");
+    bundlesCopied_ = true;
+  }
 
  private:
   TempDir dir_;
@@ -43,6 +53,7 @@ class IsolatedInstall {
   ScopedEnv registryEnv_;
   ScopedEnv rootEnv_;
   ScopedEnv consumerEnv_;
+  bool bundlesCopied_ = false;
 };
 
 }  // namespace testenv

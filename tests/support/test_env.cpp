@@ -1,5 +1,8 @@
 #include "test_env.h"
 
+#include <gtest/gtest.h>
+#include <unicode/uclean.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -21,9 +24,21 @@ std::string makeTempDir(const std::string& prefix);
 
 TempDir::TempDir(const std::string& prefix) : path_(makeTempDir(prefix)) {}
 
-TempDir::~TempDir() { removeTree(path_); }
+// A directory that stays names a file still open (on Windows, where an open
+// or mapped file cannot be deleted): a handle the code under test leaked.
+TempDir::~TempDir() {
+  removeTree(path_);
+  if (fileExists(path_)) ADD_FAILURE() << "cannot remove " << path_ << ": is a file in it still open?";
+}
 
-std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
+std::string TempDir::file(const std::string& name) const { return nativePath(path_ + "/" + name); }
+
+std::string nativePath(const std::string& path) {
+  std::string native = path;
+  for (char& c : native)
+    if (c == '/') c = kPathSeparator;
+  return native;
+}
 
 void writeFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -48,9 +63,14 @@ void makeDirs(const std::string& path) {
   fs::create_directories(path, error);
 }
 
+// Each entry is tried once. std::filesystem::remove_all of libstdc++ 12 on
+// Windows never returns when a file in the tree cannot be deleted (one that
+// a process still has mapped, for instance).
 void removeTree(const std::string& path) {
   std::error_code error;
-  fs::remove_all(path, error);
+  if (fs::is_directory(fs::symlink_status(path, error)))
+    for (const std::string& name : listDir(path)) removeTree(path + "/" + name);
+  fs::remove(path, error);
 }
 
 std::vector<std::string> listDir(const std::string& path) {
@@ -60,6 +80,8 @@ std::vector<std::string> listDir(const std::string& path) {
     names.push_back(it->path().filename().string());
   return names;
 }
+
+void releaseIcuFiles() { u_cleanup(); }
 
 void copyTree(const std::string& from, const std::string& to) {
   std::error_code error;

@@ -23,7 +23,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  // path() + "/" + name
+  // path() + "/" + name, as nativePath gives it
   std::string file(const std::string& name) const;
 
  private:
@@ -51,6 +51,10 @@ bool fileExists(const std::string& path);
 void makeDirs(const std::string& path);
 void removeTree(const std::string& path);
 std::vector<std::string> listDir(const std::string& path);
+// Ends ICU's use of the data files it opened (u_cleanup): ICU keeps a
+// message bundle mapped after its last user is gone, and Windows cannot
+// delete a mapped file. Only when no ICU object is left.
+void releaseIcuFiles();
 // Copies the directory `from` with everything in it to `to`; throws
 // std::runtime_error when it cannot.
 void copyTree(const std::string& from, const std::string& to);
@@ -79,6 +83,14 @@ int childProcessCount();
 // The suffix of executable file names: "" on POSIX systems, ".exe" on
 // Windows.
 extern const char* const kExeSuffix;
+// The separator the kit puts into paths: '/' on POSIX systems, '\\' on
+// Windows.
+extern const char kPathSeparator;
+// `path` with each "/" made kPathSeparator: a path as the kit builds it.
+std::string nativePath(const std::string& path);
+// The environment variable naming the directory of temporary files, which
+// the kit's temporary files follow: TMPDIR on POSIX systems, TMP on Windows.
+extern const char* const kTempDirVariable;
 
 // Paths of the built programs and of the source tree.
 std::string sourceDir();

@@ -20,6 +20,8 @@ namespace testenv {
 std::string makeTempDir(const std::string& prefix);
 
 const char* const kExeSuffix = "";
+const char kPathSeparator = '/';
+const char* const kTempDirVariable = "TMPDIR";
 
 std::string makeTempDir(const std::string& prefix) {
   const char* base = std::getenv("TMPDIR");

@@ -18,6 +18,8 @@ namespace testenv {
 std::string makeTempDir(const std::string& prefix);
 
 const char* const kExeSuffix = ".exe";
+const char kPathSeparator = '\\';
+const char* const kTempDirVariable = "TMP";
 
 std::string makeTempDir(const std::string& prefix) {
   char base[MAX_PATH + 1];

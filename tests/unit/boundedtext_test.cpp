@@ -136,12 +136,14 @@ TEST(BoundedScan, IntegerConversionsBasesWidthsAndRanges) {
   long long ll = 0;
   size_t z = 0;
   unsigned char uhh = 0;
-  EXPECT_EQ(6,
-            boundedtext::scan("-128 32767 -2147483649 9223372036854775807 18446744073709551615 255",
-                              "%hhd %hd %ld %lld %zu %hhu", &hh, &h, &l, &ll, &z, &uhh));
+  // long has 8 bytes on 64-bit POSIX systems, 4 on Windows.
+  const std::string text = "-128 32767 " + std::to_string(LONG_MIN) +
+                           " 9223372036854775807 18446744073709551615 255";
+  EXPECT_EQ(6, boundedtext::scan(text.c_str(), "%hhd %hd %ld %lld %zu %hhu", &hh, &h, &l, &ll, &z,
+                                 &uhh));
   EXPECT_EQ(-128, hh);
   EXPECT_EQ(32767, h);
-  EXPECT_EQ(-2147483649L, l);
+  EXPECT_EQ(LONG_MIN, l);
   EXPECT_EQ(LLONG_MAX, ll);
   EXPECT_EQ(SIZE_MAX, z);
   EXPECT_EQ(255, uhh);
@@ -263,15 +265,26 @@ TEST(Utf8, InvalidSequencesBecomeReplacementCharacters) {
 
 TEST(Utf8, RoundTripsEveryEncodingLengthAndReplacesNonScalars) {
   std::wstring boundaries;
-  for (wchar_t c : {0x01, 0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xE000, 0xFFFF, 0x10000, 0x10FFFF})
-    boundaries.push_back(c);
+  for (unsigned long c : {0x01, 0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xE000, 0xFFFF, 0x10000, 0x10FFFF}) {
+    if (sizeof(wchar_t) == 2 && c >= 0x10000) {  // UTF-16: a surrogate pair
+      boundaries.push_back(static_cast<wchar_t>(0xD800 | ((c - 0x10000) >> 10)));
+      boundaries.push_back(static_cast<wchar_t>(0xDC00 | ((c - 0x10000) & 0x3FF)));
+    } else {
+      boundaries.push_back(static_cast<wchar_t>(c));
+    }
+  }
   std::string utf8 = boundedtext::wideToUtf8(boundaries);
   EXPECT_EQ(1 + 1 + 2 + 2 + 3 + 3 + 3 + 3 + 4 + 4, static_cast<int>(utf8.size()));
   EXPECT_EQ(boundaries, boundedtext::utf8ToWide(utf8));
 
-  const std::wstring bad = {static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0x110000),
-                            static_cast<wchar_t>(-1)};
-  EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", boundedtext::wideToUtf8(bad));
+  // Lone surrogates; where wchar_t has 4 bytes, also values beyond U+10FFFF.
+  std::wstring bad = {static_cast<wchar_t>(0xDC00), static_cast<wchar_t>(0xD800)};
+  const unsigned long beyond[] = {0x110000, 0xFFFFFFFF};
+  if (sizeof(wchar_t) == 4)
+    for (unsigned long c : beyond) bad.push_back(static_cast<wchar_t>(c));
+  std::string replaced;
+  for (size_t i = 0; i < bad.size(); ++i) replaced += "\xEF\xBF\xBD";
+  EXPECT_EQ(replaced, boundedtext::wideToUtf8(bad));
 }
 
 }  // namespace

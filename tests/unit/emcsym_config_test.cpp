@@ -31,13 +31,14 @@ class ProviderConfiguration : public ::testing::Test {
 };
 
 TEST_F(ProviderConfiguration, FilePathGetsItsFinalSeparator) {
-  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"/emc/symcli/bin\"\n");
-  EXPECT_EQ("/emc/symcli/bin/", cliPath());
-  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"/emc/symcli/bin/\"\n");
-  EXPECT_EQ("/emc/symcli/bin/", cliPath());
+  const std::string bin = testenv::nativePath("/emc/symcli/bin");
+  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + bin + "\"\n");
+  EXPECT_EQ(bin + testenv::kPathSeparator, cliPath());
+  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + bin + testenv::kPathSeparator + "\"\n");
+  EXPECT_EQ(bin + testenv::kPathSeparator, cliPath());
   // An empty FILEPATH is used as read: the separator alone.
   writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"\"\n");
-  EXPECT_EQ("/", cliPath());
+  EXPECT_EQ(std::string(1, testenv::kPathSeparator), cliPath());
 }
 
 TEST_F(ProviderConfiguration, RegistryThenProgramFiles) {

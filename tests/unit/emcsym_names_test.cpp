@@ -7,6 +7,7 @@
 #include "emcsym_clitool_util.h"
 #include "emcsym_names.h"
 #include "sim_env.h"
+#include "test_env.h"
 
 using namespace quelb_pdk_4_4;
 using namespace emcsym;
@@ -86,6 +87,9 @@ TEST(EmcSymNames, APairFilePathReachesTheToolAsOneArgument) {
       "/tmp/trailing\\",        "C:\\Temp dir\\hvq_fi1", "/tmp/-file x",
   };
   for (const std::string& path : paths) {
+    // A Windows file name holds no double quote (and Windows reads a
+    // backslash before one by rules of its own).
+    if (testenv::kPathSeparator == '\\' && path.find('"') != std::string::npos) continue;
     // As the tool reads its command line on this platform.
     const std::vector<std::string> args =
         simtest::splitCommandLine("symmir" + fileArgument(path) + " query");

@@ -28,10 +28,10 @@ SEmcSymDevInfo dev(const std::string& name) {
 
 class PairFileTest : public ::testing::Test {
  protected:
-  PairFileTest() : dir_("norvel_pairfile"), tmpdir_("TMPDIR", dir_.path().c_str()) {}
+  PairFileTest() : dir_("norvel_pairfile"), tmpdir_(testenv::kTempDirVariable, dir_.path().c_str()) {}
 
   void expectPrivateFile(const std::string& name, const std::string& content) {
-    EXPECT_EQ(dir_.path() + "/hvq_fi", name.substr(0, dir_.path().size() + 7));
+    EXPECT_EQ(dir_.file("hvq_fi"), name.substr(0, dir_.path().size() + 7));
     EXPECT_EQ(content, testenv::readFile(name));
     // Readable by its owner only, where the platform has permission bits.
     if (std::optional<unsigned> bits = testenv::permissionBits(name)) {
@@ -82,7 +82,7 @@ TEST_F(PairFileTest, FilesAreGoneAfterAnExceptionAndMissingDirectoryIsNoCrash) {
   }
   EXPECT_TRUE(testenv::listDir(dir_.path()).empty());
 
-  testenv::ScopedEnv gone("TMPDIR", (dir_.path() + "/missing").c_str());
+  testenv::ScopedEnv gone(testenv::kTempDirVariable, dir_.file("missing").c_str());
   CEmcSymPairFile files(CEmcSymPairFile::PairLineMap{{"000190100001", {"0040 0080"}}});
   EXPECT_EQ("", files.getFilesByKey().at("000190100001"));
 }

@@ -29,7 +29,7 @@ class LunMap : public ::testing::Test {
 
   std::string lunDir(const std::string& enclosure) {
     testenv::makeDirs(install.root() + "CacheFiles/luns/" + enclosure);
-    return install.root() + "CacheFiles/luns/" + enclosure + "/";
+    return testenv::nativePath(install.root() + "CacheFiles/luns/" + enclosure + "/");
   }
   static std::string key(int (*getKey)(const tstring&, tstring&), const std::string& identity) {
     tstring path;
@@ -94,7 +94,10 @@ TEST_F(LunMap, OnlyTheFirstEnclosureIsLoadedFromItsDirectory) {
   testenv::makeDirs(dir + "sub");
   writeFile(lunDir("SYM2") + "a", "5");
 
-  EXPECT_TRUE(freeNumbers("sym1").empty());  // the directory is taken as named
+  // The directory is taken as named (where the file system tells case apart).
+  if (!fileExists(testenv::nativePath(install.root() + "CacheFiles/luns/sym1"))) {
+    EXPECT_TRUE(freeNumbers("sym1").empty());
+  }
   std::vector<int> numbers = freeNumbers("SYM1");
   ASSERT_EQ(253u, numbers.size());
   EXPECT_EQ((std::vector<int>{1, 3, 4}), std::vector<int>(numbers.begin(), numbers.begin() + 3));
@@ -168,7 +171,7 @@ TEST_F(LunMap, RemovingARecordFreesItsNumberOnlyUnderLuns) {
   ASSERT_EQ(253u, freeNumbers("SYM1").size());
 
   testenv::makeDirs(install.root() + "CacheFiles/other");
-  const std::string outside = install.root() + "CacheFiles/other/SYM1_a";
+  const std::string outside = testenv::nativePath(install.root() + "CacheFiles/other/SYM1_a");
   writeFile(outside, "5");
   EXPECT_EQ(0, ops.rmCacheRecord(outside.c_str()));
   EXPECT_FALSE(fileExists(outside));
@@ -222,7 +225,7 @@ TEST_F(LunMap, RemovingALunTakesEveryRecordOfItAndTheirDeviceRecords) {
 TEST_F(LunMap, DeviceKeyedRecordGoesWhenTheLunIsSet) {
   const std::string identity = kDevA + ":p1";
   const std::string dev = devKey(identity);
-  EXPECT_EQ(install.root() + "CacheFiles/devHandle/" + kSerial + "/" + kDevA + "_p1", dev);
+  EXPECT_EQ(testenv::nativePath(install.root() + "CacheFiles/devHandle/" + kSerial + "/" + kDevA + "_p1"), dev);
   writeFile(dev, "handle");
   EXPECT_EQ(
       0, ops.setKeyValue(lunKey(identity).c_str(), CFiStringTool::str2tstr(identity), kSerial, 12));

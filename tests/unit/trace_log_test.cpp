@@ -78,7 +78,7 @@ TEST_F(TraceLogTest, FirstStartWritesDefaultsAndStaysOffNextStartTraces) {
 
   const std::string written = testenv::readFile(install.configFile("norvel"));
   for (const std::string& line :
-       {std::string("[DEBUG_TRACE_INFO]"), "\"TRACEDIR\"=\"" + install.root() + "Logs/\"",
+       {std::string("[DEBUG_TRACE_INFO]"), "\"TRACEDIR\"=\"" + testenv::nativePath(install.root() + "Logs/") + "\"",
         std::string("\"TRACEFILE\"=\"norvel.log\""), std::string("\"TRACELEVEL\"=dword:00000001"),
         std::string("\"TRACESTDOUT\"=dword:00000000"),
         std::string("\"TRACERUNTIMEUPDATE\"=dword:00000000")})
@@ -188,12 +188,12 @@ TEST_F(TraceLogTest, TheFileChangesWithTheDayAndLinesCarryTheirTime) {
   fiSetTraceClockFunction(&fakeClock);
   CFiTraceLogPtr log = start();
   ASSERT_TRUE(log->isInitialized());
-  const std::string dayOne = install.root() + "day/norvel.log.120426";
+  const std::string dayOne = testenv::nativePath(install.root() + "day/norvel.log.120426");
   EXPECT_EQ(dayOne, N(log->path()));
   log->trace(FI_TRACE_INFO, "before midnight");
   g_fakeNow = localTime(2026, 12, 5, 0);
   log->trace(FI_TRACE_INFO, "after midnight");
-  EXPECT_EQ(install.root() + "day/norvel.log.120526", N(log->path()));
+  EXPECT_EQ(testenv::nativePath(install.root() + "day/norvel.log.120526"), N(log->path()));
   EXPECT_EQ(1u, linesOf(testenv::readFile(dayOne)).size());
   EXPECT_NE(std::string::npos, testenv::readFile(dayOne).find("before midnight"));
   EXPECT_NE(std::string::npos, logText(log).find("after midnight"));

@@ -87,7 +87,7 @@ windows-deps: bootstrap
 # installation tree (build/windows/norvel-windows-x64.zip), and the test
 # programs make test-windows runs.
 WINDOWS_TARGETS = norvel quelbutil quelbpdk quelbctl symsim message_catalogs man_pages \
-  windows_platform_tests pipe_child sim_tests unit_tests
+  windows_platform_tests pipe_child sim_tests unit_tests e2e_tests
 WINDOWS_ZIP = build/windows/norvel-windows-x64.zip
 
 windows: windows-deps

@@ -34,9 +34,9 @@ const char* kUsage =
     "  show [--sid ID] [--devices] [--json] arrays, devices, pairs, sessions, hosts, masking\n"
     "  fault add KIND [--tool T] [--cmd C] [--sid ID] [--count N | --always] [--skip N]\n"
     "            [--msg 1-4|none] [--message TEXT] [--exit N] [--ms N] [--midway]\n"
-    "            [--after] [--bytes N]\n"
+    "            [--after] [--bytes N] [--file PATH]\n"
     "      KIND: gatekeeper, fail, hang, delay, truncate, noxml, crash, garbage, empty,\n"
-    "            huge, longline\n"
+    "            huge, longline, reply (prints the --file instead of its output)\n"
     "  fault add lock --sid ID [--lockn N] [--holder TEXT]\n"
     "  fault list [--json] | fault clear [ID]\n"
     "  log [--json] [--tool T] [--last N] | log --clear\n"
@@ -264,7 +264,7 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
   if (action != "add") throw UsageError("fault add|list|clear");
   AdminArgs a(args,
               {"--tool", "--cmd", "--sid", "--count", "--skip", "--msg", "--message", "--exit",
-               "--ms", "--lockn", "--holder", "--bytes"},
+               "--ms", "--lockn", "--holder", "--bytes", "--file"},
               {"--always", "--midway", "--after"});
   if (a.positional().size() != 1) throw UsageError("fault add needs one kind");
   std::string kind = a.positional()[0];
@@ -292,6 +292,15 @@ int cmdFault(Database& db, const std::vector<std::string>& rest) {
   if (f.remaining == 0) throw UsageError("--count must be at least 1");
   f.skip = a.number("--skip", 0);
   f.message = a.value("--message");
+  if (kind == "reply") {
+    // The reply is read now, so the file may go once the fault is set.
+    if (!a.has("--file")) throw UsageError("fault add reply needs --file PATH");
+    std::ifstream in(a.value("--file"), std::ios::binary);
+    if (!in) throw CliError("cannot read the reply file " + a.value("--file"));
+    std::ostringstream text;
+    text << in.rdbuf();
+    f.message = text.str();
+  }
   f.exitStatus = a.number("--exit", 0);
   if (f.exitStatus > 255) throw UsageError("--exit takes a status from 1 to 255");
   f.millis = a.number("--ms", kind == "delay" ? 1000 : 0);

@@ -4,8 +4,9 @@
 
 namespace symsim {
 
-const char* const kFaultKinds[] = {"gatekeeper", "fail",    "hang",  "delay", "truncate", "noxml",
-                                   "crash",      "garbage", "empty", "huge",  "longline", nullptr};
+const char* const kFaultKinds[] = {"gatekeeper", "fail",  "hang",    "delay", "truncate",
+                                   "noxml",      "crash", "garbage", "empty", "huge",
+                                   "longline",   "reply", nullptr};
 
 bool isFaultKind(const std::string& kind) {
   for (int i = 0; kFaultKinds[i]; ++i)

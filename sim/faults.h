@@ -29,6 +29,8 @@ namespace symsim {
 //               its normal output
 //   longline    the run prints one line of `millis` bytes (--bytes) before
 //               its normal output
+//   reply       the run makes its changes, then prints `message` (read from
+//               the file given with --file) in place of its output, status 0
 // A run that crashes or hangs has no exit status in the log.
 struct Fault {
   int64_t id = 0;

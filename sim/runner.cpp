@@ -212,6 +212,7 @@ int runTool(const Tool& tool, const std::vector<std::string>& args, const std::s
       r.out = "\nThe command completed, but its report could not be formatted.\n\n";
     if (r.status == 0 && faulted && fault.kind == "garbage") r.out = garbageBytes();
     if (r.status == 0 && faulted && fault.kind == "empty") r.out.clear();
+    if (r.status == 0 && faulted && fault.kind == "reply") r.out = fault.message;
     if (r.status == 0 && faulted && fault.kind == "huge") r.out = fillerLines(fault.millis) + r.out;
     if (r.status == 0 && faulted && fault.kind == "longline")
       r.out = std::string(static_cast<size_t>(fault.millis), 'x') + "\n" + r.out;

@@ -171,8 +171,9 @@ class QLB_PDK_EXPORT CFiConfigurationPathTool {
   // The registry key getInstallPath reads InstallDir64 from
   // ("SOFTWARE\Dravonel\Quelb", or its subkey of the consumer name).
   static tstring getInstallKey();
-  // The registry file, and why it exists but could not be used (empty
-  // when it was read or does not exist); for reports at start-up.
+  // The registry file ("" when the registry is the system's own, not a
+  // file), and why it exists but could not be used (empty when it was read
+  // or does not exist); for reports at start-up.
   static SFiConfigurationFault getRegistryFault(std::string& registryFile);
   // "ProgramFilesDir" / "ProgramFilesDir (x86)" of
   // HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion; "/opt"

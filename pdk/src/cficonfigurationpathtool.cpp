@@ -58,7 +58,7 @@ tstring CFiConfigurationPathTool::getInstallKey() {
 
 SFiConfigurationFault CFiConfigurationPathTool::getRegistryFault(std::string& registryFile) {
   const std::unique_ptr<CFiRegistry> registry = CFiRegistry::localMachine();
-  registryFile = registry->location();
+  registryFile = registry->isFile() ? registry->location() : std::string();
   return registry->fault();
 }
 

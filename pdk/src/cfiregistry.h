@@ -46,6 +46,8 @@ class QLB_PDK_EXPORT CFiRegistry {
   // Where the registry is, for reports: "HKEY_LOCAL_MACHINE" here, the
   // registry file on POSIX systems.
   virtual std::string location() const;
+  // Whether the registry is a file (location() its path): on POSIX systems.
+  virtual bool isFile() const { return false; }
   // Why the registry exists but cannot be used; empty here. A registry
   // file with a line its reader would skip is not read at all, and says
   // which line.

@@ -39,6 +39,7 @@ class QLB_PDK_EXPORT CFiRegistryPosix : public CFiRegistry {
 
   // The registry file.
   std::string location() const override { return registryFilePath(); }
+  bool isFile() const override { return true; }
   // Why the registry file exists but could not be used; empty when it was
   // read or does not exist.
   SFiConfigurationFault fault() const override { return m_file.fault(); }

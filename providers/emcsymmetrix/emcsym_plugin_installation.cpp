@@ -47,10 +47,13 @@ void CEmcSymPlugin::reportInstallation() {
   }
   const std::string key =
       "HKEY_LOCAL_MACHINE\\" + CFiStringTool::tstr2str(CFiConfigurationPathTool::getInstallKey());
-  std::string why = "the registry file " + registryFile;
+  // The system's registry (Windows) is always there; a registry file may
+  // be missing or unreadable, and another installation's may be chosen.
+  const bool file = !registryFile.empty();
+  std::string why = file ? "the registry file " + registryFile : std::string("the registry");
   if (!fault.empty())
     why += " cannot be used (" + describe(fault) + ")";
-  else if (CFiConfigurationPathTool::verify(CFiStringTool::str2tstr(registryFile)) != 0)
+  else if (file && CFiConfigurationPathTool::verify(CFiStringTool::str2tstr(registryFile)) != 0)
     why += " does not exist";
   else
     why += " has no value \"InstallDir64\" in the key [" + key + "]";
@@ -59,9 +62,8 @@ void CEmcSymPlugin::reportInstallation() {
       ", and the framework names no install root. The provider writes no configuration, trace "
       "or cache file and has no message texts. Name the installation directory as "
       "\"InstallDir64\" in the key [" +
-      key +
-      "] of the registry file, or point QUELB_REGISTRY at the registry file of an "
-      "installation.";
+      key + "] of the registry" +
+      (file ? " file, or point QUELB_REGISTRY at the registry file of an installation." : ".");
   // No trace: without an install path there is no trace file either.
   if (m_errorManager) m_errorManager->pushError(text.c_str(), QLB_SEV_ERROR);
 }

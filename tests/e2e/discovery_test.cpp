@@ -4,9 +4,6 @@
 // enumerations answer for the filters, flags and identities the framework
 // gives. Every list is freed with the utility library and the framework's
 // buffers must come back to where they started.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "loaded_provider.h"
 
 namespace {
@@ -252,14 +249,10 @@ TEST_F(Discovery, HostNodesCarryBarePortWwnsPerArray) {
             hosts(L""));
   EXPECT_EQ("symmask -sid 000190100011 list logins -output XML_ATTRIBUTE", ran().back());
 
-  // The simulator prints bare WWNs; a symmask of our own prints them as
-  // some arrays do, with separators.
-  const std::string symmask = sim.bin() + "/symmask";
-  ASSERT_EQ(0, ::unlink(symmask.c_str()));
-  testenv::writeFile(
-      symmask,
-      "#!/bin/sh\n"
-      "cat <<'EOF'\n"
+  // The simulator prints bare WWNs; made to reply as some arrays do, it
+  // prints them with separators.
+  sim.reply(
+      "--always --tool symmask",
       "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
       "<SymCLI_ML>\n"
       "  <Symmetrix symid=\"000190100011\">\n"
@@ -270,9 +263,7 @@ TEST_F(Discovery, HostNodesCarryBarePortWwnsPerArray) {
       "        awwn_port_name=\"hba1\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
       "    </Devmask_Login_Record>\n"
       "  </Symmetrix>\n"
-      "</SymCLI_ML>\n"
-      "EOF\n");
-  ASSERT_EQ(0, ::chmod(symmask.c_str(), 0755));
+      "</SymCLI_ML>\n");
   EXPECT_EQ("0: thishost@000190100011,10000000C9A00002,10000000c9a00001", hosts(L""));
 }
 

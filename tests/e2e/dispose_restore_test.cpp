@@ -2,8 +2,6 @@
 // simulator: the method the array says links each pair, the commands each
 // method runs and the states it leaves, and how arguments, flags and list
 // entries that cannot be used are answered.
-#include <unistd.h>
-
 #include <utility>
 
 #include "loaded_provider.h"
@@ -79,16 +77,17 @@ TEST_F(DisposeRestore, DisposeTakesTheMethodOfEachPairFromTheArray) {
 TEST_F(DisposeRestore, APairFileInADirectoryWithABlankReachesTheToolAsOneArgument) {
   start();
   force("clone 0040 00C0 Copied");
-  const std::string blank = pairFileDir.path() + "/with blank";
+  const std::string blank = testenv::nativePath(pairFileDir.path() + "/with blank");
   testenv::makeDirs(blank);
   {
-    testenv::ScopedEnv tmpdir("TMPDIR", blank.c_str());
+    testenv::ScopedEnv tmpdir(testenv::kTempDirVariable, blank.c_str());
     EXPECT_EQ(0, dispose("0040", "00C0"));
   }
-  EXPECT_EQ("0040 00C0", pairFileOf(kCloneFile + blank + "/", " terminate -symforce -noprompt"));
+  EXPECT_EQ("0040 00C0", pairFileOf(kCloneFile + blank + testenv::kPathSeparator,
+                                    " terminate -symforce -noprompt"));
   EXPECT_EQ(std::vector<std::string>(), sessions());
   EXPECT_EQ(std::vector<std::string>(), testenv::listDir(blank)) << "the pair file is gone";
-  EXPECT_EQ(0, ::rmdir(blank.c_str()));
+  testenv::removeTree(blank);
 }
 
 TEST_F(DisposeRestore, DisposeOfAPairThatIsNotSplitFailsAndLeavesItAlone) {

@@ -4,10 +4,6 @@
 // cannot be read), the message is a warning; where it fails, an error.
 // Also: retries are bounded per operation, and the bound is in the
 // message when it is reached.
-#include <sys/stat.h>
-
-#include <cstdio>
-
 #include <functional>
 
 #include "loaded_provider.h"
@@ -20,22 +16,16 @@ const char kBrokenXml[] =
 
 class FailureMessages : public e2etest::LoadedProvider {
  protected:
-  // Replaces a simulated tool by a script that prints `output` and exits 0,
-  // until restoreTools().
+  // Makes every run of a simulated tool print `output` and end with status
+  // 0, until restoreTools().
   void replaceTool(const std::string& tool, const std::string& output) {
-    const std::string path = sim.bin() + "/" + tool;
-    ASSERT_EQ(0, ::rename(path.c_str(), (path + ".real").c_str()));
-    testenv::writeFile(path, "#!/bin/sh\ncat <<'EOF'\n" + output + "EOF\n");
-    ASSERT_EQ(0, ::chmod(path.c_str(), 0755));
-    replaced.push_back(path);
+    replies.push_back(sim.reply("--always --tool " + tool, output));
   }
   void restoreTools() {
-    for (const std::string& path : replaced) {
-      EXPECT_EQ(0, ::rename((path + ".real").c_str(), path.c_str()));
-    }
-    replaced.clear();
+    for (const std::string& id : replies) sim.admin("fault clear " + id);
+    replies.clear();
   }
-  std::vector<std::string> replaced;
+  std::vector<std::string> replies;
   // The pushed catalog message that holds every part; "" when none does.
   const Pushed* pushedWith(const std::vector<std::string>& parts) const {
     for (const Pushed& p : pushed) {
@@ -67,15 +57,16 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
        },
        [this] { return std::stoi(enclosures(nullptr)); }, 0, QLB_SEV_WARNING,
        {"The storage sizes of array 000190100001 are reported as 0",
-        "symdisk\"  list  -sid 000190100001", "failed with exit status 3", "Disk listing refused"}},
+        std::string("symdisk") + testenv::kExeSuffix + "\"  list  -sid 000190100001", "failed with exit status 3", "Disk listing refused"}},
       {"a device listing that cannot be parsed",
        [this] { replaceTool("symdev", kBrokenXml); },
        [this] { return std::stoi(nodes(nullptr, 0x10)); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
-       {"symdev -sid 000190100001 -fibre -nobcv  list", "[parseXML] (", "<Device></Symmetrix>"}},
+       {std::string("symdev") + testenv::kExeSuffix + " -sid 000190100001 -fibre -nobcv  list",
+        "[parseXML] (", "<Device></Symmetrix>"}},
       {"an array listing that cannot be parsed",
        [this] { replaceTool("symcfg", kBrokenXml); },
        [this] { return std::stoi(enclosures(nullptr)); }, QLB_ERR_DELAYED_INIT,
-       QLB_SEV_ERROR, {"symcfg list", "[parseXML] ("}},
+       QLB_SEV_ERROR, {std::string("symcfg") + testenv::kExeSuffix + " list", "[parseXML] ("}},
       {"a removal that fails during deport",
        [this] {
          sim.admin("fault add fail --tool symmask --cmd remove --message \"Device busy\" "

@@ -3,10 +3,8 @@
 // this host's HBAs and for other hosts' by the four flags, how often the
 // masking view is refreshed, and what a host without HBAs, a device no HBA
 // can reach and a refresh that keeps failing are answered with.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cctype>
 
 #include "loaded_provider.h"
 
@@ -131,20 +129,17 @@ TEST_F(ImportDeport, AnAssignmentWwnInLowerCaseIsThisHostsHba) {
   start(kScenario);
   // The masking database answers with lower-case WWNs; the HBA list of this
   // host stays in upper case.
-  const std::string real = sim.dir() + "/real";
-  testenv::makeDirs(real);
-  ASSERT_EQ(0, ::symlink(testenv::symsimPath().c_str(), (real + "/symmaskdb").c_str()));
-  const std::string symmaskdb = sim.bin() + "/symmaskdb";
-  ASSERT_EQ(0, ::unlink(symmaskdb.c_str()));
-  testenv::writeFile(
-      symmaskdb,
-      "#!/bin/sh\n"
-      "out=$(SYMSIM_DB='" +
-          sim.db() + "' '" + real +
-          "/symmaskdb' \"$@\"); rc=$?\n"
-          "printf '%s\\n' \"$out\" | sed 's/port_wwn=\"\\([^\"]*\\)\"/port_wwn=\"\\L\\1\"/g'\n"
-          "exit $rc\n");
-  ASSERT_EQ(0, ::chmod(symmaskdb.c_str(), 0755));
+  std::string database = sim.run("symmaskdb", {"-sid", kArray, "-dev", "0080", "list", "assignment",
+                                               "-output", "XML_ATTRIBUTE"})
+                             .out;
+  const std::string attribute = "port_wwn=\"";
+  for (size_t at = database.find(attribute); at != std::string::npos;
+       at = database.find(attribute, at + 1)) {
+    for (size_t i = at + attribute.size(); i < database.size() && database[i] != '"'; ++i)
+      database[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(database[i])));
+  }
+  ASSERT_NE(std::string::npos, database.find("c9a00001")) << database;
+  sim.reply("--always --tool symmaskdb --cmd \"list assignment\"", database);
 
   EXPECT_EQ(0, deportDevice("0080", 0x10));
   EXPECT_EQ(1u,

@@ -1,10 +1,10 @@
 // LoadedProvider: base of end-to-end tests that drive libnorvel.so the way
-// the framework does, through dlopen (LoadLibrary on Windows) and the exported entry points, against
-// simulated arrays. It gives the test a private installation whose
-// norvel.conf names the simulator's tool directory and traces at level 6
-// (so traced lines reach the message callback), instant waits, a private
-// CLI lock, and a private TMPDIR for pair files. At the end it checks that
-// no pair file is left, that the framework's buffers are back where they
+// the framework does, through dlopen (LoadLibrary on Windows) and the
+// exported entry points, against simulated arrays. It gives the test a
+// private installation whose norvel.conf names the simulator's tool
+// directory and traces at level 6 (so traced lines reach the message
+// callback), instant waits, a private CLI lock, and a private temporary
+// directory for pair files. At the end it checks that no pair file is left, that the framework's buffers are back where they
 // started and that no child process is left.
 #ifndef NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 #define NORVEL_TESTS_E2E_LOADED_PROVIDER_H
@@ -289,7 +289,7 @@ class LoadedProvider : public ::testing::Test {
   simtest::SimEnv sim;
   // Made last, so that the directories above are not made inside it.
   testenv::TempDir pairFileDir{"norvel_pairfiles"};
-  testenv::ScopedEnv pairFileEnv{"TMPDIR", pairFileDir.path().c_str()};
+  testenv::ScopedEnv pairFileEnv{testenv::kTempDirVariable, pairFileDir.path().c_str()};
   std::unique_ptr<testenv::LoadedLibrary> library;
   qlb_pgn_table pgn = {};
   uint64_t liveBefore = 0;

@@ -31,14 +31,14 @@ TEST_F(Messages, APushedFailureReachesTheCallbackAndTheFailingThreadOnly) {
 
   ASSERT_EQ(1u, pushed.size());
   EXPECT_EQ(QLB_SEV_WARNING, pushed[0].severity);
-  EXPECT_EQ("norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im Verzeichnis \"" + missing +
-                "/\" gibt es kein symcfg.",
+  const std::string directory = missing + testenv::kPathSeparator;
+  const std::string symcfg = std::string("symcfg") + testenv::kExeSuffix;
+  EXPECT_EQ("norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im Verzeichnis \"" +
+                directory + "\" gibt es kein " + symcfg + ".",
             pushed[0].consumer.substr(0, pushed[0].consumer.find(". ") + 1));
-  EXPECT_EQ(
-      "norvel: The EMC SYMCLI tools were not found: there is no symcfg in the "
-      "directory \"" +
-          missing + "/\".",
-      pushed[0].fallback.substr(0, pushed[0].fallback.find(". ") + 1));
+  EXPECT_EQ("norvel: The EMC SYMCLI tools were not found: there is no " + symcfg +
+                " in the directory \"" + directory + "\".",
+            pushed[0].fallback.substr(0, pushed[0].fallback.find(". ") + 1));
 
   qlb_msg_info* last = nullptr;
   ASSERT_EQ(0, pgn.get_last_error(&last));
@@ -79,9 +79,8 @@ TEST_F(Messages, EntryPointsAreTracedToTheDaysFile) {
   std::vector<std::string> logs = testenv::listDir(install.root() + "Logs");
   ASSERT_EQ(1u, logs.size());
   char date[16];
-  time_t now = time(nullptr);
-  struct tm local;
-  strftime(date, sizeof date, "%m%d%y", localtime_r(&now, &local));
+  const std::time_t now = std::time(nullptr);
+  std::strftime(date, sizeof date, "%m%d%y", std::localtime(&now));
   EXPECT_EQ(std::string("norvel.log.") + date, logs[0]);
   std::string trace = testenv::readFile(install.root() + "Logs/" + logs[0]);
   for (const char* line : {"> Entering Function CEmcSymPlugin::init\n",

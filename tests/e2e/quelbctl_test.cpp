@@ -3,122 +3,24 @@
 // of SYMCLI failure the simulator injects reaches the user, and how bad
 // command lines are answered (status 1 for a failed operation, 2 for a
 // command line, 3 for a provider that cannot start).
-#include <gtest/gtest.h>
-#include <pty.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <string>
 
-#include "isolated_install.h"
-#include "sim_env.h"
-#include "test_env.h"
-
-extern char** environ;
+#include "quelbctl_fixture.h"
 
 namespace {
 
-const std::string kUdid = "UDID##EMC##SYMMETRIX##000190100001##";
-const std::string kSource = kUdid + "0041";
+using e2etest::contains;
+using e2etest::kSource;
+using e2etest::kUdid;
+using e2etest::strictlyEncoded;
 
 struct BadCall {
   std::vector<std::string> args;
   const char* message;
 };
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-// Valid JSON text in the way a strict reader wants it: UTF-8 throughout and
-// no raw control character but the line ends between tokens.
-bool strictlyEncoded(const std::string& text) {
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x20 && c != '\n') return false;
-    size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k)
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    i += length;
-  }
-  return true;
-}
-
-class Quelbctl : public ::testing::Test {
- protected:
-  void SetUp() override {
-    install.linkBuiltMessages();
-    testenv::writeFile(install.registry(),
-                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n\"InstallDir64\"=\"" +
-                           install.root() + "\"\n");
-    writeConfig(sim.bin());
-    sim.initDemo();
-  }
-  void TearDown() override {
-    EXPECT_EQ(std::vector<std::string>(), testenv::listDir(pairFileDir.path()))
-        << "pair files left behind";
-  }
-
-  void writeConfig(const std::string& symcli) {
-    testenv::makeDirs(install.root() + "ConfigFiles");
-    testenv::writeFile(install.configFile("norvel"),
-                       "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + symcli +
-                           "\"\n[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000001\n"
-                           "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000001\n");
-  }
-
-  std::vector<std::string> environment() const {
-    return {"QUELB_SLEEP_SCALE=0", "QUELB_CLI_LOCK_KEY=0", "TMPDIR=" + pairFileDir.path()};
-  }
-  // Standard output and error together.
-  simtest::ToolRun quelbctl(const std::vector<std::string>& arguments,
-                            const std::string& library = testenv::norvelLibraryPath()) {
-    std::vector<std::string> args = {"--lib", library};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    return simtest::runProgram(testenv::quelbctlPath(), args, environment());
-  }
-  // Standard output alone.
-  simtest::ToolRun quelbctlOut(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = {"-c", "exec \"$0\" \"$@\" 2>/dev/null",
-                                     testenv::quelbctlPath(), "--lib",
-                                     testenv::norvelLibraryPath()};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    return simtest::runProgram("/bin/sh", args, environment());
-  }
-  // Runs quelbctl and expects `status` and every text in its output.
-  void expect(const std::vector<std::string>& args, int status,
-              const std::vector<std::string>& texts) {
-    const simtest::ToolRun r = quelbctl(args);
-    EXPECT_EQ(status, r.status) << r.out;
-    for (const std::string& text : texts)
-      EXPECT_TRUE(contains(r.out, text)) << text << "\n" << r.out;
-  }
-  // The one JSON document of a --json run, checked to be strictly encoded.
-  simtest::Json json(const std::vector<std::string>& args, int status) {
-    std::vector<std::string> all = {"--json"};
-    all.insert(all.end(), args.begin(), args.end());
-    const simtest::ToolRun r = quelbctlOut(all);
-    EXPECT_EQ(status, r.status) << r.out;
-    EXPECT_TRUE(strictlyEncoded(r.out)) << r.out;
-    return simtest::parseJson(r.out);
-  }
-
-  // The SYMCLI runs logged after the start-up's discovery, "<tool> <args>"
-  // without the output option and with the pair-file path as "F".
-  std::vector<std::string> commands() const {
-    std::vector<std::string> lines;
-    for (const simtest::LoggedRun& run : simtest::loggedRuns(sim.admin("log --json")))
-      if (run.tool != "symcfg" && run.tool != "symcli" && run.tool != "symdisk")
-        lines.push_back(run.line("F"));
-    return lines;
-  }
-
-  testenv::IsolatedInstall install;
-  simtest::SimEnv sim;
-  testenv::TempDir pairFileDir{"norvel_pairfiles"};
-};
+class Quelbctl : public e2etest::QuelbctlFixture {};
 
 }  // namespace
 
@@ -134,7 +36,7 @@ TEST_F(Quelbctl, InfoHelpVersionAndALibraryWithoutEntryPoints) {
   expect({"--help"}, 0, {"exit status:", "QUELB_REGISTRY", "  snapshot     "});
 
   // A library without the entry points: one line, however many are missing.
-  const simtest::ToolRun r = quelbctl({"info"}, testenv::binaryDir() + "/lib/libquelbutil.so");
+  const simtest::ToolRun r = quelbctl({"info"}, testenv::quelbutilLibraryPath());
   EXPECT_EQ(3, r.status) << r.out;
   EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
   EXPECT_TRUE(contains(r.out, "it lacks 70 of the 70 entry points (norvel_fi_pgn_init,")) << r.out;
@@ -143,14 +45,14 @@ TEST_F(Quelbctl, InfoHelpVersionAndALibraryWithoutEntryPoints) {
 TEST_F(Quelbctl, ShowsBothLanguagesTheLastErrorAndWarnsOfAnUnknownLanguage) {
   const std::string missing = install.scratch("absent/");
   writeConfig(missing);
+  const std::string symcfg = std::string("symcfg") + testenv::kExeSuffix;
   const std::string german =
       "norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im Verzeichnis \"" + missing +
-      "\" gibt es kein symcfg.";
+      "\" gibt es kein " + symcfg + ".";
   expect({"--lang", "de", "--last-error", "info"}, 3,
          {"[warning] " + german,
-          "\n          norvel: The EMC SYMCLI tools were not found: there is no symcfg in the "
-          "directory \"" +
-              missing + "\".",
+          "\n          norvel: The EMC SYMCLI tools were not found: there is no " + symcfg +
+              " in the directory \"" + missing + "\".",
           "quelbctl: init returned 30: norvel: Der Symmetrix-Provider konnte nicht "
           "initialisiert werden.",
           "last error: " + german, "\n            norvel: The EMC SYMCLI tools were not"});
@@ -262,7 +164,8 @@ TEST_F(Quelbctl, ImportsEachSnapshotToThisHostWhenAsked) {
 // lock is released by the provider itself, and a hang is the runner's
 // tests' (it lasts the ten-minute time-out).
 TEST_F(Quelbctl, EachInjectedFaultShowsCommandExitStatusAndOutput) {
-  const std::string command = "/symdev\"  -sid 000190100001 -fibre -nobcv  list";
+  const std::string command =
+      std::string("symdev") + testenv::kExeSuffix + "\"  -sid 000190100001 -fibre -nobcv  list";
   const struct {
     std::vector<std::string> fault;
     int status;
@@ -277,7 +180,8 @@ TEST_F(Quelbctl, EachInjectedFaultShowsCommandExitStatusAndOutput) {
       {{"gatekeeper", "--msg", "none"}, 1, {command, "It printed nothing."}},
       {{"noxml"},
        1,
-       {"symdev -sid 000190100001 -fibre -nobcv  list", "ended with exit status 0, but its output",
+       {std::string("symdev") + testenv::kExeSuffix + " -sid 000190100001 -fibre -nobcv  list",
+        "ended with exit status 0, but its output",
         "The command completed, but its report could not be formatted."}},
       {{"truncate"}, 1, {"ended with exit status 0, but its output", "<?xml version=\"1.0\""}},
       {{"delay", "--ms", "1"}, 0, {}},
@@ -397,48 +301,4 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
                                     "EMC_TimeFinder_Snap)"))
       << unknown.out;
   EXPECT_EQ("[]", sim.admin("log --json").substr(0, 2)) << "no SYMCLI command ran";
-}
-
-// On a terminal the waits of a mirror snapshot show as one status line,
-// rewritten in place; elsewhere (every test above) nothing of it shows.
-TEST_F(Quelbctl, ShowsTheProgressOfAWaitOnATerminal) {
-  sim.admin("set copy_queries 3");
-  sim.admin("state --sid 000190100001 pair 0041 0081 Split");
-  std::vector<std::string> args = {testenv::quelbctlPath(),
-                                   "--lib",
-                                   testenv::norvelLibraryPath(),
-                                   "snapshot",
-                                   "--method",
-                                   "EMC_TimeFinder_Mirror",
-                                   kSource + "=0081"};
-  std::vector<std::string> env = environment();
-  for (char** e = environ; *e; ++e) env.push_back(*e);
-  std::vector<char*> argv, envp;
-  for (std::string& a : args) argv.push_back(&a[0]);
-  argv.push_back(nullptr);
-  for (std::string& e : env) envp.push_back(&e[0]);
-  envp.push_back(nullptr);
-  int terminal = -1;
-  struct winsize size = {};
-  size.ws_row = 24;
-  size.ws_col = 132;
-  const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, &size);
-  ASSERT_NE(-1, pid);
-  if (pid == 0) {
-    ::execve(argv[0], argv.data(), envp.data());
-    ::_exit(127);
-  }
-  std::string out;
-  char buffer[4096];
-  ssize_t got = 0;
-  while ((got = ::read(terminal, buffer, sizeof buffer)) > 0) out.append(buffer, got);
-  ::close(terminal);
-  int raw = 0;
-  ::waitpid(pid, &raw, 0);
-  EXPECT_EQ(0, WEXITSTATUS(raw)) << out;
-  EXPECT_TRUE(contains(out,
-                       "\rwaiting: symmir pairs to reach Synchronized: 0 of 1 done, pair 1 is "
-                       "SyncInProg"))
-      << out;
-  EXPECT_TRUE(contains(out, "\r\033[K")) << "the line is removed again";
 }

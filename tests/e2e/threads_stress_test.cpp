@@ -10,6 +10,7 @@
 // `make test-tsan`, which proves the shared state is guarded.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -135,7 +136,15 @@ class ThreadStress : public SnapshotTest {
     for (int round = 0; round < kRounds * 8; ++round) {
       const std::string next = install.configFile("norvel") + ".new";
       testenv::writeFile(next, configWithLevel(round % 2 ? 6 : 2));
-      ASSERT_EQ(0, std::rename(next.c_str(), install.configFile("norvel").c_str()));
+      // Windows refuses to replace a file while a reader has it open: the
+      // change is retried as an administrator would.
+      std::error_code failed;
+      for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::filesystem::rename(next, install.configFile("norvel"), failed);
+        if (!failed) break;
+        std::this_thread::yield();
+      }
+      ASSERT_FALSE(failed) << failed.message();
       std::this_thread::yield();
     }
   }

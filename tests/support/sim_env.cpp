@@ -7,8 +7,8 @@
 namespace simtest {
 
 ToolRun runProgram(const std::string& path, const std::vector<std::string>& args,
-                   const std::vector<std::string>& env) {
-  Child child(path, args, env);
+                   const std::vector<std::string>& env, Streams streams) {
+  Child child(path, args, env, streams);
   return child.finish();
 }
 
@@ -40,6 +40,14 @@ std::string SimEnv::admin(const std::string& args) const {
   ToolRun r = run("symsim", splitCommandLine(args));
   EXPECT_EQ(r.status, 0) << "symsim " << args << "\n" << r.out;
   return r.out;
+}
+
+std::string SimEnv::reply(const std::string& options, const std::string& output) const {
+  const std::string path = file("reply");
+  testenv::writeFile(path, output);
+  std::string id = admin("fault add reply " + options + " --file " + path);
+  while (!id.empty() && (id.back() == '\n' || id.back() == '\r')) id.pop_back();
+  return id;
 }
 
 void SimEnv::init(const std::string& scenario) const {

@@ -34,16 +34,20 @@ extern const int kCrashedStatus;
 // Processor seconds (user and system) of every child reaped so far.
 double childProcessorSeconds();
 
+// Which of a child's streams its pipe carries: standard output and error
+// merged, or standard output alone (standard error then goes nowhere).
+enum class Streams { kMerged, kOutputOnly };
+
 // A child started without waiting for it, its standard input empty, its
-// standard output and error merged into one pipe; the destructor kills and
-// reaps it. One implementation per platform: sim_env_posix.cpp (posix_spawn)
-// and sim_env_windows.cpp (CreateProcess).
+// standard output and error merged into one pipe (or its standard output
+// alone); the destructor kills and reaps it. One implementation per platform: sim_env_posix.cpp
+// (posix_spawn) and sim_env_windows.cpp (CreateProcess).
 class Child {
  public:
   // `env` entries ("NAME=value") are added to the child's environment;
   // SYMSIM_DB is removed from it.
   Child(const std::string& path, const std::vector<std::string>& args,
-        const std::vector<std::string>& env = {});
+        const std::vector<std::string>& env = {}, Streams streams = Streams::kMerged);
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
@@ -91,6 +95,10 @@ class SimEnv {
   ToolRun provider(const std::string& tool, const std::string& args) const;
   // Runs the administration command; fails the test when it fails.
   std::string admin(const std::string& args) const;
+  // Adds a reply fault: the runs that `options` select (symsim fault add
+  // options) print `output` instead of their own and end with status 0.
+  // Returns the fault's number.
+  std::string reply(const std::string& options, const std::string& output) const;
   // symsim init from a scenario text.
   void init(const std::string& scenario) const;
   void initDemo() const { admin("init --demo"); }
@@ -103,7 +111,7 @@ class SimEnv {
 
 // Runs a program directly; SYMSIM_DB is removed from its environment.
 ToolRun runProgram(const std::string& path, const std::vector<std::string>& args,
-                   const std::vector<std::string>& env = {});
+                   const std::vector<std::string>& env = {}, Streams streams = Streams::kMerged);
 
 }  // namespace simtest
 

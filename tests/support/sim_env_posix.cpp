@@ -54,7 +54,7 @@ std::vector<std::string> childEnvironment() {
 }  // namespace
 
 Child::Child(const std::string& path, const std::vector<std::string>& args,
-             const std::vector<std::string>& extra)
+             const std::vector<std::string>& extra, Streams streams)
     : process_(new Process) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -62,7 +62,10 @@ Child::Child(const std::string& path, const std::vector<std::string>& args,
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+  if (streams == Streams::kMerged)
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+  else
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   std::vector<std::string> env = childEnvironment();
   env.insert(env.end(), extra.begin(), extra.end());
   std::vector<char*> argv, envp;

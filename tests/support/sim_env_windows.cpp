@@ -80,7 +80,7 @@ struct Child::Process {
 };
 
 Child::Child(const std::string& path, const std::vector<std::string>& args,
-             const std::vector<std::string>& extra)
+             const std::vector<std::string>& extra, Streams streams)
     : process_(new Process) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE write = nullptr;
@@ -93,7 +93,11 @@ Child::Child(const std::string& path, const std::vector<std::string>& args,
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = input;
   startup.hStdOutput = write;
-  startup.hStdError = write;
+  HANDLE discard = streams == Streams::kMerged
+                       ? INVALID_HANDLE_VALUE
+                       : CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     &inherit, OPEN_EXISTING, 0, nullptr);
+  startup.hStdError = streams == Streams::kMerged ? write : discard;
   std::string line = quoted(path);
   for (const std::string& a : args) line += " " + quoted(a);
   std::string env = childEnvironment(extra);
@@ -103,6 +107,7 @@ Child::Child(const std::string& path, const std::vector<std::string>& args,
   const std::string failure = started ? "" : errorText("starting " + path);
   CloseHandle(write);
   if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+  if (discard != INVALID_HANDLE_VALUE) CloseHandle(discard);
   if (!started) {
     CloseHandle(process_->read);
     throw std::runtime_error(failure);

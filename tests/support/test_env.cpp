@@ -92,6 +92,7 @@ void copyTree(const std::string& from, const std::string& to) {
 std::string sourceDir() { return NORVEL_SOURCE_DIR; }
 std::string binaryDir() { return NORVEL_BINARY_DIR; }
 std::string norvelLibraryPath() { return NORVEL_LIB_PATH; }
+std::string quelbutilLibraryPath() { return QUELBUTIL_LIB_PATH; }
 std::string quelbctlPath() { return QUELBCTL_PATH; }
 std::string symsimPath() {
 #ifdef SYMSIM_PATH

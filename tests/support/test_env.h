@@ -96,6 +96,7 @@ extern const char* const kTempDirVariable;
 std::string sourceDir();
 std::string binaryDir();
 std::string norvelLibraryPath();
+std::string quelbutilLibraryPath();
 std::string quelbctlPath();
 std::string symsimPath();
 

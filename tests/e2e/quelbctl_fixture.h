@@ -1,0 +1,115 @@
+// The Quelbctl fixture: quelbctl run as a person runs it, against a private
+// installation and the simulator's demo arrays.
+#ifndef NORVEL_TESTS_E2E_QUELBCTL_FIXTURE_H
+#define NORVEL_TESTS_E2E_QUELBCTL_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "isolated_install.h"
+#include "sim_env.h"
+#include "test_env.h"
+
+namespace e2etest {
+
+inline const std::string kUdid = "UDID##EMC##SYMMETRIX##000190100001##";
+inline const std::string kSource = kUdid + "0041";
+
+inline bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Valid JSON text in the way a strict reader wants it: UTF-8 throughout and
+// no raw control character but the line ends between tokens.
+inline bool strictlyEncoded(const std::string& text) {
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 && c != '\n') return false;
+    size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
+class QuelbctlFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install.linkBuiltMessages();
+    testenv::writeFile(install.registry(),
+                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n\"InstallDir64\"=\"" +
+                           install.root() + "\"\n");
+    writeConfig(sim.bin());
+    sim.initDemo();
+  }
+  void TearDown() override {
+    EXPECT_EQ(std::vector<std::string>(), testenv::listDir(pairFileDir.path()))
+        << "pair files left behind";
+  }
+
+  void writeConfig(const std::string& symcli) {
+    testenv::makeDirs(install.root() + "ConfigFiles");
+    testenv::writeFile(install.configFile("norvel"),
+                       "[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + symcli +
+                           "\"\n[DEBUG_TRACE_INFO]\n\"TRACELEVEL\"=dword:00000001\n"
+                           "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000001\n");
+  }
+
+  std::vector<std::string> environment() const {
+    return {"QUELB_SLEEP_SCALE=0", "QUELB_CLI_LOCK_KEY=0",
+            std::string(testenv::kTempDirVariable) + "=" + pairFileDir.path()};
+  }
+  // Standard output and error together.
+  simtest::ToolRun quelbctl(const std::vector<std::string>& arguments,
+                            const std::string& library = testenv::norvelLibraryPath()) {
+    std::vector<std::string> args = {"--lib", library};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    return simtest::runProgram(testenv::quelbctlPath(), args, environment());
+  }
+  // Standard output alone.
+  simtest::ToolRun quelbctlOut(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = {"--lib", testenv::norvelLibraryPath()};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    return simtest::runProgram(testenv::quelbctlPath(), args, environment(),
+                               simtest::Streams::kOutputOnly);
+  }
+  // Runs quelbctl and expects `status` and every text in its output.
+  void expect(const std::vector<std::string>& args, int status,
+              const std::vector<std::string>& texts) {
+    const simtest::ToolRun r = quelbctl(args);
+    EXPECT_EQ(status, r.status) << r.out;
+    for (const std::string& text : texts)
+      EXPECT_TRUE(contains(r.out, text)) << text << "\n" << r.out;
+  }
+  // The one JSON document of a --json run, checked to be strictly encoded.
+  simtest::Json json(const std::vector<std::string>& args, int status) {
+    std::vector<std::string> all = {"--json"};
+    all.insert(all.end(), args.begin(), args.end());
+    const simtest::ToolRun r = quelbctlOut(all);
+    EXPECT_EQ(status, r.status) << r.out;
+    EXPECT_TRUE(strictlyEncoded(r.out)) << r.out;
+    return simtest::parseJson(r.out);
+  }
+
+  // The SYMCLI runs logged after the start-up's discovery, "<tool> <args>"
+  // without the output option and with the pair-file path as "F".
+  std::vector<std::string> commands() const {
+    std::vector<std::string> lines;
+    for (const simtest::LoggedRun& run : simtest::loggedRuns(sim.admin("log --json")))
+      if (run.tool != "symcfg" && run.tool != "symcli" && run.tool != "symdisk")
+        lines.push_back(run.line("F"));
+    return lines;
+  }
+
+  testenv::IsolatedInstall install;
+  simtest::SimEnv sim;
+  testenv::TempDir pairFileDir{"norvel_pairfiles"};
+};
+
+}  // namespace e2etest
+
+#endif  // NORVEL_TESTS_E2E_QUELBCTL_FIXTURE_H

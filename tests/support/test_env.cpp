@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <unicode/uclean.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 // Files and directories go through std::filesystem, which is the same on
 // both platforms; what differs (the temporary directory, environment,
@@ -26,9 +28,18 @@ TempDir::TempDir(const std::string& prefix) : path_(makeTempDir(prefix)) {}
 
 // A directory that stays names a file still open (on Windows, where an open
 // or mapped file cannot be deleted): a handle the code under test leaked.
+// Under Wine a child that has ended may hold its program file for a moment
+// longer while the machine is busy, so removal is tried for up to 5 s.
 TempDir::~TempDir() {
-  removeTree(path_);
-  if (fileExists(path_)) ADD_FAILURE() << "cannot remove " << path_ << ": is a file in it still open?";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    removeTree(path_);
+    if (!fileExists(path_)) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::string left;
+  for (const std::string& name : listDir(path_)) left += " " + name;
+  ADD_FAILURE() << "cannot remove " << path_ << " (left:" << left
+                << "): is a file in it still open?";
 }
 
 std::string TempDir::file(const std::string& name) const { return nativePath(path_ + "/" + name); }

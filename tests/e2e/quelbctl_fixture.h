@@ -40,9 +40,7 @@ class QuelbctlFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     install.linkBuiltMessages();
-    testenv::writeFile(install.registry(),
-                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n\"InstallDir64\"=\"" +
-                           install.root() + "\"\n");
+    install.writeRegistry();
     writeConfig(sim.bin());
     sim.initDemo();
   }

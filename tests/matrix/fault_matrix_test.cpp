@@ -263,9 +263,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
  protected:
   void SetUp() override {
     install.linkBuiltMessages();
-    testenv::writeFile(install.registry(),
-                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n\"InstallDir64\"=\"" +
-                           install.root() + "\"\n");
+    install.writeRegistry();
     testenv::makeDirs(install.root() + "ConfigFiles");
     // Few retries keep a command that always fails cheap; one second of
     // time-out ends a hang.

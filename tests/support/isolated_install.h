@@ -30,6 +30,11 @@ class IsolatedInstall {
   std::string configFile(const std::string& name) const {
     return nativePath(root_ + "ConfigFiles/" + name + ".conf");
   }
+  // Writes the registry file, naming root() as the installation directory.
+  void writeRegistry() const {
+    writeFile(registry_, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n\"InstallDir64\"=\"" +
+                             root_ + "\"\n");
+  }
   // A scratch path outside the install root.
   std::string scratch(const std::string& name) const { return dir_.file(name); }
 

@@ -237,10 +237,7 @@ TEST_F(InstallPath, ComesFromTheRegistryFileThenTheFrameworkRoot) {
   EXPECT_EQ(0, CFiConfigurationPathTool::verify(T(install.registry().c_str())));
 
   tstring directory, file;
-  testenv::writeFile(install.registry(),
-                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n"
-                     "\"InstallDir64\"=\"" +
-                         install.root() + "\"\n");
+  install.writeRegistry();
   CFiConfigurationPathTool::getTraceFileInfo(T("norvel"), directory, file);
   EXPECT_EQ(install.root() + "Logs/", N(directory));
   EXPECT_EQ("norvel.log", N(file));

@@ -79,8 +79,7 @@ double ownSecondsOfZombie(pid_t pid) {
   unsigned long long utime = 0;
   unsigned long long stime = 0;
   // Fields 3 to 13 skipped, then utime and stime.
-  if (std::sscanf(p, " %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu %llu", &utime,
-                  &stime) != 2)
+  if (std::sscanf(p, " %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu %llu", &utime, &stime) != 2)
     return -1;
   return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }

@@ -92,7 +92,8 @@ double realNow() {
   FILETIME ft;
   GetSystemTimeAsFileTime(&ft);
   // 100-ns intervals since 1601-01-01.
-  unsigned long long t = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  unsigned long long t =
+      (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
   return static_cast<double>(t - 116444736000000000ULL) / 1e7;
 }
 

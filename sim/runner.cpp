@@ -52,8 +52,6 @@ bool readPairFile(const std::string& path, std::string* text) {
   return true;
 }
 
-
-
 // Bytes that are neither text nor XML: control characters, NULs and
 // sequences that are not UTF-8, over a few lines.
 std::string garbageBytes() {

@@ -47,9 +47,8 @@ int runEnclosures(Session& session, const CommandArguments& parsed) {
       session.json() ? &session.result().set("enclosures", JsonValue::array()) : nullptr;
   for (const qlb_enclosure_node_list* e = list; e; e = e->el_next) {
     if (!items) {
-      table.add({narrow(e->el_id), narrow(e->el_name), narrow(e->el_vendor),
-                 narrow(e->el_product), narrow(e->el_provider_name),
-                 formatBytes(e->el_available, session.human()),
+      table.add({narrow(e->el_id), narrow(e->el_name), narrow(e->el_vendor), narrow(e->el_product),
+                 narrow(e->el_provider_name), formatBytes(e->el_available, session.human()),
                  formatBytes(e->el_total, session.human())});
       continue;
     }

@@ -1,6 +1,5 @@
 #include "lifecycle_commands.h"
 
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>

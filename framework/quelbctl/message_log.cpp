@@ -78,7 +78,7 @@ void MessageLog::receive(qlb_init_rec*, const wchar_t* consumerText, const wchar
   // is dropped before it is converted.
   if (isBlank(consumerText) && !log.usesTracedLine(defaultText, severity)) return;
   log.handle(withoutTrailingLineEnds(narrow(consumerText)),
-                    withoutTrailingLineEnds(narrow(defaultText)), severity);
+             withoutTrailingLineEnds(narrow(defaultText)), severity);
 }
 
 void MessageLog::configure(bool quiet, int verbosity, bool json, bool progress) {

@@ -20,7 +20,7 @@ bool ProviderLibrary::load(const std::string& path, const std::string& prefix) {
 #define RESOLVE(op)                                          \
   {                                                          \
     std::string name = prefix + "_fi_pgn_" #op;              \
-    void* symbol = host::librarySymbol(m_handle, name);       \
+    void* symbol = host::librarySymbol(m_handle, name);      \
     if (!symbol) m_missing.push_back(name);                  \
     m_table.op = reinterpret_cast<qlb_pgn_##op##_t>(symbol); \
   }

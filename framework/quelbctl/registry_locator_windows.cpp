@@ -49,8 +49,9 @@ bool RegistryLocator::locate() {
   if (readString(key, L"InstallDir64", m_installDir) && !m_installDir.empty()) return true;
   m_installDir = environment("QUELB_INSTALL_ROOT");
   if (!m_installDir.empty()) return true;
-  m_error = "the registry names no installation directory: add the string value InstallDir64 "
-            "(the installation directory, ending in \\) to HKEY_LOCAL_MACHINE\\" +
-            boundedtext::wideToUtf8(key.c_str()) + " or set QUELB_INSTALL_ROOT";
+  m_error =
+      "the registry names no installation directory: add the string value InstallDir64 "
+      "(the installation directory, ending in \\) to HKEY_LOCAL_MACHINE\\" +
+      boundedtext::wideToUtf8(key.c_str()) + " or set QUELB_INSTALL_ROOT";
   return false;
 }

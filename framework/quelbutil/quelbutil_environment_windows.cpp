@@ -15,8 +15,8 @@ std::string environment(const char* name) {
   std::vector<wchar_t> value(256);
   while (true) {
     SetLastError(ERROR_SUCCESS);
-    DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(),
-                                           static_cast<DWORD>(value.size()));
+    DWORD length =
+        GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
     if (length == 0) return std::string();  // unset, or set to the empty text
     if (length < value.size()) return boundedtext::wideToUtf8(value.data(), length);
     value.resize(length);  // the size it needs, terminator included

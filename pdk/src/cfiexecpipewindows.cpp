@@ -91,10 +91,9 @@ DWORD CFiExecPipeWindows::waitMs(uint32_t timeoutSec) const {
 
 DWORD CFiExecPipeWindows::GetNamedPipeHandles(const std::string& name, HANDLE& client,
                                               HANDLE& server, SECURITY_ATTRIBUTES& security) {
-  server = CreateNamedPipeA(name.c_str(),
-                            PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | WRITE_DAC | WRITE_OWNER,
-                            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 4, 0, 0, 3000,
-                            &security);
+  server = CreateNamedPipeA(
+      name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | WRITE_DAC | WRITE_OWNER,
+      PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 4, 0, 0, 3000, &security);
   if (server == INVALID_HANDLE_VALUE) {
     m_lastWinError = GetLastError();
     trace(FI_TRACE_ERROR,
@@ -103,9 +102,9 @@ DWORD CFiExecPipeWindows::GetNamedPipeHandles(const std::string& name, HANDLE& c
           static_cast<int>(m_lastWinError), systemText(m_lastWinError).c_str());
     return m_lastWinError;
   }
-  client = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, &security, OPEN_EXISTING,
-                       FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_READONLY,
-                       nullptr);
+  client =
+      CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, &security, OPEN_EXISTING,
+                  FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_READONLY, nullptr);
   if (client == INVALID_HANDLE_VALUE) {
     m_lastWinError = GetLastError();
     trace(FI_TRACE_ERROR,
@@ -128,8 +127,7 @@ int CFiExecPipeWindows::ExecPipe(const std::string& command, const std::string& 
   security.bInheritHandle = TRUE;
 
   const std::string inputName = uniqueName("\\\\.\\pipe\\CFiExecPipeWindows_InputPipeName", this);
-  const std::string outputName =
-      uniqueName("\\\\.\\pipe\\CFiExecPipeWindows_OutputPipeName", this);
+  const std::string outputName = uniqueName("\\\\.\\pipe\\CFiExecPipeWindows_OutputPipeName", this);
   HANDLE outClient = INVALID_HANDLE_VALUE;  // parent reads (first, inheritable)
   HANDLE outServer = INVALID_HANDLE_VALUE;  // child's standard output
   HANDLE errServer = INVALID_HANDLE_VALUE;  // child's standard error
@@ -200,9 +198,8 @@ int CFiExecPipeWindows::ExecPipe(const std::string& command, const std::string& 
   }
 }
 
-int CFiExecPipeWindows::CreateChildProcess(const std::string& command, HANDLE input,
-                                           HANDLE output, HANDLE error,
-                                           const std::string& workDir) {
+int CFiExecPipeWindows::CreateChildProcess(const std::string& command, HANDLE input, HANDLE output,
+                                           HANDLE error, const std::string& workDir) {
   STARTUPINFOW startup;
   ZeroMemory(&startup, sizeof startup);
   startup.cb = sizeof startup;
@@ -219,12 +216,11 @@ int CFiExecPipeWindows::CreateChildProcess(const std::string& command, HANDLE in
   const std::wstring directory = boundedtext::utf8ToWide(workDir);
   const DWORD flags = CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | NORMAL_PRIORITY_CLASS;
   const wchar_t* cwd = workDir.empty() ? nullptr : directory.c_str();
-  BOOL created =
-      valid(m_token)
-          ? CreateProcessAsUserW(m_token, nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                 flags, nullptr, cwd, &startup, &process)
-          : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                           cwd, &startup, &process);
+  BOOL created = valid(m_token)
+                     ? CreateProcessAsUserW(m_token, nullptr, commandLine.data(), nullptr, nullptr,
+                                            TRUE, flags, nullptr, cwd, &startup, &process)
+                     : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags,
+                                      nullptr, cwd, &startup, &process);
   if (!created) {
     DWORD code = GetLastError();
     trace(FI_TRACE_ERROR, "Failed to create child process");
@@ -237,8 +233,7 @@ int CFiExecPipeWindows::CreateChildProcess(const std::string& command, HANDLE in
   return 0;
 }
 
-void CFiExecPipeWindows::FlushHandles(HANDLE& h1, HANDLE& h2, HANDLE& h3, HANDLE& h4,
-                                      HANDLE& h5) {
+void CFiExecPipeWindows::FlushHandles(HANDLE& h1, HANDLE& h2, HANDLE& h3, HANDLE& h4, HANDLE& h5) {
   closeHandle(h1);
   closeHandle(h2);
   closeHandle(h3);
@@ -264,8 +259,7 @@ HANDLE CFiExecPipeWindows::Impersonate() {
     return network;
   unsigned char tokenUser[512];
   DWORD size = 0;
-  bool haveSid =
-      GetTokenInformation(network, TokenUser, tokenUser, sizeof tokenUser, &size) != 0;
+  bool haveSid = GetTokenInformation(network, TokenUser, tokenUser, sizeof tokenUser, &size) != 0;
   CloseHandle(network);
   if (haveSid) {
     PSID sid = reinterpret_cast<TOKEN_USER*>(tokenUser)->User.Sid;
@@ -274,8 +268,8 @@ HANDLE CFiExecPipeWindows::Impersonate() {
     LSA_OBJECT_ATTRIBUTES attributes;
     ZeroMemory(&attributes, sizeof attributes);
     LSA_HANDLE policy = nullptr;
-    if (LsaOpenPolicy(nullptr, &attributes, POLICY_LOOKUP_NAMES | POLICY_CREATE_ACCOUNT,
-                      &policy) == 0) {
+    if (LsaOpenPolicy(nullptr, &attributes, POLICY_LOOKUP_NAMES | POLICY_CREATE_ACCOUNT, &policy) ==
+        0) {
       m_policy = policy;
       bool hasRight = false;
       PLSA_UNICODE_STRING rights = nullptr;
@@ -395,8 +389,7 @@ int CFiExecPipeWindows::fillBuffer(DWORD wait) {
   return 1;
 }
 
-int CFiExecPipeWindows::ReadLine(char* buf, std::size_t size, int& timedOut,
-                                 uint32_t timeoutSec) {
+int CFiExecPipeWindows::ReadLine(char* buf, std::size_t size, int& timedOut, uint32_t timeoutSec) {
   timedOut = 0;
   if (!buf || size == 0) return 0;
   buf[0] = '\0';

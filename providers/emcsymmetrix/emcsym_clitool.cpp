@@ -340,8 +340,8 @@ void CEmcSymCliTool::chargeRetryTime(std::chrono::steady_clock::time_point from)
 void CEmcSymCliTool::retryBoundReached() const {
   const size_t kShownLines = 10;
   const Lines& output = m_lastFailure.getOutput();
-  const Lines shown(output.begin(), output.begin() + static_cast<long>(std::min(
-                                                         output.size(), kShownLines)));
+  const Lines shown(output.begin(),
+                    output.begin() + static_cast<long>(std::min(output.size(), kShownLines)));
   const std::string where = "the operation stopped retrying after " + m_retryBudget.describe() +
                             "; the last failed command was [" + m_lastFailure.getCommand() +
                             "], exit status " + std::to_string(m_lastFailure.getExitStatus()) +
@@ -357,7 +357,8 @@ void CEmcSymCliTool::recordFailure(const EEmcSymCliFailure& failure) {
 }
 
 void CEmcSymCliTool::recordUnreadable(const std::wstring& command, const Lines& output) {
-  recordFailure(EEmcSymCliFailure(EFiExecPipe(fullCommand(command), QLB_EXEC_PIPE_SUCCESS), output));
+  recordFailure(
+      EEmcSymCliFailure(EFiExecPipe(fullCommand(command), QLB_EXEC_PIPE_SUCCESS), output));
 }
 
 void CEmcSymCliTool::releaseGatekeeperLocks() {
@@ -421,9 +422,10 @@ CEmcSymCliTool::LockMap CEmcSymCliTool::symCfgGetLockList() {
     const std::vector<SEmcSymArrayInfo> arrays = getSymmetrixList();
     for (const SEmcSymArrayInfo& array : arrays) {
       Lines output;
-      execSymCLI(toolCommand(emcsym::kSymCfg, emcsym::sidArgument(array.symid, L"[symCfgGetLockList]") +
-                                                  " -lock list " + getOutputFormatSuffix()),
-                 output, false, false, DEFAULT_TIMEOUT_SEC);
+      execSymCLI(
+          toolCommand(emcsym::kSymCfg, emcsym::sidArgument(array.symid, L"[symCfgGetLockList]") +
+                                           " -lock list " + getOutputFormatSuffix()),
+          output, false, false, DEFAULT_TIMEOUT_SEC);
       size_t first = 0;
       while (first < output.size() && CFiStringTool::trim(output[first]).empty()) {
         trace(FI_TRACE_DETAIL, "Deleting first empty line of XML output");
@@ -449,10 +451,11 @@ CEmcSymCliTool::LockMap CEmcSymCliTool::symCfgGetLockList() {
 int CEmcSymCliTool::symCfgReleaseLock(const std::string& symid, int lockNumber) {
   trace(FI_TRACE_WARNING, "Releasing lock %d for symmetrix %s.", lockNumber, symid.c_str());
   Lines output;
-  return execSymCLI(toolCommand(emcsym::kSymCfg, emcsym::sidArgument(symid, L"[symCfgReleaseLock]") +
-                                                     " -noprompt -lockn " +
-                                                     std::to_string(lockNumber) + " release "),
-                    output, false, false, DEFAULT_TIMEOUT_SEC);
+  return execSymCLI(
+      toolCommand(emcsym::kSymCfg, emcsym::sidArgument(symid, L"[symCfgReleaseLock]") +
+                                       " -noprompt -lockn " + std::to_string(lockNumber) +
+                                       " release "),
+      output, false, false, DEFAULT_TIMEOUT_SEC);
 }
 
 int CEmcSymCliTool::execSymCLIStatus(const std::wstring& command, Lines& output) {

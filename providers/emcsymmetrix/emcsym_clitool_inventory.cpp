@@ -42,7 +42,7 @@ int CEmcSymCliTool::getSymmetrixSize(const std::string& symid, uint64_t& availab
   totalMegabytes = 0;
   const std::wstring command =
       toolCommand(emcsym::kSymDisk, " list " + emcsym::sidArgument(symid, L"[getSymmetrixSize]") +
-                                      getOutputFormatSuffix());
+                                        getOutputFormatSuffix());
   Lines output;
   const int result = execSymCLIStatus(command, output);
   if (result != 0) {
@@ -149,8 +149,9 @@ void CEmcSymCliTool::getSymDevList(const std::string& symid, std::deque<SEmcSymD
                                    bool verbose) {
   devices.clear();
   const std::wstring command =
-      toolCommand(emcsym::kSymDev, emcsym::sidArgument(symid, L"[getSymDevList]") + (verbose ? " -v " : " -fibre -nobcv ") +
-                                       " list " + getOutputFormatSuffix());
+      toolCommand(emcsym::kSymDev, emcsym::sidArgument(symid, L"[getSymDevList]") +
+                                       (verbose ? " -v " : " -fibre -nobcv ") + " list " +
+                                       getOutputFormatSuffix());
   Lines output;
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   CEmcSymDevShowHandler handler;
@@ -159,10 +160,10 @@ void CEmcSymCliTool::getSymDevList(const std::string& symid, std::deque<SEmcSymD
 }
 
 SEmcSymDevInfo CEmcSymCliTool::getSymDev(const std::string& symid, const std::string& devName) {
-  const std::wstring command =
-      toolCommand(emcsym::kSymDev, emcsym::sidArgument(symid, L"[getSymDev]") + " show " +
-                                       emcsym::checkedName(emcsym::NAME_DEVICE, devName, L"[getSymDev]") +
-                                       getOutputFormatSuffix());
+  const std::wstring command = toolCommand(
+      emcsym::kSymDev, emcsym::sidArgument(symid, L"[getSymDev]") + " show " +
+                           emcsym::checkedName(emcsym::NAME_DEVICE, devName, L"[getSymDev]") +
+                           getOutputFormatSuffix());
   Lines output;
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   // Output that cannot be read fails the call: an empty record would let
@@ -181,11 +182,10 @@ std::vector<SEmcSymAssignment> CEmcSymCliTool::getDevAssignmentMap(const std::st
                                                                    bool* unread) {
   if (unread) *unread = false;
   const std::wstring command =
-      toolCommand(emcsym::kSymMaskDb, emcsym::sidArgument(symid, L"[getDevAssignmentMap]") + " -dev " +
-                                          emcsym::checkedName(emcsym::NAME_DEVICE, devName,
-                                                              L"[getDevAssignmentMap]") +
-                                          " list assignment " +
-                                          getOutputFormatSuffix());
+      toolCommand(emcsym::kSymMaskDb,
+                  emcsym::sidArgument(symid, L"[getDevAssignmentMap]") + " -dev " +
+                      emcsym::checkedName(emcsym::NAME_DEVICE, devName, L"[getDevAssignmentMap]") +
+                      " list assignment " + getOutputFormatSuffix());
   Lines output;
   const int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
   if (result != 0) {

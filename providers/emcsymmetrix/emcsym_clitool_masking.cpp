@@ -196,9 +196,8 @@ std::vector<std::string> CEmcSymCliTool::symGetHbaList(const std::string& symid,
 std::vector<SEmcSymDirectorPort> CEmcSymCliTool::symGetDirectorPortList(
     const std::string& symid, const std::string& hostName) {
   const std::wstring command =
-      toolCommand(emcsym::kSymCfg,
-                  sidArgument(symid, L"[symGetDirectorPortList]") +
-                      " list -connections -sorthost " + getOutputFormatSuffix());
+      toolCommand(emcsym::kSymCfg, sidArgument(symid, L"[symGetDirectorPortList]") +
+                                       " list -connections -sorthost " + getOutputFormatSuffix());
   Lines output;
   const int result = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
   if (result != 0) {
@@ -382,12 +381,12 @@ int CEmcSymCliTool::symMaskAdd(const SEmcSymDevInfo& device,
         }
         const wchar_t* const operation = L"[symMaskAdd]";
         const std::wstring command = toolCommand(
-            emcsym::kSymMask,
-            sidArgument(device.symid, operation) + " -wwn " +
-                checkedName(emcsym::NAME_WWN, wwn, operation) + " -dir " +
-                checkedName(emcsym::NAME_DIRECTOR, director.first, operation) + " -port " +
-                checkedName(emcsym::NAME_PORT, port, operation) + " -noprompt" + " add devs " +
-                checkedName(emcsym::NAME_DEVICE, device.devName, operation));
+            emcsym::kSymMask, sidArgument(device.symid, operation) + " -wwn " +
+                                  checkedName(emcsym::NAME_WWN, wwn, operation) + " -dir " +
+                                  checkedName(emcsym::NAME_DIRECTOR, director.first, operation) +
+                                  " -port " + checkedName(emcsym::NAME_PORT, port, operation) +
+                                  " -noprompt" + " add devs " +
+                                  checkedName(emcsym::NAME_DEVICE, device.devName, operation));
         bool gatekeeperFailed = false;
         const int result = runMaskAdd(command, &gatekeeperFailed);
         if (gatekeeperFailed) return result;
@@ -418,8 +417,8 @@ int CEmcSymCliTool::symMaskRemove(const SEmcSymAssignment& assignment, const cha
       sidArgument(assignment.symid, operation) + " -wwn " +
           checkedName(emcsym::NAME_WWN, assignment.portWwn, operation) + " -dir " +
           checkedName(emcsym::NAME_DIRECTOR, assignment.director, operation) + " -port " +
-          checkedName(emcsym::NAME_PORT, assignment.port, operation) + " -force" +
-          " remove devs " + checkedName(emcsym::NAME_DEVICE, assignment.devNumber, operation));
+          checkedName(emcsym::NAME_PORT, assignment.port, operation) + " -force" + " remove devs " +
+          checkedName(emcsym::NAME_DEVICE, assignment.devNumber, operation));
   Lines output;
   const int removed = execSymCLI(command, output, false, true, DEFAULT_TIMEOUT_SEC);
   // The cause of a failed remove, before the refresh's runs replace it.
@@ -439,9 +438,8 @@ int CEmcSymCliTool::symMaskRefresh(const std::string& symid) {
   const SEmcSymTuningParams params = emcsym::readTuningParams(m_traceLog);
   const unsigned long delayMs = static_cast<unsigned long>(params.lockRetryDelayInSec) * 1000UL;
   const std::wstring command = toolCommand(
-      emcsym::kSymMask,
-      (symid.empty() ? std::string() : sidArgument(symid, L"[symMaskRefresh]")) +
-          " refresh -noprompt");
+      emcsym::kSymMask, (symid.empty() ? std::string() : sidArgument(symid, L"[symMaskRefresh]")) +
+                            " refresh -noprompt");
   Lines output;
   trace(FI_TRACE_INFO, "Running symmask refresh command");
   // Inside another command's retries the refresh runs once.

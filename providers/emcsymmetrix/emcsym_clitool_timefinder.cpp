@@ -49,7 +49,7 @@ int CEmcSymCliTool::runPerArray(const char* tool, const PairFileMap& pairFiles,
     Lines output;
     const int result =
         execSymCLI(toolCommand(tool, emcsym::sidArgument(entry.first, L"[runPerArray]") +
-                                          emcsym::fileArgument(entry.second) + action),
+                                         emcsym::fileArgument(entry.second) + action),
                    output, throwOnError, true, DEFAULT_TIMEOUT_SEC);
     if (result != 0) failed = result;
   }
@@ -63,9 +63,9 @@ void CEmcSymCliTool::symSnapCreate(const PairFileMap& pairFiles) {
                            " create" + emcsym::sidArgument(entry.first, L"[symSnapCreate]") +
                                emcsym::fileArgument(entry.second) + " -noprompt"),
                output, true, true, DEFAULT_TIMEOUT_SEC);
-    execSymCLI(toolCommand(emcsym::kSymSnap, " activate" +
-                                                 emcsym::sidArgument(entry.first, L"[symSnapCreate]") +
-                                                 emcsym::fileArgument(entry.second) + " -noprompt"),
+    execSymCLI(toolCommand(emcsym::kSymSnap,
+                           " activate" + emcsym::sidArgument(entry.first, L"[symSnapCreate]") +
+                               emcsym::fileArgument(entry.second) + " -noprompt"),
                output, true, true, DEFAULT_TIMEOUT_SEC);
   }
 }
@@ -99,9 +99,9 @@ bool CEmcSymCliTool::queryFirstState(const char* tool, const std::string& symid,
                                      const std::string& pairFile, std::string& state,
                                      std::string& progress) {
   progress.clear();
-  const std::wstring command = toolCommand(
-      tool, emcsym::sidArgument(symid, L"[queryFirstState]") + emcsym::fileArgument(pairFile) +
-                " query " + getOutputFormatSuffix());
+  const std::wstring command =
+      toolCommand(tool, emcsym::sidArgument(symid, L"[queryFirstState]") +
+                            emcsym::fileArgument(pairFile) + " query " + getOutputFormatSuffix());
   Lines output;
   execSymCLI(command, output, true, true, DEFAULT_TIMEOUT_SEC);
   const std::string name(tool);
@@ -333,10 +333,9 @@ void CEmcSymCliTool::restoreFromCopy(const std::wstring& splitType, const PairFi
     trace(FI_TRACE_INFO, "Running restore operation with timeout =%d",
           static_cast<int>(timeoutSec));
     Lines output;
-    execSymCLI(
-        toolCommand(tool, emcsym::sidArgument(entry.first, L"[restoreFromCopy]") +
-                              emcsym::fileArgument(entry.second) + " restore -noprompt"),
-        output, true, true, timeoutSec);
+    execSymCLI(toolCommand(tool, emcsym::sidArgument(entry.first, L"[restoreFromCopy]") +
+                                     emcsym::fileArgument(entry.second) + " restore -noprompt"),
+               output, true, true, timeoutSec);
   }
 
   if (clone) {

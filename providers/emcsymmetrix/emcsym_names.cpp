@@ -51,24 +51,36 @@ bool isWwn(const std::string& value) {
 
 const char* kindName(NameKind kind) {
   switch (kind) {
-    case NAME_SYMID: return "Symmetrix ID";
-    case NAME_DEVICE: return "device name";
-    case NAME_DIRECTOR: return "director";
-    case NAME_PORT: return "port";
-    case NAME_WWN: return "WWN";
-    case NAME_HOST: return "host name";
+    case NAME_SYMID:
+      return "Symmetrix ID";
+    case NAME_DEVICE:
+      return "device name";
+    case NAME_DIRECTOR:
+      return "director";
+    case NAME_PORT:
+      return "port";
+    case NAME_WWN:
+      return "WWN";
+    case NAME_HOST:
+      return "host name";
   }
   return "value";
 }
 
 const char* formText(NameKind kind) {
   switch (kind) {
-    case NAME_SYMID: return "12 decimal digits";
-    case NAME_DEVICE: return "1 to 8 hexadecimal digits";
-    case NAME_DIRECTOR: return "a director such as 04A or FA-4A";
-    case NAME_PORT: return "1 to 3 decimal digits";
-    case NAME_WWN: return "a WWN of 16 or 32 hexadecimal digits";
-    case NAME_HOST: return "a host name of letters, digits, \".\", \"-\" and \"_\"";
+    case NAME_SYMID:
+      return "12 decimal digits";
+    case NAME_DEVICE:
+      return "1 to 8 hexadecimal digits";
+    case NAME_DIRECTOR:
+      return "a director such as 04A or FA-4A";
+    case NAME_PORT:
+      return "1 to 3 decimal digits";
+    case NAME_WWN:
+      return "a WWN of 16 or 32 hexadecimal digits";
+    case NAME_HOST:
+      return "a host name of letters, digits, \".\", \"-\" and \"_\"";
   }
   return "valid";
 }
@@ -99,11 +111,16 @@ std::string shown(const std::string& value) {
 bool isValidName(NameKind kind, const std::string& value) {
   const size_t n = value.size();
   switch (kind) {
-    case NAME_SYMID: return n == 12 && allOf(value, 0, n, isdigit);
-    case NAME_DEVICE: return n >= 1 && n <= 8 && allOf(value, 0, n, isxdigit);
-    case NAME_DIRECTOR: return isDirector(value);
-    case NAME_PORT: return n >= 1 && n <= 3 && allOf(value, 0, n, isdigit);
-    case NAME_WWN: return isWwn(value);
+    case NAME_SYMID:
+      return n == 12 && allOf(value, 0, n, isdigit);
+    case NAME_DEVICE:
+      return n >= 1 && n <= 8 && allOf(value, 0, n, isxdigit);
+    case NAME_DIRECTOR:
+      return isDirector(value);
+    case NAME_PORT:
+      return n >= 1 && n <= 3 && allOf(value, 0, n, isdigit);
+    case NAME_WWN:
+      return isWwn(value);
     case NAME_HOST:
       return n >= 1 && n <= 255 && std::isalnum(static_cast<unsigned char>(value[0])) &&
              allOf(value, 0, n, isHostCharacter);

@@ -74,14 +74,13 @@ void CEmcSymPlugin::pushCliFailure(const char* messageId, qlb_eseverity severity
                                    const char* kind, const std::string& device,
                                    const std::string& array, const std::string& other,
                                    const EEmcSymCliFailure& failure) {
-  pushMessage(messageId, severity, line,
-              {CFiIcuMessage::text(kind), CFiIcuMessage::text(device), CFiIcuMessage::text(array),
-               CFiIcuMessage::text(other),
-               CFiIcuMessage::text(fiExecPipeCodeName(failure.getCode())),
-               CFiIcuMessage::text(failure.getCommand()),
-               icu::Formattable(failure.getExitStatus()),
-               CFiIcuMessage::text(emcsymOutputText(failure.getOutput())),
-               icu::Formattable(static_cast<int32_t>(failure.getOutput().size()))});
+  pushMessage(
+      messageId, severity, line,
+      {CFiIcuMessage::text(kind), CFiIcuMessage::text(device), CFiIcuMessage::text(array),
+       CFiIcuMessage::text(other), CFiIcuMessage::text(fiExecPipeCodeName(failure.getCode())),
+       CFiIcuMessage::text(failure.getCommand()), icu::Formattable(failure.getExitStatus()),
+       CFiIcuMessage::text(emcsymOutputText(failure.getOutput())),
+       icu::Formattable(static_cast<int32_t>(failure.getOutput().size()))});
 }
 
 int CEmcSymPlugin::getProviderInfo(qlb_provider_list** result) {

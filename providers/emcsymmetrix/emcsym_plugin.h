@@ -173,8 +173,8 @@ class CEmcSymPlugin : public quelb_pdk_4_4::CFiPluginInterposer {
   // failed: device, array and the HBA WWN or target device it concerns,
   // then the failed run (result code name, command, exit status, output).
   void pushCliFailure(const char* messageId, qlb_eseverity severity, int line, const char* kind,
-                      const std::string& device, const std::string& array,
-                      const std::string& other, const EEmcSymCliFailure& failure);
+                      const std::string& device, const std::string& array, const std::string& other,
+                      const EEmcSymCliFailure& failure);
 
   std::unique_ptr<quelb_pdk_4_4::CFiIcuMessageCatalogFactory> m_catalogFactory;
   quelb_pdk_4_4::tstring m_symCliPath;

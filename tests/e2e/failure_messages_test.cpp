@@ -52,59 +52,79 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
   const std::vector<Cell> cells = {
       {"sizes that cannot be read",
        [this] {
-         sim.admin("fault add fail --tool symdisk --message \"Disk listing refused\" --exit 3 "
-                     "--always");
+         sim.admin(
+             "fault add fail --tool symdisk --message \"Disk listing refused\" --exit 3 "
+             "--always");
        },
-       [this] { return std::stoi(enclosures(nullptr)); }, 0, QLB_SEV_WARNING,
+       [this] { return std::stoi(enclosures(nullptr)); },
+       0,
+       QLB_SEV_WARNING,
        {"The storage sizes of array 000190100001 are reported as 0",
-        std::string("symdisk") + testenv::kExeSuffix + "\"  list  -sid 000190100001", "failed with exit status 3", "Disk listing refused"}},
+        std::string("symdisk") + testenv::kExeSuffix + "\"  list  -sid 000190100001",
+        "failed with exit status 3", "Disk listing refused"}},
       {"a device listing that cannot be parsed",
        [this] { replaceTool("symdev", kBrokenXml); },
-       [this] { return std::stoi(nodes(nullptr, 0x10)); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
+       [this] { return std::stoi(nodes(nullptr, 0x10)); },
+       QLB_ERR_FAILED,
+       QLB_SEV_ERROR,
        {std::string("symdev") + testenv::kExeSuffix + " -sid 000190100001 -fibre -nobcv  list",
         "[parseXML] (", "<Device></Symmetrix>"}},
       {"an array listing that cannot be parsed",
        [this] { replaceTool("symcfg", kBrokenXml); },
-       [this] { return std::stoi(enclosures(nullptr)); }, QLB_ERR_DELAYED_INIT,
-       QLB_SEV_ERROR, {std::string("symcfg") + testenv::kExeSuffix + " list", "[parseXML] ("}},
+       [this] { return std::stoi(enclosures(nullptr)); },
+       QLB_ERR_DELAYED_INIT,
+       QLB_SEV_ERROR,
+       {std::string("symcfg") + testenv::kExeSuffix + " list", "[parseXML] ("}},
       {"a removal that fails during deport",
        [this] {
-         sim.admin("fault add fail --tool symmask --cmd remove --message \"Device busy\" "
-                     "--exit 5 --always");
+         sim.admin(
+             "fault add fail --tool symmask --cmd remove --message \"Device busy\" "
+             "--exit 5 --always");
        },
-       [this] { return deportDevice("0040", 0x10); }, 0, QLB_SEV_WARNING,
+       [this] { return deportDevice("0040", 0x10); },
+       0,
+       QLB_SEV_WARNING,
        {"The device 0040 of array 000190100001 may still be visible to the host bus adapter "
         "10000000C9A0000",
         "-force remove devs 0040", "exit status 5", "Device busy"}},
       {"logins that cannot be read while listing hosts",
        [this] {
-         sim.admin("fault add fail --tool symmask --cmd \"list logins\" --message \"Logins "
-                   "refused\" --exit 4 --always");
+         sim.admin(
+             "fault add fail --tool symmask --cmd \"list logins\" --message \"Logins "
+             "refused\" --exit 4 --always");
        },
-       [this] { return std::stoi(hosts(nullptr)); }, 0, QLB_SEV_WARNING,
-       {"The hosts that array 000190100001 sees are left out of the list",
-        "list logins", "exit status 4", "Logins refused"}},
+       [this] { return std::stoi(hosts(nullptr)); },
+       0,
+       QLB_SEV_WARNING,
+       {"The hosts that array 000190100001 sees are left out of the list", "list logins",
+        "exit status 4", "Logins refused"}},
       {"assignments that cannot be read during deport",
        [this] {
-         sim.admin("fault add fail --tool symmaskdb --cmd \"list assignment\" --message "
-                   "\"Database offline\" --always");
+         sim.admin(
+             "fault add fail --tool symmaskdb --cmd \"list assignment\" --message "
+             "\"Database offline\" --always");
        },
-       [this] { return deportDevice("0040", 0x10); }, 0, QLB_SEV_WARNING,
+       [this] { return deportDevice("0040", 0x10); },
+       0,
+       QLB_SEV_WARNING,
        {"The masking assignments of device 0040 of array 000190100001 could not be read",
         "list assignment", "Database offline"}},
       {"an HBA listing that fails during import",
        [this] {
-         sim.admin("fault add fail --tool symmask --cmd \"list hba\" --message \"HBA "
-                   "listing refused\" --always");
+         sim.admin(
+             "fault add fail --tool symmask --cmd \"list hba\" --message \"HBA "
+             "listing refused\" --always");
        },
-       [this] { return importDevice("0041", 0x1); }, QLB_ERR_INVALID_ARG, QLB_SEV_ERROR,
-       {"The host bus adapters of this host could not be listed for device 0041",
-        "list hba", "HBA listing refused"}},
+       [this] { return importDevice("0041", 0x1); },
+       QLB_ERR_INVALID_ARG,
+       QLB_SEV_ERROR,
+       {"The host bus adapters of this host could not be listed for device 0041", "list hba",
+        "HBA listing refused"}},
       {"one add that fails during an import that another add completes",
-       [this] {
-         sim.admin("fault add fail --tool symmask --cmd add --message \"Path refused\"");
-       },
-       [this] { return importDevice("0041", 0x1); }, 0, QLB_SEV_WARNING,
+       [this] { sim.admin("fault add fail --tool symmask --cmd add --message \"Path refused\""); },
+       [this] { return importDevice("0041", 0x1); },
+       0,
+       QLB_SEV_WARNING,
        {"The device 0041 of array 000190100001 could not be made visible through one path of "
         "the host bus adapter",
         "-noprompt add devs 0041", "Path refused"}},
@@ -113,22 +133,29 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
          sim.admin("state --sid 000190100001 clone 0044 00C4 Copied");
          sim.admin("fault add fail --tool symclone --cmd terminate --message refused --always");
        },
-       [this] { return dispose("0044", "00C4"); }, 0, QLB_SEV_WARNING,
+       [this] { return dispose("0044", "00C4"); },
+       0,
+       QLB_SEV_WARNING,
        {"The copy session from device 0044 to device 00C4 of array 000190100001 may still exist",
         "terminate -symforce", "refused"}},
       {"a refresh that keeps failing during import",
        [this] {
-         sim.admin("fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" "
-                     "--always");
+         sim.admin(
+             "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" "
+             "--always");
        },
-       [this] { return importDevice("0041", 0x1); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
+       [this] { return importDevice("0041", 0x1); },
+       QLB_ERR_FAILED,
+       QLB_SEV_ERROR,
        {"The masking view of array 000190100001 could not be refreshed for device 0041",
         "refresh -noprompt", "Refresh refused"}},
       {"adds that keep failing during import",
        [this] {
          sim.admin("fault add fail --tool symmask --cmd add --message \"Add refused\" --always");
        },
-       [this] { return importDevice("0041", 0x1); }, QLB_ERR_FAILED, QLB_SEV_ERROR,
+       [this] { return importDevice("0041", 0x1); },
+       QLB_ERR_FAILED,
+       QLB_SEV_ERROR,
        {"The device 0041 of array 000190100001 could not be made visible to this host",
         "-noprompt add devs 0041", "Add refused"}},
   };
@@ -169,8 +196,7 @@ TEST_F(FailureMessages, RetriesAreBoundedPerOperationAndTheBoundIsNamed) {
   sim.admin("fault add gatekeeper --msg 3 --tool symmask --cmd refresh --always");
   EXPECT_EQ(QLB_ERR_FAILED, deportDevice("0040", 0x10));
   EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
-  EXPECT_NE(std::string::npos,
-            lastMessage().find("the operation stopped retrying after "))
+  EXPECT_NE(std::string::npos, lastMessage().find("the operation stopped retrying after "))
       << lastMessage();
   EXPECT_NE(std::string::npos, lastMessage().find("(bounds: 200 runs, 600 s per operation)"));
   EXPECT_NE(std::string::npos, lastMessage().find("refresh -noprompt"));

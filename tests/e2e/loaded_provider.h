@@ -4,8 +4,8 @@
 // private installation whose norvel.conf names the simulator's tool
 // directory and traces at level 6 (so traced lines reach the message
 // callback), instant waits, a private CLI lock, and a private temporary
-// directory for pair files. At the end it checks that no pair file is left, that the framework's buffers are back where they
-// started and that no child process is left.
+// directory for pair files. At the end it checks that no pair file is left, that the framework's
+// buffers are back where they started and that no child process is left.
 #ifndef NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 #define NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 

@@ -294,11 +294,13 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
   }
   // The methods are the provider's: one it does not offer is refused once
   // it has said which it offers, before any node is touched.
-  const simtest::ToolRun unknown = quelbctl({"snapshot", "--method", "EMC_SRDF", kSource + "=0081"});
+  const simtest::ToolRun unknown =
+      quelbctl({"snapshot", "--method", "EMC_SRDF", kSource + "=0081"});
   EXPECT_EQ(1, unknown.status) << unknown.out;
-  EXPECT_TRUE(contains(unknown.out, "offers no snapshot method EMC_SRDF (it offers "
-                                    "EMC_TimeFinder_Clone, EMC_TimeFinder_Mirror, "
-                                    "EMC_TimeFinder_Snap)"))
+  EXPECT_TRUE(contains(unknown.out,
+                       "offers no snapshot method EMC_SRDF (it offers "
+                       "EMC_TimeFinder_Clone, EMC_TimeFinder_Mirror, "
+                       "EMC_TimeFinder_Snap)"))
       << unknown.out;
   EXPECT_EQ("[]", sim.admin("log --json").substr(0, 2)) << "no SYMCLI command ran";
 }

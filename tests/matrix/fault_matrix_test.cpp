@@ -387,8 +387,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
     return all;
   }
 
-  CellResult runCell(const Operation& op, const Target& target,
-                     const FaultKind& kind) const {
+  CellResult runCell(const Operation& op, const Target& target, const FaultKind& kind) const {
     CellResult result;
     result.id = std::string(op.name) + "|" + target.key + "|" + kind.name;
     Cell cell;
@@ -428,8 +427,8 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
     // tool's; a crash only loses the tool's words, so the run is taken as
     // a busy gatekeeper and run again. The operation ends as it does
     // without the fault.
-    const bool afterWork = kind.effect == kLateFailure || kind.effect == kBadOutput ||
-                           kind.effect == kBigOutput;
+    const bool afterWork =
+        kind.effect == kLateFailure || kind.effect == kBadOutput || kind.effect == kBigOutput;
     if (afterWork && target.failsWithoutFault) {
       expect = kSucceeds;
       named = false;

@@ -14,6 +14,8 @@ LoadedLibrary::~LoadedLibrary() {
   if (handle_) dlclose(handle_);
 }
 
-void* LoadedLibrary::symbol(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
+void* LoadedLibrary::symbol(const char* name) const {
+  return handle_ ? dlsym(handle_, name) : nullptr;
+}
 
 }  // namespace testenv

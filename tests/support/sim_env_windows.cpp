@@ -84,7 +84,8 @@ Child::Child(const std::string& path, const std::vector<std::string>& args,
     : process_(new Process) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE write = nullptr;
-  if (!CreatePipe(&process_->read, &write, &inherit, 0)) throw std::runtime_error(errorText("CreatePipe"));
+  if (!CreatePipe(&process_->read, &write, &inherit, 0))
+    throw std::runtime_error(errorText("CreatePipe"));
   SetHandleInformation(process_->read, HANDLE_FLAG_INHERIT, 0);
   HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                              OPEN_EXISTING, 0, nullptr);

@@ -33,7 +33,8 @@ std::string makeTempDir(const std::string& prefix) {
     if (CreateDirectoryA(path.c_str(), nullptr)) return path;
     if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
-  throw std::runtime_error("cannot create a temporary directory under " + std::string(base, length));
+  throw std::runtime_error("cannot create a temporary directory under " +
+                           std::string(base, length));
 }
 
 // The C runtime's copy of the environment (getenv) and the process's own

@@ -137,10 +137,10 @@ TEST(BoundedScan, IntegerConversionsBasesWidthsAndRanges) {
   size_t z = 0;
   unsigned char uhh = 0;
   // long has 8 bytes on 64-bit POSIX systems, 4 on Windows.
-  const std::string text = "-128 32767 " + std::to_string(LONG_MIN) +
-                           " 9223372036854775807 18446744073709551615 255";
-  EXPECT_EQ(6, boundedtext::scan(text.c_str(), "%hhd %hd %ld %lld %zu %hhu", &hh, &h, &l, &ll, &z,
-                                 &uhh));
+  const std::string text =
+      "-128 32767 " + std::to_string(LONG_MIN) + " 9223372036854775807 18446744073709551615 255";
+  EXPECT_EQ(
+      6, boundedtext::scan(text.c_str(), "%hhd %hd %ld %lld %zu %hhu", &hh, &h, &l, &ll, &z, &uhh));
   EXPECT_EQ(-128, hh);
   EXPECT_EQ(32767, h);
   EXPECT_EQ(LONG_MIN, l);
@@ -265,7 +265,8 @@ TEST(Utf8, InvalidSequencesBecomeReplacementCharacters) {
 
 TEST(Utf8, RoundTripsEveryEncodingLengthAndReplacesNonScalars) {
   std::wstring boundaries;
-  for (unsigned long c : {0x01, 0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xE000, 0xFFFF, 0x10000, 0x10FFFF}) {
+  for (unsigned long c :
+       {0x01, 0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xE000, 0xFFFF, 0x10000, 0x10FFFF}) {
     if (sizeof(wchar_t) == 2 && c >= 0x10000) {  // UTF-16: a surrogate pair
       boundaries.push_back(static_cast<wchar_t>(0xD800 | ((c - 0x10000) >> 10)));
       boundaries.push_back(static_cast<wchar_t>(0xDC00 | ((c - 0x10000) & 0x3FF)));

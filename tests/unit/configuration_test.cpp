@@ -21,7 +21,9 @@ std::string N(const tstring& s) { return CFiStringTool::tstr2str(s); }
 std::string directoryOf(const std::string& path) {
   return path.substr(0, path.rfind(testenv::kPathSeparator) + 1);
 }
-std::string fileOf(const std::string& path) { return path.substr(path.rfind(testenv::kPathSeparator) + 1); }
+std::string fileOf(const std::string& path) {
+  return path.substr(path.rfind(testenv::kPathSeparator) + 1);
+}
 
 // A path in a directory of its own.
 std::string scratchFile(const IsolatedInstall& install, const char* name) {
@@ -309,10 +311,12 @@ TEST_F(InstallPath, DeviceCacheKeysLiveInTheSerialsDirectory) {
             N(path));
   EXPECT_TRUE(testenv::fileExists(install.root() + "CacheFiles/devHandle/000192601234"));
   EXPECT_EQ(0, CFiConfigurationPathTool::getLunKey(T("UDID##EMC##SYMMETRIX##1##0ABC"), path));
-  EXPECT_EQ(testenv::nativePath(install.root() + "CacheFiles/luns/1/UDID##EMC##SYMMETRIX##1##0ABC"), N(path));
+  EXPECT_EQ(testenv::nativePath(install.root() + "CacheFiles/luns/1/UDID##EMC##SYMMETRIX##1##0ABC"),
+            N(path));
   // Nothing reaches outside the cache, and no identity string is an error.
   EXPECT_EQ(0, CFiConfigurationPathTool::getLunKey(T("UDID##V##P##../x##D/../y"), path));
-  EXPECT_EQ(testenv::nativePath(install.root() + "CacheFiles/luns/.._x/UDID##V##P##.._x##D_.._y"), N(path));
+  EXPECT_EQ(testenv::nativePath(install.root() + "CacheFiles/luns/.._x/UDID##V##P##.._x##D_.._y"),
+            N(path));
   EXPECT_EQ(2, CFiConfigurationPathTool::getDevKey(T("no identity"), path));
   EXPECT_EQ(testenv::nativePath(install.root() + "CacheFiles/devHandle/no identity"), N(path));
 }

@@ -61,7 +61,7 @@ using Fields = std::vector<std::string>;
 }  // namespace
 
 TEST(SymHandlers, DirectorNormalisation) {
-  for (const auto& c : std::vector<std::pair<const char*, const char*> >{
+  for (const auto& c : std::vector<std::pair<const char*, const char*>>{
            {"FA-4A", "04A"}, {"FA-14A", "14A"}, {"16B", "16B"}, {"SE-1-2", "1-2"}, {"FA-", ""}})
     EXPECT_EQ(emcSymNormaliseDirector(c.first), c.second) << c.first;
 }
@@ -122,7 +122,7 @@ TEST(SymHandlers, MaskDatabaseNodeNamesAndTheirPortNames) {
   CEmcSymMaskDbHandler ports;
   parseToolOutput(ports, document);
   EXPECT_EQ(ports.getResult(),
-            (std::map<std::string, std::vector<std::string> >{
+            (std::map<std::string, std::vector<std::string>>{
                 {"hosta.example.com", {"hba1", "hba2"}}, {"hosta", {"N/A"}}, {"hostb", {"hbb"}}}));
 }
 

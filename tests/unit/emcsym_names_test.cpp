@@ -82,9 +82,9 @@ TEST(EmcSymNames, ARefusalNamesTheValueWithItsControlCharactersVisible) {
 
 TEST(EmcSymNames, APairFilePathReachesTheToolAsOneArgument) {
   const std::string paths[] = {
-      "/tmp/hvq_fiAbc",         "/tmp/my dir/hvq_fiAbc", "/tmp/a\tb/c",
-      "/tmp/quo\"te/x",         "/tmp/back\\slash/x",    "/tmp/back\\\"both/x",
-      "/tmp/trailing\\",        "C:\\Temp dir\\hvq_fi1", "/tmp/-file x",
+      "/tmp/hvq_fiAbc",  "/tmp/my dir/hvq_fiAbc", "/tmp/a\tb/c",
+      "/tmp/quo\"te/x",  "/tmp/back\\slash/x",    "/tmp/back\\\"both/x",
+      "/tmp/trailing\\", "C:\\Temp dir\\hvq_fi1", "/tmp/-file x",
   };
   for (const std::string& path : paths) {
     // A Windows file name holds no double quote (and Windows reads a

@@ -28,7 +28,8 @@ SEmcSymDevInfo dev(const std::string& name) {
 
 class PairFileTest : public ::testing::Test {
  protected:
-  PairFileTest() : dir_("norvel_pairfile"), tmpdir_(testenv::kTempDirVariable, dir_.path().c_str()) {}
+  PairFileTest()
+      : dir_("norvel_pairfile"), tmpdir_(testenv::kTempDirVariable, dir_.path().c_str()) {}
 
   void expectPrivateFile(const std::string& name, const std::string& content) {
     EXPECT_EQ(dir_.file("hvq_fi"), name.substr(0, dir_.path().size() + 7));

@@ -225,7 +225,9 @@ TEST_F(LunMap, RemovingALunTakesEveryRecordOfItAndTheirDeviceRecords) {
 TEST_F(LunMap, DeviceKeyedRecordGoesWhenTheLunIsSet) {
   const std::string identity = kDevA + ":p1";
   const std::string dev = devKey(identity);
-  EXPECT_EQ(testenv::nativePath(install.root() + "CacheFiles/devHandle/" + kSerial + "/" + kDevA + "_p1"), dev);
+  EXPECT_EQ(
+      testenv::nativePath(install.root() + "CacheFiles/devHandle/" + kSerial + "/" + kDevA + "_p1"),
+      dev);
   writeFile(dev, "handle");
   EXPECT_EQ(
       0, ops.setKeyValue(lunKey(identity).c_str(), CFiStringTool::str2tstr(identity), kSerial, 12));

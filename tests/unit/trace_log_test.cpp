@@ -78,7 +78,8 @@ TEST_F(TraceLogTest, FirstStartWritesDefaultsAndStaysOffNextStartTraces) {
 
   const std::string written = testenv::readFile(install.configFile("norvel"));
   for (const std::string& line :
-       {std::string("[DEBUG_TRACE_INFO]"), "\"TRACEDIR\"=\"" + testenv::nativePath(install.root() + "Logs/") + "\"",
+       {std::string("[DEBUG_TRACE_INFO]"),
+        "\"TRACEDIR\"=\"" + testenv::nativePath(install.root() + "Logs/") + "\"",
         std::string("\"TRACEFILE\"=\"norvel.log\""), std::string("\"TRACELEVEL\"=dword:00000001"),
         std::string("\"TRACESTDOUT\"=dword:00000000"),
         std::string("\"TRACERUNTIMEUPDATE\"=dword:00000000")})
@@ -92,7 +93,8 @@ TEST_F(TraceLogTest, FirstStartWritesDefaultsAndStaysOffNextStartTraces) {
   std::vector<std::string> lines = linesOf(logText(second));
   ASSERT_EQ(1u, lines.size());
   std::ostringstream tail;
-  tail << " <Pid - " << testenv::processId() << " / Thread id - " << testenv::threadId() << "> failure seen";
+  tail << " <Pid - " << testenv::processId() << " / Thread id - " << testenv::threadId()
+       << "> failure seen";
   EXPECT_EQ(tail.str(), lines[0].substr(lines[0].size() - tail.str().size()));
 }
 

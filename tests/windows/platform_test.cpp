@@ -72,8 +72,8 @@ TEST(WindowsPlatform, WideTextIsUtf16AndItsByteLengthCountsTheTerminator) {
 TEST(WindowsPlatform, AppendsOfManyThreadsNeitherMixNorOverwrite) {
   wchar_t directory[MAX_PATH + 1];
   ASSERT_GT(GetTempPathW(MAX_PATH + 1, directory), 0u);
-  const std::string path = boundedtext::wideToUtf8(directory, wcslen(directory)) +
-                           "append_test_" + std::to_string(GetCurrentProcessId()) + ".log";
+  const std::string path = boundedtext::wideToUtf8(directory, wcslen(directory)) + "append_test_" +
+                           std::to_string(GetCurrentProcessId()) + ".log";
   DeleteFileW(boundedtext::utf8ToWide(path).c_str());
   const std::string line = std::string(300, 'p') + "\n";
   std::vector<std::thread> threads;
@@ -200,9 +200,9 @@ class RegistryKeys : public ::testing::Test {
               ERROR_SUCCESS);
   }
   void setNumber(const std::wstring& key, const wchar_t* name, DWORD value) {
-    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_DWORD, &value,
-                              sizeof value),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_DWORD, &value, sizeof value),
+        ERROR_SUCCESS);
   }
 };
 

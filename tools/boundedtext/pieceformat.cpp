@@ -91,11 +91,24 @@ const Char* parseSpec(const Char* p, Spec<Char>& spec) {
         spec.length = Length::kL;
       }
       break;
-    case 'j': spec.length = Length::kJ; ++p; break;
-    case 'z': spec.length = Length::kZ; ++p; break;
-    case 't': spec.length = Length::kT; ++p; break;
-    case 'L': spec.length = Length::kBigL; ++p; break;
-    default: break;
+    case 'j':
+      spec.length = Length::kJ;
+      ++p;
+      break;
+    case 'z':
+      spec.length = Length::kZ;
+      ++p;
+      break;
+    case 't':
+      spec.length = Length::kT;
+      ++p;
+      break;
+    case 'L':
+      spec.length = Length::kBigL;
+      ++p;
+      break;
+    default:
+      break;
   }
   static const char kConversions[] = "diuoxXcsSCpnfFeEgGaA%";
   if (*p == 0) return nullptr;
@@ -119,8 +132,8 @@ int needsPieces(const Char* fmt) {
     const Char* next = parseSpec(p + 1, spec);
     if (!next) return -1;
     const bool text = spec.conversion == 's' || spec.conversion == 'c';
-    const bool wideText = spec.conversion == 'S' || spec.conversion == 'C' ||
-                          (text && spec.length == Length::kL);
+    const bool wideText =
+        spec.conversion == 'S' || spec.conversion == 'C' || (text && spec.length == Length::kL);
     if (sizeof(Char) == 1 ? wideText : (text && spec.length != Length::kL)) return 1;
     p = next - 1;
   }
@@ -262,14 +275,30 @@ bool formatInteger(Out& out, const Out& text, const Spec<typename Out::value_typ
 template <class Out>
 void storeCount(const Spec<typename Out::value_type>& spec, Args& args, std::size_t count) {
   switch (spec.length) {
-    case Length::kHH: *va_arg(args.ap, signed char*) = static_cast<signed char>(count); break;
-    case Length::kH: *va_arg(args.ap, short*) = static_cast<short>(count); break;
-    case Length::kL: *va_arg(args.ap, long*) = static_cast<long>(count); break;
-    case Length::kLL: *va_arg(args.ap, long long*) = static_cast<long long>(count); break;
-    case Length::kJ: *va_arg(args.ap, std::intmax_t*) = static_cast<std::intmax_t>(count); break;
-    case Length::kZ: *va_arg(args.ap, std::size_t*) = count; break;
-    case Length::kT: *va_arg(args.ap, std::ptrdiff_t*) = static_cast<std::ptrdiff_t>(count); break;
-    default: *va_arg(args.ap, int*) = static_cast<int>(count); break;
+    case Length::kHH:
+      *va_arg(args.ap, signed char*) = static_cast<signed char>(count);
+      break;
+    case Length::kH:
+      *va_arg(args.ap, short*) = static_cast<short>(count);
+      break;
+    case Length::kL:
+      *va_arg(args.ap, long*) = static_cast<long>(count);
+      break;
+    case Length::kLL:
+      *va_arg(args.ap, long long*) = static_cast<long long>(count);
+      break;
+    case Length::kJ:
+      *va_arg(args.ap, std::intmax_t*) = static_cast<std::intmax_t>(count);
+      break;
+    case Length::kZ:
+      *va_arg(args.ap, std::size_t*) = count;
+      break;
+    case Length::kT:
+      *va_arg(args.ap, std::ptrdiff_t*) = static_cast<std::ptrdiff_t>(count);
+      break;
+    default:
+      *va_arg(args.ap, int*) = static_cast<int>(count);
+      break;
   }
 }
 
@@ -312,16 +341,16 @@ bool formatPieces(Out& out, const typename Out::value_type* fmt, Args& args) {
                    narrowOutput);
       } else {
         const char* text = va_arg(args.ap, const char*);
-        appendText(out, outputText(std::string(text ? text : "(null)"), &out), spec,
-                   !narrowOutput);
+        appendText(out, outputText(std::string(text ? text : "(null)"), &out), spec, !narrowOutput);
       }
     } else if (conversion == 'S') {
       const wchar_t* text = va_arg(args.ap, const wchar_t*);
       appendText(out, outputText(std::wstring(text ? text : L"(null)"), &out), spec, narrowOutput);
     } else if (conversion == 'c' || conversion == 'C') {
       spec.precision = -1;
-      const Out text = wideArgument ? wideCharacterText<Out>(static_cast<wint_t>(va_arg(args.ap, PassedWint)))
-                                    : narrowCharacterText<Out>(va_arg(args.ap, int));
+      const Out text =
+          wideArgument ? wideCharacterText<Out>(static_cast<wint_t>(va_arg(args.ap, PassedWint)))
+                       : narrowCharacterText<Out>(va_arg(args.ap, int));
       appendText(out, text, spec, false);
     } else if (conversion == 'n') {
       storeCount<Out>(spec, args, out.size());

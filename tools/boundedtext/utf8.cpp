@@ -90,8 +90,7 @@ unsigned long unitOf(wchar_t c) {
 // The code point that starts at text[i], and how many units it takes: two
 // for a UTF-16 surrogate pair, one otherwise. U+FFFD for what is no Unicode
 // scalar value (a lone surrogate, a value beyond U+10FFFF).
-unsigned long scalarAt(const wchar_t* text, std::size_t i, std::size_t length,
-                       std::size_t& units) {
+unsigned long scalarAt(const wchar_t* text, std::size_t i, std::size_t length, std::size_t& units) {
   units = 1;
   unsigned long v = unitOf(text[i]);
   if (kUtf16 && v >= 0xD800 && v <= 0xDBFF && i + 1 < length) {
@@ -109,9 +108,7 @@ unsigned long scalarAt(const wchar_t* text, std::size_t i, std::size_t length,
 std::string wideToUtf8(const wchar_t* text, std::size_t length) {
   // Most text is ASCII: copied byte for byte.
   std::size_t ascii = 0;
-  while (ascii < length &&
-         static_cast<std::make_unsigned_t<wchar_t>>(text[ascii]) < 0x80)
-    ++ascii;
+  while (ascii < length && static_cast<std::make_unsigned_t<wchar_t>>(text[ascii]) < 0x80) ++ascii;
   if (ascii == length) {
     std::string out(length, '\0');
     for (std::size_t i = 0; i < length; ++i) out[i] = static_cast<char>(text[i]);

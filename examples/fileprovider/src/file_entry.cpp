@@ -48,9 +48,9 @@ std::unique_ptr<CFiErrorHandler>& errorHandler() {
 #define ENTRY extern "C" __attribute__((visibility("default")))
 #define SCOPE(op) CFiTraceLogFunction scope(TraceLog::access(false), "fileprovider_fi_pgn_" #op)
 // Entries whose operation needs the array: the first one reads it.
-#define GATED(op, call)                                            \
-  SCOPE(op);                                                       \
-  Plugin::Ptr plugin = Plugin::access(false);                      \
+#define GATED(op, call)                                              \
+  SCOPE(op);                                                         \
+  Plugin::Ptr plugin = Plugin::access(false);                        \
   if (plugin->invokeDelayedInit() != 0) return QLB_ERR_DELAYED_INIT; \
   return plugin->call
 #define PLAIN(op, call) \
@@ -73,7 +73,8 @@ ENTRY int fileprovider_fi_pgn_init(qlb_init_rec* rec, uint16_t* version) {
   traceLog->registerErrorManager(errors);
   privateData->setTraceLog(traceLog);
   // Trace settings come from [DEBUG_TRACE_INFO] of ConfigFiles/fileprovider.conf.
-  if (!traceLog->isInitialized()) traceLog->initialize(providerName(), tstring(), tstring(), 1, false);
+  if (!traceLog->isInitialized())
+    traceLog->initialize(providerName(), tstring(), tstring(), 1, false);
   if (rec && rec->ir_locale && rec->ir_locale->ld_language)
     catalogs->setNativeLanguage(rec->ir_locale->ld_language);
 
@@ -127,7 +128,8 @@ ENTRY int fileprovider_fi_pgn_enumerate_nodes(qlb_node_list** result, int* count
 }
 ENTRY int fileprovider_fi_pgn_select(qlb_splitnode* single, char* session, qlb_splitnode** list,
                                      int count) {
-  if (!list && count == 0 && single) return fileprovider_fi_pgn_select(nullptr, session, &single, 1);
+  if (!list && count == 0 && single)
+    return fileprovider_fi_pgn_select(nullptr, session, &single, 1);
   GATED(select, select(session, list, count));
 }
 ENTRY int fileprovider_fi_pgn_prepare(qlb_splitnode* single, char* session, qlb_splitnode** list,
@@ -204,8 +206,8 @@ ENTRY int fileprovider_fi_pgn_init_remnode(qlb_domain* a, qlb_domain* b, qlb_dom
 ENTRY int fileprovider_fi_pgn_deport_tree(qlb_domain* a, qlb_domain* b, qlb_accessnode* c) {
   GATED(deport_tree, deportTree(a, b, c));
 }
-ENTRY int fileprovider_fi_pgn_import_tree(qlb_domain* node, quelb_objid** a, quelb_objid** b,
-                                          int c, quelb_objid** out) {
+ENTRY int fileprovider_fi_pgn_import_tree(qlb_domain* node, quelb_objid** a, quelb_objid** b, int c,
+                                          quelb_objid** out) {
   GATED(import_tree, importTreeNode(node, a, b, c, out));
 }
 ENTRY int fileprovider_fi_pgn_pre_prepare(qlb_domain* node) {
@@ -323,7 +325,8 @@ ENTRY int fileprovider_fi_pgn_revisit_pgn_nodes(qlb_pgn_node_list* list) {
 }
 ENTRY int fileprovider_fi_pgn_verify_qscombos(qlb_splitnode* single, qlb_splitnode** list,
                                               int count) {
-  if (!list && count == 0 && single) return fileprovider_fi_pgn_verify_qscombos(nullptr, &single, 1);
+  if (!list && count == 0 && single)
+    return fileprovider_fi_pgn_verify_qscombos(nullptr, &single, 1);
   GATED(verify_qscombos, verifyQSCombos(list, count));
 }
 ENTRY int fileprovider_fi_pgn_set_import_options(qlb_splitnode* single, qlb_splitnode** list,

@@ -129,8 +129,8 @@ int CFileProviderPlugin::enumerateNodes(qlb_node_list** result, int* count, int,
     qlb_node_attr attributes = {};
     attributes.na_value3 = 1;
     attributes.na_size = DeviceTable::sizeOf(device);
-    const std::string key = std::string(kVendor) + "##" + kProduct + "##" + device.array + "##" +
-                            device.name;
+    const std::string key =
+        std::string(kVendor) + "##" + kProduct + "##" + device.array + "##" + device.name;
     factory.add(CFiNode(attributes, CFiStringTool::str2tstr(key),
                         CFiStringTool::str2tstr(identityOf(device)), m_providerName));
   }
@@ -200,8 +200,7 @@ int CFileProviderPlugin::make(char*, qlb_splitnode** list, int count, quelb_obji
 }
 
 void CFileProviderPlugin::pushMessage(const char* id,
-                                      std::initializer_list<icu::Formattable> arguments,
-                                      int line) {
+                                      std::initializer_list<icu::Formattable> arguments, int line) {
   if (!m_errorManager) return;
   m_errorManager->pushError(
       CFiMessagePtr(new CFiIcuMessage(id, arguments, QLB_SEV_ERROR, kSourceFile, line)));

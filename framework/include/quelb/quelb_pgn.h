@@ -15,7 +15,8 @@ extern "C" {
 /* X(op) for every operation, in table order. */
 #define QLB_PGN_OPERATIONS(X)                                                                      \
   X(init)                                                                                          \
-  X(fini) X(errmsg) X(claim) X(supports_fitype) X(init_node) X(init_altnode) X(init_remnode) X(    \
+  X(fini)                                                                                          \
+  X(errmsg) X(claim) X(supports_fitype) X(init_node) X(init_altnode) X(init_remnode) X(            \
       deport_tree) X(import_tree) X(pre_prepare) X(reaccess_tmpobj) X(reaccess_altnode) X(config)  \
       X(deinit_node) X(dispose) X(online) X(subobj_list) X(build_alttree) X(quiesce) X(unquiesce)  \
           X(make) X(prepare) X(select) X(isready) X(cache_disable) X(cache_enable) X(interpose)    \

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cfistringtool.h"
@@ -83,22 +84,18 @@ TEST(StringTool, CaseInsensitiveCompareNeedsEqualLengths) {
 TEST(StringTool, FindWalksLinesFromTheGivenIndex) {
   const std::vector<std::string> lines = {"Symmetrix ID : 1", "  Device : 0A  \r", "Device : 0B",
                                           "end"};
-  size_t index = 0;
-  EXPECT_EQ(2u, CFiStringTool::find(lines, "Device", index, false));
-  EXPECT_EQ(1u, index);
-  index = 2;
-  EXPECT_EQ(0u, CFiStringTool::find(lines, "Device", index, false));
-  EXPECT_EQ(2u, index);
+  // {position in the line, index of the line} from a start index.
+  auto find = [&](const char* text, size_t index, bool trimmed) {
+    size_t at = CFiStringTool::find(lines, text, index, trimmed);
+    return std::make_tuple(at, index);
+  };
+  const size_t npos = std::string::npos, end = lines.size();
+  EXPECT_EQ(std::make_tuple(size_t{2}, size_t{1}), find("Device", 0, false));
+  EXPECT_EQ(std::make_tuple(size_t{0}, size_t{2}), find("Device", 2, false));
   // Trailing white space is no part of the line when trimmed.
-  index = 0;
-  EXPECT_EQ(std::string::npos, CFiStringTool::find(lines, "0A  ", index, true));
-  EXPECT_EQ(lines.size(), index);
-  index = 0;
-  EXPECT_EQ(11u, CFiStringTool::find(lines, "0A  ", index, false));
-  EXPECT_EQ(1u, index);
-  index = 99;
-  EXPECT_EQ(std::string::npos, CFiStringTool::find(lines, "end", index, false));
-  EXPECT_EQ(lines.size(), index);
+  EXPECT_EQ(std::make_tuple(npos, end), find("0A  ", 0, true));
+  EXPECT_EQ(std::make_tuple(size_t{11}, size_t{1}), find("0A  ", 0, false));
+  EXPECT_EQ(std::make_tuple(npos, end), find("end", 99, false));
 }
 
 TEST(StringTool, NumberTextsBothWays) {
@@ -107,37 +104,34 @@ TEST(StringTool, NumberTextsBothWays) {
   EXPECT_EQ("340282346638528859811704183484516925440.000000",
             CFiStringTool::float2str(std::numeric_limits<float>::max()));
 
-  int i = 5;
-  EXPECT_EQ(-1, CFiStringTool::str2int("", i));
-  EXPECT_EQ(5, i);
-  EXPECT_EQ(0, CFiStringTool::str2int(" \t-42abc", i));
-  EXPECT_EQ(-42, i);
-  EXPECT_EQ(0, CFiStringTool::str2int("abc", i));
-  EXPECT_EQ(0, i);
+  // {result, value} of a conversion into a target that held `start`.
+  auto toInt = [](const char* text, int start) {
+    int rc = CFiStringTool::str2int(text, start);
+    return std::make_tuple(rc, start);
+  };
+  EXPECT_EQ(std::make_tuple(-1, 5), toInt("", 5));
+  EXPECT_EQ(std::make_tuple(0, -42), toInt(" \t-42abc", 5));
+  EXPECT_EQ(std::make_tuple(0, 0), toInt("abc", 5));
   // Beyond the range: the nearest value, never a wrap.
   EXPECT_EQ(INT_MAX, CFiStringTool::str2int("99999999999999999999999"));
   EXPECT_EQ(INT_MIN, CFiStringTool::str2int("-2147483649"));
-  unsigned u = 1;
-  EXPECT_EQ(0, CFiStringTool::str2uint("-1", u));
-  EXPECT_EQ(0u, u);
-  EXPECT_EQ(0, CFiStringTool::str2uint("4294967296", u));
-  EXPECT_EQ(UINT_MAX, u);
+  unsigned u = 1, big = 1;
   uint64_t u64 = 0;
-  EXPECT_EQ(0, CFiStringTool::str2uint64("18446744073709551615 MB", u64));
-  EXPECT_EQ(UINT64_MAX, u64);
+  EXPECT_EQ(
+      std::make_tuple(0, 0, 0),
+      std::make_tuple(CFiStringTool::str2uint("-1", u), CFiStringTool::str2uint("4294967296", big),
+                      CFiStringTool::str2uint64("18446744073709551615 MB", u64)));
+  EXPECT_EQ(std::make_tuple(0u, UINT_MAX, UINT64_MAX), std::make_tuple(u, big, u64));
 
-  double d = 0;
-  EXPECT_EQ(0, CFiStringTool::str2double("  +2.5e3x", d));
-  EXPECT_EQ(2500.0, d);
-  EXPECT_EQ(0, CFiStringTool::str2double("1e999", d));
-  EXPECT_EQ(HUGE_VAL, d);
-  EXPECT_EQ(0, CFiStringTool::str2double("-1000e306", d));
-  EXPECT_EQ(-HUGE_VAL, d);
-  EXPECT_EQ(0, CFiStringTool::str2double("0.0001e-400", d));
-  EXPECT_EQ(0.0, d);
-  d = 3;
-  EXPECT_EQ(-1, CFiStringTool::str2double("", d));
-  EXPECT_EQ(3.0, d);
+  auto toDouble = [](const char* text, double start) {
+    int rc = CFiStringTool::str2double(text, start);
+    return std::make_tuple(rc, start);
+  };
+  EXPECT_EQ(std::make_tuple(0, 2500.0), toDouble("  +2.5e3x", 0));
+  EXPECT_EQ(std::make_tuple(0, HUGE_VAL), toDouble("1e999", 0));
+  EXPECT_EQ(std::make_tuple(0, -HUGE_VAL), toDouble("-1000e306", 0));
+  EXPECT_EQ(std::make_tuple(0, 0.0), toDouble("0.0001e-400", 1));
+  EXPECT_EQ(std::make_tuple(-1, 3.0), toDouble("", 3));
 }
 
 TEST(StringTool, HexadecimalIdentifiersAndAddressShapes) {
@@ -174,9 +168,8 @@ TEST(StringTool, ConversionsAndCopiesKeepEveryCharacter) {
   const std::vector<tstring> names = {tstring(L"one"), tstring(), tstring(L"\x00e9")};
   wchar_t** list = CFiStringTool::tstrduplist(names);
   ASSERT_NE(nullptr, list);
-  EXPECT_STREQ(L"one", list[0]);
-  EXPECT_STREQ(L"", list[1]);
-  EXPECT_STREQ(L"\x00e9", list[2]);
+  EXPECT_EQ((std::vector<std::wstring>{L"one", L"", L"\x00e9"}),
+            std::vector<std::wstring>(list, list + 3));
   EXPECT_EQ(nullptr, list[3]);
   CFiStringTool::tstrfreelist(&list);
   EXPECT_EQ(nullptr, list);

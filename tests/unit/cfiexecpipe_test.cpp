@@ -1,6 +1,4 @@
-// Child-process pipe: output lines, exit statuses, time-outs and their
-// escalation, abort, user switch, and that no run leaves a descriptor, a
-// child or a process of its group behind.
+// Child-process pipe; no run may leave a descriptor, a child or a group member behind.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -13,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "cfierrormgr.h"
@@ -43,6 +42,10 @@ class TestPipe : public CFiExecPipePosix {
   int run(const std::string& command, Lines& out, uint32_t timeoutSec = 10,
           const std::string& workDir = "", const std::string& user = "") {
     return Exec(command, out, "", timeoutSec, workDir, user, "");
+  }
+  // {code, exit status} of the last error.
+  std::tuple<int, int> error() const {
+    return {getLastError().getCode(), static_cast<int>(getLastError().getExitStatus())};
   }
 };
 
@@ -131,13 +134,9 @@ TEST(ExecPipe, LongLinesArriveIn8191BytePieces) {
   TestPipe pipe;
   Lines out;
   ASSERT_EQ(pipe.run("printf \"%020000d\\n%08191d\\n\" 0 0", out), 0);
-  ASSERT_EQ(out.size(), 5u);
-  EXPECT_TRUE(out[0] == std::string(8191, '0'));
-  EXPECT_TRUE(out[1] == std::string(8191, '0'));
-  EXPECT_TRUE(out[2] == std::string(20000 - 2 * 8191, '0'));
   // Exactly 8191 bytes fill the piece; the line feed then ends an empty line.
-  EXPECT_TRUE(out[3] == std::string(8191, '0'));
-  EXPECT_EQ(out[4], "");
+  const std::string piece(8191, '0');
+  EXPECT_TRUE(out == (Lines{piece, piece, std::string(20000 - 2 * 8191, '0'), piece, ""}));
 }
 
 TEST(ExecPipe, OutputBeyondALimitStopsTheRunAndNamesTheLimit) {
@@ -197,26 +196,20 @@ TEST(ExecPipe, ExitStatusesAndStartFailuresHaveTheirOwnCodes) {
   // The status is examined even when the child ended before the reads.
   EXPECT_EQ(pipe.run("/bin/sh -c \"echo failing; exit 7\"", out), 11);
   EXPECT_EQ(out, (Lines{"failing"}));
-  EFiExecPipe error = pipe.getLastError();
-  EXPECT_EQ(error.getCode(), 11);
-  EXPECT_EQ(error.getExitStatus(), 7);
-  EXPECT_EQ(error.getMessage(), L"Command exited with status 7");
-  EXPECT_EQ(error.getCommand(), "/bin/sh -c \"echo failing; exit 7\"");
-
+  EXPECT_EQ(pipe.error(), std::make_tuple(11, 7));
+  EXPECT_EQ(pipe.getLastError().getMessage(), L"Command exited with status 7");
+  EXPECT_EQ(pipe.getLastError().getCommand(), "/bin/sh -c \"echo failing; exit 7\"");
   EXPECT_EQ(pipe.run("/bin/false", out), 11);
-  EXPECT_EQ(pipe.getLastError().getExitStatus(), 1);
-
+  EXPECT_EQ(pipe.error(), std::make_tuple(11, 1));
   // Killed by a signal nobody here sent.
   EXPECT_EQ(pipe.run("/bin/sh -c \"kill -TERM $$\"", out), 12);
-  EXPECT_EQ(pipe.getLastError().getCode(), 12);
-  EXPECT_EQ(pipe.getLastError().getExitStatus(), 128 + SIGTERM);
+  EXPECT_EQ(pipe.error(), std::make_tuple(12, 128 + SIGTERM));
 
   EXPECT_EQ(pipe.run("/nonexistent/symcfg list", out), 7);
   EXPECT_EQ(pipe.getLastError().getCode(), 7);
   EXPECT_EQ(pipe.run("no_such_tool_anywhere list", out), 7);
   EXPECT_EQ(pipe.run("\"/bin/echo unterminated", out), 6);
   EXPECT_EQ(pipe.getLastError().getCode(), 6);
-
   // A working directory that is missing fails the child's creation.
   EXPECT_EQ(pipe.run("/bin/pwd", out, 10, "/nonexistent/dir"), 3);
   EXPECT_EQ(pipe.getLastError().getCode(), 4);
@@ -270,9 +263,7 @@ TEST(ExecPipe, SilentHungChildTimesOutAndItsWholeGroupIsKilled) {
       pipe.run("/bin/sh -c \"echo $$ > " + pidFile + "; sleep 100 & exec sleep 100\"", out, 1), 5);
   EXPECT_TRUE(out.empty());
   // The close that followed replaced the time-out record.
-  EXPECT_EQ(pipe.getLastError().getCode(), 11);
-  EXPECT_EQ(pipe.getLastError().getExitStatus(), 1067);
-
+  EXPECT_EQ(pipe.error(), std::make_tuple(11, 1067));
   pid_t pgid = readPid(pidFile);
   ASSERT_GT(pgid, 1);
   EXPECT_EQ(groupMembersAfterSettling(pgid), 0);
@@ -288,7 +279,7 @@ TEST(ExecPipe, ChildThatIgnoresPoliteSignalsIsKilledOnTheThirdAttempt) {
   EXPECT_EQ(out, (Lines{"ready"}));  // the lines read before the time-out stay
   // Without auto-close the run stays open until Close.
   EXPECT_EQ(pipe.Close(1), 11);
-  EXPECT_EQ(pipe.getLastError().getExitStatus(), 1067);
+  EXPECT_EQ(pipe.error(), std::make_tuple(11, 1067));
   EXPECT_EQ(pipe.Close(1), 0);  // closing a closed pipe does nothing
 }
 
@@ -322,8 +313,7 @@ TEST(ExecPipe, AbortStopsBeforeTheNextLineAndClosesTheRun) {
   // The producer never ends by itself; closing the pipe early ends it.
   EXPECT_EQ(pipe.run("/usr/bin/yes line", out), 11);
   EXPECT_EQ(out, (Lines{"line", "line"}));
-  EXPECT_EQ(pipe.getLastError().getExitStatus(), 1067);
-
+  EXPECT_EQ(pipe.error(), std::make_tuple(11, 1067));
   // Abort before the first read: nothing is read, the run is closed.
   TestPipe early;
   early.Abort();
@@ -340,7 +330,6 @@ TEST(ExecPipe, UserSwitchRunsAsThatAccountAndFailsCleanly) {
   EXPECT_EQ(pipe.run("/usr/bin/id -u", out, 10, "", "no_such_user_here"), 3);
   EXPECT_EQ(pipe.getLastError().getCode(), 10);
   EXPECT_EQ(pipe.getLastError().getCommand(), "no_such_user_here");
-
   if (geteuid() == 0) {
     EXPECT_EQ(pipe.run("/usr/bin/id -u", out, 10, "", "nobody"), 0);
     EXPECT_EQ(out, (Lines{"65534"}));

@@ -1,5 +1,4 @@
-// CLI execution lock: a System V semaphore shared across processes and
-// users.
+// CLI execution lock: a System V semaphore shared across processes and users.
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -34,21 +33,25 @@ void removeKey(int key) {
 // A key of this test process only.
 int privateTestKey() { return 0x51A00000 + (getpid() & 0xFFFF); }
 
-// Makes the semaphore of `key` with count 1, as a creator does, then gives
-// it `mode`.
-bool makeInitialised(int key, int mode) {
-  int id = semget(key, 1, IPC_CREAT | IPC_EXCL | 0600);
-  struct sembuf up = {0, 1, 0};
-  if (id < 0 || semop(id, &up, 1) != 0) return false;
-  struct semid_ds info;
+// IPC_STAT (or IPC_SET) of the semaphore set `id`.
+bool semStat(int id, int command, struct semid_ds& info) {
   union {
     int val;
     struct semid_ds* buf;
   } arg;
   arg.buf = &info;
-  if (semctl(id, 0, IPC_STAT, arg) != 0) return false;
+  return semctl(id, 0, command, arg) == 0;
+}
+
+// Makes the semaphore of `key` with count 1, as a creator does, then gives
+// it `mode`.
+bool makeInitialised(int key, int mode) {
+  int id = semget(key, 1, IPC_CREAT | IPC_EXCL | 0600);
+  struct sembuf up = {0, 1, 0};
+  struct semid_ds info;
+  if (id < 0 || semop(id, &up, 1) != 0 || !semStat(id, IPC_STAT, info)) return false;
   info.sem_perm.mode = static_cast<unsigned short>(mode);
-  return semctl(id, 0, IPC_SET, arg) == 0;
+  return semStat(id, IPC_SET, info);
 }
 
 // Takes and gives back the semaphore of `key` in a child process running
@@ -208,7 +211,6 @@ TEST(Semaphore, EveryLocalUserCanTakeItAndAnUnusableOneSaysWhy) {
       continue;
     }
     removeKey(key);
-    // Made in this process, by the class or by hand.
     std::unique_ptr<CFiSemaphorePosix> made;
     if (c.existingMode == 0) {
       made.reset(new CFiSemaphorePosix(key));
@@ -216,14 +218,9 @@ TEST(Semaphore, EveryLocalUserCanTakeItAndAnUnusableOneSaysWhy) {
       ASSERT_TRUE(makeInitialised(key, c.existingMode));
     }
     EXPECT_EQ(c.expected, takeAs(c.asOther ? other : self, key));
+    struct semid_ds info;
     if (c.existingMode == 0) {
-      struct semid_ds info;
-      union {
-        int val;
-        struct semid_ds* buf;
-      } arg;
-      arg.buf = &info;
-      ASSERT_EQ(0, semctl(semget(key, 1, 0), 0, IPC_STAT, arg));
+      ASSERT_TRUE(semStat(semget(key, 1, 0), IPC_STAT, info));
       EXPECT_EQ(0666, info.sem_perm.mode & 0777);
     }
   }

@@ -1,10 +1,11 @@
-// Private data of framework nodes: sharing between records of one id, alt
-// nodes, release, node state, default merging and the choice of the
-// snapshot target from the configuration.
+// Private data of framework nodes and the choice of the snapshot target.
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include "cfierrormgr.h"
 #include "cfiprivatedata.h"
@@ -195,22 +196,17 @@ class TargetSelection : public PrivateData {
 };
 
 TEST_F(TargetSelection, SelectsTheTargetsOfTheMatchingSource) {
+  using Targets = std::vector<std::string>;
   Selection s = selectFor(kNodeId, "SYM1##0A1;0B2;0B3");
-  EXPECT_EQ(0, s.result);
-  EXPECT_EQ((std::vector<std::string>{"0B2", "0B3"}), s.targets);
-  EXPECT_EQ("UDID##EMC##SYMMETRIX##SYM1##0B2", s.target);
-  EXPECT_TRUE(s.errors.empty());
-
+  EXPECT_EQ(std::make_tuple(0, Targets{"0B2", "0B3"}, "UDID##EMC##SYMMETRIX##SYM1##0B2", true),
+            std::make_tuple(s.result, s.targets, s.target, s.errors.empty()));
   s = selectFor(kNodeId, "[SYM2##0A1;0B2][SYM1##0A1;0B9]");
-  EXPECT_EQ(0, s.result);
-  EXPECT_EQ((std::vector<std::string>{"0B9"}), s.targets);
-
+  EXPECT_EQ(std::make_tuple(0, Targets{"0B9"}), std::make_tuple(s.result, s.targets));
   // Targets with their own enclosure; ampersands, line ends and escapes.
   s = selectFor(L"<norvel>UDID##EMC##SYMMETRIX##sym1##0A1",
                 "SYM9##0A1;0c0&amp;\r\nsym1##0a1;OTHER##0c1;0c2\n&SYM1##0A1;0FF");
-  EXPECT_EQ(0, s.result);
-  EXPECT_EQ((std::vector<std::string>{"0c1", "0c2"}), s.targets);
-  EXPECT_EQ("UDID##EMC##SYMMETRIX##SYM1##0C1", s.target);
+  EXPECT_EQ(std::make_tuple(0, Targets{"0c1", "0c2"}, "UDID##EMC##SYMMETRIX##SYM1##0C1"),
+            std::make_tuple(s.result, s.targets, s.target));
 
   // A mismatching resource is left before its broken parts are looked at.
   EXPECT_EQ(0, selectFor(kNodeId, "[SYM2##0A1;SYM2##][SYM1##0A1;0B2]").result);
@@ -249,10 +245,8 @@ TEST_F(TargetSelection, EachFailureGivesSixAndOneErrorLine) {
   };
   for (const auto& c : cases) {
     Selection s = selectFor(kNodeId, c.spec, c.key);
-    EXPECT_EQ(QLB_ERR_FAILED, s.result) << c.line;
-    EXPECT_EQ("", s.target) << c.line;
-    ASSERT_EQ(1u, s.errors.size()) << c.line;
-    EXPECT_EQ(c.line, s.errors[0]);
+    EXPECT_EQ(std::make_tuple(int{QLB_ERR_FAILED}, "", std::vector<std::string>{c.line}),
+              std::make_tuple(s.result, s.target, s.errors));
   }
 }
 

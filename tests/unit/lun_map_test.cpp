@@ -1,5 +1,4 @@
-// The LUN number map: its range, the lazily loaded first enclosure, the
-// cache records and their removal, and the cache paths of devices.
+// The LUN number map and its cache records.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -69,9 +68,7 @@ TEST_F(LunMap, RangeIsBoundedAndItsMinimumIsNeverProposed) {
 
   ops.setLunNumRange(10, 20);
   std::vector<int> fresh = freeNumbers("SYM2");  // a new map after the first
-  ASSERT_EQ(11u, fresh.size());
-  EXPECT_EQ(10, fresh.front());
-  EXPECT_EQ(20, fresh.back());
+  EXPECT_EQ((std::vector<int>{10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}), fresh);
   EXPECT_EQ(fresh, freeNumbers(kSerial));  // the range applies to older maps too
 
   ops.setLunNumRange(300, 400);  // every position below the minimum: none free, no crash
@@ -132,8 +129,7 @@ TEST_F(LunMap, RecordsAreWrittenAndReadBoundedAndMarkTheirNumbers) {
   writeFile(dir + "long", "12" + std::string(3000, '3'));
   std::vector<std::string> read;
   EXPECT_EQ(0, ops.getKeyValue((dir + "long").c_str(), read));
-  ASSERT_EQ(1u, read.size());
-  EXPECT_EQ(1023u, read[0].size());
+  EXPECT_EQ(std::vector<std::string>{"12" + std::string(1021, '3')}, read);
   EXPECT_EQ(-1, lunAt(dir + "long"));
   EXPECT_EQ(0, ops.getKeyValue((dir + "none").c_str(), read));
   EXPECT_EQ(1u, read.size());

@@ -1,10 +1,10 @@
-// The provider configuration (SYMCLI location, tuning, restore time-out)
-// and the start-up steps of CEmcSymPlugin::init that use it.
+// The provider configuration and the start-up steps of CEmcSymPlugin::init that use it.
 #include "emcsym_config.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "cfiicucatalog.h"
 #include "cfistringtool.h"
@@ -43,24 +43,21 @@ TEST_F(ProviderConfiguration, FilePathGetsItsFinalSeparator) {
 
 TEST_F(ProviderConfiguration, RegistryThenProgramFiles) {
   EXPECT_EQ("/opt/EMC/SYMCLI/bin/", cliPath());
-
-  testenv::writeFile(install.registry(),
-                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
-                     "\"ProgramFilesDir\"=\"/usr/local\"\n"
-                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI]\n");
-  EXPECT_EQ("/usr/local/EMC/SYMCLI/bin/", cliPath());
-
-  testenv::writeFile(install.registry(),
-                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V7.3]\n"
-                     "\"SYMAPI_HOME_DIR\"=\"/emc/v73\"\n");
-  EXPECT_EQ("/emc/v73/bin/", cliPath());
-
-  testenv::writeFile(install.registry(),
-                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V7.3]\n"
-                     "\"SYMAPI_HOME_DIR\"=\"/emc/v73/\"\n"
-                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V6.0]\n"
-                     "\"SYMAPI_HOME_DIR\"=\"/emc/v60/\"\n");
-  EXPECT_EQ("/emc/v60/bin/", cliPath());
+  const std::string symcli = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI";
+  const std::pair<std::string, const char*> cases[] = {
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
+       "\"ProgramFilesDir\"=\"/usr/local\"\n" +
+           symcli + "]\n",
+       "/usr/local/EMC/SYMCLI/bin/"},
+      {symcli + "\\V7.3]\n\"SYMAPI_HOME_DIR\"=\"/emc/v73\"\n", "/emc/v73/bin/"},
+      {symcli + "\\V7.3]\n\"SYMAPI_HOME_DIR\"=\"/emc/v73/\"\n" + symcli +
+           "\\V6.0]\n\"SYMAPI_HOME_DIR\"=\"/emc/v60/\"\n",
+       "/emc/v60/bin/"},
+  };
+  for (const auto& c : cases) {
+    testenv::writeFile(install.registry(), c.first);
+    EXPECT_EQ(c.second, cliPath()) << c.first;
+  }
 
   // The configuration file wins over the registry.
   writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"/mine\"\n");
@@ -102,9 +99,9 @@ TEST_F(ProviderConfiguration, TuningAndRestoreTimeoutDefaultAndOverride) {
   CEmcSymConfiguration config;
   SEmcSymTuningParams params;
   EXPECT_EQ(0, config.getTuningParams(params));
-  EXPECT_EQ(8u, params.lockRetryAttempts);
-  EXPECT_EQ(600u, params.cliTimeoutInSec);
-  EXPECT_EQ(6000u, config.getRestoreTimeout());
+  EXPECT_EQ(std::make_tuple(8u, 600u, 6000u),
+            std::make_tuple(params.lockRetryAttempts, params.cliTimeoutInSec,
+                            config.getRestoreTimeout()));
 
   // The tuning is read from the file each time; the rest at construction.
   writeConfig(
@@ -113,10 +110,10 @@ TEST_F(ProviderConfiguration, TuningAndRestoreTimeoutDefaultAndOverride) {
       "\"CLI_TIMEOUT_IN_SEC\"=dword:00000003\n"
       "[RESTORE_INFO]\n\"TIMEOUT\"=dword:00000078\n");
   EXPECT_EQ(0, config.getTuningParams(params));
-  EXPECT_EQ(0u, params.lockRetryAttempts);
-  EXPECT_EQ(2u, params.lockRetryDelayInSec);  // a string is no number: unchanged
-  EXPECT_EQ(15u, params.postUnmaskWaitInSec);
-  EXPECT_EQ(3u, params.cliTimeoutInSec);
+  // LOCK_RETRY_DELAY_IN_SEC is a string, no number: it keeps its default of 2.
+  EXPECT_EQ(std::make_tuple(0u, 2u, 15u, 3u),
+            std::make_tuple(params.lockRetryAttempts, params.lockRetryDelayInSec,
+                            params.postUnmaskWaitInSec, params.cliTimeoutInSec));
   EXPECT_EQ(6000u, config.getRestoreTimeout());
   EXPECT_EQ(120u, CEmcSymConfiguration().getRestoreTimeout());
 }
@@ -145,8 +142,8 @@ TEST_F(PluginInit, ExistingSymcliDirectoryAndTuningAreTaken) {
   EXPECT_EQ(0, plugin->init());
   EXPECT_TRUE(handler.messages.empty());
   EXPECT_EQ(install.scratch("symcli/"), N(plugin->symCliPath()));
-  EXPECT_EQ(3u, plugin->tuningParams().lockRetryAttempts);
-  EXPECT_EQ(2u, plugin->tuningParams().lockRetryDelayInSec);
+  EXPECT_EQ(std::make_tuple(3u, 2u), std::make_tuple(plugin->tuningParams().lockRetryAttempts,
+                                                     plugin->tuningParams().lockRetryDelayInSec));
   const wchar_t* text = nullptr;
   catalogs->getLocalizedMessage("MSG_ERROR_NORVEL_0006", nullptr, &text);
   EXPECT_EQ(0, std::wcsncmp(L"norvel: The operation failed.", text, 29));

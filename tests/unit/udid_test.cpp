@@ -50,9 +50,8 @@ TEST(Udid, ParsesPartsAndBuildsTheUpperCaseText) {
 
 TEST(Udid, EveryFailureHasItsCodeAndKeepsOnlyThePartsFoundBeforeIt) {
   EXPECT_EQ(CFiUdidException::FI_UDID_NO_SERIAL, parseCode("UDID##V##P##"));
-  EXPECT_EQ(CFiUdidException::FI_UDID_NO_MARKER, parseCode("udid##emc##symmetrix##1##0abc"));
-  EXPECT_EQ(CFiUdidException::FI_UDID_NO_MARKER, parseCode("V##P"));
-  EXPECT_EQ(CFiUdidException::FI_UDID_NO_MARKER, parseCode(""));
+  for (const char* text : {"udid##emc##symmetrix##1##0abc", "V##P", ""})
+    EXPECT_EQ(CFiUdidException::FI_UDID_NO_MARKER, parseCode(text)) << text;
   EXPECT_EQ(CFiUdidException::FI_UDID_NO_VENDOR_END, parseCode("UDID##V"));
   EXPECT_EQ(CFiUdidException::FI_UDID_NO_PRODUCT_END, parseCode("UDID##V##P"));
 

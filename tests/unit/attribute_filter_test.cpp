@@ -1,5 +1,4 @@
-// The enumerations' filter text: items, "=" splitting, trimming, the
-// case-insensitive value match.
+// The enumerations' filter text.
 #include <gtest/gtest.h>
 
 #include "cfiattributefilter.h"

@@ -1,5 +1,4 @@
-// SAX parser wrapper and handler base: joining of lines, character data,
-// error recording, untrusted documents, concurrent platform use.
+// SAX parser wrapper and handler base.
 #include "cfisaxparser.h"
 
 #include <gtest/gtest.h>

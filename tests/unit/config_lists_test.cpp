@@ -1,7 +1,4 @@
-// Configuration parameter descriptions, values and format options: the XML
-// each list writes, and reading it back (round trips, duplicate keys, the
-// texts each field accepts, rejected documents that leave the lists as
-// they were).
+// Configuration parameter descriptions, values and format options: XML out and back in.
 #include <gtest/gtest.h>
 #include <quelb/quelb_records.h>
 

@@ -1,5 +1,4 @@
-// Configuration files, hand-edited file safety, the registry file and the
-// installation paths.
+// Configuration files, the registry file and the installation paths.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// Array credentials: the parser of the framework's credentials text and the
-// import that adds the configured credential sections.
+// Array credentials: the framework's credentials text and the configured sections.
 #include <gtest/gtest.h>
 #include <quelb/quelb_records.h>
 

@@ -1,6 +1,4 @@
-// The provider's operation guard: each caught exception gives its message
-// with the guarded operation's file and line, and the result of the
-// operation's kind; anything else passes on.
+// The provider's operation guard.
 #include "emcsym_guard.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,4 @@
-// SYMCLI output handlers on documents as the tools print them: XML
-// declaration, two-space indentation, attribute form, "N/A" for absent
-// values, and stray lines around the document (blanked before parsing, as
-// the runner does).
+// SYMCLI output handlers on documents as the tools print them, stray lines included.
 #include "emcsym_handlers.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The values that go into SYMCLI command lines: every form's accepted and
-// refused values, the refusal's text, and the pair file argument that
-// reaches the tool as one argument whatever its path holds.
+// The values that go into SYMCLI command lines.
 #include <gtest/gtest.h>
 
 #include "emcsym_clierror.h"

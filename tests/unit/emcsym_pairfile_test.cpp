@@ -1,7 +1,4 @@
-// Device pair files: one file per array or per pair in the temporary
-// directory, private to this user, each holding exactly its pair lines, and
-// all gone when the object is, also on the way out of an exception. And
-// the CLI exception's user message.
+// Device pair files, and the CLI exception's user message.
 #include "emcsym_pairfile.h"
 
 #include <gtest/gtest.h>

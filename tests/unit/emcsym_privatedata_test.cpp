@@ -1,5 +1,4 @@
-// The Symmetrix provider's private data: the device records travel with
-// the node's shared private data and stay out of its node state.
+// The provider's device records travel with shared private data, not the node state.
 #include "emcsym_privatedata.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The entry points' own logic, run against an instrumented plug-in object:
-// the delayed-initialisation gate, argument checks, the single-node form,
-// the select/prepare/make session forms and make's out array.
+// The entry points' own logic, run against an instrumented plug-in object.
 #include <gtest/gtest.h>
 #include <quelb/quelb_records.h>
 

@@ -1,6 +1,4 @@
-// Errors and last errors: per-thread last errors, the handler that forwards
-// to the framework's callback in two languages, errmsg ids, and the plug-in
-// base's error and message operations.
+// Errors, per-thread last errors and the handler that forwards to the framework.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// The interposer: its FIM registry, claiming, node preparation and release,
-// and the way resource import and deport reach importNode.
+// The interposer: FIM registry, claiming, node set-up and release, import and deport.
 #include <gtest/gtest.h>
 
 #include <cstring>

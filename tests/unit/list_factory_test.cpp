@@ -1,5 +1,4 @@
-// The list factories: order, counting, skipped elements, publication on
-// destruction, and that every node they build is a framework buffer.
+// The list factories; every node they build is a framework buffer.
 #include <gtest/gtest.h>
 #include <quelb/quelb_records.h>
 

@@ -1,5 +1,4 @@
-// Messages (serialized form, formatting), the ICU catalogs of the provider's
-// bundles and the catalog manager's language fallback and text store.
+// Messages, the provider's ICU catalogs and the catalog manager.
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 

@@ -1,5 +1,4 @@
-// Host resolution against this machine's own names only (localhost and the
-// loopback address, answered from the hosts file); no test needs DNS.
+// Host resolution against this machine's own names only; no test needs DNS.
 #include <gtest/gtest.h>
 #include <quelb/quelb_records.h>
 

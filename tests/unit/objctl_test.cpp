@@ -1,5 +1,4 @@
-// The object-control argument text: reading the input list, writing the
-// output list, and stopping cleanly at the first unexpected token.
+// The object-control argument text.
 #include <gtest/gtest.h>
 
 #include "cfiobjctl.h"

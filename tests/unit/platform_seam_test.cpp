@@ -1,9 +1,4 @@
-// The platform seam from the tests' side: a replaced environment reaches
-// every reader of the library, and a write or close that fails through the
-// temporary-file service leaves no file behind and is reported with the
-// system's reason, for pair files and configuration files alike; the
-// thread id that traced lines carry is the kernel's in every thread, also
-// in a child made by fork after the parent asked for its own.
+// The platform seam from the tests' side: environment, temporary-file faults, thread ids.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>

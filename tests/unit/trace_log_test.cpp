@@ -1,5 +1,4 @@
-// The trace log: start-up rule, levels, runtime update, daily file, the cut
-// of long lines, forwarding to the error manager, whole-line appends.
+// The trace log.
 #include <ace/ACE.h>
 #include <gtest/gtest.h>
 

@@ -1,7 +1,5 @@
-// Tests against the SYMCLI simulator: a private install of the tool names
-// with its own database and child-process runs through the tool names (no
-// shell). The readers of what the simulator prints are sim_xml.h and
-// sim_json.h, included here for the tests' convenience.
+// Tests against the SYMCLI simulator: a private install of the tool names with its own
+// database, and child runs without a shell. Includes the readers sim_xml.h and sim_json.h.
 #ifndef NORVEL_TESTS_SIM_ENV_H
 #define NORVEL_TESTS_SIM_ENV_H
 
@@ -16,50 +14,38 @@
 
 namespace simtest {
 
-// Result of one child run: exit status (128 + signal when killed) and the
-// merged standard output and error.
+// One child run: exit status (128 + signal when killed) and the merged output and error.
 struct ToolRun {
   int status = -1;
   std::string out;
 };
 
-// The status of a child that Child::kill ended: 128 + SIGKILL, on Windows
-// too (the exit code it is terminated with).
+// The status of a child that Child::kill ended: 128 + SIGKILL, on Windows too.
 constexpr int kKilledStatus = 128 + 9;
-
-// The status of a tool that crashed: 128 + SIGSEGV, on Windows the code of
-// an access violation.
+// A crashed tool's status: 128 + SIGSEGV, on Windows an access violation's code.
 extern const int kCrashedStatus;
 
 // Processor seconds (user and system) of every child reaped so far.
 double childProcessorSeconds();
 
-// Which of a child's streams its pipe carries: standard output and error
-// merged, or standard output alone (standard error then goes nowhere).
+// What a child's pipe carries: output and error merged, or output alone (error goes nowhere).
 enum class Streams { kMerged, kOutputOnly };
 
-// A child started without waiting for it, its standard input empty, its
-// standard output and error merged into one pipe (or its standard output
-// alone); the destructor kills and reaps it. One implementation per platform: sim_env_posix.cpp
-// (posix_spawn) and sim_env_windows.cpp (CreateProcess).
+// A child started without waiting, its input empty; the destructor kills and reaps it.
+// sim_env_posix.cpp uses posix_spawn, sim_env_windows.cpp CreateProcess.
 class Child {
  public:
-  // `env` entries ("NAME=value") are added to the child's environment;
-  // SYMSIM_DB is removed from it.
+  // `env` entries ("NAME=value") are added to the environment; SYMSIM_DB is removed.
   Child(const std::string& path, const std::vector<std::string>& args,
         const std::vector<std::string>& env = {}, Streams streams = Streams::kMerged);
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  // Reads output until `text` has appeared or the output ends; returns all read.
+  // Reads until `text` has appeared or the output ends; returns all read.
   std::string readUntil(const std::string& text);
-  // Reads everything and waits for the exit.
-  ToolRun finish();
-  // Whether the child is still running (not reaped).
-  bool running();
-  // Kills the child at once and reaps it; returns kKilledStatus, or the
-  // status it had already ended with.
+  ToolRun finish();  // reads everything and waits for the exit
+  // Kills and reaps the child; kKilledStatus, or the status it had already ended with.
   int kill();
 
  private:
@@ -68,14 +54,12 @@ class Child {
   std::string buffered_;
 };
 
-// Splits a command line as the program it starts would see it: with the
-// POSIX pipe's own splitter (blanks outside double quotes), on Windows with
-// the system's rules (CommandLineToArgvW). A blank line gives no argument.
-// Throws std::runtime_error for a line that cannot be split.
+// Splits a command line as the started program sees it: the POSIX pipe's splitter (blanks
+// outside double quotes), on Windows CommandLineToArgvW. A blank line gives no argument;
+// throws std::runtime_error for a line that cannot be split.
 std::vector<std::string> splitCommandLine(const std::string& line);
 
-// A temporary directory with the tool names installed in bin/ and the
-// database at symsim.db beside it.
+// A temporary directory with the tool names in bin/ and the database at symsim.db beside it.
 class SimEnv {
  public:
   SimEnv();
@@ -84,22 +68,16 @@ class SimEnv {
   std::string db() const { return temp_.path() + "/symsim.db"; }
   std::string file(const std::string& name) const { return temp_.file(name); }
 
-  // The path of bin/<tool>, with the platform's executable suffix.
-  std::string tool(const std::string& name) const;
-  // Runs bin/<tool> with the arguments.
+  std::string tool(const std::string& name) const;  // bin/<tool> with the executable suffix
   ToolRun run(const std::string& tool, const std::vector<std::string>& args) const;
-  // Runs bin/<tool> with a command line split like the provider's pipe.
+  // bin/<tool> with a command line split like the provider's pipe.
   ToolRun line(const std::string& tool, const std::string& args) const;
-  // Runs a command as the provider builds it: the quoted tool path, one
-  // blank, then `args` (which starts with a blank of its own).
+  // As the provider builds it: the quoted tool path, a blank, then `args` (own leading blank).
   ToolRun provider(const std::string& tool, const std::string& args) const;
-  // Runs the administration command; fails the test when it fails.
-  std::string admin(const std::string& args) const;
-  // Adds a reply fault: the runs that `options` select (symsim fault add
-  // options) print `output` instead of their own and end with status 0.
-  // Returns the fault's number.
+  std::string admin(const std::string& args) const;  // fails the test when it fails
+  // A reply fault: the runs `options` select (symsim fault add) print `output` and end with
+  // status 0. Returns the fault's number.
   std::string reply(const std::string& options, const std::string& output) const;
-  // symsim init from a scenario text.
   void init(const std::string& scenario) const;
   void initDemo() const { admin("init --demo"); }
   // Writes a device file and returns its path.

@@ -112,12 +112,6 @@ ToolRun Child::finish() {
   return r;
 }
 
-bool Child::running() {
-  if (process_->pid <= 0) return false;
-  int raw = 0;
-  return waitpid(process_->pid, &raw, WNOHANG) == 0;
-}
-
 int Child::kill() {
   if (process_->pid <= 0) return -1;
   ::kill(process_->pid, SIGKILL);

@@ -152,10 +152,6 @@ ToolRun Child::finish() {
   return r;
 }
 
-bool Child::running() {
-  return process_->process && WaitForSingleObject(process_->process, 0) == WAIT_TIMEOUT;
-}
-
 int Child::kill() {
   if (!process_->process) return -1;
   TerminateProcess(process_->process, kKilledStatus);

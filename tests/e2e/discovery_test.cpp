@@ -1,9 +1,6 @@
-// Start-up and discovery of libnorvel.so as the framework sees them, against
-// the SYMCLI simulator: which commands the delayed initialisation runs and
-// in which output form, what a failed start-up leaves, and what the three
-// enumerations answer for the filters, flags and identities the framework
-// gives. Every list is freed with the utility library and the framework's
-// buffers must come back to where they started.
+// Start-up and discovery as the framework sees them: the delayed initialisation's commands and
+// output forms, what a failed start-up leaves, and the three enumerations' answers to filters,
+// flags and identities.
 #include "loaded_provider.h"
 
 namespace {
@@ -32,8 +29,7 @@ const char kOneArray[] =
 
 class Discovery : public e2etest::LoadedProvider {
  protected:
-  // The SYMCLI command lines run so far with their output option,
-  // e.g. "symcfg list -output XML".
+  // The command lines run so far with their output option, e.g. "symcfg list -output XML".
   std::vector<std::string> ran() const {
     std::vector<std::string> lines;
     for (const e2etest::LoggedRun& run : runs())
@@ -46,10 +42,9 @@ class Discovery : public e2etest::LoadedProvider {
 
 // --- start-up ------------------------------------------------------------------
 
-TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormAndSizesAreBytes) {
+TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormSizesAreBytesAndHostsHaveWwns) {
   start(kOneArray, false);
   EXPECT_TRUE(ran().empty()) << "init runs no SYMCLI command";
-
   // 1024 MB available and 4096 MB total; the remote array is not listed.
   EXPECT_EQ("0: 000190100011,000190100011,norvel,EMC,SYMMETRIX,1073741824/4294967296,0",
             enclosures(nullptr));
@@ -57,7 +52,6 @@ TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormAndSizesAreByte
       "symcfg discover", "symcli -output XML", "symcfg list -output XML_ATTRIBUTE",
       "symdisk list -sid 000190100011 -output XML_ATTRIBUTE"};
   EXPECT_EQ(expected, ran());
-
   // Later operations use the arrays found then: no second discovery.
   EXPECT_EQ(
       "0: EMC##SYMMETRIX##000190100011##0040,UDID##EMC##SYMMETRIX##000190100011##0040,"
@@ -67,6 +61,27 @@ TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormAndSizesAreByte
   EXPECT_EQ(1u, countCommands("symcfg discover"));
   EXPECT_EQ("symdev -sid 000190100011 -fibre -nobcv list -output XML_ATTRIBUTE", ran().back());
   EXPECT_EQ("", lastError());
+  // Host nodes carry bare port WWNs per array.
+  sim.admin("set local_host_name thishost");
+  EXPECT_EQ("0: backup01@000190100011,10000000C9B00001 thishost@000190100011,10000000C9A00001",
+            hosts(L""));
+  EXPECT_EQ("symmask -sid 000190100011 list logins -output XML_ATTRIBUTE", ran().back());
+  // The simulator prints bare WWNs; made to reply as some arrays do, it prints them with
+  // separators.
+  sim.reply(
+      "--always --tool symmask",
+      "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
+      "<SymCLI_ML>\n"
+      "  <Symmetrix symid=\"000190100011\">\n"
+      "    <Devmask_Login_Record director=\"FA-1A\" port=\"0\">\n"
+      "      <Login originator_port_wwn=\"10:00:00:00:c9:a0:00:01\" awwn_node_name=\"thishost\"\n"
+      "        awwn_port_name=\"hba0\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
+      "      <Login originator_port_wwn=\"10-00-00-00-C9-A0-00-02\" awwn_node_name=\"thishost\"\n"
+      "        awwn_port_name=\"hba1\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
+      "    </Devmask_Login_Record>\n"
+      "  </Symmetrix>\n"
+      "</SymCLI_ML>\n");
+  EXPECT_EQ("0: thishost@000190100011,10000000C9A00002,10000000c9a00001", hosts(L""));
 }
 
 TEST_F(Discovery, Version6Point3SwitchesEveryLaterCommandToPlainXml) {
@@ -90,7 +105,6 @@ TEST_F(Discovery, AShortVersionTextEndsStartUpBeforeTheArraysAreListed) {
             lastMessage().find("The provider step [delayedInit] failed: symcli -output XML "
                                "printed the version text \"V6\", which holds no version number"))
       << lastMessage();
-
   // Not retried: the array list stays empty.
   EXPECT_EQ("0:", enclosures(nullptr));
   EXPECT_EQ("0:", nodes(nullptr));
@@ -125,7 +139,6 @@ TEST_F(Discovery, AFilterThatExcludesTheProviderRunsNothing) {
   EXPECT_EQ("0:", nodes(L"provider_name=", 0x10));
   EXPECT_EQ("0:", hosts(L"product_id=CLARIION"));
   EXPECT_TRUE(ran().empty()) << "no discovery for a filter that excludes the provider";
-
   // Enclosures leave the caller's outputs alone; nodes hand over an empty list.
   qlb_enclosure_node_list* untouched = reinterpret_cast<qlb_enclosure_node_list*>(&version);
   int count = 7;
@@ -133,19 +146,17 @@ TEST_F(Discovery, AFilterThatExcludesTheProviderRunsNothing) {
   EXPECT_EQ(0, pgn.enumerate_enclosures(&untouched, &count, &filter[0]));
   EXPECT_EQ(reinterpret_cast<qlb_enclosure_node_list*>(&version), untouched);
   EXPECT_EQ(7, count);
-
   // Vendor in lower case, and an item without "=", pass.
   EXPECT_EQ(0u, enclosures(L"vendor_id=emc,provider_name").find("0: " + kArray1));
   EXPECT_EQ(1u, countCommands("symcfg discover"));
 }
 
-TEST_F(Discovery, EnclosureFiltersSelectArraysAndWhatCannotMatchIsReported) {
+TEST_F(Discovery, EnclosureAndUdidFiltersSelectAndWhatCannotMatchIsReported) {
   start();
   const std::string second = enclosures(L" enclosure_name = 000190100002");
   EXPECT_EQ(0u, second.find("0: " + kArray2 + "," + kArray2 + ",norvel,EMC,SYMMETRIX,"));
   EXPECT_EQ(std::string::npos, second.find(kArray1));
   EXPECT_EQ("", lastError()) << "a filter that matches says nothing";
-
   // An array that is not attached, an attribute nobody knows, another
   // vendor: each is a warning; only the device listing also fails.
   const std::function<std::string(const std::wstring&)> enclosureList =
@@ -181,12 +192,7 @@ TEST_F(Discovery, EnclosureFiltersSelectArraysAndWhatCannotMatchIsReported) {
   EXPECT_EQ(0u, devices.find("0: EMC##SYMMETRIX##000190100002##0200,"));
   EXPECT_EQ(std::string::npos, devices.find(kArray1));
   EXPECT_EQ(std::string::npos, devices.find("##0280,")) << "BCVs are not listed";
-}
-
-// --- device nodes ----------------------------------------------------------------
-
-TEST_F(Discovery, AUdidFilterListsExactlyThatDeviceWhateverTheOtherFilters) {
-  start();
+  // A UDID filter lists exactly that device, whatever the other filters.
   EXPECT_EQ(
       "0: EMC##SYMMETRIX##000190100001##0040,UDID##EMC##SYMMETRIX##000190100001##0040,"
       "norvel,0/0/1/2147483648",
@@ -201,13 +207,12 @@ TEST_F(Discovery, AUdidFilterListsExactlyThatDeviceWhateverTheOtherFilters) {
 
   EXPECT_EQ("6:", nodes(L"udid=EMC##SYMMETRIX##000190100001##0040"));
   EXPECT_EQ("MSG_ERROR_UDID_PARSING_EXCEPTION", lastErrorId());
-
   // A device the array does not have: the failed command is reported.
   EXPECT_EQ("6:", nodes(L"udid=UDID##EMC##SYMMETRIX##000190100001##0FFF"));
   EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());
 }
 
-TEST_F(Discovery, FlagsChooseWhetherDevicesAreListed) {
+TEST_F(Discovery, FlagsChooseWhetherDevicesAreListedAndAFailingArrayIsSkipped) {
   start();
   qlb_node_list* untouched = reinterpret_cast<qlb_node_list*>(&version);
   int count = 5;
@@ -216,7 +221,6 @@ TEST_F(Discovery, FlagsChooseWhetherDevicesAreListed) {
   EXPECT_EQ(5, count);
   EXPECT_EQ(0, traced("CEmcSymPlugin::enumerateNodes"));
   EXPECT_TRUE(ran().empty());
-
   // 0x80 leaves out every device, whose mark is never set.
   EXPECT_EQ("0:", nodes(nullptr, 0x10 | 0x80));
   size_t perArray = 0;
@@ -224,51 +228,18 @@ TEST_F(Discovery, FlagsChooseWhetherDevicesAreListed) {
     perArray += p.fallback.find("No disks are added for current enclosure.") != std::string::npos;
   EXPECT_EQ(2u, perArray);
   EXPECT_LT(0, traced("Due to aggressive filtering ZERO disks are returned."));
-
   // 0x40 leaves out marked devices: none.
   const std::string all = nodes(nullptr, 0x40 | 0x10);
   EXPECT_NE(std::string::npos, all.find("##000190100001##0040,"));
   EXPECT_NE(std::string::npos, all.find("##000190100002##0303,"));
-}
-
-TEST_F(Discovery, AFailingDeviceListKeepsTheDevicesOfEarlierArrays) {
-  start();
+  // A failing device list keeps the devices of earlier arrays.
   sim.admin("fault add noxml --tool symdev --sid " + kArray2);
   const std::string partial = nodes(nullptr);
   EXPECT_EQ(0u, partial.find("6: EMC##SYMMETRIX##000190100001##0040,"));
   EXPECT_EQ(std::string::npos, partial.find(kArray2));
   EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
-}
-
-// --- host nodes --------------------------------------------------------------------
-
-TEST_F(Discovery, HostNodesCarryBarePortWwnsPerArray) {
-  start(kOneArray, false);
-  sim.admin("set local_host_name thishost");
-  EXPECT_EQ("0: backup01@000190100011,10000000C9B00001 thishost@000190100011,10000000C9A00001",
-            hosts(L""));
-  EXPECT_EQ("symmask -sid 000190100011 list logins -output XML_ATTRIBUTE", ran().back());
-
-  // The simulator prints bare WWNs; made to reply as some arrays do, it
-  // prints them with separators.
-  sim.reply(
-      "--always --tool symmask",
-      "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
-      "<SymCLI_ML>\n"
-      "  <Symmetrix symid=\"000190100011\">\n"
-      "    <Devmask_Login_Record director=\"FA-1A\" port=\"0\">\n"
-      "      <Login originator_port_wwn=\"10:00:00:00:c9:a0:00:01\" awwn_node_name=\"thishost\"\n"
-      "        awwn_port_name=\"hba0\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
-      "      <Login originator_port_wwn=\"10-00-00-00-C9-A0-00-02\" awwn_node_name=\"thishost\"\n"
-      "        awwn_port_name=\"hba1\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
-      "    </Devmask_Login_Record>\n"
-      "  </Symmetrix>\n"
-      "</SymCLI_ML>\n");
-  EXPECT_EQ("0: thishost@000190100011,10000000C9A00002,10000000c9a00001", hosts(L""));
-}
-
-TEST_F(Discovery, AHostQueryThatFailsSkipsOnlyThatArray) {
-  start();
+  // A host query that fails skips only that array.
+  sim.admin("fault clear");
   sim.admin("fault add fail --tool symmask --sid " + kArray1 + " --message refused");
   const std::string listed = hosts(L"");
   EXPECT_EQ(std::string::npos, listed.find("@" + kArray1));

@@ -1,17 +1,14 @@
-// Dispose and restore of snapshots through the entry points, against the
-// simulator: the method the array says links each pair, the commands each
-// method runs and the states it leaves, and how arguments, flags and list
-// entries that cannot be used are answered.
+// Dispose and restore through the entry points: the method the array says links each pair, the
+// commands and states of each method, and the answers to unusable arguments, flags and entries.
 #include <utility>
 
 #include "loaded_provider.h"
 
 namespace {
 
+using e2etest::identity;
 using e2etest::kArray1;
 using e2etest::kArray2;
-
-using e2etest::identity;
 
 // A source and snapshot device, each as identity() takes it.
 typedef std::pair<std::string, std::string> Pair;
@@ -36,7 +33,6 @@ class DisposeRestore : public e2etest::LoadedProvider {
   static quelb_objid* objid(const std::wstring& text) {
     return quelb_get_objid(text.c_str(), (text.size() + 1) * sizeof(wchar_t), QLB_OBJID_NODE);
   }
-
   // Forces a pair or session state on the first array.
   void force(const std::string& what) const { sim.admin("state --sid " + kArray1 + " " + what); }
 };
@@ -49,7 +45,7 @@ const std::string kSnapFile = "symsnap -sid 000190100001 -file ";
 
 // --- dispose -----------------------------------------------------------------------
 
-TEST_F(DisposeRestore, DisposeTakesTheMethodOfEachPairFromTheArray) {
+TEST_F(DisposeRestore, DisposeTakesTheMethodOfEachPairFromTheArrayAndQuotesThePairFile) {
   start();
   force("pair 0041 0081 Split");
   force("clone 0040 0080 Copied");  // 0040 and 0080 are also a synchronised BCV pair
@@ -72,10 +68,8 @@ TEST_F(DisposeRestore, DisposeTakesTheMethodOfEachPairFromTheArray) {
   EXPECT_EQ("0043 0103", pairFileOf(kSnapFile, " terminate -symforce -noprompt"));
   EXPECT_EQ(std::vector<std::string>(), sessions());
   EXPECT_EQ("", lastErrorId());
-}
-
-TEST_F(DisposeRestore, APairFileInADirectoryWithABlankReachesTheToolAsOneArgument) {
-  start();
+  // A pair file in a directory with a blank reaches the tool as one argument.
+  clearLog();
   force("clone 0040 00C0 Copied");
   const std::string blank = testenv::nativePath(pairFileDir.path() + "/with blank");
   testenv::makeDirs(blank);
@@ -90,23 +84,20 @@ TEST_F(DisposeRestore, APairFileInADirectoryWithABlankReachesTheToolAsOneArgumen
   testenv::removeTree(blank);
 }
 
-TEST_F(DisposeRestore, DisposeOfAPairThatIsNotSplitFailsAndLeavesItAlone) {
+TEST_F(DisposeRestore, DisposeRefusesAPairNotSplitMissingNodesAndOtherDispositions) {
   start();
   EXPECT_EQ(QLB_ERR_FAILED, dispose("0042", "0082"));
   EXPECT_EQ(1, traced("BCV pair not in split state"));
   EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
   EXPECT_EQ(0u, countCommands(kMirFile, " establish"));
   EXPECT_EQ("Synchronized", pairState(kArray1, "0042", "0082"));
-
   // A clone session that a terminate cannot end: still disposed of.
   force("clone 0044 00C4 CopyInProg");
   sim.admin("fault add fail --tool symclone --cmd terminate --message refused");
   EXPECT_EQ(0, dispose("0044", "00C4"));
   EXPECT_EQ(1u, countCommands(kCloneFile, " terminate -symforce -noprompt"));
-}
-
-TEST_F(DisposeRestore, DisposeRefusesMissingNodesAndOtherDispositionsBeforeAnyCommand) {
-  start();
+  // Missing nodes and other dispositions are refused before any command.
+  clearLog();
   testenv::FrameworkNode source(identity("0041"));
   testenv::FrameworkNode snapshot(identity("0081"));
   qlb_domain bare = {};
@@ -131,7 +122,7 @@ TEST_F(DisposeRestore, DisposeRefusesMissingNodesAndOtherDispositionsBeforeAnyCo
 
 // --- restore -----------------------------------------------------------------------
 
-TEST_F(DisposeRestore, RestoreTakesNoFlagsOrTheStartOrPartialBitAndResyncDoesNothing) {
+TEST_F(DisposeRestore, RestoreFlagsResyncAndEntriesWithoutIdentitiesOrRepeatedSources) {
   start();
   force("pair 0041 0081 Split");
   EXPECT_EQ(QLB_ERR_INVALID_ARG, restore({{"0041", "0081"}}, 0x2));
@@ -154,10 +145,7 @@ TEST_F(DisposeRestore, RestoreTakesNoFlagsOrTheStartOrPartialBitAndResyncDoesNot
   long status = 0;
   EXPECT_EQ(0, pgn.resync(nullptr, nullptr, 3, nullptr, nullptr, 0, &status));
   EXPECT_EQ(std::vector<std::string>(), commands());
-}
-
-TEST_F(DisposeRestore, RestoreSkipsEntriesWithoutIdentitiesAndRepeatedSources) {
-  start();
+  // Entries without identities and repeated sources are skipped.
   force("pair 0041 0081 Split");
   quelb_objid noText = {nullptr, QLB_OBJID_NODE, 0};
   quelb_objid* snapshot = objid(identity("0081"));
@@ -168,7 +156,6 @@ TEST_F(DisposeRestore, RestoreSkipsEntriesWithoutIdentitiesAndRepeatedSources) {
   EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.restore(nullptr, nullptr, 2, nullptr, nullptr, 0, &status));
   EXPECT_EQ(2, traced("vdiskList vector is empty -- unable to continue restore"));
   EXPECT_EQ(std::vector<std::string>(), commands());
-
   // Usable entries among unusable ones are restored.
   quelb_objid* source = objid(identity("0041"));
   quelb_objid* sources[] = {&noText, source};
@@ -176,7 +163,6 @@ TEST_F(DisposeRestore, RestoreSkipsEntriesWithoutIdentitiesAndRepeatedSources) {
   EXPECT_EQ("0041 0081", pairFileOf(kMirFile, " restore -noprompt"));
   quelb_free_objid(source);
   quelb_free_objid(snapshot);
-
   // The second entry of a source is not restored again.
   clearLog();
   force("pair 0041 0081 Split");
@@ -187,7 +173,7 @@ TEST_F(DisposeRestore, RestoreSkipsEntriesWithoutIdentitiesAndRepeatedSources) {
   EXPECT_EQ(1u, countCommands(kMirFile, " restore -noprompt"));
 }
 
-TEST_F(DisposeRestore, TheMethodOfTheFirstPairRestoresEveryPair) {
+TEST_F(DisposeRestore, TheFirstPairsMethodRestoresEveryPairAndEachArrayGetsItsOwnFile) {
   start();
   force("clone 0042 00C2 Copied");
   force("pair 0041 0081 Split");
@@ -197,7 +183,6 @@ TEST_F(DisposeRestore, TheMethodOfTheFirstPairRestoresEveryPair) {
   EXPECT_EQ(0u, countCommands("symmir", " restore"));
   EXPECT_EQ(0u, countCommands("symclone", " restore"));
   EXPECT_EQ("Split", pairState(kArray1, "0041", "0081"));
-
   // Two clone pairs: one restore for the array, then the pairs are split.
   clearLog();
   force("clone 0043 00C3 Split");
@@ -206,10 +191,8 @@ TEST_F(DisposeRestore, TheMethodOfTheFirstPairRestoresEveryPair) {
   EXPECT_EQ(1u, countCommands(kCloneFile, " split -noprompt"));
   const std::vector<std::string> split = {"clone 0042 00C2 Split", "clone 0043 00C3 Split"};
   EXPECT_EQ(split, sessions());
-}
-
-TEST_F(DisposeRestore, SnapRestoreReadiesTheSnapDevicesAndPairsOfTwoArraysGetTheirOwnFiles) {
-  start();
+  // A snap restore readies the snap devices; pairs of two arrays get their own files.
+  clearLog();
   force("snap 0043 0103 CopyOnWrite");
   sim.admin("state --sid " + kArray2 + " snap 0201 0301 CopyOnWrite");
   EXPECT_EQ(0, restore({{"0043", "0103"}, {kArray2 + "##0201", "000190100002##0301"}}));
@@ -218,7 +201,7 @@ TEST_F(DisposeRestore, SnapRestoreReadiesTheSnapDevicesAndPairsOfTwoArraysGetThe
   EXPECT_EQ(1u, countCommands("symdev -sid 000190100001 ready 0103 -noprompt"));
   EXPECT_EQ(1u, countCommands("symdev -sid 000190100002 ready 0301 -noprompt"));
   EXPECT_EQ(2u, countCommands("symsnap -sid ", " terminate -restored -noprompt"));
-  const std::vector<std::string> active = {"snap 0043 0103 CopyOnWrite",
-                                           "snap 0201 0301 CopyOnWrite"};
-  EXPECT_EQ(active, sessions());
+  EXPECT_EQ((std::vector<std::string>{"clone 0042 00C2 Split", "clone 0043 00C3 Split",
+                                      "snap 0043 0103 CopyOnWrite", "snap 0201 0301 CopyOnWrite"}),
+            sessions());
 }

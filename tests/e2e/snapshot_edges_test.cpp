@@ -1,8 +1,5 @@
-// The snapshot lifecycle's answers to lists the framework may give:
-// duplicates, group and unclaimed nodes, pairs on two arrays, configurations
-// without targets, mixed methods, unknown methods and nodes that select never
-// resolved. Every test also proves (in the harness) that no pair file is
-// left behind and the framework's buffers are back where they started.
+// The snapshot lifecycle's answers to odd lists: duplicates, group and unclaimed nodes, two
+// arrays, configurations without targets, mixed and unknown methods, nodes select never resolved.
 #include "loaded_provider.h"
 
 namespace e2etest {
@@ -34,9 +31,8 @@ TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCal
   ASSERT_EQ(1u, ran.size()) << "a synchronised pair is not established again";
   EXPECT_EQ("0040 0080\n", ran[0].pairFile);
   EXPECT_EQ(1, traced("prepare: skipping duplicate: 0040"));
-
-  // A later call selects the device again and its line is there twice;
-  // the arrays refuse a device file that names a device twice.
+  // A later call selects the device again and its line is there twice; the arrays refuse a
+  // device file that names a device twice.
   EXPECT_EQ(0, select({again.split()}, "s2"));
   clearLog();
   EXPECT_EQ(QLB_ERR_FAILED, prepare({node->split()}));
@@ -47,8 +43,8 @@ TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCal
 }
 
 TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveAFailure) {
-  // The target's own enclosure is ignored; of "X##Y##00C1" only the text
-  // after the last "##" names the device.
+  // The target's own enclosure is ignored; of "X##Y##00C1" only the text after the last "##"
+  // names the device.
   auto first = source(kArray1, "0040", kClone, kArray1 + "##0040;00C0");
   auto other = source(kArray2, "0200", kClone, kArray2 + "##0200;" + kArray1 + "##02C0");
   auto twice = source(kArray1, "0041", kClone, kArray1 + "##0041;X##Y##00C1");
@@ -67,7 +63,6 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
       "symdev -sid 000190100001 show 0041", "symdev -sid 000190100001 show 00C1",
       "symdev -sid 000190100001 show 0042"};
   EXPECT_EQ(shown, commands()) << "nothing after the failing node";
-
   // The pairs chosen before the failure are kept, one pair file per array.
   clearLog();
   EXPECT_EQ(0, prepare({first->split(), other->split(), twice->split()}));
@@ -77,7 +72,6 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   EXPECT_EQ("0040 00C0\n0041 00C1\n", ran[0].pairFile);
   EXPECT_EQ("symclone -sid 000190100002 -file F terminate -symforce -noprompt", commands()[1]);
   EXPECT_EQ("0200 02C0\n", ran[1].pairFile);
-
   // A node never configured, and devices the array does not have.
   auto unconfigured = source(kArray1, "0044", kClone, "");
   EXPECT_EQ(QLB_ERR_FAILED, select({unconfigured->split()}));
@@ -86,9 +80,8 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   auto missing = source(kArray1, "0FFF", kClone, kArray1 + "##0FFF;00C7");
   EXPECT_EQ(QLB_ERR_FAILED, select({missing->split()}));
   EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());
-
-  // A target that is no device name is refused before any command: none
-  // of it may reach a command line as an argument of its own.
+  // A target that is no device name is refused before any command: none of it may reach a
+  // command line as an argument of its own.
   for (const std::string target : {"00C5 -force", "00C5\tx", "X##00C5\"", "00C5 x"}) {
     SCOPED_TRACE(target);
     auto odd = source(kArray1, "0045", kClone, kArray1 + "##0045;" + target);
@@ -109,21 +102,18 @@ TEST_F(SnapshotEdges, PrepareStopsAtGroupNodesAndRefusesBadMirrorStates) {
   auto never = source(kArray1, "0044", kMirror, kArray1 + "##0044;0084");
   PlainNode group("EMC_TimeFinder_Mirror_FIM_GROUP", kMirror);
   ASSERT_EQ(0, select({split->split(), never->split()}));
-
   // A group node ends prepare before anything changes, whatever came first.
   clearLog();
   EXPECT_EQ(0, prepare({split->split(), group.split(), never->split()}));
   EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, commands());
-
-  // A pair in a state prepare cannot handle: 6, traced only, and the split
-  // pair before it is not established.
+  // A pair in a state prepare cannot handle: 6, traced only; the split pair before it is not
+  // established.
   const size_t pushedBefore = messages();
   clearLog();
   EXPECT_EQ(QLB_ERR_FAILED, prepare({split->split(), never->split()}));
   EXPECT_TRUE(traced("Invalid STD-BCV pair state (NeverEstab)"));
   EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, commands());
   EXPECT_EQ(pushedBefore, messages());
-
   // Alone, the split pair is established and waited for.
   clearLog();
   EXPECT_EQ(0, prepare({split->split()}));
@@ -135,9 +125,7 @@ TEST_F(SnapshotEdges, PrepareGathersThePairsOfAllMethodsAndTheLastNodeChoosesThe
   auto clone = source(kArray1, "0042", kClone, kArray1 + "##0042;00C2");
   auto unknown = source(kArray2, "0200", "EMC_SRDF", kArray2 + "##0200;0280");
   ASSERT_EQ(0, select({snap->split(), clone->split(), unknown->split()}));
-
-  // Nodes of unknown method add nothing; the last node's method acts on
-  // the pairs of all the others.
+  // Nodes of unknown method add nothing; the last node's method acts on all the others' pairs.
   clearLog();
   EXPECT_EQ(0, prepare({snap->split(), unknown->split(), clone->split()}));
   EXPECT_EQ(std::vector<std::string>{"symclone -sid 000190100001 -file F terminate -symforce "
@@ -151,7 +139,6 @@ TEST_F(SnapshotEdges, PrepareGathersThePairsOfAllMethodsAndTheLastNodeChoosesThe
                                      "-noprompt"},
             commands());
   EXPECT_EQ("0042 00C2\n0043 0103\n", runs()[0].pairFile);
-
   // A last node of unknown method: nothing is done with the gathered pairs.
   clearLog();
   EXPECT_EQ(0, prepare({clone->split(), snap->split(), unknown->split()}));
@@ -161,14 +148,13 @@ TEST_F(SnapshotEdges, PrepareGathersThePairsOfAllMethodsAndTheLastNodeChoosesThe
   EXPECT_TRUE(runs().empty());
 }
 
-TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsAndNodesWithoutPrivateData) {
+TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsNodesWithoutPrivateDataAndSkippedDuplicates) {
   // A session without any claimed node: nothing runs.
   PlainNode group("EMC_TimeFinder_Snap_FIM_GROUP", kSnap);
   EXPECT_EQ(0, select({group.split()}, "none"));
   clearLog();
   EXPECT_EQ(0, make({group.split()}, nullptr, "none"));
   EXPECT_TRUE(runs().empty());
-
   // A node of unknown method after a node that was made.
   auto made = source(kArray1, "0040", kMirror, kArray1 + "##0040;0080");
   auto srdf = source(kArray1, "0041", "EMC_SRDF", kArray1 + "##0041;0081");
@@ -183,7 +169,6 @@ TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsAndNodesWithoutPrivateData) {
   EXPECT_EQ("MSG_ERROR_INVALID_SPLIT_TYPE", lastErrorId());
   EXPECT_NE(std::string::npos, lastMessage().find("\"EMC_SRDF\""));
   EXPECT_TRUE(traced("makeSnapshot:: invalid splitType [EMC_SRDF] specified"));
-
   // A node whose private data is gone by make (the framework released it).
   auto released = source(kArray1, "0042", kSnap, kArray1 + "##0042;0102");
   ASSERT_EQ(0, select({released->split()}, "released"));
@@ -195,12 +180,8 @@ TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsAndNodesWithoutPrivateData) {
   EXPECT_TRUE(runs().empty());
   EXPECT_EQ("MSG_ERROR_NODE_NOT_SELECTED", lastErrorId());
   EXPECT_NE(std::string::npos, lastMessage().find(name));
-}
-
-TEST_F(SnapshotEdges, MakeHasNoTargetForADuplicateThatSelectSkipped) {
-  // A second record of an already selected device under another id (the
-  // device name without its leading zeros) is a duplicate that select
-  // skips: make has no target for it.
+  // A second record of a selected device under another id (the device name without its leading
+  // zeros) is a duplicate that select skips: make has no target for it.
   auto full = source(kArray1, "0043", kSnap, kArray1 + "##0043;0103");
   auto shortName = source(kArray1, "43", kSnap, kArray1 + "##43;0103");
   ASSERT_EQ(0, select({full->split(), shortName->split()}, "alias"));

@@ -1,7 +1,7 @@
-// The three TimeFinder methods end to end through the exported entry
-// points, against the simulated arrays: what select, prepare and make run,
-// over which pair lines, what state the arrays are left in, and the
-// snapshot identities that make hands the framework.
+// The three TimeFinder methods end to end: what select, prepare and make run over which pair
+// lines, the arrays' states after them, and the snapshot identities make hands the framework.
+#include <algorithm>
+
 #include "loaded_provider.h"
 
 namespace e2etest {
@@ -14,9 +14,8 @@ class SnapshotMethods : public SnapshotTest {
   }
   // Whether the sessions of the arrays hold "<kind> <source> <target> <state>".
   bool hasSession(const std::string& session) const {
-    for (const std::string& s : sessions())
-      if (s == session) return true;
-    return false;
+    const std::vector<std::string> all = sessions();
+    return std::find(all.begin(), all.end(), session) != all.end();
   }
 };
 
@@ -32,9 +31,7 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
       "symdev -sid 000190100001 show 0040", "symdev -sid 000190100001 show 0080",
       "symdev -sid 000190100001 show 0041", "symdev -sid 000190100001 show 0081"};
   EXPECT_EQ(shown, commands());
-
-  // One query over every selected pair; only the split pair is established
-  // and polled until synchronised.
+  // One query over every selected pair; only the split pair is established and polled.
   clearLog();
   ASSERT_EQ(0, prepare({synced->split(), split->split()}));
   std::vector<LoggedRun> ran = runs();
@@ -48,12 +45,10 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
     EXPECT_EQ("0041 0081\n", ran[i].pairFile);
   }
   EXPECT_EQ("Synchronized", pair("0041", "0081"));
-
   // Everything synchronised: one query, nothing established.
   clearLog();
   ASSERT_EQ(0, prepare({synced->split(), split->split()}));
   EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, commands());
-
   // A session of one claimed node splits every selected pair at once.
   clearLog();
   std::vector<std::string> names;
@@ -84,16 +79,13 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
   EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
   EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
   EXPECT_TRUE(sessions().empty());
-
-  // No session left: the terminate fails and prepare does not mind, nor
-  // warn.
+  // No session left: the terminate fails and prepare does not mind, nor warn.
   clearLog();
   const size_t pushedBefore = messages();
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
   ASSERT_EQ(1u, runs().size());
   EXPECT_NE(0, runs()[0].exitStatus);
   EXPECT_EQ(pushedBefore, messages());
-
   // Any other failure leaves the sessions in doubt: a warning per pair.
   sim.admin("fault add fail --tool symclone --cmd terminate --message \"Terminate refused\"");
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
@@ -139,7 +131,6 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
   EXPECT_EQ("symsnap -sid 000190100002 -file F terminate -symforce -noprompt", commands()[1]);
   EXPECT_EQ("0201 0301\n", ran[1].pairFile);
   EXPECT_TRUE(sessions().empty());
-
   // A session of one claimed node: one create and one activate per array.
   clearLog();
   std::vector<std::string> names;
@@ -164,9 +155,7 @@ TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePai
   ASSERT_EQ(0, select({first->split(), second->split()}));
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
   clearLog();
-
-  // The arrays refuse to split pairs that are already split, as SYMCLI
-  // does: the second run fails and make reports it.
+  // The arrays refuse to split pairs already split, as SYMCLI does: make reports the second run.
   std::vector<std::string> names = {"untouched"};
   EXPECT_EQ(QLB_ERR_FAILED, make({first->split(), second->split()}, &names));
   EXPECT_TRUE(names.empty()) << "no out array after a failed make";

@@ -1,7 +1,5 @@
-// Inventory, device, host and masking commands against the simulator:
-// what they read, the masking adds with their reachable and unreachable
-// director ports and gatekeeper retries, remove and refresh, the refresh
-// retries, and the host name rules.
+// Inventory, device, host and masking commands against the simulator: what they read, masking
+// adds over reachable and unreachable ports with gatekeeper retries, remove, refresh, host names.
 #include <sys/stat.h>
 
 #include <set>
@@ -58,18 +56,15 @@ TEST_F(MaskingTest, InventoryArraysDisksVersionDevicesAndAssignments) {
   EXPECT_EQ(1, traceCount("Device 00C0 is currently not assigned to any hbas"));
 
   EXPECT_EQ("00C3", tool_.findConfiguredTarget(L"UDID##EMC##SYMMETRIX##000190100001##00C3"));
-  try {
-    tool_.findConfiguredTarget(L"00C3");
-    ADD_FAILURE() << "no exception";
-  } catch (const CEmcSymCliException& e) {
-    EXPECT_EQ(L"[findConfiguredTarget]", e.getCommand());
-    EXPECT_EQ(kCliToolSource, e.getSourceFile());
-  }
+  const auto e = thrown<CEmcSymCliException>([&] { tool_.findConfiguredTarget(L"00C3"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(L"[findConfiguredTarget]", e->getCommand());
+  EXPECT_EQ(kCliToolSource, e->getSourceFile());
   EXPECT_EQ(1, traceCount("Invalid target 00C3 entered at config stage"));
 }
 
-// A SYMCLI bin directory of stand-in tools, each printing a fixed text and
-// exiting with a fixed status, for output the simulator does not print.
+// A bin directory of stand-in tools printing a fixed text with a fixed status, for output the
+// simulator does not print.
 class StandInTools {
  public:
   void add(const std::string& tool, const std::string& output, int status) {
@@ -88,8 +83,7 @@ const std::string kXmlHead = "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<SymC
 
 TEST_F(MaskingTest, OutputTheSimulatorDoesNotPrint) {
   StandInTools tools;
-  // Disk sizes are added as their decimal conversion gives them, negative
-  // ones included.
+  // Disk sizes are added as their decimal conversion gives them, negative ones included.
   tools.add("symdisk",
             kXmlHead +
                 "<Disk ident=\"DF-1A\" megabytes=\"1000\" avail_megabytes=\"300\"/>\n"
@@ -114,16 +108,15 @@ TEST_F(MaskingTest, OutputTheSimulatorDoesNotPrint) {
   EXPECT_EQ(kHba1, hbas[0].wwn);
 }
 
-TEST_F(MaskingTest, AddRunsEveryCombinationAndCountsTheReachableOnes) {
+TEST_F(MaskingTest, AddRunsEveryCombinationCountsTheReachableOnesAndRetriesTheGatekeeper) {
   std::vector<SEmcSymHbaInfo> hbas;
   SEmcSymMaskHostInfo hostInfo;
   ASSERT_EQ(0, tool_.GetHostInfo(kArray1, hbas, hostInfo));
   ASSERT_EQ(2u, hbas.size());
   std::vector<std::string> wwns = {hbas[0].wwn, hbas[1].wwn};
   EXPECT_EQ((std::vector<std::string>{kHba1, kHba2}), wwns);
-
-  // 00C0 is on FA-4A:1 (reached by the first HBA only) and FA-13A:1 (by
-  // the second only): two of four combinations are reachable.
+  // 00C0 is on FA-4A:1 (reached by the first HBA only) and FA-13A:1 (by the second only): two
+  // of four combinations are reachable.
   SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "00C0");
   clearLog();
   EXPECT_EQ(0, tool_.symMaskAdd(dev, wwns, hostInfo));
@@ -141,32 +134,24 @@ TEST_F(MaskingTest, AddRunsEveryCombinationAndCountsTheReachableOnes) {
   // The host info is printed, and its lookups traced, to the tool's log.
   EXPECT_EQ(2, traceCount("SEmcSymMaskHostInfo ["));
   EXPECT_EQ(4, traceCount("Found entry for wwn["));
-
   // Nothing reachable: every add still runs, and the result is 3.
   clearLog();
   EXPECT_EQ(QLB_ERR_INVALID_ARG, tool_.symMaskAdd(dev, wwns, SEmcSymMaskHostInfo()));
   EXPECT_EQ(4u, runs("symmask").size());
   EXPECT_EQ(1, traceCount("Since there were no valid mappings the device import will fail."));
-}
-
-TEST_F(MaskingTest, AddRetriesWhileTheGatekeeperCannotBeOpened) {
+  // A gatekeeper that cannot be opened.
   writeConfig(0, 2);
-  std::vector<SEmcSymHbaInfo> hbas;
-  SEmcSymMaskHostInfo hostInfo;
-  ASSERT_EQ(0, tool_.GetHostInfo(kArray1, hbas, hostInfo));
-  SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "0041");  // FA-4A:0 and FA-13A:0
+  dev = tool_.getSymDev(kArray1, "0041");  // FA-4A:0 and FA-13A:0
   sim_.admin("fault add gatekeeper --msg 3 --tool symmask --cmd add --count 3");
   clearLog();
   EXPECT_EQ(0, tool_.symMaskAdd(dev, {kHba1}, hostInfo));
-  // The runner's own release and last run, then the add's own attempts 1 s
-  // apart, each a single run: the runner does not retry inside them. The
-  // second director port's add passes at once.
+  // The runner's own release and last run, then the add's own attempts 1 s apart, each a single
+  // run: the runner does not retry inside them. The second director port's add passes at once.
   EXPECT_EQ(5u, runs("symmask").size());
   EXPECT_EQ((std::vector<unsigned long>{1000, 1000}), recordedSleeps());
   EXPECT_EQ(2, traceCount("Can not open gate keeper, either locked or inaccessible, retrying"));
-
-  // A gatekeeper that stays locked ends the add after 10 attempts, one run
-  // each: this tool has released the locks once already.
+  // A gatekeeper that stays locked ends the add after 10 attempts, one run each: this tool has
+  // released the locks once already.
   sim_.admin("fault add gatekeeper --msg 3 --tool symmask --cmd add --always");
   sim_.admin("fault add noxml --tool symcfg --cmd list --always");  // no lock to release
   clearLog();
@@ -176,7 +161,7 @@ TEST_F(MaskingTest, AddRetriesWhileTheGatekeeperCannotBeOpened) {
   EXPECT_EQ(1, traceCount("Can not open gate keeper, either locked or inaccessible, retry failed"));
 }
 
-TEST_F(MaskingTest, RemoveThenRefreshTheArray) {
+TEST_F(MaskingTest, RemoveRefreshesTheArrayAndRefreshRetriesThenRetriesWithDiscovery) {
   std::vector<SEmcSymAssignment> assignments = tool_.getDevAssignmentMap(kArray1, "0042");
   ASSERT_EQ(2u, assignments.size());
   clearLog();
@@ -189,9 +174,8 @@ TEST_F(MaskingTest, RemoveThenRefreshTheArray) {
   assignments = tool_.getDevAssignmentMap(kArray1, "0042");
   ASSERT_EQ(1u, assignments.size());
   EXPECT_EQ(kHba1, assignments[0].portWwn);
-}
-
-TEST_F(MaskingTest, RefreshRetriesThenRetriesWithArrayDiscovery) {
+  // A refresh that keeps failing is retried, then retried with array discovery.
+  clearLog();
   sim_.admin(
       "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 17");
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool_.symMaskRefresh(kArray1));
@@ -204,7 +188,6 @@ TEST_F(MaskingTest, RefreshRetriesThenRetriesWithArrayDiscovery) {
   EXPECT_EQ(expected, runLines());
   EXPECT_EQ(std::vector<unsigned long>(16, 2000), recordedSleeps());
   EXPECT_EQ(1, traceCount("Refresh command is failing even after retry returning failiure."));
-
   // Passing during the discovery retries; all arrays without a symid.
   clearLog();
   sim_.admin(
@@ -258,8 +241,7 @@ const char kHostScenario[] =
 TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArray) {
   sim_.init(kHostScenario);
   clearLog();
-  // Names of more than 16 characters that resolve to 10.123.4.5 and
-  // 10.12.4.5 (numeric forms, so no name service is needed).
+  // Names of over 16 characters resolving to 10.123.4.5 and 10.12.4.5 (numeric: no name service).
   EXPECT_EQ(std::vector<std::string>{"10000000C9B00001"},
             tool_.symGetHbaList(kArray1, "0x000000000a.123.4.5"));
   EXPECT_EQ(std::vector<std::string>{"10000000C9C00001"},
@@ -271,7 +253,6 @@ TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArr
   EXPECT_EQ(1, traceCount("hostname [0x000000000a.123.4.5] length is [20] greater than 16 so the "
                           "hostname registered at array should be [HOST.23.4.5], host IP address "
                           "is [10.123.4.5]"));
-
   // Registered in another case: found through the masking database.
   clearLog();
   EXPECT_EQ(std::vector<std::string>{"10000000C9D00001"}, tool_.symGetHbaList(kArray1, "mailhost"));
@@ -282,7 +263,6 @@ TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArr
                                 "symmaskdb -sid " + kArray1 + " list database",
                                 "symmaskdb -sid " + kArray1 + " -host MailHost list capacity"}),
       runLines());
-
   // Unknown names end empty, with the names the array knows traced.
   EXPECT_TRUE(tool_.symGetHbaList(kArray1, "nohost").empty());
   EXPECT_EQ(1, traceCount("CEmcSymCliTool::symGetHbaList Hostname nohost is invalid"));

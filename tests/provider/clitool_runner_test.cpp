@@ -1,7 +1,5 @@
-// The SYMCLI runner against the simulator: the command line it starts, the
-// gatekeeper retries and forced lock release (proved by the command log),
-// failures that are not retried, time-outs, a CLI lock that cannot be
-// taken, tools that cannot be started, and cleanXML.
+// The SYMCLI runner against the simulator: its command lines, gatekeeper retries and forced lock
+// release (by the command log), failures, time-outs, the CLI lock, unstartable tools, cleanXML.
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -20,9 +18,8 @@ namespace {
 
 const std::string kShow = "symdev -sid " + kArray1 + " show 0040";
 
-// The runs of the forced release when no lock is held: the arrays, their
-// (empty) lock lists (the first failing listing ends the listing), the
-// arrays again and locks 1 to 15 of each.
+// The forced release with no lock held: the arrays, their lock lists (the first failing one
+// ends the listing), the arrays again and locks 1 to 15 of each.
 std::vector<std::string> fallbackReleaseLines(bool locksListed) {
   std::vector<std::string> lines = {"symcfg list", "symcfg -sid " + kArray1 + " -lock list"};
   if (locksListed) lines.push_back("symcfg -sid " + kArray2 + " -lock list");
@@ -48,7 +45,6 @@ TEST_F(RunnerTest, SuccessfulCommandRunsOnceAsQuotedPathAndTwoBlanks) {
   EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ +
                           "symcfg\"  list  -output XML_ATTRIBUTE ]"));
   EXPECT_TRUE(recordedSleeps().empty());
-
   // The suffix chosen at start-up is used by every later command.
   CEmcSymCliTool::setOutputFormatSuffix(" -output XML ");
   EXPECT_EQ(2u, tool_.getSymmetrixList().size());
@@ -117,17 +113,13 @@ TEST_F(RunnerTest, NoRetryAttemptsAndAnUnreadableLockListGoStraightToReleasingLo
 
 TEST_F(RunnerTest, OtherFailuresAreNotRetried) {
   sim_.admin("fault add fail --tool symdev --cmd show --message \"Device busy\" --exit 2");
-  try {
-    tool_.getSymDev(kArray1, "0040");
-    FAIL() << "no exception";
-  } catch (const EFiExecPipe& e) {
-    EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, e.getCode());
-    EXPECT_EQ(2, e.getExitStatus());
-  }
+  const auto e = thrown<EFiExecPipe>([&] { tool_.getSymDev(kArray1, "0040"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, e->getCode());
+  EXPECT_EQ(2, e->getExitStatus());
   EXPECT_EQ(std::vector<std::string>{kShow}, runLines());
   EXPECT_EQ(1, traceCount("ERROR: CLI returned; status=11, 1 lines of stdout"));
   EXPECT_EQ(1, traceCount(">> Device busy"));
-
   // Without throwOnError the result and the output come back.
   sim_.admin("fault add fail --tool symcfg --cmd list --message \"No good\"");
   std::vector<std::string> output;
@@ -135,7 +127,6 @@ TEST_F(RunnerTest, OtherFailuresAreNotRetried) {
             tool_.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, false, true, 600));
   EXPECT_EQ(std::vector<std::string>{"No good"}, output);
   EXPECT_EQ(1, traceCount("WARNING: CLI returned; status=11, 1 lines of stdout"));
-
   // A gatekeeper that frees up but leaves another failure: no lock release.
   clearLog();
   sim_.admin("fault add gatekeeper --msg 1 --tool symdev --cmd show");
@@ -157,13 +148,11 @@ TEST_F(RunnerTest, OutputBeyondTheLimitsIsStoppedAndNotRetried) {
   ASSERT_EQ(0, chmod(dir.file("symdev").c_str(), 0755));
   CEmcSymCliTool tool(CFiStringTool::str2tstr(dir.path()), traceLog_);
   std::vector<std::string> output;
-  try {
-    tool.execSymCLI(L"symdev list ", output, true, true, 600);
-    FAIL() << "no exception";
-  } catch (const EFiExecPipe& e) {
-    EXPECT_EQ(QLB_EXEC_PIPE_OUTPUT_LIMIT, e.getCode());
-    EXPECT_EQ(L"an output line is longer than the limit of 1048576 bytes", e.getMessage());
-  }
+  const auto e =
+      thrown<EFiExecPipe>([&] { tool.execSymCLI(L"symdev list ", output, true, true, 600); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(QLB_EXEC_PIPE_OUTPUT_LIMIT, e->getCode());
+  EXPECT_EQ(L"an output line is longer than the limit of 1048576 bytes", e->getMessage());
   EXPECT_EQ("run\n", testenv::readFile(runs));
   EXPECT_TRUE(recordedSleeps().empty());
   // The failure's trace quotes the output's first lines, not a megabyte.
@@ -192,19 +181,16 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
   tool.setTraceLog(traceLog_);
   sim_.admin("fault add hang --tool symcfg --cmd list");
   std::vector<std::string> output;
-  try {
-    tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, true, false, 5);
-    FAIL() << "no exception";
-  } catch (const EEmcSymCliFailure& e) {
-    // What is thrown is the pipe's last error: the close that stopped the
-    // child replaced the time-out with the killed child's exit status. The
-    // hang printed nothing.
-    EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, e.getCode());
-    EXPECT_EQ(1067, e.getExitStatus());
-    EXPECT_NE(std::string::npos, e.getCommand().find("/symcfg\"  list")) << e.getCommand();
-    EXPECT_EQ(std::vector<std::string>(), e.getOutput());
-    EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool.lastFailure().getCode());
-  }
+  const auto e = thrown<EEmcSymCliFailure>(
+      [&] { tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, true, false, 5); });
+  ASSERT_TRUE(e);
+  // The pipe's last error: the close that stopped the child replaced the time-out with the
+  // killed child's exit status. The hang printed nothing.
+  EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, e->getCode());
+  EXPECT_EQ(1067, e->getExitStatus());
+  EXPECT_NE(std::string::npos, e->getCommand().find("/symcfg\"  list")) << e->getCommand();
+  EXPECT_EQ(std::vector<std::string>(), e->getOutput());
+  EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool.lastFailure().getCode());
   std::vector<LoggedRun> logged = runs();
   ASSERT_EQ(1u, logged.size());
   EXPECT_EQ(-1, logged[0].exitStatus);  // it did not end
@@ -213,8 +199,7 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
   EXPECT_EQ(1, traceCount("Process has timmedout (5 sec)"));
 }
 
-// A CLI lock that the system refuses, as it refuses a semaphore of another
-// user that this user may not use.
+// A CLI lock the system refuses, as it refuses another user's semaphore.
 class RefusedLock : public CFiSemaphore {
  public:
   RefusedLock() : CFiSemaphore(4711) { m_lastError = EACCES; }
@@ -238,16 +223,15 @@ TEST_F(RunnerTest, NoCommandRunsWithoutTheCliLock) {
   tool.setTraceLog(traceLog_);
   for (bool throwOnError : {true, false}) {
     std::vector<std::string> output;
-    try {
+    const auto e = thrown<CFiError>([&] {
       tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, throwOnError, true, 600);
-      FAIL() << "no exception";
-    } catch (const CFiError& e) {
-      EXPECT_EQ(EACCES, e.code());
-      const std::string detail = CFiStringTool::tstr2str(e.detail());
-      EXPECT_NE(std::string::npos,
-                detail.find("(semaphore key 4711) cannot be taken: Permission denied"))
-          << detail;
-    }
+    });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(EACCES, e->code());
+    const std::string detail = CFiStringTool::tstr2str(e->detail());
+    EXPECT_NE(std::string::npos,
+              detail.find("(semaphore key 4711) cannot be taken: Permission denied"))
+        << detail;
   }
   EXPECT_TRUE(runs().empty());
   EXPECT_EQ(2, traceCount("cannot be taken: Permission denied"));
@@ -276,18 +260,14 @@ TEST_F(RunnerTest, ToolThatCannotBeStartedIsReportedWithTheSystemsReason) {
     ASSERT_EQ(0, chmod(path.c_str(), c.mode));
     const std::wstring command = CFiStringTool::str2wstr(std::string(c.tool) + " list ");
     std::vector<std::string> output;
-    // The result the pipe gives a failed child creation...
+    // The result the pipe gives a failed child creation, and, thrown, the record of the cause.
     EXPECT_EQ(QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED,
               tool.execSymCLI(command, output, false, false, 600));
-    // ...and, thrown, the record that names the cause.
-    try {
-      tool.execSymCLI(command, output, true, false, 600);
-      FAIL() << "no exception";
-    } catch (const EFiExecPipe& e) {
-      EXPECT_EQ(QLB_EXEC_PIPE_CREATE_CHILD_PROCESS_FAILED, e.getCode());
-      EXPECT_EQ(c.error, e.getExitStatus());
-      EXPECT_EQ(CFiStringTool::str2wstr(c.reason), e.getMessage());
-    }
+    const auto e = thrown<EFiExecPipe>([&] { tool.execSymCLI(command, output, true, false, 600); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(QLB_EXEC_PIPE_CREATE_CHILD_PROCESS_FAILED, e->getCode());
+    EXPECT_EQ(c.error, e->getExitStatus());
+    EXPECT_EQ(CFiStringTool::str2wstr(c.reason), e->getMessage());
     EXPECT_EQ(2, traceCount("cannot start [" + path + "], Error Code: " + std::to_string(c.error) +
                             ", Reason: " + c.reason));
   }
@@ -307,33 +287,24 @@ TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
         std::vector<std::string>{"<SymCLI_ML>", "</SymCLI_ML>"},
         std::vector<std::string>{"<?xml version=\"1.0\" ?>", "<SymCLI_ML>"}}) {
     std::vector<std::string> copy = bad;
-    try {
-      tool_.cleanXML(L"symcfg list ", copy);
-      FAIL() << "no exception";
-    } catch (const CEmcSymCliException& e) {
-      EXPECT_EQ(QLB_ERR_INVALID_ARG, e.getCode());
-      EXPECT_EQ(L"symcfg list ", e.getCommand());
-      EXPECT_EQ("[cleanXML]", e.getWhere());
-      EXPECT_EQ(kCliToolSource, e.getSourceFile());
-      EXPECT_EQ(bad, e.getOutput());
-    }
+    const auto e = thrown<CEmcSymCliException>([&] { tool_.cleanXML(L"symcfg list ", copy); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(QLB_ERR_INVALID_ARG, e->getCode());
+    EXPECT_EQ(L"symcfg list ", e->getCommand());
+    EXPECT_EQ("[cleanXML]", e->getWhere());
+    EXPECT_EQ(kCliToolSource, e->getSourceFile());
+    EXPECT_EQ(bad, e->getOutput());
   }
-
-  // The exception keeps the first lines of a long output, and the start of
-  // a long first line, not all of it.
+  // The exception keeps the first lines of a long output, and the start of a long first line.
   std::vector<std::string> many(1000, "garbage");
   std::vector<std::string> wide = {std::string(100000, 'w')};
   for (std::vector<std::string>* output : {&many, &wide}) {
-    try {
-      tool_.cleanXML(L"symcfg list ", *output);
-      FAIL() << "no exception";
-    } catch (const CEmcSymCliException& e) {
-      const std::vector<std::string>& kept = e.getOutput();
-      ASSERT_EQ(output == &many ? 201u : 1u, kept.size());
-      EXPECT_EQ(output == &many ? "[... 800 more lines]" : std::string(16384, 'w'), kept.back());
-    }
+    const auto e = thrown<CEmcSymCliException>([&] { tool_.cleanXML(L"symcfg list ", *output); });
+    ASSERT_TRUE(e);
+    ASSERT_EQ(output == &many ? 201u : 1u, e->getOutput().size());
+    EXPECT_EQ(output == &many ? "[... 800 more lines]" : std::string(16384, 'w'),
+              e->getOutput().back());
   }
-
   // An operation that meets such output reports it instead of parsing.
   sim_.admin("fault add noxml --tool symcfg --cmd list");
   EXPECT_THROW(tool_.getSymmetrixList(), CEmcSymCliException);

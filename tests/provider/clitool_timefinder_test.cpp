@@ -1,8 +1,6 @@
-// The TimeFinder methods against the simulator, each through its whole
-// sequence on two arrays at once: every step runs exactly one command per
-// array, naming only that array and its own pair file. Which method the
-// records of a pair name: SplitTypePrefersCloneOverSnapOverMirror here, and
-// on the arrays' own records DisposeRestore (e2e).
+// The TimeFinder methods' whole sequences on two arrays at once: each step runs one command per
+// array, naming only that array and its own pair file. Which method a pair's records name:
+// SplitTypePrefersCloneOverSnapOverMirror here, on the arrays' own records DisposeRestore (e2e).
 #include <algorithm>
 #include <cerrno>
 #include <stdexcept>
@@ -28,19 +26,15 @@ class TimeFinderTest : public ProviderSimTest {
       }
     }
   }
-
-  // The runs of `tool` whose simulator command is `command` (since the
-  // last clearLog): exactly one per array of `files`, in key order, each
-  // naming that array, its pair file, and holding that array's lines (and
-  // `flag`, when given).
+  // The runs of `tool`'s `command` since clearLog: one per array of `files`, in key order, each
+  // naming that array and its pair file, holding that array's lines (and `flag`, when given).
   void expectOnePerArray(const std::string& tool, const std::string& command,
                          const CEmcSymCliTool::PairFileMap& files,
                          const CEmcSymPairFile::PairLineMap& lines, const char* flag = nullptr) {
     SCOPED_TRACE(tool + " " + command);
     std::vector<LoggedRun> matching;
-    for (const LoggedRun& run : runs(tool)) {
+    for (const LoggedRun& run : runs(tool))
       if (run.command == command) matching.push_back(run);
-    }
     ASSERT_EQ(files.size(), matching.size());
     size_t i = 0;
     for (const auto& entry : files) {
@@ -53,9 +47,7 @@ class TimeFinderTest : public ProviderSimTest {
       EXPECT_EQ(text, run.pairFile);
     }
   }
-
-  // Every query since the last clearLog names one array and a file of one
-  // of its pairs.
+  // Every query since clearLog names one array and a file of one of its pairs.
   void expectQueriesOfSinglePairs(const std::string& tool) {
     for (const LoggedRun& run : runs(tool)) {
       if (run.command != "query") continue;
@@ -64,7 +56,6 @@ class TimeFinderTest : public ProviderSimTest {
       EXPECT_EQ(first == "02" ? kArray2 : kArray1, run.sid) << run.line();
     }
   }
-
   // The command of the CEmcSymCliException that `step` throws, empty when none.
   template <class Step>
   static std::wstring failedCommand(Step step) {
@@ -81,7 +72,7 @@ class TimeFinderTest : public ProviderSimTest {
   std::vector<SEmcSymDevInfo> targets_;
 };
 
-TEST_F(TimeFinderTest, CloneCreateCopyDetermineRestoreAndDelete) {
+TEST_F(TimeFinderTest, CloneCreateCopyDetermineRestoreDeleteAndSplitARestoredPair) {
   const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0040 00C0", "0041 00C1"}},
                                               {kArray2, {"0200 02C0"}}};
   CEmcSymPairFile pairFiles(lines);
@@ -97,7 +88,6 @@ TEST_F(TimeFinderTest, CloneCreateCopyDetermineRestoreAndDelete) {
     EXPECT_TRUE(tool_.symCloneQueryCopied({kArray1, kArray1, kArray2}, single.getFilesByIndex()));
     expectQueriesOfSinglePairs("symclone");
   }
-
   // A copy still in progress cannot be restored from.
   sim_.admin("state --sid " + kArray1 + " clone 0040 00C0 CopyInProg");
   readDevices({{kArray1, {"0040 00C0"}}});
@@ -122,15 +112,14 @@ TEST_F(TimeFinderTest, CloneCreateCopyDetermineRestoreAndDelete) {
   expectOnePerArray("symclone", "terminate", files, lines);
   readDevices({{kArray1, {"0040 00C0"}}});
   EXPECT_TRUE(sources_[0].clones.empty());
-}
-
-TEST_F(TimeFinderTest, RestoredClonePairIsSplitBeforeAnotherRestore) {
-  const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0042 00C2"}}, {kArray2, {"0201 02C1"}}};
-  CEmcSymPairFile pairFiles(lines);
-  tool_.symCloneCreate(pairFiles.getFilesByKey());
+  // A restored clone pair is split before another restore.
+  const CEmcSymPairFile::PairLineMap restored = {{kArray1, {"0042 00C2"}},
+                                                 {kArray2, {"0201 02C1"}}};
+  CEmcSymPairFile restoredFiles(restored);
+  tool_.symCloneCreate(restoredFiles.getFilesByKey());
   sim_.admin("state --sid " + kArray1 + " clone 0042 00C2 Restored");
   sim_.admin("state --sid " + kArray2 + " clone 0201 02C1 Copied");
-  readDevices(lines);
+  readDevices(restored);
   clearLog();
   EXPECT_TRUE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_CLONE, sources_, targets_));
   std::vector<LoggedRun> logged = runs();
@@ -159,7 +148,6 @@ TEST_F(TimeFinderTest, SnapCreateActivateDetermineRestoreAndDelete) {
   EXPECT_EQ((std::vector<std::string>{"symdev -sid " + kArray1 + " ready 0103 -noprompt",
                                       "symdev -sid " + kArray2 + " ready 0302 -noprompt"}),
             runLines("symdev"));
-
   // A snapshot in another state cannot be restored from.
   sim_.admin("state --sid " + kArray1 + " snap 0043 0103 Restored");
   readDevices({{kArray1, {"0043 0103"}}});
@@ -203,23 +191,19 @@ TEST_F(TimeFinderTest, MirrorSplitEstablishAndRestoreWithThePreRestoreSplit) {
   readDevices(lines);
   for (const SEmcSymDevInfo& source : sources_)
     EXPECT_EQ("Synchronized", source.pairs.at(0).pairState);
-
   // Restore from synchronised pairs: they are split and waited for first.
   clearLog();
   tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_MIRROR, files, sources_, targets_);
   std::vector<std::string> steps;
-  for (const LoggedRun& run : runs("symmir")) {
-    if (run.command != "query" && (steps.empty() || steps.back() != run.command)) {
+  for (const LoggedRun& run : runs("symmir"))
+    if (run.command != "query" && (steps.empty() || steps.back() != run.command))
       steps.push_back(run.command);
-    }
-  }
   EXPECT_EQ((std::vector<std::string>{"split", "restore", "split"}), steps);
   expectOnePerArray("symmir", "restore", files, lines);
   EXPECT_EQ(std::vector<unsigned long>{2000}, recordedSleeps());
   EXPECT_EQ(1, traceCount("Split for [0044 0084] pair is in Progress. Going to sleep for 2 sec. "
                           "Remaning retry count is [300] "));
-  // The final split is not waited for; once it is done, the pairs are
-  // not split again before another restore.
+  // The final split is not waited for; once done, the pairs are not split again for a restore.
   readDevices(lines);
   for (const SEmcSymDevInfo& source : sources_)
     EXPECT_EQ("SplitInProg", source.pairs.at(0).pairState);
@@ -230,19 +214,17 @@ TEST_F(TimeFinderTest, MirrorSplitEstablishAndRestoreWithThePreRestoreSplit) {
   EXPECT_TRUE(runs().empty());
 }
 
-TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
+TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrowAndANeverEndingSplitFailsAfter300Retries) {
   const CEmcSymPairFile::PairLineMap lines = {{kArray1, {"0046 0086"}}, {kArray2, {"0200 0280"}}};
   CEmcSymPairFile pairFiles(lines);
   const CEmcSymCliTool::PairFileMap& files = pairFiles.getFilesByKey();
   readDevices(lines);
-
   // Synchronised pairs are not split: no mirror copy to name.
   std::wstring splitType;
   EXPECT_EQ(L"[determineSplitType]",
             failedCommand([&] { tool_.determineSplitType(sources_[0], targets_[0], splitType); }));
   EXPECT_EQ(1, traceCount("Pair is not in split state (bad state = Synchronized)"));
   EXPECT_EQ(1, traceCount("BCV pair not in split state"));
-
   // Waiting for a state the operation word does not lead to fails.
   sim_.admin("state --sid " + kArray1 + " pair 0046 0086 Split");
   sim_.admin("state --sid " + kArray2 + " pair 0200 0280 Split");
@@ -250,21 +232,17 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrow) {
             failedCommand([&] { tool_.symMirEstablish(files, sources_, targets_, L"RESTORE"); }));
   EXPECT_EQ(1, traceCount("Invalid [RESTORE] state (SyncInProg)"));
   EXPECT_EQ(1, traceCount("Synchronization failed"));
-
   // A pair in a state that cannot be restored from.
   sim_.admin("state --sid " + kArray1 + " pair 0046 0086 SyncInProg");
   readDevices({{kArray1, {"0046 0086"}}});
   EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_MIRROR, sources_, targets_));
   EXPECT_EQ(1, traceCount("Invalid bcv state, cannot restore"));
-
   // An unknown method.
   EXPECT_EQ(L"[prepareForRestore]", failedCommand([&] {
               tool_.prepareForRestore(L"EMC_TimeFinder_Other", sources_, targets_);
             }));
   EXPECT_EQ(1, traceCount("Invalid splitType, unable to restore"));
-}
-
-TEST_F(TimeFinderTest, MirrorSplitThatNeverEndsFailsAfter300Retries) {
+  // A split that never ends fails after 300 retries.
   sim_.admin("set progress time");
   sim_.admin("set split_seconds 100000");
   readDevices({{kArray2, {"0201 0281"}}});

@@ -1,7 +1,5 @@
-// The wait after a masking change of the provider's import and deport,
-// with recorded sleeps: it follows the refresh of an import and of a
-// deport, it is the configured number of seconds, and a wait of 0 sleeps
-// not at all.
+// The wait after the masking change of an import and a deport: it follows the refresh, lasts the
+// configured seconds, and 0 sleeps not at all.
 #include <cstdio>
 
 #include "cfierrormgr.h"
@@ -49,8 +47,7 @@ TEST_F(PluginImportTest, TheConfiguredWaitFollowsTheRefreshOfImportAndDeport) {
   EXPECT_EQ(std::vector<unsigned long>({7000}), recordedSleeps());
   EXPECT_EQ("symmask -sid 000190100001 refresh -noprompt", runLines().back());
 
-  // Deport: each of the four local assignments is removed with a pause of
-  // its own, then the view is refreshed and the wait follows.
+  // Deport: four assignments removed with a pause each, then the refresh and the wait.
   recordedSleeps().clear();
   EXPECT_EQ(0, deportDevice());
   EXPECT_EQ(std::vector<unsigned long>({1000, 1000, 1000, 1000, 7000}), recordedSleeps());

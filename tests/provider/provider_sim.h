@@ -1,8 +1,5 @@
-// Harness of the provider tests: simulated arrays behind the SYMCLI tool
-// names in a private directory, the simulator's command log, a private
-// installation with the provider's configuration and a trace file, a
-// private temporary directory for pair files, and recorded (instant)
-// sleeps.
+// Harness of the provider tests: simulated arrays behind the SYMCLI tool names, their command
+// log, a private installation, configuration, traces and pair-file directory, recorded sleeps.
 #ifndef NORVEL_TESTS_PROVIDER_SIM_H
 #define NORVEL_TESTS_PROVIDER_SIM_H
 
@@ -10,6 +7,7 @@
 #include <quelb/quelb_records.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +32,20 @@ using simtest::LoggedRun;
 // The sleeps of the library since the fixture started, in milliseconds.
 std::vector<unsigned long>& recordedSleeps();
 
-// Base of the provider tests: a private installation whose norvel.conf
-// traces at level 6, simulated arrays with the demo scenario (their log
-// cleared), a tool on them with the trace log attached, an empty private
-// TMPDIR (which must be empty again at the end: no pair file left behind),
-// no child process left, and instant, recorded sleeps.
+// The E that `step` throws; none, and a failure, when it throws nothing.
+template <class E, class Step>
+std::optional<E> thrown(Step step) {
+  try {
+    step();
+  } catch (const E& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no exception";
+  return std::nullopt;
+}
+
+// norvel.conf tracing at level 6, the demo arrays (log cleared), a tool on them with the trace
+// log, a private TMPDIR that must end empty (no pair file left), no child process left.
 class ProviderSimTest : public ::testing::Test {
  protected:
   ProviderSimTest();

@@ -82,9 +82,7 @@ int ProviderSimTest::traceCount(const std::string& text) const {
   const std::string path = CFiStringTool::tstr2str(traceLog_->path());
   std::istringstream in(testenv::fileExists(path) ? testenv::readFile(path) : std::string());
   int count = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.find(text) != std::string::npos) ++count;
-  }
+  for (std::string line; std::getline(in, line);) count += line.find(text) != std::string::npos;
   return count;
 }
 

@@ -157,8 +157,8 @@ TEST_F(Discovery, EnclosureAndUdidFiltersSelectAndWhatCannotMatchIsReported) {
   EXPECT_EQ(0u, second.find("0: " + kArray2 + "," + kArray2 + ",norvel,EMC,SYMMETRIX,"));
   EXPECT_EQ(std::string::npos, second.find(kArray1));
   EXPECT_EQ("", lastError()) << "a filter that matches says nothing";
-  // An array that is not attached, an attribute nobody knows, another
-  // vendor: each is a warning; only the device listing also fails.
+  // An array that is not attached, an attribute nobody knows, another vendor: each is a warning;
+  // only the device listing also fails.
   const std::function<std::string(const std::wstring&)> enclosureList =
       [this](const std::wstring& f) { return enclosures(f.c_str()); };
   const std::function<std::string(const std::wstring&)> hostList = [this](const std::wstring& f) {

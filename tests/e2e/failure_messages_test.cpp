@@ -1,9 +1,6 @@
-// Failures the user can provoke end with a message that names their cause:
-// the command, its exit status and the tool's output. Where the operation
-// keeps its result (a removal or a terminate that failed, sizes that
-// cannot be read), the message is a warning; where it fails, an error.
-// Also: retries are bounded per operation, and the bound is in the
-// message when it is reached.
+// Failures a user can provoke end with a message naming the command, its exit status and output: a
+// warning where the operation keeps its result, else an error. Retries are bounded per operation,
+// and the message names the bound it reached.
 #include <functional>
 
 #include "loaded_provider.h"
@@ -16,8 +13,7 @@ const char kBrokenXml[] =
 
 class FailureMessages : public e2etest::LoadedProvider {
  protected:
-  // Makes every run of a simulated tool print `output` and end with status
-  // 0, until restoreTools().
+  // Makes every run of a simulated tool print `output` with status 0, until restoreTools().
   void replaceTool(const std::string& tool, const std::string& output) {
     replies.push_back(sim.reply("--always --tool " + tool, output));
   }
@@ -40,8 +36,10 @@ class FailureMessages : public e2etest::LoadedProvider {
 // An enumeration's result is the number its answer starts with.
 struct Cell {
   const char* name;
-  // Set before the provider discovers the arrays: faults, forced states.
-  std::function<void()> arrange;
+  // Before the provider discovers the arrays: symsim commands (faults, forced states), and the tool
+  // that prints kBrokenXml instead of its own output.
+  std::vector<std::string> arrange;
+  const char* brokenTool;
   std::function<int()> operation;
   int result;
   int severity;
@@ -51,11 +49,8 @@ struct Cell {
 TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
   const std::vector<Cell> cells = {
       {"sizes that cannot be read",
-       [this] {
-         sim.admin(
-             "fault add fail --tool symdisk --message \"Disk listing refused\" --exit 3 "
-             "--always");
-       },
+       {"fault add fail --tool symdisk --message \"Disk listing refused\" --exit 3 --always"},
+       nullptr,
        [this] { return std::stoi(enclosures(nullptr)); },
        0,
        QLB_SEV_WARNING,
@@ -63,24 +58,23 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
         std::string("symdisk") + testenv::kExeSuffix + "\"  list  -sid 000190100001",
         "failed with exit status 3", "Disk listing refused"}},
       {"a device listing that cannot be parsed",
-       [this] { replaceTool("symdev", kBrokenXml); },
+       {},
+       "symdev",
        [this] { return std::stoi(nodes(nullptr, 0x10)); },
        QLB_ERR_FAILED,
        QLB_SEV_ERROR,
        {std::string("symdev") + testenv::kExeSuffix + " -sid 000190100001 -fibre -nobcv  list",
         "[parseXML] (", "<Device></Symmetrix>"}},
       {"an array listing that cannot be parsed",
-       [this] { replaceTool("symcfg", kBrokenXml); },
+       {},
+       "symcfg",
        [this] { return std::stoi(enclosures(nullptr)); },
        QLB_ERR_DELAYED_INIT,
        QLB_SEV_ERROR,
        {std::string("symcfg") + testenv::kExeSuffix + " list", "[parseXML] ("}},
       {"a removal that fails during deport",
-       [this] {
-         sim.admin(
-             "fault add fail --tool symmask --cmd remove --message \"Device busy\" "
-             "--exit 5 --always");
-       },
+       {"fault add fail --tool symmask --cmd remove --message \"Device busy\" --exit 5 --always"},
+       nullptr,
        [this] { return deportDevice("0040", 0x10); },
        0,
        QLB_SEV_WARNING,
@@ -88,40 +82,35 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
         "10000000C9A0000",
         "-force remove devs 0040", "exit status 5", "Device busy"}},
       {"logins that cannot be read while listing hosts",
-       [this] {
-         sim.admin(
-             "fault add fail --tool symmask --cmd \"list logins\" --message \"Logins "
-             "refused\" --exit 4 --always");
-       },
+       {"fault add fail --tool symmask --cmd \"list logins\" --message \"Logins refused\" --exit 4 "
+        "--always"},
+       nullptr,
        [this] { return std::stoi(hosts(nullptr)); },
        0,
        QLB_SEV_WARNING,
        {"The hosts that array 000190100001 sees are left out of the list", "list logins",
         "exit status 4", "Logins refused"}},
       {"assignments that cannot be read during deport",
-       [this] {
-         sim.admin(
-             "fault add fail --tool symmaskdb --cmd \"list assignment\" --message "
-             "\"Database offline\" --always");
-       },
+       {"fault add fail --tool symmaskdb --cmd \"list assignment\" --message \"Database offline\" "
+        "--always"},
+       nullptr,
        [this] { return deportDevice("0040", 0x10); },
        0,
        QLB_SEV_WARNING,
        {"The masking assignments of device 0040 of array 000190100001 could not be read",
         "list assignment", "Database offline"}},
       {"an HBA listing that fails during import",
-       [this] {
-         sim.admin(
-             "fault add fail --tool symmask --cmd \"list hba\" --message \"HBA "
-             "listing refused\" --always");
-       },
+       {"fault add fail --tool symmask --cmd \"list hba\" --message \"HBA listing refused\" "
+        "--always"},
+       nullptr,
        [this] { return importDevice("0041", 0x1); },
        QLB_ERR_INVALID_ARG,
        QLB_SEV_ERROR,
        {"The host bus adapters of this host could not be listed for device 0041", "list hba",
         "HBA listing refused"}},
       {"one add that fails during an import that another add completes",
-       [this] { sim.admin("fault add fail --tool symmask --cmd add --message \"Path refused\""); },
+       {"fault add fail --tool symmask --cmd add --message \"Path refused\""},
+       nullptr,
        [this] { return importDevice("0041", 0x1); },
        0,
        QLB_SEV_WARNING,
@@ -129,30 +118,25 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
         "the host bus adapter",
         "-noprompt add devs 0041", "Path refused"}},
       {"a terminate that fails during dispose",
-       [this] {
-         sim.admin("state --sid 000190100001 clone 0044 00C4 Copied");
-         sim.admin("fault add fail --tool symclone --cmd terminate --message refused --always");
-       },
+       {"state --sid 000190100001 clone 0044 00C4 Copied",
+        "fault add fail --tool symclone --cmd terminate --message refused --always"},
+       nullptr,
        [this] { return dispose("0044", "00C4"); },
        0,
        QLB_SEV_WARNING,
        {"The copy session from device 0044 to device 00C4 of array 000190100001 may still exist",
         "terminate -symforce", "refused"}},
       {"a refresh that keeps failing during import",
-       [this] {
-         sim.admin(
-             "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" "
-             "--always");
-       },
+       {"fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --always"},
+       nullptr,
        [this] { return importDevice("0041", 0x1); },
        QLB_ERR_FAILED,
        QLB_SEV_ERROR,
        {"The masking view of array 000190100001 could not be refreshed for device 0041",
         "refresh -noprompt", "Refresh refused"}},
       {"adds that keep failing during import",
-       [this] {
-         sim.admin("fault add fail --tool symmask --cmd add --message \"Add refused\" --always");
-       },
+       {"fault add fail --tool symmask --cmd add --message \"Add refused\" --always"},
+       nullptr,
        [this] { return importDevice("0041", 0x1); },
        QLB_ERR_FAILED,
        QLB_SEV_ERROR,
@@ -165,7 +149,8 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
     if (started) pgn.fini();
     started = false;
     start(std::string(), false);
-    cell.arrange();
+    for (const std::string& command : cell.arrange) sim.admin(command);
+    if (cell.brokenTool) replaceTool(cell.brokenTool, kBrokenXml);
     EXPECT_EQ(cell.result, cell.operation());
     const Pushed* message = pushedWith(cell.parts);
     std::string shown;
@@ -179,9 +164,8 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
 }
 
 TEST_F(FailureMessages, RetriesAreBoundedPerOperationAndTheBoundIsNamed) {
-  // A refresh that always finds the gatekeeper busy, during a deport of a
-  // device with two local assignments: the refresh's own retries and the
-  // runner's no longer multiply.
+  // A refresh that always finds the gatekeeper busy, in a deport of a device with two local
+  // assignments: the refresh's own retries and the runner's no longer multiply.
   start();
   sim.admin("fault add gatekeeper --msg 3 --tool symmask --cmd refresh --always");
   EXPECT_EQ(QLB_ERR_FAILED, deportDevice("0040", 0x10));

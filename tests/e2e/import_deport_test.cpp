@@ -1,8 +1,6 @@
-// Import and deport of devices through import_resource and deport_resource,
-// against the simulator: which masking records are added and removed for
-// this host's HBAs and for other hosts' by the four flags, how often the
-// masking view is refreshed, and what a host without HBAs, a device no HBA
-// can reach and a refresh that keeps failing are answered with.
+// import_resource and deport_resource: the masking records the four flags add and remove for this
+// host's HBAs and other hosts', the refreshes, and the answers to a host without HBAs, a device no
+// HBA reaches and a refresh that keeps failing.
 #include <algorithm>
 #include <cctype>
 
@@ -16,9 +14,9 @@ const std::string kLocal2 = "10000000C9A00002";
 const std::string kOther1 = "10000000C9B00001";
 const std::string kOther2 = "10000000C9C00001";
 
-// This host with two HBAs and two other hosts with one each. 0040 and 0041
-// are masked to both local HBAs; the BCVs 0080 and 0081 to the first local
-// HBA and to both other hosts; no local HBA reaches 0090.
+// This host with two HBAs, two other hosts with one each. 0040 and 0041 are masked to both local
+// HBAs; the BCVs 0080 and 0081 to the first local HBA and both other hosts; no local HBA reaches
+// 0090.
 const char kScenario[] =
     "set version V7.0.0.0\n"
     "host local\n"
@@ -63,10 +61,10 @@ class ImportDeport : public e2etest::LoadedProvider {
 
 }  // namespace
 
-TEST_F(ImportDeport, ImportAddsTheDeviceOnceAndKeepsOrRemovesOtherHosts) {
+TEST_F(ImportDeport, ImportAddsTheDeviceOnceAndKeepsOrRemovesOtherHostsAndDeportTreeHidesNothing) {
   start(kScenario);
-  // Already masked to both local HBAs: one add for each HBA and director
-  // port of the device, whatever the number of local assignments.
+  // Already masked to both local HBAs: one add for each HBA and director port of the device,
+  // whatever the number of local assignments.
   EXPECT_EQ(0, importDevice("0040", 0x1));
   EXPECT_EQ(4u, adds("0040"));
   EXPECT_EQ(0u, removes("0040"));
@@ -83,7 +81,6 @@ TEST_F(ImportDeport, ImportAddsTheDeviceOnceAndKeepsOrRemovesOtherHosts) {
                                              kLocal2 + "@FA-13A:1", kLocal2 + "@FA-4A:1",
                                              kOther1 + "@FA-4A:1",  kOther2 + "@FA-13A:1"};
   EXPECT_EQ(everyone, sorted(maskedTo(kArray, "0080")));
-
   // 0x2: the other hosts lose the device, each removal refreshed at once.
   clearLog();
   EXPECT_EQ(0, importDevice("0080", 0x2));
@@ -96,6 +93,17 @@ TEST_F(ImportDeport, ImportAddsTheDeviceOnceAndKeepsOrRemovesOtherHosts) {
                                           kLocal2 + "@FA-13A:1", kLocal2 + "@FA-4A:1"};
   EXPECT_EQ(local, sorted(maskedTo(kArray, "0080")));
   EXPECT_EQ("", lastErrorId());
+  // deport_tree hides nothing.
+  clearLog();
+  testenv::FrameworkNode first(e2etest::identity("0040"));
+  testenv::FrameworkNode second(e2etest::identity("0080"));
+  qlb_accessnode access = {first.get()};
+  EXPECT_EQ(0, pgn.deport_tree(first.get(), second.get(), &access));
+  EXPECT_EQ(1, traced("CEmcSymPlugin::deportTree: calling importNode for node "
+                      "[UDID##EMC##SYMMETRIX##000190100001##0080] with flag "
+                      "QLB_MODE_DEPORT_RESOURCE"));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.deport_tree(first.get(), nullptr, &access));
+  EXPECT_EQ(std::vector<std::string>(), commands());
 }
 
 TEST_F(ImportDeport, DeportRemovesTheLocalAssignmentsAndWith0x20TheOtherHostsToo) {
@@ -113,7 +121,6 @@ TEST_F(ImportDeport, DeportRemovesTheLocalAssignmentsAndWith0x20TheOtherHostsToo
   EXPECT_EQ(3u, removes("0081"));
   EXPECT_EQ(4u, refreshes());
   EXPECT_EQ(std::vector<std::string>(), maskedTo(kArray, "0081"));
-
   // A device assigned to no HBA: nothing to remove, the view is refreshed.
   clearLog();
   EXPECT_EQ(0, deportDevice("0090", 0x20));
@@ -127,8 +134,7 @@ TEST_F(ImportDeport, DeportRemovesTheLocalAssignmentsAndWith0x20TheOtherHostsToo
 
 TEST_F(ImportDeport, AnAssignmentWwnInLowerCaseIsThisHostsHba) {
   start(kScenario);
-  // The masking database answers with lower-case WWNs; the HBA list of this
-  // host stays in upper case.
+  // The masking database answers with lower-case WWNs; this host's HBA list stays upper case.
   std::string database = sim.run("symmaskdb", {"-sid", kArray, "-dev", "0080", "list", "assignment",
                                                "-output", "XML_ATTRIBUTE"})
                              .out;
@@ -157,7 +163,6 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   EXPECT_EQ("MSG_ERROR_HOST_NOT_FOUND", lastErrorId());
   EXPECT_EQ(1, traced("CEmcSymCliTool::Failed to get HBA and Director port Info."));
   EXPECT_EQ(0u, adds("0080") + removes("0080") + refreshes());
-
   // Every add of 0090 is refused as unreachable: no refresh, no wait.
   clearLog();
   pushed.clear();
@@ -165,7 +170,6 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   EXPECT_EQ(2u, adds("0090"));
   EXPECT_EQ(0u, refreshes());
   EXPECT_EQ(0, traced("Sleeeping after unmask operation"));
-
   // A refresh that keeps failing: the masking change stays, no wait.
   clearLog();
   sim.admin("fault add fail --tool symmask --cmd refresh --always --message refused");
@@ -173,17 +177,4 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   EXPECT_EQ(4u, adds("0041"));
   EXPECT_EQ(1, traced("Refresh command is failing even after retry returning failiure."));
   EXPECT_EQ(0, traced("Sleeeping after unmask operation"));
-}
-
-TEST_F(ImportDeport, DeportTreeHidesNothing) {
-  start(kScenario);
-  testenv::FrameworkNode first(e2etest::identity("0040"));
-  testenv::FrameworkNode second(e2etest::identity("0080"));
-  qlb_accessnode access = {first.get()};
-  EXPECT_EQ(0, pgn.deport_tree(first.get(), second.get(), &access));
-  EXPECT_EQ(1, traced("CEmcSymPlugin::deportTree: calling importNode for node "
-                      "[UDID##EMC##SYMMETRIX##000190100001##0080] with flag "
-                      "QLB_MODE_DEPORT_RESOURCE"));
-  EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.deport_tree(first.get(), nullptr, &access));
-  EXPECT_EQ(std::vector<std::string>(), commands());
 }

@@ -1,9 +1,7 @@
-// An installation in a scratch prefix, used as a newcomer uses it: from
-// another directory and with no environment of its own (only the waits
-// made instant, a private CLI lock and a private temporary directory). It
-// finds its registry, catalogs and simulator by itself and writes only
-// into its prefix; a registry or configuration file that cannot be used is
-// one clear message and exit status, and then nothing is written at all.
+// An installation in a scratch prefix, used as a newcomer does: from another directory, with no
+// environment but instant waits, a private CLI lock and temporary directory. It finds its registry,
+// catalogs and simulator itself and writes only into its prefix; an unusable registry or
+// configuration is one clear message and exit status, and nothing is written.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,8 +24,7 @@ bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// Every file and directory below `dir` with its size and modification
-// time, to tell whether a run wrote anything.
+// Every file and directory below `dir` with its size and modification time.
 void collectTree(const std::string& dir, std::map<std::string, std::string>& tree) {
   for (const std::string& name : testenv::listDir(dir)) {
     const std::string path = dir + "/" + name;
@@ -76,8 +73,8 @@ class InstalledTree : public ::testing::Test {
         << "temporary files left";
   }
 
-  // Runs <prefix>/<program> from another directory with no environment but
-  // `extra` and the three test settings.
+  // Runs <prefix>/<program> from another directory with no environment but `extra` and the three
+  // test settings.
   simtest::ToolRun run(const std::string& program, const std::vector<std::string>& args,
                        const std::vector<std::string>& extra = {}) {
     std::vector<std::string> argv = {"-i", "QUELB_SLEEP_SCALE=0", "QUELB_CLI_LOCK_KEY=0",

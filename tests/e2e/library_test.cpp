@@ -1,6 +1,5 @@
-// libnorvel.so as the framework sees it: loaded with dlopen, reached only
-// through its exported entry points, its answers freed with the utility
-// library.
+// libnorvel.so as the framework sees it: loaded with dlopen, reached only through its exported
+// entry points, its answers freed with the utility library.
 #include <filesystem>
 
 #include "loaded_provider.h"
@@ -65,9 +64,9 @@ TEST_F(Library, ProviderDefaultsThroughEntryPoints) {
   EXPECT_EQ(nullptr, blob.blob_data);
 }
 
-// Without an install path (no registry file, no install root of the
-// framework) the library writes nothing, not even into the working
-// directory, and says why in plain words: it has no message catalogs then.
+// Without an install path (no registry file, no install root of the framework) the library writes
+// nothing, not even into the working directory, and says why in plain words: it has no message
+// catalogs then.
 TEST_F(Library, WithoutAnInstallPathItWritesNothingAndSaysSo) {
   testenv::ScopedEnv noRoot("QUELB_INSTALL_ROOT", nullptr);
   testenv::TempDir workingDir("norvel_cwd");

@@ -1,11 +1,7 @@
-// LoadedProvider: base of end-to-end tests that drive libnorvel.so the way
-// the framework does, through dlopen (LoadLibrary on Windows) and the
-// exported entry points, against simulated arrays. It gives the test a
-// private installation whose norvel.conf names the simulator's tool
-// directory and traces at level 6 (so traced lines reach the message
-// callback), instant waits, a private CLI lock, and a private temporary
-// directory for pair files. At the end it checks that no pair file is left, that the framework's
-// buffers are back where they started and that no child process is left.
+// LoadedProvider: end-to-end tests that drive libnorvel.so as the framework does (dlopen, the entry
+// points) against simulated arrays, in a private installation tracing at level 6 (traced lines
+// reach the callback), with instant waits, a private CLI lock and pair-file directory. At the end
+// no pair file, framework buffer or child process may be left.
 #ifndef NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 #define NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 
@@ -95,9 +91,8 @@ class LoadedProvider : public ::testing::Test {
     testenv::writeFile(install.configFile("norvel"), text);
   }
 
-  // Builds the simulated arrays (the demo when empty) and starts the
-  // provider; with `discover` it lets the provider discover the arrays and
-  // empties the command log afterwards, else the log is emptied before.
+  // Builds the arrays (the demo when empty) and starts the provider; with `discover` the arrays are
+  // discovered and the log emptied after, else the log is emptied before.
   void start(const std::string& scenario = std::string(), bool discover = true) {
     if (scenario.empty())
       sim.initDemo();
@@ -116,58 +111,57 @@ class LoadedProvider : public ::testing::Test {
   }
   void clearLog() const { sim.admin("log --clear"); }
 
-  // Each enumeration with a filter (none when null) as "<rc>: <element>
-  // <element> ...", the list freed.
-  std::string enclosures(const wchar_t* filter) {
+  // Each enumeration with a filter (none when null) as "<rc>: <element> <element> ...", the list
+  // freed; the count handed out must match the list.
+  template <class List, class Enumerate, class Describe>
+  static std::string listing(const wchar_t* filter, Enumerate enumerate, List* List::*next,
+                             Describe describe, void (*release)(List*)) {
     std::wstring text = filter ? filter : L"";
-    qlb_enclosure_node_list* list = nullptr;
-    int count = 0;
-    int rc = pgn.enumerate_enclosures(&list, &count, filter ? &text[0] : nullptr);
-    std::string out = std::to_string(rc) + ":";
-    int n = 0;
-    for (qlb_enclosure_node_list* e = list; e; e = e->el_next, ++n)
-      out += " " + N(e->el_id) + "," + N(e->el_name) + "," + N(e->el_provider_name) + "," +
-             N(e->el_vendor) + "," + N(e->el_product) + "," + std::to_string(e->el_available) +
-             "/" + std::to_string(e->el_total) + "," + std::to_string(e->el_value);
+    List* list = nullptr;
+    int count = 0, n = 0;
+    std::string out = std::to_string(enumerate(&list, &count, filter ? &text[0] : nullptr)) + ":";
+    for (List* e = list; e; e = e->*next, ++n) out += " " + describe(*e);
     EXPECT_EQ(n, count);
-    quelb_free_enclosure_list(list);
+    release(list);
     return out;
+  }
+  std::string enclosures(const wchar_t* filter) {
+    return listing(
+        filter, pgn.enumerate_enclosures, &qlb_enclosure_node_list::el_next,
+        [](const qlb_enclosure_node_list& e) {
+          return N(e.el_id) + "," + N(e.el_name) + "," + N(e.el_provider_name) + "," +
+                 N(e.el_vendor) + "," + N(e.el_product) + "," + std::to_string(e.el_available) +
+                 "/" + std::to_string(e.el_total) + "," + std::to_string(e.el_value);
+        },
+        &quelb_free_enclosure_list);
   }
   std::string nodes(const wchar_t* filter, int flags = 0) {
-    std::wstring text = filter ? filter : L"";
-    qlb_node_list* list = nullptr;
-    int count = 0;
-    int rc = pgn.enumerate_nodes(&list, &count, flags, filter ? &text[0] : nullptr);
-    std::string out = std::to_string(rc) + ":";
-    int n = 0;
-    for (qlb_node_list* node = list; node; node = node->nl_next, ++n) {
-      const qlb_node_attr& a = node->nl_attr;
-      out += " " + N(node->nl_name) + "," + N(node->nl_objid->qid_text) + "," + N(node->nl_text) +
-             "," + std::to_string(a.na_value1) + "/" + std::to_string(a.na_value2) + "/" +
-             std::to_string(a.na_value3) + "/" + std::to_string(a.na_size);
-    }
-    EXPECT_EQ(n, count);
-    quelb_free_node_list(list);
-    return out;
+    auto enumerate = [&](qlb_node_list** list, int* count, wchar_t* text) {
+      return pgn.enumerate_nodes(list, count, flags, text);
+    };
+    return listing(
+        filter, enumerate, &qlb_node_list::nl_next,
+        [](const qlb_node_list& node) {
+          const qlb_node_attr& a = node.nl_attr;
+          return N(node.nl_name) + "," + N(node.nl_objid->qid_text) + "," + N(node.nl_text) + "," +
+                 std::to_string(a.na_value1) + "/" + std::to_string(a.na_value2) + "/" +
+                 std::to_string(a.na_value3) + "/" + std::to_string(a.na_size);
+        },
+        &quelb_free_node_list);
   }
   std::string hosts(const wchar_t* filter) {
-    std::wstring text = filter ? filter : L"";
-    qlb_host_node_list* list = nullptr;
-    int count = 0;
-    int rc = pgn.enumerate_host_nodes(&list, &count, filter ? &text[0] : nullptr);
-    std::string out = std::to_string(rc) + ":";
-    int n = 0;
-    for (qlb_host_node_list* h = list; h; h = h->hl_next, ++n) {
-      out += " " + N(h->hl_host_name) + "@" + N(h->hl_text);
-      for (int32_t i = 0; i < h->hl_port_count; ++i) out += "," + N(h->hl_ports[i]);
-    }
-    EXPECT_EQ(n, count);
-    quelb_free_host_node_list(list);
-    return out;
+    return listing(
+        filter, pgn.enumerate_host_nodes, &qlb_host_node_list::hl_next,
+        [](const qlb_host_node_list& h) {
+          std::string out = N(h.hl_host_name) + "@" + N(h.hl_text);
+          for (int32_t i = 0; i < h.hl_port_count; ++i) out += "," + N(h.hl_ports[i]);
+          return out;
+        },
+        &quelb_free_host_node_list);
   }
 
-  // import_resource, deport_resource and dispose (detach by default) of
-  // devices named as identity() takes them.
+  // import_resource, deport_resource and dispose (detach by default) of devices as identity() takes
+  // them.
   int importDevice(const std::string& device, int flags) {
     std::wstring name = identity(device);
     return pgn.import_resource(nullptr, &name[0], nullptr, nullptr, flags, nullptr, nullptr);
@@ -199,8 +193,8 @@ class LoadedProvider : public ::testing::Test {
     return n;
   }
 
-  // The device file of the first run that starts with `prefix` and
-  // contains `part`, its lines joined by "|"; "<none>" when no run matches.
+  // The device file of the first run that starts with `prefix` and contains `part`, its lines
+  // joined by "|"; "<none>" when no run matches.
   std::string pairFileOf(const std::string& prefix, const std::string& part) const {
     for (const LoggedRun& run : runs()) {
       const std::string line = run.line();
@@ -300,11 +294,9 @@ class LoadedProvider : public ::testing::Test {
   bool started = false;
 };
 
-// The framework's records of one source device claimed by the provider:
-// the device's node is interposed, and the interposer node that comes back
-// ("<norvel>" + identity) is initialised and becomes the source node of a
-// split node of the given method. Released as the framework does:
-// deinit_node, then the ids with the utility library.
+// The framework's records of one claimed source device: its node is interposed, and the node that
+// comes back ("<norvel>" + identity) is initialised as the source of a split node of the given
+// method. Released as the framework does: deinit_node, then the ids.
 class SourceNode {
  public:
   SourceNode(const qlb_pgn_table& pgn, const std::string& identity, const std::string& method)
@@ -325,8 +317,8 @@ class SourceNode {
   SourceNode(const SourceNode&) = delete;
   SourceNode& operator=(const SourceNode&) = delete;
 
-  // config operation 5 (set values) in mode 1: the snapshot resource
-  // specification as a value list; the text handed back is freed.
+  // config operation 5 (set values) in mode 1 with the snapshot resource specification; the text
+  // handed back is freed.
   int configure(const std::string& spec) {
     std::wstring text = wide(
         "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<ConfigValueList>\n<ConfigValue>\n"
@@ -353,8 +345,7 @@ class SourceNode {
   qlb_splitnode split_ = {};
 };
 
-// A framework node record that the provider has not initialised (a node
-// it does not claim, a group node, or a stale record), named by its id.
+// A node record the provider has not initialised (unclaimed, a group, or stale), by its id.
 class PlainNode {
  public:
   PlainNode(const std::string& id, const std::string& method) : node_(wide(id)), method_(method) {
@@ -370,8 +361,8 @@ class PlainNode {
   qlb_splitnode split_ = {};
 };
 
-// The snapshot lifecycle: source nodes as the framework prepares them, and
-// select, prepare and make over split nodes in sessions of the test's own.
+// The snapshot lifecycle: source nodes as the framework prepares them, and select, prepare and make
+// over split nodes in sessions of the test's own.
 class SnapshotTest : public LoadedProvider {
  protected:
   typedef std::vector<qlb_splitnode*> Splits;
@@ -381,14 +372,11 @@ class SnapshotTest : public LoadedProvider {
     start();
   }
 
-  // A claimed source node of `symid`/`device` whose configuration names
-  // `spec` (no configuration when empty).
+  // A claimed source node of `symid`/`device` configured with `spec` (none when empty).
   std::unique_ptr<SourceNode> source(const std::string& symid, const std::string& device,
                                      const std::string& method, const std::string& spec) {
     std::unique_ptr<SourceNode> node(new SourceNode(pgn, udid(symid, device), method));
-    if (!spec.empty()) {
-      EXPECT_EQ(0, node->configure(spec));
-    }
+    if (!spec.empty()) EXPECT_EQ(0, node->configure(spec));
     return node;
   }
 
@@ -406,8 +394,7 @@ class SnapshotTest : public LoadedProvider {
     std::string id = sessionId(session);
     return pgn.prepare(nullptr, &id[0], nodes.data(), static_cast<int>(nodes.size()), 0);
   }
-  // make; `names` receives the snapshot identities of the out array, which
-  // is then freed.
+  // make; `names` receives the snapshot identities of the out array, which is then freed.
   int make(Splits nodes, std::vector<std::string>* names, const char* session = "s1") {
     std::string id = sessionId(session);
     quelb_objid** out = nullptr;

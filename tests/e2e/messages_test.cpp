@@ -1,7 +1,7 @@
-// Messages, last errors and tracing of libnorvel.so as the framework sees
-// them: a failure pushed during init reaches the init record's callback in
-// the consumer's and the default language, get_last_error answers on the
-// failing thread only, and the configured trace level writes the trace file.
+// Messages, last errors and tracing of libnorvel.so as the framework sees them: a failure pushed
+// during init reaches the init record's callback in the consumer's and the default language,
+// get_last_error answers on the failing thread only, and the configured trace level writes the
+// trace file.
 #include <ctime>
 #include <thread>
 
@@ -65,8 +65,8 @@ TEST_F(Messages, APushedFailureReachesTheCallbackAndTheFailingThreadOnly) {
   EXPECT_EQ("", lastError());
 }
 
-// Traced at level 6 from the start: the entry points and the plug-in's
-// operations are written to the day's trace file.
+// Traced at level 6 from the start: the entry points and the plug-in's operations are written to
+// the day's trace file.
 TEST_F(Messages, EntryPointsAreTracedToTheDaysFile) {
   start();
   qlb_fim_list* fims = nullptr;

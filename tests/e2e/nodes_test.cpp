@@ -1,8 +1,6 @@
-// Node handling through the exported entry points, with node records built
-// the way the framework builds them: claiming, method support, interposing,
-// node initialisation and release, configuration, readiness and object
-// control. Every framework buffer the library hands out is released here,
-// and the utility library's account proves that nothing else is left.
+// Node handling through the entry points on records built as the framework builds them: claim,
+// method support, interpose, init and release, config, readiness, objctl. The utility library's
+// account proves that every buffer handed out is released.
 #include "loaded_provider.h"
 
 using testenv::FrameworkNode;
@@ -23,9 +21,7 @@ class Nodes : public e2etest::LoadedProvider {
     start();
     liveAfterInit = quelb_live_buffers();
   }
-
-  // Runs one config operation; returns the result and the text handed out
-  // (freed by the caller with free()).
+  // Runs one config operation; returns the result and the text handed out (which it frees).
   int config(FrameworkNode& node, int operation, intptr_t selector1, intptr_t selector2,
              const wchar_t* in, std::wstring* out, bool* outNull = nullptr) {
     std::wstring input = in ? in : L"";
@@ -41,7 +37,7 @@ class Nodes : public e2etest::LoadedProvider {
   uint64_t liveAfterInit = 0;
 };
 
-TEST_F(Nodes, ClaimsPrefixedSymmetrixNodesAsSecondary) {
+TEST_F(Nodes, ClaimsPrefixedSymmetrixNodesAsSecondaryAndInterposesWithIdsTheFrameworkFrees) {
   FrameworkNode claimed(kClaimed), plain(kDevice), foreign(L"<norvel>UDID##OTHER##X##1##2");
   quelb_objid** out = reinterpret_cast<quelb_objid**>(&record);
   int count = 4;
@@ -58,7 +54,6 @@ TEST_F(Nodes, ClaimsPrefixedSymmetrixNodesAsSecondary) {
   EXPECT_EQ(1, pgn.supports_fitype(claimed.get(), const_cast<char*>("EMC_TimeFinder_Mirror")));
   EXPECT_EQ(0, pgn.supports_fitype(claimed.get(), const_cast<char*>("EMC_SRDF")));
   EXPECT_EQ(0, claimed.support);
-
   // Hosts to import to decide the answer: 1 here, 2 when transportable
   // (InitAndDeinitLeaveNothingBehind).
   ASSERT_EQ(0, pgn.init_node(claimed.get(), nullptr, 0, nullptr));
@@ -75,14 +70,12 @@ TEST_F(Nodes, ClaimsPrefixedSymmetrixNodesAsSecondary) {
   EXPECT_EQ(1, exists);
   EXPECT_EQ(0, pgn.check_node_existence(plain.get(), &exists));
   EXPECT_EQ(0, exists);
-}
-
-TEST_F(Nodes, InterposeHandsOutIdsTheFrameworkFrees) {
+  // Interpose hands out ids the framework frees.
   FrameworkNode device(kDevice, 1), ignored(kDevice, 2048), other(L"disk7");
   const uint64_t live = quelb_live_buffers();
   quelb_objid* id = nullptr;
   quelb_objid** groups = nullptr;
-  int count = 0;
+  count = 0;
   ASSERT_EQ(QLB_INTERPOSED, pgn.interpose(device.get(), &id, &groups, &count));
   ASSERT_NE(nullptr, id);
   EXPECT_STREQ(kClaimed, id->qid_text);
@@ -100,6 +93,28 @@ TEST_F(Nodes, InterposeHandsOutIdsTheFrameworkFrees) {
   EXPECT_EQ(QLB_NOT_INTERPOSED, pgn.interpose(other.get(), &id, &groups, &count));
   EXPECT_EQ(nullptr, id);
   EXPECT_EQ(live, quelb_live_buffers());
+  // isready marks split nodes; objctl answers text.
+  FrameworkNode source(kClaimed), second(kDevice);
+  qlb_splitnode ready = {const_cast<char*>("EMC_TimeFinder_Clone"), source.get(), second.get()};
+  EXPECT_EQ(0, pgn.isready(&ready, nullptr, nullptr, 0));
+  EXPECT_EQ(unsigned(QLB_NODE_READY), source.domain.fid_flags);
+  EXPECT_EQ(unsigned(QLB_NODE_READY), second.domain.fid_flags);
+  wchar_t* output = nullptr;
+  long status = -1;
+  EXPECT_EQ(0, pgn.objctl(L"query",
+                          L"<OBJCTL_ARG_LIST> <OBJCTL_INPUT arg=n value=5 type=int /> "
+                          L"<OBJCTL_INPUT arg=m value=x type=string /> </OBJCTL_ARG_LIST>",
+                          &output, &status));
+  EXPECT_EQ(0, status);
+  ASSERT_NE(nullptr, output);
+  EXPECT_STREQ(L"<OBJCTL_ARG_LIST> </OBJCTL_ARG_LIST> ", output);
+  std::free(output);
+  output = nullptr;
+  EXPECT_EQ(0, pgn.objctl(L"query", L"garbage", &output, &status));  // unreadable input
+  ASSERT_NE(nullptr, output);
+  EXPECT_STREQ(L"<OBJCTL_ARG_LIST> </OBJCTL_ARG_LIST> ", output);
+  std::free(output);
+  EXPECT_EQ(0, pgn.objctl(nullptr, nullptr, nullptr, nullptr));
 }
 
 TEST_F(Nodes, InitAndDeinitLeaveNothingBehind) {
@@ -107,8 +122,7 @@ TEST_F(Nodes, InitAndDeinitLeaveNothingBehind) {
     FrameworkNode a(kClaimed), b(kClaimed), group(L"EMC_TimeFinder_Clone_FIM_GROUP"),
         plain(L"disk1"), alt(L"<norvel>UDID##EMC##SYMMETRIX##000187##0B2");
     const uint64_t live = quelb_live_buffers();
-    // What init_node writes into each kind of record is the interposer's
-    // unit test; here the entry points must reach it and release it all.
+    // What init_node writes is the interposer's unit test; here it must be reached and released.
     for (FrameworkNode* n : {&a, &b, &group, &plain})
       ASSERT_EQ(0, pgn.init_node(n->get(), nullptr, 0, nullptr));
     EXPECT_EQ(4098u, a.domain.fid_type);
@@ -117,9 +131,8 @@ TEST_F(Nodes, InitAndDeinitLeaveNothingBehind) {
     EXPECT_EQ(0, pgn.init_remnode(a.get(), nullptr, alt.get()));
     EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.init_altnode(a.get(), nullptr, nullptr));
     EXPECT_NE(nullptr, alt.domain.fid_private);
-
-    // a and b share their private data: import options set through a show
-    // in b's answer; the alt node of the same device has its own.
+    // a and b share their private data: import options set through a show in b's answer; the alt
+    // node of the same device has its own.
     wchar_t hostName[] = L"hostB";
     qlb_host_infn hosts = {hostName, nullptr};
     qlb_splitnode split = {const_cast<char*>("EMC_TimeFinder_Snap"), a.get(), nullptr};
@@ -158,9 +171,8 @@ TEST_F(Nodes, ConfigExchangesDescriptionsAndValuesInBothModes) {
   bool null = false;
   EXPECT_EQ(QLB_ERR_INVALID_ARG, config(uninitialised, 4, 1, 0, nullptr, &text));
   EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.config(node.get(), 4, nullptr, nullptr));
-
-  // Descriptions: mode 1 holds snapshot_resource_spec; the first member of
-  // a group asks for the shared descriptions, of which there are none.
+  // Descriptions: mode 1 holds snapshot_resource_spec; the first member of a group asks for the
+  // shared descriptions, of which there are none.
   ASSERT_EQ(0, config(node, 4, 1, 0, nullptr, &text, &null));
   EXPECT_TRUE(contains(text.c_str(), L"<ConfigParamList>")) << text.size();
   EXPECT_TRUE(contains(text.c_str(), L"\t<key>snapshot_resource_spec</key>\n"));
@@ -168,19 +180,16 @@ TEST_F(Nodes, ConfigExchangesDescriptionsAndValuesInBothModes) {
   EXPECT_TRUE(null);
   ASSERT_EQ(0, config(node, 4, 0, 1, nullptr, &text, &null));  // mode 0: nothing described
   EXPECT_TRUE(null);
-
   // Values: the defaults of mode 1, none in mode 0.
   ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &text, &null));
   EXPECT_TRUE(contains(text.c_str(), L"<ConfigValueList>"));
   EXPECT_TRUE(contains(text.c_str(), L"\t<key>snapshot_resource_spec</key>\n\t<value></value>\n"));
   ASSERT_EQ(0, config(node, 1, 0, 1, nullptr, &text, &null));
   EXPECT_TRUE(null);
-
   // Operation 2 does nothing; operation 5 without text is ignored.
   ASSERT_EQ(0, config(node, 2, 1, 0, L"x", &text));
   ASSERT_EQ(0, config(node, 5, 1, 0, nullptr, &text, &null));
   EXPECT_TRUE(null);
-
   // Set values: the result lists them with the defaults the text lacks.
   const wchar_t* values =
       L"<?xml version=\"1.0\" standalone=\"yes\" ?>\n<ConfigValueList>\n<ConfigValue>\n"
@@ -198,13 +207,11 @@ TEST_F(Nodes, ConfigExchangesDescriptionsAndValuesInBothModes) {
   ASSERT_EQ(0, config(node, 5, 1, 0, spec.c_str(), &text));
   EXPECT_TRUE(contains(text.c_str(), L"<value>000187##0A1;0B2</value>"));
   EXPECT_FALSE(contains(text.c_str(), L"retries"));
-
   // A text that is no value list is refused and changes nothing.
   EXPECT_EQ(QLB_ERR_INVALID_ARG, config(node, 5, 1, 0, L"<ConfigValueList><oops>", &text, &null));
   EXPECT_TRUE(null);
   ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &got));
   EXPECT_TRUE(contains(got.c_str(), L"<value>000187##0A1;0B2</value>"));
-
   // Mode 0 keeps its own values; a reset empties a mode's values.
   ASSERT_EQ(0, config(node, 5, 0, 1, values, &text));
   EXPECT_FALSE(contains(text.c_str(), L"snapshot_resource_spec"));
@@ -216,31 +223,6 @@ TEST_F(Nodes, ConfigExchangesDescriptionsAndValuesInBothModes) {
 
   pgn.deinit_node(node.get());
   pgn.deinit_node(first.get());
-}
-
-TEST_F(Nodes, IsReadyMarksSplitNodesAndObjctlAnswersText) {
-  FrameworkNode source(kClaimed), second(kDevice);
-  qlb_splitnode split = {const_cast<char*>("EMC_TimeFinder_Clone"), source.get(), second.get()};
-  EXPECT_EQ(0, pgn.isready(&split, nullptr, nullptr, 0));
-  EXPECT_EQ(unsigned(QLB_NODE_READY), source.domain.fid_flags);
-  EXPECT_EQ(unsigned(QLB_NODE_READY), second.domain.fid_flags);
-
-  wchar_t* output = nullptr;
-  long status = -1;
-  EXPECT_EQ(0, pgn.objctl(L"query",
-                          L"<OBJCTL_ARG_LIST> <OBJCTL_INPUT arg=n value=5 type=int /> "
-                          L"<OBJCTL_INPUT arg=m value=x type=string /> </OBJCTL_ARG_LIST>",
-                          &output, &status));
-  EXPECT_EQ(0, status);
-  ASSERT_NE(nullptr, output);
-  EXPECT_STREQ(L"<OBJCTL_ARG_LIST> </OBJCTL_ARG_LIST> ", output);
-  std::free(output);
-  output = nullptr;
-  EXPECT_EQ(0, pgn.objctl(L"query", L"garbage", &output, &status));  // unreadable input
-  ASSERT_NE(nullptr, output);
-  EXPECT_STREQ(L"<OBJCTL_ARG_LIST> </OBJCTL_ARG_LIST> ", output);
-  std::free(output);
-  EXPECT_EQ(0, pgn.objctl(nullptr, nullptr, nullptr, nullptr));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The Quelbctl fixture: quelbctl run as a person runs it, against a private
-// installation and the simulator's demo arrays.
+// quelbctl run as a person runs it, against a private installation and the demo arrays.
 #ifndef NORVEL_TESTS_E2E_QUELBCTL_FIXTURE_H
 #define NORVEL_TESTS_E2E_QUELBCTL_FIXTURE_H
 
@@ -21,8 +20,7 @@ inline bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// Valid JSON text in the way a strict reader wants it: UTF-8 throughout and
-// no raw control character but the line ends between tokens.
+// JSON as a strict reader wants it: UTF-8 throughout, no raw control character but line ends.
 inline bool strictlyEncoded(const std::string& text) {
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -63,17 +61,15 @@ class QuelbctlFixture : public ::testing::Test {
   }
   // Standard output and error together.
   simtest::ToolRun quelbctl(const std::vector<std::string>& arguments,
-                            const std::string& library = testenv::norvelLibraryPath()) {
+                            const std::string& library = testenv::norvelLibraryPath(),
+                            simtest::Streams streams = simtest::Streams::kMerged) {
     std::vector<std::string> args = {"--lib", library};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    return simtest::runProgram(testenv::quelbctlPath(), args, environment());
+    return simtest::runProgram(testenv::quelbctlPath(), args, environment(), streams);
   }
   // Standard output alone.
   simtest::ToolRun quelbctlOut(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = {"--lib", testenv::norvelLibraryPath()};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    return simtest::runProgram(testenv::quelbctlPath(), args, environment(),
-                               simtest::Streams::kOutputOnly);
+    return quelbctl(arguments, testenv::norvelLibraryPath(), simtest::Streams::kOutputOnly);
   }
   // Runs quelbctl and expects `status` and every text in its output.
   void expect(const std::vector<std::string>& args, int status,
@@ -92,9 +88,8 @@ class QuelbctlFixture : public ::testing::Test {
     EXPECT_TRUE(strictlyEncoded(r.out)) << r.out;
     return simtest::parseJson(r.out);
   }
-
-  // The SYMCLI runs logged after the start-up's discovery, "<tool> <args>"
-  // without the output option and with the pair-file path as "F".
+  // The runs after the start-up's discovery, "<tool> <args>" without the output option and with the
+  // pair-file path as "F".
   std::vector<std::string> commands() const {
     std::vector<std::string> lines;
     for (const simtest::LoggedRun& run : simtest::loggedRuns(sim.admin("log --json")))

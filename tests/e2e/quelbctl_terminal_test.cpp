@@ -1,6 +1,5 @@
-// quelbctl on a terminal (a pseudo-terminal): the waits of a mirror snapshot
-// show as one status line, rewritten in place; elsewhere (the other quelbctl
-// tests) nothing of it shows.
+// quelbctl on a terminal (a pseudo-terminal): the waits of a mirror snapshot show as one status
+// line, rewritten in place; elsewhere (the other quelbctl tests) nothing of it shows.
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,8 +1,5 @@
-// quelbctl as a person runs it against the simulator: the inventory, copy
-// and snapshot commands, what they print and answer in JSON, how every kind
-// of SYMCLI failure the simulator injects reaches the user, and how bad
-// command lines are answered (status 1 for a failed operation, 2 for a
-// command line, 3 for a provider that cannot start).
+// quelbctl against the simulator: its commands' text and JSON, injected SYMCLI failures, bad
+// command lines (status 1 for a failed operation, 2 for a command line, 3 for a failed start).
 #include <algorithm>
 #include <string>
 
@@ -14,11 +11,6 @@ using e2etest::contains;
 using e2etest::kSource;
 using e2etest::kUdid;
 using e2etest::strictlyEncoded;
-
-struct BadCall {
-  std::vector<std::string> args;
-  const char* message;
-};
 
 class Quelbctl : public e2etest::QuelbctlFixture {};
 
@@ -34,7 +26,6 @@ TEST_F(Quelbctl, InfoHelpVersionAndALibraryWithoutEntryPoints) {
   expect({"help", "restore"}, 0, {"usage: quelbctl [OPTIONS] restore SOURCE_UDID=SNAPSHOT_UDID"});
   expect({"nodes", "--help"}, 0, {"usage: quelbctl [OPTIONS] nodes", "JSON: result.nodes[]"});
   expect({"--help"}, 0, {"exit status:", "QUELB_REGISTRY", "  snapshot     "});
-
   // A library without the entry points: one line, however many are missing.
   const simtest::ToolRun r = quelbctl({"info"}, testenv::quelbutilLibraryPath());
   EXPECT_EQ(3, r.status) << r.out;
@@ -97,7 +88,6 @@ TEST_F(Quelbctl, ImportDeportRestoreAndDisposeASnapshot) {
          {"disposed of snapshot " + kUdid + "0081 of " + kSource + "\n"});
   EXPECT_TRUE(contains(sim.admin("show"), "000190100001  0041 0081  Synchronized"))
       << "re-established";
-
   // A check of the provider names what it found.
   expect({"--last-error", "dispose", kUdid + "0042", kUdid + "0082"}, 1,
          {"quelbctl: dispose returned 6: ",
@@ -116,7 +106,6 @@ TEST_F(Quelbctl, TakesAMirrorSnapshotInOneProcessAndShowsATracedCause) {
   const simtest::ToolRun taken = quelbctlOut(args);
   EXPECT_EQ(0, taken.status);
   EXPECT_EQ("snapshot " + kSource + " -> " + kUdid + "0081\n", taken.out);
-
   // select, prepare (the split pair is established and waited for), make.
   const std::vector<std::string> ran = commands();
   ASSERT_GE(ran.size(), 6u);
@@ -125,7 +114,6 @@ TEST_F(Quelbctl, TakesAMirrorSnapshotInOneProcessAndShowsATracedCause) {
   EXPECT_EQ("symmir -sid 000190100001 -file F query", ran[2]);
   EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", ran[3]);
   EXPECT_EQ("symmir -sid 000190100001 -file F split -consistent -noprompt", ran.back());
-
   // A pair still splitting: the provider pushes nothing, but traces why.
   sim.admin("set split_queries 5");
   sim.admin("state --sid 000190100001 pair 0041 0081 SplitInProg");
@@ -145,11 +133,10 @@ TEST_F(Quelbctl, ImportsEachSnapshotToThisHostWhenAsked) {
          0,
          {"-> UDID##EMC##SYMMETRIX##000190100002##0301\n",
           "imported UDID##EMC##SYMMETRIX##000190100002##0301 to "});
-  bool masked = false;
-  for (const std::string& line : commands())
-    masked = masked || (line.find("symmask -sid 000190100002") == 0 &&
-                        line.find(" add devs 0301") != std::string::npos);
-  EXPECT_TRUE(masked) << "the snap device is masked to this host";
+  const std::vector<std::string> ran = commands();
+  EXPECT_TRUE(std::any_of(ran.begin(), ran.end(), [](const std::string& line) {
+    return line.find("symmask -sid 000190100002") == 0 && contains(line, " add devs 0301");
+  })) << "the snap device is masked to this host";
 
   expect({"snapshot", "--method", "EMC_TimeFinder_Clone", "UDID##HDS##OPEN##1##0041=00C1"}, 1,
          {"quelbctl: the provider does not claim UDID##HDS##OPEN##1##0041"});
@@ -159,10 +146,9 @@ TEST_F(Quelbctl, ImportsEachSnapshotToThisHostWhenAsked) {
           "Device 0FFF was not found", "quelbctl: select returned 6"});
 }
 
-// Every kind of failure the simulator injects reaches the user with the
-// command, its exit status and the tool's output, as text and as JSON. A
-// lock is released by the provider itself, and a hang is the runner's
-// tests' (it lasts the ten-minute time-out).
+// Each injected failure reaches the user with the command, its exit status and the tool's output,
+// as text and JSON. A lock the provider releases itself; a hang is the runner tests' (it lasts the
+// ten-minute time-out).
 TEST_F(Quelbctl, EachInjectedFaultShowsCommandExitStatusAndOutput) {
   const std::string command =
       std::string("symdev") + testenv::kExeSuffix + "\"  -sid 000190100001 -fibre -nobcv  list";
@@ -265,7 +251,10 @@ TEST_F(Quelbctl, JsonAnswersParseAndHoldTheDocumentedFields) {
 }
 
 TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
-  const BadCall calls[] = {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } calls[] = {
       {{"nodes", "--flags", "sixteen"}, "--flags wants a number, not sixteen"},
       {{"hosts", "--flags", "16"}, "hosts does not take --flags"},
       {{"enclosures", "--filter"}, "--filter needs a value"},
@@ -285,15 +274,15 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
       {{"frobnicate"}, "no command frobnicate; try 'quelbctl --help'"},
       {{"--colour", "info"}, "unknown option --colour; try 'quelbctl --help'"},
   };
-  for (const BadCall& c : calls) {
+  for (const auto& c : calls) {
     const simtest::ToolRun r = quelbctl(c.args);
     EXPECT_EQ(2, r.status) << r.out;
     EXPECT_TRUE(contains(r.out, c.message)) << c.message << "\n" << r.out;
     EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
     EXPECT_TRUE(contains(r.out, "--help'\n")) << r.out;
   }
-  // The methods are the provider's: one it does not offer is refused once
-  // it has said which it offers, before any node is touched.
+  // A method the provider does not offer is refused once it has said which it offers, before any
+  // node is touched.
   const simtest::ToolRun unknown =
       quelbctl({"snapshot", "--method", "EMC_SRDF", kSource + "=0081"});
   EXPECT_EQ(1, unknown.status) << unknown.out;

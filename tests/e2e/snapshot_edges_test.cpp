@@ -1,5 +1,5 @@
-// The snapshot lifecycle's answers to odd lists: duplicates, group and unclaimed nodes, two
-// arrays, configurations without targets, mixed and unknown methods, nodes select never resolved.
+// The snapshot lifecycle's answers to odd lists: duplicates, group and unclaimed nodes, two arrays,
+// configurations without targets, mixed and unknown methods, nodes select never resolved.
 #include "loaded_provider.h"
 
 namespace e2etest {
@@ -31,8 +31,8 @@ TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCal
   ASSERT_EQ(1u, ran.size()) << "a synchronised pair is not established again";
   EXPECT_EQ("0040 0080\n", ran[0].pairFile);
   EXPECT_EQ(1, traced("prepare: skipping duplicate: 0040"));
-  // A later call selects the device again and its line is there twice; the arrays refuse a
-  // device file that names a device twice.
+  // A later call selects the device again and its line is there twice; the arrays refuse a device
+  // file that names a device twice.
   EXPECT_EQ(0, select({again.split()}, "s2"));
   clearLog();
   EXPECT_EQ(QLB_ERR_FAILED, prepare({node->split()}));
@@ -43,8 +43,8 @@ TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCal
 }
 
 TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveAFailure) {
-  // The target's own enclosure is ignored; of "X##Y##00C1" only the text after the last "##"
-  // names the device.
+  // The target's own enclosure is ignored; of "X##Y##00C1" only the text after the last "##" names
+  // the device.
   auto first = source(kArray1, "0040", kClone, kArray1 + "##0040;00C0");
   auto other = source(kArray2, "0200", kClone, kArray2 + "##0200;" + kArray1 + "##02C0");
   auto twice = source(kArray1, "0041", kClone, kArray1 + "##0041;X##Y##00C1");
@@ -80,8 +80,8 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   auto missing = source(kArray1, "0FFF", kClone, kArray1 + "##0FFF;00C7");
   EXPECT_EQ(QLB_ERR_FAILED, select({missing->split()}));
   EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());
-  // A target that is no device name is refused before any command: none of it may reach a
-  // command line as an argument of its own.
+  // A target that is no device name is refused before any command: none of it may reach a command
+  // line as an argument of its own.
   for (const std::string target : {"00C5 -force", "00C5\tx", "X##00C5\"", "00C5 x"}) {
     SCOPED_TRACE(target);
     auto odd = source(kArray1, "0045", kClone, kArray1 + "##0045;" + target);

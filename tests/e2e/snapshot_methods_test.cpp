@@ -1,5 +1,5 @@
-// The three TimeFinder methods end to end: what select, prepare and make run over which pair
-// lines, the arrays' states after them, and the snapshot identities make hands the framework.
+// The three TimeFinder methods end to end: what select, prepare and make run over which pair lines,
+// the arrays' states after them, and the snapshot identities make hands the framework.
 #include <algorithm>
 
 #include "loaded_provider.h"

@@ -1,13 +1,9 @@
-// Many framework threads in the library at once, as a framework may call
-// it: enumerations, snapshots in sessions of their own, failures and their
-// last errors, message lookups, configuration reads and writes, and tracing
-// while the trace level changes under it. The threads that read get the
-// answers they would get alone. The snapshot sessions share the provider's
-// selected pairs (a make acts on every pair selected so far, whatever its
-// session), so what each one ends with depends on the order the threads
-// come in: each call either succeeds or fails as an operation fails, and
-// nothing is left behind. Run under ThreadSanitizer by
-// `make test-tsan`, which proves the shared state is guarded.
+// Many framework threads in the library at once: enumerations, snapshots in sessions of their own,
+// failures and last errors, message lookups, configuration, tracing while the level changes.
+// Readers get the answers they would get alone. The snapshot sessions share the selected pairs (a
+// make acts on every pair selected so far), so each call succeeds or fails as an operation fails,
+// depending on the threads' order, and nothing is left behind. `make test-tsan` runs it under
+// ThreadSanitizer, which proves the shared state is guarded.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -49,23 +45,14 @@ class ThreadStress : public SnapshotTest {
     self->pushed.push_back({N(consumer), N(fallback), severity});
   }
 
-  // A mirror snapshot of `device` onto its BCV `target`, in its own
-  // session: every step succeeds or fails as an operation fails (6); the
-  // last one it reached is the last one run.
+  // A mirror snapshot of `device` onto its BCV `target` in its own session: each step succeeds or
+  // fails as an operation fails (6); the first that fails is the last one run.
   void snapshot(const std::string& device, const std::string& target, const char* session) {
     auto node = source(kArray1, device, kMirror, kArray1 + "##" + device + ";" + target);
-    const std::vector<std::function<int()>> steps = {
-        [&] { return select({node->split()}, session); },
-        [&] { return prepare({node->split()}, session); },
-        [&] { return make({node->split()}, nullptr, session); },
-    };
-    const char* names[] = {"select", "prepare", "make"};
-    for (size_t i = 0; i < steps.size(); ++i) {
-      const int result = steps[i]();
-      if (result == 0) continue;
-      EXPECT_EQ(QLB_ERR_FAILED, result) << names[i];
-      return;
-    }
+    int result = select({node->split()}, session);
+    if (result == 0) result = prepare({node->split()}, session);
+    if (result == 0) result = make({node->split()}, nullptr, session);
+    if (result != 0) EXPECT_EQ(QLB_ERR_FAILED, result) << session;
   }
 
   void enumerate() {
@@ -114,8 +101,7 @@ class ThreadStress : public SnapshotTest {
     }
   }
 
-  // Reads and writes of one node's configuration, and the shared
-  // descriptions.
+  // Reads and writes of one node's configuration, and the shared descriptions.
   void configure() {
     SourceNode node(pgn, udid(kArray1, "0044"), kClone);
     for (int round = 0; round < kRounds * 4; ++round) {
@@ -136,8 +122,7 @@ class ThreadStress : public SnapshotTest {
     for (int round = 0; round < kRounds * 8; ++round) {
       const std::string next = install.configFile("norvel") + ".new";
       testenv::writeFile(next, configWithLevel(round % 2 ? 6 : 2));
-      // Windows refuses to replace a file while a reader has it open: the
-      // change is retried as an administrator would.
+      // Windows refuses to replace a file a reader has open: retried as an administrator would.
       std::error_code failed;
       for (int attempt = 0; attempt < 1000; ++attempt) {
         std::filesystem::rename(next, install.configFile("norvel"), failed);

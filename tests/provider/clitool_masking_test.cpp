@@ -1,5 +1,5 @@
-// Inventory, device, host and masking commands against the simulator: what they read, masking
-// adds over reachable and unreachable ports with gatekeeper retries, remove, refresh, host names.
+// Inventory, device, host and masking commands against the simulator: what they read, masking adds
+// over reachable and unreachable ports with gatekeeper retries, remove, refresh, host names.
 #include <sys/stat.h>
 
 #include <set>
@@ -115,8 +115,8 @@ TEST_F(MaskingTest, AddRunsEveryCombinationCountsTheReachableOnesAndRetriesTheGa
   ASSERT_EQ(2u, hbas.size());
   std::vector<std::string> wwns = {hbas[0].wwn, hbas[1].wwn};
   EXPECT_EQ((std::vector<std::string>{kHba1, kHba2}), wwns);
-  // 00C0 is on FA-4A:1 (reached by the first HBA only) and FA-13A:1 (by the second only): two
-  // of four combinations are reachable.
+  // 00C0 is on FA-4A:1 (reached by the first HBA only) and FA-13A:1 (by the second only): two of
+  // four combinations are reachable.
   SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "00C0");
   clearLog();
   EXPECT_EQ(0, tool_.symMaskAdd(dev, wwns, hostInfo));

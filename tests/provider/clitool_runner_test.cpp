@@ -18,8 +18,8 @@ namespace {
 
 const std::string kShow = "symdev -sid " + kArray1 + " show 0040";
 
-// The forced release with no lock held: the arrays, their lock lists (the first failing one
-// ends the listing), the arrays again and locks 1 to 15 of each.
+// The forced release with no lock held: the arrays, their lock lists (the first failing one ends
+// the listing), the arrays again and locks 1 to 15 of each.
 std::vector<std::string> fallbackReleaseLines(bool locksListed) {
   std::vector<std::string> lines = {"symcfg list", "symcfg -sid " + kArray1 + " -lock list"};
   if (locksListed) lines.push_back("symcfg -sid " + kArray2 + " -lock list");
@@ -184,8 +184,8 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
   const auto e = thrown<EEmcSymCliFailure>(
       [&] { tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, true, false, 5); });
   ASSERT_TRUE(e);
-  // The pipe's last error: the close that stopped the child replaced the time-out with the
-  // killed child's exit status. The hang printed nothing.
+  // The pipe's last error: the close that stopped the child replaced the time-out with the killed
+  // child's exit status. The hang printed nothing.
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, e->getCode());
   EXPECT_EQ(1067, e->getExitStatus());
   EXPECT_NE(std::string::npos, e->getCommand().find("/symcfg\"  list")) << e->getCommand();

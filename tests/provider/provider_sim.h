@@ -1,5 +1,5 @@
-// Harness of the provider tests: simulated arrays behind the SYMCLI tool names, their command
-// log, a private installation, configuration, traces and pair-file directory, recorded sleeps.
+// Harness of the provider tests: simulated arrays behind the SYMCLI tool names, their command log,
+// a private installation, configuration, traces and pair-file directory, recorded sleeps.
 #ifndef NORVEL_TESTS_PROVIDER_SIM_H
 #define NORVEL_TESTS_PROVIDER_SIM_H
 
@@ -44,8 +44,8 @@ std::optional<E> thrown(Step step) {
   return std::nullopt;
 }
 
-// norvel.conf tracing at level 6, the demo arrays (log cleared), a tool on them with the trace
-// log, a private TMPDIR that must end empty (no pair file left), no child process left.
+// norvel.conf tracing at level 6, the demo arrays (log cleared), a tool on them with the trace log,
+// a private TMPDIR that must end empty (no pair file left), no child process left.
 class ProviderSimTest : public ::testing::Test {
  protected:
   ProviderSimTest();

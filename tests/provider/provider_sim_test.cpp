@@ -1,5 +1,5 @@
-// The harness of the provider tests (provider_sim.h): simulated arrays,
-// their command log, configuration, traces, pair-file directory, sleeps.
+// The harness of the provider tests (provider_sim.h): simulated arrays, their command log,
+// configuration, traces, pair-file directory, sleeps.
 #include "provider_sim.h"
 
 #include <algorithm>
@@ -16,9 +16,8 @@ namespace providertest {
 
 namespace {
 
-// Provider tests use a CLI execution lock private to their process, so
-// that test processes running side by side do not wait for each other and
-// no system-wide semaphore outlives them.
+// Provider tests use a CLI execution lock private to their process, so that test processes running
+// side by side do not wait for each other and no system-wide semaphore outlives them.
 const bool kPrivateCliLock = [] {
   ::setenv("QUELB_CLI_LOCK_KEY", "0", 1);
   return true;

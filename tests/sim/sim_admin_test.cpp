@@ -1,5 +1,5 @@
-// The administration command: scenarios and the demo, reports, settings,
-// installing the tool names, and where the database is.
+// The administration command: scenarios and the demo, reports, settings, installing the tool names,
+// and where the database is.
 #include <gtest/gtest.h>
 
 #include <algorithm>

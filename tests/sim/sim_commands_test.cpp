@@ -1,7 +1,6 @@
-// Every command line the provider builds, run through the tool names as the
-// provider's pipe runs them, and the command lines that must be refused.
-// What the provider's handlers make of each reading is tested with the
-// provider; here every reading must be accepted and parse back.
+// Every command line the provider builds, run through the tool names as the provider's pipe runs
+// them, and the command lines that must be refused. What the provider's handlers make of each
+// reading is tested with the provider; here every reading must be accepted and parse back.
 #include <gtest/gtest.h>
 
 #include "sim_env.h"
@@ -92,8 +91,8 @@ TEST_F(SimCommandLines, OptionsParseInAnyOrder) {
   EXPECT_EQ(env.line("symdev", "-sid 0001 show 0040").status, 0);
 }
 
-// Malformed command lines get the usage and status 1; well-formed ones that
-// name unknown arrays, devices, ports or pair-file lines fail with a message.
+// Malformed command lines get the usage and status 1; well-formed ones that name unknown arrays,
+// devices, ports or pair-file lines fail with a message.
 TEST_F(SimCommandLines, BadCommandLinesFailClearly) {
   std::string file = env.pairFile("p", "0040 0080\n");
   auto query = [&](const std::string& name, const std::string& lines) {

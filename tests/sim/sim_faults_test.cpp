@@ -1,6 +1,6 @@
-// Faults set with "symsim fault", the command log, two processes on one
-// database, and a command killed halfway. The gatekeeper, hang and lock
-// faults are proven through the provider's runner (clitool_runner_test).
+// Faults set with "symsim fault", the command log, two processes on one database, and a command
+// killed halfway. The gatekeeper, hang and lock faults are proven through the provider's runner
+// (clitool_runner_test).
 #include <gtest/gtest.h>
 
 #include "sim_env.h"
@@ -72,8 +72,8 @@ TEST_F(SimFaults, BrokenOutputFaults) {
   EXPECT_EQ(runs[runs.size() - 1]["fault"].string, "delay");
 }
 
-// The kinds the fault matrix adds: what each prints and how it ends, and
-// that a crash after its output keeps the work done.
+// The kinds the fault matrix adds: what each prints and how it ends, and that a crash after its
+// output keeps the work done.
 TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
   const std::string show = kShow;
   const struct {
@@ -171,8 +171,8 @@ TEST_F(SimFaults, TheLogRecordsEveryRunInOrder) {
 }
 
 TEST_F(SimFaults, TwoProcessesShareOneDatabase) {
-  // Two streams of commands run at the same time, each on its own pair;
-  // every run must succeed and be logged.
+  // Two streams of commands run at the same time, each on its own pair; every run must succeed and
+  // be logged.
   std::string a = env.pairFile("a", "0042 0082\n");
   std::string b = env.pairFile("b", "0043 0083\n");
   env.admin("set copy_queries 0");

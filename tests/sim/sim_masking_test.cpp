@@ -1,6 +1,5 @@
-// Masking: the database grants devices at once, the array applies them at
-// refresh; HBA registration under the host's name, long host names, and the
-// local host's address.
+// Masking: the database grants devices at once, the array applies them at refresh; HBA registration
+// under the host's name, long host names, and the local host's address.
 #include <gtest/gtest.h>
 
 #include "sim_env.h"
@@ -62,8 +61,8 @@ TEST_F(SimMasking, TheDatabaseChangesAtOnceAndTheArrayAtRefresh) {
   ASSERT_EQ(env.provider("symmask", " refresh -noprompt").status, 0);
   EXPECT_EQ(pdName("0080"), "Not Visible");
 
-  // Ranges and lists of devices, and the database listing.
-  // 0050 is not on FA-13A, so nothing of the list is added.
+  // Ranges and lists of devices, and the database listing. 0050 is not on FA-13A, so nothing of the
+  // list is added.
   EXPECT_NE(mask("add", "10000000C9A00002", "13A", "0", "0042:0043,0050").status, 0);
   EXPECT_EQ(assignments("0042"), 0u);
   ASSERT_EQ(mask("add", "10000000C9A00002", "13A", "0", "0042:0043").status, 0);

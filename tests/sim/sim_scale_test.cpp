@@ -1,8 +1,7 @@
-// An array of 64,000 devices: build, list and show stay fast. The figures
-// are printed. The limits (init 10 s, list 2 s, show 20 ms) are checked on
-// the processor time of each run, which a busy shared machine disturbs far
-// less than the elapsed time, with a margin of half as much again, and in
-// optimised builds only.
+// An array of 64,000 devices: build, list and show stay fast. The figures are printed. The limits
+// (init 10 s, list 2 s, show 20 ms) are checked on the processor time of each run, which a busy
+// shared machine disturbs far less than the elapsed time, with a margin of half as much again, and
+// in optimised builds only.
 #include <gtest/gtest.h>
 
 #include <algorithm>

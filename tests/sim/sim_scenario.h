@@ -1,6 +1,5 @@
-// The scenario of most simulator tests: one local array with a few devices
-// of each kind, a second local array, a remote one, this host with two HBAs
-// and another host.
+// The scenario of most simulator tests: one local array with a few devices of each kind, a second
+// local array, a remote one, this host with two HBAs and another host.
 #ifndef NORVEL_TESTS_SIM_SCENARIO_H
 #define NORVEL_TESTS_SIM_SCENARIO_H
 

@@ -1,6 +1,5 @@
-// The BCV pair, clone session and snap session state machines, walked
-// through with the provider's command lines, and the refusals that change
-// nothing.
+// The BCV pair, clone session and snap session state machines, walked through with the provider's
+// command lines, and the refusals that change nothing.
 #include <gtest/gtest.h>
 
 #include "sim_env.h"
@@ -12,10 +11,9 @@ namespace {
 const std::string kSid = "000190100001";
 const std::string kSuffix = " -output XML_ATTRIBUTE ";
 
-// One step of a walk: `action` run on the pair file must succeed (empty
-// `expect`) or be refused with status 2 and a message containing `expect`.
-// The action "?" queries instead and expects the state of the first pair;
-// "status DEV" expects the status of a device.
+// One step of a walk: `action` run on the pair file must succeed (empty `expect`) or be refused
+// with status 2 and a message containing `expect`. The action "?" queries instead and expects the
+// state of the first pair; "status DEV" expects the status of a device.
 struct Step {
   std::string action, expect;
 };
@@ -195,8 +193,8 @@ TEST_F(SimTimeFinder, SnapSessionsWalkEveryState) {
         {"terminate -noprompt", "terminate without -symforce"},
         {"?", "RestInProg"},
         {"?", "Restored"}});
-  // After a snap restore the provider readies the target and ends the
-  // restore session; the snap goes on copying on write.
+  // After a snap restore the provider readies the target and ends the restore session; the snap
+  // goes on copying on write.
   EXPECT_EQ(env.provider("symdev", " -sid " + kSid + " ready 0103 -noprompt").status, 0);
   walk("symsnap", pair,
        {{"status 0103", "Ready"},
@@ -220,9 +218,8 @@ TEST_F(SimTimeFinder, StatesCanBeForcedAndCopiesCanRunOnTheClock) {
   EXPECT_NE(env.run("symsim", {"state", "--sid", kSid, "snap", "0042", "00C2", "Created"}).status,
             0);
 
-  // In time mode a 1024 MB copy at 1 MB/s takes 1024 s of the simulated
-  // clock, however often it is queried (the real seconds of the test
-  // itself hardly count).
+  // In time mode a 1024 MB copy at 1 MB/s takes 1024 s of the simulated clock, however often it is
+  // queried (the real seconds of the test itself hardly count).
   env.admin("set progress time");
   env.admin("set copy_rate 1");
   walk(

@@ -1,7 +1,6 @@
-// Counts every allocation of the process through replacements of the
-// global operator new and delete. Link allocation_counter.cpp only into a
-// program of its own (a benchmark, the cost test): it replaces the
-// allocator of everything in that program.
+// Counts every allocation of the process through replacements of the global operator new and
+// delete. Link allocation_counter.cpp only into a program of its own (a benchmark, the cost test):
+// it replaces the allocator of everything in that program.
 #ifndef NORVEL_TESTS_ALLOCATION_COUNTER_H
 #define NORVEL_TESTS_ALLOCATION_COUNTER_H
 

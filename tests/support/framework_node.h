@@ -1,6 +1,5 @@
-// Framework node records built the way the framework builds them: a
-// qlb_domain whose object id comes from the utility library. The id is
-// released with the record.
+// Framework node records built the way the framework builds them: a qlb_domain whose object id
+// comes from the utility library. The id is released with the record.
 #ifndef NORVEL_TESTS_FRAMEWORK_NODE_H
 #define NORVEL_TESTS_FRAMEWORK_NODE_H
 

@@ -1,7 +1,6 @@
-// IsolatedInstall: a private installation for one test. The registry file
-// (QUELB_REGISTRY) and the framework's install root (QUELB_INSTALL_ROOT)
-// point into a fresh temporary directory, the consumer name is unset, and
-// everything is removed and restored when the object goes.
+// IsolatedInstall: a private installation for one test. The registry file (QUELB_REGISTRY) and the
+// framework's install root (QUELB_INSTALL_ROOT) point into a fresh temporary directory, the
+// consumer name is unset, and everything is removed and restored when the object goes.
 #ifndef NORVEL_TESTS_ISOLATED_INSTALL_H
 #define NORVEL_TESTS_ISOLATED_INSTALL_H
 
@@ -38,9 +37,8 @@ class IsolatedInstall {
   // A scratch path outside the install root.
   std::string scratch(const std::string& name) const { return dir_.file(name); }
 
-  // Once the bundles were read, ICU lets go of them here, so that the
-  // directory can be removed: objects that used them must be declared after
-  // the install (and so be gone first).
+  // Once the bundles were read, ICU lets go of them here, so that the directory can be removed:
+  // objects that used them must be declared after the install (and so be gone first).
   ~IsolatedInstall() {
     if (bundlesCopied_) releaseIcuFiles();
   }

@@ -1,7 +1,6 @@
-// LoadedLibrary: a shared library loaded the way a host loads a provider
-// (dlopen with RTLD_NOW | RTLD_LOCAL; LoadLibrary on Windows), unloaded
-// when the object goes. One implementation per platform:
-// loaded_library_posix.cpp and loaded_library_windows.cpp.
+// LoadedLibrary: a shared library loaded the way a host loads a provider (dlopen with RTLD_NOW |
+// RTLD_LOCAL; LoadLibrary on Windows), unloaded when the object goes. One implementation per
+// platform: loaded_library_posix.cpp and loaded_library_windows.cpp.
 #ifndef NORVEL_TESTS_LOADED_LIBRARY_H
 #define NORVEL_TESTS_LOADED_LIBRARY_H
 

@@ -6,8 +6,7 @@
 namespace testenv {
 
 LoadedLibrary::LoadedLibrary(const std::string& path) {
-  // The library's own directory is searched for the DLLs it needs, as the
-  // framework loads it.
+  // The library's own directory is searched for the DLLs it needs, as the framework loads it.
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   handle_ = reinterpret_cast<void*>(module);
   if (!module) error_ = "LoadLibrary failed (error " + std::to_string(GetLastError()) + ")";

@@ -1,7 +1,6 @@
-// MessageRecorder: an error handler that keeps what reaches it, for tests
-// of what the library reports: the messages pushed (with a one-line
-// description of each) and the traced text lines with their severity.
-// Register it on an error manager and unregister it before it goes.
+// MessageRecorder: an error handler that keeps what reaches it, for tests of what the library
+// reports: the messages pushed (with a one-line description of each) and the traced text lines with
+// their severity. Register it on an error manager and unregister it before it goes.
 #ifndef NORVEL_TESTS_MESSAGE_RECORDER_H
 #define NORVEL_TESTS_MESSAGE_RECORDER_H
 
@@ -26,8 +25,7 @@ class MessageRecorder : public quelb_pdk_4_4::CFiErrorHandlerBase {
     return 0;
   }
 
-  // "<id> <severity> <file>:<line> [argument]..." of message i, numbers
-  // in decimal.
+  // "<id> <severity> <file>:<line> [argument]..." of message i, numbers in decimal.
   std::string describe(size_t i) const {
     const auto* m = dynamic_cast<const quelb_pdk_4_4::CFiIcuMessage*>(messages.at(i).get());
     if (!m) return "(not a catalog message)";

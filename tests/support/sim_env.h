@@ -1,5 +1,5 @@
-// Tests against the SYMCLI simulator: a private install of the tool names with its own
-// database, and child runs without a shell. Includes the readers sim_xml.h and sim_json.h.
+// Tests against the SYMCLI simulator: a private install of the tool names with its own database,
+// and child runs without a shell. Includes the readers sim_xml.h and sim_json.h.
 #ifndef NORVEL_TESTS_SIM_ENV_H
 #define NORVEL_TESTS_SIM_ENV_H
 
@@ -54,9 +54,9 @@ class Child {
   std::string buffered_;
 };
 
-// Splits a command line as the started program sees it: the POSIX pipe's splitter (blanks
-// outside double quotes), on Windows CommandLineToArgvW. A blank line gives no argument;
-// throws std::runtime_error for a line that cannot be split.
+// Splits a command line as the started program sees it: the POSIX pipe's splitter (blanks outside
+// double quotes), on Windows CommandLineToArgvW. A blank line gives no argument; throws
+// std::runtime_error for a line that cannot be split.
 std::vector<std::string> splitCommandLine(const std::string& line);
 
 // A temporary directory with the tool names in bin/ and the database at symsim.db beside it.
@@ -75,8 +75,8 @@ class SimEnv {
   // As the provider builds it: the quoted tool path, a blank, then `args` (own leading blank).
   ToolRun provider(const std::string& tool, const std::string& args) const;
   std::string admin(const std::string& args) const;  // fails the test when it fails
-  // A reply fault: the runs `options` select (symsim fault add) print `output` and end with
-  // status 0. Returns the fault's number.
+  // A reply fault: the runs `options` select (symsim fault add) print `output` and end with status
+  // 0. Returns the fault's number.
   std::string reply(const std::string& options, const std::string& output) const;
   void init(const std::string& scenario) const;
   void initDemo() const { admin("init --demo"); }

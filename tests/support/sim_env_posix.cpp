@@ -1,5 +1,5 @@
-// Child processes of sim_env.h on POSIX systems: posix_spawn with one pipe
-// for standard output and error, waitpid, SIGKILL.
+// Child processes of sim_env.h on POSIX systems: posix_spawn with one pipe for standard output and
+// error, waitpid, SIGKILL.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>

@@ -1,5 +1,5 @@
-// Child processes of sim_env.h on Windows: CreateProcess with one pipe for
-// standard output and error, the exit code, TerminateProcess.
+// Child processes of sim_env.h on Windows: CreateProcess with one pipe for standard output and
+// error, the exit code, TerminateProcess.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -32,8 +32,7 @@ std::string quoted(const std::string& text) {
   return out + "\"";
 }
 
-// This process's environment without SYMSIM_DB, then `extra`, as the block
-// CreateProcess takes.
+// This process's environment without SYMSIM_DB, then `extra`, as the block CreateProcess takes.
 std::string childEnvironment(const std::vector<std::string>& extra) {
   std::string block;
   char* strings = GetEnvironmentStringsA();
@@ -137,8 +136,8 @@ std::string Child::readUntil(const std::string& text) {
   return buffered_;
 }
 
-// The tools write text with CRLF line ends on Windows; tests read it with
-// LF, as a text-mode read would give it.
+// The tools write text with CRLF line ends on Windows; tests read it with LF, as a text-mode read
+// would give it.
 static std::string withLineFeeds(std::string text) {
   std::string::size_type at = 0;
   while ((at = text.find("\r\n", at)) != std::string::npos) text.erase(at, 1);
@@ -163,8 +162,7 @@ std::vector<std::string> splitCommandLine(const std::string& line) {
   if (line.find_first_not_of(" \t") == std::string::npos) return args;
   if (line.find('\0') != std::string::npos)
     throw std::runtime_error("cannot split the command line: " + line);
-  // A program name first: CommandLineToArgvW reads the first argument by
-  // other rules.
+  // A program name first: CommandLineToArgvW reads the first argument by other rules.
   const std::string full = "program " + line;
   int length = MultiByteToWideChar(CP_UTF8, 0, full.c_str(), -1, nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');

@@ -35,8 +35,8 @@ struct LoggedRun {
   std::string pairFile;  // contents of the -file, empty when none
   int exitStatus = -1;   // -1 for a run that did not end
 
-  // "<tool> <arg> <arg> ...", the output option left out; with `pairFileAs`
-  // the path after -file is replaced by that text.
+  // "<tool> <arg> <arg> ...", the output option left out; with `pairFileAs` the path after -file is
+  // replaced by that text.
   std::string line(const char* pairFileAs = nullptr) const;
   bool hasArg(const std::string& arg) const;
 };

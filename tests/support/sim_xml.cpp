@@ -31,8 +31,8 @@ const XmlNode* XmlNode::first(const std::string& key) const {
 
 namespace {
 
-// Builds the element tree with the kit's SAX reader, which the provider
-// reads the same output with; a parse error is recorded, not thrown.
+// Builds the element tree with the kit's SAX reader, which the provider reads the same output with;
+// a parse error is recorded, not thrown.
 class TreeBuilder : public quelb_pdk_4_4::CFiSaxParseHandler {
  public:
   void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,

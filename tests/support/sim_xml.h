@@ -1,5 +1,5 @@
-// Reading the XML the simulator prints, for tests: the SymCLI_ML document
-// of a tool's output as a tree of elements.
+// Reading the XML the simulator prints, for tests: the SymCLI_ML document of a tool's output as a
+// tree of elements.
 #ifndef NORVEL_TESTS_SIM_XML_H
 #define NORVEL_TESTS_SIM_XML_H
 
@@ -23,9 +23,8 @@ struct XmlNode {
   const XmlNode* first(const std::string& name) const;
 };
 
-// Parses the one document in `output` (lines before "<?xml" and after the
-// root are ignored, as the provider does). Throws std::runtime_error for
-// output without a well-formed SymCLI_ML document.
+// Parses the one document in `output` (lines before "<?xml" and after the root are ignored, as the
+// provider does). Throws std::runtime_error for output without a well-formed SymCLI_ML document.
 std::unique_ptr<XmlNode> parseXml(const std::string& output);
 
 }  // namespace simtest

@@ -11,25 +11,23 @@
 #include <system_error>
 #include <thread>
 
-// Files and directories go through std::filesystem, which is the same on
-// both platforms; what differs (the temporary directory, environment,
-// descriptors, processes) is in test_env_posix.cpp and test_env_windows.cpp.
+// Files and directories go through std::filesystem, which is the same on both platforms; what
+// differs (the temporary directory, environment, descriptors, processes) is in test_env_posix.cpp
+// and test_env_windows.cpp.
 
 namespace fs = std::filesystem;
 
 namespace testenv {
 
-// Creates a fresh directory under the system's temporary directory, named
-// `prefix` and a unique suffix; returns its path. Throws std::runtime_error
-// when it cannot. In the platform files.
+// Creates a fresh directory under the system's temporary directory, named `prefix` and a unique
+// suffix; returns its path. Throws std::runtime_error when it cannot. In the platform files.
 std::string makeTempDir(const std::string& prefix);
 
 TempDir::TempDir(const std::string& prefix) : path_(makeTempDir(prefix)) {}
 
-// A directory that stays names a file still open (on Windows, where an open
-// or mapped file cannot be deleted): a handle the code under test leaked.
-// Under Wine a child that has ended may hold its program file for a moment
-// longer while the machine is busy, so removal is tried for up to 5 s.
+// A directory that stays names a file still open (on Windows, where an open or mapped file cannot
+// be deleted): a handle the code under test leaked. Under Wine a child that has ended may hold its
+// program file for a moment longer while the machine is busy, so removal is tried for up to 5 s.
 TempDir::~TempDir() {
   for (int attempt = 0; attempt < 100; ++attempt) {
     removeTree(path_);
@@ -74,9 +72,8 @@ void makeDirs(const std::string& path) {
   fs::create_directories(path, error);
 }
 
-// Each entry is tried once. std::filesystem::remove_all of libstdc++ 12 on
-// Windows never returns when a file in the tree cannot be deleted (one that
-// a process still has mapped, for instance).
+// Each entry is tried once. std::filesystem::remove_all of libstdc++ 12 on Windows never returns
+// when a file in the tree cannot be deleted (one that a process still has mapped, for instance).
 void removeTree(const std::string& path) {
   std::error_code error;
   if (fs::is_directory(fs::symlink_status(path, error)))

@@ -1,6 +1,6 @@
-// Helpers of every test suite: self-removing temporary directories, scoped environment
-// variables, and the built programs' paths. Portable part in test_env.cpp, system calls in
-// test_env_posix.cpp and test_env_windows.cpp.
+// Helpers of every test suite: self-removing temporary directories, scoped environment variables,
+// and the built programs' paths. Portable part in test_env.cpp, system calls in test_env_posix.cpp
+// and test_env_windows.cpp.
 #ifndef NORVEL_TESTS_TEST_ENV_H
 #define NORVEL_TESTS_TEST_ENV_H
 
@@ -45,14 +45,14 @@ bool fileExists(const std::string& path);
 void makeDirs(const std::string& path);
 void removeTree(const std::string& path);
 std::vector<std::string> listDir(const std::string& path);
-// u_cleanup, when no ICU object is left: ICU keeps a message bundle mapped after its last
-// user, and Windows cannot delete a mapped file.
+// u_cleanup, when no ICU object is left: ICU keeps a message bundle mapped after its last user, and
+// Windows cannot delete a mapped file.
 void releaseIcuFiles();
 // Copies the directory `from` with its contents to `to`; throws std::runtime_error on failure.
 void copyTree(const std::string& from, const std::string& to);
 
-// The owner/group/others bits of `path`, and those a new directory gets (0777 less the umask);
-// none on Windows (access control lists) or for a missing path.
+// The owner/group/others bits of `path`, and those a new directory gets (0777 less the umask); none
+// on Windows (access control lists) or for a missing path.
 std::optional<unsigned> permissionBits(const std::string& path);
 std::optional<unsigned> defaultDirectoryBits();
 

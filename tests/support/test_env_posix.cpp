@@ -1,5 +1,4 @@
-// The environment, descriptor and process counts of test_env.h on POSIX
-// systems.
+// The environment, descriptor and process counts of test_env.h on POSIX systems.
 #include <arpa/inet.h>
 #include <limits.h>
 #include <netdb.h>

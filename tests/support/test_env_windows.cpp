@@ -37,8 +37,8 @@ std::string makeTempDir(const std::string& prefix) {
                            std::string(base, length));
 }
 
-// The C runtime's copy of the environment (getenv) and the process's own
-// (what children inherit) are both updated.
+// The C runtime's copy of the environment (getenv) and the process's own (what children inherit)
+// are both updated.
 static void setVariable(const std::string& name, const char* value) {
   _putenv_s(name.c_str(), value ? value : "");
   SetEnvironmentVariableA(name.c_str(), value);

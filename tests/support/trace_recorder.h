@@ -1,7 +1,6 @@
-// TraceRecorder: a started trace log (in the current install root) whose
-// lines, of every level, are caught through its error manager, so that a
-// test can check what a kit class traced. Needs an install root for the
-// trace settings (IsolatedInstall) that outlives the recorder.
+// TraceRecorder: a started trace log (in the current install root) whose lines, of every level, are
+// caught through its error manager, so that a test can check what a kit class traced. Needs an
+// install root for the trace settings (IsolatedInstall) that outlives the recorder.
 #ifndef NORVEL_TESTS_TRACE_RECORDER_H
 #define NORVEL_TESTS_TRACE_RECORDER_H
 
@@ -15,9 +14,8 @@ namespace testenv {
 
 class TraceRecorder : public quelb_pdk_4_4::CFiErrorHandlerBase {
  public:
-  // One traced message: its text (without the line's prefix and end) and
-  // the severity the trace level gave it (3 for level 1, 2 for 2, 1 for 3,
-  // 4 for the rest).
+  // One traced message: its text (without the line's prefix and end) and the severity the trace
+  // level gave it (3 for level 1, 2 for 2, 1 for 3, 4 for the rest).
   struct Line {
     std::string text;
     qlb_eseverity severity;

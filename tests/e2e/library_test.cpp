@@ -9,7 +9,7 @@ namespace {
 typedef e2etest::LoadedProvider Library;
 
 // That it exports exactly the seventy entry points: export_list.norvel.
-TEST_F(Library, InitFillsVersionAndAnswersProviderInfoAndMethods) {
+TEST_F(Library, InitFillsVersionAndAnswersProviderInfoMethodsAndDefaults) {
   EXPECT_EQ(QLB_ERR_NO_VERSION, pgn.init(nullptr, nullptr));
   uint16_t fourNines[4] = {9, 9, 9, 9};
   ASSERT_EQ(0, pgn.init(&record, fourNines));
@@ -40,10 +40,8 @@ TEST_F(Library, InitFillsVersionAndAnswersProviderInfoAndMethods) {
   }
   EXPECT_EQ(nullptr, f);
   quelb_free_fim_list(fims);
-}
 
-TEST_F(Library, ProviderDefaultsThroughEntryPoints) {
-  start();
+  // The provider's defaults through the entry points.
   long status[3] = {0, 0, 0};
   EXPECT_EQ(0, pgn.get_status(nullptr, nullptr, 3, nullptr, 0, status));
   EXPECT_EQ(8, status[0]);

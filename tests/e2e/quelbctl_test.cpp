@@ -16,7 +16,7 @@ class Quelbctl : public e2etest::QuelbctlFixture {};
 
 }  // namespace
 
-TEST_F(Quelbctl, InfoHelpVersionAndALibraryWithoutEntryPoints) {
+TEST_F(Quelbctl, InfoHelpVersionALibraryWithoutEntryPointsAndBothLanguages) {
   expect({"info"}, 0,
          {"claims the devices whose identity holds UDID##EMC##SYMMETRIX##",
           "EMC_TimeFinder_Snap    1.0"});
@@ -31,9 +31,8 @@ TEST_F(Quelbctl, InfoHelpVersionAndALibraryWithoutEntryPoints) {
   EXPECT_EQ(3, r.status) << r.out;
   EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
   EXPECT_TRUE(contains(r.out, "it lacks 70 of the 70 entry points (norvel_fi_pgn_init,")) << r.out;
-}
 
-TEST_F(Quelbctl, ShowsBothLanguagesTheLastErrorAndWarnsOfAnUnknownLanguage) {
+  // Both languages, the last error, and a warning for an unknown language.
   const std::string missing = install.scratch("absent/");
   writeConfig(missing);
   const std::string symcfg = std::string("symcfg") + testenv::kExeSuffix;
@@ -76,7 +75,7 @@ TEST_F(Quelbctl, ListsArraysDevicesAndHostsAsTables) {
        "no array 000199999999 is attached to this host", "quelbctl: enumerate_nodes returned 3: "});
 }
 
-TEST_F(Quelbctl, ImportDeportRestoreAndDisposeASnapshot) {
+TEST_F(Quelbctl, ImportDeportRestoreDisposeAndSnapshotsWithATracedCauseAndAnImport) {
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
   expect({"import", kUdid + "0081"}, 0, {"imported " + kUdid + "0081 (flags 0x1)\n"});
   expect({"deport", kUdid + "0081", "--flags", "0x20", "--host", "backup01"}, 0,
@@ -96,9 +95,8 @@ TEST_F(Quelbctl, ImportDeportRestoreAndDisposeASnapshot) {
   expect({"restore", kSource + "=" + kUdid + "0081", "--flags", "2"}, 1,
          {"quelbctl: restore returned 3: "});
   expect({"deport", "not-an-identity"}, 1, {"quelbctl: deport_resource returned 21"});
-}
 
-TEST_F(Quelbctl, TakesAMirrorSnapshotInOneProcessAndShowsATracedCause) {
+  // A mirror snapshot in one process, and a traced cause.
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
   sim.admin("log --clear");
   const std::vector<std::string> args = {
@@ -125,9 +123,8 @@ TEST_F(Quelbctl, TakesAMirrorSnapshotInOneProcessAndShowsATracedCause) {
   EXPECT_EQ("prepare", answer["error"]["operation"].string);
   ASSERT_EQ(1u, answer["error"]["cause"].size());
   EXPECT_EQ("Invalid STD-BCV pair state (SplitInProg)", answer["error"]["cause"][0].string);
-}
 
-TEST_F(Quelbctl, ImportsEachSnapshotToThisHostWhenAsked) {
+  // Each snapshot is imported to this host when asked.
   expect({"snapshot", "--method", "EMC_TimeFinder_Snap",
           "UDID##EMC##SYMMETRIX##000190100002##0201=0301", "--import"},
          0,

@@ -10,7 +10,7 @@
 namespace simtest {
 namespace {
 
-TEST(SimAdmin, TheDemoAndTheExampleScenarioHaveLocalAndRemoteArraysWithEveryKindOfDevice) {
+TEST(SimAdmin, TheDemoAndExampleScenarioHoldEveryKindOfArrayAndDeviceAndBadOnesAreRefused) {
   SimEnv env;
   env.admin("init " + testenv::sourceDir() + "/sim/scenarios/demo.scn");
   EXPECT_EQ(parseJson(env.admin("show --json"))["arrays"].size(), 3u);
@@ -32,11 +32,8 @@ TEST(SimAdmin, TheDemoAndTheExampleScenarioHaveLocalAndRemoteArraysWithEveryKind
   ASSERT_EQ(list.status, 0) << list.out;
   EXPECT_EQ(parseXml(list.out)->all("Device").size(), 32u);
   EXPECT_NE(env.admin("show").find("000190100003  Remote"), std::string::npos);
-}
 
-TEST(SimAdmin, ABadScenarioIsReportedByLineAndKeepsTheOldDatabase) {
-  SimEnv env;
-  env.initDemo();
+  // A bad scenario is reported by its line and keeps the old database.
   const std::vector<std::pair<std::string, std::string>> bad = {
       {"array 000190100001\n  devices 0001 std ports=FA-9A:0\n",
        ":2: director port FA-9A:0 is not declared"},
@@ -62,11 +59,26 @@ TEST(SimAdmin, ABadScenarioIsReportedByLineAndKeepsTheOldDatabase) {
   EXPECT_EQ(env.run("symsim", {"init"}).status, 1);
 }
 
-TEST(SimAdmin, SettingsChangeWhatTheToolsReport) {
+TEST(SimAdmin, InstallLaysOutTheToolNamesTheDatabaseCanBeNamedAndSettingsChangeReports) {
   SimEnv env;
+  // Ten names; that each is there, every other simulator test proves.
+  EXPECT_EQ(testenv::listDir(env.bin()).size(), 10u);
+  // The default database is symsim.db above the bin directory.
+  env.initDemo();
+  EXPECT_TRUE(testenv::fileExists(env.db()));
+  // SYMSIM_DB names another one.
+  std::string other = env.file("other.db");
+  ToolRun init = runProgram(env.tool("symsim"), {"init", "--demo"}, {"SYMSIM_DB=" + other});
+  ASSERT_EQ(init.status, 0) << init.out;
+  env.admin("set version V9.9.9.9");
+  ToolRun v = runProgram(env.tool("symcli"), {"-output", "XML"}, {"SYMSIM_DB=" + other});
+  EXPECT_EQ(parseXml(v.out)->first("version")->text, "V7.0.0.0");
+  ToolRun byOption = env.run("symsim", {"--db", other, "set", "version"});
+  EXPECT_EQ(byOption.out, "V7.0.0.0\n");
+  // Settings change what the tools report.
   env.init(kSmallScenario);
   env.admin("set version V6.3.0.0");
-  ToolRun v = env.provider("symcli", " -output XML ");
+  v = env.provider("symcli", " -output XML ");
   EXPECT_EQ(parseXml(v.out)->first("version")->text.substr(1, 3), "6.3");
   EXPECT_EQ(env.admin("set version"), "V6.3.0.0\n");
   for (const std::vector<std::string>& bad :
@@ -84,25 +96,6 @@ TEST(SimAdmin, SettingsChangeWhatTheToolsReport) {
   Json one = parseJson(env.admin("show --sid 000190100002 --devices --json"));
   ASSERT_EQ(one["arrays"].size(), 1u);
   EXPECT_EQ(one["arrays"][0]["device_list"].size(), 4u);
-}
-
-TEST(SimAdmin, InstallLaysOutTheToolNamesAndTheDatabaseCanBeNamed) {
-  SimEnv env;
-  // Ten names; that each is there, every other simulator test proves.
-  EXPECT_EQ(testenv::listDir(env.bin()).size(), 10u);
-
-  // The default database is symsim.db above the bin directory.
-  env.initDemo();
-  EXPECT_TRUE(testenv::fileExists(env.db()));
-  // SYMSIM_DB names another one.
-  std::string other = env.file("other.db");
-  ToolRun init = runProgram(env.tool("symsim"), {"init", "--demo"}, {"SYMSIM_DB=" + other});
-  ASSERT_EQ(init.status, 0) << init.out;
-  env.admin("set version V9.9.9.9");
-  ToolRun v = runProgram(env.tool("symcli"), {"-output", "XML"}, {"SYMSIM_DB=" + other});
-  EXPECT_EQ(parseXml(v.out)->first("version")->text, "V7.0.0.0");
-  ToolRun byOption = env.run("symsim", {"--db", other, "set", "version"});
-  EXPECT_EQ(byOption.out, "V7.0.0.0\n");
 }
 
 }  // namespace

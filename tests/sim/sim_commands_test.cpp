@@ -71,11 +71,7 @@ TEST_P(SimCommands, EveryReadingCommandAnswersWithItsDocument) {
 
 INSTANTIATE_TEST_SUITE_P(BothOutputForms, SimCommands, ::testing::Values("XML_ATTRIBUTE", "XML"));
 
-class SimCommandLines : public ::testing::Test {
- protected:
-  void SetUp() override { env.init(kSmallScenario); }
-  SimEnv env;
-};
+using SimCommandLines = SimTest;
 
 TEST_F(SimCommandLines, OptionsParseInAnyOrder) {
   std::string file = env.pairFile("p", "0040 0080\n");

@@ -12,11 +12,9 @@ namespace {
 const std::string kSid = "000190100001";
 const std::string kShow = " -sid " + kSid + " show 0040 -output XML_ATTRIBUTE ";
 
-class SimFaults : public ::testing::Test {
+class SimFaults : public SimTest {
  protected:
-  void SetUp() override { env.init(kSmallScenario); }
   Json log() { return parseJson(env.admin("log --json")); }
-  SimEnv env;
 };
 
 TEST_F(SimFaults, FaultsMatchByToolCommandArrayAndCount) {
@@ -24,17 +22,16 @@ TEST_F(SimFaults, FaultsMatchByToolCommandArrayAndCount) {
       "fault add fail --tool symmir --cmd query --sid 0001 --skip 1 --count 2 --message Broken "
       "--exit 7");
   std::string file = env.pairFile("p", "0040 0080\n");
-  std::string query = " -sid " + kSid + " -file " + file + " query  -output XML_ATTRIBUTE ";
-  EXPECT_EQ(env.provider("symmir", query).status, 0);  // skipped
-  EXPECT_EQ(env.provider("symclone", " -sid " + kSid + " -file " + file + " query ").status,
+  const std::string query = "query  -output XML_ATTRIBUTE ";
+  EXPECT_EQ(act("symmir", file, query).status, 0);  // skipped
+  EXPECT_EQ(act("symclone", file, "query ").status,
             2);  // no session
-  EXPECT_EQ(env.provider("symmir", " -sid " + kSid + " -file " + file + " split -noprompt").status,
-            0);
-  ToolRun failed = env.provider("symmir", query);
+  EXPECT_EQ(act("symmir", file, "split -noprompt").status, 0);
+  ToolRun failed = act("symmir", file, query);
   EXPECT_EQ(failed.status, 7);
   EXPECT_NE(failed.out.find("Broken"), std::string::npos);
-  EXPECT_EQ(env.provider("symmir", query).status, 7);
-  EXPECT_EQ(env.provider("symmir", query).status, 0);
+  EXPECT_EQ(act("symmir", file, query).status, 7);
+  EXPECT_EQ(act("symmir", file, query).status, 0);
   Json faults = parseJson(env.admin("fault list --json"));
   EXPECT_EQ(faults[0]["remaining"].number, 0);
   EXPECT_EQ(faults[0]["fired"].number, 2);
@@ -52,7 +49,7 @@ TEST_F(SimFaults, FaultsMatchByToolCommandArrayAndCount) {
   EXPECT_NE(env.run("symsim", {"fault", "clear", "99"}).status, 0);
 }
 
-TEST_F(SimFaults, BrokenOutputFaults) {
+TEST_F(SimFaults, BrokenOutputCrashGarbageEmptyHugeAndLongLineFaults) {
   env.admin("fault add truncate --tool symdev");
   ToolRun cut = env.provider("symdev", " -sid " + kSid + " -v  list  -output XML_ATTRIBUTE ");
   EXPECT_EQ(cut.status, 0);
@@ -70,11 +67,9 @@ TEST_F(SimFaults, BrokenOutputFaults) {
   EXPECT_EQ(env.provider("symcli", " -output XML ").status, 0);
   Json runs = log();
   EXPECT_EQ(runs[runs.size() - 1]["fault"].string, "delay");
-}
 
-// The kinds the fault matrix adds: what each prints and how it ends, and that a crash after its
-// output keeps the work done.
-TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
+  // The kinds the fault matrix adds: what each prints and how it ends, and that a crash after its
+  // output keeps the work done.
   const std::string show = kShow;
   const struct {
     const char* add;
@@ -95,11 +90,10 @@ TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
     ToolRun r = env.provider("symdev", show);
     EXPECT_EQ(r.status, c.status) << c.add;
     EXPECT_GE(r.out.size(), c.minBytes) << c.add;
-    if (std::string(c.add) == "empty" || std::string(c.add) == "crash") {
+    if (std::string(c.add) == "empty" || std::string(c.add) == "crash")
       EXPECT_EQ(r.out, "") << c.add;
-    }
     EXPECT_EQ(r.out.find("</SymCLI_ML>") != std::string::npos, c.document) << c.add;
-    Json runs = log();
+    runs = log();
     EXPECT_EQ(runs[runs.size() - 1]["exit_status"].type == Json::Number, c.ended) << c.add;
   }
   // The longest line of the long-line fault is the injected one.
@@ -110,8 +104,7 @@ TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
   // A split that crashes after its output has split the pair.
   env.admin("fault add crash --after --tool symmir --cmd split");
   std::string file = env.pairFile("p", "0040 0080\n");
-  EXPECT_EQ(env.provider("symmir", " -sid " + kSid + " -file " + file + " split -noprompt").status,
-            kCrashedStatus);
+  EXPECT_EQ(act("symmir", file, "split -noprompt").status, kCrashedStatus);
   EXPECT_NE(env.admin("show").find("SplitInProg"), std::string::npos) << env.admin("show");
 }
 
@@ -124,8 +117,7 @@ TEST_F(SimFaults, ACommandKilledHalfwayChangesNothing) {
   std::string out = child.readUntil("in progress");
   ASSERT_NE(out.find("in progress"), std::string::npos) << out;
   EXPECT_EQ(child.kill(), kKilledStatus);
-  ToolRun q =
-      env.provider("symmir", " -sid " + kSid + " -file " + file + " query  -output XML_ATTRIBUTE ");
+  ToolRun q = act("symmir", file, "query  -output XML_ATTRIBUTE ");
   ASSERT_EQ(q.status, 0) << q.out;
   auto doc = parseXml(q.out);
   auto pairs = doc->all("BCV_Pair");
@@ -136,8 +128,8 @@ TEST_F(SimFaults, ACommandKilledHalfwayChangesNothing) {
 
 TEST_F(SimFaults, TheLogRecordsEveryRunInOrder) {
   std::string file = env.pairFile("p", "0041 0081\n");
-  env.provider("symmir", " -sid " + kSid + " -file " + file + " establish -noprompt");
-  env.provider("symmir", " -sid " + kSid + " -file " + file + " establish -noprompt");
+  act("symmir", file, "establish -noprompt");
+  act("symmir", file, "establish -noprompt");
   env.run("symdev", {"-bogus"});
   env.admin("fault add gatekeeper --tool symdisk --msg 3");
   env.provider("symdisk", " list  -sid " + kSid + " -output XML_ATTRIBUTE ");
@@ -192,9 +184,7 @@ TEST_F(SimFaults, TwoProcessesShareOneDatabase) {
   }
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(log().size(), static_cast<size_t>(rounds * 3));
-  auto doc = parseXml(
-      env.provider("symmir", " -sid " + kSid + " -file " + b + " query  -output XML_ATTRIBUTE ")
-          .out);
+  auto doc = parseXml(act("symmir", b, "query  -output XML_ATTRIBUTE ").out);
   EXPECT_EQ(doc->first("BCV_Pair")->attr("state"), "Split");
 }
 

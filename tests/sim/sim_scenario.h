@@ -3,8 +3,11 @@
 #ifndef NORVEL_TESTS_SIM_SCENARIO_H
 #define NORVEL_TESTS_SIM_SCENARIO_H
 
+#include <gtest/gtest.h>
+
 #include <string>
 
+#include "sim_env.h"
 #include "test_env.h"
 
 namespace simtest {
@@ -46,6 +49,17 @@ array 000190100003 remote
   port FA-5A:0
   devices 0010 std ports=FA-5A:0
 )";
+
+// A simulator holding kSmallScenario.
+class SimTest : public ::testing::Test {
+ protected:
+  void SetUp() override { env.init(kSmallScenario); }
+  // Runs `tool -sid <first array> -file F <action>` as the provider builds it.
+  ToolRun act(const std::string& tool, const std::string& file, const std::string& action) {
+    return env.provider(tool, " -sid 000190100001 -file " + file + " " + action);
+  }
+  SimEnv env;
+};
 
 }  // namespace simtest
 

@@ -18,14 +18,8 @@ struct Step {
   std::string action, expect;
 };
 
-class SimTimeFinder : public ::testing::Test {
+class SimTimeFinder : public SimTest {
  protected:
-  void SetUp() override { env.init(kSmallScenario); }
-
-  // Runs `tool -sid S -file F <action>` as the provider builds it.
-  ToolRun act(const std::string& tool, const std::string& file, const std::string& action) {
-    return env.provider(tool, " -sid " + kSid + " -file " + file + " " + action);
-  }
   // States of every pair of a query, in file order.
   std::vector<std::string> states(const std::string& tool, const std::string& file) {
     ToolRun r = act(tool, file, "query " + kSuffix);
@@ -60,7 +54,6 @@ class SimTimeFinder : public ::testing::Test {
       }
     }
   }
-  SimEnv env;
 };
 
 TEST_F(SimTimeFinder, MirrorPairsWalkEveryState) {

@@ -43,23 +43,12 @@ class JsonParser {
         continue;
       }
       if (pos_ >= s_.size()) fail("bad escape");
-      char e = s_[pos_++];
-      switch (e) {
-        case 'n':
-          out += '\n';
-          break;
-        case 't':
-          out += '\t';
-          break;
-        case 'r':
-          out += '\r';
-          break;
-        case 'u':
-          out += static_cast<char>(std::stoi(s_.substr(pos_, 4), nullptr, 16));
-          pos_ += 4;
-          break;
-        default:
-          out += e;
+      const char e = s_[pos_++];
+      if (e == 'u') {
+        out += static_cast<char>(std::stoi(s_.substr(pos_, 4), nullptr, 16));
+        pos_ += 4;
+      } else {
+        out += e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
       }
     }
     if (pos_ >= s_.size()) fail("unterminated string");
@@ -71,47 +60,29 @@ class JsonParser {
     if (pos_ >= s_.size()) fail("value expected");
     Json v;
     char c = s_[pos_];
-    if (c == '{') {
-      v.type = Json::Object;
+    if (c == '{' || c == '[') {
+      const char close = c == '{' ? '}' : ']';
+      v.type = c == '{' ? Json::Object : Json::Array;
       ++pos_;
       skip();
-      if (s_[pos_] == '}') {
-        ++pos_;
-        return v;
-      }
-      for (;;) {
+      bool more = s_[pos_] != close;
+      if (!more) ++pos_;
+      while (more) {
         skip();
-        std::string key = str();
-        skip();
-        if (s_[pos_++] != ':') fail(": expected");
-        v.fields[key] = value();
-        skip();
-        if (s_[pos_] == ',') {
-          ++pos_;
-          continue;
+        if (v.type == Json::Object) {
+          const std::string key = str();
+          skip();
+          if (s_[pos_++] != ':') fail(": expected");
+          v.fields[key] = value();
+        } else {
+          v.items.push_back(value());
         }
-        if (s_[pos_++] != '}') fail("} expected");
-        return v;
-      }
-    }
-    if (c == '[') {
-      v.type = Json::Array;
-      ++pos_;
-      skip();
-      if (s_[pos_] == ']') {
-        ++pos_;
-        return v;
-      }
-      for (;;) {
-        v.items.push_back(value());
         skip();
-        if (s_[pos_] == ',') {
-          ++pos_;
-          continue;
-        }
-        if (s_[pos_++] != ']') fail("] expected");
-        return v;
+        more = s_[pos_] == ',';
+        if (!more && s_[pos_] != close) fail(std::string(1, close) + " expected");
+        ++pos_;
       }
+      return v;
     }
     if (c == '"') {
       v.type = Json::String;

@@ -151,7 +151,7 @@ TEST_F(DisposeRestore, RestoreFlagsResyncAndEntriesWithoutIdentitiesOrRepeatedSo
   quelb_objid* snapshot = objid(identity("0081"));
   quelb_objid* none[] = {nullptr, &noText};
   quelb_objid* snapshots[] = {snapshot, snapshot};
-  long status = 0;
+  status = 0;
   EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.restore(none, snapshots, 2, nullptr, nullptr, 0, &status));
   EXPECT_EQ(QLB_ERR_INVALID_ARG, pgn.restore(nullptr, nullptr, 2, nullptr, nullptr, 0, &status));
   EXPECT_EQ(2, traced("vdiskList vector is empty -- unable to continue restore"));

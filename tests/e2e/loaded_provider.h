@@ -376,7 +376,9 @@ class SnapshotTest : public LoadedProvider {
   std::unique_ptr<SourceNode> source(const std::string& symid, const std::string& device,
                                      const std::string& method, const std::string& spec) {
     std::unique_ptr<SourceNode> node(new SourceNode(pgn, udid(symid, device), method));
-    if (!spec.empty()) EXPECT_EQ(0, node->configure(spec));
+    if (!spec.empty()) {
+      EXPECT_EQ(0, node->configure(spec));
+    }
     return node;
   }
 

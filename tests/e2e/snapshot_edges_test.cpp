@@ -148,7 +148,7 @@ TEST_F(SnapshotEdges, PrepareGathersThePairsOfAllMethodsAndTheLastNodeChoosesThe
   EXPECT_TRUE(runs().empty());
 }
 
-TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsNodesWithoutPrivateDataAndSkippedDuplicates) {
+TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsAndNodesWithoutPrivateData) {
   // A session without any claimed node: nothing runs.
   PlainNode group("EMC_TimeFinder_Snap_FIM_GROUP", kSnap);
   EXPECT_EQ(0, select({group.split()}, "none"));
@@ -180,8 +180,12 @@ TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsNodesWithoutPrivateDataAndSkipped
   EXPECT_TRUE(runs().empty());
   EXPECT_EQ("MSG_ERROR_NODE_NOT_SELECTED", lastErrorId());
   EXPECT_NE(std::string::npos, lastMessage().find(name));
-  // A second record of a selected device under another id (the device name without its leading
-  // zeros) is a duplicate that select skips: make has no target for it.
+}
+
+// A second record of a selected device under another id (the device name without its leading
+// zeros) is a duplicate that select skips: make has no target for it. Alone in its test: the
+// selected pairs are shared by every session.
+TEST_F(SnapshotEdges, MakeHasNoTargetForADuplicateThatSelectSkipped) {
   auto full = source(kArray1, "0043", kSnap, kArray1 + "##0043;0103");
   auto shortName = source(kArray1, "43", kSnap, kArray1 + "##43;0103");
   ASSERT_EQ(0, select({full->split(), shortName->split()}, "alias"));

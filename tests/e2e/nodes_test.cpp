@@ -34,6 +34,12 @@ class Nodes : public e2etest::LoadedProvider {
     return result;
   }
 
+  // Whether a config operation without input succeeds and hands out no text.
+  bool answersNothing(FrameworkNode& node, int operation, intptr_t selector1, intptr_t selector2) {
+    bool null = false;
+    return config(node, operation, selector1, selector2, nullptr, nullptr, &null) == 0 && null;
+  }
+
   uint64_t liveAfterInit = 0;
 };
 
@@ -176,20 +182,16 @@ TEST_F(Nodes, ConfigExchangesDescriptionsAndValuesInBothModes) {
   ASSERT_EQ(0, config(node, 4, 1, 0, nullptr, &text, &null));
   EXPECT_TRUE(contains(text.c_str(), L"<ConfigParamList>")) << text.size();
   EXPECT_TRUE(contains(text.c_str(), L"\t<key>snapshot_resource_spec</key>\n"));
-  ASSERT_EQ(0, config(first, 4, 1, 0, nullptr, &text, &null));
-  EXPECT_TRUE(null);
-  ASSERT_EQ(0, config(node, 4, 0, 1, nullptr, &text, &null));  // mode 0: nothing described
-  EXPECT_TRUE(null);
+  EXPECT_TRUE(answersNothing(first, 4, 1, 0));
+  EXPECT_TRUE(answersNothing(node, 4, 0, 1));  // mode 0: nothing described
   // Values: the defaults of mode 1, none in mode 0.
   ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &text, &null));
   EXPECT_TRUE(contains(text.c_str(), L"<ConfigValueList>"));
   EXPECT_TRUE(contains(text.c_str(), L"\t<key>snapshot_resource_spec</key>\n\t<value></value>\n"));
-  ASSERT_EQ(0, config(node, 1, 0, 1, nullptr, &text, &null));
-  EXPECT_TRUE(null);
+  EXPECT_TRUE(answersNothing(node, 1, 0, 1));
   // Operation 2 does nothing; operation 5 without text is ignored.
   ASSERT_EQ(0, config(node, 2, 1, 0, L"x", &text));
-  ASSERT_EQ(0, config(node, 5, 1, 0, nullptr, &text, &null));
-  EXPECT_TRUE(null);
+  EXPECT_TRUE(answersNothing(node, 5, 1, 0));
   // Set values: the result lists them with the defaults the text lacks.
   const wchar_t* values =
       L"<?xml version=\"1.0\" standalone=\"yes\" ?>\n<ConfigValueList>\n<ConfigValue>\n"
@@ -216,8 +218,7 @@ TEST_F(Nodes, ConfigExchangesDescriptionsAndValuesInBothModes) {
   ASSERT_EQ(0, config(node, 5, 0, 1, values, &text));
   EXPECT_FALSE(contains(text.c_str(), L"snapshot_resource_spec"));
   ASSERT_EQ(0, config(node, 3, 1, 0, nullptr, &text));
-  ASSERT_EQ(0, config(node, 1, 1, 0, nullptr, &text, &null));
-  EXPECT_TRUE(null);
+  EXPECT_TRUE(answersNothing(node, 1, 1, 0));
   ASSERT_EQ(0, config(node, 1, 0, 1, nullptr, &text));
   EXPECT_TRUE(contains(text.c_str(), L"<key>retries</key>"));
 

@@ -8,25 +8,15 @@
 
 extern char** environ;
 
-namespace {
-
 using e2etest::contains;
 using e2etest::kSource;
-
-class QuelbctlTerminal : public e2etest::QuelbctlFixture {};
-
-}  // namespace
+using QuelbctlTerminal = e2etest::QuelbctlFixture;
 
 TEST_F(QuelbctlTerminal, ShowsTheProgressOfAWaitOnATerminal) {
   sim.admin("set copy_queries 3");
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
-  std::vector<std::string> args = {testenv::quelbctlPath(),
-                                   "--lib",
-                                   testenv::norvelLibraryPath(),
-                                   "snapshot",
-                                   "--method",
-                                   "EMC_TimeFinder_Mirror",
-                                   kSource + "=0081"};
+  std::vector<std::string> args = {testenv::quelbctlPath(), "--lib", testenv::norvelLibraryPath()};
+  args.insert(args.end(), {"snapshot", "--method", "EMC_TimeFinder_Mirror", kSource + "=0081"});
   std::vector<std::string> env = environment();
   for (char** e = environ; *e; ++e) env.push_back(*e);
   std::vector<char*> argv, envp;

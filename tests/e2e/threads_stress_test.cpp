@@ -55,24 +55,17 @@ class ThreadStress : public SnapshotTest {
     EXPECT_TRUE(result == 0 || result == QLB_ERR_FAILED) << session << ": " << result;
   }
 
+  // Each listing's result and number of elements, "<rc>/<n>" (elements hold no blank).
+  static std::string summary(const std::string& listing) {
+    return listing.substr(0, listing.find(':')) + "/" +
+           std::to_string(std::count(listing.begin(), listing.end(), ' '));
+  }
   void enumerate() {
     for (int round = 0; round < kRounds; ++round) {
-      qlb_enclosure_node_list* arrays = nullptr;
-      int arrayCount = 0;
-      EXPECT_EQ(0, pgn.enumerate_enclosures(&arrays, &arrayCount, nullptr));
-      EXPECT_EQ(2, arrayCount);
-      quelb_free_enclosure_list(arrays);
-      std::wstring filter = wide("enclosure_id=" + kArray2);
-      qlb_node_list* nodes = nullptr;
-      int nodeCount = 0;
-      EXPECT_EQ(0, pgn.enumerate_nodes(&nodes, &nodeCount, 0x10, &filter[0]));
-      EXPECT_EQ(12, nodeCount);  // the array's devices but its BCVs
-      quelb_free_node_list(nodes);
-      qlb_host_node_list* hosts = nullptr;
-      int hostCount = 0;
-      EXPECT_EQ(0, pgn.enumerate_host_nodes(&hosts, &hostCount, nullptr));
-      EXPECT_LT(0, hostCount);
-      quelb_free_host_node_list(hosts);
+      EXPECT_EQ("0/2", summary(enclosures(nullptr)));
+      // The second array's devices but its BCVs.
+      EXPECT_EQ("0/12", summary(nodes(wide("enclosure_id=" + kArray2).c_str(), 0x10)));
+      EXPECT_EQ(0u, hosts(nullptr).find("0: ")) << "at least one host";
     }
   }
 

@@ -40,7 +40,7 @@ class SimMasking : public ::testing::Test {
   SimEnv env;
 };
 
-TEST_F(SimMasking, TheDatabaseChangesAtOnceAndTheArrayAtRefresh) {
+TEST_F(SimMasking, TheDatabaseChangesAtOnceTheArrayAtRefreshAndTheLocalHostIsThisMachine) {
   env.init(kSmallScenario);
   EXPECT_EQ(pdName("0080"), "Not Visible");
   ASSERT_EQ(mask("add", "10000000c9a00001", "FA-4A", "1", "0080").status, 0);
@@ -72,6 +72,20 @@ TEST_F(SimMasking, TheDatabaseChangesAtOnceAndTheArrayAtRefresh) {
     if (r->attr("originator_port_wwn") == "10000000C9A00002")
       devices += static_cast<int>(r->all("Device").size());
   EXPECT_EQ(devices, 2);
+
+  // The local host is this machine unless set.
+  auto conn = read("symcfg", " -sid " + kSid + " list -connections -sorthost ");
+  const XmlNode* local = conn->first("Host");
+  EXPECT_EQ(local->attr("name"), hostName());
+  const std::string address = testenv::hostAddress(hostName());
+  EXPECT_EQ(local->attr("address"), address.empty() ? "N/A" : address);
+
+  env.admin("set local_host_name simhost");
+  env.admin("set local_host_address 192.0.2.7");
+  auto changed = read("symcfg", " -sid " + kSid + " list -connections -sorthost ");
+  EXPECT_EQ(changed->first("Host")->attr("name"), "simhost");
+  EXPECT_EQ(changed->first("Host")->attr("address"), "192.0.2.7");
+  EXPECT_EQ(read("symmask", " list hba ")->first("Host_HBA")->attr("awwn_node_name"), "simhost");
 }
 
 TEST_F(SimMasking, HbasAreRegisteredUnderTheHostName) {
@@ -118,22 +132,6 @@ array 000190100001
   for (const XmlNode* r : db->all("Db_Record")) names.push_back(r->attr("awwn_node_name"));
   EXPECT_EQ(names, (std::vector<std::string>{"HOST.23.4.5", "HOST.12.4.5"}));
   EXPECT_EQ(originators(kSid, "HOST.23.4.5"), 1u);
-}
-
-TEST_F(SimMasking, TheLocalHostIsThisMachineUnlessSet) {
-  env.init(kSmallScenario);
-  auto conn = read("symcfg", " -sid " + kSid + " list -connections -sorthost ");
-  const XmlNode* local = conn->first("Host");
-  EXPECT_EQ(local->attr("name"), hostName());
-  const std::string address = testenv::hostAddress(hostName());
-  EXPECT_EQ(local->attr("address"), address.empty() ? "N/A" : address);
-
-  env.admin("set local_host_name simhost");
-  env.admin("set local_host_address 192.0.2.7");
-  auto changed = read("symcfg", " -sid " + kSid + " list -connections -sorthost ");
-  EXPECT_EQ(changed->first("Host")->attr("name"), "simhost");
-  EXPECT_EQ(changed->first("Host")->attr("address"), "192.0.2.7");
-  EXPECT_EQ(read("symmask", " list hba ")->first("Host_HBA")->attr("awwn_node_name"), "simhost");
 }
 
 }  // namespace

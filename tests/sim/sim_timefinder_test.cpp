@@ -122,7 +122,7 @@ TEST_F(SimTimeFinder, ARefusedLineOfAFileChangesNoPair) {
   EXPECT_EQ(states("symmir", both).at(0), "Synchronized");
 }
 
-TEST_F(SimTimeFinder, CloneSessionsWalkEveryState) {
+TEST_F(SimTimeFinder, CloneAndSnapSessionsWalkEveryState) {
   std::string pair = env.pairFile("clone", "0042 00C2\n");
   walk("symclone", pair,
        {{"query " + kSuffix, "No clone session"},
@@ -160,10 +160,9 @@ TEST_F(SimTimeFinder, CloneSessionsWalkEveryState) {
         {"?", "CopyInProg"}});
   walk("symclone", env.pairFile("vdev", "0043 0103\n"),
        {{"establish -full -noprompt", "virtual device"}});
-}
 
-TEST_F(SimTimeFinder, SnapSessionsWalkEveryState) {
-  std::string pair = env.pairFile("snap", "0043 0103\n");
+  // Snap sessions.
+  pair = env.pairFile("snap", "0043 0103\n");
   // The provider puts the action before -sid for create and activate.
   EXPECT_EQ(
       env.provider("symsnap", " create -sid " + kSid + " -file " + pair + " -noprompt").status, 0);
@@ -175,7 +174,7 @@ TEST_F(SimTimeFinder, SnapSessionsWalkEveryState) {
        {{"activate -noprompt", "in the state CopyOnWrite"},
         {"?", "CopyOnWrite"},
         {"terminate -restored -noprompt", "in the state CopyOnWrite"}});
-  auto sourceDoc = show("0043");
+  sourceDoc = show("0043");
   const XmlNode* snap = sourceDoc->first("SNAP_Device");
   ASSERT_NE(snap, nullptr);
   EXPECT_EQ(snap->first("TGT")->attr("dev_name"), "0103");

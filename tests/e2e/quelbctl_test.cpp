@@ -12,7 +12,7 @@ using e2etest::kSource;
 using e2etest::kUdid;
 using e2etest::strictlyEncoded;
 
-class Quelbctl : public e2etest::QuelbctlFixture {};
+using Quelbctl = e2etest::QuelbctlFixture;
 
 }  // namespace
 

@@ -59,13 +59,10 @@ class TimeFinderTest : public ProviderSimTest {
   // The command of the CEmcSymCliException that `step` throws, empty when none.
   template <class Step>
   static std::wstring failedCommand(Step step) {
-    try {
-      step();
-    } catch (const CEmcSymCliException& e) {
-      EXPECT_EQ(kCliToolSource, e.getSourceFile());
-      return e.getCommand();
-    }
-    return std::wstring();
+    const auto e = thrown<CEmcSymCliException>(step);
+    if (!e) return std::wstring();
+    EXPECT_EQ(kCliToolSource, e->getSourceFile());
+    return e->getCommand();
   }
 
   std::vector<SEmcSymDevInfo> sources_;

@@ -4,11 +4,23 @@
 
 using quelb_pdk_4_4::CFiStringTool;
 
+namespace {
+
+// emcSymNormaliseDirector in place: listings name a director for every
+// port and login, so no temporary strings.
+void normaliseDirectorInPlace(std::string& director) {
+  const std::size_t dash = director.find('-');
+  if (dash == std::string::npos) return;
+  director.erase(0, dash + 1);
+  if (director.size() == 2) director.insert(director.begin(), '0');
+}
+
+}  // namespace
+
 std::string emcSymNormaliseDirector(const std::string& director) {
-  std::size_t dash = director.find('-');
-  if (dash == std::string::npos) return director;
-  std::string part = director.substr(dash + 1);
-  return part.size() == 2 ? "0" + part : part;
+  std::string normalised = director;
+  normaliseDirectorInPlace(normalised);
+  return normalised;
 }
 
 // --- CEmcSymOutputHandler ----------------------------------------------------
@@ -22,6 +34,28 @@ bool CEmcSymOutputHandler::isText(const XMLCh* name, const char* expected) {
 
 void CEmcSymOutputHandler::readValue(std::string& field) {
   assignUtf8(field, m_attributes->getValue(m_attributeIndex));
+}
+
+void CEmcSymOutputHandler::readDirector(std::string& field) {
+  readValue(field);
+  normaliseDirectorInPlace(field);
+}
+
+void CEmcSymOutputHandler::readUnsigned(unsigned& field) {
+  // Up to nine decimal digits and nothing else (every number a listing
+  // prints) are read straight from the parser's text; any other form goes
+  // through the kit's conversion.
+  const XMLCh* text = m_attributes->getValue(m_attributeIndex);
+  unsigned number = 0;
+  std::size_t n = 0;
+  for (; text && n < 9 && text[n] >= u'0' && text[n] <= u'9'; ++n) {
+    number = number * 10 + static_cast<unsigned>(text[n] - u'0');
+  }
+  if (n > 0 && text[n] == 0) {
+    field = number;
+  } else {
+    CFiStringTool::str2uint(value(), field);
+  }
 }
 
 const std::string& CEmcSymOutputHandler::value() {
@@ -183,7 +217,7 @@ void CEmcSymMaskdbListAssignmentHandler::onAttribute(const XMLCh* element, const
     if (is(name, "id") || is(name, "symid")) readValue(m_symid);
   } else if (isNoCase(element, "Device")) {
     if (is(name, "Director")) {
-      m_assignment.director = emcSymNormaliseDirector(value());
+      readDirector(m_assignment.director);
     } else if (is(name, "Port")) {
       readValue(m_assignment.port);
     } else if (is(name, "port_wwn")) {
@@ -296,7 +330,7 @@ void CEmcSymDevShowHandler::onAttribute(const XMLCh*, const XMLCh* name) {
       if (is(name, "id") || is(name, "symid")) readValue(current().symid);
       break;
     case CAPACITY:
-      if (is(name, "megabytes")) CFiStringTool::str2uint(value(), current().capacityMegabytes);
+      if (is(name, "megabytes")) readUnsigned(current().capacityMegabytes);
       break;
     case DEVICE:
       // By first letter: a listing has many attributes per device.
@@ -326,7 +360,7 @@ void CEmcSymDevShowHandler::onAttribute(const XMLCh*, const XMLCh* name) {
       break;
     case PORT:
       if (isNoCase(name, "director")) {
-        m_portDirector = emcSymNormaliseDirector(value());
+        readDirector(m_portDirector);
       } else if (isNoCase(name, "port")) {
         readValue(m_port);
       }
@@ -454,7 +488,7 @@ void CEmcSymMaskListLoginHandler::onAttribute(const XMLCh*, const XMLCh* name) {
       break;
     case RECORD:
       if (isNoCase(name, "director")) {
-        m_directorPort.director = emcSymNormaliseDirector(value());
+        readDirector(m_directorPort.director);
       } else if (isNoCase(name, "port")) {
         readValue(m_directorPort.port);
       }
@@ -560,7 +594,7 @@ void CEmcSymCfgListConnectionHandler::onAttribute(const XMLCh* element, const XM
     if (is(name, "address")) readValue(m_host);
   } else if (isNoCase(element, "Connection")) {
     if (is(name, "director")) {
-      m_directorPort.director = emcSymNormaliseDirector(value());
+      readDirector(m_directorPort.director);
     } else if (isNoCase(name, "port")) {
       readValue(m_directorPort.port);
     }

@@ -54,6 +54,11 @@ class CEmcSymOutputHandler : public quelb_pdk_4_4::CFiSaxParseHandler {
   const std::string& value();
   // The same, written straight into `field`.
   void readValue(std::string& field);
+  // The value as a director, normalised (emcSymNormaliseDirector).
+  void readDirector(std::string& field);
+  // The value as CFiStringTool::str2uint reads it; an empty value leaves
+  // `field` as it was.
+  void readUnsigned(unsigned& field);
 
   // Name comparisons without converting the name. The case-insensitive
   // form follows CFiStringTool::CompareNoCase: ASCII letters compared
@@ -63,13 +68,15 @@ class CEmcSymOutputHandler : public quelb_pdk_4_4::CFiSaxParseHandler {
   // characters and its terminator, each a constant of the code, and stops
   // at the first difference (so it never reads past a shorter name's
   // end): a listing compares names several times per device, and a loop
-  // over the literal costs about twice as much.
+  // over the literal costs about twice as much. The comparisons are forced
+  // inline: left to itself the compiler calls the longer ones out of line,
+  // and the calls cost more than the comparing.
   template <std::size_t N>
-  static bool is(const XMLCh* name, const char (&expected)[N]) {
+  [[gnu::always_inline]] static bool is(const XMLCh* name, const char (&expected)[N]) {
     return sameAt(name, expected, std::make_index_sequence<N>());
   }
   template <std::size_t N>
-  static bool isNoCase(const XMLCh* name, const char (&expected)[N]) {
+  [[gnu::always_inline]] static bool isNoCase(const XMLCh* name, const char (&expected)[N]) {
     return sameNoCaseAt(name, expected, std::make_index_sequence<N>());
   }
   // The same against a name known only at run time.
@@ -87,12 +94,13 @@ class CEmcSymOutputHandler : public quelb_pdk_4_4::CFiSaxParseHandler {
     return lower >= 'a' && lower <= 'z' && (static_cast<unsigned>(a) | 0x20) == lower;
   }
   template <std::size_t N, std::size_t... I>
-  static bool sameAt(const XMLCh* name, const char (&expected)[N], std::index_sequence<I...>) {
+  [[gnu::always_inline]] static bool sameAt(const XMLCh* name, const char (&expected)[N],
+                                            std::index_sequence<I...>) {
     return (sameChar(name[I], expected[I]) && ...);
   }
   template <std::size_t N, std::size_t... I>
-  static bool sameNoCaseAt(const XMLCh* name, const char (&expected)[N],
-                           std::index_sequence<I...>) {
+  [[gnu::always_inline]] static bool sameNoCaseAt(const XMLCh* name, const char (&expected)[N],
+                                                  std::index_sequence<I...>) {
     return (sameCharNoCase(name[I], expected[I]) && ...);
   }
 

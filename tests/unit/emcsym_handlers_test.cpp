@@ -63,6 +63,32 @@ TEST(SymHandlers, DirectorNormalisation) {
     EXPECT_EQ(emcSymNormaliseDirector(c.first), c.second) << c.first;
 }
 
+// Digits are read straight from the parser's text; every other form must
+// still convert as CFiStringTool::str2uint does, and an empty value keeps
+// the previous device's capacity.
+TEST(SymHandlers, DevShowCapacityConvertsAsTheKitDoes) {
+  const std::vector<std::pair<std::string, std::string>> cases{{"8632", "8632"},
+                                                               {"999999999", "999999999"},
+                                                               {"4294967295", "4294967295"},
+                                                               {"4294967296", "4294967295"},
+                                                               {" 12", "12"},
+                                                               {"12abc", "12"},
+                                                               {"N/A", "0"},
+                                                               {"-5", "0"},
+                                                               {"", "0"},
+                                                               {"7", "7"},
+                                                               {"", "7"}};
+  std::string body = "<SymCLI_ML><Symmetrix symid=\"000190101234\">\n";
+  for (const auto& c : cases)
+    body += "<Device dev_name=\"0001\"><Capacity megabytes=\"" + c.first + "\"/></Device>\n";
+  CEmcSymDevShowHandler handler;
+  parseToolOutput(handler, body + "</Symmetrix></SymCLI_ML>");
+  const std::deque<SEmcSymDevInfo>& devices = handler.getResult();
+  ASSERT_EQ(devices.size(), cases.size());
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    EXPECT_EQ(std::to_string(devices[i].capacityMegabytes), cases[i].second) << cases[i].first;
+}
+
 TEST(SymHandlers, LockQueryKeepsHeldNumberedLocksOnly) {
   CEmcSymLockQueryHandler handler;
   parseToolOutput(handler, R"xml(<SymCLI_ML>

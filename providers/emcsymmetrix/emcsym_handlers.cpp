@@ -275,7 +275,7 @@ void CEmcSymDevShowHandler::copyInherited(const SEmcSymDevInfo& from, SEmcSymDev
 }
 
 SEmcSymDevInfo& CEmcSymDevShowHandler::current() {
-  if (m_open) return m_result.back();
+  if (m_open) return *m_open;
   if (!m_scratchReady) {
     m_scratch = SEmcSymDevInfo();
     if (!m_result.empty()) copyInherited(m_result.back(), m_scratch);
@@ -295,19 +295,17 @@ void CEmcSymDevShowHandler::onStart(const XMLCh* element) {
       // The record is built where it will stay; it starts with what the
       // previous device left (its lists empty), or what was read since.
       const bool fromScratch = !m_open && m_scratchReady;
-      m_result.emplace_back();
-      SEmcSymDevInfo& next = m_result.back();
-      m_inheritFrom = fromScratch           ? &m_scratch
-                      : m_result.size() > 1 ? &m_result[m_result.size() - 2]
-                                            : nullptr;
+      const SEmcSymDevInfo* previous = m_result.empty() ? nullptr : &m_result.back();
+      SEmcSymDevInfo& next = m_result.emplace_back();
+      m_inheritFrom = fromScratch ? &m_scratch : previous;
       if (m_inheritFrom) {
         next.symid = m_inheritFrom->symid;
         next.capacityMegabytes = m_inheritFrom->capacityMegabytes;
         next.deviceMark = m_inheritFrom->deviceMark;
-        next.note = m_inheritFrom->note;
+        if (!m_inheritFrom->note.empty()) next.note = m_inheritFrom->note;
       }
       m_deviceFieldsSet = 0;
-      m_open = true;
+      m_open = &next;
       m_scratchReady = false;
       break;
     }
@@ -332,32 +330,34 @@ void CEmcSymDevShowHandler::onAttribute(const XMLCh*, const XMLCh* name) {
     case CAPACITY:
       if (is(name, "megabytes")) readUnsigned(current().capacityMegabytes);
       break;
-    case DEVICE:
+    case DEVICE: {
       // By first letter: a listing has many attributes per device.
+      SEmcSymDevInfo& device = *m_open;
       switch (name[0]) {
         case u'p':
-          if (is(name, "pd_name")) readDeviceField(current().pdName, kPdName);
+          if (is(name, "pd_name")) readDeviceField(device.pdName, kPdName);
           break;
         case u'l':
-          if (is(name, "ld_name")) readDeviceField(current().ldName, kLdName);
+          if (is(name, "ld_name")) readDeviceField(device.ldName, kLdName);
           break;
         case u'd':
           if (is(name, "dev_name")) {
-            readDeviceField(current().devName, kDevName);
+            readDeviceField(device.devName, kDevName);
           } else if (is(name, "device_group")) {
-            readDeviceField(current().devGroup, kDevGroup);
+            readDeviceField(device.devGroup, kDevGroup);
           }
           break;
         case u's':
-          if (is(name, "status")) readDeviceField(current().status, kStatus);
+          if (is(name, "status")) readDeviceField(device.status, kStatus);
           break;
         case u'a':
-          if (is(name, "attached_bcv")) readDeviceField(current().attachedBcv, kAttachedBcv);
+          if (is(name, "attached_bcv")) readDeviceField(device.attachedBcv, kAttachedBcv);
           break;
         default:
           break;
       }
       break;
+    }
     case PORT:
       if (isNoCase(name, "director")) {
         readDirector(m_portDirector);
@@ -424,7 +424,7 @@ void CEmcSymDevShowHandler::onAttributesDone(const XMLCh*) {
   if (m_kind != DEVICE || !m_inheritFrom) return;
   // The identity fields the Device element did not give are the previous
   // device's (copied only now: a listing gives them all).
-  SEmcSymDevInfo& device = m_result.back();
+  SEmcSymDevInfo& device = *m_open;
   const SEmcSymDevInfo& from = *m_inheritFrom;
   if (!(m_deviceFieldsSet & kPdName)) device.pdName = from.pdName;
   if (!(m_deviceFieldsSet & kLdName)) device.ldName = from.ldName;
@@ -445,7 +445,7 @@ void CEmcSymDevShowHandler::onEnd(const XMLCh* element) {
       // Every end of a Device appends a record: the one built since its
       // start, or (for a Device ended inside another) a copy of what was read.
       if (m_open) {
-        m_open = false;
+        m_open = nullptr;
       } else {
         SEmcSymDevInfo copy = current();
         m_result.push_back(std::move(copy));

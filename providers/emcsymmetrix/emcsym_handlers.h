@@ -280,7 +280,9 @@ class CEmcSymDevShowHandler : public CEmcSymResultHandler<std::deque<SEmcSymDevI
     kStatus = 16,
     kAttachedBcv = 32
   };
-  bool m_open = false;
+  // The record of the open Device element (the newest of the result), or
+  // null between devices.
+  SEmcSymDevInfo* m_open = nullptr;
   // While a Device element's attributes are read: the record it inherits
   // from, and which of its identity fields its attributes gave.
   const SEmcSymDevInfo* m_inheritFrom = nullptr;

@@ -102,8 +102,14 @@ Child::Child(const std::string& path, const std::vector<std::string>& args,
   for (const std::string& a : args) line += " " + quoted(a);
   std::string env = childEnvironment(extra);
   PROCESS_INFORMATION info = {};
-  BOOL started = CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                &env[0], nullptr, &startup, &info);
+  // Wine's process creation has been seen to fail with ERROR_INTERNAL_ERROR on a loaded
+  // machine (once in a whole CI run); up to two more attempts are made before it counts.
+  BOOL started = FALSE;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    started = CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                             &env[0], nullptr, &startup, &info);
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
   const std::string failure = started ? "" : errorText("starting " + path);
   CloseHandle(write);
   if (input != INVALID_HANDLE_VALUE) CloseHandle(input);

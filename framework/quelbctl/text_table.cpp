@@ -5,7 +5,7 @@
 namespace {
 
 // Display width of UTF-8 text: its code points (no wide characters here).
-size_t width(const std::string& text) {
+size_t width(std::string_view text) {
   size_t count = 0;
   for (unsigned char c : text)
     if ((c & 0xC0) != 0x80) ++count;
@@ -15,28 +15,38 @@ size_t width(const std::string& text) {
 }  // namespace
 
 TextTable::TextTable(std::vector<std::string> headings)
-    : m_headings(std::move(headings)), m_cells(m_headings), m_widths(m_headings.size(), 0) {
-  for (size_t i = 0; i < m_headings.size(); ++i) m_widths[i] = width(m_headings[i]);
-}
-
-void TextTable::add(std::vector<std::string> row) {
-  row.resize(m_headings.size());
-  for (size_t i = 0; i < row.size(); ++i) {
-    m_widths[i] = std::max(m_widths[i], width(row[i]));
-    m_cells.push_back(std::move(row[i]));
+    : m_columns(headings.size()), m_widths(headings.size(), 0) {
+  for (size_t i = 0; i < m_columns; ++i) {
+    m_widths[i] = width(headings[i]);
+    m_text += headings[i];
+    m_ends.push_back(m_text.size());
   }
 }
 
+void TextTable::add(std::initializer_list<std::string_view> row) {
+  auto given = row.begin();
+  for (size_t i = 0; i < m_columns; ++i) {
+    const std::string_view text = given != row.end() ? *given++ : std::string_view();
+    m_widths[i] = std::max(m_widths[i], width(text));
+    m_text += text;
+    m_ends.push_back(m_text.size());
+  }
+}
+
+std::string_view TextTable::cell(size_t index) const {
+  const size_t begin = index == 0 ? 0 : m_ends[index - 1];
+  return std::string_view(m_text).substr(begin, m_ends[index] - begin);
+}
+
 void TextTable::print(FILE* out) const {
-  if (empty() || m_headings.empty()) return;
-  const size_t columns = m_headings.size();
+  if (empty() || m_columns == 0) return;
   std::string line;
-  for (size_t at = 0; at < m_cells.size(); at += columns) {
+  for (size_t at = 0; at < m_ends.size(); at += m_columns) {
     line.clear();
-    for (size_t i = 0; i < columns; ++i) {
-      const std::string& cell = m_cells[at + i];
-      line += cell;
-      if (i + 1 < columns) line.append(m_widths[i] - width(cell) + 2, ' ');
+    for (size_t i = 0; i < m_columns; ++i) {
+      const std::string_view text = cell(at + i);
+      line += text;
+      if (i + 1 < m_columns) line.append(m_widths[i] - width(text) + 2, ' ');
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), out);

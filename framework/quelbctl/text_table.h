@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TextTable {
@@ -15,17 +17,22 @@ class TextTable {
 
   // A row of as many cells as there are headings (missing cells are empty,
   // extra ones dropped).
-  void add(std::vector<std::string> row);
-  bool empty() const { return m_cells.size() == m_headings.size(); }
+  void add(std::initializer_list<std::string_view> row);
+  bool empty() const { return m_ends.size() == m_columns; }
 
   // Prints the headings and the rows; nothing at all without rows.
   void print(FILE* out) const;
 
  private:
-  std::vector<std::string> m_headings;
-  // The headings, then every row, one cell after the other: tables of tens
-  // of thousands of rows are kept in one vector.
-  std::vector<std::string> m_cells;
+  // The cell at `index` (headings first, then each row's cells in turn).
+  std::string_view cell(size_t index) const;
+
+  size_t m_columns;
+  // The text of the headings, then of every row, cell after cell, and
+  // where each cell ends: a table of tens of thousands of rows is two
+  // blocks of memory, not a string object per cell.
+  std::string m_text;
+  std::vector<size_t> m_ends;
   std::vector<size_t> m_widths;  // of each column, headings included
 };
 

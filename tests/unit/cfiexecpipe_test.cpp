@@ -66,8 +66,19 @@ class AbortingPipe : public TestPipe {
   int m_lines = 0;
 };
 
-// Processes of the process group, zombies excluded.
-int liveGroupMembers(pid_t pgid) {
+// Clock ticks since boot: the unit of a process's start time in /proc.
+unsigned long long ticksSinceBoot() {
+  std::ifstream in("/proc/uptime");
+  double seconds = 0;
+  in >> seconds;
+  return static_cast<unsigned long long>(seconds * static_cast<double>(sysconf(_SC_CLK_TCK)));
+}
+
+// Processes of the process group that started by `startedBy` (clock ticks
+// since boot), zombies excluded. A process started later took a number
+// the group had left free: with other tests running, process numbers
+// wrap around within a run of the suite.
+int liveGroupMembers(pid_t pgid, unsigned long long startedBy) {
   int count = 0;
   for (const std::string& pid : testenv::listDir("/proc")) {
     if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
@@ -75,22 +86,27 @@ int liveGroupMembers(pid_t pgid) {
     std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::size_t close = stat.rfind(')');
     if (close == std::string::npos) continue;
+    // Fields 3 to 5 (state, parent, group), then 22 (start time).
     std::istringstream rest(stat.substr(close + 1));
-    std::string state;
+    std::string state, skipped;
     long ppid = 0, pgrp = 0;
+    unsigned long long started = 0;
     rest >> state >> ppid >> pgrp;
-    if (pgrp == pgid && state != "Z" && state != "X") ++count;
+    for (int field = 6; field < 22; ++field) rest >> skipped;
+    rest >> started;
+    if (pgrp == pgid && state != "Z" && state != "X" && started <= startedBy) ++count;
   }
   return count;
 }
 
-// Waits (briefly, really) until the group is gone; the kernel finishes a
-// SIGKILL asynchronously.
+// Waits (briefly, really) until the group's processes are gone; the
+// kernel finishes a SIGKILL asynchronously.
 int groupMembersAfterSettling(pid_t pgid) {
-  for (int i = 0; i < 100 && liveGroupMembers(pgid) > 0; ++i) {
+  const unsigned long long startedBy = ticksSinceBoot();
+  for (int i = 0; i < 100 && liveGroupMembers(pgid, startedBy) > 0; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  return liveGroupMembers(pgid);
+  return liveGroupMembers(pgid, startedBy);
 }
 
 pid_t readPid(const std::string& path) {

@@ -287,7 +287,9 @@ TEST(ExecPipe, SilentHungChildTimesOutAndItsWholeGroupIsKilled) {
 }
 
 TEST(ExecPipe, ChildThatIgnoresPoliteSignalsIsKilledOnTheThirdAttempt) {
-  TestPipe pipe(20, 0);
+  // A time unit of 200 ms: the shell's first line comes within the read
+  // time-out even on a loaded machine (at 20 ms it once did not).
+  TestPipe pipe(200, 0);
   Lines out;
   EXPECT_EQ(
       pipe.run("/bin/sh -c \"trap '' INT TERM; echo ready; while :; do sleep 1; done\"", out, 1),

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -68,9 +68,7 @@ class AbortingPipe : public TestPipe {
 
 // Clock ticks since boot: the unit of a process's start time in /proc.
 unsigned long long ticksSinceBoot() {
-  std::ifstream in("/proc/uptime");
-  double seconds = 0;
-  in >> seconds;
+  const double seconds = std::strtod(testenv::readFile("/proc/uptime").c_str(), nullptr);
   return static_cast<unsigned long long>(seconds * static_cast<double>(sysconf(_SC_CLK_TCK)));
 }
 
@@ -82,8 +80,7 @@ int liveGroupMembers(pid_t pgid, unsigned long long startedBy) {
   int count = 0;
   for (const std::string& pid : testenv::listDir("/proc")) {
     if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream in("/proc/" + pid + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string stat = testenv::readFile("/proc/" + pid + "/stat");
     std::size_t close = stat.rfind(')');
     if (close == std::string::npos) continue;
     // Fields 3 to 5 (state, parent, group), then 22 (start time).

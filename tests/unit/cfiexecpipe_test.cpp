@@ -127,43 +127,67 @@ TEST(ExecPipe, SplitsCommandLinesHonouringDoubleQuotes) {
   EXPECT_FALSE(CFiExecPipePosix::SplitCommandLine(std::string("a\0b", 3), args));
 }
 
-TEST(ExecPipe, MergesStandardOutputAndErrorInOrderWithAnyLineEnd) {
-  TestPipe pipe;
-  Lines out;
-  EXPECT_EQ(pipe.run("/bin/sh -c \"echo one; echo two >&2; echo three\"", out), 0);
-  EXPECT_EQ(out, (Lines{"one", "two", "three"}));
-
-  // CR LF and a lone LF; the last line has no line end at all.
-  EXPECT_EQ(pipe.run("printf \"abc\\r\\n\\nlast\"", out), 0);
-  EXPECT_EQ(out, (Lines{"abc", "", "last"}));
-
-  // Nothing printed: no lines.
-  out.push_back("stale");
-  EXPECT_EQ(pipe.run("/bin/true", out), 0);
-  EXPECT_TRUE(out.empty());
-}
-
-TEST(ExecPipe, LongLinesArriveIn8191BytePieces) {
-  TestPipe pipe;
-  Lines out;
-  ASSERT_EQ(pipe.run("printf \"%020000d\\n%08191d\\n\" 0 0", out), 0);
-  // Exactly 8191 bytes fill the piece; the line feed then ends an empty line.
+// Each run's result, its lines (none left from before a success) and, when it fails,
+// its error record (exit status -1: not looked at).
+TEST(ExecPipe, RunsGiveTheirLinesAndTheirFailuresOwnCodes) {
+  testenv::TempDir dir;
+  // Exactly 8191 bytes fill a piece; the line feed then ends an empty line.
   const std::string piece(8191, '0');
-  EXPECT_TRUE(out == (Lines{piece, piece, std::string(20000 - 2 * 8191, '0'), piece, ""}));
+  const Lines pieces{piece, piece, std::string(20000 - 2 * 8191, '0'), piece, ""};
+  const Lines eight{"1", "2", "3", "4", "5", "6", "7", "8"};
+  int leaky = dup(STDERR_FILENO);  // deliberately without close-on-exec
+  ASSERT_GE(leaky, 0);
+  const struct {
+    std::string command;
+    int result;
+    Lines out;
+    int code = 0, status = 0;
+    std::string workDir = "";
+    unsigned long unitMs = 0;
+  } cases[] = {
+      {"/bin/sh -c \"echo one; echo two >&2; echo three\"", 0, {"one", "two", "three"}},
+      {"printf \"abc\\r\\n\\nlast\"", 0, {"abc", "", "last"}},
+      {"/bin/true", 0, {}},
+      {"printf \"%020000d\\n%08191d\\n\" 0 0", 0, pieces},
+      // The status is examined even when the child ended before the reads.
+      {"/bin/sh -c \"echo failing; exit 7\"", 11, {"failing"}, 11, 7},
+      {"/bin/false", 11, {}, 11, 1},
+      {"/bin/sh -c \"kill -TERM $$\"", 12, {}, 12, 128 + SIGTERM},  // a signal nobody here sent
+      {"/nonexistent/symcfg list", 7, {}, 7, -1},
+      {"no_such_tool_anywhere list", 7, {}, 7, -1},
+      {"\"/bin/echo unterminated", 6, {}, 6, -1},
+      // A working directory that is missing fails the child's creation.
+      {"/bin/pwd", 3, {}, 4, -1, "/nonexistent/dir"},
+      {"/bin/pwd", 0, {dir.path()}, 0, 0, dir.path()},
+      // Only the standard descriptors; ls holds the directory it lists as 3.
+      {"/bin/ls /proc/self/fd", 0, {"0", "1", "2", "3"}},
+      {"/bin/sh -c \"read line; echo [$line]\"", 0, {"[]"}},  // standard input is empty
+      // 8 lines 50 ms apart: 400 ms in all, never silent for the 200 ms time-out.
+      {"/bin/sh -c \"for i in 1 2 3 4 5 6 7 8; do echo $i; sleep 0.05; done\"", 0, eight, 0, 0, "",
+       200},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    TestPipe pipe(c.unitMs ? c.unitMs : 1000);
+    Lines out(c.result == 0 ? 1 : 0, "stale");
+    EXPECT_EQ(pipe.run(c.command, out, c.unitMs ? 1 : 10, c.workDir), c.result);
+    EXPECT_EQ(out, c.out);
+    if (c.result == 0) continue;
+    EXPECT_EQ(pipe.getLastError().getCode(), c.code);
+    if (c.status != -1) {
+      EXPECT_EQ(pipe.error(), std::make_tuple(c.code, c.status));
+    }
+    if (c.status == 7) {
+      EXPECT_EQ(pipe.getLastError().getMessage(), L"Command exited with status 7");
+      EXPECT_EQ(pipe.getLastError().getCommand(), c.command);
+    }
+  }
+  close(leaky);
 }
 
 TEST(ExecPipe, OutputBeyondALimitStopsTheRunAndNamesTheLimit) {
-  using quelb_pdk_4_4::SFiOutputLimits;
-  auto limits = [](std::size_t bytes, std::size_t lineBytes, std::size_t lines) {
-    SFiOutputLimits l;
-    l.maxBytes = bytes;
-    l.maxLineBytes = lineBytes;
-    l.maxLines = lines;
-    return l;
-  };
   struct Case {
-    const char* what;
-    SFiOutputLimits limits;
+    quelb_pdk_4_4::SFiOutputLimits limits;  // bytes, bytes of a line, lines
     std::string command;
     std::size_t kept;     // lines in the output afterwards
     const char* message;  // null: the run succeeds
@@ -171,64 +195,28 @@ TEST(ExecPipe, OutputBeyondALimitStopsTheRunAndNamesTheLimit) {
   const std::string twoLines = "printf \"abcde\\nfghij\\n\"";  // 12 bytes with line ends
   const std::string longLine = "printf \"%020000d\\n\" 0";     // one line, three pieces
   const std::vector<Case> cases = {
-      {"bytes at the limit", limits(12, 0, 0), twoLines, 2, nullptr},
-      {"bytes beyond it", limits(11, 0, 0), twoLines, 1,
-       "the output is longer than the limit of 11 bytes"},
-      {"a long line within the limit", limits(0, 20000, 0), longLine, 3, nullptr},
-      {"a long line beyond it", limits(0, 19999, 0), longLine, 2,
-       "an output line is longer than the limit of 19999 bytes"},
-      {"lines at the limit", limits(0, 0, 2), twoLines, 2, nullptr},
-      {"lines beyond it", limits(0, 0, 1), twoLines, 1,
-       "the output has more than the limit of 1 lines"},
-      {"endless output", limits(1000000, 0, 0), "yes", 500000,
-       "the output is longer than the limit of 1000000 bytes"},
+      {{12, 0, 0}, twoLines, 2, nullptr},
+      {{11, 0, 0}, twoLines, 1, "the output is longer than the limit of 11 bytes"},
+      {{0, 20000, 0}, longLine, 3, nullptr},
+      {{0, 19999, 0}, longLine, 2, "an output line is longer than the limit of 19999 bytes"},
+      {{0, 0, 2}, twoLines, 2, nullptr},
+      {{0, 0, 1}, twoLines, 1, "the output has more than the limit of 1 lines"},
+      {{1000000, 0, 0}, "yes", 500000, "the output is longer than the limit of 1000000 bytes"},
   };
   const int children = testenv::childProcessCount();
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.command + " " + std::to_string(c.kept));
     TestPipe pipe(20);
     pipe.setOutputLimits(c.limits);
     Lines out;
-    const int result = pipe.run(c.command, out);
+    EXPECT_EQ(pipe.run(c.command, out), c.message ? quelb_pdk_4_4::QLB_EXEC_PIPE_OUTPUT_LIMIT : 0);
     EXPECT_EQ(out.size(), c.kept);
-    if (!c.message) {
-      EXPECT_EQ(result, 0);
-      continue;
-    }
-    EXPECT_EQ(result, quelb_pdk_4_4::QLB_EXEC_PIPE_OUTPUT_LIMIT);
+    if (!c.message) continue;
     EXPECT_EQ(pipe.getLastError().getCode(), quelb_pdk_4_4::QLB_EXEC_PIPE_OUTPUT_LIMIT);
     EXPECT_EQ(quelb_pdk_4_4::CFiStringTool::wstr2str(pipe.getLastError().getMessage()), c.message);
   }
   // A child stopped for its output is gone, however it went on printing.
   EXPECT_EQ(testenv::childProcessCount(), children);
-}
-
-TEST(ExecPipe, ExitStatusesAndStartFailuresHaveTheirOwnCodes) {
-  TestPipe pipe;
-  Lines out;
-  // The status is examined even when the child ended before the reads.
-  EXPECT_EQ(pipe.run("/bin/sh -c \"echo failing; exit 7\"", out), 11);
-  EXPECT_EQ(out, (Lines{"failing"}));
-  EXPECT_EQ(pipe.error(), std::make_tuple(11, 7));
-  EXPECT_EQ(pipe.getLastError().getMessage(), L"Command exited with status 7");
-  EXPECT_EQ(pipe.getLastError().getCommand(), "/bin/sh -c \"echo failing; exit 7\"");
-  EXPECT_EQ(pipe.run("/bin/false", out), 11);
-  EXPECT_EQ(pipe.error(), std::make_tuple(11, 1));
-  // Killed by a signal nobody here sent.
-  EXPECT_EQ(pipe.run("/bin/sh -c \"kill -TERM $$\"", out), 12);
-  EXPECT_EQ(pipe.error(), std::make_tuple(12, 128 + SIGTERM));
-
-  EXPECT_EQ(pipe.run("/nonexistent/symcfg list", out), 7);
-  EXPECT_EQ(pipe.getLastError().getCode(), 7);
-  EXPECT_EQ(pipe.run("no_such_tool_anywhere list", out), 7);
-  EXPECT_EQ(pipe.run("\"/bin/echo unterminated", out), 6);
-  EXPECT_EQ(pipe.getLastError().getCode(), 6);
-  // A working directory that is missing fails the child's creation.
-  EXPECT_EQ(pipe.run("/bin/pwd", out, 10, "/nonexistent/dir"), 3);
-  EXPECT_EQ(pipe.getLastError().getCode(), 4);
-  testenv::TempDir dir;
-  EXPECT_EQ(pipe.run("/bin/pwd", out, 10, dir.path()), 0);
-  EXPECT_EQ(out, (Lines{dir.path()}));
 }
 
 TEST(ExecPipe, QuotedPathWithSpacesAndArgumentsReachTheChildVerbatim) {
@@ -250,19 +238,6 @@ TEST(ExecPipe, QuotedPathWithSpacesAndArgumentsReachTheChildVerbatim) {
   EXPECT_FALSE(testenv::fileExists(marker));
 }
 
-TEST(ExecPipe, ChildSeesOnlyTheStandardDescriptors) {
-  int leaky = dup(STDERR_FILENO);  // deliberately without close-on-exec
-  ASSERT_GE(leaky, 0);
-  TestPipe pipe;
-  Lines out;
-  // ls holds the directory it lists open as descriptor 3.
-  EXPECT_EQ(pipe.run("/bin/ls /proc/self/fd", out), 0);
-  EXPECT_EQ(out, (Lines{"0", "1", "2", "3"}));
-  EXPECT_EQ(pipe.run("/bin/sh -c \"read line; echo [$line]\"", out), 0);
-  EXPECT_EQ(out, (Lines{"[]"}));  // standard input is empty
-  close(leaky);
-}
-
 TEST(ExecPipe, SilentHungChildTimesOutAndItsWholeGroupIsKilled) {
   testenv::TempDir dir;
   std::string pidFile = dir.file("pgid");
@@ -270,13 +245,18 @@ TEST(ExecPipe, SilentHungChildTimesOutAndItsWholeGroupIsKilled) {
   // One time-out unit is 50 ms here: read time-out 50 ms, each close
   // attempt 500 ms. The background sleep ignores SIGINT, as background jobs
   // of a shell do; it goes with the group.
+  testenv::IsolatedInstall install;
+  testenv::TraceRecorder traces;
   TestPipe pipe(50);
+  pipe.setTraceLog(traces.log());
   Lines out;
   EXPECT_EQ(
       pipe.run("/bin/sh -c \"echo $$ > " + pidFile + "; sleep 100 & exec sleep 100\"", out, 1), 5);
   EXPECT_TRUE(out.empty());
   // The close that followed replaced the time-out record.
   EXPECT_EQ(pipe.error(), std::make_tuple(11, 1067));
+  EXPECT_EQ(1, traces.count("Process has timmedout (1 sec)"));
+  EXPECT_EQ(1, traces.count("Close of the process returned 11"));
   pid_t pgid = readPid(pidFile);
   ASSERT_GT(pgid, 1);
   EXPECT_EQ(groupMembersAfterSettling(pgid), 0);
@@ -296,15 +276,6 @@ TEST(ExecPipe, ChildThatIgnoresPoliteSignalsIsKilledOnTheThirdAttempt) {
   EXPECT_EQ(pipe.Close(1), 11);
   EXPECT_EQ(pipe.error(), std::make_tuple(11, 1067));
   EXPECT_EQ(pipe.Close(1), 0);  // closing a closed pipe does nothing
-}
-
-TEST(ExecPipe, TimeOutIsSilenceNotRunTime) {
-  // 8 lines 50 ms apart: 400 ms in all, never silent for 200 ms.
-  TestPipe pipe(200);
-  Lines out;
-  EXPECT_EQ(
-      pipe.run("/bin/sh -c \"for i in 1 2 3 4 5 6 7 8; do echo $i; sleep 0.05; done\"", out, 1), 0);
-  EXPECT_EQ(out.size(), 8u);
 }
 
 TEST(ExecPipe, OutputEndsWhenTheChildEndsEvenIfDescendantsHoldThePipe) {
@@ -339,12 +310,16 @@ TEST(ExecPipe, AbortStopsBeforeTheNextLineAndClosesTheRun) {
 }
 
 TEST(ExecPipe, UserSwitchRunsAsThatAccountAndFailsCleanly) {
+  testenv::IsolatedInstall install;
+  testenv::TraceRecorder traces;
   TestPipe pipe;
+  pipe.setTraceLog(traces.log());
   pipe.setLockWaitMs(20);
   Lines out;
   EXPECT_EQ(pipe.run("/usr/bin/id -u", out, 10, "", "no_such_user_here"), 3);
   EXPECT_EQ(pipe.getLastError().getCode(), 10);
   EXPECT_EQ(pipe.getLastError().getCommand(), "no_such_user_here");
+  EXPECT_EQ(1, traces.count("Execption occured while closing handles"));
   if (geteuid() == 0) {
     EXPECT_EQ(pipe.run("/usr/bin/id -u", out, 10, "", "nobody"), 0);
     EXPECT_EQ(out, (Lines{"65534"}));
@@ -395,17 +370,4 @@ TEST(ExecPipe, ManyRunsLeaveNoDescriptorsOrChildren) {
   }
   EXPECT_EQ(testenv::openDescriptorCount(), fds);
   EXPECT_EQ(testenv::childProcessCount(), children);
-}
-
-TEST(ExecPipe, TracesThroughItsOwnTraceLog) {
-  testenv::IsolatedInstall install;
-  testenv::TraceRecorder traces;
-  TestPipe pipe(20);
-  pipe.setTraceLog(traces.log());
-  Lines out;
-  EXPECT_EQ(pipe.run("/bin/sleep 100", out, 1), 5);
-  EXPECT_EQ(1, traces.count("Process has timmedout (1 sec)"));
-  EXPECT_EQ(1, traces.count("Close of the process returned 11"));
-  EXPECT_EQ(pipe.run("/usr/bin/id", out, 10, "", "no_such_user_here"), 3);
-  EXPECT_EQ(1, traces.count("Execption occured while closing handles"));
 }

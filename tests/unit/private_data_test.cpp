@@ -216,32 +216,25 @@ TEST_F(TargetSelection, SelectsTheTargetsOfTheMatchingSource) {
 TEST_F(TargetSelection, EachFailureGivesSixAndOneErrorLine) {
   const std::string of = " [UDID##EMC##SYMMETRIX##SYM1##0a1].";
   const std::string spec = "\"snapshot_resource_spec\"";
+  const std::string source = "Source configuration " + spec + " has ";
+  const std::string none = "Configuration " + spec + " has no resources specified for source" + of;
   struct {
     const char* spec;
-    const char* key;
     std::string line;
+    const char* key = "snapshot_resource_spec";
   } cases[] = {
-      {nullptr, "snapshot_resource_spec",
-       "Error: No snapshot configuration data has been specified for" +
-           of.substr(0, of.size() - 1)},
-      {"SYM1##0A1;0B2", "other",
-       "Configuration data parameter " + spec + " unspecified for object" + of},
-      {"", "snapshot_resource_spec",
-       "Configuration " + spec + " has no resources specified for source" + of},
-      {"[]&\n", "snapshot_resource_spec",
-       "Configuration " + spec + " has no resources specified for source" + of},
-      {";;", "snapshot_resource_spec",
-       "Source configuration " + spec + " has not targets specified for" + of},
-      {"0A1;0B2", "snapshot_resource_spec",
-       "Source configuration " + spec + " has no enclosure data specified for" + of},
-      {"SYM1##;0B2", "snapshot_resource_spec",
-       "Source configuration " + spec + " has no device data specified for" + of},
-      {"SYM1##0A1;SYM1##", "snapshot_resource_spec",
-       "Source configuration " + spec + " has no device data specified for" + of},
-      {"SYM2##0A1;0B2", "snapshot_resource_spec",
-       "No matching source specification found for" + of},
-      {"SYM1##0A1", "snapshot_resource_spec",
-       "Source configuration found, but no targets are specified for" + of},
+      {nullptr, "Error: No snapshot configuration data has been specified for" +
+                    of.substr(0, of.size() - 1)},
+      {"SYM1##0A1;0B2", "Configuration data parameter " + spec + " unspecified for object" + of,
+       "other"},
+      {"", none},
+      {"[]&\n", none},
+      {";;", source + "not targets specified for" + of},
+      {"0A1;0B2", source + "no enclosure data specified for" + of},
+      {"SYM1##;0B2", source + "no device data specified for" + of},
+      {"SYM1##0A1;SYM1##", source + "no device data specified for" + of},
+      {"SYM2##0A1;0B2", "No matching source specification found for" + of},
+      {"SYM1##0A1", "Source configuration found, but no targets are specified for" + of},
   };
   for (const auto& c : cases) {
     Selection s = selectFor(kNodeId, c.spec, c.key);

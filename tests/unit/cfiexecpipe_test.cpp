@@ -1,5 +1,4 @@
 // Child-process pipe; no run may leave a descriptor, a child or a group member behind.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -14,7 +13,6 @@
 #include <tuple>
 #include <vector>
 
-#include "cfierrormgr.h"
 #include "cfiexecpipeposix.h"
 #include "cfistringtool.h"
 #include "cfitracelog.h"

@@ -7,7 +7,6 @@
 #include <tuple>
 #include <vector>
 
-#include "cfierrormgr.h"
 #include "cfiprivatedata.h"
 #include "cfiudid.h"
 #include "framework_node.h"

@@ -8,7 +8,6 @@
 #include <string>
 #include <thread>
 #include <type_traits>
-#include <utility>
 #include <vector>
 
 #include "cficonfiguration.h"

@@ -121,12 +121,11 @@ TEST(OutputCost, PeakMemoryStaysBelowFourBytesPerOutputByteAndGrowsInProportion)
           << costs[i].peak << " bytes for " << sizes[i] << " bytes of output";
     }
     // Four times the output: about four times the memory and allocations.
-    const double size = static_cast<double>(sizes[1]) / static_cast<double>(sizes[0]);
-    const double peak = static_cast<double>(costs[1].peak) / static_cast<double>(costs[0].peak);
-    const double allocations =
-        static_cast<double>(costs[1].allocations) / static_cast<double>(costs[0].allocations);
-    EXPECT_LT(peak, size * 1.25) << costs[0].peak << " then " << costs[1].peak << " bytes";
-    EXPECT_LT(allocations, size * 1.25)
+    auto grew = [](long long a, long long b) { return static_cast<double>(b) / a; };
+    const double size = grew(sizes[0], sizes[1]);
+    EXPECT_LT(grew(costs[0].peak, costs[1].peak), size * 1.25)
+        << costs[0].peak << " then " << costs[1].peak << " bytes";
+    EXPECT_LT(grew(costs[0].allocations, costs[1].allocations), size * 1.25)
         << costs[0].allocations << " then " << costs[1].allocations << " allocations";
     std::printf(
         "[ cost     ] %-18s %8zu bytes: peak %5.2f bytes/byte, %7lld allocations; "

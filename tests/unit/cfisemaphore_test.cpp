@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -54,40 +55,42 @@ bool makeInitialised(int key, int mode) {
   return semStat(id, IPC_SET, info);
 }
 
+// Runs `body` in a child process, which exits with its result.
+pid_t forkRunning(const std::function<int()>& body) {
+  pid_t child = fork();
+  if (child == 0) _exit(body());
+  return child;
+}
+
+bool exitedCleanly(pid_t child) {
+  int status = 0;
+  return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // Takes and gives back the semaphore of `key` in a child process running
 // as `uid` (a switch needs root). "taken", or the system's reason for the
 // failure as the semaphore reports it.
 std::string takeAs(uid_t uid, int key) {
   int report[2];
   if (pipe(report) != 0) return "no pipe";
-  pid_t child = fork();
-  if (child == 0) {
+  pid_t child = forkRunning([&] {
     close(report[0]);
-    if (uid != geteuid() && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(3);
+    if (uid != geteuid() && (setgid(uid) != 0 || setuid(uid) != 0)) return 3;
     CFiSemaphorePosix sem(key);
     std::string text = sem.wait() == 0 && sem.post() == 0 ? "taken" : sem.lastErrorText();
-    ssize_t sent = write(report[1], text.data(), text.size());
-    (void)sent;
-    _exit(0);
-  }
+    return write(report[1], text.data(), text.size()) < 0 ? 4 : 0;
+  });
   close(report[1]);
   std::string text;
   char buffer[256];
-  ssize_t got;
-  while ((got = read(report[0], buffer, sizeof buffer)) > 0) text.append(buffer, got);
+  for (ssize_t got; (got = read(report[0], buffer, sizeof buffer)) > 0;) text.append(buffer, got);
   close(report[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : "child failed";
+  return exitedCleanly(child) ? text : "child failed";
 }
 
 void appendMark(const std::string& path, char mark) {
   int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
-  if (fd >= 0) {
-    ssize_t ignored = write(fd, &mark, 1);
-    (void)ignored;
-    close(fd);
-  }
+  if (fd >= 0 && write(fd, &mark, 1) >= 0) close(fd);
 }
 
 }  // namespace
@@ -119,28 +122,22 @@ TEST(Semaphore, TwoProcessesAreSerialisedByKey2004) {
 
   pid_t children[2];
   for (pid_t& child : children) {
-    child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    child = forkRunning([&] {
       char start;
       close(go[1]);
-      ssize_t got = read(go[0], &start, 1);
-      (void)got;
+      if (read(go[0], &start, 1) < 0) return 4;
       CFiSemaphorePosix sem(key);
-      if (sem.wait() != 0) _exit(2);
+      if (sem.wait() != 0) return 2;
       appendMark(log, 'S');
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
       appendMark(log, 'E');
-      _exit(sem.post() == 0 ? 0 : 3);
-    }
+      return sem.post() == 0 ? 0 : 3;
+    });
+    ASSERT_GE(child, 0);
   }
   close(go[0]);
   close(go[1]);  // both start at once
-  for (pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  for (pid_t child : children) EXPECT_TRUE(exitedCleanly(child));
   EXPECT_EQ(testenv::readFile(log), "SESE");
   if (!existed) removeKey(key);
 }
@@ -150,17 +147,14 @@ TEST(Semaphore, HolderKilledWhileHoldingDoesNotBlockTheNext) {
   removeKey(key);
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
-  pid_t holder = fork();
-  ASSERT_GE(holder, 0);
-  if (holder == 0) {
+  pid_t holder = forkRunning([&] {
     close(ready[0]);
     CFiSemaphorePosix sem(key);
-    if (sem.wait() != 0) _exit(2);
-    ssize_t sent = write(ready[1], "x", 1);
-    (void)sent;
+    if (sem.wait() != 0 || write(ready[1], "x", 1) != 1) return 2;
     pause();
-    _exit(0);
-  }
+    return 0;
+  });
+  ASSERT_GE(holder, 0);
   close(ready[1]);
   char byte;
   ASSERT_EQ(read(ready[0], &byte, 1), 1);
@@ -170,8 +164,7 @@ TEST(Semaphore, HolderKilledWhileHoldingDoesNotBlockTheNext) {
   ASSERT_GE(sem.getSemId(), 0);
   EXPECT_EQ(semValue(sem.getSemId()), 0);  // held by the other process
   kill(holder, SIGKILL);
-  int status = 0;
-  ASSERT_EQ(waitpid(holder, &status, 0), holder);
+  ASSERT_FALSE(exitedCleanly(holder));
   EXPECT_EQ(semValue(sem.getSemId()), 1);  // given back by its undo
   EXPECT_EQ(sem.wait(), 0);
   EXPECT_EQ(sem.post(), 0);

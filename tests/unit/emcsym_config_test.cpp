@@ -65,21 +65,21 @@ TEST_F(ProviderConfiguration, RegistryThenProgramFiles) {
 }
 
 TEST_F(ProviderConfiguration, RegistryFailuresThrowTheirReason) {
-  struct Case {
-    const char* registry;
-    const char* detail;
+  const std::string key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI";
+  const std::string noHome =
+      "Failed to access SYMAPI_HOME_DIR path value from HKLM\\SOFTWARE\\EMC\\SYMCLI in registry.";
+  const struct {
+    std::string registry, detail;
   } cases[] = {
       {"",
        "Failed to access registry section SOFTWARE\\EMC\\SYMCLI to determine SYMCLI install path."},
-      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI]\n",
+      {key + "]\n",
        "Failed to find registry sub-section of HKLM\\SOFTWARE\\EMC\\SYMCLI to determine SYMCLI "
        "install path."},
-      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V6.0]\n\"OTHER\"=\"x\"\n",
-       "Failed to access SYMAPI_HOME_DIR path value from HKLM\\SOFTWARE\\EMC\\SYMCLI in registry."},
-      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\EMC\\SYMCLI\\V6.0]\n\"SYMAPI_HOME_DIR\"=dword:00000001\n",
-       "Failed to access SYMAPI_HOME_DIR path value from HKLM\\SOFTWARE\\EMC\\SYMCLI in registry."},
+      {key + "\\V6.0]\n\"OTHER\"=\"x\"\n", noHome},
+      {key + "\\V6.0]\n\"SYMAPI_HOME_DIR\"=dword:00000001\n", noHome},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     testenv::writeFile(install.registry(), c.registry);
     CEmcSymConfiguration config;
     try {

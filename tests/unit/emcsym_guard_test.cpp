@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <quelb/quelb_records.h>
 
+#include <functional>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -35,52 +36,43 @@ const std::string kWhere = "providers/emcsymmetrix/emcsym_plugin:77";
 }  // namespace
 
 TEST_F(OperationGuard, EachExceptionGivesItsMessageAndArguments) {
-  const CFiUdidException udid("V##P", 2);
-  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, [&]() -> int {
-              throw EFiExecPipe("\"/x/symcfg\"  list", QLB_EXEC_PIPE_READ_TIMEOUT);
-            }));
-  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, []() -> int {
-              throw CFiError(12, L"no detail", L"pdk/src/cfithing", 34, L"CFiThing::do");
-            }));
-  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, [&]() -> int { throw udid; }));
-  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION,
-                                []() -> int { throw std::runtime_error("bad state"); }));
-  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, []() -> int { throw 42; }));
-  // A failed run as the runner throws it: exit status and the tool's words.
-  EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, []() -> int {
-              throw EEmcSymCliFailure(
-                  EFiExecPipe("\"/x/symdev\"  show 0FFF", QLB_EXEC_PIPE_CMD_FAILED, L"", 2),
-                  {"  Device 0FFF was not found ", ""});
-            }));
-  // The pipe's own words follow the code's name.
-  EXPECT_EQ(6, run(CEmcSymOperationGuard::OPERATION, [&]() -> int {
-              throw EFiExecPipe("symdev list", QLB_EXEC_PIPE_OUTPUT_LIMIT, L"over 5 bytes");
-            }));
-
-  ASSERT_EQ(7u, recorder.messages.size());
-  EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION 3 " + kWhere +
-                " [QLB_EXEC_PIPE_OUTPUT_LIMIT: over 5 bytes] [symdev list]"
-                " [providers/emcsymmetrix/emcsym_plugin] [77] [0] [] [0]",
-            recorder.describe(6));
-  EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION 3 " + kWhere +
-                " [QLB_EXEC_PIPE_READ_TIMEOUT] [\"/x/symcfg\"  list]"
-                " [providers/emcsymmetrix/emcsym_plugin] [77] [0] [] [0]",
-            recorder.describe(0));
-  EXPECT_EQ(
-      "MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION 3 " + kWhere +
-          " [QLB_EXEC_PIPE_CMD_FAILED] [\"/x/symdev\"  show 0FFF]"
-          " [providers/emcsymmetrix/emcsym_plugin] [77] [2] [Device 0FFF was not found\n\n] [2]",
-      recorder.describe(5));
-  EXPECT_EQ("MSG_ERROR_UNHANDLED_FIERROR_EXCEPTION 3 " + kWhere +
-                " [no detail] [CFiThing::do] [pdk/src/cfithing] [34]",
-            recorder.describe(1));
-  EXPECT_EQ("MSG_ERROR_UDID_PARSING_EXCEPTION 3 " + kWhere + " [V##P] [2]", recorder.describe(2));
-  EXPECT_EQ("MSG_ERROR_UNHANDLED_RUNTIME_EXCEPTION 3 " + kWhere +
-                " [std::runtime_error] [bad state] [providers/emcsymmetrix/emcsym_plugin] [77]",
-            recorder.describe(3));
-  EXPECT_EQ("MSG_ERROR_UNHANDLED_INT_EXCEPTION 3 " + kWhere +
-                " [42] [providers/emcsymmetrix/emcsym_plugin] [77]",
-            recorder.describe(4));
+  const std::string at = " [providers/emcsymmetrix/emcsym_plugin] [77]";
+  const std::string pipe = "MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION 3 " + kWhere;
+  const struct {
+    std::function<int()> body;
+    std::string message;
+  } cases[] = {
+      {[]() -> int { throw EFiExecPipe("\"/x/symcfg\"  list", QLB_EXEC_PIPE_READ_TIMEOUT); },
+       pipe + " [QLB_EXEC_PIPE_READ_TIMEOUT] [\"/x/symcfg\"  list]" + at + " [0] [] [0]"},
+      {[]() -> int { throw CFiError(12, L"no detail", L"pdk/src/cfithing", 34, L"CFiThing::do"); },
+       "MSG_ERROR_UNHANDLED_FIERROR_EXCEPTION 3 " + kWhere +
+           " [no detail] [CFiThing::do] [pdk/src/cfithing] [34]"},
+      {[]() -> int { throw CFiUdidException("V##P", 2); },
+       "MSG_ERROR_UDID_PARSING_EXCEPTION 3 " + kWhere + " [V##P] [2]"},
+      {[]() -> int { throw std::runtime_error("bad state"); },
+       "MSG_ERROR_UNHANDLED_RUNTIME_EXCEPTION 3 " + kWhere + " [std::runtime_error] [bad state]" +
+           at},
+      {[]() -> int { throw 42; }, "MSG_ERROR_UNHANDLED_INT_EXCEPTION 3 " + kWhere + " [42]" + at},
+      // A failed run as the runner throws it: exit status and the tool's words.
+      {[]() -> int {
+         throw EEmcSymCliFailure(
+             EFiExecPipe("\"/x/symdev\"  show 0FFF", QLB_EXEC_PIPE_CMD_FAILED, L"", 2),
+             {"  Device 0FFF was not found ", ""});
+       },
+       pipe + " [QLB_EXEC_PIPE_CMD_FAILED] [\"/x/symdev\"  show 0FFF]" + at +
+           " [2] [Device 0FFF was not found\n\n] [2]"},
+      // The pipe's own words follow the code's name.
+      {[]() -> int {
+         throw EFiExecPipe("symdev list", QLB_EXEC_PIPE_OUTPUT_LIMIT, L"over 5 bytes");
+       },
+       pipe + " [QLB_EXEC_PIPE_OUTPUT_LIMIT: over 5 bytes] [symdev list]" + at + " [0] [] [0]"},
+  };
+  for (const auto& c : cases) {
+    recorder.messages.clear();
+    EXPECT_EQ(QLB_ERR_FAILED, run(CEmcSymOperationGuard::OPERATION, c.body)) << c.message;
+    ASSERT_EQ(1u, recorder.messages.size()) << c.message;
+    EXPECT_EQ(c.message, recorder.describe(0));
+  }
 }
 
 TEST_F(OperationGuard, InitReportsItsFailureAndDelayedInitKeepsGoing) {

@@ -101,9 +101,8 @@ TEST(ErrorManager, HandlerForwardsTextsAndMessagesInBothLanguages) {
   CFiErrorHandler noCallback(&silentRecord, catalogs);
 
   CFiErrorManagerPtr manager(new CFiErrorManager);
-  for (CFiErrorHandlerBase* h :
-       std::vector<CFiErrorHandlerBase*>{&handler, &plainHandler, &noRecord, &noCallback})
-    manager->registerHandler(h);
+  CFiErrorHandlerBase* const handlers[] = {&handler, &plainHandler, &noRecord, &noCallback};
+  for (CFiErrorHandlerBase* h : handlers) manager->registerHandler(h);
 
   manager->pushError("norvel:stamp <Thread id - 1> a trace line \xc3\xa4\n", QLB_SEV_WARNING);
   manager->pushError(CFiMessagePtr(
@@ -124,9 +123,7 @@ TEST(ErrorManager, HandlerForwardsTextsAndMessagesInBothLanguages) {
   EXPECT_EQ(plain.delivered[1].fallback, plain.delivered[1].consumer);
   EXPECT_EQ(german.delivered[1].fallback, plain.delivered[1].fallback);
 
-  for (CFiErrorHandlerBase* h :
-       std::vector<CFiErrorHandlerBase*>{&handler, &plainHandler, &noRecord, &noCallback})
-    manager->unregisterHandler(h);
+  for (CFiErrorHandlerBase* h : handlers) manager->unregisterHandler(h);
   catalogs->unregisterFactory(&factory);
 }
 

@@ -68,20 +68,12 @@ TEST(PlatformSeam, AReplacedEnvironmentReachesEveryReader) {
     std::string temporaryDirectory;
     std::string registryFile;
   };
+  const std::string tmp = dir.path() + "/", etc = "/etc/quelb/registry.reg";
   const Case cases[] = {
-      {"set",
-       {{"TMPDIR", dir.path()}, {"QUELB_REGISTRY", "/srv/quelb.reg"}},
-       dir.path() + "/",
-       "/srv/quelb.reg"},
-      {"set with a final separator",
-       {{"TMPDIR", dir.path() + "/"}},
-       dir.path() + "/",
-       "/etc/quelb/registry.reg"},
-      {"empty reads as unset",
-       {{"TMPDIR", ""}, {"QUELB_REGISTRY", ""}},
-       "/tmp/",
-       "/etc/quelb/registry.reg"},
-      {"unset", {}, "/tmp/", "/etc/quelb/registry.reg"},
+      {"set", {{"TMPDIR", dir.path()}, {"QUELB_REGISTRY", "/srv/q.reg"}}, tmp, "/srv/q.reg"},
+      {"set with a final separator", {{"TMPDIR", tmp}}, tmp, etc},
+      {"empty reads as unset", {{"TMPDIR", ""}, {"QUELB_REGISTRY", ""}}, "/tmp/", etc},
+      {"unset", {}, "/tmp/", etc},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -95,7 +87,7 @@ TEST(PlatformSeam, AReplacedEnvironmentReachesEveryReader) {
   FakeEnvironment environment({{"TMPDIR", dir.path()}});
   {
     CEmcSymPairFile files({dev("0040")}, {dev("00C0")});
-    EXPECT_EQ(dir.path() + "/hvq_fi", files.getFilesByIndex()[0].substr(0, dir.path().size() + 7));
+    EXPECT_EQ(tmp + "hvq_fi", files.getFilesByIndex()[0].substr(0, tmp.size() + 6));
     EXPECT_EQ(1u, testenv::listDir(dir.path()).size());
   }
   EXPECT_TRUE(testenv::listDir(dir.path()).empty());
@@ -133,20 +125,16 @@ TEST(TempFileFaults, AFailedWriteOrCloseLeavesNoFileAndNamesTheReason) {
   const std::string original = "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000008\n";
   testenv::writeFile(confDir + "norvel.conf", original);
 
-  struct Case {
+  const struct {
     CFiTempFile::Step step;
     int error;
-    const char* reason;
+    std::string why, systemText;
+  } cases[] = {
+      {CFiTempFile::STEP_WRITE, ENOSPC, "cannot write ", "No space left on device"},
+      {CFiTempFile::STEP_CLOSE, EIO, "cannot close ", "Input/output error"},
   };
-  const Case cases[] = {
-      {CFiTempFile::STEP_WRITE, ENOSPC, "cannot write"},
-      {CFiTempFile::STEP_CLOSE, EIO, "cannot close"},
-  };
-  for (const Case& c : cases) {
-    const std::string why = std::string(c.reason) + " ";
-    const std::string systemText =
-        c.error == ENOSPC ? "No space left on device" : "Input/output error";
-    SCOPED_TRACE(systemText);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.systemText);
     InjectedFault fault(c.step, c.error);
 
     // Both forms of the pair file: the operation ends before any command.
@@ -161,8 +149,8 @@ TEST(TempFileFaults, AFailedWriteOrCloseLeavesNoFileAndNamesTheReason) {
         ADD_FAILURE() << "no exception for form " << form;
       } catch (const std::runtime_error& e) {
         const std::string text = e.what();
-        EXPECT_NE(std::string::npos, text.find(why + tmp.path() + "/hvq_fi")) << text;
-        EXPECT_NE(std::string::npos, text.find(": " + systemText + ")")) << text;
+        EXPECT_NE(std::string::npos, text.find(c.why + tmp.path() + "/hvq_fi")) << text;
+        EXPECT_NE(std::string::npos, text.find(": " + c.systemText + ")")) << text;
         EXPECT_NE(std::string::npos, text.find("no command runs on it")) << text;
       }
       EXPECT_TRUE(testenv::listDir(tmp.path()).empty());
@@ -178,10 +166,10 @@ TEST(TempFileFaults, AFailedWriteOrCloseLeavesNoFileAndNamesTheReason) {
     EXPECT_EQ(original, testenv::readFile(confDir + "norvel.conf"));
     EXPECT_EQ(std::vector<std::string>{"norvel.conf"}, testenv::listDir(confDir));
     const std::string detail = CFiStringTool::tstr2str(config.getLastError().detail());
-    EXPECT_NE(std::string::npos, detail.find("Writing the configuration file failed: " + why +
+    EXPECT_NE(std::string::npos, detail.find("Writing the configuration file failed: " + c.why +
                                              confDir + "norvel.conf.write"))
         << detail;
-    EXPECT_NE(std::string::npos, detail.find(": " + systemText)) << detail;
+    EXPECT_NE(std::string::npos, detail.find(": " + c.systemText)) << detail;
     EXPECT_EQ(c.error, config.getLastError().code());
   }
 }

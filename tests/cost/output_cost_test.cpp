@@ -1,10 +1,7 @@
 // The memory a tool's output costs the provider, measured by counting
 // every allocation of the process: a command runs through the real runner
 // and pipe (the tool prints a prepared file), its output is trimmed and
-// parsed as the provider parses it. For output of every shape, the most
-// memory held at once stays below 4 bytes per output byte beyond a fixed
-// base, and grows in proportion to the output: four times the output costs
-// about four times the memory and the allocations, never more.
+// parsed as the provider parses it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

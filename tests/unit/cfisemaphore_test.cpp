@@ -90,7 +90,9 @@ std::string takeAs(uid_t uid, int key) {
 
 void appendMark(const std::string& path, char mark) {
   int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
-  if (fd >= 0 && write(fd, &mark, 1) >= 0) close(fd);
+  if (fd < 0) return;
+  if (write(fd, &mark, 1) != 1) std::cerr << "mark " << mark << " not written\n";
+  close(fd);
 }
 
 }  // namespace

@@ -23,9 +23,6 @@ TEST(Objctl, ReadsInputsInOrder) {
 }
 
 TEST(Objctl, WritesOutputs) {
-  CFiObjctlArgs none(L"<OBJCTL_ARG_LIST> </OBJCTL_ARG_LIST>");
-  EXPECT_EQ(L"<OBJCTL_ARG_LIST> </OBJCTL_ARG_LIST> ", str(none.toText()));
-
   CFiObjctlArgs args;
   args.addOutput(L"n", L"5", L"int");
   args.addOutput(L"m", L"x", L"string");

@@ -55,12 +55,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "exit") return std::atoi(value);
-  if (mode == "ignore-ctrl-c") {
-    SetConsoleCtrlHandler(nullptr, TRUE);
-    waitToBeEnded();
-  }
-  if (mode == "ignore-break") {
-    SetConsoleCtrlHandler(ignoreBreak, TRUE);
+  if (mode == "ignore-ctrl-c" || mode == "ignore-break") {
+    // A null handler ignores Ctrl-C; Ctrl-Break needs a handler that claims it.
+    SetConsoleCtrlHandler(mode == "ignore-break" ? ignoreBreak : nullptr, TRUE);
     waitToBeEnded();
   }
   if (mode == "probe") {

@@ -8,10 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "cfiappendfile.h"
 #include "cficonfiguration.h"
 #include "cfiexecpipewindows.h"
 #include "cfiregistry.h"
@@ -65,35 +63,6 @@ TEST(WindowsPlatform, WideTextIsUtf16AndItsByteLengthCountsTheTerminator) {
     EXPECT_EQ(std::wstring(copy), wide);
     delete[] copy;
   }
-}
-
-// The trace file's appends: four threads, each through its own handle,
-// lose no line and never split one.
-TEST(WindowsPlatform, AppendsOfManyThreadsNeitherMixNorOverwrite) {
-  wchar_t directory[MAX_PATH + 1];
-  ASSERT_GT(GetTempPathW(MAX_PATH + 1, directory), 0u);
-  const std::string path = boundedtext::wideToUtf8(directory, wcslen(directory)) + "append_test_" +
-                           std::to_string(GetCurrentProcessId()) + ".log";
-  DeleteFileW(boundedtext::utf8ToWide(path).c_str());
-  const std::string line = std::string(300, 'p') + "\n";
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t)
-    threads.emplace_back([&] {
-      for (int i = 0; i < 150; ++i) ASSERT_TRUE(fiAppendToFile(path, line));
-    });
-  for (std::thread& thread : threads) thread.join();
-  HANDLE file = CreateFileW(boundedtext::utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
-  std::string text(line.size() * 700, '\0');
-  DWORD got = 0;
-  ASSERT_TRUE(ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &got, nullptr));
-  CloseHandle(file);
-  DeleteFileW(boundedtext::utf8ToWide(path).c_str());
-  text.resize(got);
-  std::string expected;
-  for (int i = 0; i < 600; ++i) expected += line;
-  EXPECT_EQ(expected, text);
 }
 
 TEST(WindowsPlatform, PipeMergesOutputAndSplitsLines) {

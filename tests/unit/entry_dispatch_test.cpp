@@ -20,15 +20,19 @@ namespace {
 // A plug-in whose answers the tests set and whose calls they read.
 class FakePlugin : public CFiPluginBase {
  public:
-  int delayedInitResult = 0, selectResult = QLB_ERR_NOT_IMPLEMENTED, selectSnapshotsResult = 0;
-  int makeSnapshotsResult = 0, selectSnapshotsCalls = 0;
-  int otherCalls = 0;  // config and claim
+  int delayedInitResult = 0;
   std::atomic<int> delayedInitCalls{0};
+  int selectResult = QLB_ERR_NOT_IMPLEMENTED;
+  int selectSnapshotsResult = 0;
+  int makeSnapshotsResult = 0;
+  int selectSnapshotsCalls = 0;
   int quiesceCount = -1;
   qlb_quiescenode** quiesceList = nullptr;
   // The first node as the call saw it: a one-node list made by the entry
   // point is gone once the call returns.
   qlb_quiescenode* quiesceFirst = nullptr;
+  int configCalls = 0;
+  int claimCalls = 0;
   std::vector<std::pair<std::wstring, std::wstring> > snapshotNames;  // node -> snapshot
 
   int delayedInit() override {
@@ -52,9 +56,13 @@ class FakePlugin : public CFiPluginBase {
     quiesceFirst = list && count > 0 ? list[0] : nullptr;
     return 0;
   }
-  int config(qlb_domain*, int, char*, qlb_confspec*) override { return ++otherCalls, 0; }
+  int config(qlb_domain*, int, char*, qlb_confspec*) override {
+    ++configCalls;
+    return 0;
+  }
   int claim(quelb_objid*, quelb_objid***, int*) override {
-    return ++otherCalls, QLB_CLAIM_SECONDARY;
+    ++claimCalls;
+    return QLB_CLAIM_SECONDARY;
   }
 };
 
@@ -118,17 +126,21 @@ TEST_F(EntryDispatch, NullArgumentChecks) {
   int count = 0;
   // claim answers 0 without reaching the provider when any argument is null.
   EXPECT_EQ(0, norvel_fi_pgn_claim(nullptr, &out, &count));
+  EXPECT_EQ(0, norvel_fi_pgn_claim(&id, nullptr, &count));
   EXPECT_EQ(0, norvel_fi_pgn_claim(&id, &out, nullptr));
-  EXPECT_EQ(0, plugin->otherCalls);
+  EXPECT_EQ(0, plugin->claimCalls);
   EXPECT_EQ(QLB_CLAIM_SECONDARY, norvel_fi_pgn_claim(&id, &out, &count));
 
   qlb_domain node = {};
   qlb_confspec spec = {};
   EXPECT_EQ(QLB_ERR_INVALID_ARG, norvel_fi_pgn_config(nullptr, 1, nullptr, &spec));
-  EXPECT_EQ(1, plugin->otherCalls);  // the claim above
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, norvel_fi_pgn_config(&node, 1, nullptr, nullptr));
+  EXPECT_EQ(0, plugin->configCalls);
 
   quelb_objid** list = nullptr;
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, norvel_fi_pgn_subobj_list(&node, nullptr, &count));
   EXPECT_EQ(QLB_ERR_INVALID_ARG, norvel_fi_pgn_subobj_list(&node, &list, nullptr));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, norvel_fi_pgn_get_provider_info(nullptr));
   EXPECT_EQ(QLB_ERR_INVALID_ARG, norvel_fi_pgn_enumerate_nodes(nullptr, &count, 0, nullptr));
 
   wchar_t* names[] = {nullptr};

@@ -302,9 +302,12 @@ TEST_F(InstallPath, WithoutOneThereIsNoLocationAndNothingIsWritten) {
 
 TEST_F(InstallPath, DeviceCacheKeysLiveInTheSerialsDirectory) {
   tstring path;
-  // The key's name: LunMap.DeviceKeyedRecordGoesWhenTheLunIsSet.
   EXPECT_EQ(
       0, CFiConfigurationPathTool::getDevKey(T("UDID##EMC##SYMMETRIX##000192601234##0A:BC"), path));
+  EXPECT_EQ(testenv::nativePath(
+                install.root() +
+                "CacheFiles/devHandle/000192601234/UDID##EMC##SYMMETRIX##000192601234##0A_BC"),
+            N(path));
   EXPECT_TRUE(testenv::fileExists(install.root() + "CacheFiles/devHandle/000192601234"));
   EXPECT_EQ(0, CFiConfigurationPathTool::getLunKey(T("UDID##EMC##SYMMETRIX##1##0ABC"), path));
   EXPECT_EQ(testenv::nativePath(install.root() + "CacheFiles/luns/1/UDID##EMC##SYMMETRIX##1##0ABC"),

@@ -70,17 +70,13 @@ TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormSizesAreBytesAn
   // separators.
   sim.reply(
       "--always --tool symmask",
-      "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
-      "<SymCLI_ML>\n"
-      "  <Symmetrix symid=\"000190100011\">\n"
-      "    <Devmask_Login_Record director=\"FA-1A\" port=\"0\">\n"
-      "      <Login originator_port_wwn=\"10:00:00:00:c9:a0:00:01\" awwn_node_name=\"thishost\"\n"
-      "        awwn_port_name=\"hba0\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
-      "      <Login originator_port_wwn=\"10-00-00-00-C9-A0-00-02\" awwn_node_name=\"thishost\"\n"
-      "        awwn_port_name=\"hba1\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
-      "    </Devmask_Login_Record>\n"
-      "  </Symmetrix>\n"
-      "</SymCLI_ML>\n");
+      "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<SymCLI_ML><Symmetrix symid=\"000190100011\">"
+      "<Devmask_Login_Record director=\"FA-1A\" port=\"0\">\n"
+      "<Login originator_port_wwn=\"10:00:00:00:c9:a0:00:01\" awwn_node_name=\"thishost\" "
+      "awwn_port_name=\"hba0\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
+      "<Login originator_port_wwn=\"10-00-00-00-C9-A0-00-02\" awwn_node_name=\"thishost\" "
+      "awwn_port_name=\"hba1\" type=\"Fibre\" logged_in=\"Yes\" on_fabric=\"Yes\"/>\n"
+      "</Devmask_Login_Record></Symmetrix></SymCLI_ML>\n");
   EXPECT_EQ("0: thishost@000190100011,10000000C9A00002,10000000c9a00001", hosts(L""));
 }
 
@@ -159,28 +155,22 @@ TEST_F(Discovery, EnclosureAndUdidFiltersSelectAndWhatCannotMatchIsReported) {
   EXPECT_EQ("", lastError()) << "a filter that matches says nothing";
   // An array that is not attached, an attribute nobody knows, another vendor: each is a warning;
   // only the device listing also fails.
-  const std::function<std::string(const std::wstring&)> enclosureList =
-      [this](const std::wstring& f) { return enclosures(f.c_str()); };
-  const std::function<std::string(const std::wstring&)> hostList = [this](const std::wstring& f) {
-    return hosts(f.c_str());
-  };
-  const std::function<std::string(const std::wstring&)> nodeList = [this](const std::wstring& f) {
-    return nodes(f.c_str());
-  };
   const struct {
-    const std::function<std::string(const std::wstring&)>& list;
+    char list;  // enclosures, hosts or nodes
     const wchar_t* filter;
     const char* result;
     const char* warning;
   } cases[] = {
-      {enclosureList, L"enclosure_id=000199999999", "0:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
-      {hostList, L"enclosure_id=000199999999", "0:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
-      {nodeList, L"enclosure_id=000199999999", "3:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
-      {enclosureList, L"colour=blue", "0:", "MSG_ERROR_FILTER_UNKNOWN_ATTRIBUTE"},
-      {nodeList, L"vendor_id=HDS", "0:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
+      {'e', L"enclosure_id=000199999999", "0:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
+      {'h', L"enclosure_id=000199999999", "0:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
+      {'n', L"enclosure_id=000199999999", "3:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
+      {'e', L"colour=blue", "0:", "MSG_ERROR_FILTER_UNKNOWN_ATTRIBUTE"},
+      {'n', L"vendor_id=HDS", "0:", "MSG_ERROR_FILTER_MATCHES_NOTHING"},
   };
   for (const auto& c : cases) {
-    const std::string listed = c.list(c.filter);
+    const std::string listed = c.list == 'e'   ? enclosures(c.filter)
+                               : c.list == 'h' ? hosts(c.filter)
+                                               : nodes(c.filter);
     EXPECT_EQ(0u, listed.find(c.result)) << listed;
     EXPECT_EQ(c.warning, lastErrorId()) << listed;  // reading it clears it
   }

@@ -48,6 +48,11 @@ std::vector<std::string> sorted(std::vector<std::string> items) {
 
 class ImportDeport : public e2etest::LoadedProvider {
  protected:
+  // The adds, removals and refreshes of `device` run so far, "<adds>/<removes>/<refreshes>".
+  std::string masking(const std::string& device) const {
+    return std::to_string(adds(device)) + "/" + std::to_string(removes(device)) + "/" +
+           std::to_string(refreshes());
+  }
   size_t adds(const std::string& device) const {
     return countCommands("symmask -sid " + kArray + " -wwn ", " -noprompt add devs " + device);
   }
@@ -66,17 +71,13 @@ TEST_F(ImportDeport, ImportAddsTheDeviceOnceAndKeepsOrRemovesOtherHostsAndDeport
   // Already masked to both local HBAs: one add for each HBA and director port of the device,
   // whatever the number of local assignments.
   EXPECT_EQ(0, importDevice("0040", 0x1));
-  EXPECT_EQ(4u, adds("0040"));
-  EXPECT_EQ(0u, removes("0040"));
-  EXPECT_EQ(1u, refreshes());
+  EXPECT_EQ("4/0/1", masking("0040"));
   EXPECT_EQ("symmask -sid 000190100001 refresh -noprompt", commands().back());
   EXPECT_EQ(1, traced("Sleeeping after unmask operation for [0] sec"));
 
   clearLog();
   EXPECT_EQ(0, importDevice("0080", 0x1));
-  EXPECT_EQ(4u, adds("0080"));
-  EXPECT_EQ(0u, removes("0080"));
-  EXPECT_EQ(1u, refreshes());
+  EXPECT_EQ("4/0/1", masking("0080"));
   const std::vector<std::string> everyone = {kLocal1 + "@FA-13A:1", kLocal1 + "@FA-4A:1",
                                              kLocal2 + "@FA-13A:1", kLocal2 + "@FA-4A:1",
                                              kOther1 + "@FA-4A:1",  kOther2 + "@FA-13A:1"};
@@ -84,11 +85,9 @@ TEST_F(ImportDeport, ImportAddsTheDeviceOnceAndKeepsOrRemovesOtherHostsAndDeport
   // 0x2: the other hosts lose the device, each removal refreshed at once.
   clearLog();
   EXPECT_EQ(0, importDevice("0080", 0x2));
-  EXPECT_EQ(4u, adds("0080"));
-  EXPECT_EQ(2u, removes("0080"));
+  EXPECT_EQ("4/2/3", masking("0080"));
   EXPECT_EQ(1u, countCommands("symmask -sid 000190100001 -wwn " + kOther1, "remove devs 0080"));
   EXPECT_EQ(1u, countCommands("symmask -sid 000190100001 -wwn " + kOther2, "remove devs 0080"));
-  EXPECT_EQ(3u, refreshes());
   const std::vector<std::string> local = {kLocal1 + "@FA-13A:1", kLocal1 + "@FA-4A:1",
                                           kLocal2 + "@FA-13A:1", kLocal2 + "@FA-4A:1"};
   EXPECT_EQ(local, sorted(maskedTo(kArray, "0080")));
@@ -109,23 +108,19 @@ TEST_F(ImportDeport, ImportAddsTheDeviceOnceAndKeepsOrRemovesOtherHostsAndDeport
 TEST_F(ImportDeport, DeportRemovesTheLocalAssignmentsAndWith0x20TheOtherHostsToo) {
   start(kScenario);
   EXPECT_EQ(0, deportDevice("0080", 0x10));
-  EXPECT_EQ(1u, removes("0080"));
+  EXPECT_EQ("0/1/2", masking("0080"));
   EXPECT_EQ(1u, countCommands("symmask -sid 000190100001 -wwn " + kLocal1, "remove devs 0080"));
-  EXPECT_EQ(0u, adds("0080"));
-  EXPECT_EQ(2u, refreshes());
   const std::vector<std::string> others = {kOther1 + "@FA-4A:1", kOther2 + "@FA-13A:1"};
   EXPECT_EQ(others, sorted(maskedTo(kArray, "0080")));
 
   clearLog();
   EXPECT_EQ(0, deportDevice("0081", 0x20));
-  EXPECT_EQ(3u, removes("0081"));
-  EXPECT_EQ(4u, refreshes());
+  EXPECT_EQ("0/3/4", masking("0081"));
   EXPECT_EQ(std::vector<std::string>(), maskedTo(kArray, "0081"));
   // A device assigned to no HBA: nothing to remove, the view is refreshed.
   clearLog();
   EXPECT_EQ(0, deportDevice("0090", 0x20));
-  EXPECT_EQ(0u, removes("0090"));
-  EXPECT_EQ(1u, refreshes());
+  EXPECT_EQ("0/0/1", masking("0090"));
   // 0x400 leaves the device alone.
   clearLog();
   EXPECT_EQ(0, deportDevice("0040", 0x400 | 0x10));
@@ -162,13 +157,12 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   EXPECT_EQ(QLB_ERR_INVALID_ARG, importDevice("0080", 0x1));
   EXPECT_EQ("MSG_ERROR_HOST_NOT_FOUND", lastErrorId());
   EXPECT_EQ(1, traced("CEmcSymCliTool::Failed to get HBA and Director port Info."));
-  EXPECT_EQ(0u, adds("0080") + removes("0080") + refreshes());
+  EXPECT_EQ("0/0/0", masking("0080"));
   // Every add of 0090 is refused as unreachable: no refresh, no wait.
   clearLog();
   pushed.clear();
   EXPECT_EQ(QLB_ERR_FAILED, importDevice("0090", 0x1));
-  EXPECT_EQ(2u, adds("0090"));
-  EXPECT_EQ(0u, refreshes());
+  EXPECT_EQ("2/0/0", masking("0090"));
   EXPECT_EQ(0, traced("Sleeeping after unmask operation"));
   // A refresh that keeps failing: the masking change stays, no wait.
   clearLog();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <quelb/quelb_pgn.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwchar>
 #include <memory>
@@ -163,12 +164,11 @@ class LoadedProvider : public ::testing::Test {
   // import_resource, deport_resource and dispose (detach by default) of devices as identity() takes
   // them.
   int importDevice(const std::string& device, int flags) {
-    std::wstring name = identity(device);
-    return pgn.import_resource(nullptr, &name[0], nullptr, nullptr, flags, nullptr, nullptr);
+    return pgn.import_resource(nullptr, &identity(device)[0], nullptr, nullptr, flags, nullptr,
+                               nullptr);
   }
   int deportDevice(const std::string& device, int flags) {
-    std::wstring name = identity(device);
-    return pgn.deport_resource(nullptr, &name[0], nullptr, nullptr, flags);
+    return pgn.deport_resource(nullptr, &identity(device)[0], nullptr, nullptr, flags);
   }
   int dispose(const std::string& source, const std::string& snapshot,
               qlb_disposition disposition = QLB_DISPOSITION_DETACH) {
@@ -193,8 +193,19 @@ class LoadedProvider : public ::testing::Test {
     return n;
   }
 
-  // The device file of the first run that starts with `prefix` and contains `part`, its lines
-  // joined by "|"; "<none>" when no run matches.
+  // Each run as its command line with the pair-file path as "F" and, when it had a pair file, ": "
+  // and the file's lines, each ended by "|".
+  std::vector<std::string> filed() const {
+    std::vector<std::string> result;
+    for (const LoggedRun& run : runs()) {
+      std::string lines = run.pairFile;
+      std::replace(lines.begin(), lines.end(), '\n', '|');
+      result.push_back(run.line("F") + (lines.empty() ? "" : ": " + lines));
+    }
+    return result;
+  }
+  // The pair file of the first run that starts with `prefix` and contains `part`, as filed() shows
+  // it but without the last "|"; "<none>" when no run matches.
   std::string pairFileOf(const std::string& prefix, const std::string& part) const {
     for (const LoggedRun& run : runs()) {
       const std::string line = run.line();
@@ -202,8 +213,7 @@ class LoadedProvider : public ::testing::Test {
         continue;
       std::string lines = run.pairFile;
       while (!lines.empty() && lines.back() == '\n') lines.pop_back();
-      for (char& c : lines)
-        if (c == '\n') c = '|';
+      std::replace(lines.begin(), lines.end(), '\n', '|');
       return lines;
     }
     return "<none>";
@@ -389,12 +399,12 @@ class SnapshotTest : public LoadedProvider {
   }
 
   int select(Splits nodes, const char* session = "s1") {
-    std::string id = sessionId(session);
-    return pgn.select(nullptr, &id[0], nodes.data(), static_cast<int>(nodes.size()));
+    return pgn.select(nullptr, &sessionId(session)[0], nodes.data(),
+                      static_cast<int>(nodes.size()));
   }
   int prepare(Splits nodes, const char* session = "s1") {
-    std::string id = sessionId(session);
-    return pgn.prepare(nullptr, &id[0], nodes.data(), static_cast<int>(nodes.size()), 0);
+    return pgn.prepare(nullptr, &sessionId(session)[0], nodes.data(),
+                       static_cast<int>(nodes.size()), 0);
   }
   // make; `names` receives the snapshot identities of the out array, which is then freed.
   int make(Splits nodes, std::vector<std::string>* names, const char* session = "s1") {

@@ -192,38 +192,34 @@ TEST_F(Quelbctl, EachInjectedFaultShowsCommandExitStatusAndOutput) {
 
 TEST_F(Quelbctl, JsonAnswersParseAndHoldTheDocumentedFields) {
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
+  // The command line ("@" for the first array's UDID prefix), what the simulator is told first, the
+  // array under "result" and the fields of "result" or of the list's first item.
   const struct {
-    std::vector<std::string> args;
-    const char* before;               // what the simulator is told first, or ""
-    const char* list;                 // the array under "result", or ""
-    std::vector<const char*> fields;  // of "result", or of the list's first item
+    const char* line;
+    const char* before;
+    const char* list;
+    const char* fields;
   } cases[] = {
-      {{"info"}, "", "providers", {"name", "interface", "values", "claim_patterns"}},
-      {{"info"}, "", "snapshot_methods", {"name", "version", "values"}},
-      {{"enclosures"},
-       "",
-       "enclosures",
-       {"id", "name", "vendor", "product", "provider", "available_bytes", "total_bytes"}},
-      {{"nodes"}, "", "nodes", {"name", "udid", "size_bytes", "provider"}},
-      {{"hosts"}, "", "hosts", {"name", "array", "ports"}},
-      {{"import", kUdid + "0081"}, "", "", {"udid", "host", "flags"}},
-      {{"deport", kUdid + "0081"}, "", "", {"udid", "host", "flags"}},
-      {{"snapshot", "--method", "EMC_TimeFinder_Clone", kUdid + "0042=00C2", "--import"},
-       "",
-       "",
-       {"session", "sources", "snapshots", "imported"}},
-      {{"restore", kUdid + "0042=" + kUdid + "00C2"},
-       "state --sid 000190100001 clone 0042 00C2 Copied",
-       "pairs",
-       {"source", "snapshot"}},
-      {{"dispose", kUdid + "0042", kUdid + "00C2"}, "", "", {"source", "snapshot"}},
+      {"info", "", "providers", "name interface values claim_patterns"},
+      {"info", "", "snapshot_methods", "name version values"},
+      {"enclosures", "", "enclosures",
+       "id name vendor product provider available_bytes total_bytes"},
+      {"nodes", "", "nodes", "name udid size_bytes provider"},
+      {"hosts", "", "hosts", "name array ports"},
+      {"import @0081", "", "", "udid host flags"},
+      {"deport @0081", "", "", "udid host flags"},
+      {"snapshot --method EMC_TimeFinder_Clone @0042=00C2 --import", "", "",
+       "session sources snapshots imported"},
+      {"restore @0042=@00C2", "state --sid 000190100001 clone 0042 00C2 Copied", "pairs",
+       "source snapshot"},
+      {"dispose @0042 @00C2", "", "", "source snapshot"},
   };
   for (const auto& c : cases) {
     if (*c.before) sim.admin(c.before);
-    std::vector<std::string> args = {"--last-error"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const simtest::Json answer = json(args, 0);
-    const std::string name = c.args[0];
+    std::string line = std::string("--last-error ") + c.line;
+    for (size_t at; (at = line.find('@')) != std::string::npos;) line.replace(at, 1, kUdid);
+    const simtest::Json answer = json(simtest::splitCommandLine(line), 0);
+    const std::string name = line.substr(13, line.find(' ', 13) - 13);
     EXPECT_EQ(name, answer["command"].string);
     EXPECT_EQ("7.0.0.0", answer["interface_version"].string) << name;
     EXPECT_EQ(simtest::Json::Null, answer["error"].type) << name;
@@ -234,7 +230,7 @@ TEST_F(Quelbctl, JsonAnswersParseAndHoldTheDocumentedFields) {
       ASSERT_LT(0u, (*holder)[c.list].size()) << name << " " << c.list;
       holder = &(*holder)[c.list][0];
     }
-    for (const char* field : c.fields)
+    for (const std::string& field : simtest::splitCommandLine(c.fields))
       EXPECT_EQ(1u, holder->fields.count(field)) << name << ": " << field;
   }
   // A failure and the last error: the error object and its text.

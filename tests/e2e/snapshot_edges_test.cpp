@@ -27,18 +27,16 @@ TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCal
 
   clearLog();
   EXPECT_EQ(0, prepare({node->split(), again.split()}));
-  std::vector<LoggedRun> ran = runs();
-  ASSERT_EQ(1u, ran.size()) << "a synchronised pair is not established again";
-  EXPECT_EQ("0040 0080\n", ran[0].pairFile);
+  const std::string query = "symmir -sid 000190100001 -file F query: 0040 0080|";
+  EXPECT_EQ(std::vector<std::string>{query}, filed())
+      << "a synchronised pair is not established again";
   EXPECT_EQ(1, traced("prepare: skipping duplicate: 0040"));
   // A later call selects the device again and its line is there twice; the arrays refuse a device
   // file that names a device twice.
   EXPECT_EQ(0, select({again.split()}, "s2"));
   clearLog();
   EXPECT_EQ(QLB_ERR_FAILED, prepare({node->split()}));
-  ran = runs();
-  ASSERT_EQ(1u, ran.size());
-  EXPECT_EQ("0040 0080\n0040 0080\n", ran[0].pairFile);
+  EXPECT_EQ(std::vector<std::string>{query + "0040 0080|"}, filed());
   EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());
 }
 
@@ -66,12 +64,10 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   // The pairs chosen before the failure are kept, one pair file per array.
   clearLog();
   EXPECT_EQ(0, prepare({first->split(), other->split(), twice->split()}));
-  const std::vector<LoggedRun> ran = runs();
-  ASSERT_EQ(2u, ran.size());
-  EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
-  EXPECT_EQ("0040 00C0\n0041 00C1\n", ran[0].pairFile);
-  EXPECT_EQ("symclone -sid 000190100002 -file F terminate -symforce -noprompt", commands()[1]);
-  EXPECT_EQ("0200 02C0\n", ran[1].pairFile);
+  const std::vector<std::string> terminated = {
+      "symclone -sid 000190100001 -file F terminate -symforce -noprompt: 0040 00C0|0041 00C1|",
+      "symclone -sid 000190100002 -file F terminate -symforce -noprompt: 0200 02C0|"};
+  EXPECT_EQ(terminated, filed());
   // A node never configured, and devices the array does not have.
   auto unconfigured = source(kArray1, "0044", kClone, "");
   EXPECT_EQ(QLB_ERR_FAILED, select({unconfigured->split()}));
@@ -129,21 +125,17 @@ TEST_F(SnapshotEdges, PrepareGathersThePairsOfAllMethodsAndTheLastNodeChoosesThe
   clearLog();
   EXPECT_EQ(0, prepare({snap->split(), unknown->split(), clone->split()}));
   EXPECT_EQ(std::vector<std::string>{"symclone -sid 000190100001 -file F terminate -symforce "
-                                     "-noprompt"},
-            commands());
-  EXPECT_EQ("0043 0103\n0042 00C2\n", runs()[0].pairFile);
+                                     "-noprompt: 0043 0103|0042 00C2|"},
+            filed());
 
   clearLog();
   EXPECT_EQ(0, prepare({clone->split(), snap->split()}));
   EXPECT_EQ(std::vector<std::string>{"symsnap -sid 000190100001 -file F terminate -symforce "
-                                     "-noprompt"},
-            commands());
-  EXPECT_EQ("0042 00C2\n0043 0103\n", runs()[0].pairFile);
+                                     "-noprompt: 0042 00C2|0043 0103|"},
+            filed());
   // A last node of unknown method: nothing is done with the gathered pairs.
   clearLog();
   EXPECT_EQ(0, prepare({clone->split(), snap->split(), unknown->split()}));
-  EXPECT_TRUE(runs().empty());
-  clearLog();
   EXPECT_EQ(0, prepare({unknown->split()}));
   EXPECT_TRUE(runs().empty());
 }
@@ -182,9 +174,9 @@ TEST_F(SnapshotEdges, MakeStopsAtUnknownMethodsAndNodesWithoutPrivateData) {
   EXPECT_NE(std::string::npos, lastMessage().find(name));
 }
 
-// A second record of a selected device under another id (the device name without its leading
-// zeros) is a duplicate that select skips: make has no target for it. Alone in its test: the
-// selected pairs are shared by every session.
+// A second record of a selected device under another id (the device name without its leading zeros)
+// is a duplicate that select skips: make has no target for it. Alone in its test: the selected
+// pairs are shared by every session.
 TEST_F(SnapshotEdges, MakeHasNoTargetForADuplicateThatSelectSkipped) {
   auto full = source(kArray1, "0043", kSnap, kArray1 + "##0043;0103");
   auto shortName = source(kArray1, "43", kSnap, kArray1 + "##43;0103");

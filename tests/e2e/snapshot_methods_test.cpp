@@ -7,11 +7,10 @@
 namespace e2etest {
 namespace {
 
+const std::string kMir1 = "symmir -sid 000190100001 -file F ";
+
 class SnapshotMethods : public SnapshotTest {
  protected:
-  std::string pair(const std::string& std, const std::string& bcv) const {
-    return pairState(kArray1, std, bcv);
-  }
   // Whether the sessions of the arrays hold "<kind> <source> <target> <state>".
   bool hasSession(const std::string& session) const {
     const std::vector<std::string> all = sessions();
@@ -34,34 +33,27 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   // One query over every selected pair; only the split pair is established and polled.
   clearLog();
   ASSERT_EQ(0, prepare({synced->split(), split->split()}));
-  std::vector<LoggedRun> ran = runs();
+  std::vector<std::string> ran = filed();
   ASSERT_GE(ran.size(), 3u);
-  EXPECT_EQ("symmir -sid 000190100001 -file F query", commands()[0]);
-  EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
-  EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", commands()[1]);
-  EXPECT_EQ("0041 0081\n", ran[1].pairFile);
-  for (size_t i = 2; i < ran.size(); ++i) {
-    EXPECT_EQ("symmir -sid 000190100001 -file F query", commands()[i]);
-    EXPECT_EQ("0041 0081\n", ran[i].pairFile);
-  }
-  EXPECT_EQ("Synchronized", pair("0041", "0081"));
+  EXPECT_EQ(kMir1 + "query: 0040 0080|0041 0081|", ran[0]);
+  EXPECT_EQ(kMir1 + "establish -noprompt: 0041 0081|", ran[1]);
+  for (size_t i = 2; i < ran.size(); ++i) EXPECT_EQ(kMir1 + "query: 0041 0081|", ran[i]);
+  EXPECT_EQ("Synchronized", pairState(kArray1, "0041", "0081"));
   // Everything synchronised: one query, nothing established.
   clearLog();
   ASSERT_EQ(0, prepare({synced->split(), split->split()}));
-  EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, commands());
+  EXPECT_EQ(std::vector<std::string>{kMir1 + "query"}, commands());
   // A session of one claimed node splits every selected pair at once.
   clearLog();
   std::vector<std::string> names;
   ASSERT_EQ(0, make({synced->split()}, &names, "s1"));
   EXPECT_EQ(std::vector<std::string>{udid(kArray1, "0080")}, names);
   EXPECT_EQ(unsigned(QLB_NODE_MADE), synced->node()->fid_flags & QLB_NODE_MADE);
-  ran = runs();
-  ASSERT_EQ(1u, ran.size());
-  EXPECT_EQ("symmir -sid 000190100001 -file F split -consistent -noprompt", commands()[0]);
-  EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
-  EXPECT_EQ(0, ran[0].exitStatus);
-  EXPECT_NE(std::string::npos, pair("0040", "0080").find("Split"));
-  EXPECT_NE(std::string::npos, pair("0041", "0081").find("Split"));
+  ASSERT_EQ(std::vector<std::string>{kMir1 + "split -consistent -noprompt: 0040 0080|0041 0081|"},
+            filed());
+  EXPECT_EQ(0, runs()[0].exitStatus);
+  EXPECT_NE(std::string::npos, pairState(kArray1, "0040", "0080").find("Split"));
+  EXPECT_NE(std::string::npos, pairState(kArray1, "0041", "0081").find("Split"));
 }
 
 TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
@@ -74,10 +66,9 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
 
   clearLog();
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
-  std::vector<LoggedRun> ran = runs();
-  ASSERT_EQ(1u, ran.size());
-  EXPECT_EQ("symclone -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
-  EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
+  const std::vector<std::string> terminated = {
+      "symclone -sid 000190100001 -file F terminate -symforce -noprompt: 0042 00C2|0043 00C3|"};
+  EXPECT_EQ(terminated, filed());
   EXPECT_TRUE(sessions().empty());
   // No session left: the terminate fails and prepare does not mind, nor warn.
   clearLog();
@@ -107,11 +98,10 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
   std::vector<std::string> names;
   ASSERT_EQ(0, make({second->split()}, &names, "s2"));
   EXPECT_EQ(std::vector<std::string>{udid(kArray1, "00C3")}, names);
-  ran = runs();
-  ASSERT_EQ(1u, ran.size());
-  EXPECT_EQ("symclone -sid 000190100001 -file F establish -full -consistent -noprompt",
-            commands()[0]);
-  EXPECT_EQ("0042 00C2\n0043 00C3\n", ran[0].pairFile);
+  const std::vector<std::string> established = {
+      "symclone -sid 000190100001 -file F establish -full -consistent -noprompt: 0042 00C2|0043 "
+      "00C3|"};
+  EXPECT_EQ(established, filed());
   EXPECT_TRUE(hasSession("clone 0042 00C2 CopyInProg"));
 }
 
@@ -124,12 +114,10 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
 
   clearLog();
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
-  std::vector<LoggedRun> ran = runs();
-  ASSERT_EQ(2u, ran.size());
-  EXPECT_EQ("symsnap -sid 000190100001 -file F terminate -symforce -noprompt", commands()[0]);
-  EXPECT_EQ("0044 0104\n", ran[0].pairFile);
-  EXPECT_EQ("symsnap -sid 000190100002 -file F terminate -symforce -noprompt", commands()[1]);
-  EXPECT_EQ("0201 0301\n", ran[1].pairFile);
+  const std::vector<std::string> terminated = {
+      "symsnap -sid 000190100001 -file F terminate -symforce -noprompt: 0044 0104|",
+      "symsnap -sid 000190100002 -file F terminate -symforce -noprompt: 0201 0301|"};
+  EXPECT_EQ(terminated, filed());
   EXPECT_TRUE(sessions().empty());
   // A session of one claimed node: one create and one activate per array.
   clearLog();
@@ -137,15 +125,12 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
   ASSERT_EQ(0, make({second->split()}, &names, "s2"));
   EXPECT_EQ(std::vector<std::string>{udid(kArray2, "0301")}, names);
   const std::vector<std::string> expected = {
-      "symsnap create -sid 000190100001 -file F -noprompt",
-      "symsnap activate -sid 000190100001 -file F -noprompt",
-      "symsnap create -sid 000190100002 -file F -noprompt",
-      "symsnap activate -sid 000190100002 -file F -noprompt"};
-  EXPECT_EQ(expected, commands());
-  ran = runs();
-  EXPECT_EQ("0044 0104\n", ran[0].pairFile);
-  EXPECT_EQ("0201 0301\n", ran[2].pairFile);
-  for (const LoggedRun& run : ran) EXPECT_EQ(0, run.exitStatus) << run.line();
+      "symsnap create -sid 000190100001 -file F -noprompt: 0044 0104|",
+      "symsnap activate -sid 000190100001 -file F -noprompt: 0044 0104|",
+      "symsnap create -sid 000190100002 -file F -noprompt: 0201 0301|",
+      "symsnap activate -sid 000190100002 -file F -noprompt: 0201 0301|"};
+  EXPECT_EQ(expected, filed());
+  for (const LoggedRun& run : runs()) EXPECT_EQ(0, run.exitStatus) << run.line();
   EXPECT_TRUE(hasSession("snap 0044 0104 CopyOnWrite"));
 }
 
@@ -159,11 +144,10 @@ TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePai
   std::vector<std::string> names = {"untouched"};
   EXPECT_EQ(QLB_ERR_FAILED, make({first->split(), second->split()}, &names));
   EXPECT_TRUE(names.empty()) << "no out array after a failed make";
+  const std::string split = kMir1 + "split -consistent -noprompt: 0040 0080|0041 0081|";
+  ASSERT_EQ((std::vector<std::string>{split, split}), filed());
   const std::vector<LoggedRun> ran = runs();
-  ASSERT_EQ(2u, ran.size());
   EXPECT_EQ(ran[0].line(), ran[1].line());
-  EXPECT_EQ("0040 0080\n0041 0081\n", ran[0].pairFile);
-  EXPECT_EQ(ran[0].pairFile, ran[1].pairFile);
   EXPECT_EQ(0, ran[0].exitStatus);
   EXPECT_EQ(2, ran[1].exitStatus);
   EXPECT_EQ("MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION", lastErrorId());

@@ -1,7 +1,5 @@
 // Inventory, device, host and masking commands against the simulator: what they read, masking adds
 // over reachable and unreachable ports with gatekeeper retries, remove, refresh, host names.
-#include <sys/stat.h>
-
 #include <set>
 
 #include "cfiexecpipe.h"
@@ -32,17 +30,16 @@ TEST_F(MaskingTest, InventoryArraysDisksVersionDevicesAndAssignments) {
   for (const SEmcSymDevInfo& dev : devices) EXPECT_NE("0080", dev.devName);
   SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "0040");
   EXPECT_EQ("0080", dev.attachedBcv);
-  EXPECT_EQ((std::map<std::string, std::vector<std::string> >{{"04A", {"0"}}, {"13A", {"0"}}}),
-            dev.ports);
-  EXPECT_EQ((std::vector<std::string>{"symdisk list -sid " + kArray1, "symcli",
-                                      "symdev -sid " + kArray1 + " -fibre -nobcv list",
-                                      "symdev -sid " + kArray1 + " show 0040"}),
+  EXPECT_EQ((std::map<std::string, Lines>{{"04A", {"0"}}, {"13A", {"0"}}}), dev.ports);
+  EXPECT_EQ((Lines{"symdisk list -sid " + kArray1, "symcli",
+                   "symdev -sid " + kArray1 + " -fibre -nobcv list",
+                   "symdev -sid " + kArray1 + " show 0040"}),
             runLines());
   EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ + "symcli\"  -output XML ]"));
 
   const std::string local = CFiNetwork::getComputerName();
-  EXPECT_EQ((std::vector<std::string>{local, "backup01"}), tool_.symMaskdbListDatabase(kArray1));
-  std::map<std::string, std::vector<std::string> > hostPorts = tool_.getHostMap(kArray1);
+  EXPECT_EQ((Lines{local, "backup01"}), tool_.symMaskdbListDatabase(kArray1));
+  std::map<std::string, Lines> hostPorts = tool_.getHostMap(kArray1);
   EXPECT_EQ((std::set<std::string>{"hba0", "hba1"}),
             std::set<std::string>(hostPorts[local].begin(), hostPorts[local].end()));
 
@@ -63,41 +60,33 @@ TEST_F(MaskingTest, InventoryArraysDisksVersionDevicesAndAssignments) {
   EXPECT_EQ(1, traceCount("Invalid target 00C3 entered at config stage"));
 }
 
-// A bin directory of stand-in tools printing a fixed text with a fixed status, for output the
-// simulator does not print.
-class StandInTools {
- public:
-  void add(const std::string& tool, const std::string& output, int status) {
-    const std::string script = dir_.file(tool);
-    testenv::writeFile(
-        script, "#!/bin/sh\ncat <<'EOF'\n" + output + "EOF\nexit " + std::to_string(status) + "\n");
-    ASSERT_EQ(0, ::chmod(script.c_str(), 0755));
-  }
-  tstring bin() const { return CFiStringTool::str2tstr(dir_.path()); }
-
- private:
-  testenv::TempDir dir_{"stand_in_tools"};
-};
-
 const std::string kXmlHead = "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<SymCLI_ML>\n";
 
+// A stand-in tool printing a fixed text with a fixed status, for output the simulator does not
+// print.
+void addStandIn(const testenv::TempDir& dir, const std::string& tool, const std::string& output,
+                int status) {
+  writeScript(dir, tool,
+              "#!/bin/sh\ncat <<'EOF'\n" + output + "EOF\nexit " + std::to_string(status) + "\n");
+}
+
 TEST_F(MaskingTest, OutputTheSimulatorDoesNotPrint) {
-  StandInTools tools;
+  testenv::TempDir tools("stand_in_tools");
   // Disk sizes are added as their decimal conversion gives them, negative ones included.
-  tools.add("symdisk",
-            kXmlHead +
-                "<Disk ident=\"DF-1A\" megabytes=\"1000\" avail_megabytes=\"300\"/>\n"
-                "<Disk ident=\"DF-2A\" megabytes=\"-200\" avail_megabytes=\"-100\"/>\n"
-                "<Disk ident=\"DF-3A\" megabytes=\"12x\" avail_megabytes=\"x\"/>\n"
-                "</SymCLI_ML>\n",
-            0);
+  addStandIn(tools, "symdisk",
+             kXmlHead +
+                 "<Disk ident=\"DF-1A\" megabytes=\"1000\" avail_megabytes=\"300\"/>\n"
+                 "<Disk ident=\"DF-2A\" megabytes=\"-200\" avail_megabytes=\"-100\"/>\n"
+                 "<Disk ident=\"DF-3A\" megabytes=\"12x\" avail_megabytes=\"x\"/>\n"
+                 "</SymCLI_ML>\n",
+             0);
   // An HBA discovery that keeps failing still yields what its last run printed.
-  tools.add("symmask",
-            kXmlHead + "<Symmetrix symid=\"" + kArray1 + "\"><Host_HBA WWN=\"" + kHba1 +
-                "\" awwn_node_name=\"h\" awwn_port_name=\"p\"/></Symmetrix>\n</SymCLI_ML>\n",
-            1);
+  addStandIn(tools, "symmask",
+             kXmlHead + "<Symmetrix symid=\"" + kArray1 + "\"><Host_HBA WWN=\"" + kHba1 +
+                 "\" awwn_node_name=\"h\" awwn_port_name=\"p\"/></Symmetrix>\n</SymCLI_ML>\n",
+             1);
   writeConfig(0, 0);
-  CEmcSymCliTool tool(tools.bin());
+  CEmcSymCliTool tool(CFiStringTool::str2tstr(tools.path()));
   uint64_t available = 0, total = 0;
   EXPECT_EQ(0, tool.getSymmetrixSize(kArray1, available, total));
   EXPECT_EQ(200u, available);
@@ -113,8 +102,8 @@ TEST_F(MaskingTest, AddRunsEveryCombinationCountsTheReachableOnesAndRetriesTheGa
   SEmcSymMaskHostInfo hostInfo;
   ASSERT_EQ(0, tool_.GetHostInfo(kArray1, hbas, hostInfo));
   ASSERT_EQ(2u, hbas.size());
-  std::vector<std::string> wwns = {hbas[0].wwn, hbas[1].wwn};
-  EXPECT_EQ((std::vector<std::string>{kHba1, kHba2}), wwns);
+  Lines wwns = {hbas[0].wwn, hbas[1].wwn};
+  EXPECT_EQ((Lines{kHba1, kHba2}), wwns);
   // 00C0 is on FA-4A:1 (reached by the first HBA only) and FA-13A:1 (by the second only): two of
   // four combinations are reachable.
   SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "00C0");
@@ -124,8 +113,7 @@ TEST_F(MaskingTest, AddRunsEveryCombinationCountsTheReachableOnesAndRetriesTheGa
     return "symmask -sid " + kArray1 + " -wwn " + hba + " -dir " + dir +
            " -port 1 -noprompt add devs 00C0";
   };
-  EXPECT_EQ((std::vector<std::string>{add(kHba1, "04A"), add(kHba1, "13A"), add(kHba2, "04A"),
-                                      add(kHba2, "13A")}),
+  EXPECT_EQ((Lines{add(kHba1, "04A"), add(kHba1, "13A"), add(kHba2, "04A"), add(kHba2, "13A")}),
             runLines());
   EXPECT_EQ(1, traceCount("2 of 4 HBA WWNs assigned to director/port combinations for accessing "
                           "device 00C0 are not accessible due to misconfiguration of the array."));
@@ -148,7 +136,7 @@ TEST_F(MaskingTest, AddRunsEveryCombinationCountsTheReachableOnesAndRetriesTheGa
   // The runner's own release and last run, then the add's own attempts 1 s apart, each a single
   // run: the runner does not retry inside them. The second director port's add passes at once.
   EXPECT_EQ(5u, runs("symmask").size());
-  EXPECT_EQ((std::vector<unsigned long>{1000, 1000}), recordedSleeps());
+  EXPECT_EQ((Sleeps{1000, 1000}), recordedSleeps());
   EXPECT_EQ(2, traceCount("Can not open gate keeper, either locked or inaccessible, retrying"));
   // A gatekeeper that stays locked ends the add after 10 attempts, one run each: this tool has
   // released the locks once already.
@@ -157,7 +145,7 @@ TEST_F(MaskingTest, AddRunsEveryCombinationCountsTheReachableOnesAndRetriesTheGa
   clearLog();
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool_.symMaskAdd(dev, {kHba1}, hostInfo));
   EXPECT_EQ(10u, runs("symmask").size());
-  EXPECT_EQ(std::vector<unsigned long>(9, 1000), recordedSleeps());
+  EXPECT_EQ(Sleeps(9, 1000), recordedSleeps());
   EXPECT_EQ(1, traceCount("Can not open gate keeper, either locked or inaccessible, retry failed"));
 }
 
@@ -166,11 +154,11 @@ TEST_F(MaskingTest, RemoveRefreshesTheArrayAndRefreshRetriesThenRetriesWithDisco
   ASSERT_EQ(2u, assignments.size());
   clearLog();
   tool_.symMaskRemove(assignments[1]);
-  EXPECT_EQ((std::vector<std::string>{"symmask -sid " + kArray1 + " -wwn " + kHba2 +
-                                          " -dir 13A -port 0 -force remove devs 0042",
-                                      "symmask -sid " + kArray1 + " refresh -noprompt"}),
+  EXPECT_EQ((Lines{"symmask -sid " + kArray1 + " -wwn " + kHba2 +
+                       " -dir 13A -port 0 -force remove devs 0042",
+                   "symmask -sid " + kArray1 + " refresh -noprompt"}),
             runLines());
-  EXPECT_EQ(std::vector<unsigned long>{1000}, recordedSleeps());
+  EXPECT_EQ(Sleeps{1000}, recordedSleeps());
   assignments = tool_.getDevAssignmentMap(kArray1, "0042");
   ASSERT_EQ(1u, assignments.size());
   EXPECT_EQ(kHba1, assignments[0].portWwn);
@@ -180,13 +168,13 @@ TEST_F(MaskingTest, RemoveRefreshesTheArrayAndRefreshRetriesThenRetriesWithDisco
       "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 17");
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool_.symMaskRefresh(kArray1));
   const std::string refresh = "symmask -sid " + kArray1 + " refresh -noprompt";
-  std::vector<std::string> expected(9, refresh);
+  Lines expected(9, refresh);
   for (int i = 0; i < 8; ++i) {
     expected.push_back("symcfg discover");
     expected.push_back(refresh);
   }
   EXPECT_EQ(expected, runLines());
-  EXPECT_EQ(std::vector<unsigned long>(16, 2000), recordedSleeps());
+  EXPECT_EQ(Sleeps(16, 2000), recordedSleeps());
   EXPECT_EQ(1, traceCount("Refresh command is failing even after retry returning failiure."));
   // Passing during the discovery retries; all arrays without a symid.
   clearLog();
@@ -242,27 +230,23 @@ TEST_F(MaskingTest, LongHostNamesAreLookedUpByAddressAndNamesByTheirCaseAtTheArr
   sim_.init(kHostScenario);
   clearLog();
   // Names of over 16 characters resolving to 10.123.4.5 and 10.12.4.5 (numeric: no name service).
-  EXPECT_EQ(std::vector<std::string>{"10000000C9B00001"},
-            tool_.symGetHbaList(kArray1, "0x000000000a.123.4.5"));
-  EXPECT_EQ(std::vector<std::string>{"10000000C9C00001"},
-            tool_.symGetHbaList(kArray1, "0000000000012.12.4.5"));
-  EXPECT_EQ(
-      (std::vector<std::string>{"symmaskdb -sid " + kArray1 + " -host HOST.23.4.5 list capacity",
-                                "symmaskdb -sid " + kArray1 + " -host HOST.12.4.5 list capacity"}),
-      runLines());
+  EXPECT_EQ(Lines{"10000000C9B00001"}, tool_.symGetHbaList(kArray1, "0x000000000a.123.4.5"));
+  EXPECT_EQ(Lines{"10000000C9C00001"}, tool_.symGetHbaList(kArray1, "0000000000012.12.4.5"));
+  EXPECT_EQ((Lines{"symmaskdb -sid " + kArray1 + " -host HOST.23.4.5 list capacity",
+                   "symmaskdb -sid " + kArray1 + " -host HOST.12.4.5 list capacity"}),
+            runLines());
   EXPECT_EQ(1, traceCount("hostname [0x000000000a.123.4.5] length is [20] greater than 16 so the "
                           "hostname registered at array should be [HOST.23.4.5], host IP address "
                           "is [10.123.4.5]"));
   // Registered in another case: found through the masking database.
   clearLog();
-  EXPECT_EQ(std::vector<std::string>{"10000000C9D00001"}, tool_.symGetHbaList(kArray1, "mailhost"));
-  EXPECT_EQ(
-      (std::vector<std::string>{"symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
-                                "symmask discover hba -rename",
-                                "symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
-                                "symmaskdb -sid " + kArray1 + " list database",
-                                "symmaskdb -sid " + kArray1 + " -host MailHost list capacity"}),
-      runLines());
+  EXPECT_EQ(Lines{"10000000C9D00001"}, tool_.symGetHbaList(kArray1, "mailhost"));
+  EXPECT_EQ((Lines{"symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
+                   "symmask discover hba -rename",
+                   "symmaskdb -sid " + kArray1 + " -host mailhost list capacity",
+                   "symmaskdb -sid " + kArray1 + " list database",
+                   "symmaskdb -sid " + kArray1 + " -host MailHost list capacity"}),
+            runLines());
   // Unknown names end empty, with the names the array knows traced.
   EXPECT_TRUE(tool_.symGetHbaList(kArray1, "nohost").empty());
   EXPECT_EQ(1, traceCount("CEmcSymCliTool::symGetHbaList Hostname nohost is invalid"));

@@ -1,7 +1,6 @@
 // The SYMCLI runner against the simulator: its command lines, gatekeeper retries and forced lock
 // release (by the command log), failures, time-outs, the CLI lock, unstartable tools, cleanXML.
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 
@@ -20,8 +19,8 @@ const std::string kShow = "symdev -sid " + kArray1 + " show 0040";
 
 // The forced release with no lock held: the arrays, their lock lists (the first failing one ends
 // the listing), the arrays again and locks 1 to 15 of each.
-std::vector<std::string> fallbackReleaseLines(bool locksListed) {
-  std::vector<std::string> lines = {"symcfg list", "symcfg -sid " + kArray1 + " -lock list"};
+Lines fallbackReleaseLines(bool locksListed) {
+  Lines lines = {"symcfg list", "symcfg -sid " + kArray1 + " -lock list"};
   if (locksListed) lines.push_back("symcfg -sid " + kArray2 + " -lock list");
   lines.push_back("symcfg list");
   for (const std::string& symid : {kArray1, kArray2}) {
@@ -41,14 +40,14 @@ TEST_F(RunnerTest, SuccessfulCommandRunsOnceAsQuotedPathAndTwoBlanks) {
   EXPECT_EQ(kArray2, arrays[1].symid);
   std::vector<LoggedRun> logged = runs();
   ASSERT_EQ(1u, logged.size());
-  EXPECT_EQ((std::vector<std::string>{"list", "-output", "XML_ATTRIBUTE"}), logged[0].args);
+  EXPECT_EQ((Lines{"list", "-output", "XML_ATTRIBUTE"}), logged[0].args);
   EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ +
                           "symcfg\"  list  -output XML_ATTRIBUTE ]"));
   EXPECT_TRUE(recordedSleeps().empty());
   // The suffix chosen at start-up is used by every later command.
   CEmcSymCliTool::setOutputFormatSuffix(" -output XML ");
   EXPECT_EQ(2u, tool_.getSymmetrixList().size());
-  EXPECT_EQ((std::vector<std::string>{"list", "-output", "XML"}), runs().back().args);
+  EXPECT_EQ((Lines{"list", "-output", "XML"}), runs().back().args);
 }
 
 TEST_F(RunnerTest, EachGatekeeperMessageAndEmptyOutputIsRetriedAtTheConfiguredDelay) {
@@ -59,8 +58,8 @@ TEST_F(RunnerTest, EachGatekeeperMessageAndEmptyOutputIsRetriedAtTheConfiguredDe
     sim_.admin(std::string("fault add gatekeeper --msg ") + which +
                " --tool symdev --cmd show --count 2");
     EXPECT_EQ("0040", tool_.getSymDev(kArray1, "0040").devName);
-    EXPECT_EQ((std::vector<std::string>{kShow, kShow, kShow}), runLines());
-    EXPECT_EQ((std::vector<unsigned long>{3000, 3000}), recordedSleeps());
+    EXPECT_EQ((Lines{kShow, kShow, kShow}), runLines());
+    EXPECT_EQ((Sleeps{3000, 3000}), recordedSleeps());
   }
   EXPECT_EQ(5, traceCount("Command passed on retry."));
   // Each of the four messages was recognised on both failed runs.
@@ -71,11 +70,11 @@ TEST_F(RunnerTest, GatekeeperStillLockedAfterTheRetriesReleasesAllLocksThenRunsO
   writeConfig(2, 3);
   sim_.admin("fault add gatekeeper --msg 4 --tool symdev --cmd show --count 3");
   EXPECT_EQ("0040", tool_.getSymDev(kArray1, "0040").devName);
-  std::vector<std::string> expected = {kShow, kShow, kShow};
+  Lines expected = {kShow, kShow, kShow};
   for (const std::string& line : fallbackReleaseLines(true)) expected.push_back(line);
   expected.push_back(kShow);
   EXPECT_EQ(expected, runLines());
-  EXPECT_EQ((std::vector<unsigned long>{3000, 3000}), recordedSleeps());
+  EXPECT_EQ((Sleeps{3000, 3000}), recordedSleeps());
   EXPECT_EQ(1, traceCount("Gate keeper is locked. Releasing the lock on the gate keeper."));
   EXPECT_EQ(
       1, traceCount(
@@ -88,12 +87,11 @@ TEST_F(RunnerTest, HeldLockIsReleasedFromTheLockList) {
   sim_.admin("fault add lock --sid " + kArray1 + " --lockn 5");
   EXPECT_EQ("0041", tool_.getSymDev(kArray1, "0041").devName);
   const std::string show = "symdev -sid " + kArray1 + " show 0041";
-  EXPECT_EQ(
-      (std::vector<std::string>{show, show, "symcfg list", "symcfg -sid " + kArray1 + " -lock list",
-                                "symcfg -sid " + kArray2 + " -lock list",
-                                "symcfg -sid " + kArray1 + " -noprompt -lockn 5 release", show}),
-      runLines());
-  EXPECT_EQ((std::vector<unsigned long>{2000}), recordedSleeps());
+  EXPECT_EQ((Lines{show, show, "symcfg list", "symcfg -sid " + kArray1 + " -lock list",
+                   "symcfg -sid " + kArray2 + " -lock list",
+                   "symcfg -sid " + kArray1 + " -noprompt -lockn 5 release", show}),
+            runLines());
+  EXPECT_EQ((Sleeps{2000}), recordedSleeps());
   EXPECT_EQ(1, traceCount("Forcefully releasing all the locks aquired by other processe."));
   EXPECT_EQ(1, traceCount("Releasing lock 5 for symmetrix 000190100001."));
 }
@@ -103,7 +101,7 @@ TEST_F(RunnerTest, NoRetryAttemptsAndAnUnreadableLockListGoStraightToReleasingLo
   sim_.admin("fault add gatekeeper --msg 3 --tool symdev --cmd show --count 1");
   sim_.admin("fault add noxml --tool symcfg --cmd lock --count 1");
   EXPECT_EQ("0040", tool_.getSymDev(kArray1, "0040").devName);
-  std::vector<std::string> expected = {kShow};
+  Lines expected = {kShow};
   for (const std::string& line : fallbackReleaseLines(false)) expected.push_back(line);
   expected.push_back(kShow);
   EXPECT_EQ(expected, runLines());
@@ -117,22 +115,22 @@ TEST_F(RunnerTest, OtherFailuresAreNotRetried) {
   ASSERT_TRUE(e);
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, e->getCode());
   EXPECT_EQ(2, e->getExitStatus());
-  EXPECT_EQ(std::vector<std::string>{kShow}, runLines());
+  EXPECT_EQ(Lines{kShow}, runLines());
   EXPECT_EQ(1, traceCount("ERROR: CLI returned; status=11, 1 lines of stdout"));
   EXPECT_EQ(1, traceCount(">> Device busy"));
   // Without throwOnError the result and the output come back.
   sim_.admin("fault add fail --tool symcfg --cmd list --message \"No good\"");
-  std::vector<std::string> output;
+  Lines output;
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED,
             tool_.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, false, true, 600));
-  EXPECT_EQ(std::vector<std::string>{"No good"}, output);
+  EXPECT_EQ(Lines{"No good"}, output);
   EXPECT_EQ(1, traceCount("WARNING: CLI returned; status=11, 1 lines of stdout"));
   // A gatekeeper that frees up but leaves another failure: no lock release.
   clearLog();
   sim_.admin("fault add gatekeeper --msg 1 --tool symdev --cmd show");
   sim_.admin("fault add fail --tool symdev --cmd show --message \"Device busy\"");
   EXPECT_THROW(tool_.getSymDev(kArray1, "0040"), EFiExecPipe);
-  EXPECT_EQ((std::vector<std::string>{kShow, kShow}), runLines());
+  EXPECT_EQ((Lines{kShow, kShow}), runLines());
   EXPECT_EQ(1, traceCount(
                    "Gate keeper is  not locked any more. Command failed due to some other error."));
   EXPECT_EQ(1u, recordedSleeps().size());
@@ -142,12 +140,12 @@ TEST_F(RunnerTest, OutputBeyondTheLimitsIsStoppedAndNotRetried) {
   // A tool gone wrong: one line of 2 MB, which also names the gatekeeper.
   testenv::TempDir dir;
   const std::string runs = dir.file("runs");
-  testenv::writeFile(dir.file("symdev"), "#!/bin/sh\necho run >> " + runs +
-                                             "\necho \"A gate keeper cannot be opened\"\n"
-                                             "head -c 2000000 /dev/zero | tr '\\0' x\n");
-  ASSERT_EQ(0, chmod(dir.file("symdev").c_str(), 0755));
+  writeScript(
+      dir, "symdev",
+      "#!/bin/sh\necho run >> " + runs +
+          "\necho \"A gate keeper cannot be opened\"\nhead -c 2000000 /dev/zero | tr '\\0' x\n");
   CEmcSymCliTool tool(CFiStringTool::str2tstr(dir.path()), traceLog_);
-  std::vector<std::string> output;
+  Lines output;
   const auto e =
       thrown<EFiExecPipe>([&] { tool.execSymCLI(L"symdev list ", output, true, true, 600); });
   ASSERT_TRUE(e);
@@ -180,7 +178,7 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
   FastTool tool(CFiStringTool::str2tstr(bin_));
   tool.setTraceLog(traceLog_);
   sim_.admin("fault add hang --tool symcfg --cmd list");
-  std::vector<std::string> output;
+  Lines output;
   const auto e = thrown<EEmcSymCliFailure>(
       [&] { tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, true, false, 5); });
   ASSERT_TRUE(e);
@@ -189,7 +187,7 @@ TEST_F(RunnerTest, HungToolTimesOutAndIsGone) {
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, e->getCode());
   EXPECT_EQ(1067, e->getExitStatus());
   EXPECT_NE(std::string::npos, e->getCommand().find("/symcfg\"  list")) << e->getCommand();
-  EXPECT_EQ(std::vector<std::string>(), e->getOutput());
+  EXPECT_EQ(Lines(), e->getOutput());
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool.lastFailure().getCode());
   std::vector<LoggedRun> logged = runs();
   ASSERT_EQ(1u, logged.size());
@@ -222,7 +220,7 @@ TEST_F(RunnerTest, NoCommandRunsWithoutTheCliLock) {
   ToolWithRefusedLock tool(CFiStringTool::str2tstr(bin_));
   tool.setTraceLog(traceLog_);
   for (bool throwOnError : {true, false}) {
-    std::vector<std::string> output;
+    Lines output;
     const auto e = thrown<CFiError>([&] {
       tool.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, throwOnError, true, 600);
     });
@@ -243,7 +241,7 @@ TEST_F(RunnerTest, ToolThatCannotBeStartedIsReportedWithTheSystemsReason) {
   struct Case {
     const char* tool;
     const char* content;
-    mode_t mode;
+    unsigned mode;
     int error;
     const char* reason;
   };
@@ -255,11 +253,9 @@ TEST_F(RunnerTest, ToolThatCannotBeStartedIsReportedWithTheSystemsReason) {
   CEmcSymCliTool tool(CFiStringTool::str2tstr(dir.path()), traceLog_);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tool);
-    const std::string path = dir.file(c.tool);
-    testenv::writeFile(path, c.content);
-    ASSERT_EQ(0, chmod(path.c_str(), c.mode));
+    const std::string path = writeScript(dir, c.tool, c.content, c.mode);
     const std::wstring command = CFiStringTool::str2wstr(std::string(c.tool) + " list ");
-    std::vector<std::string> output;
+    Lines output;
     // The result the pipe gives a failed child creation, and, thrown, the record of the cause.
     EXPECT_EQ(QLB_EXEC_PIPE_CLOSE_HANDLE_FAILED,
               tool.execSymCLI(command, output, false, false, 600));
@@ -275,18 +271,15 @@ TEST_F(RunnerTest, ToolThatCannotBeStartedIsReportedWithTheSystemsReason) {
 
 TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
   // Text before the declaration and after the closing tag on those lines stays.
-  std::vector<std::string> lines = {"a", "b", "junk<?xml version=\"1.0\" ?><SymCLI_ML>",
-                                    "</SymCLI_ML>junk", "c"};
+  Lines lines = {"a", "b", "junk<?xml version=\"1.0\" ?><SymCLI_ML>", "</SymCLI_ML>junk", "c"};
   tool_.cleanXML(L"cmd", lines);
-  EXPECT_EQ((std::vector<std::string>{"", "", "junk<?xml version=\"1.0\" ?><SymCLI_ML>",
-                                      "</SymCLI_ML>junk", ""}),
+  EXPECT_EQ((Lines{"", "", "junk<?xml version=\"1.0\" ?><SymCLI_ML>", "</SymCLI_ML>junk", ""}),
             lines);
 
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"The command completed."}, std::vector<std::string>{},
-        std::vector<std::string>{"<SymCLI_ML>", "</SymCLI_ML>"},
-        std::vector<std::string>{"<?xml version=\"1.0\" ?>", "<SymCLI_ML>"}}) {
-    std::vector<std::string> copy = bad;
+  for (const Lines& bad :
+       {Lines{"The command completed."}, Lines{}, Lines{"<SymCLI_ML>", "</SymCLI_ML>"},
+        Lines{"<?xml version=\"1.0\" ?>", "<SymCLI_ML>"}}) {
+    Lines copy = bad;
     const auto e = thrown<CEmcSymCliException>([&] { tool_.cleanXML(L"symcfg list ", copy); });
     ASSERT_TRUE(e);
     EXPECT_EQ(QLB_ERR_INVALID_ARG, e->getCode());
@@ -296,9 +289,9 @@ TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
     EXPECT_EQ(bad, e->getOutput());
   }
   // The exception keeps the first lines of a long output, and the start of a long first line.
-  std::vector<std::string> many(1000, "garbage");
-  std::vector<std::string> wide = {std::string(100000, 'w')};
-  for (std::vector<std::string>* output : {&many, &wide}) {
+  Lines many(1000, "garbage");
+  Lines wide = {std::string(100000, 'w')};
+  for (Lines* output : {&many, &wide}) {
     const auto e = thrown<CEmcSymCliException>([&] { tool_.cleanXML(L"symcfg list ", *output); });
     ASSERT_TRUE(e);
     ASSERT_EQ(output == &many ? 201u : 1u, e->getOutput().size());

@@ -142,8 +142,8 @@ TEST_F(TimeFinderTest, SnapCreateActivateDetermineRestoreAndDelete) {
   expectOnePerArray("symsnap", "restore", files, lines);
   expectOnePerArray("symsnap", "terminate", files, lines, "-restored");
   expectQueriesOfSinglePairs("symsnap");
-  EXPECT_EQ((std::vector<std::string>{"symdev -sid " + kArray1 + " ready 0103 -noprompt",
-                                      "symdev -sid " + kArray2 + " ready 0302 -noprompt"}),
+  EXPECT_EQ((Lines{"symdev -sid " + kArray1 + " ready 0103 -noprompt",
+                   "symdev -sid " + kArray2 + " ready 0302 -noprompt"}),
             runLines("symdev"));
   // A snapshot in another state cannot be restored from.
   sim_.admin("state --sid " + kArray1 + " snap 0043 0103 Restored");
@@ -191,13 +191,13 @@ TEST_F(TimeFinderTest, MirrorSplitEstablishAndRestoreWithThePreRestoreSplit) {
   // Restore from synchronised pairs: they are split and waited for first.
   clearLog();
   tool_.restoreFromCopy(CEmcSymCliTool::SPLIT_TYPE_MIRROR, files, sources_, targets_);
-  std::vector<std::string> steps;
+  Lines steps;
   for (const LoggedRun& run : runs("symmir"))
     if (run.command != "query" && (steps.empty() || steps.back() != run.command))
       steps.push_back(run.command);
-  EXPECT_EQ((std::vector<std::string>{"split", "restore", "split"}), steps);
+  EXPECT_EQ((Lines{"split", "restore", "split"}), steps);
   expectOnePerArray("symmir", "restore", files, lines);
-  EXPECT_EQ(std::vector<unsigned long>{2000}, recordedSleeps());
+  EXPECT_EQ(Sleeps{2000}, recordedSleeps());
   EXPECT_EQ(1, traceCount("Split for [0044 0084] pair is in Progress. Going to sleep for 2 sec. "
                           "Remaning retry count is [300] "));
   // The final split is not waited for; once done, the pairs are not split again for a restore.
@@ -245,7 +245,7 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrowAndANeverEndingSplitFailsAfter
   readDevices({{kArray2, {"0201 0281"}}});
   clearLog();
   EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_MIRROR, sources_, targets_));
-  EXPECT_EQ(std::vector<unsigned long>(300, 2000), recordedSleeps());
+  EXPECT_EQ(Sleeps(300, 2000), recordedSleeps());
   EXPECT_EQ(301, static_cast<int>(runs("symmir").size()) - 1);  // the split, then 301 queries
   EXPECT_EQ(1, traceCount("Invalid bcv state, after split operation state of [0201 0281] pair "
                           "should be [Split] but it is [SplitInProg]. This may be due to some "

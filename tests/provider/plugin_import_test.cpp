@@ -10,6 +10,7 @@
 using namespace quelb_pdk_4_4;
 using providertest::ProviderSimTest;
 using providertest::recordedSleeps;
+using providertest::Sleeps;
 
 namespace {
 
@@ -44,18 +45,18 @@ class PluginImportTest : public ProviderSimTest {
 TEST_F(PluginImportTest, TheConfiguredWaitFollowsTheRefreshOfImportAndDeport) {
   startPlugin(7);
   EXPECT_EQ(0, importDevice());
-  EXPECT_EQ(std::vector<unsigned long>({7000}), recordedSleeps());
+  EXPECT_EQ(Sleeps({7000}), recordedSleeps());
   EXPECT_EQ("symmask -sid 000190100001 refresh -noprompt", runLines().back());
 
   // Deport: four assignments removed with a pause each, then the refresh and the wait.
   recordedSleeps().clear();
   EXPECT_EQ(0, deportDevice());
-  EXPECT_EQ(std::vector<unsigned long>({1000, 1000, 1000, 1000, 7000}), recordedSleeps());
+  EXPECT_EQ(Sleeps({1000, 1000, 1000, 1000, 7000}), recordedSleeps());
 }
 
 TEST_F(PluginImportTest, NoWaitIsConfiguredByDefault) {
   startPlugin(0);
   EXPECT_EQ(0, importDevice());
-  EXPECT_EQ(std::vector<unsigned long>(), recordedSleeps());
+  EXPECT_EQ(Sleeps(), recordedSleeps());
   EXPECT_EQ("symmask -sid 000190100001 refresh -noprompt", runLines().back());
 }

@@ -28,9 +28,14 @@ inline const std::string kArray2 = "000190100002";
 inline const std::string kCliToolSource = "providers/emcsymmetrix/emcsym_clitool.cpp";
 
 using simtest::LoggedRun;
+using Lines = std::vector<std::string>;
+using Sleeps = std::vector<unsigned long>;
 
 // The sleeps of the library since the fixture started, in milliseconds.
 std::vector<unsigned long>& recordedSleeps();
+// Writes the script `name` with `text` into `dir` with these permissions; returns its path.
+std::string writeScript(const testenv::TempDir& dir, const std::string& name,
+                        const std::string& text, unsigned mode = 0755);
 
 // The E that `step` throws; none, and a failure, when it throws nothing.
 template <class E, class Step>
@@ -54,14 +59,12 @@ class ProviderSimTest : public ::testing::Test {
 
   // Empties the simulator's command log and the recorded sleeps.
   void clearLog() const;
-  // Rewrites norvel.conf with these tuning parameters (and tracing on).
+  // Rewrites norvel.conf with these tuning parameters and tracing on.
   void writeConfig(uint32_t lockRetryAttempts, uint32_t lockRetryDelaySec,
                    uint32_t restoreTimeoutSec = 6000);
-  // How many trace lines contain `text`.
   int traceCount(const std::string& text) const;
   // The runs logged since the last clearLog, those of `tool` only when given.
   std::vector<LoggedRun> runs(const std::string& tool = std::string()) const;
-  // The lines of the runs, in order.
   std::vector<std::string> runLines(const std::string& tool = std::string()) const;
 
   testenv::IsolatedInstall install_;

@@ -2,6 +2,8 @@
 // configuration, traces, pair-file directory, sleeps.
 #include "provider_sim.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +32,14 @@ void recordSleep(unsigned long milliseconds) { recordedSleeps().push_back(millis
 std::vector<unsigned long>& recordedSleeps() {
   static std::vector<unsigned long> sleeps;
   return sleeps;
+}
+
+std::string writeScript(const testenv::TempDir& dir, const std::string& name,
+                        const std::string& text, unsigned mode) {
+  const std::string path = dir.file(name);
+  testenv::writeFile(path, text);
+  EXPECT_EQ(0, ::chmod(path.c_str(), mode)) << path;
+  return path;
 }
 
 ProviderSimTest::ProviderSimTest()

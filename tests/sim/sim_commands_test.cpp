@@ -9,8 +9,6 @@
 namespace simtest {
 namespace {
 
-const std::string kSid = "000190100001";
-
 class SimCommands : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override { env.init(kSmallScenario); }

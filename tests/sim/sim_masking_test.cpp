@@ -8,19 +8,9 @@
 namespace simtest {
 namespace {
 
-const std::string kSid = "000190100001";
-const std::string kSuffix = " -output XML_ATTRIBUTE ";
-
-class SimMasking : public ::testing::Test {
+class SimMasking : public SimTest {
  protected:
-  std::unique_ptr<XmlNode> read(const std::string& tool, const std::string& args) {
-    ToolRun r = env.provider(tool, args + kSuffix);
-    EXPECT_EQ(r.status, 0) << tool << args << "\n" << r.out;
-    return parseXml(r.out);
-  }
-  std::string pdName(const std::string& dev) {
-    return read("symdev", " -sid " + kSid + " show " + dev)->first("Device")->attr("pd_name");
-  }
+  std::string pdName(const std::string& dev) { return show(dev)->first("Device")->attr("pd_name"); }
   size_t originators(const std::string& sid, const std::string& host) {
     return read("symmaskdb", " -sid " + sid + " -host " + host + " list capacity ")
         ->all("Originator_port")
@@ -37,11 +27,9 @@ class SimMasking : public ::testing::Test {
     return env.provider("symmask", " -sid " + kSid + " -wwn " + wwn + " -dir " + dir + " -port " +
                                        port + flag + " " + action + " devs " + dev);
   }
-  SimEnv env;
 };
 
 TEST_F(SimMasking, TheDatabaseChangesAtOnceTheArrayAtRefreshAndTheLocalHostIsThisMachine) {
-  env.init(kSmallScenario);
   EXPECT_EQ(pdName("0080"), "Not Visible");
   ASSERT_EQ(mask("add", "10000000c9a00001", "FA-4A", "1", "0080").status, 0);
   EXPECT_EQ(assignments("0080"), 2u);  // this host's HBA and backup01's

@@ -15,6 +15,10 @@ namespace simtest {
 // The name the simulator gives the local host by default.
 inline std::string hostName() { return testenv::hostName(); }
 
+// The first array of kSmallScenario, and the output option the provider gives most commands.
+inline const std::string kSid = "000190100001";
+inline const std::string kSuffix = " -output XML_ATTRIBUTE ";
+
 inline const char* const kSmallScenario = R"(
 set version V7.0.0.0
 set progress queries
@@ -56,7 +60,16 @@ class SimTest : public ::testing::Test {
   void SetUp() override { env.init(kSmallScenario); }
   // Runs `tool -sid <first array> -file F <action>` as the provider builds it.
   ToolRun act(const std::string& tool, const std::string& file, const std::string& action) {
-    return env.provider(tool, " -sid 000190100001 -file " + file + " " + action);
+    return env.provider(tool, " -sid " + kSid + " -file " + file + " " + action);
+  }
+  // The document `tool` prints for `args` and kSuffix; the run must succeed.
+  std::unique_ptr<XmlNode> read(const std::string& tool, const std::string& args) {
+    ToolRun r = env.provider(tool, args + kSuffix);
+    EXPECT_EQ(r.status, 0) << tool << args << "\n" << r.out;
+    return parseXml(r.out);
+  }
+  std::unique_ptr<XmlNode> show(const std::string& dev) {
+    return read("symdev", " -sid " + kSid + " show " + dev);
   }
   SimEnv env;
 };

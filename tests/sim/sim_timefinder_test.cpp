@@ -8,25 +8,12 @@
 namespace simtest {
 namespace {
 
-const std::string kSid = "000190100001";
-const std::string kSuffix = " -output XML_ATTRIBUTE ";
-
-// One step of a walk: `action` run on the pair file must succeed (empty `expect`) or be refused
-// with status 2 and a message containing `expect`. The action "?" queries instead and expects the
-// state of the first pair; "status DEV" expects the status of a device.
-struct Step {
-  std::string action, expect;
-};
-
 class SimTimeFinder : public SimTest {
  protected:
   // States of every pair of a query, in file order.
   std::vector<std::string> states(const std::string& tool, const std::string& file) {
-    ToolRun r = act(tool, file, "query " + kSuffix);
-    EXPECT_EQ(r.status, 0) << r.out;
+    auto doc = read(tool, " -sid " + kSid + " -file " + file + " query ");
     std::vector<std::string> out;
-    if (r.status != 0) return out;
-    auto doc = parseXml(r.out);
     if (tool == "symmir") {
       for (const XmlNode* p : doc->all("BCV_Pair")) out.push_back(p->attr("state"));
     } else {
@@ -35,22 +22,27 @@ class SimTimeFinder : public SimTest {
     }
     return out;
   }
-  std::unique_ptr<XmlNode> show(const std::string& dev) {
-    return parseXml(env.provider("symdev", " -sid " + kSid + " show " + dev + kSuffix).out);
-  }
-  void walk(const std::string& tool, const std::string& file, const std::vector<Step>& steps) {
+  // Runs each step of a walk on the pair file, a line of one of these forms:
+  //   "ACTION"           must succeed;
+  //   "ACTION -> TEXT"   must be refused with status 2 and a message containing TEXT;
+  //   "? STATE"          a query gives the first pair this state;
+  //   "status DEV TEXT"  the device has this status.
+  void walk(const std::string& tool, const std::string& file,
+            const std::vector<std::string>& steps) {
     for (size_t i = 0; i < steps.size(); ++i) {
-      const Step& s = steps[i];
-      SCOPED_TRACE("step " + std::to_string(i) + ": " + tool + " " + s.action);
-      if (s.action == "?") {
+      const std::string& s = steps[i];
+      SCOPED_TRACE("step " + std::to_string(i) + ": " + tool + " " + s);
+      if (s.rfind("? ", 0) == 0) {
         std::vector<std::string> now = states(tool, file);
-        EXPECT_EQ(now.empty() ? "" : now[0], s.expect);
-      } else if (s.action.rfind("status ", 0) == 0) {
-        EXPECT_EQ(show(s.action.substr(7))->first("Device")->attr("status"), s.expect);
+        EXPECT_EQ(now.empty() ? "" : now[0], s.substr(2));
+      } else if (s.rfind("status ", 0) == 0) {
+        EXPECT_EQ(show(s.substr(7, 4))->first("Device")->attr("status"), s.substr(12));
       } else {
-        ToolRun r = act(tool, file, s.action);
-        EXPECT_EQ(r.status, s.expect.empty() ? 0 : 2) << r.out;
-        EXPECT_NE(r.out.find(s.expect), std::string::npos) << r.out;
+        const size_t arrow = s.find(" -> ");
+        const std::string expect = arrow == std::string::npos ? "" : s.substr(arrow + 4);
+        ToolRun r = act(tool, file, s.substr(0, arrow));
+        EXPECT_EQ(r.status, expect.empty() ? 0 : 2) << r.out;
+        EXPECT_NE(r.out.find(expect), std::string::npos) << r.out;
       }
     }
   }
@@ -59,78 +51,56 @@ class SimTimeFinder : public SimTest {
 TEST_F(SimTimeFinder, MirrorPairsWalkEveryState) {
   walk("symmir", env.pairFile("split", "0041 0081\n"),
        {// A split pair is established again and synchronises over two queries.
-        {"establish -noprompt", ""},
-        {"?", "SyncInProg"},
-        {"establish -noprompt", "in the state SyncInProg"},
-        {"?", "SyncInProg"},
-        {"?", "Synchronized"},
-        {"status 0081", "Not Ready"},
+        "establish -noprompt", "? SyncInProg", "establish -noprompt -> in the state SyncInProg",
+        "? SyncInProg", "? Synchronized", "status 0081 Not Ready",
         // The provider's split passes through SplitInProg.
-        {"split -consistent -noprompt ", ""},
-        {"?", "SplitInProg"},
-        {"?", "Split"},
-        {"status 0081", "Ready"},
-        {"split -consistent -noprompt ", "in the state Split"},
+        "split -consistent -noprompt ", "? SplitInProg", "? Split", "status 0081 Ready",
+        "split -consistent -noprompt  -> in the state Split",
         // Restore copies back and is split again afterwards.
-        {"restore -noprompt", ""},
-        {"?", "RestInProg"},
-        {"?", "RestInProg"},
-        {"?", "Restored"},
-        {"restore -noprompt", "in the state Restored"},
-        {"split -noprompt", ""},
-        {"?", "SplitInProg"},
-        {"?", "Split"},
+        "restore -noprompt", "? RestInProg", "? RestInProg", "? Restored",
+        "restore -noprompt -> in the state Restored", "split -noprompt", "? SplitInProg", "? Split",
         // A split before the synchronisation ends leaves SplitBfrSync.
-        {"establish -noprompt", ""},
-        {"split -noprompt", ""},
-        {"?", "SplitBfrSync"},
-        {"restore -noprompt", "in the state SplitBfrSync"}});
+        "establish -noprompt", "split -noprompt", "? SplitBfrSync",
+        "restore -noprompt -> in the state SplitBfrSync"});
   walk("symmir", env.pairFile("synced", "0040 0080\n"),
-       {{"establish -noprompt", "in the state Synchronized"},
-        {"restore -noprompt", "in the state Synchronized"},
-        {"?", "Synchronized"}});
+       {"establish -noprompt -> in the state Synchronized",
+        "restore -noprompt -> in the state Synchronized", "? Synchronized"});
 }
 
 TEST_F(SimTimeFinder, NeverEstablishedPairsAndPairingRules) {
   std::string fresh = env.pairFile("fresh", "0042 0082\n");
   EXPECT_EQ(show("0082")->first("BCV_Pair")->attr("state"), "NeverEstab");
   walk("symmir", fresh,
-       {{"?", "NeverEstab"},
-        {"split -noprompt", "NeverEstab"},
-        {"restore -noprompt", "NeverEstab"},
-        {"establish -noprompt", ""},
-        {"?", "SyncInProg"}});
+       {"? NeverEstab", "split -noprompt -> NeverEstab", "restore -noprompt -> NeverEstab",
+        "establish -noprompt", "? SyncInProg"});
   // A BCV paired with another standard device needs -full to move.
   walk("symmir", env.pairFile("other", "0043 0081\n"),
-       {{"establish -noprompt", "paired with standard device 0041"},
-        {"establish -full -noprompt", ""},
-        {"?", "SyncInProg"}});
-  walk("symmir", env.pairFile("old", "0041 0081\n"), {{"?", "NeverEstab"}});
+       {"establish -noprompt -> paired with standard device 0041", "establish -full -noprompt",
+        "? SyncInProg"});
+  walk("symmir", env.pairFile("old", "0041 0081\n"), {"? NeverEstab"});
   // A BCV smaller than its standard device, or a standard given as BCV.
-  walk("symmir", env.pairFile("big", "0050 0083\n"), {{"establish -noprompt", "is smaller than"}});
+  walk("symmir", env.pairFile("big", "0050 0083\n"), {"establish -noprompt -> is smaller than"});
   walk("symmir", env.pairFile("nobcv", "0040 0042\n"),
-       {{"establish -noprompt", "is not a BCV device"}});
+       {"establish -noprompt -> is not a BCV device"});
 }
 
 TEST_F(SimTimeFinder, ARefusedLineOfAFileChangesNoPair) {
   // The second line fails, so the first pair must not be split either.
   std::string both = env.pairFile("both", "0040 0080\n0041 0081\n");
-  walk("symmir", both, {{"split -noprompt", "in the state Split"}});
+  walk("symmir", both, {"split -noprompt -> in the state Split"});
   EXPECT_EQ(states("symmir", both), (std::vector<std::string>{"Synchronized", "Split"}));
   walk("symmir", env.pairFile("dup", "0040 0080\n0041 0080\n"),
-       {{"split -noprompt", "appears twice"}});
+       {"split -noprompt -> appears twice"});
   EXPECT_EQ(states("symmir", both).at(0), "Synchronized");
 }
 
 TEST_F(SimTimeFinder, CloneAndSnapSessionsWalkEveryState) {
   std::string pair = env.pairFile("clone", "0042 00C2\n");
   walk("symclone", pair,
-       {{"query " + kSuffix, "No clone session"},
-        {"establish -full -consistent -noprompt", ""},
-        {"establish -full -consistent -noprompt", "already the target"},
-        {"split -noprompt", "in the state CopyInProg"},
-        {"restore -noprompt", "in the state CopyInProg"},
-        {"?", "CopyInProg"}});
+       {"query " + kSuffix + " -> No clone session", "establish -full -consistent -noprompt",
+        "establish -full -consistent -noprompt -> already the target",
+        "split -noprompt -> in the state CopyInProg",
+        "restore -noprompt -> in the state CopyInProg", "? CopyInProg"});
   // The source device lists the session with its two device names.
   auto sourceDoc = show("0042");
   const XmlNode* clone = sourceDoc->first("CLONE_Device");
@@ -140,92 +110,71 @@ TEST_F(SimTimeFinder, CloneAndSnapSessionsWalkEveryState) {
   EXPECT_EQ(clone->attr("state"), "CopyInProg");  // the second query of the copy
 
   walk("symclone", pair,
-       {{"?", "Copied"},
-        {"split -noprompt", ""},
-        {"?", "Split"},
-        {"restore -noprompt", ""},
-        {"?", "RestInProg"},
-        {"?", "RestInProg"},
-        {"?", "Restored"},
-        {"split -noprompt", ""},
-        {"?", "Split"},
-        {"restore -noprompt", ""},
-        {"terminate -noprompt", "terminate without -symforce"},
-        {"terminate -symforce -noprompt", ""},
-        {"terminate -symforce -noprompt", "No clone session"},
+       {"? Copied", "split -noprompt", "? Split", "restore -noprompt", "? RestInProg",
+        "? RestInProg", "? Restored", "split -noprompt", "? Split", "restore -noprompt",
+        "terminate -noprompt -> terminate without -symforce", "terminate -symforce -noprompt",
+        "terminate -symforce -noprompt -> No clone session",
         // Create and activate, the other way to start a clone copy.
-        {"create -noprompt", ""},
-        {"?", "Created"},
-        {"activate -consistent -noprompt", ""},
-        {"?", "CopyInProg"}});
+        "create -noprompt", "? Created", "activate -consistent -noprompt", "? CopyInProg"});
   walk("symclone", env.pairFile("vdev", "0043 0103\n"),
-       {{"establish -full -noprompt", "virtual device"}});
+       {"establish -full -noprompt -> virtual device"});
 
   // Snap sessions.
   pair = env.pairFile("snap", "0043 0103\n");
   // The provider puts the action before -sid for create and activate.
   EXPECT_EQ(
       env.provider("symsnap", " create -sid " + kSid + " -file " + pair + " -noprompt").status, 0);
-  walk("symsnap", pair, {{"?", "Created"}, {"restore -noprompt", "in the state Created"}});
+  walk("symsnap", pair, {"? Created", "restore -noprompt -> in the state Created"});
   EXPECT_EQ(
       env.provider("symsnap", " activate -sid " + kSid + " -file " + pair + " -noprompt").status,
       0);
   walk("symsnap", pair,
-       {{"activate -noprompt", "in the state CopyOnWrite"},
-        {"?", "CopyOnWrite"},
-        {"terminate -restored -noprompt", "in the state CopyOnWrite"}});
+       {"activate -noprompt -> in the state CopyOnWrite", "? CopyOnWrite",
+        "terminate -restored -noprompt -> in the state CopyOnWrite"});
   sourceDoc = show("0043");
   const XmlNode* snap = sourceDoc->first("SNAP_Device");
   ASSERT_NE(snap, nullptr);
   EXPECT_EQ(snap->first("TGT")->attr("dev_name"), "0103");
 
   walk("symsnap", pair,
-       {{"restore -noprompt", ""},
-        {"status 0103", "Not Ready"},
-        {"terminate -noprompt", "terminate without -symforce"},
-        {"?", "RestInProg"},
-        {"?", "Restored"}});
+       {"restore -noprompt", "status 0103 Not Ready",
+        "terminate -noprompt -> terminate without -symforce", "? RestInProg", "? Restored"});
   // After a snap restore the provider readies the target and ends the restore session; the snap
   // goes on copying on write.
   EXPECT_EQ(env.provider("symdev", " -sid " + kSid + " ready 0103 -noprompt").status, 0);
   walk("symsnap", pair,
-       {{"status 0103", "Ready"},
-        {"terminate -restored -noprompt", ""},
-        {"?", "CopyOnWrite"},
-        {"terminate -symforce -noprompt", ""}});
+       {"status 0103 Ready", "terminate -restored -noprompt", "? CopyOnWrite",
+        "terminate -symforce -noprompt"});
   EXPECT_EQ(show("0043")->first("SNAP_Device"), nullptr);
   walk("symsnap", env.pairFile("std", "0043 00C3\n"),
-       {{"create -noprompt", "is not a virtual device"}});
+       {"create -noprompt -> is not a virtual device"});
 }
 
 TEST_F(SimTimeFinder, StatesCanBeForcedAndCopiesCanRunOnTheClock) {
   std::string pair = env.pairFile("p", "0042 0082\n");
   env.admin("state --sid " + kSid + " pair 0042 0082 Restored");
-  walk("symmir", pair, {{"?", "Restored"}});
+  walk("symmir", pair, {"? Restored"});
   env.admin("state --sid " + kSid + " pair 0042 0082 none");
-  walk("symmir", pair, {{"?", "NeverEstab"}});
+  walk("symmir", pair, {"? NeverEstab"});
   env.admin("state --sid " + kSid + " clone 0042 00C2 Copied");
-  walk("symclone", env.pairFile("c", "0042 00C2\n"), {{"?", "Copied"}});
-  EXPECT_NE(env.run("symsim", {"state", "--sid", kSid, "pair", "0042", "0082", "Bogus"}).status, 0);
-  EXPECT_NE(env.run("symsim", {"state", "--sid", kSid, "snap", "0042", "00C2", "Created"}).status,
-            0);
+  walk("symclone", env.pairFile("c", "0042 00C2\n"), {"? Copied"});
+  EXPECT_NE(env.line("symsim", "state --sid " + kSid + " pair 0042 0082 Bogus").status, 0);
+  EXPECT_NE(env.line("symsim", "state --sid " + kSid + " snap 0042 00C2 Created").status, 0);
 
   // In time mode a 1024 MB copy at 1 MB/s takes 1024 s of the simulated clock, however often it is
   // queried (the real seconds of the test itself hardly count).
   env.admin("set progress time");
   env.admin("set copy_rate 1");
-  walk(
-      "symmir", pair,
-      {{"establish -noprompt", ""}, {"?", "SyncInProg"}, {"?", "SyncInProg"}, {"?", "SyncInProg"}});
+  walk("symmir", pair, {"establish -noprompt", "? SyncInProg", "? SyncInProg", "? SyncInProg"});
   env.admin("clock advance 512");
-  auto halfDoc = parseXml(act("symmir", pair, "query " + kSuffix).out);
+  auto halfDoc = read("symmir", " -sid " + kSid + " -file " + pair + " query ");
   const XmlNode* p = halfDoc->first("BCV_Pair");
   EXPECT_EQ(p->attr("state"), "SyncInProg");
   int percent = std::stoi(p->attr("percent"));
   EXPECT_GE(percent, 45);
   EXPECT_LT(percent, 60);
   env.admin("clock advance 600");
-  walk("symmir", pair, {{"?", "Synchronized"}});
+  walk("symmir", pair, {"? Synchronized"});
 }
 
 }  // namespace

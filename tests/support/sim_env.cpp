@@ -8,8 +8,7 @@ namespace simtest {
 
 ToolRun runProgram(const std::string& path, const std::vector<std::string>& args,
                    const std::vector<std::string>& env, Streams streams) {
-  Child child(path, args, env, streams);
-  return child.finish();
+  return Child(path, args, env, streams).finish();
 }
 
 SimEnv::SimEnv() : temp_("symsim_test") {

@@ -63,7 +63,6 @@ std::vector<std::string> splitCommandLine(const std::string& line);
 class SimEnv {
  public:
   SimEnv();
-  const std::string& dir() const { return temp_.path(); }
   std::string bin() const { return temp_.path() + "/bin"; }
   std::string db() const { return temp_.path() + "/symsim.db"; }
   std::string file(const std::string& name) const { return temp_.file(name); }

@@ -62,8 +62,7 @@ TEST_F(MaskingTest, InventoryArraysDisksVersionDevicesAndAssignments) {
 
 const std::string kXmlHead = "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<SymCLI_ML>\n";
 
-// A stand-in tool printing a fixed text with a fixed status, for output the simulator does not
-// print.
+// A stand-in tool printing a fixed text with a fixed status: output the simulator never prints.
 void addStandIn(const testenv::TempDir& dir, const std::string& tool, const std::string& output,
                 int status) {
   writeScript(dir, tool,

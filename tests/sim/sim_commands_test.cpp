@@ -9,15 +9,13 @@
 namespace simtest {
 namespace {
 
-class SimCommands : public ::testing::TestWithParam<std::string> {
+class SimCommands : public SimTest, public ::testing::WithParamInterface<std::string> {
  protected:
-  void SetUp() override { env.init(kSmallScenario); }
   std::unique_ptr<XmlNode> xml(const std::string& tool, const std::string& args) {
     ToolRun r = env.provider(tool, args + " -output " + GetParam() + " ");
     EXPECT_EQ(r.status, 0) << tool << args << "\n" << r.out;
     return parseXml(r.out);
   }
-  SimEnv env;
 };
 
 TEST_P(SimCommands, EveryReadingCommandAnswersWithItsDocument) {
@@ -34,8 +32,8 @@ TEST_P(SimCommands, EveryReadingCommandAnswersWithItsDocument) {
       {"symmaskdb", " -sid " + kSid + " list database ", "Db_Record", 4},  // one per login
       {"symmask", " -sid " + kSid + " list logins ", "Devmask_Login_Record", 3},
       {"symmaskdb", " -sid " + kSid + " -dev 0040 list assignment ", "Device", 1},
-      {"symmask", " discover hba -rename ", "Host_HBA",
-       3},  // two on the first array, one on the second
+      // Two on the first array, one on the second.
+      {"symmask", " discover hba -rename ", "Host_HBA", 3},
       {"symmaskdb", " -sid " + kSid + " -host " + hostName() + " list capacity ", "Originator_port",
        2},
       {"symcfg", " -sid " + kSid + " list -connections -sorthost ", "Host", 2},
@@ -47,8 +45,7 @@ TEST_P(SimCommands, EveryReadingCommandAnswersWithItsDocument) {
   EXPECT_EQ(env.provider("symcfg", " discover ").status, 0);
 
   // The version the provider takes is characters 2 to 4 of the text.
-  auto version = xml("symcli", "");
-  EXPECT_EQ(version->first("version")->text.substr(1, 3), "7.0");
+  EXPECT_EQ(xml("symcli", "")->first("version")->text.substr(1, 3), "7.0");
 
   // Absent names read "N/A"; a device masked to this host has a disk name.
   auto show = xml("symdev", " -sid " + kSid + " show 0040");

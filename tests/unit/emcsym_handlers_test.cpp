@@ -328,20 +328,6 @@ TEST(SymHandlers, CloneAndSnapQueriesReadTheirStateAttribute) {
   EXPECT_EQ(snap.srcDevName + ">" + snap.tgtDevName + " " + snap.state, "0ABC>0E00 CopyOnWrite");
 }
 
-TEST(SymHandlers, CapacityListsOriginatorPorts) {
-  CEmcSymMaskdbListCapacityHandler handler;
-  parseToolOutput(handler, R"xml(<SymCLI_ML>
-  <Symmetrix symid="000190101234">
-    <Host name="hosta">
-      <Originator_port wwn="10000000c9aaaa01" capacity="8632"/>
-      <ORIGINATOR_PORT WWN="10000000c9aaaa02" capacity="N/A"/>
-    </Host>
-  </Symmetrix>
-</SymCLI_ML>)xml");
-  EXPECT_EQ(handler.getResult(),
-            (std::vector<std::string>{"10000000c9aaaa01", "10000000c9aaaa02"}));
-}
-
 // Director ports per host address (directors normalised, a host seen twice
 // collects both) and per HBA (directors as printed).
 TEST(SymHandlers, DirectorPortsPerHostAddressAndPerHba) {

@@ -25,7 +25,25 @@ int32_t dataTypeOf(const std::string& text) {
 
 bool isTrue(const std::string& text) { return text == "true" || text == "yes" || text == "1"; }
 
+bool xml10Character(XMLCh c) { return c >= 0x20 || c == '\t' || c == '\n' || c == '\r'; }
+
 }  // namespace
+
+// --- CFiConfigTextHandler ----------------------------------------------------
+
+void CFiConfigTextHandler::characters(const XMLCh* const chars, const XMLSize_t length) {
+  for (XMLSize_t i = 0; i < length; ++i) {
+    if (xml10Character(chars[i])) continue;
+    const std::string text = "The XML text holds the control character " +
+                             CFiStringTool::int2str(chars[i]) +
+                             ", which an XML 1.0 document cannot carry";
+    const std::u16string message(text.begin(), text.end());
+    recordError(xercesc::SAXParseException(message.c_str(), nullptr, nullptr, 0, 0,
+                                           fiSaxExceptionMemoryManager()));
+    return;
+  }
+  CFiSaxParseHandler::characters(chars, length);
+}
 
 // --- CFiValueListHandler -----------------------------------------------------
 

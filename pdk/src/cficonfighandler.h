@@ -20,7 +20,17 @@
 
 namespace quelb_pdk_4_4 {
 
-class QLB_PDK_EXPORT CFiValueListHandler : public CFiSaxParseHandler {
+// Base of both: the lists write XML 1.0, which carries no control
+// character but tab, line feed and carriage return. An XML 1.1 document
+// can hold the others as character references; a list could not write
+// such a text back, so it is recorded as a parse error and the document is
+// rejected like a malformed one.
+class QLB_PDK_EXPORT CFiConfigTextHandler : public CFiSaxParseHandler {
+ public:
+  void characters(const XMLCh* const chars, const XMLSize_t length) override;
+};
+
+class QLB_PDK_EXPORT CFiValueListHandler : public CFiConfigTextHandler {
  public:
   typedef std::map<std::string, CFiValueRecord> Records;
 
@@ -51,7 +61,7 @@ class QLB_PDK_EXPORT CFiConfigValueHandler : public CFiValueListHandler {
   CFiConfigValueHandler();
 };
 
-class QLB_PDK_EXPORT CFiConfigParamHandler : public CFiSaxParseHandler {
+class QLB_PDK_EXPORT CFiConfigParamHandler : public CFiConfigTextHandler {
  public:
   typedef std::map<std::string, CFiConfigParamInfo> Params;
 

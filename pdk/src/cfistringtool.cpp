@@ -479,13 +479,16 @@ std::string CFiStringTool::xmlBracketValue(const std::string& name, const std::s
 }
 
 // The shared escaping gives what replacing "&" first, then "<", ">", the
-// double quote and "'" gives.
+// double quote and "'" gives. It also writes a carriage return as "&#13;"
+// (a reader would turn a literal one into a line feed), so that a list
+// writes back every value it read.
 std::string CFiStringTool::convertToXmlSpecialCharacters(const std::string& s) {
   return boundedtext::xmlEscape(s);
 }
 
 std::string CFiStringTool::convertFromXmlSpecialCharacters(const std::string& s) {
-  std::string out = searchreplace(s, "&#39;", "'");
+  std::string out = searchreplace(s, "&#13;", "\r");
+  out = searchreplace(out, "&#39;", "'");
   out = searchreplace(out, "&quot;", "\"");
   out = searchreplace(out, "&gt;", ">");
   out = searchreplace(out, "&lt;", "<");

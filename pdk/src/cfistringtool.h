@@ -136,9 +136,10 @@ class QLB_PDK_EXPORT CFiStringTool {
   static std::string xmlBracket(const std::string& name, bool opening, bool newline);
   // A tab, "<name>", the escaped value, "</name>" and a line feed.
   static std::string xmlBracketValue(const std::string& name, const std::string& value);
-  // & first, then < > " '.
+  // & first, then < > " ', then a carriage return (as "&#13;", since a
+  // reader turns a literal one into a line feed).
   static std::string convertToXmlSpecialCharacters(const std::string& s);
-  // The reverse, &amp; last.
+  // The reverse, "&#13;" first and "&amp;" last.
   static std::string convertFromXmlSpecialCharacters(const std::string& s);
 };
 

@@ -153,7 +153,7 @@ TEST(ConfigParamData, WritesSingleValuesValueListsAndEscapes) {
 
 TEST(ConfigReaders, ValueListRoundTripKeepsEscapesAndValueLists) {
   CFiConfigParamDataList written;
-  written.setValue("spec", "a<b & [SYM1##0A1;0B2]\n'\"");
+  written.setValue("spec", "a<b & [SYM1##0A1;0B2]\r\n'\"");
   CFiConfigParamData listed("list", "");
   listed.addValue("a");
   listed.addValue(" b ");
@@ -165,7 +165,7 @@ TEST(ConfigReaders, ValueListRoundTripKeepsEscapesAndValueLists) {
   EXPECT_EQ(xml(written.getXML()), xml(read.getXML()));
   std::string value;
   ASSERT_EQ(0, read.getValue("spec", value));
-  EXPECT_EQ("a<b & [SYM1##0A1;0B2]\n'\"", value);
+  EXPECT_EQ("a<b & [SYM1##0A1;0B2]\r\n'\"", value);
   CFiValueRecord record;
   ASSERT_TRUE(read.getParamData("list", record));
   EXPECT_EQ((std::vector<std::string>{"a", " b "}), record.getValueList());
@@ -206,6 +206,9 @@ TEST(ConfigReaders, RejectedDocumentsLeaveTheRecordsOtherDocumentsHoldNone) {
       "<ConfigValueList><ConfigValue><key>k</key></ConfigValueList>",  // not well formed
       "",                                                              // empty
       "<ConfigValueList><ConfigValue><key>k</key><value>v</value></ConfigValue>",  // unclosed
+      // XML 1.1 carries control characters a list could not write back.
+      "<?xml version=\"1.1\"?><ConfigValueList><ConfigValue><key>k</key>"
+      "<value>a&#3;b</value></ConfigValue></ConfigValueList>",
   };
   for (const char* doc : rejected) {
     EXPECT_EQ(QLB_ERR_INVALID_ARG, list.parse(wide(doc).c_str())) << doc;
@@ -226,6 +229,9 @@ TEST(ConfigReaders, RejectedDocumentsLeaveTheRecordsOtherDocumentsHoldNone) {
   CFiConfigParamInfoList info;
   info.addParamInfo(CFiConfigParamInfo("keep", "", 0, "", false, false));
   EXPECT_EQ(QLB_ERR_INVALID_ARG, info.parse(L"<ConfigParamList><ConfigParam>"));
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, info.parse(L"<?xml version=\"1.1\"?><ConfigParamList>"
+                                            L"<ConfigParam><key>&#31;</key></ConfigParam>"
+                                            L"</ConfigParamList>"));
   EXPECT_EQ((std::vector<std::string>{"keep"}), info.getKeys());
   EXPECT_EQ(0, info.parse(L"<ConfigValueList></ConfigValueList>"));
   EXPECT_EQ(0u, info.size());

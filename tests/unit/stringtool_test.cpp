@@ -53,9 +53,10 @@ TEST(StringTool, XmlEscapingOrderAndRoundTrip) {
             CFiStringTool::convertToXmlSpecialCharacters("<x a=\"1\" b='2'>"));
   // Texts that already look escaped survive the round trip unchanged.
   for (const std::string& s : {std::string("&lt;"), std::string("&amp;amp;"), std::string("&#39;&"),
-                               std::string("<&>\"'"), std::string("&quot&gt;;")}) {
+                               std::string("<&>\"'"), std::string("&quot&gt;;"),
+                               std::string("a\r\nb&#13;")}) {
     std::string escaped = CFiStringTool::convertToXmlSpecialCharacters(s);
-    EXPECT_EQ(std::string::npos, escaped.find_first_of("<>\"'")) << s;
+    EXPECT_EQ(std::string::npos, escaped.find_first_of("<>\"'\r")) << s;
     EXPECT_EQ(s, CFiStringTool::convertFromXmlSpecialCharacters(escaped)) << s;
   }
   EXPECT_EQ("&lt;", CFiStringTool::convertFromXmlSpecialCharacters("&amp;lt;"));

@@ -22,6 +22,9 @@ std::string xmlEscape(const std::string& text) {
       case '\'':
         out += "&#39;";
         break;
+      case '\r':
+        out += "&#13;";
+        break;
       default:
         out += c;
     }

@@ -1,19 +1,9 @@
-// The fault matrix: every operation of the provider, run through quelbctl, against every fault kind
-// the simulator injects on every SYMCLI command that operation runs. One cell is (operation,
-// command, fault kind); each cell starts from fresh simulated arrays and checks that
-//   - quelbctl ends normally (status 0 or 1, never a signal),
-//   - the result is the one the behaviour defines (expected() below),
-//   - a failure names its cause: the tool that failed and what it did,
-//   - no pair file is left, no child process of the run is alive and the CLI lock (a semaphore of
-//     the cell's own) is free again,
-//   - without the fault, the same operation then succeeds.
-// The commands of an operation are found by running it once without a fault, so a new operation or
-// fault kind is one line of its table. Each operation is one test (one ctest entry); its cells run
-// a few at a time.
-//
-// The waits: QUELB_SLEEP_SCALE=0 makes the provider's sleeps instant, and a hang ends at the
-// runner's time-out, set to one second by CLI_TIMEOUT_IN_SEC (and the restore's TIMEOUT), after
-// which the pipe's close stops the child (ten seconds per signal at most).
+// The fault matrix: every provider operation, through quelbctl, against every fault kind the
+// simulator injects on every SYMCLI command the operation runs (found by a run without a fault).
+// Each cell (operation, command, fault kind) starts from fresh arrays and checks that quelbctl ends
+// with 0 or 1, the result is the one expected() defines, a failure names the tool and its cause, no
+// pair file, child or taken CLI lock is left, and the operation then succeeds without the fault.
+// Sleeps are instant (QUELB_SLEEP_SCALE=0); a hang ends at the one-second CLI_TIMEOUT_IN_SEC.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/sem.h>
@@ -42,10 +32,8 @@ namespace {
 const char kArray1[] = "000190100001";
 const std::string kU1 = std::string("UDID##EMC##SYMMETRIX##") + kArray1 + "##";
 
-// An operation: the state the arrays need first (a "symsim state" of the first array, or "") and
-// the quelbctl command line, "@" standing for the first array's UDID prefix. `discovery` marks the
-// one row whose cells include the start-up's discovery commands; every other row faults only the
-// commands after it.
+// The first array's "symsim state" needed first, and the quelbctl line ("@": the first array's
+// UDID prefix). Only the `discovery` row faults the start-up's commands.
 struct Operation {
   const char* name;
   const char* before;
@@ -83,7 +71,6 @@ enum Expect {
   kEitherNamed,  // either; a failure names the tool (a limit's error)
 };
 
-// How the fault acts on the command, which decides what the behaviour defines (see expected()).
 enum Effect {
   kOnceRetried,  // fails once with a lock message or no output: retried
   kOnceFails,    // fails once with a message of its own
@@ -93,8 +80,7 @@ enum Effect {
   kBigOutput,    // status 0, a document after very much text
 };
 
-// A fault kind: its name, the arguments of "symsim fault add", its effect and the text a failure
-// message must hold besides the tool's name ("" none).
+// The arguments of "symsim fault add", and what a failure must say besides the tool's name.
 struct FaultKind {
   const char* name;
   const char* add;
@@ -122,8 +108,7 @@ const FaultKind kFaultKinds[] = {
     {"over-long lines", "longline --bytes 1048576", kBigOutput, ""},
 };
 
-// What an operation does when a command fails for good: by default it fails. Some commands are the
-// behaviour's own exceptions.
+// What an operation does when a command fails for good.
 enum Policy {
   kFailsOperation,
   kRetriesItself,     // a failure of its own is run again before giving up
@@ -169,9 +154,8 @@ Policy policyOf(const std::string& operation, const std::string& key) {
   return found == kPolicies.end() ? kFailsOperation : found->second;
 }
 
-// What the behaviour defines for a fault of `effect` on a command of `policy`, which prints a
-// document to be read when `reads`; `named` tells whether a message must name the command even when
-// the operation succeeds.
+// The outcome for a fault of `effect` on a command of `policy` (printing a document when `reads`);
+// `named`: a message must name the command even when the operation succeeds.
 Expect expected(Policy policy, bool reads, Effect effect, bool* named) {
   *named = false;
   if (effect == kOnceRetried || policy == kIgnored) return kSucceeds;
@@ -192,10 +176,8 @@ Expect expected(Policy policy, bool reads, Effect effect, bool* named) {
 
 using simtest::LoggedRun;
 
-// "<tool> <command>": what a cell faults.
 std::string keyOf(const LoggedRun& run) { return run.tool + " " + run.command; }
 
-// The end of a long output, where quelbctl prints its messages.
 std::string tail(const std::string& text) {
   return text.size() <= 1500 ? text : "..." + text.substr(text.size() - 1500);
 }
@@ -204,11 +186,10 @@ bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// What one cell found; `problem` is empty when the cell passed.
 struct CellResult {
   std::string id;  // "operation|command|fault kind"
   int status = -1;
-  std::string problem;
+  std::string problem;  // empty when the cell passed
   std::string output;
 };
 
@@ -229,11 +210,8 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
                            "[RESTORE_INFO]\n\"TIMEOUT\"=dword:00000001\n");
   }
 
-  // A scratch place of one cell: its own database and TMPDIR. Its CLI lock has a key of its own, so
-  // that cells running side by side (in this process and in the matrix tests that run beside it) do
-  // not wait for each other and the lock can be checked afterwards. The key is reserved by creating
-  // its semaphore here, free (at 1), as the provider would; a key in use by anyone else is never
-  // taken.
+  // One cell's database, TMPDIR and CLI lock, a semaphore created here free (at 1) under a key no
+  // one else uses, so that cells running side by side do not wait for each other.
   struct Cell {
     Cell() : dir("matrix_cell"), lockKey(reserveLockKey()) { testenv::makeDirs(tmp()); }
     ~Cell() {
@@ -273,8 +251,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
         {"QUELB_SLEEP_SCALE=0", "QUELB_CLI_LOCK_KEY=" + std::to_string(cell.lockKey),
          "TMPDIR=" + cell.tmp(), "SYMSIM_DB=" + cell.db()});
   }
-  // Fresh arrays (a copy of the demo database made once, whose log is empty) in the state the
-  // operation needs; "" or what failed.
+  // A copy of the demo database in the operation's starting state; "" or what failed.
   std::string prepare(const Cell& cell, const Operation& op) const {
     // The shared-memory index is rebuilt from the database and its log.
     ::unlink((cell.db() + "-shm").c_str());
@@ -292,8 +269,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
   std::vector<LoggedRun> log(const Cell& cell) const {
     return simtest::loggedRuns(admin(cell, {"log", "--json"}).out);
   }
-  // Pair files in the cell's TMPDIR, runs of the log still alive and a CLI lock not given back (its
-  // semaphore is at 1 when free).
+  // Pair files, runs still alive and a CLI lock not given back.
   std::string leftovers(const Cell& cell, const std::vector<LoggedRun>& runs) const {
     std::string found;
     const int lock = ::semget(cell.lockKey, 1, 0);
@@ -305,8 +281,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
     return found;
   }
 
-  // The reference run without a fault: the commands to fault, each with the number of its runs that
-  // come before it (the fault skips them).
+  // The commands of a run without a fault, each with the number of its earlier runs to skip.
   struct Target {
     std::string key;
     bool reads;
@@ -370,12 +345,8 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
       problems += " quelbctl ended with status " + std::to_string(r.status) + ";";
     bool named = false;
     Expect expect = expected(policyOf(op.name, target.key), target.reads, kind.effect, &named);
-    // Some faults act on what a command does once its work is done: a hang midway, a crash after
-    // the output, output replaced or added to. On a command whose work is to fail (as it does in
-    // the reference run, e.g. the terminate of sessions that do not exist or the assignments of a
-    // device that has none) the hang never comes and the output stays the tool's; a crash only
-    // loses the tool's words, so the run is taken as a busy gatekeeper and run again. The operation
-    // ends as it does without the fault.
+    // A fault acting after the work (hang midway, crash after output, output replaced or added)
+    // on a command that fails anyway in the reference run leaves the operation's ending unchanged.
     const bool afterWork =
         kind.effect == kLateFailure || kind.effect == kBadOutput || kind.effect == kBigOutput;
     if (afterWork && target.failsWithoutFault) {
@@ -395,8 +366,7 @@ class FaultMatrix : public ::testing::TestWithParam<Operation> {
       problems += " no message names the failed " + tool + ";";
     problems += leftovers(cell, log(cell));
 
-    // Without the fault the operation succeeds again, from its starting state, with the same CLI
-    // lock and TMPDIR: what the fault left there would stop it.
+    // Without the fault, with the same CLI lock and TMPDIR, the operation succeeds again.
     failed = prepare(cell, op);
     simtest::ToolRun again = quelbctl(cell, op.args());
     if (!failed.empty() || again.status != 0)
@@ -422,7 +392,7 @@ TEST_P(FaultMatrix, EveryFaultOfEveryCommand) {
     for (const FaultKind& k : kFaultKinds) cells.push_back({&t, &k});
   std::vector<CellResult> results(cells.size());
   std::atomic<size_t> next{0};
-  // The cells wait for the disk and for hangs more than they work: a few at a time fill the time.
+  // The cells mostly wait: a few at a time.
   auto worker = [&]() {
     for (size_t i; (i = next++) < cells.size();)
       results[i] = runCell(op, *cells[i].first, *cells[i].second);

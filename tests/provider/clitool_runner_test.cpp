@@ -33,20 +33,8 @@ Lines fallbackReleaseLines(bool locksListed) {
 
 using RunnerTest = ProviderSimTest;
 
-TEST_F(RunnerTest, SuccessfulCommandRunsOnceAsQuotedPathAndTwoBlanks) {
-  std::vector<SEmcSymArrayInfo> arrays = tool_.getSymmetrixList();
-  ASSERT_EQ(2u, arrays.size());  // the remote array is left out
-  EXPECT_EQ(kArray1, arrays[0].symid);
-  EXPECT_EQ(kArray2, arrays[1].symid);
-  std::vector<LoggedRun> logged = runs();
-  ASSERT_EQ(1u, logged.size());
-  EXPECT_EQ((Lines{"list", "-output", "XML_ATTRIBUTE"}), logged[0].args);
-  EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ +
-                          "symcfg\"  list  -output XML_ATTRIBUTE ]"));
-  EXPECT_TRUE(recordedSleeps().empty());
-  // That the suffix chosen at start-up is used by every later command: Discovery (e2e).
-}
-
+// A successful run's command line (quoted path, two blanks, the output option), run once without
+// a pause: Discovery, FailureMessages (e2e) and the exact runs and sleeps of the retries below.
 TEST_F(RunnerTest, EachGatekeeperMessageAndEmptyOutputIsRetriedAtTheConfiguredDelay) {
   writeConfig(2, 3);
   for (const char* which : {"1", "2", "3", "4", "none"}) {

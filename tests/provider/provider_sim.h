@@ -21,19 +21,18 @@
 
 namespace providertest {
 
-// The two local arrays of the demo scenario.
+// The demo's two local arrays, and the source file every CEmcSymCliException of the tool names.
 inline const std::string kArray1 = "000190100001";
 inline const std::string kArray2 = "000190100002";
-// The source file that every CEmcSymCliException of the CLI tool names.
 inline const std::string kCliToolSource = "providers/emcsymmetrix/emcsym_clitool.cpp";
 
 using simtest::LoggedRun;
 using Lines = std::vector<std::string>;
 using Sleeps = std::vector<unsigned long>;
 
-// The sleeps of the library since the fixture started, in milliseconds.
+// The library's sleeps (ms) since the fixture started or the log was cleared.
 std::vector<unsigned long>& recordedSleeps();
-// Writes the script `name` with `text` into `dir` with these permissions; returns its path.
+// Writes the script `dir`/`name`; returns its path.
 std::string writeScript(const testenv::TempDir& dir, const std::string& name,
                         const std::string& text, unsigned mode = 0755);
 
@@ -59,7 +58,6 @@ class ProviderSimTest : public ::testing::Test {
 
   // Empties the simulator's command log and the recorded sleeps.
   void clearLog() const;
-  // Rewrites norvel.conf with these tuning parameters and tracing on.
   void writeConfig(uint32_t lockRetryAttempts, uint32_t lockRetryDelaySec,
                    uint32_t restoreTimeoutSec = 6000);
   int traceCount(const std::string& text) const;

@@ -18,8 +18,7 @@ namespace providertest {
 
 namespace {
 
-// Provider tests use a CLI execution lock private to their process, so that test processes running
-// side by side do not wait for each other and no system-wide semaphore outlives them.
+// A CLI lock private to the process: test processes side by side do not wait for each other.
 const bool kPrivateCliLock = [] {
   ::setenv("QUELB_CLI_LOCK_KEY", "0", 1);
   return true;

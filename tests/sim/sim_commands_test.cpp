@@ -3,6 +3,9 @@
 // reading is tested with the provider; here every reading must be accepted and parse back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "sim_env.h"
 #include "sim_scenario.h"
 
@@ -85,62 +88,50 @@ TEST_F(SimCommandLines, OptionsParseInAnyOrder) {
 // Malformed command lines get the usage and status 1; well-formed ones that name unknown arrays,
 // devices, ports or pair-file lines fail with a message.
 TEST_F(SimCommandLines, BadCommandLinesFailClearly) {
-  std::string file = env.pairFile("p", "0040 0080\n");
+  const std::string sid = "-sid " + kSid + " ", file = env.pairFile("p", "0040 0080\n");
+  // "S" stands for the first array's -sid, "F" for a pair file's -file.
+  const std::string malformed =
+      "symcfg list -bogus;symcfg frobnicate;symcfg;symcfg S -lockn 16 release;symcfg S -lockn 3;"
+      "symcfg list -connections;symdev show 0040 S extra;symdev show S;symdev S list -output HTML;"
+      "symdev S S show 0040;symdev S F show 0040;symmir S query;symmir S F terminate;"
+      "symsnap S F establish;symclone S F restore -restored;symmask list;"
+      "symmask S -wwn 10000000C9A00001 -dir 04A add devs 0040;symmaskdb S list assignment;"
+      "symcli -version;symcli extra";
+  for (size_t at = 0, end; at < malformed.size(); at = end + 1) {
+    end = std::min(malformed.find(';', at), malformed.size());
+    const std::string text = malformed.substr(at, end - at);
+    std::vector<std::string> words = splitCommandLine(text);
+    std::string args;
+    for (size_t i = 1; i < words.size(); ++i)
+      args += words[i] == "S" ? sid : words[i] == "F" ? "-file " + file + " " : words[i] + " ";
+    ToolRun r = env.line(words[0], args);
+    EXPECT_EQ(r.status, 1) << text;
+    EXPECT_NE(r.out.find("usage: " + words[0]), std::string::npos) << text << "\n" << r.out;
+  }
   auto query = [&](const std::string& name, const std::string& lines) {
-    return "-sid " + kSid + " -file " + env.pairFile(name, lines) + " query";
+    return sid + "-file " + env.pairFile(name, lines) + " query";
   };
-  struct Case {
-    std::string tool, args, message;  // an empty message: the usage of the tool
-  };
-  const std::vector<Case> failing = {
-      {"symcfg", "list -bogus", ""},
-      {"symcfg", "frobnicate", ""},
-      {"symcfg", "", ""},
-      {"symcfg", "-sid " + kSid + " -lockn 16 release", ""},
-      {"symcfg", "-sid " + kSid + " -lockn 3", ""},
-      {"symcfg", "list -connections", ""},  // needs -sid
-      {"symdev", "show 0040 -sid " + kSid + " extra", ""},
-      {"symdev", "show -sid " + kSid, ""},
-      {"symdev", "-sid " + kSid + " list -output HTML", ""},
-      {"symdev", "-sid " + kSid + " -sid " + kSid + " show 0040", ""},
-      {"symdev", "-sid " + kSid + " -file " + file + " show 0040", ""},
-      {"symmir", "-sid " + kSid + " query", ""},
-      {"symmir", "-sid " + kSid + " -file " + file + " terminate", ""},
-      {"symsnap", "-sid " + kSid + " -file " + file + " establish", ""},
-      {"symclone", "-sid " + kSid + " -file " + file + " restore -restored", ""},
-      {"symmask", "-sid " + kSid + " -wwn 10000000C9A00001 -dir 04A add devs 0040", ""},
-      {"symmask", "list", ""},
-      {"symmaskdb", "-sid " + kSid + " list assignment", ""},
-      {"symcli", "-version", ""},
-      {"symcli", "extra", ""},
+  const std::string mask = sid + "-wwn 10000000C9A00001 -dir ";
+  const std::vector<std::array<std::string, 3>> refused = {
       {"symdev", "-sid 999999999999 show 0040", "999999999999 was not found"},
-      {"symdev", "-sid " + kSid + " show 0FFF", "Device 0FFF was not found"},
-      {"symdev", "-sid " + kSid + " show XYZ", "Invalid Symmetrix device name"},
-      {"symmir", "-sid " + kSid + " -file /nonexistent/pairs query", "Cannot open the device file"},
+      {"symdev", sid + "show 0FFF", "Device 0FFF was not found"},
+      {"symdev", sid + "show XYZ", "Invalid Symmetrix device name"},
+      {"symmir", sid + "-file /nonexistent/pairs query", "Cannot open the device file"},
       {"symmir", query("bad", "0040\n"), "Invalid line 1"},
       {"symmir", query("empty", "\n# nothing\n"), "names no device pair"},
       {"symmir", query("unk", "0040 0080\n0041 0FFF\n"), "Device 0FFF"},
       {"symmir", query("nb", "0040 0041\n"), "is not a BCV device"},
-      {"symmask", "-sid " + kSid + " -wwn 10000000C9A00001 -dir 07C -port 0 add devs 0040",
-       "does not exist"},
-      {"symmask", "-sid " + kSid + " -wwn 1000000000000000 -dir 04A -port 0 add devs 0040",
-       "is not known"},
-      {"symmask", "-sid " + kSid + " -wwn 10000000C9A00001 -dir 04A -port 1 add devs 0040",
-       "is not mapped"},
-      {"symmaskdb", "-sid " + kSid + " -dev 0042 list assignment",
-       "No device masking database records could be found"},
-      {"symmaskdb", "-sid " + kSid + " -host nosuchhost list capacity",
-       "The supplied alias is invalid"},
-      {"symcfg", "-sid " + kSid + " -noprompt -lockn 3 release", "is not held"},
+      {"symmask", mask + "07C -port 0 add devs 0040", "does not exist"},
+      {"symmask", sid + "-wwn 1000000000000000 -dir 04A -port 0 add devs 0040", "is not known"},
+      {"symmask", mask + "04A -port 1 add devs 0040", "is not mapped"},
+      {"symmaskdb", sid + "-dev 0042 list assignment", "No device masking database records"},
+      {"symmaskdb", sid + "-host nosuchhost list capacity", "The supplied alias is invalid"},
+      {"symcfg", sid + "-noprompt -lockn 3 release", "is not held"},
   };
-  for (const Case& c : failing) {
-    ToolRun r = env.line(c.tool, c.args);
-    const bool usage = c.message.empty();
-    EXPECT_TRUE(usage ? r.status == 1 : r.status != 0)
-        << c.tool << " " << c.args << ": " << r.status;
-    EXPECT_NE(r.out.find(usage ? "usage: " + c.tool : c.message), std::string::npos)
-        << c.tool << " " << c.args << "\n"
-        << r.out;
+  for (const auto& c : refused) {
+    ToolRun r = env.line(c[0], c[1]);
+    EXPECT_NE(r.status, 0) << c[0] << " " << c[1];
+    EXPECT_NE(r.out.find(c[2]), std::string::npos) << c[0] << " " << c[1] << "\n" << r.out;
   }
   // A tool with no database says so.
   testenv::TempDir other("symsim_nodb");

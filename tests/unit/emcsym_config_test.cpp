@@ -1,4 +1,4 @@
-// The provider configuration and the start-up steps of CEmcSymPlugin::init that use it.
+// The provider configuration: the SYMCLI path, tuning parameters and restore time-out.
 #include "emcsym_config.h"
 
 #include <gtest/gtest.h>
@@ -6,11 +6,8 @@
 #include <string>
 #include <tuple>
 
-#include "cfiicucatalog.h"
 #include "cfistringtool.h"
-#include "emcsym_plugin.h"
 #include "isolated_install.h"
-#include "message_recorder.h"
 
 using namespace quelb_pdk_4_4;
 using testenv::IsolatedInstall;
@@ -118,35 +115,7 @@ TEST_F(ProviderConfiguration, TuningAndRestoreTimeoutDefaultAndOverride) {
   EXPECT_EQ(120u, CEmcSymConfiguration().getRestoreTimeout());
 }
 
-class PluginInit : public ProviderConfiguration {
- protected:
-  void SetUp() override {
-    install.linkBuiltMessages();
-    plugin->setProviderName(tstring(L"norvel"));
-    plugin->registerCatalogManager(catalogs);
-    plugin->registerErrorManager(errors);
-    errors->registerHandler(&handler);
-  }
-  void TearDown() override { errors->unregisterHandler(&handler); }
-
-  CFiPluginBase::CatalogManagerRef catalogs{new CFiMessageCatalogManager};
-  CFiPluginBase::ErrorManagerRef errors{new CFiErrorManager};
-  CFiSmartPtr<CEmcSymPlugin> plugin{new CEmcSymPlugin};
-  testenv::MessageRecorder handler;
-};
-
-TEST_F(PluginInit, ExistingSymcliDirectoryAndTuningAreTaken) {
-  testenv::makeDirs(install.scratch("symcli"));
-  writeConfig("[CLI_TOOL_INFO]\n\"FILEPATH\"=\"" + install.scratch("symcli") +
-              "\"\n[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000003\n");
-  EXPECT_EQ(0, plugin->init());
-  EXPECT_TRUE(handler.messages.empty());
-  EXPECT_EQ(install.scratch("symcli/"), N(plugin->symCliPath()));
-  EXPECT_EQ(std::make_tuple(3u, 2u), std::make_tuple(plugin->tuningParams().lockRetryAttempts,
-                                                     plugin->tuningParams().lockRetryDelayInSec));
-  const wchar_t* text = nullptr;
-  catalogs->getLocalizedMessage("MSG_ERROR_NORVEL_0006", nullptr, &text);
-  EXPECT_EQ(0, std::wcsncmp(L"norvel: The operation failed.", text, 29));
-}
+// That CEmcSymPlugin::init takes the path and the tuning and loads its messages: PluginImportTest
+// (provider) and every start of the end-to-end suite.
 
 }  // namespace

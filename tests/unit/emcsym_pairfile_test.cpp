@@ -72,14 +72,7 @@ TEST_F(PairFileTest, IndexedFormWritesOneFilePerPair) {
   EXPECT_TRUE(testenv::listDir(dir_.path()).empty());
 }
 
-TEST_F(PairFileTest, FilesAreGoneAfterAnExceptionAndMissingDirectoryIsNoCrash) {
-  try {
-    CEmcSymPairFile files(CEmcSymPairFile::PairLineMap{{"000190100001", {"0040 0080"}}});
-    throw std::runtime_error("operation failed");
-  } catch (const std::runtime_error&) {
-  }
-  EXPECT_TRUE(testenv::listDir(dir_.path()).empty());
-
+TEST_F(PairFileTest, AMissingDirectoryIsNoCrash) {
   testenv::ScopedEnv gone(testenv::kTempDirVariable, dir_.file("missing").c_str());
   CEmcSymPairFile files(CEmcSymPairFile::PairLineMap{{"000190100001", {"0040 0080"}}});
   EXPECT_EQ("", files.getFilesByKey().at("000190100001"));

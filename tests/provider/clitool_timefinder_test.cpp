@@ -85,13 +85,7 @@ TEST_F(TimeFinderTest, CloneCreateCopyDetermineRestoreDeleteAndSplitARestoredPai
     EXPECT_TRUE(tool_.symCloneQueryCopied({kArray1, kArray1, kArray2}, single.getFilesByIndex()));
     expectQueriesOfSinglePairs("symclone");
   }
-  // A copy still in progress cannot be restored from.
-  sim_.admin("state --sid " + kArray1 + " clone 0040 00C0 CopyInProg");
-  readDevices({{kArray1, {"0040 00C0"}}});
-  EXPECT_FALSE(tool_.prepareForRestore(CEmcSymCliTool::SPLIT_TYPE_CLONE, sources_, targets_));
-  EXPECT_EQ(1, traceCount("Invalid clone state, cannot restore from 0040 to 00C0"));
-  sim_.admin("state --sid " + kArray1 + " clone 0040 00C0 Copied");
-
+  // A pair not copied cannot be restored from: DisposeRestore (e2e).
   writeConfig(8, 2, 77);
   readDevices(lines);
   clearLog();
@@ -211,12 +205,7 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrowAndANeverEndingSplitFailsAfter
   CEmcSymPairFile pairFiles(lines);
   const CEmcSymCliTool::PairFileMap& files = pairFiles.getFilesByKey();
   readDevices(lines);
-  // Synchronised pairs are not split: no mirror copy to name.
-  std::wstring splitType;
-  EXPECT_EQ(L"[determineSplitType]",
-            failedCommand([&] { tool_.determineSplitType(sources_[0], targets_[0], splitType); }));
-  EXPECT_EQ(1, traceCount("Pair is not in split state (bad state = Synchronized)"));
-  EXPECT_EQ(1, traceCount("BCV pair not in split state"));
+  // A synchronised pair, no mirror copy to name: Quelbctl (e2e) and DisposeRestore (e2e).
   // Waiting for a state the operation word does not lead to fails.
   sim_.admin("state --sid " + kArray1 + " pair 0046 0086 Split");
   sim_.admin("state --sid " + kArray2 + " pair 0200 0280 Split");

@@ -237,10 +237,9 @@ TEST_F(TimeFinderTest, MirrorFailuresTraceAndThrowAndANeverEndingSplitFailsAfter
 }
 
 TEST_F(TimeFinderTest, SplitTypePrefersCloneOverSnapOverMirror) {
-  SEmcSymDevInfo source, target;
-  source.symid = target.symid = kArray1;
-  source.devName = "0047";
-  target.devName = "0087";
+  readDevices({{kArray1, {"0047 0087"}}});
+  SEmcSymDevInfo source = sources_[0], target = targets_[0];
+  clearLog();
   SEmcSymSessionInfo session;
   session.srcDevName = "0047";
   session.tgtDevName = "0087";
@@ -268,15 +267,11 @@ int fullDisk(const std::string&, quelb_pdk_4_4::CFiTempFile::Step step, std::siz
 }
 
 TEST_F(TimeFinderTest, NoCommandRunsOnAPairFileThatCouldNotBeWritten) {
-  SEmcSymDevInfo source;
-  source.symid = kArray1;
-  source.devName = "0040";
-  SEmcSymDevInfo target = source;
-  target.devName = "0080";
+  readDevices({{kArray1, {"0040 0080"}}});
   clearLog();
   using quelb_pdk_4_4::CFiTempFile;
   CFiTempFile::FaultFunction previous = CFiTempFile::setFault(&fullDisk);
-  EXPECT_THROW(tool_.symCloneSplit(source, target), std::runtime_error);
+  EXPECT_THROW(tool_.symCloneSplit(sources_[0], targets_[0]), std::runtime_error);
   CFiTempFile::setFault(previous);
   EXPECT_TRUE(runs().empty());
 }

@@ -202,7 +202,7 @@ TEST_F(EntryDispatch, SelectRecordsSplitNodesOnlyForZeroAndFour) {
   EXPECT_EQ(1u, norvel::sessionManager()->get(sessionForm.c_str())->getNodes().size());
 }
 
-TEST_F(EntryDispatch, MakeBuildsOutArrayFromSessionAndMarksNodes) {
+TEST_F(EntryDispatch, MakeBuildsOutArrayFromSessionAndMarksNodesAndAnEmptyListNone) {
   TestNode a(L"nodeA"), b(L"nodeB");
   qlb_splitnode* list[] = {&a.split, &b.split};
   std::string session = freshSessionId();
@@ -241,12 +241,11 @@ TEST_F(EntryDispatch, MakeBuildsOutArrayFromSessionAndMarksNodes) {
     EXPECT_EQ(2, outCount) << allowed;
     EXPECT_EQ(nullptr, out) << allowed;
   }
-}
 
-TEST_F(EntryDispatch, MakeWithEmptyListLeavesOutputsEmpty) {
-  std::string session = freshSessionId();
-  quelb_objid** out = reinterpret_cast<quelb_objid**>(0x1);
-  int outCount = -1;
+  // An empty list: no out array; a failure leaves the count alone.
+  session = freshSessionId();
+  out = reinterpret_cast<quelb_objid**>(0x1);
+  outCount = -1;
   EXPECT_EQ(0, norvel_fi_pgn_make(nullptr, &session[0], nullptr, 0, &out, &outCount));
   EXPECT_EQ(nullptr, out);
   EXPECT_EQ(0, outCount);

@@ -9,7 +9,7 @@ namespace {
 
 std::wstring str(const tstring& t) { return std::wstring(t.c_str(), t.length()); }
 
-TEST(Objctl, ReadsInputsInOrder) {
+TEST(Objctl, ReadsInputsInOrderAndWritesOutputs) {
   CFiObjctlArgs args(
       L"<OBJCTL_ARG_LIST> <OBJCTL_INPUT arg=n value=5 type=int /> "
       L"<OBJCTL_INPUT arg=\"path\" value=/a=b type=string /> </OBJCTL_ARG_LIST>");
@@ -20,16 +20,14 @@ TEST(Objctl, ReadsInputsInOrder) {
     read += str(in.name) + L"|" + str(in.value) + L"|" + str(in.type) + L";";
   EXPECT_EQ(L"n|5|int;\"path\"|/a=b|string;", read);  // quotes stay
   EXPECT_TRUE(args.outputs().empty());
-}
 
-TEST(Objctl, WritesOutputs) {
-  CFiObjctlArgs args;
-  args.addOutput(L"n", L"5", L"int");
-  args.addOutput(L"m", L"x", L"string");
+  CFiObjctlArgs out;
+  out.addOutput(L"n", L"5", L"int");
+  out.addOutput(L"m", L"x", L"string");
   EXPECT_EQ(
       L"<OBJCTL_ARG_LIST> <OBJCTL_OUTPUT arg=n value=5 type=int /> "
       L"<OBJCTL_OUTPUT arg=m value=x type=string /> </OBJCTL_ARG_LIST> ",
-      str(args.toText()));
+      str(out.toText()));
 }
 
 TEST(Objctl, StopsAtTheFirstUnexpectedTokenKeepingWhatWasRead) {

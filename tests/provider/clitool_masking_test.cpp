@@ -19,7 +19,7 @@ using MaskingTest = ProviderSimTest;
 
 // Sizes, version, device listing and assignments as start-up, enumeration and deport read them:
 // Discovery, ImportDeport (e2e) and RemoveRefreshesTheArray... below.
-TEST_F(MaskingTest, DeviceHostMapAndConfiguredTarget) {
+TEST_F(MaskingTest, DeviceHostMapUnassignedDeviceAndConfiguredTarget) {
   SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "0040");
   EXPECT_EQ("0080", dev.attachedBcv);
   EXPECT_EQ((std::map<std::string, Lines>{{"04A", {"0"}}, {"13A", {"0"}}}), dev.ports);
@@ -28,6 +28,8 @@ TEST_F(MaskingTest, DeviceHostMapAndConfiguredTarget) {
   std::map<std::string, Lines> hostPorts = tool_.getHostMap(kArray1);
   EXPECT_EQ((std::set<std::string>{"hba0", "hba1"}),
             std::set<std::string>(hostPorts[local].begin(), hostPorts[local].end()));
+  EXPECT_TRUE(tool_.getDevAssignmentMap(kArray1, "00C0").empty());
+  EXPECT_EQ(1, traceCount("Device 00C0 is currently not assigned to any hbas"));
 
   EXPECT_EQ("00C3", tool_.findConfiguredTarget(L"UDID##EMC##SYMMETRIX##000190100001##00C3"));
   const auto e = thrown<CEmcSymCliException>([&] { tool_.findConfiguredTarget(L"00C3"); });

@@ -34,7 +34,7 @@ Lines fallbackReleaseLines(bool locksListed) {
 using RunnerTest = ProviderSimTest;
 
 // A successful run's command line (quoted path, two blanks, the output option), run once without
-// a pause: Discovery, FailureMessages (e2e) and the exact runs and sleeps of the retries below.
+// a pause: Discovery, FailureMessages (e2e) and the exact runs, sleeps and traces below.
 TEST_F(RunnerTest, EachGatekeeperMessageAndEmptyOutputIsRetriedAtTheConfiguredDelay) {
   writeConfig(2, 3);
   for (const char* which : {"1", "2", "3", "4", "none"}) {
@@ -109,6 +109,8 @@ TEST_F(RunnerTest, OtherFailuresAreNotRetried) {
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED,
             tool_.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, false, true, 600));
   EXPECT_EQ(Lines{"No good"}, output);
+  EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ +
+                          "symcfg\"  list  -output XML_ATTRIBUTE ]"));
   EXPECT_EQ(1, traceCount("WARNING: CLI returned; status=11, 1 lines of stdout"));
   // A gatekeeper that frees up but leaves another failure: no lock release.
   clearLog();

@@ -256,6 +256,7 @@ TEST_F(RunnerTest, ToolThatCannotBeStartedIsReportedWithTheSystemsReason) {
   }
 }
 
+// That an operation meeting output without a document reports it: Quelbctl (e2e), the fault matrix.
 TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
   // Text before the declaration and after the closing tag on those lines stays.
   Lines lines = {"a", "b", "junk<?xml version=\"1.0\" ?><SymCLI_ML>", "</SymCLI_ML>junk", "c"};
@@ -285,7 +286,6 @@ TEST_F(RunnerTest, CleanXmlBlanksStrayLinesAndRejectsOutputWithoutDocument) {
     EXPECT_EQ(output == &many ? "[... 800 more lines]" : std::string(16384, 'w'),
               e->getOutput().back());
   }
-  // That an operation meeting such output reports it: Quelbctl (e2e), the fault matrix.
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
-// The provider configuration: the SYMCLI path, tuning parameters and restore time-out.
+// The provider configuration: the SYMCLI path, tuning parameters and restore time-out. That
+// CEmcSymPlugin::init takes them and loads its messages: PluginImportTest (provider) and every
+// start of the end-to-end suite.
 #include "emcsym_config.h"
 
 #include <gtest/gtest.h>
@@ -114,8 +116,5 @@ TEST_F(ProviderConfiguration, TuningAndRestoreTimeoutDefaultAndOverride) {
   EXPECT_EQ(6000u, config.getRestoreTimeout());
   EXPECT_EQ(120u, CEmcSymConfiguration().getRestoreTimeout());
 }
-
-// That CEmcSymPlugin::init takes the path and the tuning and loads its messages: PluginImportTest
-// (provider) and every start of the end-to-end suite.
 
 }  // namespace

@@ -68,20 +68,6 @@ TEST_F(DisposeRestore, DisposeTakesTheMethodOfEachPairFromTheArrayAndQuotesThePa
   EXPECT_EQ("0043 0103", pairFileOf(kSnapFile, " terminate -symforce -noprompt"));
   EXPECT_EQ(std::vector<std::string>(), sessions());
   EXPECT_EQ("", lastErrorId());
-  // A pair file in a directory with a blank reaches the tool as one argument.
-  clearLog();
-  force("clone 0040 00C0 Copied");
-  const std::string blank = testenv::nativePath(pairFileDir.path() + "/with blank");
-  testenv::makeDirs(blank);
-  {
-    testenv::ScopedEnv tmpdir(testenv::kTempDirVariable, blank.c_str());
-    EXPECT_EQ(0, dispose("0040", "00C0"));
-  }
-  EXPECT_EQ("0040 00C0", pairFileOf(kCloneFile + blank + testenv::kPathSeparator,
-                                    " terminate -symforce -noprompt"));
-  EXPECT_EQ(std::vector<std::string>(), sessions());
-  EXPECT_EQ(std::vector<std::string>(), testenv::listDir(blank)) << "the pair file is gone";
-  testenv::removeTree(blank);
 }
 
 TEST_F(DisposeRestore, DisposeRefusesAPairNotSplitMissingNodesAndOtherDispositions) {
@@ -91,11 +77,6 @@ TEST_F(DisposeRestore, DisposeRefusesAPairNotSplitMissingNodesAndOtherDispositio
   EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
   EXPECT_EQ(0u, countCommands(kMirFile, " establish"));
   EXPECT_EQ("Synchronized", pairState(kArray1, "0042", "0082"));
-  // A clone session that a terminate cannot end: still disposed of.
-  force("clone 0044 00C4 CopyInProg");
-  sim.admin("fault add fail --tool symclone --cmd terminate --message refused");
-  EXPECT_EQ(0, dispose("0044", "00C4"));
-  EXPECT_EQ(1u, countCommands(kCloneFile, " terminate -symforce -noprompt"));
   // Missing nodes and other dispositions are refused before any command.
   clearLog();
   testenv::FrameworkNode source(identity("0041"));

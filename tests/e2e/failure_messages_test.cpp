@@ -14,15 +14,6 @@ const char kBrokenXml[] =
 
 class FailureMessages : public e2etest::LoadedProvider {
  protected:
-  // Makes every run of a simulated tool print `output` with status 0, until restoreTools().
-  void replaceTool(const std::string& tool, const std::string& output) {
-    replies.push_back(sim.reply("--always --tool " + tool, output));
-  }
-  void restoreTools() {
-    for (const std::string& id : replies) sim.admin("fault clear " + id);
-    replies.clear();
-  }
-  std::vector<std::string> replies;
   static std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     for (size_t at = 0; at < text.size();) {
@@ -118,12 +109,12 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
   };
   for (const Cell& cell : cells) {
     SCOPED_TRACE(cell.name);
-    // Each cell on a fresh simulator and provider.
+    // Each cell on a fresh simulator (without the faults of the last) and provider.
     if (started) pgn.fini();
     started = false;
     start(std::string(), false);
     for (const std::string& command : split(cell.arrange, ';')) sim.admin(command);
-    if (cell.brokenTool) replaceTool(cell.brokenTool, kBrokenXml);
+    if (cell.brokenTool) sim.reply("--always --tool " + std::string(cell.brokenTool), kBrokenXml);
     EXPECT_EQ(cell.result, cell.operation());
     const Pushed* message = pushedWith(split(cell.parts, '|'));
     std::string shown;
@@ -132,7 +123,6 @@ TEST_F(FailureMessages, EveryFailureNamesItsCommandExitStatusAndOutput) {
     EXPECT_EQ(cell.severity, message->severity);
     EXPECT_EQ(nullptr, pushedWith({"messages before this one"}));
     pushed.clear();
-    restoreTools();
   }
 }
 

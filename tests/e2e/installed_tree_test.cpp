@@ -12,33 +12,25 @@
 #include <string>
 #include <vector>
 
-#include "sim_env.h"
-#include "test_env.h"
+#include "quelbctl_fixture.h"
 
 namespace {
 
-const std::string kSource = "UDID##EMC##SYMMETRIX##000190100001##0041";
-const std::string kTarget = "UDID##EMC##SYMMETRIX##000190100001##00C1";
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+using e2etest::contains;
+using e2etest::kSource;
+const std::string kTarget = e2etest::kUdid + "00C1";
 
 // Every file and directory below `dir` with its size and modification time.
-void collectTree(const std::string& dir, std::map<std::string, std::string>& tree) {
+std::map<std::string, std::string> treeOf(const std::string& dir) {
+  std::map<std::string, std::string> tree;
   for (const std::string& name : testenv::listDir(dir)) {
     const std::string path = dir + "/" + name;
     struct stat info;
     if (::lstat(path.c_str(), &info) != 0) continue;
     tree[path] = std::to_string(info.st_size) + "@" + std::to_string(info.st_mtim.tv_sec) + "." +
                  std::to_string(info.st_mtim.tv_nsec);
-    if (S_ISDIR(info.st_mode)) collectTree(path, tree);
+    if (S_ISDIR(info.st_mode)) tree.merge(treeOf(path));
   }
-}
-
-std::map<std::string, std::string> treeOf(const std::string& dir) {
-  std::map<std::string, std::string> tree;
-  collectTree(dir, tree);
   return tree;
 }
 

@@ -1,8 +1,7 @@
 // Messages, last errors and tracing of libnorvel.so as the framework sees them: a failure pushed
 // during init reaches the init record's callback in the consumer's and the default language,
 // get_last_error answers on the failing thread only, and the configured trace level writes the
-// trace file.
-#include <ctime>
+// trace file. quelbctl shows the same texts (Quelbctl).
 #include <thread>
 
 #include "loaded_provider.h"
@@ -29,16 +28,10 @@ TEST_F(Messages, APushedFailureReachesTheCallbackAndTheFailingThreadOnly) {
   ASSERT_EQ(QLB_ERR_PROVIDER_INIT, pgn.init(&record, version));
   started = true;
 
+  // The texts themselves: Quelbctl.InfoHelpVersionALibraryWithoutEntryPointsAndBothLanguages.
   ASSERT_EQ(1u, pushed.size());
   EXPECT_EQ(QLB_SEV_WARNING, pushed[0].severity);
-  const std::string directory = missing + testenv::kPathSeparator;
-  const std::string symcfg = std::string("symcfg") + testenv::kExeSuffix;
-  EXPECT_EQ("norvel: Die EMC-SYMCLI-Werkzeuge wurden nicht gefunden: Im Verzeichnis \"" +
-                directory + "\" gibt es kein " + symcfg + ".",
-            pushed[0].consumer.substr(0, pushed[0].consumer.find(". ") + 1));
-  EXPECT_EQ("norvel: The EMC SYMCLI tools were not found: there is no " + symcfg +
-                " in the directory \"" + directory + "\".",
-            pushed[0].fallback.substr(0, pushed[0].fallback.find(". ") + 1));
+  EXPECT_NE(pushed[0].consumer, pushed[0].fallback);
 
   qlb_msg_info* last = nullptr;
   ASSERT_EQ(0, pgn.get_last_error(&last));
@@ -57,10 +50,6 @@ TEST_F(Messages, APushedFailureReachesTheCallbackAndTheFailingThreadOnly) {
     EXPECT_EQ(nullptr, other);
   }).join();
 
-  const wchar_t* text = nullptr;
-  EXPECT_EQ(0, pgn.errmsg(30, &text));
-  EXPECT_EQ(0u, N(text).find("norvel: Der Symmetrix-Provider konnte nicht initialisiert werden."));
-
   EXPECT_EQ(0, pgn.del_last_error(&last));
   EXPECT_EQ("", lastError());
 }
@@ -77,11 +66,8 @@ TEST_F(Messages, EntryPointsAreTracedToTheDaysFile) {
   started = false;
 
   std::vector<std::string> logs = testenv::listDir(install.root() + "Logs");
+  // The day's name: TraceLogTest.TheFileChangesWithTheDayAndLinesCarryTheirTime.
   ASSERT_EQ(1u, logs.size());
-  char date[16];
-  const std::time_t now = std::time(nullptr);
-  std::strftime(date, sizeof date, "%m%d%y", std::localtime(&now));
-  EXPECT_EQ(std::string("norvel.log.") + date, logs[0]);
   std::string trace = testenv::readFile(install.root() + "Logs/" + logs[0]);
   for (const char* line : {"> Entering Function CEmcSymPlugin::init\n",
                            "> Entering Function norvel_fi_pgn_enumerate_fims\n",

@@ -1,7 +1,8 @@
-// LoadedProvider: end-to-end tests that drive libnorvel.so as the framework does (dlopen, the entry
-// points) against simulated arrays, in a private installation tracing at level 6 (traced lines
-// reach the callback), with instant waits, a private CLI lock and pair-file directory. At the end
-// no pair file, framework buffer or child process may be left.
+// LoadedProvider: end-to-end tests that drive libnorvel.so as the framework does (loaded by
+// quelbctl's ProviderLibrary, reached through the entry points) against simulated arrays, in a
+// private installation tracing at level 6 (traced lines reach the callback), with instant waits, a
+// private CLI lock and pair-file directory. At the end no pair file, framework buffer or child
+// process may be left.
 #ifndef NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 #define NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 
@@ -17,7 +18,7 @@
 
 #include "framework_node.h"
 #include "isolated_install.h"
-#include "loaded_library.h"
+#include "provider_library.h"
 #include "sim_env.h"
 #include "test_env.h"
 #include "utf8.h"
@@ -60,12 +61,8 @@ class LoadedProvider : public ::testing::Test {
   void SetUp() override {
     install.linkBuiltMessages();
     writeConfig(simConfig());
-    library.reset(new testenv::LoadedLibrary(testenv::norvelLibraryPath()));
-    ASSERT_TRUE(library->loaded()) << library->error();
-#define RESOLVE(op) \
-  pgn.op = reinterpret_cast<qlb_pgn_##op##_t>(library->symbol("norvel_fi_pgn_" #op));
-    QLB_PGN_OPERATIONS(RESOLVE)
-#undef RESOLVE
+    ASSERT_TRUE(library.load(testenv::norvelLibraryPath(), "norvel")) << library.error();
+    pgn = library.entries();
     liveBefore = quelb_live_buffers();
     record.ir_callback = &collect;
     record.ir_locale = &locale;
@@ -74,7 +71,7 @@ class LoadedProvider : public ::testing::Test {
 
   void TearDown() override {
     if (started) pgn.fini();
-    library.reset();
+    library.unload();
     EXPECT_EQ(liveBefore, quelb_live_buffers()) << "framework buffers leaked";
     EXPECT_EQ(0u, quelb_bad_frees());
     EXPECT_EQ(std::vector<std::string>(), testenv::listDir(pairFileDir.path()))
@@ -92,14 +89,13 @@ class LoadedProvider : public ::testing::Test {
     testenv::writeFile(install.configFile("norvel"), text);
   }
 
-  // Builds the arrays (the demo when empty) and starts the provider; with `discover` the arrays are
-  // discovered and the log emptied after, else the log is emptied before.
+  // Builds the arrays (the demo when empty; their log and faults start empty) and starts the
+  // provider; with `discover` the arrays are discovered and the log emptied after.
   void start(const std::string& scenario = std::string(), bool discover = true) {
     if (scenario.empty())
       sim.initDemo();
     else
       sim.init(scenario);
-    if (!discover) clearLog();
     ASSERT_EQ(0, pgn.init(&record, version));
     started = true;
     if (!discover) return;
@@ -285,7 +281,7 @@ class LoadedProvider : public ::testing::Test {
   // Made last, so that the directories above are not made inside it.
   testenv::TempDir pairFileDir{"norvel_pairfiles"};
   testenv::ScopedEnv pairFileEnv{testenv::kTempDirVariable, pairFileDir.path().c_str()};
-  std::unique_ptr<testenv::LoadedLibrary> library;
+  ProviderLibrary library;
   qlb_pgn_table pgn = {};
   uint64_t liveBefore = 0;
   qlb_locale_desc locale = {nullptr};

@@ -25,7 +25,8 @@ constexpr int kKilledStatus = 128 + 9;
 // A crashed tool's status: 128 + SIGSEGV, on Windows an access violation's code.
 extern const int kCrashedStatus;
 
-// Processor seconds (user and system) of every child reaped so far.
+// Processor seconds (user and system) of every child reaped so far; POSIX systems only (the
+// simulator's scale test).
 double childProcessorSeconds();
 
 // What a child's pipe carries: output and error merged, or output alone (error goes nowhere).

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <atomic>
 #include <cstring>
 #include <stdexcept>
 
@@ -52,11 +51,6 @@ std::string errorText(const std::string& what) {
 
 const int kCrashedStatus = static_cast<int>(0xC0000005u);
 
-// Processor time of the reaped children, in 100-nanosecond units.
-static std::atomic<unsigned long long> g_childTime{0};
-
-double childProcessorSeconds() { return static_cast<double>(g_childTime.load()) / 1e7; }
-
 struct Child::Process {
   HANDLE process = nullptr;
   HANDLE read = nullptr;
@@ -65,13 +59,6 @@ struct Child::Process {
     WaitForSingleObject(process, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
-    FILETIME created, exited, kernel, user;
-    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-      auto ticks = [](const FILETIME& t) {
-        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-      };
-      g_childTime += ticks(kernel) + ticks(user);
-    }
     CloseHandle(process);
     process = nullptr;
     return static_cast<int>(code);

@@ -60,7 +60,7 @@ std::string hostName();  // on Windows the computer name
 // The first IPv4 address `host` resolves to, dotted; empty when none.
 std::string hostAddress(const std::string& host);
 
-int openDescriptorCount();  // on Windows: handles
+int openDescriptorCount();  // POSIX systems only (the pipe's tests)
 int childProcessCount();    // direct children; on POSIX systems zombies included
 
 extern const char* const kExeSuffix;  // "" or ".exe"

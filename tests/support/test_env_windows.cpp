@@ -90,12 +90,6 @@ std::string hostAddress(const std::string& host) {
 unsigned long processId() { return GetCurrentProcessId(); }
 unsigned long threadId() { return GetCurrentThreadId(); }
 
-int openDescriptorCount() {
-  DWORD count = 0;
-  GetProcessHandleCount(GetCurrentProcess(), &count);
-  return static_cast<int>(count);
-}
-
 int childProcessCount() {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return -1;

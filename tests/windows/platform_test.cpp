@@ -1,6 +1,7 @@
 // The Windows platform services under Wine: the child-process pipe, the
-// named semaphore, the registry, the install path rule and the width of
-// wide text. The Windows twins of the POSIX platform tests.
+// named semaphore, the registry and the install path rule. The Windows
+// twins of the POSIX platform tests. Wide text (UTF-16 here) is the unit
+// tests' (StringTool, Utf8), which the Windows build runs as well.
 #include <winsock2.h>
 #include <windows.h>
 #include <psapi.h>
@@ -46,23 +47,6 @@ ChildRun run(const std::string& arguments, uint32_t timeout = 3000) {
   r.result = pipe.Exec(childCommand(arguments), r.lines, "", timeout, "", "", "");
   r.error = pipe.getLastError();
   return r;
-}
-
-TEST(WindowsPlatform, WideTextIsUtf16AndItsByteLengthCountsTheTerminator) {
-  ASSERT_EQ(sizeof(wchar_t), 2u);
-  const struct {
-    const char* utf8;
-    size_t units;
-  } cases[] = {{"", 0}, {"abc", 3}, {"\xc3\xa9t\xc3\xa9", 3}, {"\xf0\x9f\x98\x80", 2}};
-  for (const auto& c : cases) {
-    const std::wstring wide = CFiStringTool::str2wstr(c.utf8);
-    EXPECT_EQ(wide.size(), c.units) << c.utf8;
-    EXPECT_EQ((wide.size() + 1) * sizeof(wchar_t), (c.units + 1) * 2u);
-    EXPECT_EQ(CFiStringTool::wstr2str(wide), c.utf8);  // surrogate pairs round-trip
-    wchar_t* copy = CFiStringTool::wstrdup(wide.c_str());
-    EXPECT_EQ(std::wstring(copy), wide);
-    delete[] copy;
-  }
 }
 
 TEST(WindowsPlatform, PipeMergesOutputAndSplitsLines) {

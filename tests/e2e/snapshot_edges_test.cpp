@@ -13,7 +13,6 @@ TEST_F(SnapshotEdges, SelectSkipsGroupAndUnclaimedNodesAndDuplicatesWithinOneCal
   auto node = source(kArray1, "0040", kMirror, kArray1 + "##0040;0080");
   // A second record of the same node shares its private data.
   SourceNode again(pgn, udid(kArray1, "0040"), kMirror);
-  clearLog();
 
   EXPECT_EQ(0, select({group.split(), unclaimed.split()}));
   EXPECT_TRUE(runs().empty());
@@ -48,7 +47,6 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   auto twice = source(kArray1, "0041", kClone, kArray1 + "##0041;X##Y##00C1");
   auto bare = source(kArray1, "0042", kClone, kArray1 + "##0042");
   auto later = source(kArray1, "0043", kClone, kArray1 + "##0043;00C3");
-  clearLog();
 
   EXPECT_EQ(QLB_ERR_FAILED, select({first->split(), other->split(), twice->split(), bare->split(),
                                     later->split()}));
@@ -77,7 +75,6 @@ TEST_F(SnapshotEdges, TargetsAreLookedUpOnTheSourcesArrayAndEarlierPairsSurviveA
   for (const std::string target : {"00C5 -force", "00C5\tx", "X##00C5\"", "00C5 x"}) {
     SCOPED_TRACE(target);
     auto odd = source(kArray1, "0045", kClone, kArray1 + "##0045;" + target);
-    clearLog();
     EXPECT_EQ(QLB_ERR_FAILED, select({odd->split()}));
     EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
     EXPECT_NE(std::string::npos, lastMessage().find("[findConfiguredTarget] failed: the device "

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,7 @@ class LoadedProvider : public ::testing::Test {
     liveBefore = quelb_live_buffers();
     record.ir_callback = &collect;
     record.ir_locale = &locale;
-    record.ir_user = &pushed;
+    record.ir_user = this;
   }
 
   void TearDown() override {
@@ -267,10 +268,12 @@ class LoadedProvider : public ::testing::Test {
     return holders;
   }
 
+  // The framework's callback, which any thread may call.
   static void collect(qlb_init_rec* rec, const wchar_t* consumer, const wchar_t* fallback,
                       int severity) {
-    static_cast<std::vector<Pushed>*>(rec->ir_user)
-        ->push_back({N(consumer), N(fallback), severity});
+    LoadedProvider* self = static_cast<LoadedProvider*>(rec->ir_user);
+    std::lock_guard<std::mutex> hold(self->pushedLock);
+    self->pushed.push_back({N(consumer), N(fallback), severity});
   }
 
   testenv::ScopedEnv sleepScale{"QUELB_SLEEP_SCALE", "0"};
@@ -287,6 +290,7 @@ class LoadedProvider : public ::testing::Test {
   qlb_locale_desc locale = {nullptr};
   qlb_init_rec record = {};
   std::vector<Pushed> pushed;
+  std::mutex pushedLock;
   uint16_t version[4] = {0, 0, 0, 0};
   bool started = false;
 };

@@ -23,9 +23,6 @@ class ThreadStress : public SnapshotTest {
  protected:
   void SetUp() override {
     LoadedProvider::SetUp();
-    // The framework's callback is called from every thread.
-    record.ir_callback = &collectLocked;
-    record.ir_user = this;
     writeConfig(configWithLevel(6));
     start();
   }
@@ -36,13 +33,6 @@ class ThreadStress : public SnapshotTest {
     std::snprintf(text, sizeof text, "\"TRACELEVEL\"=dword:%08x\n", level);
     return simConfig().substr(0, simConfig().find("\"TRACELEVEL\"")) + text +
            "\"TRACERUNTIMEUPDATE\"=dword:00000001\n";
-  }
-
-  static void collectLocked(qlb_init_rec* rec, const wchar_t* consumer, const wchar_t* fallback,
-                            int severity) {
-    ThreadStress* self = static_cast<ThreadStress*>(rec->ir_user);
-    std::lock_guard<std::mutex> hold(self->pushedLock);
-    self->pushed.push_back({N(consumer), N(fallback), severity});
   }
 
   // A mirror snapshot of `device` onto its BCV `target` in its own session: each step succeeds or
@@ -126,8 +116,6 @@ class ThreadStress : public SnapshotTest {
       std::this_thread::yield();
     }
   }
-
-  std::mutex pushedLock;
 };
 
 TEST_F(ThreadStress, EntryPointsAnswerEveryThreadAsIfItWereAlone) {

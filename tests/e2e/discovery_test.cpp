@@ -7,7 +7,6 @@ namespace {
 
 using e2etest::kArray1;
 using e2etest::kArray2;
-using e2etest::N;
 
 // One array with a known size and devices; WWNs written with separators.
 const char kOneArray[] =

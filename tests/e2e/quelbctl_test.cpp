@@ -10,7 +10,6 @@ namespace {
 using e2etest::contains;
 using e2etest::kSource;
 using e2etest::kUdid;
-using e2etest::strictlyEncoded;
 
 using Quelbctl = e2etest::QuelbctlFixture;
 

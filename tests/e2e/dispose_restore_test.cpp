@@ -77,6 +77,11 @@ TEST_F(DisposeRestore, DisposeRefusesAPairNotSplitMissingNodesAndOtherDispositio
   EXPECT_EQ("MSG_ERROR_CLI_COMMAND_FAILED", lastErrorId());
   EXPECT_EQ(0u, countCommands(kMirFile, " establish"));
   EXPECT_EQ("Synchronized", pairState(kArray1, "0042", "0082"));
+  // A clone session that a terminate cannot end: still disposed of, the terminate not retried.
+  force("clone 0044 00C4 CopyInProg");
+  sim.admin("fault add fail --tool symclone --cmd terminate --message refused");
+  EXPECT_EQ(0, dispose("0044", "00C4"));
+  EXPECT_EQ(1u, countCommands(kCloneFile, " terminate -symforce -noprompt"));
   // Missing nodes and other dispositions are refused before any command.
   clearLog();
   testenv::FrameworkNode source(identity("0041"));

@@ -1,6 +1,6 @@
 // import_resource and deport_resource: the masking records the four flags add and remove for this
-// host's HBAs and other hosts', the refreshes, and the answers to a device no HBA reaches and a
-// refresh that keeps failing.
+// host's HBAs and other hosts', the refreshes, and the answers to a host without HBAs, a device no
+// HBA reaches and a refresh that keeps failing.
 #include <algorithm>
 #include <cctype>
 
@@ -150,11 +150,17 @@ TEST_F(ImportDeport, AnAssignmentWwnInLowerCaseIsThisHostsHba) {
   EXPECT_EQ(others, sorted(maskedTo(kArray, "0080")));
 }
 
-// A host without HBAs: FailureMessages.
-TEST_F(ImportDeport, NoReachablePortAndAFailingRefreshAreFailures) {
+TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   writeConfig(simConfig() + "[TUNING_PARAMS]\n\"LOCK_RETRY_ATTEMPTS\"=dword:00000000\n");
   start(kScenario);
+  sim.admin("fault add fail --tool symmask --cmd \"list hba\" --message \"No host bus adapters\"");
+  EXPECT_EQ(QLB_ERR_INVALID_ARG, importDevice("0080", 0x1));
+  EXPECT_EQ("MSG_ERROR_HOST_NOT_FOUND", lastErrorId());
+  EXPECT_EQ(1, traced("CEmcSymCliTool::Failed to get HBA and Director port Info."));
+  EXPECT_EQ("0/0/0", masking("0080"));
   // Every add of 0090 is refused as unreachable: no refresh, no wait.
+  clearLog();
+  pushed.clear();
   EXPECT_EQ(QLB_ERR_FAILED, importDevice("0090", 0x1));
   EXPECT_EQ("2/0/0", masking("0090"));
   EXPECT_EQ(0, traced("Sleeeping after unmask operation"));

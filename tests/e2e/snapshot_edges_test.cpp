@@ -103,6 +103,10 @@ TEST_F(SnapshotEdges, PrepareStopsAtGroupNodesAndRefusesBadMirrorStates) {
   EXPECT_TRUE(traced("Invalid STD-BCV pair state (NeverEstab)"));
   EXPECT_EQ(std::vector<std::string>{"symmir -sid 000190100001 -file F query"}, commands());
   EXPECT_EQ(pushedBefore, messages());
+  // Alone, the split pair is established after all.
+  clearLog();
+  EXPECT_EQ(0, prepare({split->split()}));
+  EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", commands().at(1));
 }
 
 TEST_F(SnapshotEdges, PrepareGathersThePairsOfAllMethodsAndTheLastNodeChoosesTheAction) {

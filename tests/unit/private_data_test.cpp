@@ -178,7 +178,7 @@ class TargetSelection : public PrivateData {
                       const char* key = "snapshot_resource_spec") {
     CFiPrivateData data{tstring(nodeId), false};
     data.setTraceLog(traces.log());
-    data.configDataList(1).setValue(key, spec);
+    if (spec) data.configDataList(1).setValue(key, spec);
     data.addTarget("stale");
     traces.clear();
     Selection s;
@@ -222,7 +222,8 @@ TEST_F(TargetSelection, EachFailureGivesSixAndOneErrorLine) {
     std::string line;
     const char* key = "snapshot_resource_spec";
   } cases[] = {
-      // No data at all, and a source without targets: SnapshotEdges.TargetsAreLookedUp... (e2e).
+      {nullptr, "Error: No snapshot configuration data has been specified for" +
+                    of.substr(0, of.size() - 1)},
       {"SYM1##0A1;0B2", "Configuration data parameter " + spec + " unspecified for object" + of,
        "other"},
       {"", none},
@@ -232,6 +233,7 @@ TEST_F(TargetSelection, EachFailureGivesSixAndOneErrorLine) {
       {"SYM1##;0B2", source + "no device data specified for" + of},
       {"SYM1##0A1;SYM1##", source + "no device data specified for" + of},
       {"SYM2##0A1;0B2", "No matching source specification found for" + of},
+      {"SYM1##0A1", "Source configuration found, but no targets are specified for" + of},
   };
   for (const auto& c : cases) {
     Selection s = selectFor(kNodeId, c.spec, c.key);

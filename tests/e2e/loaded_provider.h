@@ -176,21 +176,24 @@ class LoadedProvider : public ::testing::Test {
   }
 
   std::vector<LoggedRun> runs() const { return simtest::loggedRuns(sim.admin("log --json")); }
+  // The command lines run, with the pair-file path replaced by "F".
+  std::vector<std::string> commands() const {
+    std::vector<std::string> result;
+    for (const LoggedRun& run : runs()) result.push_back(run.line("F"));
+    return result;
+  }
   // A pair file's lines, each ended by "|".
   static std::string barred(std::string lines) {
     std::replace(lines.begin(), lines.end(), '\n', '|');
     return lines;
   }
-  // Each run as its command line with the pair-file path as "F"; with `files`, when it had a pair
-  // file, ": " and the file's lines as barred() shows them.
-  std::vector<std::string> commands(bool files = false) const {
+  // Each run as commands() shows it and, when it had a pair file, ": " and barred() lines.
+  std::vector<std::string> filed() const {
     std::vector<std::string> result;
     for (const LoggedRun& run : runs())
-      result.push_back(run.line("F") + (!files || run.pairFile.empty() ? "" : ": ") +
-                       (files ? barred(run.pairFile) : ""));
+      result.push_back(run.line("F") + (run.pairFile.empty() ? "" : ": " + barred(run.pairFile)));
     return result;
   }
-  std::vector<std::string> filed() const { return commands(true); }
   // How many command lines start with `prefix` and contain `part`.
   size_t countCommands(const std::string& prefix, const std::string& part = std::string()) const {
     size_t n = 0;
@@ -198,12 +201,17 @@ class LoadedProvider : public ::testing::Test {
       n += line.compare(0, prefix.size(), prefix) == 0 && line.find(part) != std::string::npos;
     return n;
   }
-  // The pair file of the first run that starts with `prefix` and contains `part`, as barred() shows
-  // it but without the last "|"; "<none>" when no run matches.
+  // The pair file of the first run whose command line (pair-file path as "F") starts with `prefix`
+  // and contains `part`, as barred() shows it but without the last "|"; "<none>" when none does.
   std::string pairFileOf(const std::string& prefix, const std::string& part) const {
-    for (const std::string& line : filed())
-      if (line.compare(0, prefix.size(), prefix) == 0 && line.find(part) != std::string::npos)
-        return line.substr(line.find(": ") + 2, line.size() - line.find(": ") - 3);
+    for (const LoggedRun& run : runs()) {
+      const std::string line = run.line("F");
+      if (line.compare(0, prefix.size(), prefix) != 0 || line.find(part) == std::string::npos)
+        continue;
+      std::string lines = barred(run.pairFile);
+      if (!lines.empty()) lines.pop_back();
+      return lines;
+    }
     return "<none>";
   }
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "boundedtext.h"
+#include "jsonquote.h"
 #include "faults.h"
 #include "model.h"
 #include "model_log.h"
@@ -20,7 +21,7 @@ void print(const std::string& s) { std::fwrite(s.data(), 1, s.size(), stdout); }
 
 std::string jsonList(const std::vector<std::string>& items, bool quote = true) {
   std::vector<std::string> parts;
-  for (const std::string& i : items) parts.push_back(quote ? jsonString(i) : i);
+  for (const std::string& i : items) parts.push_back(quote ? boundedtext::jsonQuote(i) : i);
   return "[" + join(parts, ",") + "]";
 }
 
@@ -28,14 +29,14 @@ std::string jsonList(const std::vector<std::string>& items, bool quote = true) {
 class JsonObject {
  public:
   JsonObject& str(const std::string& key, const std::string& value) {
-    return raw(key, jsonString(value));
+    return raw(key, boundedtext::jsonQuote(value));
   }
   JsonObject& num(const std::string& key, int64_t value) { return raw(key, std::to_string(value)); }
   JsonObject& boolean(const std::string& key, bool value) {
     return raw(key, value ? "true" : "false");
   }
   JsonObject& raw(const std::string& key, const std::string& json) {
-    fields_.push_back(jsonString(key) + ":" + json);
+    fields_.push_back(boundedtext::jsonQuote(key) + ":" + json);
     return *this;
   }
   std::string text() const { return "{" + join(fields_, ",") + "}"; }
@@ -259,7 +260,7 @@ void printLog(Database& db, const std::string& tool, int64_t last, bool json) {
   };
   std::vector<Run> runs;
   auto orNull = [](const std::optional<std::string>& value) {
-    return value ? jsonString(*value) : std::string("null");
+    return value ? boundedtext::jsonQuote(*value) : std::string("null");
   };
   for (const RunRow& run : loggedRuns(db, tool)) {
     const std::string exit = run.exitStatus ? std::to_string(*run.exitStatus) : "null";

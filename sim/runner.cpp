@@ -12,6 +12,7 @@
 #include "database.h"
 #include "errors.h"
 #include "faults.h"
+#include "jsonquote.h"
 #include "model_log.h"
 #include "platform.h"
 #include "text.h"
@@ -33,7 +34,7 @@ struct RunResult {
 
 std::string argsJson(const std::vector<std::string>& args) {
   std::vector<std::string> quoted;
-  for (const std::string& a : args) quoted.push_back(jsonString(a));
+  for (const std::string& a : args) quoted.push_back(boundedtext::jsonQuote(a));
   return "[" + join(quoted, ",") + "]";
 }
 

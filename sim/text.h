@@ -43,9 +43,6 @@ std::string directorShort(const std::string& key);
 // separators. Throws CliError when fewer than 16 digits remain.
 std::string canonicalWwn(const std::string& wwn);
 
-// Quotes a text for a JSON document.
-std::string jsonString(const std::string& s);
-
 }  // namespace symsim
 
 #endif  // SYMSIM_TEXT_H

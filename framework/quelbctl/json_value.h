@@ -63,7 +63,4 @@ class JsonValue {
   std::list<std::pair<std::string, JsonValue> > m_members;
 };
 
-// `text` as a JSON string literal, quotes included.
-std::string jsonQuote(const std::string& text);
-
 #endif  // QUELBCTL_JSON_VALUE_H

@@ -48,7 +48,8 @@ class JsonParser {
         out += static_cast<char>(std::stoi(s_.substr(pos_, 4), nullptr, 16));
         pos_ += 4;
       } else {
-        out += e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
+        const size_t shortForm = std::string("ntrbf").find(e);
+        out += shortForm == std::string::npos ? e : "\n\t\r\b\f"[shortForm];
       }
     }
     if (pos_ >= s_.size()) fail("unterminated string");

@@ -1,5 +1,6 @@
 // Bounded text and UTF-8. Buffers are exact-size heap blocks so the sanitizer sees overruns.
 #include "boundedtext.h"
+#include "jsonquote.h"
 
 #include <gtest/gtest.h>
 
@@ -240,6 +241,19 @@ TEST(Utf8, InvalidSequencesBecomeReplacementCharacters) {
   for (const Case& c : cases) EXPECT_EQ(c.wide, boundedtext::utf8ToWide(c.bytes));
   // Embedded NULs are text like any other.
   EXPECT_EQ(std::wstring(L"a\0b", 3), boundedtext::utf8ToWide(std::string("a\0b", 3)));
+}
+
+// Whatever bytes a tool or a file name holds, the literal is valid JSON and valid UTF-8.
+TEST(JsonQuote, EscapesControlsKeepsUtf8AndReplacesOtherBytes) {
+  EXPECT_EQ(R"("a\"b\\c\b\f\n\r\t")", boundedtext::jsonQuote("a\"b\\c\b\f\n\r\t"));
+  EXPECT_EQ(R"("\u0000\u001f\u007f ~")", boundedtext::jsonQuote(std::string("\0\x1F\x7F ~", 5)));
+  const std::string kept = "K\xC3\xB6ln \xE2\x82\xAC \xF0\x9F\x98\x80";
+  EXPECT_EQ("\"" + kept + "\"", boundedtext::jsonQuote(kept));
+  // An overlong form, a surrogate and a cut sequence: each byte one U+FFFD.
+  const std::string R = "\xEF\xBF\xBD";
+  EXPECT_EQ("\"" + R + R + "/" + R + R + R + "a" + R + R + "\"",
+            boundedtext::jsonQuote("\xC0\xAF/\xED\xA0\x80"
+                                   "a\xE2\x82"));
 }
 
 TEST(Utf8, RoundTripsEveryEncodingLengthAndReplacesNonScalars) {

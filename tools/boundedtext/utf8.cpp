@@ -15,6 +15,39 @@ bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 }  // namespace
 
+std::size_t decodeUtf8(const char* text, std::size_t available, unsigned long& code) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  if (available == 0) return 0;
+  const unsigned char lead = p[0];
+  std::size_t length;
+  unsigned long minimum;
+  if (lead < 0x80) {
+    code = lead;
+    return 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    code = lead & 0x1F;
+    minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    code = lead & 0x0F;
+    minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    code = lead & 0x07;
+    minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (length > available) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if (!isContinuation(p[k])) return 0;
+    code = (code << 6) | (p[k] & 0x3F);
+  }
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
 // Both conversions write into a string sized once (UTF-8 never has fewer
 // bytes than characters; the wide size is counted first), not character
 // by character: they run for every traced line.
@@ -26,41 +59,13 @@ std::wstring utf8ToWide(const char* text, std::size_t length) {
   // Most text is ASCII: widened byte for byte up to the first other byte.
   while (i < length && p[i] < 0x80) *o++ = static_cast<wchar_t>(p[i++]);
   while (i < length) {
-    unsigned char c = p[i];
-    if (c < 0x80) {
-      *o++ = static_cast<wchar_t>(c);
-      ++i;
+    if (p[i] < 0x80) {
+      *o++ = static_cast<wchar_t>(p[i++]);
       continue;
     }
-    std::size_t need;
     unsigned long value;
-    unsigned long minimum;
-    if ((c & 0xE0) == 0xC0) {
-      need = 1;
-      value = c & 0x1F;
-      minimum = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      need = 2;
-      value = c & 0x0F;
-      minimum = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      need = 3;
-      value = c & 0x07;
-      minimum = 0x10000;
-    } else {
-      *o++ = kReplacement;
-      ++i;
-      continue;
-    }
-    bool ok = true;
-    for (std::size_t k = 1; k <= need; ++k) {
-      if (i + k >= length || !isContinuation(p[i + k])) {
-        ok = false;
-        break;
-      }
-      value = (value << 6) | (p[i + k] & 0x3F);
-    }
-    if (!ok || value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    const std::size_t n = decodeUtf8(text + i, length - i, value);
+    if (n == 0) {
       *o++ = kReplacement;
       ++i;
       continue;
@@ -73,7 +78,7 @@ std::wstring utf8ToWide(const char* text, std::size_t length) {
     } else {
       *o++ = static_cast<wchar_t>(value);
     }
-    i += need + 1;
+    i += n;
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
   return out;

@@ -8,6 +8,13 @@
 
 namespace boundedtext {
 
+// The well-formed UTF-8 sequence at the start of `text`, of which at most
+// `available` bytes may be read: its length, with its code point in
+// `code`; 0 (and `code` undefined) when the bytes there are no such
+// sequence: a lone or stray byte, an overlong form, a surrogate, a value
+// beyond U+10FFFF, or a sequence cut short.
+std::size_t decodeUtf8(const char* text, std::size_t available, unsigned long& code);
+
 // Decodes UTF-8. A byte that does not start or continue a valid sequence
 // becomes U+FFFD; decoding goes on with the next byte.
 std::wstring utf8ToWide(const char* text, std::size_t length);

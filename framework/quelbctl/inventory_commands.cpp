@@ -78,8 +78,8 @@ int runNodes(Session& session, const CommandArguments& parsed) {
   for (const qlb_node_list* n = list; n; n = n->nl_next) {
     std::string id = narrow(n->nl_objid ? n->nl_objid->qid_text : nullptr);
     if (!items) {
-      table.add({narrow(n->nl_name), id,
-                 formatBytes(n->nl_attr.na_size, session.human()), narrow(n->nl_text)});
+      table.add({narrow(n->nl_name), id, formatBytes(n->nl_attr.na_size, session.human()),
+                 narrow(n->nl_text)});
       continue;
     }
     JsonValue& item = items->push(JsonValue::object());

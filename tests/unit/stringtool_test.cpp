@@ -52,9 +52,9 @@ TEST(StringTool, XmlEscapingOrderAndRoundTrip) {
   EXPECT_EQ("&lt;x a=&quot;1&quot; b=&#39;2&#39;&gt;",
             CFiStringTool::convertToXmlSpecialCharacters("<x a=\"1\" b='2'>"));
   // Texts that already look escaped survive the round trip unchanged.
-  for (const std::string& s : {std::string("&lt;"), std::string("&amp;amp;"), std::string("&#39;&"),
-                               std::string("<&>\"'"), std::string("&quot&gt;;"),
-                               std::string("a\r\nb&#13;")}) {
+  for (const std::string& s :
+       {std::string("&lt;"), std::string("&amp;amp;"), std::string("&#39;&"), std::string("<&>\"'"),
+        std::string("&quot&gt;;"), std::string("a\r\nb&#13;")}) {
     std::string escaped = CFiStringTool::convertToXmlSpecialCharacters(s);
     EXPECT_EQ(std::string::npos, escaped.find_first_of("<>\"'\r")) << s;
     EXPECT_EQ(s, CFiStringTool::convertFromXmlSpecialCharacters(escaped)) << s;

@@ -13,30 +13,24 @@ extern "C" {
 #endif
 
 /* X(op) for every operation, in table order. */
-#define QLB_PGN_OPERATIONS(X)                                                                      \
-  X(init)                                                                                          \
-  X(fini)                                                                                          \
-  X(errmsg) X(claim) X(supports_fitype) X(init_node) X(init_altnode) X(init_remnode) X(            \
-      deport_tree) X(import_tree) X(pre_prepare) X(reaccess_tmpobj) X(reaccess_altnode) X(config)  \
-      X(deinit_node) X(dispose) X(online) X(subobj_list) X(build_alttree) X(quiesce) X(unquiesce)  \
-          X(make) X(prepare) X(select) X(isready) X(cache_disable) X(cache_enable) X(interpose)    \
-              X(getattr) X(process_providerstate) X(get_provider_info) X(enumerate_nodes)          \
-                  X(enumerate_group_nodes) X(enumerate_fims) X(enumerate_associations)             \
-                      X(isvalid_node_association) X(get_associated_nodes) X(check_node_existence)  \
-                          X(get_last_error) X(del_last_error) X(get_locale_message)                \
-                              X(del_locale_message) X(objctl) X(enable_access) X(disable_access)   \
-                                  X(restore) X(resync) X(get_status) X(query_valid_secondaries)    \
-                                      X(res_status) X(revisit_pgn_nodes) X(verify_qscombos)        \
-                                          X(set_import_options) X(start_build_alttree) X(          \
-                                              translate_resource_names) X(enumerate_enclosures)    \
-                                              X(import_resource) X(format) X(enumerate_host_nodes) \
-                                                  X(online_resource) X(deport_resource)            \
-                                                      X(is_parent_pgn) X(unformat)                 \
-                                                          X(pre_deport_resource) X(refresh_tree)   \
-                                                              X(get_backupset) X(get_app_status)   \
-                                                                  X(set_op_status)                 \
-                                                                      X(set_comp_status)           \
-                                                                          X(set_restorepaths)
+/* clang-format off */
+#define QLB_PGN_OPERATIONS(X)                                                                 \
+  X(init) X(fini) X(errmsg) X(claim) X(supports_fitype) X(init_node) X(init_altnode)          \
+  X(init_remnode) X(deport_tree) X(import_tree) X(pre_prepare) X(reaccess_tmpobj)             \
+  X(reaccess_altnode) X(config) X(deinit_node) X(dispose) X(online) X(subobj_list)            \
+  X(build_alttree) X(quiesce) X(unquiesce) X(make) X(prepare) X(select) X(isready)            \
+  X(cache_disable) X(cache_enable) X(interpose) X(getattr) X(process_providerstate)           \
+  X(get_provider_info) X(enumerate_nodes) X(enumerate_group_nodes) X(enumerate_fims)          \
+  X(enumerate_associations) X(isvalid_node_association) X(get_associated_nodes)               \
+  X(check_node_existence) X(get_last_error) X(del_last_error) X(get_locale_message)           \
+  X(del_locale_message) X(objctl) X(enable_access) X(disable_access) X(restore) X(resync)     \
+  X(get_status) X(query_valid_secondaries) X(res_status) X(revisit_pgn_nodes)                 \
+  X(verify_qscombos) X(set_import_options) X(start_build_alttree) X(translate_resource_names) \
+  X(enumerate_enclosures) X(import_resource) X(format) X(enumerate_host_nodes)                \
+  X(online_resource) X(deport_resource) X(is_parent_pgn) X(unformat) X(pre_deport_resource)   \
+  X(refresh_tree) X(get_backupset) X(get_app_status) X(set_op_status) X(set_comp_status)      \
+  X(set_restorepaths)
+/* clang-format on */
 
 enum { QLB_PGN_OPERATION_COUNT = 70 };
 

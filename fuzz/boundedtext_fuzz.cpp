@@ -1,5 +1,5 @@
 // libFuzzer target: boundedtext::scan against the formats the kit reads
-// framework and command texts with, and the UTF-8 conversions.
+// framework and command texts with, the UTF-8 conversions and JSON quoting.
 //
 // The first input byte picks what to exercise and the target sizes; the rest
 // is the text. Every text target is a heap block of exactly its size, so
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "boundedtext.h"
+#include "jsonquote.h"
 #include "utf8.h"
 
 namespace {
@@ -83,6 +84,32 @@ void fuzzScan(unsigned selector, const std::string& text) {
   check(r >= -1 && r <= most, "result in range");
 }
 
+// The text of a JSON string literal as jsonQuote writes it (only the escapes it uses); aborts on
+// anything else, a raw control character included.
+std::string unquoteJson(const std::string& literal) {
+  check(literal.size() >= 2 && literal.front() == '"' && literal.back() == '"', "quoted");
+  std::string text;
+  for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(literal[i]);
+    check(c >= 0x20 && c != 0x7F && c != '"', "no raw control character or quote");
+    if (c != '\\') {
+      text += static_cast<char>(c);
+      continue;
+    }
+    check(i + 2 < literal.size(), "escape complete");
+    const char e = literal[++i];
+    const std::size_t shortForm = std::string("\"\\bfnrt").find(e);
+    if (shortForm != std::string::npos) {
+      text += "\"\\\b\f\n\r\t"[shortForm];
+      continue;
+    }
+    check(e == 'u' && i + 5 < literal.size(), "\\u escape complete");
+    text += static_cast<char>(std::strtoul(literal.substr(i + 1, 4).c_str(), nullptr, 16));
+    i += 4;
+  }
+  return text;
+}
+
 void fuzzUtf8(const std::string& bytes) {
   const std::wstring wide = boundedtext::utf8ToWide(bytes);
   check(wide.size() <= bytes.size(), "no more characters than bytes");
@@ -95,6 +122,10 @@ void fuzzUtf8(const std::string& bytes) {
   // Only input with replaced sequences may change on the way back.
   if (!replaced) check(back == bytes, "valid text round-trips");
   check(boundedtext::utf8ToWide(back) == wide, "encoded text decodes to itself");
+  // A JSON literal is valid UTF-8 holding the text, each byte that is no UTF-8 replaced alike.
+  const std::string quoted = boundedtext::jsonQuote(bytes);
+  check(boundedtext::wideToUtf8(boundedtext::utf8ToWide(quoted)) == quoted, "JSON is UTF-8");
+  check(unquoteJson(quoted) == back, "JSON holds the text");
 }
 
 void fuzzWide(const uint8_t* data, std::size_t size) {

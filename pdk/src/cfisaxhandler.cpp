@@ -46,20 +46,21 @@ std::size_t encodeUtf8(unsigned long cp, char* out) {
 
 // Appends `text` as UTF-8 up to `length` units or its terminator, which
 // comes first. Converted through a small buffer and appended a chunk at a
-// time: tool output is long runs of ASCII. An unpaired surrogate becomes
-// U+FFFD.
+// time: tool output is long runs of ASCII. The buffer is flushed before any
+// character once fewer bytes than the longest sequence are left in it. An
+// unpaired surrogate becomes U+FFFD.
 void appendUtf8Until(std::string& out, const XMLCh* text, std::size_t length) {
   if (!text) return;
   char chunk[256];
   std::size_t used = 0;
   for (std::size_t i = 0; i < length && text[i] != 0; ++i) {
+    if (used > sizeof(chunk) - 4) {
+      out.append(chunk, used);
+      used = 0;
+    }
     unsigned long cp = text[i];
     if (cp < 0x80) {
       chunk[used++] = static_cast<char>(cp);
-      if (used == sizeof(chunk)) {
-        out.append(chunk, used);
-        used = 0;
-      }
       continue;
     }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
@@ -67,10 +68,6 @@ void appendUtf8Until(std::string& out, const XMLCh* text, std::size_t length) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
-    }
-    if (used > sizeof(chunk) - 4) {
-      out.append(chunk, used);
-      used = 0;
     }
     used += encodeUtf8(cp, chunk + used);
   }

@@ -94,6 +94,10 @@ TEST(SaxParser, CharacterDataPiecesAppendInOrderAsUtf8) {
             (std::vector<std::string>{"<a>", "x&y<z \xC3\xA9 \xF0\x9D\x84\x9E", "</a>"}));
   EXPECT_EQ(CFiSaxParseHandler::toWString(u"\u00e9\U0001D11E"), std::wstring(L"\u00e9\U0001D11E"));
   EXPECT_EQ(CFiSaxParseHandler::toString(nullptr), "");
+  // A four-byte sequence that fills the converter's 256-byte buffer exactly, then more text.
+  const std::u16string filled = u"\u00e9" + std::u16string(250, u'a') + u"\U0001D11E" + u"bc";
+  EXPECT_EQ(CFiSaxParseHandler::toString(filled.c_str()),
+            "\xC3\xA9" + std::string(250, 'a') + "\xF0\x9D\x84\x9E" + "bc");
 }
 
 TEST(SaxParser, BrokenDocumentsSurfaceFromTheGetterAfterTheParserIsGone) {

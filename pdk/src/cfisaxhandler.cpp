@@ -4,6 +4,7 @@
 #include <xercesc/framework/MemoryManager.hpp>
 
 #include "cfistringtool.h"
+#include "utf8.h"
 
 namespace quelb_pdk_4_4 {
 
@@ -18,31 +19,6 @@ class KitMemoryManager : public xercesc::MemoryManager {
   void* allocate(XMLSize_t size) override { return ::operator new(size); }
   void deallocate(void* p) override { ::operator delete(p); }
 };
-
-// Writes the UTF-8 form of a code point to `out` (room for 4 bytes) and
-// returns its length.
-std::size_t encodeUtf8(unsigned long cp, char* out) {
-  if (cp < 0x80) {
-    out[0] = static_cast<char>(cp);
-    return 1;
-  }
-  if (cp < 0x800) {
-    out[0] = static_cast<char>(0xC0 | (cp >> 6));
-    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000) {
-    out[0] = static_cast<char>(0xE0 | (cp >> 12));
-    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  out[0] = static_cast<char>(0xF0 | (cp >> 18));
-  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
-  return 4;
-}
 
 // Appends `text` as UTF-8 up to `length` units or its terminator, which
 // comes first. Converted through a small buffer and appended a chunk at a
@@ -69,7 +45,7 @@ void appendUtf8Until(std::string& out, const XMLCh* text, std::size_t length) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
-    used += encodeUtf8(cp, chunk + used);
+    used += boundedtext::encodeUtf8(cp, chunk + used);
   }
   out.append(chunk, used);
 }

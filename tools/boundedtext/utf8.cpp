@@ -15,6 +15,29 @@ bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 }  // namespace
 
+std::size_t encodeUtf8(unsigned long code, char* out) {
+  if (code < 0x80) {
+    out[0] = static_cast<char>(code);
+    return 1;
+  }
+  if (code < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (code >> 6));
+    out[1] = static_cast<char>(0x80 | (code & 0x3F));
+    return 2;
+  }
+  if (code < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (code >> 12));
+    out[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (code & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (code >> 18));
+  out[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (code & 0x3F));
+  return 4;
+}
+
 std::size_t decodeUtf8(const char* text, std::size_t available, unsigned long& code) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   if (available == 0) return 0;
@@ -127,24 +150,8 @@ std::string wideToUtf8(const wchar_t* text, std::size_t length) {
   }
   std::string out(bytes, '\0');
   char* o = &out[0];
-  for (std::size_t i = 0; i < length; i += units) {
-    unsigned long v = scalarAt(text, i, length, units);
-    if (v < 0x80) {
-      *o++ = static_cast<char>(v);
-    } else if (v < 0x800) {
-      *o++ = static_cast<char>(0xC0 | (v >> 6));
-      *o++ = static_cast<char>(0x80 | (v & 0x3F));
-    } else if (v < 0x10000) {
-      *o++ = static_cast<char>(0xE0 | (v >> 12));
-      *o++ = static_cast<char>(0x80 | ((v >> 6) & 0x3F));
-      *o++ = static_cast<char>(0x80 | (v & 0x3F));
-    } else {
-      *o++ = static_cast<char>(0xF0 | (v >> 18));
-      *o++ = static_cast<char>(0x80 | ((v >> 12) & 0x3F));
-      *o++ = static_cast<char>(0x80 | ((v >> 6) & 0x3F));
-      *o++ = static_cast<char>(0x80 | (v & 0x3F));
-    }
-  }
+  for (std::size_t i = 0; i < length; i += units)
+    o += encodeUtf8(scalarAt(text, i, length, units), o);
   return out;
 }
 

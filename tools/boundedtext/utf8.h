@@ -8,6 +8,10 @@
 
 namespace boundedtext {
 
+// Writes the UTF-8 form of the Unicode scalar value `code` to `out`, which
+// has room for 4 bytes, and returns its length (1 to 4).
+std::size_t encodeUtf8(unsigned long code, char* out);
+
 // The well-formed UTF-8 sequence at the start of `text`, of which at most
 // `available` bytes may be read: its length, with its code point in
 // `code`; 0 (and `code` undefined) when the bytes there are no such

@@ -5,8 +5,8 @@
 #include <map>
 
 #include "boundedtext.h"
-#include "jsonquote.h"
 #include "faults.h"
+#include "jsonquote.h"
 #include "model.h"
 #include "model_log.h"
 #include "model_schema.h"

@@ -47,7 +47,8 @@ std::size_t decodeUtf8(const char* text, std::size_t available, unsigned long& c
   if (lead < 0x80) {
     code = lead;
     return 1;
-  } else if ((lead & 0xE0) == 0xC0) {
+  }
+  if ((lead & 0xE0) == 0xC0) {
     length = 2;
     code = lead & 0x1F;
     minimum = 0x80;

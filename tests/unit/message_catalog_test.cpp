@@ -22,29 +22,22 @@ std::string N(const tstring& s) { return CFiStringTool::tstr2str(s); }
 std::string N(const wchar_t* s) { return s ? CFiStringTool::wcs2mbs(s) : "<null>"; }
 tstring T(const std::string& s) { return CFiStringTool::str2tstr(s); }
 
-std::string serialized(CFiIcuMessage& message) {
-  qlb_msg_info* record = message.serialize();
-  return std::string(record->mi_text, record->mi_length);
-}
-
 TEST(IcuMessage, EveryArgumentTypeRoundTrips) {
   icu::Formattable date(1.5e12, icu::Formattable::kIsDate);
-  icu::Formattable big(static_cast<int64_t>(1) << 40);  // written without a value, dropped
+  icu::Formattable big(static_cast<int64_t>(1) << 40);
   CFiIcuMessage message(
       "MSG_ALL",
       {CFiIcuMessage::text(T("wide \xc3\xa4 text")), icu::Formattable(2.25),
        icu::Formattable(static_cast<int32_t>(-42)), date, big, CFiIcuMessage::text(std::string())},
       QLB_SEV_ERROR, "src", 1);
-  const std::string text = serialized(message);
-  EXPECT_EQ(text.size(), message.serialize()->mi_length);
-  EXPECT_EQ(0u, text.find("<SERIALIZED_MESSAGE MSGID=MSG_ALL SEVERITY=3>\n"
-                          "\t<ARGVALUE INDEX=0 TYPE=3>wide \xc3\xa4 text</ARGVALUE>\n"));
-  EXPECT_EQ(text.size() - 22, text.find("</SERIALIZED_MESSAGE>\n"));
-  EXPECT_NE(std::string::npos, text.find("\t<ARGVALUE INDEX=1 TYPE=1>2.25</ARGVALUE>\n"));
-  EXPECT_NE(std::string::npos, text.find("\t<ARGVALUE INDEX=2 TYPE=2>-42</ARGVALUE>\n"));
-  EXPECT_NE(std::string::npos, text.find("\t<ARGVALUE INDEX=3 TYPE=0>1.5e+12</ARGVALUE>\n"));
-  EXPECT_NE(std::string::npos, text.find("\t<ARGVALUE INDEX=4 TYPE=5></ARGVALUE>\n"));
-
+  // The 64-bit number is written without a value, which the reader drops.
+  EXPECT_EQ(
+      "<SERIALIZED_MESSAGE MSGID=MSG_ALL SEVERITY=3>\n"
+      "\t<ARGVALUE INDEX=0 TYPE=3>wide \xc3\xa4 text</ARGVALUE>\n"
+      "\t<ARGVALUE INDEX=1 TYPE=1>2.25</ARGVALUE>\n\t<ARGVALUE INDEX=2 TYPE=2>-42</ARGVALUE>\n"
+      "\t<ARGVALUE INDEX=3 TYPE=0>1.5e+12</ARGVALUE>\n\t<ARGVALUE INDEX=4 TYPE=5></ARGVALUE>\n"
+      "\t<ARGVALUE INDEX=5 TYPE=3></ARGVALUE>\n</SERIALIZED_MESSAGE>\n",
+      std::string(message.serialize()->mi_text, message.serialize()->mi_length));
   CFiIcuMessage back(message.serialize());
   EXPECT_EQ("MSG_ALL", back.messageId());
   EXPECT_EQ(QLB_SEV_ERROR, back.severity());
@@ -180,11 +173,8 @@ TEST(CatalogManager, HandsOutStoredTextsUntilReplacedOrDeleted) {
   manager->getLocalizedMessage("MSG_X", nullptr, &second);
   EXPECT_EQ("root:MSG_X {0}", N(second));
 
-  // Form 2 formats a serialized message.
-  CFiIcuMessage message("MSG_Y", {CFiIcuMessage::text("arg")}, QLB_SEV_ERROR, "src", 1);
-  const wchar_t* formatted = nullptr;
-  manager->getLocalizedMessage(message.serialize(), "de", &formatted);
-  EXPECT_EQ("de:MSG_Y arg", N(formatted));
+  // A serialized message in the consumer's language: Messages.APushedFailureReaches... (e2e).
+  const wchar_t* formatted = L"";
   manager->getLocalizedMessage(static_cast<const qlb_msg_info*>(nullptr), "de", &formatted);
   EXPECT_EQ(nullptr, formatted);
 

@@ -183,7 +183,6 @@ TEST(Configuration, NamedConfigurationWritesAnEmptyFileWhenNoneExists) {
   EXPECT_EQ(0, CFiConfiguration(T("norvel")).getLastError().code());
 }
 
-// A file the user wrote is never replaced because it could not be read.
 TEST(Configuration, AFileThatCannotBeUsedIsReportedAndNeverWrittenOver) {
   IsolatedInstall install;
   testenv::makeDirs(install.root() + "ConfigFiles");

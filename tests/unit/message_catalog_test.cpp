@@ -236,9 +236,8 @@ TEST_F(ProviderCatalog, ReadsTheBundlesOfTheInstallation) {
   manager->unregisterFactory(&factory);
 }
 
-// The messages that name a failure's cause choose their wording by their
-// arguments (select and plural forms): each form, formatted in both
-// languages, holds its arguments and no pattern syntax.
+// Each select and plural form of the cause messages, in both languages, holds its arguments and
+// no pattern syntax.
 TEST_F(ProviderCatalog, CauseMessagesFormatEveryFormInBothLanguages) {
   manager->registerFactory(&factory);
   const auto text = [](const char* value) { return CFiIcuMessage::text(std::string(value)); };

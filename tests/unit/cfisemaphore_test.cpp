@@ -97,17 +97,14 @@ void appendMark(const std::string& path, char mark) {
 
 }  // namespace
 
-TEST(Semaphore, PrivateSemaphoreCountsOneAndIsRemovedWithTheObject) {
+// A private one (key 0) starts free: every provider test takes it (provider_sim.h); what wait and
+// post do to the count: HolderKilledWhileHoldingDoesNotBlockTheNext.
+TEST(Semaphore, PrivateSemaphoreIsRemovedWithTheObject) {
   int id;
   {
     CFiSemaphorePosix sem(0);
     id = sem.getSemId();
     ASSERT_GE(id, 0);
-    EXPECT_EQ(semValue(id), 1);
-    EXPECT_EQ(sem.wait(), 0);
-    EXPECT_EQ(semValue(id), 0);
-    EXPECT_EQ(sem.post(), 0);
-    EXPECT_EQ(semValue(id), 1);
   }
   errno = 0;
   EXPECT_EQ(semctl(id, 0, GETVAL), -1);

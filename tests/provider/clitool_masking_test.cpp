@@ -1,5 +1,5 @@
 // Device, host and masking commands against the simulator: what they read, masking adds over
-// reachable and unreachable ports with gatekeeper retries, remove, refresh, host names.
+// reachable and unreachable ports with gatekeeper retries, refresh retries, host names.
 #include <set>
 
 #include "cfiexecpipe.h"
@@ -19,12 +19,27 @@ using MaskingTest = ProviderSimTest;
 
 // Sizes, version, devices, assignments (none too) and removals as start-up, enumeration, import
 // and deport read and run them: Discovery, ImportDeport (e2e), PluginImportTest.
-TEST_F(MaskingTest, DatabaseHostMapAndConfiguredTarget) {
+TEST_F(MaskingTest, HostsOfTheDatabaseAndTheLoginsAndTheConfiguredTarget) {
   const std::string local = CFiNetwork::getComputerName();
   EXPECT_EQ((Lines{local, "backup01"}), tool_.symMaskdbListDatabase(kArray1));
   std::map<std::string, Lines> hostPorts = tool_.getHostMap(kArray1);
   EXPECT_EQ((std::set<std::string>{"hba0", "hba1"}),
             std::set<std::string>(hostPorts[local].begin(), hostPorts[local].end()));
+  SEmcSymMaskHostInfo info;
+  EXPECT_EQ(0, tool_.getHostLoginInfo(kArray1, local + ".example.test", info));
+  EXPECT_EQ(local, info.hostNodeName);
+  ASSERT_EQ(2u, info.logins.size());
+  EXPECT_EQ(2u, info.logins[kHba1].directorPorts.size());
+  EXPECT_EQ(QLB_ERR_NOT_FOUND, tool_.getHostLoginInfo(kArray1, "no-such-host.invalid", info));
+
+  std::vector<SEmcSymHbaInfo> kept = tool_.validateHostName(kArray1, std::string());
+  ASSERT_EQ(2u, kept.size());
+  EXPECT_EQ(kHba1, kept[0].wwn);
+
+  SEmcSymMaskHostInfo byName = tool_.GetHostInfo(kArray1, local);
+  ASSERT_EQ(2u, byName.logins.size());
+  EXPECT_EQ(4u, byName.logins[kHba2].directorPorts.size());
+  EXPECT_TRUE(tool_.GetHostInfo(kArray1, "backup01").logins.empty());  // not resolvable here
 
   EXPECT_EQ("00C3", tool_.findConfiguredTarget(L"UDID##EMC##SYMMETRIX##000190100001##00C3"));
   const auto e = thrown<CEmcSymCliException>([&] { tool_.findConfiguredTarget(L"00C3"); });
@@ -144,25 +159,6 @@ TEST_F(MaskingTest, RefreshRetriesThenRetriesWithDiscovery) {
   EXPECT_EQ(13u, runs().size());  // 11 refreshes, 2 discoveries
   EXPECT_EQ("symmask refresh -noprompt", runLines().back());
   EXPECT_EQ(1, traceCount("Refresh command passed after retry for array discovery."));
-}
-
-TEST_F(MaskingTest, HostLoginsHbasAndDirectorPortsOfThisHost) {
-  const std::string local = CFiNetwork::getComputerName();
-  SEmcSymMaskHostInfo info;
-  EXPECT_EQ(0, tool_.getHostLoginInfo(kArray1, local + ".example.test", info));
-  EXPECT_EQ(local, info.hostNodeName);
-  ASSERT_EQ(2u, info.logins.size());
-  EXPECT_EQ(2u, info.logins[kHba1].directorPorts.size());
-  EXPECT_EQ(QLB_ERR_NOT_FOUND, tool_.getHostLoginInfo(kArray1, "no-such-host.invalid", info));
-
-  std::vector<SEmcSymHbaInfo> kept = tool_.validateHostName(kArray1, std::string());
-  ASSERT_EQ(2u, kept.size());
-  EXPECT_EQ(kHba1, kept[0].wwn);
-
-  SEmcSymMaskHostInfo byName = tool_.GetHostInfo(kArray1, local);
-  ASSERT_EQ(2u, byName.logins.size());
-  EXPECT_EQ(4u, byName.logins[kHba2].directorPorts.size());
-  EXPECT_TRUE(tool_.GetHostInfo(kArray1, "backup01").logins.empty());  // not resolvable here
 }
 
 const char kHostScenario[] =

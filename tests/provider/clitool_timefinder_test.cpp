@@ -1,4 +1,4 @@
-// The TimeFinder methods' whole sequences on two arrays at once: each step runs one command per
+// The TimeFinder methods' sequences on two arrays at once: each step runs one command per
 // array, naming only that array and its own pair file. Which method a pair's records name:
 // SplitTypePrefersCloneOverSnapOverMirror here, on the arrays' own records DisposeRestore (e2e).
 #include <algorithm>

@@ -84,7 +84,7 @@ TEST(SymHandlers, LocksVersionsAndCapacityPorts) {
     <Lock number="3" status="Locked"/>
   </Symmetrix>)xml"),
             (std::set<int>{3, 7, 15}));
-  // The version from the element's text (from its attribute: MaskingTest, provider).
+  // The version from the element's text alone (with its attribute too: Discovery, e2e).
   EXPECT_EQ(resultOf<CEmcSymVersionHandler>(R"xml(
   <SYMCLI>
     <version>V6.4.2.0</version>

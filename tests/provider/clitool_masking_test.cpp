@@ -1,5 +1,5 @@
 // Device, host and masking commands against the simulator: what they read, masking adds over
-// reachable and unreachable ports with gatekeeper retries, remove, refresh, host names.
+// reachable and unreachable ports with gatekeeper retries, refresh retries, host names.
 #include <set>
 
 #include "cfiexecpipe.h"
@@ -17,19 +17,29 @@ const char kHba2[] = "10000000C9A00002";
 
 using MaskingTest = ProviderSimTest;
 
-// Sizes, version, device listing and assignments as start-up, enumeration and deport read them:
-// Discovery, ImportDeport (e2e) and RemoveRefreshesTheArray... below.
-TEST_F(MaskingTest, DeviceHostMapUnassignedDeviceAndConfiguredTarget) {
-  SEmcSymDevInfo dev = tool_.getSymDev(kArray1, "0040");
-  EXPECT_EQ("0080", dev.attachedBcv);
-  EXPECT_EQ((std::map<std::string, Lines>{{"04A", {"0"}}, {"13A", {"0"}}}), dev.ports);
+// Sizes, version, devices, assignments (none too) and removals as start-up, enumeration, import
+// and deport read and run them: Discovery, ImportDeport (e2e), PluginImportTest.
+TEST_F(MaskingTest, HostsOfTheDatabaseAndTheLoginsAndTheConfiguredTarget) {
   const std::string local = CFiNetwork::getComputerName();
   EXPECT_EQ((Lines{local, "backup01"}), tool_.symMaskdbListDatabase(kArray1));
   std::map<std::string, Lines> hostPorts = tool_.getHostMap(kArray1);
   EXPECT_EQ((std::set<std::string>{"hba0", "hba1"}),
             std::set<std::string>(hostPorts[local].begin(), hostPorts[local].end()));
-  EXPECT_TRUE(tool_.getDevAssignmentMap(kArray1, "00C0").empty());
-  EXPECT_EQ(1, traceCount("Device 00C0 is currently not assigned to any hbas"));
+  SEmcSymMaskHostInfo info;
+  EXPECT_EQ(0, tool_.getHostLoginInfo(kArray1, local + ".example.test", info));
+  EXPECT_EQ(local, info.hostNodeName);
+  ASSERT_EQ(2u, info.logins.size());
+  EXPECT_EQ(2u, info.logins[kHba1].directorPorts.size());
+  EXPECT_EQ(QLB_ERR_NOT_FOUND, tool_.getHostLoginInfo(kArray1, "no-such-host.invalid", info));
+
+  std::vector<SEmcSymHbaInfo> kept = tool_.validateHostName(kArray1, std::string());
+  ASSERT_EQ(2u, kept.size());
+  EXPECT_EQ(kHba1, kept[0].wwn);
+
+  SEmcSymMaskHostInfo byName = tool_.GetHostInfo(kArray1, local);
+  ASSERT_EQ(2u, byName.logins.size());
+  EXPECT_EQ(4u, byName.logins[kHba2].directorPorts.size());
+  EXPECT_TRUE(tool_.GetHostInfo(kArray1, "backup01").logins.empty());  // not resolvable here
 
   EXPECT_EQ("00C3", tool_.findConfiguredTarget(L"UDID##EMC##SYMMETRIX##000190100001##00C3"));
   const auto e = thrown<CEmcSymCliException>([&] { tool_.findConfiguredTarget(L"00C3"); });
@@ -127,21 +137,8 @@ TEST_F(MaskingTest, AddRunsEveryCombinationCountsTheReachableOnesAndRetriesTheGa
   EXPECT_EQ(1, traceCount("Can not open gate keeper, either locked or inaccessible, retry failed"));
 }
 
-TEST_F(MaskingTest, RemoveRefreshesTheArrayAndRefreshRetriesThenRetriesWithDiscovery) {
-  std::vector<SEmcSymAssignment> assignments = tool_.getDevAssignmentMap(kArray1, "0042");
-  ASSERT_EQ(2u, assignments.size());
-  clearLog();
-  tool_.symMaskRemove(assignments[1]);
-  EXPECT_EQ((Lines{"symmask -sid " + kArray1 + " -wwn " + kHba2 +
-                       " -dir 13A -port 0 -force remove devs 0042",
-                   "symmask -sid " + kArray1 + " refresh -noprompt"}),
-            runLines());
-  EXPECT_EQ(Sleeps{1000}, recordedSleeps());
-  assignments = tool_.getDevAssignmentMap(kArray1, "0042");
-  ASSERT_EQ(1u, assignments.size());
-  EXPECT_EQ(kHba1, assignments[0].portWwn);
-  // A refresh that keeps failing is retried, then retried with array discovery.
-  clearLog();
+// A refresh that keeps failing is retried, then retried with array discovery.
+TEST_F(MaskingTest, RefreshRetriesThenRetriesWithDiscovery) {
   sim_.admin(
       "fault add fail --tool symmask --cmd refresh --message \"Refresh refused\" --count 17");
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED, tool_.symMaskRefresh(kArray1));
@@ -162,25 +159,6 @@ TEST_F(MaskingTest, RemoveRefreshesTheArrayAndRefreshRetriesThenRetriesWithDisco
   EXPECT_EQ(13u, runs().size());  // 11 refreshes, 2 discoveries
   EXPECT_EQ("symmask refresh -noprompt", runLines().back());
   EXPECT_EQ(1, traceCount("Refresh command passed after retry for array discovery."));
-}
-
-TEST_F(MaskingTest, HostLoginsHbasAndDirectorPortsOfThisHost) {
-  const std::string local = CFiNetwork::getComputerName();
-  SEmcSymMaskHostInfo info;
-  EXPECT_EQ(0, tool_.getHostLoginInfo(kArray1, local + ".example.test", info));
-  EXPECT_EQ(local, info.hostNodeName);
-  ASSERT_EQ(2u, info.logins.size());
-  EXPECT_EQ(2u, info.logins[kHba1].directorPorts.size());
-  EXPECT_EQ(QLB_ERR_NOT_FOUND, tool_.getHostLoginInfo(kArray1, "no-such-host.invalid", info));
-
-  std::vector<SEmcSymHbaInfo> kept = tool_.validateHostName(kArray1, std::string());
-  ASSERT_EQ(2u, kept.size());
-  EXPECT_EQ(kHba1, kept[0].wwn);
-
-  SEmcSymMaskHostInfo byName = tool_.GetHostInfo(kArray1, local);
-  ASSERT_EQ(2u, byName.logins.size());
-  EXPECT_EQ(4u, byName.logins[kHba2].directorPorts.size());
-  EXPECT_TRUE(tool_.GetHostInfo(kArray1, "backup01").logins.empty());  // not resolvable here
 }
 
 const char kHostScenario[] =

@@ -17,20 +17,6 @@ namespace {
 
 const std::string kShow = "symdev -sid " + kArray1 + " show 0040";
 
-// The forced release with no lock held: the arrays, their lock lists (the first failing one ends
-// the listing), the arrays again and locks 1 to 15 of each.
-Lines fallbackReleaseLines(bool locksListed) {
-  Lines lines = {"symcfg list", "symcfg -sid " + kArray1 + " -lock list"};
-  if (locksListed) lines.push_back("symcfg -sid " + kArray2 + " -lock list");
-  lines.push_back("symcfg list");
-  for (const std::string& symid : {kArray1, kArray2}) {
-    for (int n = 1; n <= 15; ++n)
-      lines.push_back("symcfg -sid " + symid + " -noprompt -lockn " + std::to_string(n) +
-                      " release");
-  }
-  return lines;
-}
-
 using RunnerTest = ProviderSimTest;
 
 // A successful run's command line (quoted path, two blanks, the output option), run once without
@@ -51,22 +37,6 @@ TEST_F(RunnerTest, EachGatekeeperMessageAndEmptyOutputIsRetriedAtTheConfiguredDe
   EXPECT_EQ(8, traceCount("gatekepper is locked."));
 }
 
-TEST_F(RunnerTest, GatekeeperStillLockedAfterTheRetriesReleasesAllLocksThenRunsOnceMore) {
-  writeConfig(2, 3);
-  sim_.admin("fault add gatekeeper --msg 4 --tool symdev --cmd show --count 3");
-  EXPECT_EQ("0040", tool_.getSymDev(kArray1, "0040").devName);
-  Lines expected = {kShow, kShow, kShow};
-  for (const std::string& line : fallbackReleaseLines(true)) expected.push_back(line);
-  expected.push_back(kShow);
-  EXPECT_EQ(expected, runLines());
-  EXPECT_EQ((Sleeps{3000, 3000}), recordedSleeps());
-  EXPECT_EQ(1, traceCount("Gate keeper is locked. Releasing the lock on the gate keeper."));
-  EXPECT_EQ(
-      1, traceCount(
-             "Could not deternime the lock on gate keeper. Forcefully releasing all the locks."));
-  EXPECT_EQ(1, traceCount("after deleting the lock forcefully."));
-}
-
 TEST_F(RunnerTest, HeldLockIsReleasedFromTheLockList) {
   writeConfig(1, 2);
   sim_.admin("fault add lock --sid " + kArray1 + " --lockn 5");
@@ -81,16 +51,39 @@ TEST_F(RunnerTest, HeldLockIsReleasedFromTheLockList) {
   EXPECT_EQ(1, traceCount("Releasing lock 5 for symmetrix 000190100001."));
 }
 
-TEST_F(RunnerTest, NoRetryAttemptsAndAnUnreadableLockListGoStraightToReleasingLocksOneTo15) {
-  writeConfig(0, 2);
+// A gatekeeper still locked after the retries, or with none and a lock list that cannot be read:
+// the arrays, their lock lists (the first failing one ends the listing), the arrays again and
+// locks 1 to 15 of each are released, then the command runs once more. A tool forces the release
+// once only: each case has a tool of its own.
+TEST_F(RunnerTest, GatekeeperStillLockedReleasesLocksOneTo15ThenRunsOnceMore) {
+  const auto expectForcedRelease = [&](uint32_t attempts, Lines expected, bool locksListed,
+                                       const Sleeps& sleeps) {
+    writeConfig(attempts, 3);
+    CEmcSymCliTool tool(CFiStringTool::str2tstr(bin_), traceLog_);
+    EXPECT_EQ("0040", tool.getSymDev(kArray1, "0040").devName);
+    expected.insert(expected.end(), {"symcfg list", "symcfg -sid " + kArray1 + " -lock list"});
+    if (locksListed) expected.push_back("symcfg -sid " + kArray2 + " -lock list");
+    expected.push_back("symcfg list");
+    for (const std::string& symid : {kArray1, kArray2})
+      for (int n = 1; n <= 15; ++n)
+        expected.push_back("symcfg -sid " + symid + " -noprompt -lockn " + std::to_string(n) +
+                           " release");
+    expected.push_back(kShow);
+    EXPECT_EQ(expected, runLines());
+    EXPECT_EQ(sleeps, recordedSleeps());
+    clearLog();
+  };
+  sim_.admin("fault add gatekeeper --msg 4 --tool symdev --cmd show --count 3");
+  expectForcedRelease(2, {kShow, kShow, kShow}, true, {3000, 3000});
+  EXPECT_EQ(1, traceCount("Gate keeper is locked. Releasing the lock on the gate keeper."));
+  EXPECT_EQ(
+      1, traceCount(
+             "Could not deternime the lock on gate keeper. Forcefully releasing all the locks."));
+  EXPECT_EQ(1, traceCount("after deleting the lock forcefully."));
+
   sim_.admin("fault add gatekeeper --msg 3 --tool symdev --cmd show --count 1");
   sim_.admin("fault add noxml --tool symcfg --cmd lock --count 1");
-  EXPECT_EQ("0040", tool_.getSymDev(kArray1, "0040").devName);
-  Lines expected = {kShow};
-  for (const std::string& line : fallbackReleaseLines(false)) expected.push_back(line);
-  expected.push_back(kShow);
-  EXPECT_EQ(expected, runLines());
-  EXPECT_TRUE(recordedSleeps().empty());
+  expectForcedRelease(0, {kShow}, false, {});
   EXPECT_EQ(1, traceCount("throw while retriving list of locks."));
 }
 

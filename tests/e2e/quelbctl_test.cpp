@@ -92,20 +92,11 @@ TEST_F(Quelbctl, ImportDeportRestoreDisposeAndSnapshotsWithATracedCauseAndAnImpo
 
   // A mirror snapshot in one process, and a traced cause.
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
-  sim.admin("log --clear");
   const std::vector<std::string> args = {
       "snapshot", "--session", "nightly", "--method", "EMC_TimeFinder_Mirror", kSource + "=0081"};
   const simtest::ToolRun taken = quelbctlOut(args);
   EXPECT_EQ(0, taken.status);
   EXPECT_EQ("snapshot " + kSource + " -> " + kUdid + "0081\n", taken.out);
-  // select, prepare (the split pair is established and waited for), make.
-  const std::vector<std::string> ran = commands();
-  ASSERT_GE(ran.size(), 6u);
-  EXPECT_EQ("symdev -sid 000190100001 show 0041", ran[0]);
-  EXPECT_EQ("symdev -sid 000190100001 show 0081", ran[1]);
-  EXPECT_EQ("symmir -sid 000190100001 -file F query", ran[2]);
-  EXPECT_EQ("symmir -sid 000190100001 -file F establish -noprompt", ran[3]);
-  EXPECT_EQ("symmir -sid 000190100001 -file F split -consistent -noprompt", ran.back());
   // A pair still splitting: the provider pushes nothing, but traces why.
   sim.admin("set split_queries 5");
   sim.admin("state --sid 000190100001 pair 0041 0081 SplitInProg");
@@ -138,28 +129,21 @@ TEST_F(Quelbctl, ImportDeportRestoreDisposeAndSnapshotsWithATracedCauseAndAnImpo
 
 // Each injected failure reaches the user with the command, its exit status and the tool's output,
 // as text and JSON. A held lock: RunnerTest.HeldLockIsReleasedFromTheLockList; a hang is the runner
-// tests' (it lasts the ten-minute time-out).
+// tests' (it lasts the ten-minute time-out); a busy gatekeeper and truncated output, FaultMatrix.
 TEST_F(Quelbctl, EachInjectedFaultShowsCommandExitStatusAndOutput) {
   const std::string command =
       std::string("symdev") + testenv::kExeSuffix + "\"  -sid 000190100001 -fibre -nobcv  list";
   const struct {
     std::vector<std::string> fault;
-    int status;
     std::vector<std::string> texts;
   } cases[] = {
       {{"fail", "--exit", "7", "--message", "Controller \"A\"\toffline"},
-       1,
        {command, "failed with exit status 7. Its output:\n", "Controller \"A\"\toffline"}},
-      {{"gatekeeper", "--msg", "3"},
-       1,
-       {command, "failed with exit status 2", "A gate keeper cannot be opened"}},
-      {{"gatekeeper", "--msg", "none"}, 1, {command, "It printed nothing."}},
+      {{"gatekeeper", "--msg", "none"}, {command, "It printed nothing."}},
       {{"noxml"},
-       1,
        {std::string("symdev") + testenv::kExeSuffix + " -sid 000190100001 -fibre -nobcv  list",
         "ended with exit status 0, but its output",
         "The command completed, but its report could not be formatted."}},
-      {{"truncate"}, 1, {"ended with exit status 0, but its output", "<?xml version=\"1.0\""}},
   };
   for (const auto& c : cases) {
     sim.admin("fault clear");
@@ -169,9 +153,9 @@ TEST_F(Quelbctl, EachInjectedFaultShowsCommandExitStatusAndOutput) {
     const simtest::ToolRun added = sim.run("symsim", add);
     ASSERT_EQ(0, added.status) << c.fault[0] << ": " << added.out;
     const simtest::ToolRun text = quelbctl({"nodes"});
-    EXPECT_EQ(c.status, text.status) << c.fault[0] << "\n" << text.out;
-    const simtest::Json answer = json({"nodes"}, c.status);
-    EXPECT_EQ(c.status, static_cast<int>(answer["status"].number)) << c.fault[0];
+    EXPECT_EQ(1, text.status) << c.fault[0] << "\n" << text.out;
+    const simtest::Json answer = json({"nodes"}, 1);
+    EXPECT_EQ(1, static_cast<int>(answer["status"].number)) << c.fault[0];
     std::string last;
     for (const simtest::Json& m : answer["messages"].items) last = m["text"].string;
     for (const std::string& part : c.texts) {

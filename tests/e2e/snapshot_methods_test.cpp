@@ -1,22 +1,16 @@
 // The three TimeFinder methods end to end: what select, prepare and make run over which pair lines,
 // the arrays' states after them, and the snapshot identities make hands the framework.
-#include <algorithm>
+#include <gmock/gmock.h>
 
 #include "loaded_provider.h"
 
 namespace e2etest {
 namespace {
 
-const std::string kMir1 = "symmir -sid 000190100001 -file F ";
+using ::testing::Contains;
+typedef SnapshotTest SnapshotMethods;
 
-class SnapshotMethods : public SnapshotTest {
- protected:
-  // Whether the sessions of the arrays hold "<kind> <source> <target> <state>".
-  bool hasSession(const std::string& session) const {
-    const std::vector<std::string> all = sessions();
-    return std::find(all.begin(), all.end(), session) != all.end();
-  }
-};
+const std::string kMir1 = "symmir -sid 000190100001 -file F ";
 
 TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   sim.admin("state --sid " + kArray1 + " pair 0041 0081 Split");
@@ -97,7 +91,7 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
       "symclone -sid 000190100001 -file F establish -full -consistent -noprompt: 0042 00C2|0043 "
       "00C3|"};
   EXPECT_EQ(established, filed());
-  EXPECT_TRUE(hasSession("clone 0042 00C2 CopyInProg"));
+  EXPECT_THAT(sessions(), Contains("clone 0042 00C2 CopyInProg"));
 }
 
 TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
@@ -126,7 +120,7 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
       "symsnap activate -sid 000190100002 -file F -noprompt: 0201 0301|"};
   EXPECT_EQ(expected, filed());
   for (const LoggedRun& run : runs()) EXPECT_EQ(0, run.exitStatus) << run.line();
-  EXPECT_TRUE(hasSession("snap 0044 0104 CopyOnWrite"));
+  EXPECT_THAT(sessions(), Contains("snap 0044 0104 CopyOnWrite"));
 }
 
 TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePairs) {

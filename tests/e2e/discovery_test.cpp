@@ -114,11 +114,9 @@ TEST_F(Discovery, NoLocalArrayIsReportedOnceAndLeavesEmptyAnswers) {
   EXPECT_EQ(0, pgn.get_last_error(&last));
   EXPECT_NE(nullptr, last);
   pgn.del_last_error(&last);
-  bool reported = false;
-  for (const Pushed& p : pushed)
-    reported = reported || (p.severity == QLB_SEV_WARNING &&
-                            p.consumer.find("No locally attached") != std::string::npos);
-  EXPECT_TRUE(reported);
+  using namespace ::testing;
+  EXPECT_THAT(pushed, Contains(AllOf(Field(&Pushed::severity, QLB_SEV_WARNING),
+                                     Field(&Pushed::consumer, HasSubstr("No locally attached")))));
 
   EXPECT_EQ("0:", hosts(L""));
   EXPECT_EQ("0:", enclosures(nullptr));

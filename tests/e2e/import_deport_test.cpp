@@ -1,8 +1,6 @@
 // import_resource and deport_resource: the masking records the four flags add and remove for this
 // host's HBAs and other hosts', the refreshes, and the answers to a host without HBAs, a device no
 // HBA reaches and a refresh that keeps failing.
-#include <gmock/gmock.h>
-
 #include <cctype>
 
 #include "loaded_provider.h"

@@ -115,10 +115,10 @@ TEST_F(Quelbctl, ImportDeportRestoreDisposeAndSnapshotsWithATracedCauseAndAnImpo
          0,
          {"-> UDID##EMC##SYMMETRIX##000190100002##0301\n",
           "imported UDID##EMC##SYMMETRIX##000190100002##0301 to "});
-  const std::vector<std::string> later = commands();
-  EXPECT_TRUE(std::any_of(later.begin(), later.end(), [](const std::string& line) {
-    return line.find("symmask -sid 000190100002") == 0 && contains(line, " add devs 0301");
-  })) << "the snap device is masked to this host";
+  EXPECT_THAT(commands(), ::testing::Contains(
+                              ::testing::AllOf(::testing::StartsWith("symmask -sid 000190100002"),
+                                               ::testing::HasSubstr(" add devs 0301"))))
+      << "the snap device is masked to this host";
   expect({"snapshot", "--method", "EMC_TimeFinder_Clone", "UDID##HDS##OPEN##1##0041=00C1"}, 1,
          {"quelbctl: the provider does not claim UDID##HDS##OPEN##1##0041"});
   // A target the array lacks: the tool's own words reach the user.

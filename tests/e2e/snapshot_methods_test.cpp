@@ -1,13 +1,11 @@
 // The three TimeFinder methods end to end: what select, prepare and make run over which pair lines,
 // the arrays' states after them, and the snapshot identities make hands the framework.
-#include <gmock/gmock.h>
-
 #include "loaded_provider.h"
 
 namespace e2etest {
 namespace {
 
-using ::testing::Contains;
+using namespace ::testing;
 typedef SnapshotTest SnapshotMethods;
 
 const std::string kMir1 = "symmir -sid 000190100001 -file F ";
@@ -19,15 +17,14 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   // What select runs: SnapshotEdges.
   ASSERT_EQ(0, select({synced->split()}, "s1"));
   ASSERT_EQ(0, select({split->split()}, "s2"));
-  // One query over every selected pair; only the split pair is established and polled.
+  // One query over every selected pair; only the split pair is established (and polled:
+  // TimeFinderTest.MirrorSplitEstablishAndRestoreWithThePreRestoreSplit).
   clearLog();
   ASSERT_EQ(0, prepare({synced->split(), split->split()}));
   std::vector<std::string> ran = filed();
-  ASSERT_GE(ran.size(), 3u);
+  ASSERT_GE(ran.size(), 2u);
   EXPECT_EQ(kMir1 + "query: 0040 0080|0041 0081|", ran[0]);
   EXPECT_EQ(kMir1 + "establish -noprompt: 0041 0081|", ran[1]);
-  for (size_t i = 2; i < ran.size(); ++i) EXPECT_EQ(kMir1 + "query: 0041 0081|", ran[i]);
-  EXPECT_EQ("Synchronized", pairState(kArray1, "0041", "0081"));
   // Everything synchronised: one query, nothing established.
   clearLog();
   ASSERT_EQ(0, prepare({synced->split(), split->split()}));
@@ -69,19 +66,13 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
   // Any other failure leaves the sessions in doubt: a warning per pair.
   sim.admin("fault add fail --tool symclone --cmd terminate --message \"Terminate refused\"");
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
-  std::string warnings;
-  int inDoubt = 0;
-  for (const Pushed& p : pushed) {
-    if (p.severity != QLB_SEV_WARNING) continue;
-    warnings += p.consumer + "\n";
-    inDoubt += p.consumer.find("may still exist") != std::string::npos;
-  }
-  EXPECT_EQ(2, inDoubt) << warnings;
-  EXPECT_NE(std::string::npos,
-            warnings.find("The copy session from device 0043 to device 00C3 of array "
-                          "000190100001 may still exist"))
-      << warnings;
-  EXPECT_NE(std::string::npos, warnings.find("Terminate refused"));
+  auto warning = [](const char* text) {
+    return AllOf(Field(&Pushed::severity, QLB_SEV_WARNING),
+                 Field(&Pushed::consumer, AllOf(HasSubstr(text), HasSubstr("Terminate refused"))));
+  };
+  EXPECT_THAT(pushed, Contains(warning("may still exist")).Times(2));
+  EXPECT_THAT(pushed, Contains(warning("The copy session from device 0043 to device 00C3 of array "
+                                       "000190100001 may still exist")));
 
   clearLog();
   std::vector<std::string> names;

@@ -132,10 +132,6 @@ TEST_F(ImportDeport, DeportRemovesTheLocalAssignmentsAndWith0x20TheOtherHostsToo
   clearLog();
   EXPECT_EQ(0, deportDevice("0090", 0x20));
   EXPECT_EQ("0/0/1", masking("0090"));
-  // 0x400 leaves the device alone.
-  clearLog();
-  EXPECT_EQ(0, deportDevice("0040", 0x400 | 0x10));
-  EXPECT_EQ(std::vector<std::string>(), commands());
 }
 
 TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {

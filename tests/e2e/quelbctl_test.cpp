@@ -79,8 +79,6 @@ TEST_F(Quelbctl, ImportDeportRestoreDisposeAndSnapshotsWithATracedCauseAndAnImpo
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
   expect({"dispose", kSource, kUdid + "0081"}, 0,
          {"disposed of snapshot " + kUdid + "0081 of " + kSource + "\n"});
-  EXPECT_TRUE(contains(sim.admin("show"), "000190100001  0041 0081  Synchronized"))
-      << "re-established";
   // A check of the provider names what it found.
   expect({"--last-error", "dispose", kUdid + "0042", kUdid + "0082"}, 1,
          {"quelbctl: dispose returned 6: ",
@@ -227,7 +225,6 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
       {{"enclosures", "--filter"}, "--filter needs a value"},
       {{"import"}, "import wants one device identity (UDID)"},
       {{"deport", "a", "b"}, "deport wants one device identity (UDID)"},
-      {{"deport", "a", "--host"}, "--host needs a value"},
       {{"dispose", kSource}, "dispose wants a source and a snapshot device identity"},
       {{"dispose", "a", "b", "--host", "h"}, "dispose does not take --host"},
       {{"restore"}, "restore wants SOURCE_UDID=SNAPSHOT_UDID pairs"},

@@ -34,7 +34,6 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   std::vector<std::string> names;
   ASSERT_EQ(0, make({synced->split()}, &names, "s1"));
   EXPECT_EQ(std::vector<std::string>{udid(kArray1, "0080")}, names);
-  EXPECT_EQ(unsigned(QLB_NODE_MADE), synced->node()->fid_flags & QLB_NODE_MADE);
   ASSERT_EQ(std::vector<std::string>{kMir1 + "split -consistent -noprompt: 0040 0080|0041 0081|"},
             filed());
   EXPECT_EQ(0, runs()[0].exitStatus);

@@ -54,8 +54,6 @@ TEST_F(Messages, APushedFailureReachesTheCallbackAndTheFailingThreadOnly) {
   EXPECT_EQ("", lastError());
 }
 
-// Traced at level 6 from the start: the entry points and the plug-in's operations are written to
-// the day's trace file.
 TEST_F(Messages, EntryPointsAreTracedToTheDaysFile) {
   start();
   qlb_fim_list* fims = nullptr;

@@ -180,7 +180,6 @@ TEST_F(Quelbctl, JsonAnswersParseAndHoldTheDocumentedFields) {
       {"nodes", "", "nodes", "name udid size_bytes provider"},
       {"hosts", "", "hosts", "name array ports"},
       {"import @0081", "", "", "udid host flags"},
-      {"deport @0081", "", "", "udid host flags"},
       {"snapshot --method EMC_TimeFinder_Clone @0042=00C2 --import", "", "",
        "session sources snapshots imported"},
       {"restore @0042=@00C2", "state --sid 000190100001 clone 0042 00C2 Copied", "pairs",

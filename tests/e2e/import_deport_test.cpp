@@ -140,7 +140,6 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   sim.admin("fault add fail --tool symmask --cmd \"list hba\" --message \"No host bus adapters\"");
   EXPECT_EQ(QLB_ERR_INVALID_ARG, importDevice("0080", 0x1));
   EXPECT_EQ("MSG_ERROR_HOST_NOT_FOUND", lastErrorId());
-  EXPECT_EQ(1, traced("CEmcSymCliTool::Failed to get HBA and Director port Info."));
   EXPECT_EQ("0/0/0", masking("0080"));
   // Every add of 0090 is refused as unreachable: no refresh, no wait.
   clearLog();
@@ -153,6 +152,5 @@ TEST_F(ImportDeport, NoLocalHbaNoReachablePortAndAFailingRefreshAreFailures) {
   sim.admin("fault add fail --tool symmask --cmd refresh --always --message refused");
   EXPECT_EQ(QLB_ERR_FAILED, importDevice("0041", 0x2));
   EXPECT_EQ(4u, adds("0041"));
-  EXPECT_EQ(1, traced("Refresh command is failing even after retry returning failiure."));
   EXPECT_EQ(0, traced("Sleeeping after unmask operation"));
 }

@@ -82,7 +82,6 @@ TEST_F(Discovery, TheFirstEnumerationDiscoversOnceInAttributeFormSizesAreBytesAn
 TEST_F(Discovery, AShortVersionTextEndsStartUpBeforeTheArraysAreListed) {
   start(std::string(kOneArray) + "set version V6\n", false);
   EXPECT_EQ("1:", enclosures(nullptr));
-  EXPECT_LT(0, traced("Unexpected Version String Found version= [V6]"));
   const std::vector<std::string> expected = {"symcfg discover", "symcli -output XML"};
   EXPECT_EQ(expected, ran());
   // Start-up fails here, so the user is told why.

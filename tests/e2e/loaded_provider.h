@@ -6,7 +6,7 @@
 #ifndef NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 #define NORVEL_TESTS_E2E_LOADED_PROVIDER_H
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <quelb/quelb_pgn.h>
 
 #include <algorithm>

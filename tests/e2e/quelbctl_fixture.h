@@ -2,7 +2,7 @@
 #ifndef NORVEL_TESTS_E2E_QUELBCTL_FIXTURE_H
 #define NORVEL_TESTS_E2E_QUELBCTL_FIXTURE_H
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <string>

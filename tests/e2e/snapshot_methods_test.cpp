@@ -1,22 +1,14 @@
 // The three TimeFinder methods end to end: what select, prepare and make run over which pair lines,
 // the arrays' states after them, and the snapshot identities make hands the framework.
-#include <algorithm>
-
 #include "loaded_provider.h"
 
 namespace e2etest {
 namespace {
 
-const std::string kMir1 = "symmir -sid 000190100001 -file F ";
+using namespace ::testing;
+typedef SnapshotTest SnapshotMethods;
 
-class SnapshotMethods : public SnapshotTest {
- protected:
-  // Whether the sessions of the arrays hold "<kind> <source> <target> <state>".
-  bool hasSession(const std::string& session) const {
-    const std::vector<std::string> all = sessions();
-    return std::find(all.begin(), all.end(), session) != all.end();
-  }
-};
+const std::string kMir1 = "symmir -sid 000190100001 -file F ";
 
 TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   sim.admin("state --sid " + kArray1 + " pair 0041 0081 Split");
@@ -25,15 +17,14 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   // What select runs: SnapshotEdges.
   ASSERT_EQ(0, select({synced->split()}, "s1"));
   ASSERT_EQ(0, select({split->split()}, "s2"));
-  // One query over every selected pair; only the split pair is established and polled.
+  // One query over every selected pair; only the split pair is established (and polled:
+  // TimeFinderTest.MirrorSplitEstablishAndRestoreWithThePreRestoreSplit).
   clearLog();
   ASSERT_EQ(0, prepare({synced->split(), split->split()}));
   std::vector<std::string> ran = filed();
-  ASSERT_GE(ran.size(), 3u);
+  ASSERT_GE(ran.size(), 2u);
   EXPECT_EQ(kMir1 + "query: 0040 0080|0041 0081|", ran[0]);
   EXPECT_EQ(kMir1 + "establish -noprompt: 0041 0081|", ran[1]);
-  for (size_t i = 2; i < ran.size(); ++i) EXPECT_EQ(kMir1 + "query: 0041 0081|", ran[i]);
-  EXPECT_EQ("Synchronized", pairState(kArray1, "0041", "0081"));
   // Everything synchronised: one query, nothing established.
   clearLog();
   ASSERT_EQ(0, prepare({synced->split(), split->split()}));
@@ -43,7 +34,6 @@ TEST_F(SnapshotMethods, MirrorEstablishesOnlySplitPairsAndSplitsThemAllAtMake) {
   std::vector<std::string> names;
   ASSERT_EQ(0, make({synced->split()}, &names, "s1"));
   EXPECT_EQ(std::vector<std::string>{udid(kArray1, "0080")}, names);
-  EXPECT_EQ(unsigned(QLB_NODE_MADE), synced->node()->fid_flags & QLB_NODE_MADE);
   ASSERT_EQ(std::vector<std::string>{kMir1 + "split -consistent -noprompt: 0040 0080|0041 0081|"},
             filed());
   EXPECT_EQ(0, runs()[0].exitStatus);
@@ -75,19 +65,13 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
   // Any other failure leaves the sessions in doubt: a warning per pair.
   sim.admin("fault add fail --tool symclone --cmd terminate --message \"Terminate refused\"");
   ASSERT_EQ(0, prepare({first->split(), second->split()}));
-  std::string warnings;
-  int inDoubt = 0;
-  for (const Pushed& p : pushed) {
-    if (p.severity != QLB_SEV_WARNING) continue;
-    warnings += p.consumer + "\n";
-    inDoubt += p.consumer.find("may still exist") != std::string::npos;
-  }
-  EXPECT_EQ(2, inDoubt) << warnings;
-  EXPECT_NE(std::string::npos,
-            warnings.find("The copy session from device 0043 to device 00C3 of array "
-                          "000190100001 may still exist"))
-      << warnings;
-  EXPECT_NE(std::string::npos, warnings.find("Terminate refused"));
+  auto warning = [](const char* text) {
+    return AllOf(Field(&Pushed::severity, QLB_SEV_WARNING),
+                 Field(&Pushed::consumer, AllOf(HasSubstr(text), HasSubstr("Terminate refused"))));
+  };
+  EXPECT_THAT(pushed, Contains(warning("may still exist")).Times(2));
+  EXPECT_THAT(pushed, Contains(warning("The copy session from device 0043 to device 00C3 of array "
+                                       "000190100001 may still exist")));
 
   clearLog();
   std::vector<std::string> names;
@@ -97,7 +81,7 @@ TEST_F(SnapshotMethods, CloneTerminatesOldSessionsThenEstablishesFullCopies) {
       "symclone -sid 000190100001 -file F establish -full -consistent -noprompt: 0042 00C2|0043 "
       "00C3|"};
   EXPECT_EQ(established, filed());
-  EXPECT_TRUE(hasSession("clone 0042 00C2 CopyInProg"));
+  EXPECT_THAT(sessions(), Contains("clone 0042 00C2 CopyInProg"));
 }
 
 TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
@@ -126,7 +110,7 @@ TEST_F(SnapshotMethods, SnapCreatesAndActivatesPerArrayOnBothArrays) {
       "symsnap activate -sid 000190100002 -file F -noprompt: 0201 0301|"};
   EXPECT_EQ(expected, filed());
   for (const LoggedRun& run : runs()) EXPECT_EQ(0, run.exitStatus) << run.line();
-  EXPECT_TRUE(hasSession("snap 0044 0104 CopyOnWrite"));
+  EXPECT_THAT(sessions(), Contains("snap 0044 0104 CopyOnWrite"));
 }
 
 TEST_F(SnapshotMethods, TwoClaimedNodesInOneSessionRunTheCopyTwiceOverTheSamePairs) {

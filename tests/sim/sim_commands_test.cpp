@@ -15,9 +15,7 @@ namespace {
 class SimCommands : public SimTest, public ::testing::WithParamInterface<std::string> {
  protected:
   std::unique_ptr<XmlNode> xml(const std::string& tool, const std::string& args) {
-    ToolRun r = env.provider(tool, args + " -output " + GetParam() + " ");
-    EXPECT_EQ(r.status, 0) << tool << args << "\n" << r.out;
-    return parseXml(r.out);
+    return read(tool, args, GetParam());
   }
 };
 

@@ -70,7 +70,6 @@ std::string nativePath(const std::string& path);
 // Names the temporary files' directory, which the kit follows: TMPDIR, on Windows TMP.
 extern const char* const kTempDirVariable;
 
-std::string sourceDir();
 std::string binaryDir();
 std::string norvelLibraryPath();
 std::string quelbutilLibraryPath();

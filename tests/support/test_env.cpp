@@ -11,8 +11,6 @@
 #include <system_error>
 #include <thread>
 
-#include "cfinetwork.h"
-
 // Files and directories go through std::filesystem, which is the same on both platforms; what
 // differs (the temporary directory, environment, descriptors, processes) is in test_env_posix.cpp
 // and test_env_windows.cpp.
@@ -92,13 +90,6 @@ std::vector<std::string> listDir(const std::string& path) {
 }
 
 void releaseIcuFiles() { u_cleanup(); }
-
-// The kit's resolver, which the simulator does not share.
-std::string hostAddress(const std::string& host) {
-  std::string address;
-  quelb_pdk_4_4::CFiNetwork::getHostbyName(host, address);
-  return address;
-}
 
 void copyTree(const std::string& from, const std::string& to) {
   std::error_code error;

@@ -57,8 +57,6 @@ std::optional<unsigned> permissionBits(const std::string& path);
 std::optional<unsigned> defaultDirectoryBits();
 
 std::string hostName();  // on Windows the computer name
-// The first IPv4 address `host` resolves to, dotted, by the kit's resolver; empty when none.
-std::string hostAddress(const std::string& host);
 
 int openDescriptorCount();  // POSIX systems only (the pipe's tests)
 int childProcessCount();    // direct children; on POSIX systems zombies included

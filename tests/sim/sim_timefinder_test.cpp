@@ -130,8 +130,8 @@ TEST_F(SimTimeFinder, CloneAndSnapSessionsWalkEveryState) {
   walk("symsnap", pair,
        {"status 0103 Ready", "terminate -restored -noprompt", "? CopyOnWrite",
         "terminate -symforce -noprompt"});
-  // The sessions in the devices' own records (symdev show), which the provider reads:
-  // DisposeRestore.DisposeTakesTheMethodOfEachPairFromTheArrayAndQuotesThePairFile (e2e).
+  // An ended session leaves the source's record (symdev show); what the record holds of a live
+  // one: DisposeRestore.DisposeTakesTheMethodOfEachPairFromTheArrayAndQuotesThePairFile (e2e).
   EXPECT_EQ(show("0043")->first("SNAP_Device"), nullptr);
   walk("symsnap", env.pairFile("std", "0043 00C3\n"),
        {"create -noprompt -> is not a virtual device"});

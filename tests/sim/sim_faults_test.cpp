@@ -34,14 +34,8 @@ TEST_F(SimFaults, FaultsMatchByToolCommandArrayAndCount) {
   EXPECT_EQ(faults[0]["remaining"].number, 0);
   EXPECT_EQ(faults[0]["fired"].number, 2);
 
-  // A fault for one array leaves the others alone; "always" never wears off.
-  env.admin("fault add fail --sid 000190100002 --always");
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_NE(env.provider("symdev", " -sid 000190100002 show 0200").status, 0);
-    EXPECT_EQ(env.provider("symdev", kShow).status, 0);
-  }
-  env.admin("fault clear");
-  EXPECT_EQ(env.provider("symdev", " -sid 000190100002 show 0200").status, 0);
+  // A fault of one array: Discovery.FlagsChooseWhetherDevicesAreListedAndAFailingArrayIsSkipped;
+  // --always and "fault clear": Quelbctl.EachInjectedFaultShowsCommandExitStatusAndOutput (e2e).
   EXPECT_NE(env.run("symsim", {"fault", "add", "explode"}).status, 0);
   EXPECT_NE(env.run("symsim", {"fault", "add", "gatekeeper", "--msg", "5"}).status, 0);
   EXPECT_NE(env.run("symsim", {"fault", "clear", "99"}).status, 0);
@@ -76,9 +70,7 @@ TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
     ToolRun r = env.provider("symdev", kShow);
     EXPECT_EQ(r.status, c.status) << c.add;
     EXPECT_GE(r.out.size(), c.minBytes) << c.add;
-    if (std::string(c.add) == "empty" || std::string(c.add) == "crash") {
-      EXPECT_EQ(r.out, "") << c.add;
-    }
+    EXPECT_EQ(r.out.empty(), c.minBytes == 0) << c.add << "\n" << r.out;  // 0: prints nothing
     EXPECT_EQ(r.out.find("</SymCLI_ML>") != std::string::npos, c.document) << c.add;
     runs = log();
     EXPECT_EQ(runs[runs.size() - 1]["exit_status"].type == Json::Number, c.ended) << c.add;
@@ -122,7 +114,6 @@ TEST_F(SimFaults, TheLogRecordsEveryRunInOrder) {
   // Tool, command, array, arguments, pair file, exit status and clearing: the provider tests read
   // them (loggedRuns).
   ASSERT_EQ(runs.size(), 4u);
-  EXPECT_GE(runs[0]["duration_ms"].number, 0);
   EXPECT_NE(runs[1]["message"].string.find("SyncInProg"), std::string::npos);
   EXPECT_EQ(runs[2]["exit_status"].number, 1);
   EXPECT_EQ(runs[2]["command"].type, Json::Null);

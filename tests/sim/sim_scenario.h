@@ -13,7 +13,7 @@
 namespace simtest {
 
 // The name the simulator gives the local host by default.
-inline std::string hostName() { return testenv::hostName(); }
+using testenv::hostName;
 
 // The first array of kSmallScenario, and the output option the provider gives most commands.
 inline const std::string kSid = "000190100001";
@@ -62,9 +62,10 @@ class SimTest : public ::testing::Test {
   ToolRun act(const std::string& tool, const std::string& file, const std::string& action) {
     return env.provider(tool, " -sid " + kSid + " -file " + file + " " + action);
   }
-  // The document `tool` prints for `args` and kSuffix; the run must succeed.
-  std::unique_ptr<XmlNode> read(const std::string& tool, const std::string& args) {
-    ToolRun r = env.provider(tool, args + kSuffix);
+  // The document `tool` prints for `args` in the output form `form`; the run must succeed.
+  std::unique_ptr<XmlNode> read(const std::string& tool, const std::string& args,
+                                const std::string& form = "XML_ATTRIBUTE") {
+    ToolRun r = env.provider(tool, args + " -output " + form + " ");
     EXPECT_EQ(r.status, 0) << tool << args << "\n" << r.out;
     return parseXml(r.out);
   }

@@ -23,7 +23,6 @@ class FrameworkNode {
   FrameworkNode& operator=(const FrameworkNode&) = delete;
 
   qlb_domain* get() { return &domain; }
-  const wchar_t* id() const { return domain.fid_objid->qid_text; }
 
   qlb_domain domain = {};
   int support = 0;

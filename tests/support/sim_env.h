@@ -3,7 +3,6 @@
 #ifndef NORVEL_TESTS_SIM_ENV_H
 #define NORVEL_TESTS_SIM_ENV_H
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>

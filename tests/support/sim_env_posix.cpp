@@ -42,17 +42,6 @@ struct Child::Process {
   }
 };
 
-namespace {
-
-std::vector<std::string> childEnvironment() {
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "SYMSIM_DB=", 10) != 0) env.push_back(*e);
-  return env;
-}
-
-}  // namespace
-
 Child::Child(const std::string& path, const std::vector<std::string>& args,
              const std::vector<std::string>& extra, Streams streams)
     : process_(new Process) {
@@ -66,7 +55,9 @@ Child::Child(const std::string& path, const std::vector<std::string>& args,
     posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
   else
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<std::string> env = childEnvironment();
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e)
+    if (std::strncmp(*e, "SYMSIM_DB=", 10) != 0) env.push_back(*e);
   env.insert(env.end(), extra.begin(), extra.end());
   std::vector<char*> argv, envp;
   argv.push_back(const_cast<char*>(path.c_str()));

@@ -4,9 +4,11 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 
 #include "sim_env.h"
+#include "utf8.h"
 
 namespace simtest {
 
@@ -156,20 +158,11 @@ std::vector<std::string> splitCommandLine(const std::string& line) {
   if (line.find('\0') != std::string::npos)
     throw std::runtime_error("cannot split the command line: " + line);
   // A program name first: CommandLineToArgvW reads the first argument by other rules.
-  const std::string full = "program " + line;
-  int length = MultiByteToWideChar(CP_UTF8, 0, full.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, full.c_str(), -1, &wide[0], length);
   int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(wide.c_str(), &count);
+  LPWSTR* argv = CommandLineToArgvW(boundedtext::utf8ToWide("program " + line).c_str(), &count);
   if (!argv) throw std::runtime_error("cannot split the command line: " + line);
-  for (int i = 1; i < count; ++i) {
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string arg(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, &arg[0], bytes, nullptr, nullptr);
-    arg.resize(static_cast<size_t>(bytes) - 1);
-    args.push_back(arg);
-  }
+  for (int i = 1; i < count; ++i)
+    args.push_back(boundedtext::wideToUtf8(argv[i], std::wcslen(argv[i])));
   LocalFree(argv);
   return args;
 }

@@ -14,8 +14,7 @@ class JsonParser {
   explicit JsonParser(const std::string& s) : s_(s) {}
   Json parse() {
     Json v = value();
-    skip();
-    if (pos_ != s_.size()) fail("trailing text");
+    if (skip() != '\0') fail("trailing text");
     return v;
   }
 
@@ -23,83 +22,77 @@ class JsonParser {
   [[noreturn]] void fail(const std::string& what) {
     throw std::runtime_error("JSON: " + what + " at " + std::to_string(pos_));
   }
-  void skip() {
+  // Skips blanks; the next character, '\0' at the end.
+  char skip() {
     while (pos_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[pos_]))) ++pos_;
+    return pos_ < s_.size() ? s_[pos_] : '\0';
+  }
+  bool next(char c) {
+    if (skip() != c) return false;
+    ++pos_;
+    return true;
+  }
+  void expect(char c) {
+    if (!next(c)) fail(std::string(1, c) + " expected");
   }
   bool take(const char* word) {
-    size_t n = std::strlen(word);
+    const size_t n = std::strlen(word);
     if (s_.compare(pos_, n, word) != 0) return false;
     pos_ += n;
     return true;
   }
   std::string str() {
-    if (s_[pos_] != '"') fail("string expected");
-    ++pos_;
+    expect('"');
     std::string out;
     while (pos_ < s_.size() && s_[pos_] != '"') {
-      char c = s_[pos_++];
+      const char c = s_[pos_++];
       if (c != '\\') {
         out += c;
-        continue;
-      }
-      if (pos_ >= s_.size()) fail("bad escape");
-      const char e = s_[pos_++];
-      if (e == 'u') {
-        out += static_cast<char>(std::stoi(s_.substr(pos_, 4), nullptr, 16));
-        pos_ += 4;
+      } else if (pos_ >= s_.size()) {
+        fail("bad escape");
+      } else if (s_[pos_] == 'u') {
+        out += static_cast<char>(std::stoi(s_.substr(pos_ + 1, 4), nullptr, 16));
+        pos_ += 5;
       } else {
-        const size_t shortForm = std::string("ntrbf").find(e);
-        out += shortForm == std::string::npos ? e : "\n\t\r\b\f"[shortForm];
+        const size_t shortForm = std::string("ntrbf").find(s_[pos_]);
+        out += shortForm == std::string::npos ? s_[pos_] : "\n\t\r\b\f"[shortForm];
+        ++pos_;
       }
     }
-    if (pos_ >= s_.size()) fail("unterminated string");
-    ++pos_;
+    expect('"');
     return out;
   }
   Json value() {
-    skip();
-    if (pos_ >= s_.size()) fail("value expected");
     Json v;
-    char c = s_[pos_];
+    const char c = skip();
     if (c == '{' || c == '[') {
       const char close = c == '{' ? '}' : ']';
       v.type = c == '{' ? Json::Object : Json::Array;
       ++pos_;
-      skip();
-      bool more = s_[pos_] != close;
-      if (!more) ++pos_;
-      while (more) {
-        skip();
-        if (v.type == Json::Object) {
-          const std::string key = str();
-          skip();
-          if (s_[pos_++] != ':') fail(": expected");
-          v.fields[key] = value();
-        } else {
+      if (next(close)) return v;
+      do {
+        if (v.type == Json::Array) {
           v.items.push_back(value());
+          continue;
         }
-        skip();
-        more = s_[pos_] == ',';
-        if (!more && s_[pos_] != close) fail(std::string(1, close) + " expected");
-        ++pos_;
-      }
-      return v;
-    }
-    if (c == '"') {
+        const std::string key = str();
+        expect(':');
+        v.fields[key] = value();
+      } while (next(','));
+      expect(close);
+    } else if (c == '"') {
       v.type = Json::String;
       v.string = str();
-      return v;
-    }
-    if (take("null")) return v;
-    if (take("true") || take("false")) {
+    } else if (take("true") || take("false")) {
       v.type = Json::Bool;
       v.boolean = s_[pos_ - 1] == 'e' && s_[pos_ - 2] == 'u';
-      return v;
+    } else if (!take("null")) {
+      if (c == '\0') fail("value expected");
+      size_t used = 0;
+      v.type = Json::Number;
+      v.number = std::stod(s_.substr(pos_, 40), &used);
+      pos_ += used;
     }
-    size_t used = 0;
-    v.type = Json::Number;
-    v.number = std::stod(s_.substr(pos_, 40), &used);
-    pos_ += used;
     return v;
   }
 

@@ -97,7 +97,6 @@ void copyTree(const std::string& from, const std::string& to) {
   if (error) throw std::runtime_error("cannot copy " + from + " to " + to + ": " + error.message());
 }
 
-std::string sourceDir() { return NORVEL_SOURCE_DIR; }
 std::string binaryDir() { return NORVEL_BINARY_DIR; }
 std::string norvelLibraryPath() { return NORVEL_LIB_PATH; }
 std::string quelbutilLibraryPath() { return QUELBUTIL_LIB_PATH; }

@@ -57,8 +57,6 @@ std::optional<unsigned> permissionBits(const std::string& path);
 std::optional<unsigned> defaultDirectoryBits();
 
 std::string hostName();  // on Windows the computer name
-// The first IPv4 address `host` resolves to, dotted; empty when none.
-std::string hostAddress(const std::string& host);
 
 int openDescriptorCount();  // POSIX systems only (the pipe's tests)
 int childProcessCount();    // direct children; on POSIX systems zombies included
@@ -70,7 +68,6 @@ std::string nativePath(const std::string& path);
 // Names the temporary files' directory, which the kit follows: TMPDIR, on Windows TMP.
 extern const char* const kTempDirVariable;
 
-std::string sourceDir();
 std::string binaryDir();
 std::string norvelLibraryPath();
 std::string quelbutilLibraryPath();

@@ -1,12 +1,9 @@
 // The environment, descriptor and process counts of test_env.h on POSIX systems.
-#include <arpa/inet.h>
 #include <limits.h>
-#include <netdb.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -64,19 +61,6 @@ std::string hostName() {
   char host[HOST_NAME_MAX + 1] = {};
   if (gethostname(host, sizeof host - 1) != 0) return "";
   return host;
-}
-
-std::string hostAddress(const std::string& host) {
-  struct addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  struct addrinfo* res = nullptr;
-  if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0 || !res) return "";
-  char buf[INET_ADDRSTRLEN] = "";
-  inet_ntop(AF_INET, &reinterpret_cast<struct sockaddr_in*>(res->ai_addr)->sin_addr, buf,
-            sizeof buf);
-  freeaddrinfo(res);
-  return buf;
 }
 
 unsigned long processId() { return static_cast<unsigned long>(::getpid()); }

@@ -1,12 +1,9 @@
 // The environment, handle and process counts of test_env.h on Windows.
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -68,23 +65,6 @@ std::string hostName() {
   DWORD size = sizeof host;
   if (!GetComputerNameA(host, &size)) return "";
   return std::string(host, size);
-}
-
-std::string hostAddress(const std::string& host) {
-  static const bool started = [] {
-    WSADATA data;
-    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }();
-  if (!started) return "";
-  addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  addrinfo* res = nullptr;
-  if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0 || !res) return "";
-  char buf[INET_ADDRSTRLEN] = "";
-  inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr, buf, sizeof buf);
-  freeaddrinfo(res);
-  return buf;
 }
 
 unsigned long processId() { return GetCurrentProcessId(); }

@@ -168,6 +168,18 @@ std::string CFiConfigurationText::normalize(const std::string& text) {
 }
 
 SFiConfigurationFault CFiConfigurationText::check(const std::string& text) {
+  // ACE's reader takes a NUL for the end of the line it holds, misses the
+  // line end behind it and doubles its line buffer for each such line: a
+  // few hundred bytes of a file saved as UTF-16 would ask for gigabytes.
+  const size_t nul = text.find('\0');
+  if (nul != std::string::npos) {
+    SFiConfigurationFault fault;
+    fault.kind = "unreadable";
+    fault.line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + nul, '\n'));
+    fault.text = "line " + std::to_string(fault.line) +
+                 " holds a NUL byte; the file must be text in ASCII or UTF-8";
+    return fault;
+  }
   const std::string normalized = normalize(text);
   bool inSection = false;
   size_t pos = 0;

@@ -28,7 +28,9 @@ namespace quelb_pdk_4_4 {
 
 // Why a configuration file that exists cannot be used; kind empty when it
 // can. The kinds are keywords that message texts select their wording by:
-//   "unreadable"  the file cannot be read (text: the system's reason)
+//   "unreadable"  the file cannot be read (text: the system's reason), or
+//                 it holds a NUL byte (text: the line, and that the file
+//                 must be text in ASCII or UTF-8)
 //   "section"     a "[" line without its closing "]" or with an empty name
 //   "value"       a "NAME"= line whose value is no "text", dword:<1 to 8
 //                 hex digits> or hex:<hex bytes separated by commas>
@@ -55,7 +57,8 @@ class QLB_PDK_EXPORT CFiConfigurationText {
 
   // The first line of `text` that the reader would skip or refuse, after
   // the forgiving rewrite of normalize(); an empty fault when every line
-  // is a blank line, a comment, a section or a value.
+  // is a blank line, a comment, a section or a value. A text holding a NUL
+  // byte anywhere, even in a comment, is refused whole ("unreadable").
   static SFiConfigurationFault check(const std::string& text);
 
   // Encodes "%" as "%25", line feed as "%0A" and carriage return as "%0D";

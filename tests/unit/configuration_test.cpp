@@ -85,6 +85,12 @@ TEST(ConfigurationText, CheckFindsTheFirstLineTheReaderWouldSkip) {
     EXPECT_EQ(c.line, fault.line) << c.text;
     EXPECT_EQ(c.shown, fault.text) << c.text;
   }
+  // A NUL byte, as in a file saved as UTF-16, refuses the whole file: ACE's reader would grow its
+  // line buffer twofold for every line that holds one.
+  const SFiConfigurationFault nul = CFiConfigurationText::check(std::string("[S]\n# a\0b\n", 10));
+  EXPECT_EQ("unreadable", nul.kind);
+  EXPECT_EQ(2, nul.line);
+  EXPECT_EQ("line 2 holds a NUL byte; the file must be text in ASCII or UTF-8", nul.text);
 }
 
 TEST(Configuration, ValuesRoundTripThroughTheFile) {

@@ -106,9 +106,12 @@ bool RegistryLocator::check() {
   }
   const SFiConfigurationFault fault = CFiConfigurationText::check(text);
   if (!fault.empty()) {
-    m_error = "the registry file " + m_path + " cannot be used: line " +
-              std::to_string(fault.line) +
-              " is no [KEY], \"NAME\"=value or comment line: " + fault.text;
+    m_error = "the registry file " + m_path + " cannot be used: ";
+    if (fault.kind == "unreadable")
+      m_error += fault.text;  // names the line itself
+    else
+      m_error += "line " + std::to_string(fault.line) +
+                 " is no [KEY], \"NAME\"=value or comment line: " + fault.text;
     return false;
   }
   std::string key = kInstallKey;

@@ -134,6 +134,8 @@ TEST_F(InstalledTree, EachUnusableRegistryOrConfigurationIsOneMessageAndWritesNo
        "the registry file " + unreadable + " cannot be read: Is a directory"},
       {"a registry with garbage", goodRegistry + "this is no registry line\n", goodConf, "",
        registry + " cannot be used: line 3 is no [KEY]|this is no registry line"},
+      {"a registry with a NUL byte", goodRegistry + std::string("; \0\n", 4), goodConf, "",
+       registry + " cannot be used: line 3 holds a NUL byte; the file must be text"},
       {"a registry without the installation", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravonel\\Quelb]\n",
        goodConf, "", "names no installation directory|\"InstallDir64\"="},
       {"a configuration with garbage", goodRegistry, goodConf + "FILEPATH=/opt/symcli\n", "",

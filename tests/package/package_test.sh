@@ -41,7 +41,9 @@ field() { dpkg-deb --field "$packages/$1"_*_amd64.deb "$2"; }
 
 # --- the packages themselves ---------------------------------------------
 
-check "lintian reports no error" lintian --fail-on error "$packages"/norvel_*.changes
+# lintian leaves its ELF index files in TMPDIR: they go with the scratch directory.
+check "lintian reports no error" env TMPDIR="$scratch" lintian --fail-on error \
+  "$packages"/norvel_*.changes
 
 conffiles() {
   local listed

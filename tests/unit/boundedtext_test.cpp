@@ -223,6 +223,18 @@ TEST(Utf8, InvalidSequencesBecomeReplacementCharacters) {
   for (const Case& c : cases) EXPECT_EQ(c.wide, boundedtext::utf8ToWide(c.bytes));
   // Embedded NULs are text like any other.
   EXPECT_EQ(std::wstring(L"a\0b", 3), boundedtext::utf8ToWide(std::string("a\0b", 3)));
+  // ASCII runs are widened eight bytes at a time: a euro sign or a stray
+  // byte at every place of a longer text, around and across those steps.
+  const std::string ascii = "0123456789abcdefghijklmnopq";
+  const Case inserts[] = {{"\xE2\x82\xAC", {0x20AC}}, {"\xFF", {R}}};
+  for (const Case& insert : inserts) {
+    for (size_t at = 0; at <= ascii.size(); ++at) {
+      const std::string bytes = ascii.substr(0, at) + insert.bytes + ascii.substr(at);
+      const std::wstring wide = std::wstring(ascii.begin(), ascii.begin() + at) + insert.wide +
+                                std::wstring(ascii.begin() + at, ascii.end());
+      EXPECT_EQ(wide, boundedtext::utf8ToWide(bytes)) << at;
+    }
+  }
 }
 
 // Whatever bytes a tool or a file name holds, the literal is valid JSON and valid UTF-8.

@@ -1,5 +1,7 @@
 #include "utf8.h"
 
+#include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <type_traits>
 
@@ -12,6 +14,21 @@ const wchar_t kReplacement = 0xFFFD;
 const bool kUtf16 = sizeof(wchar_t) == 2;
 
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Widens the ASCII bytes at the start of `p` (at most `length`) into `o`,
+// eight at a time while eight are ASCII; returns how many it widened.
+std::size_t widenAsciiRun(const unsigned char* __restrict p, std::size_t length,
+                          wchar_t* __restrict o) {
+  std::size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, sizeof word);
+    if (word & 0x8080808080808080u) break;
+    for (std::size_t k = 0; k < 8; ++k) o[i + k] = static_cast<wchar_t>(p[i + k]);
+  }
+  for (; i < length && p[i] < 0x80; ++i) o[i] = static_cast<wchar_t>(p[i]);
+  return i;
+}
 
 }  // namespace
 
@@ -80,11 +97,12 @@ std::wstring utf8ToWide(const char* text, std::size_t length) {
   wchar_t* o = &out[0];
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   std::size_t i = 0;
-  // Most text is ASCII: widened byte for byte up to the first other byte.
-  while (i < length && p[i] < 0x80) *o++ = static_cast<wchar_t>(p[i++]);
   while (i < length) {
+    // Most text is ASCII: widened a run at a time.
     if (p[i] < 0x80) {
-      *o++ = static_cast<wchar_t>(p[i++]);
+      const std::size_t run = widenAsciiRun(p + i, length - i, o);
+      i += run;
+      o += run;
       continue;
     }
     unsigned long value;

@@ -24,8 +24,16 @@ CFiErrorHandler::CFiErrorHandler(qlb_init_rec* initRecord,
 
 int CFiErrorHandler::handle(const char* text, qlb_eseverity severity) {
   if (!m_initRecord || !m_initRecord->ir_callback) return 0;
-  std::wstring wide = text ? boundedtext::utf8ToWide(text, std::strlen(text)) : std::wstring();
-  m_initRecord->ir_callback(m_initRecord, L"", wide.c_str(), severity);
+  const std::size_t length = text ? std::strlen(text) : 0;
+  // Every traced line passes here: most fit a buffer on the stack.
+  wchar_t small[512];
+  if (length < sizeof small / sizeof small[0]) {
+    small[boundedtext::utf8ToWide(text, length, small)] = L'\0';
+    m_initRecord->ir_callback(m_initRecord, L"", small, severity);
+  } else {
+    const std::wstring wide = boundedtext::utf8ToWide(text, length);
+    m_initRecord->ir_callback(m_initRecord, L"", wide.c_str(), severity);
+  }
   return 0;
 }
 

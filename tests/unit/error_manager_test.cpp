@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "cfierror.h"
 #include "cfierrormgr.h"
@@ -58,6 +59,29 @@ TEST(ErrorManager, HandlerWithoutRecordOrCallbackPassesNothingOn) {
   manager->pushError(makeMessage("MSG_ERROR_CLI_NOT_INSTALLED", "/nowhere/"));
   manager->unregisterHandler(&noRecord);
   manager->unregisterHandler(&noCallback);
+}
+
+// A traced text reaches the callback second and whole, decoded from UTF-8, at every length: short
+// ones through a buffer on the stack, longer ones through the heap.
+TEST(ErrorManager, ATracedTextReachesTheCallbackWholeAtAnyLength) {
+  static std::vector<std::wstring> received;
+  received.clear();
+  qlb_init_rec record = {};
+  record.ir_callback = [](qlb_init_rec*, const wchar_t* consumer, const wchar_t* text, int) {
+    received.push_back(std::wstring(consumer) + L"|" + text);
+  };
+  CFiErrorHandler handler(&record, CFiMessageCatalogManagerPtr(new CFiMessageCatalogManager));
+  CFiErrorManagerPtr manager(new CFiErrorManager);
+  manager->registerHandler(&handler);
+  const size_t lengths[] = {0, 509, 510, 511, 512, 3000};
+  for (size_t length : lengths) {
+    const std::string text = std::string(length, 'x') + "\xE2\x82\xAC";
+    received.clear();
+    manager->pushError(text.c_str(), QLB_SEV_TRACE);
+    ASSERT_EQ(1u, received.size());
+    EXPECT_EQ(L"|" + std::wstring(length, L'x') + L"\x20AC", received[0]) << length;
+  }
+  manager->unregisterHandler(&handler);
 }
 
 TEST(ErrorManager, ErrmsgIdsReduceCodesAboveTheOffset) {

@@ -89,12 +89,8 @@ std::size_t decodeUtf8(const char* text, std::size_t available, unsigned long& c
   return length;
 }
 
-// Both conversions write into a string sized once (UTF-8 never has fewer
-// bytes than characters; the wide size is counted first), not character
-// by character: they run for every traced line.
-std::wstring utf8ToWide(const char* text, std::size_t length) {
-  std::wstring out(length, L'\0');
-  wchar_t* o = &out[0];
+std::size_t utf8ToWide(const char* text, std::size_t length, wchar_t* out) {
+  wchar_t* o = out;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   std::size_t i = 0;
   while (i < length) {
@@ -122,7 +118,15 @@ std::wstring utf8ToWide(const char* text, std::size_t length) {
     }
     i += n;
   }
-  out.resize(static_cast<std::size_t>(o - out.data()));
+  return static_cast<std::size_t>(o - out);
+}
+
+// Both conversions write into a string sized once (UTF-8 never has fewer
+// bytes than characters; the wide size is counted first), not character
+// by character: they run for every traced line.
+std::wstring utf8ToWide(const char* text, std::size_t length) {
+  std::wstring out(length, L'\0');
+  out.resize(utf8ToWide(text, length, &out[0]));
   return out;
 }
 

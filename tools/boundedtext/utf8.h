@@ -22,6 +22,10 @@ std::size_t decodeUtf8(const char* text, std::size_t available, unsigned long& c
 // Decodes UTF-8. A byte that does not start or continue a valid sequence
 // becomes U+FFFD; decoding goes on with the next byte.
 std::wstring utf8ToWide(const char* text, std::size_t length);
+// The same into `out`, which has room for `length` wide characters (the
+// most `length` bytes can give); returns how many it wrote, without a
+// terminator.
+std::size_t utf8ToWide(const char* text, std::size_t length, wchar_t* out);
 std::wstring utf8ToWide(const std::string& text);
 
 // Encodes wide text as UTF-8. A value that is no Unicode scalar value

@@ -58,7 +58,7 @@ void appendDecimal(std::string& text, unsigned long value, int digits) {
     *--first = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value != 0 || end - first < digits);
-  text.append(first, end);
+  text.append(first, static_cast<size_t>(end - first));
 }
 
 std::string timestamp(const ACE_Time_Value& time) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cfierror.h"
@@ -73,13 +74,17 @@ TEST(ErrorManager, ATracedTextReachesTheCallbackWholeAtAnyLength) {
   CFiErrorHandler handler(&record, CFiMessageCatalogManagerPtr(new CFiMessageCatalogManager));
   CFiErrorManagerPtr manager(new CFiErrorManager);
   manager->registerHandler(&handler);
-  const size_t lengths[] = {0, 509, 510, 511, 512, 3000};
-  for (size_t length : lengths) {
-    const std::string text = std::string(length, 'x') + "\xE2\x82\xAC";
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"", L""},
+      {"K\xC3\xB6ln", L"K\x00F6ln"},
+      {std::string(511, 'x'), std::wstring(511, L'x')},  // the most the stack buffer takes
+      {std::string(512, 'x'), std::wstring(512, L'x')},
+      {std::string(3000, 'x') + "\xE2\x82\xAC", std::wstring(3000, L'x') + L"\x20AC"}};
+  for (const auto& c : cases) {
     received.clear();
-    manager->pushError(text.c_str(), QLB_SEV_TRACE);
+    manager->pushError(c.first.c_str(), QLB_SEV_TRACE);
     ASSERT_EQ(1u, received.size());
-    EXPECT_EQ(L"|" + std::wstring(length, L'x') + L"\x20AC", received[0]) << length;
+    EXPECT_EQ(L"|" + c.second, received[0]) << c.first.size();
   }
   manager->unregisterHandler(&handler);
 }

@@ -268,20 +268,6 @@ TEST(SymHandlers, LoginsGroupByHostAndDropUnusableOnes) {
   EXPECT_FALSE(hosta.findEntry("10000000C9AAAA01", "04A", "0"));  // the WWN key is exact
 }
 
-TEST(SymHandlers, CloneAndSnapQueriesReadTheirStateAttribute) {
-  const std::string document = R"xml(
-  <DG name="proddg">
-    <Session state="CopyInProg" snap_state="CopyOnWrite" percent="50">
-      <Source dev_name="0ABC"/>
-      <Target dev_name="0E00"/>
-    </Session>
-  </DG>)xml";
-  const SEmcSymSessionInfo clone = resultOf<CEmcSymCloneQueryHandler>(document);
-  const SEmcSymSessionInfo snap = resultOf<CEmcSymSnapQueryHandler>(document);
-  EXPECT_EQ(clone.srcDevName + ">" + clone.tgtDevName + " " + clone.state, "0ABC>0E00 CopyInProg");
-  EXPECT_EQ(snap.srcDevName + ">" + snap.tgtDevName + " " + snap.state, "0ABC>0E00 CopyOnWrite");
-}
-
 // Director ports per host address (directors normalised, a host seen twice
 // collects both) and per HBA (directors as printed).
 TEST(SymHandlers, DirectorPortsPerHostAddressAndPerHba) {

@@ -47,8 +47,13 @@ TEST(ErrorManager, TheLastMessageIsTheLastErrorUntilDeleted) {
 }
 
 // What the callback receives, in the consumer's language and the default one, is the end-to-end
-// Messages and FailureMessages tests'. A handler without a record or a callback passes nothing on.
-TEST(ErrorManager, HandlerWithoutRecordOrCallbackPassesNothingOn) {
+// Messages and FailureMessages tests'.
+// A traced text reaches the callback second and whole, decoded from UTF-8, at every length: short
+// ones through a buffer on the stack, longer ones through the heap. Handlers without a record or a
+// callback, registered beside it, pass nothing on.
+TEST(ErrorManager, ATracedTextReachesTheCallbackWholeAtAnyLength) {
+  static std::vector<std::wstring> received;
+  received.clear();
   CFiMessageCatalogManagerPtr catalogs(new CFiMessageCatalogManager);
   CFiErrorHandler noRecord(nullptr, catalogs);
   qlb_init_rec silentRecord = {};
@@ -56,23 +61,13 @@ TEST(ErrorManager, HandlerWithoutRecordOrCallbackPassesNothingOn) {
   CFiErrorManagerPtr manager(new CFiErrorManager);
   manager->registerHandler(&noRecord);
   manager->registerHandler(&noCallback);
-  manager->pushError("a trace line\n", QLB_SEV_WARNING);
   manager->pushError(makeMessage("MSG_ERROR_CLI_NOT_INSTALLED", "/nowhere/"));
-  manager->unregisterHandler(&noRecord);
-  manager->unregisterHandler(&noCallback);
-}
 
-// A traced text reaches the callback second and whole, decoded from UTF-8, at every length: short
-// ones through a buffer on the stack, longer ones through the heap.
-TEST(ErrorManager, ATracedTextReachesTheCallbackWholeAtAnyLength) {
-  static std::vector<std::wstring> received;
-  received.clear();
   qlb_init_rec record = {};
   record.ir_callback = [](qlb_init_rec*, const wchar_t* consumer, const wchar_t* text, int) {
     received.push_back(std::wstring(consumer) + L"|" + text);
   };
-  CFiErrorHandler handler(&record, CFiMessageCatalogManagerPtr(new CFiMessageCatalogManager));
-  CFiErrorManagerPtr manager(new CFiErrorManager);
+  CFiErrorHandler handler(&record, catalogs);
   manager->registerHandler(&handler);
   const std::pair<std::string, std::wstring> cases[] = {
       {"", L""},
@@ -87,6 +82,8 @@ TEST(ErrorManager, ATracedTextReachesTheCallbackWholeAtAnyLength) {
     EXPECT_EQ(L"|" + c.second, received[0]) << c.first.size();
   }
   manager->unregisterHandler(&handler);
+  manager->unregisterHandler(&noRecord);
+  manager->unregisterHandler(&noCallback);
 }
 
 TEST(ErrorManager, ErrmsgIdsReduceCodesAboveTheOffset) {

@@ -153,23 +153,21 @@ TEST(Configuration, HandEditedFileLosesNoSetting) {
   EXPECT_EQ(1u, testenv::listDir(directoryOf(path)).size());
 }
 
-TEST(Configuration, ImportFailuresSetTheLastError) {
+TEST(Configuration, NamedConfigurationWritesAnEmptyFileWhenNoneExists) {
   IsolatedInstall install;
-  CFiConfiguration config;
-  EXPECT_NE(0, config.importConfig(T(install.scratch("nodir/").c_str()), T("x.conf")));
-  EXPECT_EQ("Configuration path verification failed", N(config.getLastError().detail()));
-  EXPECT_NE(0, config.importConfig(T(install.root().c_str()), T("x.conf")));
+  // An import that finds no directory or no file sets the last error.
+  CFiConfiguration unnamed;
+  EXPECT_NE(0, unnamed.importConfig(T(install.scratch("nodir/").c_str()), T("x.conf")));
+  EXPECT_EQ("Configuration path verification failed", N(unnamed.getLastError().detail()));
+  EXPECT_NE(0, unnamed.importConfig(T(install.root().c_str()), T("x.conf")));
   EXPECT_EQ("Configuration path succeeded but no configuration file exists.",
-            N(config.getLastError().detail()));
+            N(unnamed.getLastError().detail()));
   // Exporting into a directory that does not exist fails and creates nothing.
   CFiConfiguration nowhere(T(install.scratch("nodir/").c_str()), T("x.conf"), false);
   EXPECT_NE(0, nowhere.exportConfig());
   EXPECT_FALSE(testenv::fileExists(install.scratch("nodir")));
   EXPECT_NE(0, CFiConfiguration().exportConfig());
-}
 
-TEST(Configuration, NamedConfigurationWritesAnEmptyFileWhenNoneExists) {
-  IsolatedInstall install;
   {
     CFiConfiguration config(T("norvel"));
     EXPECT_EQ("Configuration path succeeded but no configuration file exists.",

@@ -127,10 +127,8 @@ TEST_F(PrivateData, NodeStateIsThreeTaggedLinesInAFrameworkBuffer) {
   EXPECT_EQ(QLB_ERR_NO_MEMORY, data.getNodeState(&untouched));
   quelb_fail_allocations_after(-1);
   EXPECT_EQ(nullptr, untouched.blob_data);
-}
 
-TEST_F(PrivateData, HostListSkipsEntriesWithoutAName) {
-  CFiPrivateData data(tstring(L"n"), false);
+  // The host list skips entries without a name.
   wchar_t h1[] = L"host1", h3[] = L"host3";
   qlb_host_infn third = {h3, nullptr}, second = {nullptr, &third}, first = {h1, &second};
   data.setHostList(&first);
@@ -242,12 +240,11 @@ TEST_F(TargetSelection, EachFailureGivesSixAndOneErrorLine) {
   }
 }
 
-TEST_F(PrivateData, ManagerFallsBackToPlainDataAndPassesTheTraceLog) {
+// Without a registered factory the manager makes plain data:
+// Interposer.InitNodeChainsLinksBindsGroupsAndDeInitReleasesAll.
+TEST_F(PrivateData, ManagerPassesTheTraceLogToARegisteredFactory) {
   CFiPrivateDataManager manager;
   FrameworkNode node(kNodeId);
-  EXPECT_FALSE(manager.create(node.get(), false).isNull());
-  manager.remove(node.get());
-
   CFiTraceLogPtr log(new CFiTraceLog);
   manager.setTraceLog(log);
   manager.registerFactory(

@@ -170,6 +170,22 @@ TEST(ConfigReaders, ValueListRoundTripKeepsEscapesAndValueLists) {
   ASSERT_TRUE(read.getParamData("list", record));
   EXPECT_EQ((std::vector<std::string>{"a", " b "}), record.getValueList());
 
+  // The later record of a key wins; a value after a value list is single again.
+  CFiConfigParamDataList later;
+  const std::string doc = kDeclaration +
+                          "<ConfigValueList>"
+                          "<ConfigValue><key>k</key><value>first</value></ConfigValue>"
+                          "<ConfigValue><dataType>int</dataType><key>k</key>"
+                          "<valueList><value>1</value><value>2</value></valueList>"
+                          "<value>single</value><unknown>x</unknown></ConfigValue>"
+                          "</ConfigValueList>";
+  ASSERT_EQ(0, later.parse(wide(doc).c_str()));
+  ASSERT_EQ(1u, later.size());
+  ASSERT_TRUE(later.getParamData("k", record));
+  EXPECT_EQ("single", record.getValue());
+  EXPECT_EQ((std::vector<std::string>{"1", "2"}), record.getValueList());
+  EXPECT_NE(std::string::npos, xml(later.getXML()).find("<valueList>"));  // regenerated
+
   CFiFormatOptionList options, optionsRead;
   options.setValue("fs", "x&y");
   ASSERT_EQ(0, optionsRead.parse(options.getXML().c_str()));
@@ -178,24 +194,6 @@ TEST(ConfigReaders, ValueListRoundTripKeepsEscapesAndValueLists) {
   // A well-formed document of another kind holds no format options.
   EXPECT_EQ(0, optionsRead.parse(written.getXML().c_str()));
   EXPECT_EQ(0u, optionsRead.size());
-}
-
-TEST(ConfigReaders, LaterRecordOfAKeyWinsAndValuesAfterAValueListAreSingleAgain) {
-  CFiConfigParamDataList list;
-  const std::string doc = kDeclaration +
-                          "<ConfigValueList>"
-                          "<ConfigValue><key>k</key><value>first</value></ConfigValue>"
-                          "<ConfigValue><dataType>int</dataType><key>k</key>"
-                          "<valueList><value>1</value><value>2</value></valueList>"
-                          "<value>single</value><unknown>x</unknown></ConfigValue>"
-                          "</ConfigValueList>";
-  ASSERT_EQ(0, list.parse(wide(doc).c_str()));
-  ASSERT_EQ(1u, list.size());
-  CFiValueRecord record;
-  ASSERT_TRUE(list.getParamData("k", record));
-  EXPECT_EQ("single", record.getValue());
-  EXPECT_EQ((std::vector<std::string>{"1", "2"}), record.getValueList());
-  EXPECT_NE(std::string::npos, xml(list.getXML()).find("<valueList>"));  // regenerated
 }
 
 TEST(ConfigReaders, RejectedDocumentsLeaveTheRecordsOtherDocumentsHoldNone) {

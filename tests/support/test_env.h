@@ -58,6 +58,11 @@ std::optional<unsigned> defaultDirectoryBits();
 
 std::string hostName();  // on Windows the computer name
 
+// The ids the system gives this process and the calling thread (getpid and gettid;
+// GetCurrentProcessId and GetCurrentThreadId on Windows), as traced lines carry them.
+unsigned long processId();
+unsigned long threadId();
+
 int openDescriptorCount();  // POSIX systems only (the pipe's tests)
 int childProcessCount();    // direct children; on POSIX systems zombies included
 

@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "system_ids.h"
 #include "test_env.h"
 
 namespace testenv {

@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "system_ids.h"
 #include "test_env.h"
 
 namespace testenv {

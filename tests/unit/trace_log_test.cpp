@@ -16,7 +16,7 @@
 #include "cfitracelog.h"
 #include "isolated_install.h"
 #include "message_recorder.h"
-#include "system_ids.h"
+#include "test_env.h"
 
 using namespace quelb_pdk_4_4;
 using testenv::IsolatedInstall;

@@ -43,7 +43,7 @@ TEST_P(SimCommands, EveryReadingCommandAnswersWithItsDocument) {
   };
   for (const Case& c : reads)
     EXPECT_EQ(xml(c.tool, c.args)->all(c.element).size(), c.count) << c.tool << c.args;
-  EXPECT_EQ(env.provider("symcfg", " discover ").status, 0);
+  EXPECT_EQ(env.line("symcfg", " discover ").status, 0);
 
   // The version the provider takes is characters 2 to 4 of the text.
   EXPECT_EQ(xml("symcli", "")->first("version")->text.substr(1, 3), "7.0");

@@ -45,7 +45,7 @@ TEST_F(SimFaults, FaultsMatchByToolCommandArrayAndCount) {
 // and the fault matrix.
 TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
   env.admin("fault add delay --tool symcli --ms 50");
-  EXPECT_EQ(env.provider("symcli", " -output XML ").status, 0);
+  EXPECT_EQ(env.line("symcli", " -output XML ").status, 0);
   Json runs = log();
   EXPECT_EQ(runs[runs.size() - 1]["fault"].string, "delay");
 
@@ -67,7 +67,7 @@ TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
   };
   for (const auto& c : cases) {
     env.admin(std::string("fault add ") + c.add + " --tool symdev --cmd show");
-    ToolRun r = env.provider("symdev", kShow);
+    ToolRun r = env.line("symdev", kShow);
     EXPECT_EQ(r.status, c.status) << c.add;
     EXPECT_GE(r.out.size(), c.minBytes) << c.add;
     EXPECT_EQ(r.out.empty(), c.minBytes == 0) << c.add << "\n" << r.out;  // 0: prints nothing
@@ -77,7 +77,7 @@ TEST_F(SimFaults, CrashGarbageEmptyHugeAndLongLineFaults) {
   }
   // The longest line of the long-line fault is the injected one.
   env.admin("fault add longline --bytes 5000 --tool symdev --cmd show");
-  EXPECT_EQ(env.provider("symdev", kShow).out.find('\n'), 5000u);
+  EXPECT_EQ(env.line("symdev", kShow).out.find('\n'), 5000u);
 
   // A split that crashes after its output has split the pair.
   env.admin("fault add crash --after --tool symmir --cmd split");
@@ -108,7 +108,7 @@ TEST_F(SimFaults, TheLogRecordsEveryRunInOrder) {
   act("symmir", file, "establish -noprompt");
   env.run("symdev", {"-bogus"});
   env.admin("fault add gatekeeper --tool symdisk --msg 3");
-  env.provider("symdisk", " list  -sid " + kSid + kSuffix);
+  env.line("symdisk", " list  -sid " + kSid + kSuffix);
 
   Json runs = log();
   // Tool, command, array, arguments, pair file, exit status and clearing: the provider tests read

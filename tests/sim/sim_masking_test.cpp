@@ -18,14 +18,14 @@ class SimMasking : public SimTest {
   }
   size_t assignments(const std::string& dev) {
     ToolRun r =
-        env.provider("symmaskdb", " -sid " + kSid + " -dev " + dev + " list assignment " + kSuffix);
+        env.line("symmaskdb", " -sid " + kSid + " -dev " + dev + " list assignment " + kSuffix);
     return r.status == 0 ? parseXml(r.out)->all("Device").size() : 0;
   }
   ToolRun mask(const std::string& action, const std::string& wwn, const std::string& dir,
                const std::string& port, const std::string& dev) {
     std::string flag = action == "add" ? " -noprompt" : " -force";
-    return env.provider("symmask", " -sid " + kSid + " -wwn " + wwn + " -dir " + dir + " -port " +
-                                       port + flag + " " + action + " devs " + dev);
+    return env.line("symmask", " -sid " + kSid + " -wwn " + wwn + " -dir " + dir + " -port " +
+                                   port + flag + " " + action + " devs " + dev);
   }
 };
 
@@ -36,7 +36,7 @@ TEST_F(SimMasking, TheDatabaseChangesAtOnceTheArrayAtRefreshAndTheLocalHostIsThi
   EXPECT_EQ(pdName("0080"), "Not Visible");
   // Adding again is harmless (an import of an imported device).
   ASSERT_EQ(mask("add", "10000000C9A00001", "4A", "1", "0080").status, 0);
-  ASSERT_EQ(env.provider("symmask", " -sid " + kSid + " refresh -noprompt").status, 0);
+  ASSERT_EQ(env.line("symmask", " -sid " + kSid + " refresh -noprompt").status, 0);
   std::string visible = pdName("0080");
   EXPECT_EQ(visible.rfind("/dev/sd", 0), 0u);
 
@@ -46,7 +46,7 @@ TEST_F(SimMasking, TheDatabaseChangesAtOnceTheArrayAtRefreshAndTheLocalHostIsThi
   ToolRun again = mask("remove", "10000000C9A00001", "04A", "1", "0080");
   EXPECT_NE(again.status, 0);
   EXPECT_NE(again.out.find("is not assigned"), std::string::npos);
-  ASSERT_EQ(env.provider("symmask", " refresh -noprompt").status, 0);
+  ASSERT_EQ(env.line("symmask", " refresh -noprompt").status, 0);
   EXPECT_EQ(pdName("0080"), "Not Visible");
 
   // Ranges and lists of devices, and the database listing. 0050 is not on FA-13A, so nothing of the
@@ -94,7 +94,7 @@ TEST_F(SimMasking, HbasAreRegisteredUnderTheHostName) {
   for (const XmlNode* h : hbas->all("Host_HBA"))
     renamed = renamed || h->attr("awwn_node_name") == hostName();
   EXPECT_TRUE(renamed);
-  ToolRun r = env.provider("symmaskdb", " -sid " + sid + " -host OLDNAME list capacity " + kSuffix);
+  ToolRun r = env.line("symmaskdb", " -sid " + sid + " -host OLDNAME list capacity " + kSuffix);
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(originators(sid, hostName()), 2u);
 }

@@ -37,7 +37,7 @@ TEST(SimScale, SixtyFourThousandDevices) {
 
   ToolRun list;
   auto listing = measure([&] {
-    list = env.provider("symdev", " -sid 000190199999 -fibre -nobcv  list  -output XML_ATTRIBUTE ");
+    list = env.line("symdev", " -sid 000190199999 -fibre -nobcv  list  -output XML_ATTRIBUTE ");
   });
   ASSERT_EQ(list.status, 0);
   auto doc = parseXml(list.out);
@@ -50,8 +50,8 @@ TEST(SimScale, SixtyFourThousandDevices) {
   for (int i = 0; i < 5; ++i) {
     ToolRun one;
     show = std::min(show, measure([&] {
-                      one = env.provider("symdev",
-                                         " -sid 000190199999 show 0100 -output XML_ATTRIBUTE ");
+                      one =
+                          env.line("symdev", " -sid 000190199999 show 0100 -output XML_ATTRIBUTE ");
                     }));
     ASSERT_EQ(one.status, 0);
     EXPECT_EQ(parseXml(one.out)->first("BCV_Pair")->attr("state"), "Synchronized");

@@ -60,12 +60,12 @@ class SimTest : public ::testing::Test {
   void SetUp() override { env.init(kSmallScenario); }
   // Runs `tool -sid <first array> -file F <action>` as the provider builds it.
   ToolRun act(const std::string& tool, const std::string& file, const std::string& action) {
-    return env.provider(tool, " -sid " + kSid + " -file " + file + " " + action);
+    return env.line(tool, " -sid " + kSid + " -file " + file + " " + action);
   }
   // The document `tool` prints for `args` in the output form `form`; the run must succeed.
   std::unique_ptr<XmlNode> read(const std::string& tool, const std::string& args,
                                 const std::string& form = "XML_ATTRIBUTE") {
-    ToolRun r = env.provider(tool, args + " -output " + form + " ");
+    ToolRun r = env.line(tool, args + " -output " + form + " ");
     EXPECT_EQ(r.status, 0) << tool << args << "\n" << r.out;
     return parseXml(r.out);
   }

@@ -113,12 +113,11 @@ TEST_F(SimTimeFinder, CloneAndSnapSessionsWalkEveryState) {
   // Snap sessions.
   pair = env.pairFile("snap", "0043 0103\n");
   // The provider puts the action before -sid for create and activate.
-  EXPECT_EQ(
-      env.provider("symsnap", " create -sid " + kSid + " -file " + pair + " -noprompt").status, 0);
+  EXPECT_EQ(env.line("symsnap", " create -sid " + kSid + " -file " + pair + " -noprompt").status,
+            0);
   walk("symsnap", pair, {"? Created", "restore -noprompt -> in the state Created"});
-  EXPECT_EQ(
-      env.provider("symsnap", " activate -sid " + kSid + " -file " + pair + " -noprompt").status,
-      0);
+  EXPECT_EQ(env.line("symsnap", " activate -sid " + kSid + " -file " + pair + " -noprompt").status,
+            0);
   walk("symsnap", pair,
        {"activate -noprompt -> in the state CopyOnWrite", "? CopyOnWrite",
         "terminate -restored -noprompt -> in the state CopyOnWrite", "restore -noprompt",
@@ -126,7 +125,7 @@ TEST_F(SimTimeFinder, CloneAndSnapSessionsWalkEveryState) {
         "? RestInProg", "? Restored"});
   // After a snap restore the provider readies the target and ends the restore session; the snap
   // goes on copying on write.
-  EXPECT_EQ(env.provider("symdev", " -sid " + kSid + " ready 0103 -noprompt").status, 0);
+  EXPECT_EQ(env.line("symdev", " -sid " + kSid + " ready 0103 -noprompt").status, 0);
   walk("symsnap", pair,
        {"status 0103 Ready", "terminate -restored -noprompt", "? CopyOnWrite",
         "terminate -symforce -noprompt"});

@@ -28,13 +28,6 @@ ToolRun SimEnv::line(const std::string& tool, const std::string& args) const {
   return run(tool, splitCommandLine(args));
 }
 
-ToolRun SimEnv::provider(const std::string& tool, const std::string& args) const {
-  std::vector<std::string> argv = splitCommandLine("\"" + this->tool(tool) + "\" " + args);
-  std::string path = argv[0];
-  argv.erase(argv.begin());
-  return runProgram(path, argv);
-}
-
 std::string SimEnv::admin(const std::string& args) const {
   ToolRun r = run("symsim", splitCommandLine(args));
   EXPECT_EQ(r.status, 0) << "symsim " << args << "\n" << r.out;

@@ -71,8 +71,6 @@ class SimEnv {
   ToolRun run(const std::string& tool, const std::vector<std::string>& args) const;
   // bin/<tool> with a command line split like the provider's pipe.
   ToolRun line(const std::string& tool, const std::string& args) const;
-  // As the provider builds it: the quoted tool path, a blank, then `args` (own leading blank).
-  ToolRun provider(const std::string& tool, const std::string& args) const;
   std::string admin(const std::string& args) const;  // fails the test when it fails
   // A reply fault: the runs `options` select (symsim fault add) print `output` and end with status
   // 0. Returns the fault's number.

@@ -40,8 +40,9 @@ class TimeFinderTest : public ProviderSimTest {
     for (const auto& entry : files) {
       const LoggedRun& run = matching[i++];
       EXPECT_EQ(entry.first, run.sid);
-      EXPECT_TRUE(run.hasArg(entry.second));
-      EXPECT_TRUE(!flag || run.hasArg(flag)) << run.line();
+      const std::vector<std::string>& args = run.args;
+      EXPECT_TRUE(std::find(args.begin(), args.end(), entry.second) != args.end()) << run.line();
+      EXPECT_TRUE(!flag || std::find(args.begin(), args.end(), flag) != args.end()) << run.line();
       std::string text;
       for (const std::string& line : lines.at(entry.first)) text += line + "\n";
       EXPECT_EQ(text, run.pairFile);

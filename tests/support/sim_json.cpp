@@ -1,6 +1,5 @@
 #include "sim_json.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <stdexcept>
@@ -121,10 +120,6 @@ std::string LoggedRun::line(const char* pairFileAs) const {
     text += " " + (file ? std::string(pairFileAs) : args[i]);
   }
   return text;
-}
-
-bool LoggedRun::hasArg(const std::string& arg) const {
-  return std::find(args.begin(), args.end(), arg) != args.end();
 }
 
 std::vector<LoggedRun> loggedRuns(const std::string& logJson) {

@@ -38,7 +38,6 @@ struct LoggedRun {
   // "<tool> <arg> <arg> ...", the output option left out; with `pairFileAs` the path after -file is
   // replaced by that text.
   std::string line(const char* pairFileAs = nullptr) const;
-  bool hasArg(const std::string& arg) const;
 };
 // The runs of a log printed by "symsim log --json", in order.
 std::vector<LoggedRun> loggedRuns(const std::string& logJson);

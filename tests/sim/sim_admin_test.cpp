@@ -64,7 +64,7 @@ TEST(SimAdmin, InstallLaysOutTheToolNamesAndSettingsChangeReports) {
   // Ten names; that each is there, every other simulator test proves.
   EXPECT_EQ(testenv::listDir(env.bin()).size(), 10u);
   // A setting reads back; what settings change in the tools' reports, the suites that set them
-  // prove (Discovery.Version6Point3SwitchesEveryLaterCommandToPlainXml, e2e).
+  // prove (Discovery.Version6Point3AndNoLocalArrayIsReportedOnceAndLeavesEmptyAnswers, e2e).
   env.init(kSmallScenario);
   env.admin("set version V6.3.0.0");
   EXPECT_EQ(env.admin("set version"), "V6.3.0.0\n");

@@ -62,7 +62,7 @@ TEST_F(SimMasking, TheDatabaseChangesAtOnceTheArrayAtRefreshAndTheLocalHostIsThi
   EXPECT_EQ(devices, 2);
 
   // The local host is this machine unless set; its address, by which the provider finds its
-  // director ports: MaskingTest.HostLoginsHbasAndDirectorPortsOfThisHost.
+  // director ports: MaskingTest.HostsOfTheDatabaseAndTheLoginsAndTheConfiguredTarget.
   auto conn = read("symcfg", " -sid " + kSid + " list -connections -sorthost ");
   EXPECT_EQ(conn->first("Host")->attr("name"), hostName());
 

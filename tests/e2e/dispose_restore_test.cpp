@@ -9,6 +9,7 @@ namespace {
 using e2etest::identity;
 using e2etest::kArray1;
 using e2etest::kArray2;
+using ::testing::Contains;
 
 // A source and snapshot device, each as identity() takes it.
 typedef std::pair<std::string, std::string> Pair;
@@ -52,7 +53,7 @@ TEST_F(DisposeRestore, DisposeTakesTheMethodOfEachPairFromTheArrayAndQuotesThePa
   force("snap 0043 0103 CopyOnWrite");
 
   EXPECT_EQ(0, dispose("0041", "0081"));
-  EXPECT_EQ("0041 0081", pairFileOf(kMirFile, " establish -noprompt"));
+  EXPECT_THAT(filed(), Contains(kMirFile + "F establish -noprompt: 0041 0081|"));
   EXPECT_EQ(1u, countCommands(kMirFile, " establish -noprompt"));
   EXPECT_EQ("Synchronized", pairState(kArray1, "0041", "0081"));
   EXPECT_EQ(0u, countCommands("symclone"));
@@ -60,12 +61,12 @@ TEST_F(DisposeRestore, DisposeTakesTheMethodOfEachPairFromTheArrayAndQuotesThePa
   clearLog();
   EXPECT_EQ(0, dispose("0040", "0080"));
   EXPECT_EQ(0u, countCommands("symmir")) << "a clone session wins over the BCV relation";
-  EXPECT_EQ("0040 0080", pairFileOf(kCloneFile, " terminate -symforce -noprompt"));
+  EXPECT_THAT(filed(), Contains(kCloneFile + "F terminate -symforce -noprompt: 0040 0080|"));
   EXPECT_EQ("Synchronized", pairState(kArray1, "0040", "0080"));
 
   clearLog();
   EXPECT_EQ(0, dispose("0043", "0103"));
-  EXPECT_EQ("0043 0103", pairFileOf(kSnapFile, " terminate -symforce -noprompt"));
+  EXPECT_THAT(filed(), Contains(kSnapFile + "F terminate -symforce -noprompt: 0043 0103|"));
   EXPECT_EQ(std::vector<std::string>(), sessions());
   EXPECT_EQ("", lastErrorId());
 }
@@ -117,7 +118,7 @@ TEST_F(DisposeRestore, RestoreFlagsResyncAndEntriesWithoutIdentitiesOrRepeatedSo
 
   // QLB_RESTORE_START here; QLB_RESTORE_PARTIAL (0x100): Quelbctl.ImportDeportRestoreDispose...
   EXPECT_EQ(0, restore({{"0041", "0081"}}, 0x1));
-  EXPECT_EQ("0041 0081", pairFileOf(kMirFile, " restore -noprompt"));
+  EXPECT_THAT(filed(), Contains(kMirFile + "F restore -noprompt: 0041 0081|"));
 
   clearLog();
   long status = 0;
@@ -138,7 +139,7 @@ TEST_F(DisposeRestore, RestoreFlagsResyncAndEntriesWithoutIdentitiesOrRepeatedSo
   quelb_objid* source = objid(identity("0041"));
   quelb_objid* sources[] = {&noText, source};
   EXPECT_EQ(0, pgn.restore(sources, snapshots, 2, nullptr, nullptr, 0, &status));
-  EXPECT_EQ("0041 0081", pairFileOf(kMirFile, " restore -noprompt"));
+  EXPECT_THAT(filed(), Contains(kMirFile + "F restore -noprompt: 0041 0081|"));
   quelb_free_objid(source);
   quelb_free_objid(snapshot);
   // The second entry of a source is not restored again.
@@ -147,7 +148,7 @@ TEST_F(DisposeRestore, RestoreFlagsResyncAndEntriesWithoutIdentitiesOrRepeatedSo
   EXPECT_EQ(0, restore({{"0041", "0081"}, {"0041", "0082"}}));
   EXPECT_EQ(1, traced("restore: skipping duplicate: 0041"));
   EXPECT_EQ(0u, countCommands("symdev -sid 000190100001 show 0082"));
-  EXPECT_EQ("0041 0081", pairFileOf(kMirFile, " restore -noprompt"));
+  EXPECT_THAT(filed(), Contains(kMirFile + "F restore -noprompt: 0041 0081|"));
   EXPECT_EQ(1u, countCommands(kMirFile, " restore -noprompt"));
 }
 
@@ -165,14 +166,14 @@ TEST_F(DisposeRestore, TheFirstPairsMethodRestoresEveryPairAndEachArrayGetsItsOw
   clearLog();
   force("clone 0043 00C3 Split");
   EXPECT_EQ(0, restore({{"0042", "00C2"}, {"0043", "00C3"}}));
-  EXPECT_EQ("0042 00C2|0043 00C3", pairFileOf(kCloneFile, " restore -noprompt"));
+  EXPECT_THAT(filed(), Contains(kCloneFile + "F restore -noprompt: 0042 00C2|0043 00C3|"));
   // A snap restore readies the snap devices; pairs of two arrays get their own files.
   clearLog();
   force("snap 0043 0103 CopyOnWrite");
   sim.admin("state --sid " + kArray2 + " snap 0201 0301 CopyOnWrite");
   EXPECT_EQ(0, restore({{"0043", "0103"}, {kArray2 + "##0201", "000190100002##0301"}}));
-  EXPECT_EQ("0043 0103", pairFileOf(kSnapFile, " restore -noprompt"));
-  EXPECT_EQ("0201 0301", pairFileOf("symsnap -sid 000190100002 -file ", " restore -noprompt"));
+  EXPECT_THAT(filed(), Contains(kSnapFile + "F restore -noprompt: 0043 0103|"));
+  EXPECT_THAT(filed(), Contains("symsnap -sid 000190100002 -file F restore -noprompt: 0201 0301|"));
   EXPECT_EQ(1u, countCommands("symdev -sid 000190100001 ready 0103 -noprompt"));
   EXPECT_EQ(1u, countCommands("symdev -sid 000190100002 ready 0301 -noprompt"));
   EXPECT_EQ((std::vector<std::string>{"clone 0042 00C2 Split", "clone 0043 00C3 Split",

@@ -201,19 +201,6 @@ class LoadedProvider : public ::testing::Test {
       n += line.compare(0, prefix.size(), prefix) == 0 && line.find(part) != std::string::npos;
     return n;
   }
-  // The pair file of the first run whose command line (pair-file path as "F") starts with `prefix`
-  // and contains `part`, as barred() shows it but without the last "|"; "<none>" when none does.
-  std::string pairFileOf(const std::string& prefix, const std::string& part) const {
-    for (const LoggedRun& run : runs()) {
-      const std::string line = run.line("F");
-      if (line.compare(0, prefix.size(), prefix) != 0 || line.find(part) == std::string::npos)
-        continue;
-      std::string lines = barred(run.pairFile);
-      if (!lines.empty()) lines.pop_back();
-      return lines;
-    }
-    return "<none>";
-  }
 
   // How many traced lines contain `text`.
   int traced(const std::string& text) const {

@@ -163,7 +163,6 @@ TEST_F(Discovery, EnclosureAndUdidFiltersSelectAndWhatCannotMatchIsReported) {
     EXPECT_EQ(0u, listed.find(c.result)) << listed;
     EXPECT_EQ(c.warning, lastErrorId()) << listed;  // reading it clears it
   }
-  EXPECT_LT(0, traced("Could not find the specified enclosure."));
   EXPECT_LT(0, traced("No array 000199999999 is attached to this host (local arrays: " + kArray1 +
                       ", " + kArray2 + ")."));
 
@@ -200,8 +199,6 @@ TEST_F(Discovery, FlagsChooseWhetherDevicesAreListedAndAFailingArrayIsSkipped) {
   EXPECT_TRUE(ran().empty());
   // 0x80 leaves out every device, whose mark is never set.
   EXPECT_EQ("0:", nodes(nullptr, 0x10 | 0x80));
-  EXPECT_EQ(2, traced("No disks are added for current enclosure."));
-  EXPECT_LT(0, traced("Due to aggressive filtering ZERO disks are returned."));
   // 0x40 leaves out marked devices: none.
   const std::string all = nodes(nullptr, 0x40 | 0x10);
   EXPECT_NE(std::string::npos, all.find("##000190100001##0040,"));

@@ -114,10 +114,5 @@ TEST(OutputCost, PeakMemoryStaysBelowFourBytesPerOutputByteAndGrowsInProportion)
         << costs[0].peak << " then " << costs[1].peak << " bytes";
     EXPECT_LT(grew(costs[0].allocations, costs[1].allocations), size * 1.25)
         << costs[0].allocations << " then " << costs[1].allocations << " allocations";
-    std::printf(
-        "[ cost     ] %-18s %8zu bytes: peak %5.2f bytes/byte, %7lld allocations; "
-        "%8zu bytes: peak %5.2f bytes/byte, %7lld allocations\n",
-        shape.name, sizes[0], static_cast<double>(costs[0].peak) / sizes[0], costs[0].allocations,
-        sizes[1], static_cast<double>(costs[1].peak) / sizes[1], costs[1].allocations);
   }
 }

@@ -102,6 +102,8 @@ TEST_F(RunnerTest, OtherFailuresAreNotRetried) {
   EXPECT_EQ(QLB_EXEC_PIPE_CMD_FAILED,
             tool_.execSymCLI(L"symcfg list  -output XML_ATTRIBUTE ", output, false, true, 600));
   EXPECT_EQ(Lines{"No good"}, output);
+  EXPECT_EQ(1, traceCount("Executing CLI command: [\"" + bin_ +
+                          "symcfg\"  list  -output XML_ATTRIBUTE ]"));
   EXPECT_EQ(1, traceCount("WARNING: CLI returned; status=11, 1 lines of stdout"));
   // A gatekeeper that frees up but leaves another failure: no lock release.
   clearLog();

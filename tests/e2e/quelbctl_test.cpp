@@ -84,6 +84,7 @@ TEST_F(Quelbctl, ImportDeportRestoreDisposeAndSnapshotsWithATracedCauseAndAnImpo
          {"quelbctl: dispose returned 6: ",
           "last error: norvel: The provider step [determineSplitType] failed: Pair is not in "
           "split state (bad state = Synchronized)."});
+  expect({"deport", "not-an-identity"}, 1, {"quelbctl: deport_resource returned 21"});
 
   // A mirror snapshot in one process, and a traced cause.
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");

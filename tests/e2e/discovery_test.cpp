@@ -163,6 +163,7 @@ TEST_F(Discovery, EnclosureAndUdidFiltersSelectAndWhatCannotMatchIsReported) {
     EXPECT_EQ(0u, listed.find(c.result)) << listed;
     EXPECT_EQ(c.warning, lastErrorId()) << listed;  // reading it clears it
   }
+  EXPECT_LT(0, traced("Could not find the specified enclosure."));
   EXPECT_LT(0, traced("No array 000199999999 is attached to this host (local arrays: " + kArray1 +
                       ", " + kArray2 + ")."));
 

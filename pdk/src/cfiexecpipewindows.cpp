@@ -20,13 +20,19 @@ const int kWaitAttempts = 3;
 const long kLockWaitMs = 10000;
 const wchar_t kBatchLogonRight[] = L"SeBatchLogonRight";
 
-// "<prefix>_<object address>_<seconds since the epoch>".
+// "<prefix>_<object address>_<seconds since the epoch>_<process id>". Pipe
+// and event names are machine-wide: without the process id, two processes
+// whose pipe objects lie at the same address (the same DLL and heap layout,
+// as under Wine, or by chance) and run a command in the same second would
+// connect to each other's pipes (up to four instances share a name) and
+// share one read event, and a run would lose its output.
 std::string uniqueName(const char* prefix, const void* object) {
   char address[32];
   std::snprintf(address, sizeof address, "%p", object);
   char name[256];
-  std::snprintf(name, sizeof name, "%s_%s_%lu", prefix, address,
-                static_cast<unsigned long>(std::time(nullptr)));
+  std::snprintf(name, sizeof name, "%s_%s_%lu_%lu", prefix, address,
+                static_cast<unsigned long>(std::time(nullptr)),
+                static_cast<unsigned long>(GetCurrentProcessId()));
   return name;
 }
 

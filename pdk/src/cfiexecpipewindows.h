@@ -2,11 +2,16 @@
 //
 // How a run goes:
 // - Two named pipes are made per run ("\\.\pipe\CFiExecPipeWindows_
-//   InputPipeName_<object>_<time>" and "..._OutputPipeName_..."). The
-//   child gets the client end of the input pipe as standard input and the
-//   server end of the output pipe as standard output and, duplicated, as
-//   standard error, so both streams arrive merged and in order. The
-//   parent keeps non-inheritable duplicates of its ends only.
+//   InputPipeName_<object>_<time>_<process id>" and "..._OutputPipeName_
+//   ..."); the read event is named the same way. The process id is added
+//   on purpose: object address and time alone repeat across processes
+//   (always under Wine, where two processes of one program have the same
+//   heap layout), and a second process would join the first one's pipes
+//   and event and take its output. The child gets the client end of the
+//   input pipe as standard input and the server end of the output pipe as
+//   standard output and, duplicated, as standard error, so both streams
+//   arrive merged and in order. The parent keeps non-inheritable
+//   duplicates of its ends only.
 // - The child is made by CreateProcess with the command line as given (no
 //   shell), CREATE_NO_WINDOW, CREATE_NEW_PROCESS_GROUP and
 //   NORMAL_PRIORITY_CLASS, inheriting the handles, in workDir when one is

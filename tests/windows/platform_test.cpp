@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,30 @@ TEST(WindowsPlatform, PipeMergesOutputAndSplitsLines) {
     EXPECT_EQ(r.lines, c.lines) << c.arguments;
     EXPECT_EQ(r.error.getExitStatus(), c.exitStatus) << c.arguments;
   }
+}
+
+// A second program of the same build under Wine has its pipe objects at the same addresses: pipes
+// it made in these seconds must not capture this pipe's run (they would take its output).
+TEST(WindowsPlatform, PipesOfAnotherProcessAtTheSameAddressLeaveARunItsOutput) {
+  FastPipe pipe;
+  char address[32];
+  std::snprintf(address, sizeof address, "%p", static_cast<void*>(&pipe));
+  std::vector<HANDLE> others;
+  const unsigned long now = static_cast<unsigned long>(std::time(nullptr));
+  for (unsigned long second = now; second <= now + 2; ++second) {
+    for (const char* kind : {"InputPipeName", "OutputPipeName"}) {
+      const std::string name = std::string("\\\\.\\pipe\\CFiExecPipeWindows_") + kind + "_" +
+                               address + "_" + std::to_string(second);
+      others.push_back(CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 4, 0, 0,
+                                        3000, nullptr));
+      ASSERT_NE(others.back(), INVALID_HANDLE_VALUE) << name;
+    }
+  }
+  std::vector<std::string> lines;
+  EXPECT_EQ(0, pipe.Exec(childCommand("lines"), lines, "", 3000, "", "", ""));
+  EXPECT_EQ(lines, (std::vector<std::string>{"abc", "", "err", "last"}));
+  for (HANDLE other : others) CloseHandle(other);
 }
 
 TEST(WindowsPlatform, PipeTimesOutAndEndsAChildThatIgnoresCtrlCOrCtrlBreak) {

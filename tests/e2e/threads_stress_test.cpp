@@ -5,6 +5,7 @@
 // depending on the threads' order, and nothing is left behind. `make test-tsan` runs it under
 // ThreadSanitizer, which proves the shared state is guarded.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -105,12 +106,13 @@ class ThreadStress : public SnapshotTest {
     for (int round = 0; round < kRounds * 8; ++round) {
       const std::string next = install.configFile("norvel") + ".new";
       testenv::writeFile(next, configWithLevel(round % 2 ? 6 : 2));
-      // Windows refuses to replace a file a reader has open: retried as an administrator would.
+      // Windows refuses to replace a file a reader has open: retried as an administrator would,
+      // a millisecond apart (a reader on a loaded machine can hold it open for many yields).
       std::error_code failed;
-      for (int attempt = 0; attempt < 1000; ++attempt) {
+      for (int attempt = 0; attempt < 5000; ++attempt) {
         std::filesystem::rename(next, install.configFile("norvel"), failed);
         if (!failed) break;
-        std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
       ASSERT_FALSE(failed) << failed.message();
       std::this_thread::yield();

@@ -102,7 +102,8 @@ class LoadedProvider : public ::testing::Test {
     if (!discover) return;
     qlb_enclosure_node_list* arrays = nullptr;
     int count = 0;
-    ASSERT_EQ(0, pgn.enumerate_enclosures(&arrays, &count, nullptr));
+    ASSERT_EQ(0, pgn.enumerate_enclosures(&arrays, &count, nullptr))
+        << "last error: " << lastError() << "\nsimulator log: " << sim.admin("log --json");
     quelb_free_enclosure_list(arrays);
     clearLog();
     pushed.clear();

@@ -20,12 +20,8 @@ const int kWaitAttempts = 3;
 const long kLockWaitMs = 10000;
 const wchar_t kBatchLogonRight[] = L"SeBatchLogonRight";
 
-// "<prefix>_<object address>_<seconds since the epoch>_<process id>". Pipe
-// and event names are machine-wide: without the process id, two processes
-// whose pipe objects lie at the same address (the same DLL and heap layout,
-// as under Wine, or by chance) and run a command in the same second would
-// connect to each other's pipes (up to four instances share a name) and
-// share one read event, and a run would lose its output.
+// "<prefix>_<object address>_<seconds since the epoch>_<process id>"; the
+// names are machine-wide, hence the process id (see the header).
 std::string uniqueName(const char* prefix, const void* object) {
   char address[32];
   std::snprintf(address, sizeof address, "%p", object);

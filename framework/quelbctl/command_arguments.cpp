@@ -1,13 +1,22 @@
 #include "command_arguments.h"
 
+#include <cctype>
 #include <cstdlib>
 
 namespace {
 
+// Decimal, or hexadecimal after "0x": a leading zero does not make it octal,
+// and blanks and signs are refused.
 bool parseNumber(const std::string& value, long& number) {
+  const bool hex = value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X');
+  const char* digits = value.c_str() + (hex ? 2 : 0);
+  const unsigned char first = static_cast<unsigned char>(*digits);
+  if (!(hex ? std::isxdigit(first) : std::isdigit(first))) return false;
   char* end = nullptr;
-  number = std::strtol(value.c_str(), &end, 0);
-  return !value.empty() && *end == '\0' && number >= 0 && number <= 0x7fffffff;
+  const long parsed = std::strtol(digits, &end, hex ? 16 : 10);
+  if (*end != '\0' || parsed > 0x7fffffff) return false;
+  number = parsed;
+  return true;
 }
 
 std::string& lastUsageError() {

@@ -72,7 +72,8 @@ TEST_F(Quelbctl, ListsArraysDevicesAndHostsAsTables) {
 TEST_F(Quelbctl, ImportDeportRestoreDisposeAndSnapshotsWithATracedCauseAndAnImport) {
   sim.admin("state --sid 000190100001 pair 0041 0081 Split");
   expect({"import", kUdid + "0081"}, 0, {"imported " + kUdid + "0081 (flags 0x1)\n"});
-  expect({"deport", kUdid + "0081", "--flags", "0x20", "--host", "backup01"}, 0,
+  // A leading zero is decimal, not octal.
+  expect({"deport", kUdid + "0081", "--flags", "032", "--host", "backup01"}, 0,
          {"deported " + kUdid + "0081 (flags 0x20)\n"});
   expect({"restore", kSource + "=" + kUdid + "0081", "--flags", "0x100"}, 0,
          {"restored 1 pair (flags 0x100)\n  " + kSource + " from " + kUdid + "0081\n"});

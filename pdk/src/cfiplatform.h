@@ -16,6 +16,7 @@
 //   semaphore (CLI lock)     cfisemaphore.h       cfisemaphoreposix.{h,cpp}
 //   registry (HKLM)          cfiregistry.h        cfiregistryposix.{h,cpp}
 //   temporary files          cfitempfile.h        cfitempfileposix.cpp
+//   appending to a file      cfiappendfile.h      cfiappendfileposix.cpp
 //   sleep                    cfisleep.h           cfisleepposix.cpp
 //   thread and process id    cfithreadid.h        cfithreadidposix.cpp
 //   environment              cfienvironment.h     cfienvironmentposix.cpp

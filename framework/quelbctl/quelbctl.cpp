@@ -209,19 +209,14 @@ int helpAsked(const Options& options, std::string& usage) {
 }
 
 // Warns when the provider has no messages in the consumer's language: they
-// would silently come in the default language.
+// would silently come in the default language. Only the language's own
+// bundle counts: the provider does not fall back from de_AT to de.
 void checkLanguage(const Options& options, const std::string& installDir) {
   if (options.language.empty() || installDir.empty()) return;
   const bool separated = installDir.back() == '/' || installDir.back() == host::separator();
   const std::string bundles =
       installDir + (separated ? "" : "/") + "Messages/lib" + options.prefix + "/";
-  std::string language = options.language;
-  for (;;) {
-    if (host::readable(bundles + language + ".res")) return;
-    const size_t underscore = language.rfind('_');
-    if (underscore == std::string::npos) break;
-    language.erase(underscore);
-  }
+  if (host::readable(bundles + options.language + ".res")) return;
   MessageLog::instance().printError("quelbctl: warning: the provider has no messages in language " +
                                     options.language + " (no " + bundles + options.language +
                                     ".res); they are shown in its default language");

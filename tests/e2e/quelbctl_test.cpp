@@ -31,7 +31,8 @@ TEST_F(Quelbctl, InfoHelpVersionALibraryWithoutEntryPointsAndBothLanguages) {
   EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
   EXPECT_TRUE(contains(r.out, "it lacks 70 of the 70 entry points (norvel_fi_pgn_init,")) << r.out;
 
-  // Both languages, the last error, and a warning for an unknown language.
+  // Both languages, the last error, and a warning for a language without a bundle of its own (the
+  // provider does not fall back from de_AT to de).
   const std::string missing = install.scratch("absent/");
   writeConfig(missing);
   const std::string symcfg = std::string("symcfg") + testenv::kExeSuffix;
@@ -45,8 +46,9 @@ TEST_F(Quelbctl, InfoHelpVersionALibraryWithoutEntryPointsAndBothLanguages) {
           "quelbctl: init returned 30: norvel: Der Symmetrix-Provider konnte nicht "
           "initialisiert werden.",
           "last error: " + german, "\n            norvel: The EMC SYMCLI tools were not"});
-  expect({"--lang", "xx", "info"}, 3,
-         {"quelbctl: warning: the provider has no messages in language xx"});
+  expect({"--lang", "de_AT", "info"}, 3,
+         {"quelbctl: warning: the provider has no messages in language de_AT",
+          "norvel: The EMC SYMCLI tools were not found"});
 }
 
 TEST_F(Quelbctl, ListsArraysDevicesAndHostsAsTables) {

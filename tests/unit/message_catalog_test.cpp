@@ -250,8 +250,10 @@ TEST_F(ProviderCatalog, CauseMessagesFormatEveryFormInBothLanguages) {
       {"MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION",
        {text("QLB_EXEC_PIPE_CMD_FAILED"), text("\"/s/symmir\"  -sid 1 split"), text("f"), 7, 1067,
         text("Device busy\nTry later\n"), 2},
-       {"failed with exit status 1067. Its output:\nDevice busy\nTry later"},
-       {"\"/s/symmir\"  -sid 1 split", "1067", "Device busy\nTry later"}},
+       // 1067: the pipe stopped the child after its read time-out.
+       {"gave no answer within its time-out and was stopped (exit status 1067). Its "
+        "output:\nDevice"},
+       {"\"/s/symmir\"  -sid 1 split", "1067)", "Device busy\nTry later"}},
       {"MSG_ERROR_UNHANDLED_EXEC_PIPE_EXCEPTION",
        {text("QLB_EXEC_PIPE_READ_TIMEOUT"), text("symcfg list"), text("f"), 7, 0, text(""), 0},
        {"gave no answer within its time-out", "It printed nothing."},

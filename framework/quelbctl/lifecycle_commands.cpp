@@ -121,6 +121,26 @@ bool SnapshotOptions::addSource(const std::string& text, const std::string& meth
                "a source is UDID##EMC##SYMMETRIX##<symid>##<device>=<target device>, not " + text);
     return false;
   }
+  // The provider reads the target from a text in which ';', '&', brackets
+  // and line ends separate items, and the target is always a device of the
+  // source's array: anything but a device name would be cut short or
+  // re-read silently.
+  const bool deviceName =
+      source.target.size() <= 8 &&
+      source.target.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos;
+  if (!deviceName) {
+    usageError("snapshot",
+               "a target is a device of the source's array (1 to 8 hexadecimal "
+               "digits), not " +
+                   source.target);
+    return false;
+  }
+  for (const SourceArgument& earlier : m_sources) {
+    if (earlier.identity == source.identity) {
+      usageError("snapshot", "the source " + source.identity + " is given twice");
+      return false;
+    }
+  }
   m_sources.push_back(source);
   return true;
 }

@@ -218,7 +218,7 @@ TEST_F(Quelbctl, JsonAnswersParseAndHoldTheDocumentedFields) {
 TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
   const struct {
     std::vector<std::string> args;
-    const char* message;
+    std::string message;
   } calls[] = {
       {{"nodes", "--flags", "sixteen"}, "--flags wants a number, not sixteen"},
       {{"hosts", "--flags", "16"}, "hosts does not take --flags"},
@@ -233,6 +233,12 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
       {{"snapshot", kSource + "=0081"}, "--method must come before the source"},
       {{"snapshot", "--method", "EMC_TimeFinder_Clone", "UDID##EMC##0041=00C1"},
        "a source is UDID##"},
+      {{"snapshot", "--method", "EMC_TimeFinder_Clone", kSource + "=00C1;00C2"},
+       "a target is a device of the source's array (1 to 8 hexadecimal digits), not 00C1;00C2"},
+      {{"snapshot", "--method", "EMC_TimeFinder_Clone", kSource + "=000190100002##00C1"},
+       "not 000190100002##00C1"},
+      {{"snapshot", "--method", "EMC_TimeFinder_Clone", kSource + "=00C1", kSource + "=00C2"},
+       "the source " + kSource + " is given twice"},
       {{"snapshot", "--force"}, "snapshot does not take --force"},
       {{"info", "extra"}, "info takes no word like extra"},
       {{"frobnicate"}, "no command frobnicate; try 'quelbctl --help'"},

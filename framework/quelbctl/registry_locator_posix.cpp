@@ -2,10 +2,7 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 
 #include "cficonfigurationtext.h"
@@ -26,23 +23,6 @@ std::string environment(const char* name) {
 }
 
 bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
-
-// The whole file; false with the system's reason when it cannot be read.
-bool readFile(const std::string& path, std::string& text, std::string& why) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    why = std::strerror(errno);
-    return false;
-  }
-  char buffer[4096];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-  const int error = std::ferror(file) ? (errno != 0 ? errno : EIO) : 0;
-  std::fclose(file);
-  if (error == 0) return true;
-  why = std::strerror(error);
-  return false;
-}
 
 // The string value `name` (with its quotes and "=") of section `key` in a
 // checked registry text; false when absent.
@@ -100,7 +80,7 @@ bool RegistryLocator::choose() {
 bool RegistryLocator::check() {
   std::string text;
   std::string why;
-  if (!readFile(m_path, text, why)) {
+  if (!CFiConfigurationText::readFile(m_path, text, why)) {
     m_error = "the registry file " + m_path + " cannot be read: " + why;
     return false;
   }

@@ -3,10 +3,6 @@
 #include <ace/Configuration_Import_Export.h>
 #include <ace/OS_NS_stdio.h>
 
-#include <cerrno>
-#include <cstring>
-#include <cstdio>
-
 #include "cficonfigurationtext.h"
 #include "cfiplatform.h"
 #include "cfistringtool.h"
@@ -22,21 +18,6 @@ const wchar_t* const kConstructorFunction = L"quelb_pdk_4_4::CFiConfiguration::C
 const wchar_t* const kExportFunction = L"quelb_pdk_4_4::CFiConfiguration::exportConfig";
 
 std::string narrow(const tstring& s) { return CFiStringTool::tstr2str(s); }
-
-// The whole file; false with errno set when it cannot be read (also when
-// it is a directory).
-bool readWholeFile(const std::string& path, std::string& content) {
-  std::FILE* file = ACE_OS::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  char buffer[4096];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  const int error = errno;
-  ACE_OS::fclose(file);
-  errno = error;
-  return !failed;
-}
 
 }  // namespace
 
@@ -115,9 +96,10 @@ int CFiConfiguration::importConfig(const tstring& directory, const tstring& file
 int CFiConfiguration::importFile(const std::string& path) {
   if (!m_heapOpen) return -1;
   std::string content;
-  if (!readWholeFile(path, content)) {
+  std::string why;
+  if (!CFiConfigurationText::readFile(path, content, why)) {
     m_fault.kind = "unreadable";
-    m_fault.text = std::strerror(errno != 0 ? errno : EIO);
+    m_fault.text = why;
     return -1;
   }
   m_fault = CFiConfigurationText::check(content);

@@ -1,8 +1,13 @@
 #include "cficonfigurationtext.h"
 
+#include <ace/OS_NS_stdio.h>
+#include <ace/OS_NS_sys_stat.h>
 #include <ace/SString.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "boundedtext.h"
@@ -247,6 +252,40 @@ int CFiConfigurationText::exportText(const ACE_Configuration& config, std::strin
   // ACE's reading operations are not const; none of them changes anything.
   ACE_Configuration& readable = const_cast<ACE_Configuration&>(config);
   return exportSection(readable, readable.root_section(), std::string(), text);
+}
+
+bool CFiConfigurationText::readFile(const std::string& path, std::string& text, std::string& why) {
+  text.clear();
+  ACE_stat status;
+  if (ACE_OS::stat(path.c_str(), &status) != 0) {
+    why = std::strerror(errno);
+    return false;
+  }
+  if ((status.st_mode & S_IFMT) != S_IFREG) {
+    why = (status.st_mode & S_IFMT) == S_IFDIR ? std::strerror(EISDIR) : "not a regular file";
+    return false;
+  }
+  std::FILE* file = ACE_OS::fopen(path.c_str(), "rb");
+  if (!file) {
+    why = std::strerror(errno);
+    return false;
+  }
+  char buffer[4096];
+  size_t got = 0;
+  while (text.size() <= MAX_FILE_BYTES && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    text.append(buffer, got);
+  }
+  const int error = std::ferror(file) ? (errno != 0 ? errno : EIO) : 0;
+  ACE_OS::fclose(file);
+  if (error != 0) {
+    why = std::strerror(error);
+    return false;
+  }
+  if (text.size() > MAX_FILE_BYTES) {
+    why = "larger than " + std::to_string(MAX_FILE_BYTES / 1024) + " KiB";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace quelb_pdk_4_4

@@ -61,6 +61,13 @@ class QLB_PDK_EXPORT CFiConfigurationText {
   // byte anywhere, even in a comment, is refused whole ("unreadable").
   static SFiConfigurationFault check(const std::string& text);
 
+  // Reads the whole file at `path` into `text`. False, with the reason in
+  // `why`, when it cannot be opened or read, is no regular file (a device
+  // or a pipe would never end or block the open) or holds more than
+  // MAX_FILE_BYTES (configuration files are a few kilobytes).
+  static constexpr size_t MAX_FILE_BYTES = 1024 * 1024;
+  static bool readFile(const std::string& path, std::string& text, std::string& why);
+
   // Encodes "%" as "%25", line feed as "%0A" and carriage return as "%0D";
   // every other character is kept.
   static std::string escapeValue(const std::string& value);

@@ -1,6 +1,8 @@
 // Configuration files, the registry file and the installation paths.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "cficonfiguration.h"
@@ -91,6 +93,26 @@ TEST(ConfigurationText, CheckFindsTheFirstLineTheReaderWouldSkip) {
   EXPECT_EQ("unreadable", nul.kind);
   EXPECT_EQ(2, nul.line);
   EXPECT_EQ("line 2 holds a NUL byte; the file must be text in ASCII or UTF-8", nul.text);
+}
+
+// Only a regular file of at most MAX_FILE_BYTES is read: a device such as /dev/zero never ends.
+TEST(ConfigurationText, ReadFileTakesOnlyARegularFileOfBoundedSize) {
+  IsolatedInstall install;
+  std::string text;
+  std::string why;
+  EXPECT_FALSE(CFiConfigurationText::readFile(install.root(), text, why));
+  EXPECT_EQ(std::strerror(EISDIR), why);
+  if (testenv::fileExists("/dev/zero")) {
+    EXPECT_FALSE(CFiConfigurationText::readFile("/dev/zero", text, why));
+    EXPECT_EQ("not a regular file", why);
+  }
+  const std::string path = scratchFile(install, "big.conf");
+  testenv::writeFile(path, std::string(CFiConfigurationText::MAX_FILE_BYTES, '#'));
+  EXPECT_TRUE(CFiConfigurationText::readFile(path, text, why));
+  EXPECT_EQ(CFiConfigurationText::MAX_FILE_BYTES, text.size());
+  testenv::writeFile(path, std::string(CFiConfigurationText::MAX_FILE_BYTES + 1, '#'));
+  EXPECT_FALSE(CFiConfigurationText::readFile(path, text, why));
+  EXPECT_EQ("larger than 1024 KiB", why);
 }
 
 TEST(Configuration, ValuesRoundTripThroughTheFile) {

@@ -12,9 +12,14 @@ typedef void (*FiSleepFunction)(unsigned long milliseconds);
 
 // Waits the given number of milliseconds through the installed function.
 // The default function really sleeps, scaled by the environment variable
-// QUELB_SLEEP_SCALE when it is set (a non-negative number; 0 makes every
-// wait instant, which the demo and the end-to-end tests use).
+// QUELB_SLEEP_SCALE when it is set (a number from 0 to 1000; 0 makes every
+// wait instant, which the demo and the end-to-end tests use; any other text
+// keeps the real waits).
 QLB_PDK_EXPORT void fiSleep(unsigned long milliseconds);
+
+// The microseconds the default function waits for `milliseconds`, the
+// scale applied.
+QLB_PDK_EXPORT unsigned long long fiScaledSleepMicroseconds(unsigned long milliseconds);
 
 // Installs a replacement (null restores the default) and returns the
 // previous one. Process-wide; not meant to be changed while waits run.

@@ -13,6 +13,7 @@
 #include "cficonfiguration.h"
 #include "cfienvironment.h"
 #include "cfiregistryposix.h"
+#include "cfisleep.h"
 #include "cfistringtool.h"
 #include "cfitempfile.h"
 #include "cfithreadid.h"
@@ -80,6 +81,16 @@ TEST(PlatformSeam, AReplacedEnvironmentReachesEveryReader) {
     FakeEnvironment environment(c.variables);
     EXPECT_EQ(c.temporaryDirectory, CFiTempFile::temporaryDirectory());
     EXPECT_EQ(c.registryFile, CFiRegistryPosix::registryFilePath());
+  }
+  // QUELB_SLEEP_SCALE from 0 to 1000 scales the waits; any other text keeps them (a NaN or an
+  // infinity would overflow the microseconds).
+  const std::pair<const char*, unsigned long long> scales[] = {
+      {"0", 0},      {"0.5", 1000},   {"1000", 2000000}, {"nan", 2000},
+      {"inf", 2000}, {"1e308", 2000}, {"2x", 2000},      {"-1", 2000}};
+  for (const auto& scale : scales) {
+    FakeEnvironment environment(
+        std::map<std::string, std::string>{{"QUELB_SLEEP_SCALE", scale.first}});
+    EXPECT_EQ(scale.second, fiScaledSleepMicroseconds(2)) << scale.first;
   }
 
   // Pair files go where the replaced TMPDIR says; the process's own

@@ -112,14 +112,10 @@ void checkSettingValue(const std::string& key, const std::string& value) {
     return;
   }
   if (key == setting::kCopyRate || key == setting::kSplitSeconds || key == setting::kClockOffset) {
-    try {
-      size_t used = 0;
-      double d = std::stod(value, &used);
-      if (used != value.size() || (key == setting::kCopyRate && d <= 0))
-        throw std::invalid_argument(value);
-    } catch (const std::exception&) {
-      throw UsageError(key + " needs a number" + (key == setting::kCopyRate ? " above 0" : ""));
-    }
+    double d = 0;
+    if (!parseNumber(value, &d) || (key == setting::kCopyRate && d <= 0))
+      throw UsageError(key + " needs a number" + (key == setting::kCopyRate ? " above 0" : "") +
+                       " of at most 1e9");
   }
 }
 
@@ -146,13 +142,8 @@ int cmdSet(Database& db, const std::vector<std::string>& rest) {
 int cmdClock(Database& db, const std::vector<std::string>& rest) {
   if (rest.size() != 2 || rest[0] != "advance") throw UsageError("clock advance SECONDS");
   double seconds = 0;
-  try {
-    size_t used = 0;
-    seconds = std::stod(rest[1], &used);
-    if (used != rest[1].size() || seconds < 0) throw std::invalid_argument(rest[1]);
-  } catch (const std::exception&) {
-    throw UsageError("clock advance needs a number of seconds, not \"" + rest[1] + "\"");
-  }
+  if (!parseNumber(rest[1], &seconds) || seconds < 0)
+    throw UsageError("clock advance needs a number of seconds up to 1e9, not \"" + rest[1] + "\"");
   Transaction tx(db);
   double offset = std::stod(getSetting(db, setting::kClockOffset, "0")) + seconds;
   setSetting(db, setting::kClockOffset, boundedtext::formatString(64, "%.3f", offset));

@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include <cctype>
+#include <cstdlib>
 
 #include "boundedtext.h"
 #include "errors.h"
@@ -74,6 +75,15 @@ bool parseUnsigned(const std::string& s, uint64_t* value) {
     if (c < '0' || c > '9') return false;
     v = v * 10 + static_cast<uint64_t>(c - '0');
   }
+  *value = v;
+  return true;
+}
+
+bool parseNumber(const std::string& s, double* value) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  const double v = std::strtod(s.c_str(), &end);
+  if (*end != '\0' || !(v >= -1e9 && v <= 1e9)) return false;
   *value = v;
   return true;
 }

@@ -22,6 +22,10 @@ std::string join(const std::vector<std::string>& parts, const std::string& sep);
 // Parses an unsigned decimal number; false when `s` is empty, holds anything
 // but digits or does not fit.
 bool parseUnsigned(const std::string& s, uint64_t* value);
+// Parses a decimal number (as strtod reads it) of at most 1e9 either side of
+// zero; false for anything else: trailing text, NaN, infinity, or a number
+// so large that time computed with it loses its seconds.
+bool parseNumber(const std::string& s, double* value);
 // Parses hexadecimal digits (no prefix); false on anything else.
 bool parseHex(const std::string& s, uint64_t* value);
 

@@ -210,16 +210,22 @@ int helpAsked(const Options& options, std::string& usage) {
 
 // Warns when the provider has no messages in the consumer's language: they
 // would silently come in the default language. Only the language's own
-// bundle counts: the provider does not fall back from de_AT to de.
+// bundle counts: the provider does not fall back from de_AT to de, and takes
+// no language that is not a plain locale name.
 void checkLanguage(const Options& options, const std::string& installDir) {
   if (options.language.empty() || installDir.empty()) return;
   const bool separated = installDir.back() == '/' || installDir.back() == host::separator();
   const std::string bundles =
       installDir + (separated ? "" : "/") + "Messages/lib" + options.prefix + "/";
-  if (host::readable(bundles + options.language + ".res")) return;
+  const bool localeName = options.language.find_first_not_of(
+                              "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                              "0123456789_-") == std::string::npos;
+  if (localeName && host::readable(bundles + options.language + ".res")) return;
+  const std::string why =
+      localeName ? "no " + bundles + options.language + ".res" : "not a locale name";
   MessageLog::instance().printError("quelbctl: warning: the provider has no messages in language " +
-                                    options.language + " (no " + bundles + options.language +
-                                    ".res); they are shown in its default language");
+                                    options.language + " (" + why +
+                                    "); they are shown in its default language");
 }
 
 int run(Options& options, Session& session, const CommandAction& action, const char* argv0) {

@@ -221,6 +221,8 @@ TEST_F(ProviderCatalog, ReadsTheBundlesOfTheInstallation) {
   // A regional variant falls back to ICU's parent language, which counts as
   // failure: the default language answers.
   EXPECT_EQ(english, text("MSG_ERROR_NO_ARRAYS_DISCOVERED", "de_AT"));
+  // A language is no path: this one would reach the German bundle.
+  EXPECT_EQ(english, text("MSG_ERROR_NO_ARRAYS_DISCOVERED", "../libnorvel/de"));
   EXPECT_EQ("norvel: <MSG_ERROR_NOT_THERE>", text("MSG_ERROR_NOT_THERE", "de"));
   EXPECT_EQ("as given", text("MSG_ERROR_NOT_THERE", "root", L"as given"));
 

@@ -171,12 +171,13 @@ const char kImportHelp[] =
     "Makes a device (usually a snapshot) visible to this host: masks it to the\n"
     "host's HBAs on the director ports of the device (import_resource).\n\n"
     "  --flags N       0x1 (default) keeps other hosts' access, 0x2 removes it\n"
-    "  --host NAME     the host to show the device to (default: this host)\n\n" UDID_HELP
+    "  --host NAME     the host name handed to the provider (norvel ignores it:\n"
+    "                  it always masks to this host's HBAs)\n\n" UDID_HELP
     "JSON: result with udid, host, flags.\n";
 const char kDeportHelp[] =
     "Hides a device from this host again (deport_resource).\n\n"
     "  --flags N       0x10 (default) keeps other hosts' access, 0x20 removes it\n"
-    "  --host NAME     the host to hide the device from (default: this host)\n\n" UDID_HELP
+    "  --host NAME     the host name handed to the provider (norvel ignores it)\n\n" UDID_HELP
     "JSON: result with udid, host, flags.\n";
 const char kDisposeHelp[] =
     "Releases a snapshot of a source device (dispose, disposition detach): a clone\n"

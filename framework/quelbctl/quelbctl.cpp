@@ -208,15 +208,23 @@ int helpAsked(const Options& options, std::string& usage) {
   return -1;
 }
 
-// Warns when the provider has no messages in the consumer's language: they
-// would silently come in the default language. Only the language's own
-// bundle counts: the provider does not fall back from de_AT to de, and takes
-// no language that is not a plain locale name.
-void checkLanguage(const Options& options, const std::string& installDir) {
-  if (options.language.empty() || installDir.empty()) return;
+// Warns when the provider has no messages at all (it would show bare
+// message ids), or none in the consumer's language (they would silently come
+// in the default language). Only the language's own bundle counts: the
+// provider does not fall back from de_AT to de, and takes no language that
+// is not a plain locale name.
+void checkMessages(const Options& options, const std::string& installDir) {
+  if (installDir.empty()) return;
   const bool separated = installDir.back() == '/' || installDir.back() == host::separator();
   const std::string bundles =
       installDir + (separated ? "" : "/") + "Messages/lib" + options.prefix + "/";
+  if (!host::readable(bundles + "root.res")) {
+    MessageLog::instance().printError(
+        "quelbctl: warning: the provider's messages are not installed (no " + bundles +
+        "root.res); it shows message ids instead of texts");
+    return;
+  }
+  if (options.language.empty()) return;
   const bool localeName = options.language.find_first_not_of(
                               "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
                               "0123456789_-") == std::string::npos;
@@ -239,7 +247,7 @@ int run(Options& options, Session& session, const CommandAction& action, const c
   }
   session.note("registry " + registry.path() + " (" + registry.origin() + "), installation " +
                registry.installDir());
-  if (!options.settings.json) checkLanguage(options, registry.installDir());
+  if (!options.settings.json) checkMessages(options, registry.installDir());
 
   const std::string library =
       options.library.empty() ? defaultLibrary(programDir) : options.library;

@@ -49,6 +49,9 @@ TEST_F(Quelbctl, InfoHelpVersionALibraryWithoutEntryPointsAndBothLanguages) {
   expect({"--lang", "de_AT", "info"}, 3,
          {"quelbctl: warning: the provider has no messages in language de_AT",
           "norvel: The EMC SYMCLI tools were not found"});
+  // Without its messages the provider shows bare message ids: quelbctl says why.
+  testenv::removeTree(install.root() + "Messages");
+  expect({"info"}, 3, {"quelbctl: warning: the provider's messages are not installed (no "});
 }
 
 TEST_F(Quelbctl, ListsArraysDevicesAndHostsAsTables) {

@@ -23,11 +23,7 @@ int CFiIcuMessageCatalog::init() {
   // Without an install path there are no catalogs: nothing is looked up in
   // the working directory.
   if (directory.length() == 0) return 3;
-  // A language is a locale name (letters, digits, "_", "-"): ICU would take
-  // a name with path separators as a path to another bundle.
-  if (m_language.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-                                   "0123456789_-") != std::string::npos)
-    return 3;
+  if (!isLocaleName(m_language)) return 3;
   m_bundlePath = directory + fileName;
   const std::string path = fiWithSeparator(CFiStringTool::tstr2str(m_bundlePath));
 
@@ -46,6 +42,12 @@ int CFiIcuMessageCatalog::init() {
     }
   }
   return status == U_ZERO_ERROR || status == U_USING_DEFAULT_WARNING ? 0 : 3;
+}
+
+bool CFiIcuMessageCatalog::isLocaleName(const std::string& language) {
+  return language.find_first_not_of(
+             "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+             "0123456789_-") == std::string::npos;
 }
 
 tstring CFiIcuMessageCatalog::getMessage(const std::string& messageId, const wchar_t* defaultText) {

@@ -29,9 +29,14 @@ class QLB_PDK_EXPORT CFiIcuMessageCatalog : public CFiMessageCatalog {
   // fallback to a parent language (U_USING_FALLBACK_WARNING), so that the
   // manager uses its default language instead. A language without a bundle
   // of its own always gets the root bundle, never one picked by the
-  // process's default locale.
+  // process's default locale. A language that is no locale name (see
+  // isLocaleName) gets 3 as well.
   int init() override;
   tstring getMessage(const std::string& messageId, const wchar_t* defaultText) override;
+
+  // True for a name of letters, digits, "_" and "-": ICU would take a name
+  // with path separators as the path of another bundle.
+  static bool isLocaleName(const std::string& language);
 
  private:
   std::unique_ptr<icu::ResourceBundle> m_bundle;

@@ -100,7 +100,9 @@ TEST(ConfigurationText, ReadFileTakesOnlyARegularFileOfBoundedSize) {
   IsolatedInstall install;
   std::string text;
   std::string why;
-  EXPECT_FALSE(CFiConfigurationText::readFile(install.root(), text, why));
+  const std::string directory = install.scratch("adir");
+  testenv::makeDirs(directory);
+  EXPECT_FALSE(CFiConfigurationText::readFile(directory, text, why));
   EXPECT_EQ(std::strerror(EISDIR), why);
   if (testenv::fileExists("/dev/zero")) {
     EXPECT_FALSE(CFiConfigurationText::readFile("/dev/zero", text, why));

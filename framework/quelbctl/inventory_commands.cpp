@@ -14,7 +14,8 @@ namespace {
   "                  commas, e.g. \"vendor_id=EMC,enclosure_id=000190100001\".\n"   \
   "                  Names: provider_name, vendor_id, product_id, enclosure_id,\n"  \
   "                  enclosure_name, udid (nodes only). The provider warns about\n" \
-  "                  a name it does not know and a value that matches nothing.\n"
+  "                  a name it does not know and a value that matches nothing;\n"   \
+  "                  an item without one \"=\" and both sides is refused.\n"
 
 // The filter as the entry points take it: null when none was given.
 wchar_t* filterText(const CommandArguments& parsed, std::wstring& filter) {
@@ -121,11 +122,38 @@ int runHosts(Session& session, const CommandArguments& parsed) {
 
 typedef int (*InventoryRun)(Session&, const CommandArguments&);
 
+// Whether every item of a filter text is NAME=VALUE with one "=" and both
+// sides given. The provider skips an item without "=" and stops reading at
+// one with two, so a slip would silently widen the listing.
+bool checkFilter(const char* command, const CommandArguments& parsed) {
+  if (!parsed.has("--filter")) return true;
+  const std::string& text = parsed.options.at("--filter");
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of(",\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string item = text.substr(start, end - start);
+    const size_t equals = item.find('=');
+    const bool blank = item.find_first_not_of(" \t") == std::string::npos;
+    const bool named = equals != std::string::npos && equals > 0 &&
+                       item.find('=', equals + 1) == std::string::npos &&
+                       item.find_first_not_of(" \t") < equals &&
+                       item.find_first_not_of(" \t", equals + 1) != std::string::npos;
+    if (!blank && !named) {
+      usageError(command, "--filter takes NAME=VALUE items separated by commas, not " + item);
+      return false;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
 // Reads the options of an inventory command (no words) and binds them to `run`.
 CommandAction prepareInventory(const char* command, const std::vector<std::string>& arguments,
                                std::initializer_list<const char*> options, InventoryRun run) {
   CommandArguments parsed;
-  if (!parsed.parse(command, arguments, options, false)) return nullptr;
+  if (!parsed.parse(command, arguments, options, false) || !checkFilter(command, parsed))
+    return nullptr;
   return [parsed, run](Session& session) { return run(session, parsed); };
 }
 

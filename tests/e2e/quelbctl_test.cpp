@@ -226,6 +226,10 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
       {{"nodes", "--flags", "sixteen"}, "--flags wants a number, not sixteen"},
       {{"hosts", "--flags", "16"}, "hosts does not take --flags"},
       {{"enclosures", "--filter"}, "--filter needs a value"},
+      // The provider would skip the first item and stop reading at the second.
+      {{"nodes", "--filter", "enclosure_id"},
+       "NAME=VALUE items separated by commas, not enclosure_id"},
+      {{"nodes", "--filter", "x=a=b,enclosure_id=000190100002"}, "not x=a=b"},
       {{"import"}, "import wants one device identity (UDID)"},
       {{"deport", "a", "b"}, "deport wants one device identity (UDID)"},
       {{"dispose", kSource}, "dispose wants a source and a snapshot device identity"},

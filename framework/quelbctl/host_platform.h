@@ -5,6 +5,7 @@
 #define QUELBCTL_HOST_PLATFORM_H
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 namespace host {
@@ -25,6 +26,10 @@ std::size_t stderrColumns();
 bool readable(const std::string& path);
 // The directory separator of the platform's paths.
 char separator();
+// Sends whatever is written to standard output from now on to standard
+// error, and returns a stream on the original standard output; null (and
+// nothing changed) when the system refuses.
+std::FILE* divertStandardOutput();
 
 // A loaded library: the handle, or null with `why` set.
 void* loadLibrary(const std::string& path, std::string& why);

@@ -4,6 +4,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "host_platform.h"
 
 namespace host {
@@ -55,5 +57,21 @@ void* librarySymbol(void* library, const std::string& name) {
 }
 
 void unloadLibrary(void* library) { ::dlclose(library); }
+
+std::FILE* divertStandardOutput() {
+  std::fflush(stdout);
+  const int original = ::dup(STDOUT_FILENO);
+  if (original < 0) return nullptr;
+  std::FILE* stream = ::fdopen(original, "w");
+  if (!stream) {
+    ::close(original);
+    return nullptr;
+  }
+  if (::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  return stream;
+}
 
 }  // namespace host

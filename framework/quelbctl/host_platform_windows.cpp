@@ -79,4 +79,20 @@ void* librarySymbol(void* library, const std::string& name) {
 
 void unloadLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
 
+std::FILE* divertStandardOutput() {
+  std::fflush(stdout);
+  const int original = _dup(_fileno(stdout));
+  if (original < 0) return nullptr;
+  std::FILE* stream = _fdopen(original, "w");
+  if (!stream) {
+    _close(original);
+    return nullptr;
+  }
+  if (_dup2(_fileno(stderr), _fileno(stdout)) < 0) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  return stream;
+}
+
 }  // namespace host

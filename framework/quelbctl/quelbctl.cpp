@@ -293,6 +293,9 @@ int main(int argc, char** argv) {
   if (status >= 0 && usage.empty()) return status;
 
   Session session(options.command, options.settings);
+  // The document alone goes to standard output: the provider may print
+  // there (its trace file's start-up failure does).
+  if (options.settings.json) session.setDocumentStream(host::divertStandardOutput());
   MessageLog::instance().configure(options.quiet, options.verbosity, options.settings.json,
                                    host::stderrIsTerminal());
   CommandAction action;

@@ -141,7 +141,8 @@ int Session::finish(int status) {
     item.set("default_text", m.defaultText);
   }
   if (m_lastErrorAsked) document.set("last_error", m_lastError);
-  std::fputs(document.write().c_str(), stdout);
-  std::fflush(stdout);
+  std::FILE* out = m_documentStream ? m_documentStream : stdout;
+  std::fputs(document.write().c_str(), out);
+  std::fflush(out);
   return status;
 }

@@ -31,6 +31,7 @@
 
 #include <quelb/quelb_pgn.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -74,6 +75,11 @@ class Session {
   // (get_last_error, get_locale_message per language, del_last_error).
   void showLastError(const std::string& language);
 
+  // JSON mode: the document goes to `stream` (the original standard
+  // output, when quelbctl diverted it so that nothing a loaded library
+  // prints lands in the document); standard output when null.
+  void setDocumentStream(std::FILE* stream) { m_documentStream = stream; }
+
   // Ends the run with `status`: writes the JSON document in JSON mode (the
   // result and error move into it; call once). Returns the status.
   int finish(int status);
@@ -87,6 +93,7 @@ class Session {
   JsonValue m_error;
   JsonValue m_lastError;
   bool m_lastErrorAsked = false;
+  std::FILE* m_documentStream = nullptr;
 };
 
 #endif  // QUELBCTL_SESSION_H

@@ -214,6 +214,11 @@ TEST_F(Quelbctl, JsonAnswersParseAndHoldTheDocumentedFields) {
   EXPECT_EQ(3, static_cast<int>(failed["error"]["code"].number));
   EXPECT_EQ("enumerate_nodes", failed["error"]["operation"].string);
   EXPECT_TRUE(contains(failed["last_error"]["text"].string, "no array 1 is attached"));
+  // A provider that prints on standard output (here: its trace file cannot be made) leaves the
+  // document alone there.
+  testenv::removeTree(install.root() + "Logs");
+  testenv::writeFile(install.root() + "Logs", "");
+  EXPECT_EQ(0, static_cast<int>(json({"info"}, 0)["status"].number));
   const simtest::Json usage = json({"nodes", "--flags", "x"}, 2);
   EXPECT_TRUE(contains(usage["error"]["message"].string, "--flags wants a number, not x"));
 }

@@ -18,6 +18,12 @@ namespace {
 
 const char* const kBlanks = " \t";
 
+// 3 when the text starts with the UTF-8 byte-order mark (editors such as
+// Notepad write one), else 0: the mark is no part of the first line.
+size_t byteOrderMarkLength(const std::string& text) {
+  return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
 // A value line: "name" [blanks] = [blanks] value. Returns it as
 // "name"=value; any other line unchanged.
 std::string normalizeValueLine(const std::string& line) {
@@ -157,7 +163,7 @@ const char* lineFault(const std::string& line, bool& inSection) {
 std::string CFiConfigurationText::normalize(const std::string& text) {
   std::string out;
   out.reserve(text.size() + 1);
-  size_t pos = 0;
+  size_t pos = byteOrderMarkLength(text);
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
     if (end == std::string::npos) end = text.size();
@@ -188,7 +194,7 @@ SFiConfigurationFault CFiConfigurationText::check(const std::string& text) {
   const std::string normalized = normalize(text);
   bool inSection = false;
   size_t pos = 0;
-  size_t rawPos = 0;
+  size_t rawPos = byteOrderMarkLength(text);
   for (int number = 1; pos < normalized.size(); ++number) {
     const size_t end = normalized.find('\n', pos);
     const size_t rawEnd = std::min(text.find('\n', rawPos), text.size());

@@ -50,7 +50,8 @@ struct QLB_PDK_EXPORT SFiConfigurationFault {
 class QLB_PDK_EXPORT CFiConfigurationText {
  public:
   // The text with every line ended by a line feed (carriage returns before
-  // it removed), leading blanks and tabs removed, and every value line
+  // it removed), a UTF-8 byte-order mark at its start removed, leading
+  // blanks and tabs removed, and every value line
   // ("name" = value) written as "name"=value. A string value whose closing
   // quote is missing gets one. Section, comment and other lines are kept.
   static std::string normalize(const std::string& text);

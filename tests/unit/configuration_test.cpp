@@ -72,6 +72,11 @@ TEST(ConfigurationText, CheckFindsTheFirstLineTheReaderWouldSkip) {
       {"; c\r\n# c\n\n[S]\r\n  \"A\" = \"x\"\n\"B\"=dword:0000000a\n\"C\"=hex:01,ff\n\"D\"=\"open",
        "", 0, ""},
       {"[S]\nFILEPATH=/opt\r\n", "line", 2, "FILEPATH=/opt"},
+      // A UTF-8 byte-order mark is no part of the first line.
+      {"\xEF\xBB\xBF[S]\n\"A\"=\"b\"\n", "", 0, ""},
+      {"\xEF\xBB\xBF"
+       "FILEPATH=/opt\n",
+       "line", 1, "FILEPATH=/opt"},
       {"[S]\n\"A\n", "line", 2, "\"A"},
       {"[S\n\"A\"=\"b\"\n", "section", 1, "[S"},
       {"[S] trailing\n", "section", 1, "[S] trailing"},

@@ -157,7 +157,8 @@ CommandAction prepareRestore(const std::vector<std::string>& arguments) {
   }
   for (const std::string& pair : parsed.words) {
     const size_t equals = pair.find('=');
-    if (equals == std::string::npos || equals == 0 || equals + 1 == pair.size()) {
+    if (equals == std::string::npos || equals == 0 || equals + 1 == pair.size() ||
+        pair.find('=', equals + 1) != std::string::npos) {
       usageError("restore", "restore wants SOURCE_UDID=SNAPSHOT_UDID, not " + pair);
       return nullptr;
     }

@@ -109,10 +109,10 @@ bool SnapshotOptions::addSource(const std::string& text, const std::string& meth
     usageError("snapshot", "--method must come before the source " + text);
     return false;
   }
-  const size_t equals = text.rfind('=');
+  const size_t equals = text.find('=');
   SourceArgument source;
   source.method = method;
-  if (equals != std::string::npos) {
+  if (equals != std::string::npos && equals == text.rfind('=')) {
     source.identity = text.substr(0, equals);
     source.target = text.substr(equals + 1);
   }

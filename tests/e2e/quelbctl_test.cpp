@@ -241,6 +241,7 @@ TEST_F(Quelbctl, BadArgumentsAreRefusedInOneLineBeforeTheProviderIsAsked) {
       {{"dispose", "a", "b", "--host", "h"}, "dispose does not take --host"},
       {{"restore"}, "restore wants SOURCE_UDID=SNAPSHOT_UDID pairs"},
       {{"restore", "a=b", "=b"}, "restore wants SOURCE_UDID=SNAPSHOT_UDID, not =b"},
+      {{"restore", "a=b=c"}, "not a=b=c"},
       {{"snapshot"}, "snapshot needs at least one UDID=TARGET"},
       {{"snapshot", kSource + "=0081"}, "--method must come before the source"},
       {{"snapshot", "--method", "EMC_TimeFinder_Clone", "UDID##EMC##0041=00C1"},

@@ -32,6 +32,16 @@ void usageError(const char* command, const std::string& text) {
 
 const std::string& usageErrorText() { return lastUsageError(); }
 
+bool splitAtEquals(const std::string& text, std::string& left, std::string& right) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos || equals == 0 || equals + 1 == text.size() ||
+      text.find('=', equals + 1) != std::string::npos)
+    return false;
+  left = text.substr(0, equals);
+  right = text.substr(equals + 1);
+  return true;
+}
+
 bool CommandArguments::parse(const char* command, const std::vector<std::string>& arguments,
                              std::initializer_list<const char*> valueOptions, bool wordsAllowed) {
   for (size_t i = 0; i < arguments.size(); ++i) {

@@ -34,6 +34,10 @@ struct CommandSpec {
 void usageError(const char* command, const std::string& text);
 const std::string& usageErrorText();
 
+// Splits "LEFT=RIGHT" (a restore pair, a snapshot source, a filter item) at
+// its one "=": false when there is none, more than one, or a side is empty.
+bool splitAtEquals(const std::string& text, std::string& left, std::string& right);
+
 struct CommandArguments {
   // Option name (with its "--") to value; the last of repeated options wins.
   std::map<std::string, std::string> options;

@@ -108,9 +108,8 @@ int runRestore(Session& session, const CommandArguments& parsed) {
   JsonValue& pairs = session.result().set("pairs", JsonValue::array());
   session.result().set("flags", hexFlags(flags));
   for (const std::string& pair : parsed.words) {
-    const size_t equals = pair.find('=');
-    const std::string source = pair.substr(0, equals);
-    const std::string snapshot = pair.substr(equals + 1);
+    std::string source, snapshot;
+    splitAtEquals(pair, source, snapshot);  // checked when the command was read
     if (!sources.add(session, source, QLB_OBJID_NODE) ||
         !snapshots.add(session, snapshot, QLB_OBJID_SNAPSHOT))
       return 1;
@@ -156,9 +155,8 @@ CommandAction prepareRestore(const std::vector<std::string>& arguments) {
     return nullptr;
   }
   for (const std::string& pair : parsed.words) {
-    const size_t equals = pair.find('=');
-    if (equals == std::string::npos || equals == 0 || equals + 1 == pair.size() ||
-        pair.find('=', equals + 1) != std::string::npos) {
+    std::string source, snapshot;
+    if (!splitAtEquals(pair, source, snapshot)) {
       usageError("restore", "restore wants SOURCE_UDID=SNAPSHOT_UDID, not " + pair);
       return nullptr;
     }

@@ -133,13 +133,12 @@ bool checkFilter(const char* command, const CommandArguments& parsed) {
     size_t end = text.find_first_of(",\n", start);
     if (end == std::string::npos) end = text.size();
     const std::string item = text.substr(start, end - start);
-    const size_t equals = item.find('=');
-    const bool blank = item.find_first_not_of(" \t") == std::string::npos;
-    const bool named = equals != std::string::npos && equals > 0 &&
-                       item.find('=', equals + 1) == std::string::npos &&
-                       item.find_first_not_of(" \t") < equals &&
-                       item.find_first_not_of(" \t", equals + 1) != std::string::npos;
-    if (!blank && !named) {
+    const auto blank = [](const std::string& s) {
+      return s.find_first_not_of(" \t") == std::string::npos;
+    };
+    std::string name, value;
+    const bool named = splitAtEquals(item, name, value) && !blank(name) && !blank(value);
+    if (!blank(item) && !named) {
       usageError(command, "--filter takes NAME=VALUE items separated by commas, not " + item);
       return false;
     }

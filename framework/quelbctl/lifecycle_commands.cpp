@@ -109,14 +109,10 @@ bool SnapshotOptions::addSource(const std::string& text, const std::string& meth
     usageError("snapshot", "--method must come before the source " + text);
     return false;
   }
-  const size_t equals = text.find('=');
   SourceArgument source;
   source.method = method;
-  if (equals != std::string::npos && equals == text.rfind('=')) {
-    source.identity = text.substr(0, equals);
-    source.target = text.substr(equals + 1);
-  }
-  if (source.target.empty() || !splitIdentity(source.identity, source.symid, source.device)) {
+  if (!splitAtEquals(text, source.identity, source.target) ||
+      !splitIdentity(source.identity, source.symid, source.device)) {
     usageError("snapshot",
                "a source is UDID##EMC##SYMMETRIX##<symid>##<device>=<target device>, not " + text);
     return false;

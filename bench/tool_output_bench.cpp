@@ -113,7 +113,7 @@ void BM_ToolOutput(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     const long long before = alloccount::liveBytes();
     alloccount::resetPeak();
-    std::deque<SEmcSymDevInfo> list;
+    EmcSymDevList list;
     try {
       tool.getSymDevList("000190100001", list, false);
     } catch (const CEmcSymCliException&) {

@@ -195,7 +195,7 @@ class CEmcSymCliTool : public virtual quelb_pdk_4_4::CFiTraceable {
   // A deque: the records the handler built are handed over, not copied.
   // Output that cannot be parsed is thrown as CEmcSymCliException
   // ("[parseXML]"): an unreadable listing is no empty array.
-  void getSymDevList(const std::string& symid, std::deque<SEmcSymDevInfo>& devices, bool verbose);
+  void getSymDevList(const std::string& symid, EmcSymDevList& devices, bool verbose);
   // The record of one device; an empty record when the output holds none.
   SEmcSymDevInfo getSymDev(const std::string& symid, const std::string& devName);
   // The masking-database assignments of a device; empty when it has none

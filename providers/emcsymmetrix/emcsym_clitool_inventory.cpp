@@ -145,8 +145,7 @@ int CEmcSymCliTool::getHostLoginMap(const std::string& symid,
   return 0;
 }
 
-void CEmcSymCliTool::getSymDevList(const std::string& symid, std::deque<SEmcSymDevInfo>& devices,
-                                   bool verbose) {
+void CEmcSymCliTool::getSymDevList(const std::string& symid, EmcSymDevList& devices, bool verbose) {
   devices.clear();
   const std::wstring command =
       toolCommand(emcsym::kSymDev, emcsym::sidArgument(symid, L"[getSymDevList]") +
@@ -170,7 +169,7 @@ SEmcSymDevInfo CEmcSymCliTool::getSymDev(const std::string& symid, const std::st
   // selection go on with a pair that names no source device.
   CEmcSymDevShowHandler handler;
   parseOutputOrThrow(command, output, handler, __LINE__);
-  const std::deque<SEmcSymDevInfo>& devices = handler.getResult();
+  const EmcSymDevList& devices = handler.getResult();
   if (!devices.empty()) return devices.front();
   trace(FI_TRACE_ERROR, "CEmcSymCliTool::getSymDev: no record of device %s on symmetrix %s",
         devName.c_str(), symid.c_str());

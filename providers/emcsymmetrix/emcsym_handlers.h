@@ -235,7 +235,7 @@ class CEmcSymMaskdbListAssignmentHandler
 // replace them. The port list is emptied on purpose, like the others:
 // ports belong to their device, and keeping them across devices would hand
 // every later device the ports of all earlier ones.
-class CEmcSymDevShowHandler : public CEmcSymResultHandler<std::deque<SEmcSymDevInfo>> {
+class CEmcSymDevShowHandler : public CEmcSymResultHandler<EmcSymDevList> {
  protected:
   void onStart(const XMLCh* element) override;
   void onAttribute(const XMLCh* element, const XMLCh* name) override;

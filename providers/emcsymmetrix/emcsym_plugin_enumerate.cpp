@@ -209,7 +209,7 @@ int CEmcSymPlugin::listArrayDevices(CFiNodeListFactory& factory, const CFiAttrib
   for (const SEmcSymArrayInfo& array : m_arrays) {
     if (!filterSelectsArray(filter, array.symid)) continue;
     found = true;
-    std::deque<SEmcSymDevInfo> devices;
+    EmcSymDevList devices;
     tool.getSymDevList(array.symid, devices, false);
     if (devices.empty()) {
       trace(FI_TRACE_WARNING, "No disks are found for current enclosure.");

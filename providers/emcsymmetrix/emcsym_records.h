@@ -5,11 +5,13 @@
 #define EMCSYM_RECORDS_H
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "cfitracelog.h"
+#include "emcsym_recordpool.h"
 
 // One array of `symcfg list`.
 struct SEmcSymArrayInfo {
@@ -68,6 +70,10 @@ struct SEmcSymDevInfo {
   std::vector<SEmcSymSessionInfo> clones;
   std::vector<SEmcSymSessionInfo> snaps;
 };
+
+// The devices of one listing, in output order. Records are built in place
+// and never move; their memory comes from the list's own pool.
+typedef std::deque<SEmcSymDevInfo, CEmcSymPoolAllocator<SEmcSymDevInfo> > EmcSymDevList;
 
 // One disk of `symdisk list`; the numbers as printed.
 struct SEmcSymDiskInfo {

@@ -1,6 +1,7 @@
 #include "emcsym_recordpool.h"
 
-#include <new>
+#include <cstdint>
+#include <memory>
 
 namespace {
 
@@ -39,9 +40,10 @@ void CEmcSymRecordPool::deallocate(void* memory, std::size_t bytes) noexcept {
   }
   // Lists give memory back mostly in the order they took it: the block is
   // looked for from the oldest on.
-  const char* address = static_cast<const char*>(memory);
+  const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(memory);
   for (auto block = m_blocks.begin(); block != m_blocks.end(); ++block) {
-    if (address < block->memory || address >= block->memory + kBlockBytes) continue;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(block->memory);
+    if (address < start || address - start >= kBlockBytes) continue;
     if (--block->live > 0) return;
     if (block + 1 == m_blocks.end()) {
       block->used = 0;  // the block being filled starts again

@@ -8,19 +8,21 @@ namespace {
 const std::size_t kAlignment = alignof(std::max_align_t);
 const std::size_t kLargest = CEmcSymRecordPool::kBlockBytes / 4;
 
+// `bytes` (at least 1) rounded up to the alignment of any type.
+std::size_t rounded(std::size_t bytes) {
+  if (bytes == 0) bytes = 1;
+  return (bytes + kAlignment - 1) / kAlignment * kAlignment;
+}
+
 }  // namespace
 
 CEmcSymRecordPool::~CEmcSymRecordPool() {
   for (const Block& block : m_blocks) delete[] block.memory;
 }
 
-std::size_t CEmcSymRecordPool::rounded(std::size_t bytes) {
-  return (bytes + kAlignment - 1) / kAlignment * kAlignment;
-}
-
 void* CEmcSymRecordPool::allocate(std::size_t bytes) {
   if (bytes > kLargest) return ::operator new(bytes);
-  bytes = rounded(bytes == 0 ? 1 : bytes);
+  bytes = rounded(bytes);
   if (m_blocks.empty() || m_blocks.back().used + bytes > kBlockBytes) {
     std::unique_ptr<char[]> memory(new char[kBlockBytes]);
     m_blocks.push_back(Block{memory.get(), 0, 0});

@@ -41,7 +41,6 @@ class CEmcSymRecordPool {
     std::size_t used;  // bytes handed out from its start
     std::size_t live;  // allocations not given back
   };
-  static std::size_t rounded(std::size_t bytes);
   // Oldest first; the last one is the one being filled.
   std::vector<Block> m_blocks;
 };
